@@ -1,0 +1,138 @@
+#include "app/Asistente.h"
+
+#include "app/Aplicacion.h"
+#include "app/Operador.h"
+#include "classify/Clasificacion.h"
+#include "import/Importacion.h"
+#include "platform/AppError.h"
+#include "transfer/Transferencia.h"
+
+Asistente::Asistente(Aplicacion& app, std::function<void()> refrescar) : m_app(app), m_refrescar(std::move(refrescar)) {
+    m_app.MAIN_CambiarPaso = [this] { MAIN_CambiarPaso(); };
+}
+
+void Asistente::Refrescar() {
+    if (m_refrescar)
+        m_refrescar();
+}
+
+void Asistente::Seleccionar(int indice) {
+    m_p.Seleccionado = (indice >= 0 && indice < static_cast<int>(m_p.Internos.size())) ? indice : -1;
+}
+
+bool Asistente::Iniciar() {
+    bool ok = true;
+    if (m_app.InternoLinea.empty()) {
+        FRAM1_CargarInternos();
+        m_app.Paso = 1;
+    } else {
+        ok = Importacion::ProcesarArchivo(m_app, m_app.ArchivoLinea) && m_pasoOk && m_clasificacionOk &&
+             m_transferenciaOk;
+        // The run is over: the window stays on the interno it processed, and a
+        // later "Transferir" must not take the command line as a new run.
+        m_app.InternoLinea.clear();
+        m_app.ArchivoLinea.clear();
+        if (m_p.Frente != Marco::FRAM3) {
+            FRAM1_CargarInternos();
+            m_app.Paso = 1;
+        }
+    }
+    Refrescar();
+    return ok;
+}
+
+void Asistente::FRAM1_CargarInternos() {
+    m_p.Internos = ListaInternos::FRAM1_CargarInternos(m_app);
+    m_p.Seleccionado = m_p.Internos.empty() ? -1 : 0;
+    Refrescar();
+}
+
+void Asistente::FRAM1_EliminarInterno() {
+    if (m_p.Internos.empty())
+        return;
+    int i = m_p.Seleccionado >= 0 ? m_p.Seleccionado : 0;
+    if (ListaInternos::FRAM1_EliminarInterno(m_app, m_p.Internos[i].INTNRO)) {
+        m_p.Internos.erase(m_p.Internos.begin() + i);
+        if (m_p.Seleccionado >= static_cast<int>(m_p.Internos.size()))
+            m_p.Seleccionado = static_cast<int>(m_p.Internos.size()) - 1;
+    }
+    Refrescar();
+}
+
+void Asistente::ElegirInterno() {
+    m_app.Paso = 1;
+    m_app.ClasificarAlEntrar = false;
+    MAIN_CambiarPaso();
+}
+
+void Asistente::MostrarPaso3() {
+    m_p.Frente = Marco::FRAM3;
+    m_p.lbPasoNro = "Paso 3";
+    m_p.lbPasoDesc = "Depuración de Datos procesados";
+    m_p.Contadores = Estadisticas::FRAM3_CargarEstadisticas(m_app);
+    m_p.cmdSiguiente = "Transferir";
+}
+
+void Asistente::MAIN_CambiarPaso() {
+    m_pasoOk = m_clasificacionOk = m_transferenciaOk = true;
+    try {
+        if (m_app.Paso == 1) {
+            // After "< Volver" the current interno is empty; with the flag still
+            // set from an import there is nothing to classify, so take the list's
+            // selection as a pick would.
+            bool clasificar = m_app.ClasificarAlEntrar && !m_app.InternoActual.empty();
+            if (!clasificar) {
+                if (m_p.Internos.empty()) {
+                    m_app.Op->MsgBox("Debe seleccionar un interno para continuar, presione [ INSERT ] para crear uno.",
+                                     Operador::Icono::Exclamacion);
+                    m_pasoOk = false;
+                    return;
+                }
+                m_app.InternoActual = m_p.Internos[m_p.Seleccionado >= 0 ? m_p.Seleccionado : 0].INTNRO;
+            }
+            m_app.Paso = 2;
+            m_p.FRAM1Habilitado = false;
+            m_p.Frente = Marco::FRAM3;
+            m_p.cmdSiguienteHabilitado = false;
+            m_p.cmdVolverHabilitado = true;
+            m_p.lbPasoNro = "Paso 2";
+            m_p.lbPasoDesc = "Depurar Articulos";
+            m_p.Contadores = {};
+            m_p.lstCIF.clear();
+            Refrescar();
+
+            if (clasificar)
+                m_clasificacionOk = FRAM2_GuardarDatosToBase(m_app);
+            if (m_clasificacionOk)
+                MostrarPaso3();
+            m_p.lstCIF = Estadisticas::CargarTotalesCIF(m_app);
+            m_p.cmdSiguienteHabilitado = true;
+            Refrescar();
+
+            if (!m_app.ArchivoLinea.empty() && m_app.Paso == 2)
+                m_transferenciaOk = FRM3_Tranferir(m_app);
+        } else {
+            m_transferenciaOk = FRM3_Tranferir(m_app);
+        }
+    } catch (const Cancelacion&) {
+        throw;
+    } catch (...) {
+        AppError e = AppError::Actual();
+        m_pasoOk = false;
+        m_app.Op->MsgBox(e.Description + vbCrLf + vbCrLf + std::to_string(e.Number));
+    }
+    Refrescar();
+}
+
+void Asistente::cmdVolver_Click() {
+    m_app.Paso = 1;
+    m_app.InternoActual.clear();
+    m_p.FRAM1Habilitado = true;
+    m_p.Frente = Marco::FRAM1;
+    m_p.cmdSiguienteHabilitado = true;
+    m_p.cmdSiguiente = "Siguiente >";
+    m_p.lbPasoNro = "Paso 1";
+    m_p.lbPasoDesc = "Seleccionar Interno a procesar";
+    m_p.cmdVolverHabilitado = false;
+    FRAM1_CargarInternos();
+}

@@ -1,0 +1,51 @@
+#pragma once
+#include <iosfwd>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+struct Aplicacion;
+class OperadorConsola;
+
+// The command-line runner: `velmarion-cli [--home DIR] [--settings FILE] COMMAND ...`.
+// Exit status 0 when the command did its whole work with no error shown, 1 when
+// it stopped early or showed an error, 2 for a usage error.
+namespace Consola {
+
+// A usage error: unknown command or option, missing argument (exit status 2).
+struct UsoIncorrecto : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+struct Contexto {
+    std::string Home;                   // resolved program folder
+    std::string ArchivoAjustes;         // --settings, or "" for the per-user store
+    std::vector<std::string> Args;      // after the command name
+    OperadorConsola* Op = nullptr;
+    std::ostream* Out = nullptr;
+    std::ostream* Err = nullptr;
+
+    // Runs the start-up (components, databases, settings) for commands that
+    // need the databases; prints the error and returns false when it fails.
+    bool Arrancar(Aplicacion& app, const std::string& lineaComandos = "");
+    // Takes "--name VALUE" out of Args; "" when absent. Usage error when the value is missing.
+    std::string Opcion(const std::string& nombre);
+    // Takes every "--name VALUE" out of Args.
+    std::vector<std::string> Opciones(const std::string& nombre);
+    // Takes "--name" out of Args; true when present.
+    bool Bandera(const std::string& nombre);
+    // The remaining arguments must be exactly n (after options were taken).
+    void Exigir(size_t n, const std::string& uso);
+};
+
+using Comando = int (*)(Contexto&);
+
+// Runs the whole command line (argv without the program name).
+int Ejecutar(const std::vector<std::string>& argumentos, std::ostream& out, std::ostream& err);
+
+// The commands, by subsystem.
+int CmdInit(Contexto& c);
+int CmdConfig(Contexto& c);
+int CmdRelacion(Contexto& c);
+
+} // namespace Consola

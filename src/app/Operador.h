@@ -1,0 +1,58 @@
+#pragma once
+#include <exception>
+#include <string>
+
+struct Aplicacion;
+
+// Everything the logic asks of the person in front of the program: message
+// boxes, questions, input boxes, the modal dialogs that hand values back, the
+// mouse pointer, the status line and the progress bar. The windows implement
+// it with Qt; the command-line runner and the tests implement it too, so every
+// run can be driven without a display.
+class Operador {
+public:
+    enum class Icono { Ninguno, Critico, Pregunta, Exclamacion, Informacion };
+    enum class Botones { Aceptar, SiNo };
+    enum class Respuesta { Aceptar, Si, No };
+
+    virtual ~Operador() = default;
+
+    // A message box with the application's title.
+    virtual Respuesta MsgBox(const std::string& texto, Icono icono = Icono::Ninguno,
+                             Botones botones = Botones::Aceptar) = 0;
+    // An input box; "" when cancelled.
+    virtual std::string InputBox(const std::string& prompt, const std::string& titulo,
+                                 const std::string& defecto) = 0;
+
+    // The type question "PROCESAR COMO:": "ICR1", "ICR2", or "" when closed
+    // without a button. The caller stores it as the type answer.
+    virtual std::string PreguntarTipo() = 0;
+    // The country-relation dialog "Establecer Pais", shown modally. On entry the
+    // first dialog return text of `app` holds the code to relate; a saved
+    // relation leaves its ORI and ESM in the two return texts, closing without
+    // saving leaves the first one empty (see RelacionPais for the dialog's logic).
+    virtual void MostrarRelPais(Aplicacion& app) = 0;
+
+    // Hourglass (true) or arrow (false).
+    virtual void PunteroEspera(bool espera) = 0;
+    // The main window's status line, repainted at once.
+    virtual void Estado(const std::string& texto) = 0;
+    // The main window's progress bar.
+    virtual void ProgresoVisible(bool visible) = 0;
+    virtual void ProgresoRango(int minimo, int maximo) = 0;
+    virtual void ProgresoValor(int valor) = 0;
+    // The import dialog's counters "Registros H:" and "Registros P:".
+    virtual void ContadoresImportacion(long registrosH, long registrosP) = 0;
+    // Lets pending window events run (the import does it after every detail line).
+    virtual void ProcesarEventos() = 0;
+};
+
+// Raised by an operator implementation that cannot answer a question the run
+// needs (the command-line runner without a terminal and without the answer):
+// the run stops, undoes its own work and reports `Motivo`. Error traps that
+// swallow ordinary errors let it through.
+struct Cancelacion : std::exception {
+    std::string Motivo;
+    explicit Cancelacion(std::string motivo) : Motivo(std::move(motivo)) {}
+    const char* what() const noexcept override { return Motivo.c_str(); }
+};

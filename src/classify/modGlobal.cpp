@@ -1,0 +1,62 @@
+#include "classify/modGlobal.h"
+
+#include "app/Aplicacion.h"
+#include "app/Operador.h"
+#include "platform/AppError.h"
+#include "platform/Texto.h"
+
+namespace modGlobal {
+
+bool CaracterPermitido(char32_t c) {
+    int ansi = CodigoAnsi(c);
+    return ansi == 47 || ansi == 44 || ansi == 38 || (ansi >= 48 && ansi <= 57) || (ansi >= 65 && ansi <= 90) ||
+           ansi == 209;
+}
+
+std::string FiltrarCaracter(const std::string& caracter) {
+    std::u32string u = Utf8aU32(caracter);
+    if (u.size() == 1 && CaracterPermitido(u[0]))
+        return caracter;
+    return " ";
+}
+
+std::string NormalizarValor(std::string& valor) {
+    valor = UCase(Trim(valor));
+    if (Len(valor) > 21)
+        valor = Left(valor, 21);
+    std::string r;
+    for (char32_t c : Utf8aU32(valor)) {
+        if (CaracterPermitido(c))
+            AgregarUtf8(r, c);
+        else
+            r += ' ';
+    }
+    return r;
+}
+
+std::pair<std::string, std::string> BuscarRelacionPais(Aplicacion& app, const std::string& pai) {
+    std::pair<std::string, std::string> r;
+    if (pai.empty())
+        return r;
+    try {
+        Recordset rs;
+        app.Db.Sql("select ORI, ESM from ORG where PAI = '" + SqlTexto(pai) + "'");
+        if (app.Db.CrearRs(rs)) {
+            r = {rs.Fields("ORI").Texto(), rs.Fields("ESM").Texto()};
+            return r;
+        }
+        do {
+            app.Retorno1 = pai;
+            app.Retorno2.clear();
+            app.Op->MostrarRelPais(app);
+        } while (app.Retorno1.empty());
+        r = {app.Retorno1, app.Retorno2};
+    } catch (const Cancelacion&) {
+        throw;
+    } catch (...) {
+        // The look-up shows nothing: the caller goes on with what it has.
+    }
+    return r;
+}
+
+} // namespace modGlobal

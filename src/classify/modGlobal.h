@@ -1,0 +1,23 @@
+#pragma once
+#include <string>
+#include <utility>
+
+struct Aplicacion;
+
+namespace modGlobal {
+
+// A typed suffix value in the characters suffix values may hold: the argument
+// becomes its trimmed, upper-cased form cut to 21 characters, and the result is
+// that text with every character other than A-Z, Ñ, 0-9, "/", "," and "&" blanked.
+std::string NormalizarValor(std::string& valor);
+// The character itself when suffix values may hold it, else one blank.
+std::string FiltrarCaracter(const std::string& caracter);
+bool CaracterPermitido(char32_t c);
+
+// The ORI and ESM of the relation of a file's country value. A value without a
+// relation makes the operator create one (the dialog comes back until a
+// relation is saved). Both empty for an empty value. Errors are swallowed:
+// what was gathered so far is returned.
+std::pair<std::string, std::string> BuscarRelacionPais(Aplicacion& app, const std::string& pai);
+
+} // namespace modGlobal

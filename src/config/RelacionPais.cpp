@@ -1,0 +1,100 @@
+#include "config/RelacionPais.h"
+
+#include "app/Aplicacion.h"
+#include "app/Operador.h"
+#include "platform/AppError.h"
+#include "platform/Texto.h"
+
+namespace RelacionPais {
+
+using Icono = Operador::Icono;
+
+std::vector<Relacion> ORI_CargarListado(Aplicacion& app) {
+    std::vector<Relacion> r;
+    Recordset rs;
+    app.Db.Sql("select * from ORG order by PAI");
+    if (app.Db.CrearRs(rs)) {
+        for (; !rs.Eof(); rs.MoveNext())
+            r.push_back({rs.Fields("PAI").Texto(), rs.Fields("ORI").Texto(), rs.Fields("ESM").Texto()});
+    }
+    return r;
+}
+
+bool ORI_Eliminar(Aplicacion& app, const std::string& pai, const std::string& ori) {
+    if (app.Op->MsgBox("Confirma eliminar la relación " + pai + " - " + ori, Icono::Pregunta,
+                       Operador::Botones::SiNo) != Operador::Respuesta::Si)
+        return false;
+    app.Db.Sql("delete from ORG where PAI = '" + SqlTexto(pai) + "' and ORI = '" + SqlTexto(ori) + "'");
+    return app.Db.Ejecutar() > 0;
+}
+
+void FormRelPais::Form_Load() {
+    try {
+        txtValor = m_app.Retorno1;
+        m_app.Retorno1.clear();
+        Recordset rs;
+        m_app.Db.Sql("select * from PAIS order by Descripcion");
+        if (m_app.Db.CrearRs(rs)) {
+            cboPais.clear();
+            cboidPais.clear();
+            for (; !rs.Eof(); rs.MoveNext()) {
+                std::string id = rs.Fields("id").Texto();
+                cboidPais.push_back(id);
+                cboPais.push_back(rs.Fields("descripcion").Texto() + " (" + id + ")");
+            }
+            if (!cboPais.empty())
+                seleccion = 0;
+        }
+    } catch (...) {
+        AppError e = AppError::Actual();
+        m_app.Op->MsgBox(e.Description + vbCrLf + vbCrLf + std::to_string(e.Number) +
+                             " - seccion [Ostrevan.frmRelPais.Form_Load]",
+                         Icono::Critico);
+    }
+}
+
+int FormRelPais::IndiceDe(const std::string& id) const {
+    for (size_t i = 0; i < cboidPais.size(); ++i)
+        if (IgualSinMayusculas(cboidPais[i], id))
+            return static_cast<int>(i);
+    return -1;
+}
+
+bool FormRelPais::f_Grabar(const std::string& valor, int indicePais, const std::string& esm) {
+    if (Trim(valor).empty()) {
+        m_app.Op->MsgBox("el campo 'Valor origen' no puede estar vacio", Icono::Critico);
+        return false;
+    }
+    if (Trim(esm).empty()) {
+        m_app.Op->MsgBox("El campo Estado de Mercaderia no puede estar vacio", Icono::Critico);
+        return false;
+    }
+    // With no country list there is no country to store: say so instead of
+    // reading a position that does not exist.
+    if (indicePais < 0 || indicePais >= static_cast<int>(cboidPais.size())) {
+        m_app.Op->MsgBox("Debe seleccionar un país de la lista", Icono::Exclamacion);
+        return false;
+    }
+    // One relation per file code: a second one would never be used.
+    Recordset rs;
+    m_app.Db.Sql("select ORI from ORG where PAI = '" + SqlTexto(valor) + "'");
+    if (m_app.Db.CrearRs(rs)) {
+        m_app.Op->MsgBox("Ya existe una relación para el valor " + valor + " (país " + rs.Fields("ORI").Texto() +
+                             "). Elimínela antes de crear otra.",
+                         Icono::Exclamacion);
+        return false;
+    }
+    const std::string& ori = cboidPais[indicePais];
+    m_app.Db.Sql("insert into ORG (PAI, ORI, ESM) values ('" + SqlTexto(valor) + "','" + SqlTexto(ori) + "','" +
+                 SqlTexto(Trim(esm)) + "')");
+    if (m_app.Db.Ejecutar() > 0) {
+        m_app.Retorno1 = ori;
+        m_app.Retorno2 = esm;
+        return true;
+    }
+    return false;
+}
+
+void FormRelPais::Salir() { m_app.Retorno1.clear(); }
+
+} // namespace RelacionPais

@@ -1,0 +1,59 @@
+#include "import/ListaInternos.h"
+
+#include "app/Aplicacion.h"
+#include "app/Operador.h"
+#include "platform/AppError.h"
+#include "platform/Texto.h"
+
+namespace ListaInternos {
+
+using Icono = Operador::Icono;
+
+std::vector<Item> FRAM1_CargarInternos(Aplicacion& app) {
+    std::vector<Item> items;
+    try {
+        Recordset rs;
+        app.Db.Sql("select * from INTN order by INTNRO");
+        if (app.Db.CrearRs(rs))
+            for (; !rs.Eof(); rs.MoveNext())
+                items.push_back({rs.Fields("INTNRO").Texto(), rs.Fields("INTDSC").Texto()});
+    } catch (...) {
+        AppError e = AppError::Actual();
+        app.Op->MsgBox(e.Description + vbCrLf + vbCrLf + std::to_string(e.Number) +
+                           " - seccion [Quelvorin.frmMain.FRAM1_CargarInternos]",
+                       Icono::Critico);
+    }
+    return items;
+}
+
+bool FRAM1_EliminarInterno(Aplicacion& app, const std::string& interno) {
+    if (app.Op->MsgBox("Desea eliminar el Interno " + interno + "?", Icono::Pregunta, Operador::Botones::SiNo) !=
+        Operador::Respuesta::Si)
+        return false;
+    try {
+        // The three deletes stand or fall together: a failure part-way must not
+        // leave an interno without its articles.
+        app.Db.ComenzarTransaccion();
+        const std::string n = SqlTexto(interno);
+        app.Db.Sql("delete from ARTINS where INTNRO = '" + n + "'");
+        app.Db.Ejecutar();
+        app.Db.Sql("delete from ART where INTNRO = '" + n + "'");
+        app.Db.Ejecutar();
+        app.Db.Sql("delete from INTN where INTNRO = '" + n + "'");
+        long borradas = app.Db.Ejecutar();
+        app.Db.ConfirmarTransaccion();
+        return borradas > 0;
+    } catch (...) {
+        AppError e = AppError::Actual();
+        try {
+            app.Db.DeshacerTransaccion();
+        } catch (...) {
+        }
+        app.Op->MsgBox(e.Description + vbCrLf + vbCrLf + std::to_string(e.Number) +
+                           " - seccion [Quelvorin.frmInterno.EliminarInterno]",
+                       Icono::Critico);
+        return false;
+    }
+}
+
+} // namespace ListaInternos

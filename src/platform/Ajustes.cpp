@@ -1,0 +1,31 @@
+#include "platform/Ajustes.h"
+
+#include <QSettings>
+
+AlmacenAjustes::AlmacenAjustes(const std::string& archivoIni)
+    : m_s(archivoIni.empty()
+              ? std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, "Quelvorin", "Quelvorin")
+              : std::make_unique<QSettings>(QString::fromStdString(archivoIni), QSettings::IniFormat)) {}
+
+AlmacenAjustes::~AlmacenAjustes() = default;
+
+std::string AlmacenAjustes::GetSetting(const std::string& clave, const std::string& defecto) const {
+    QVariant v = m_s->value("CONFIG/" + QString::fromStdString(clave));
+    return v.isValid() ? v.toString().toStdString() : defecto;
+}
+
+void AlmacenAjustes::SaveSetting(const std::string& clave, const std::string& valor) {
+    m_s->setValue("CONFIG/" + QString::fromStdString(clave), QString::fromStdString(valor));
+    m_s->sync();
+}
+
+std::vector<std::pair<std::string, std::string>> AlmacenAjustes::Todas() const {
+    std::vector<std::pair<std::string, std::string>> r;
+    m_s->beginGroup("CONFIG");
+    for (const QString& k : m_s->childKeys())
+        r.emplace_back(k.toStdString(), m_s->value(k).toString().toStdString());
+    m_s->endGroup();
+    return r;
+}
+
+std::string AlmacenAjustes::Ubicacion() const { return m_s->fileName().toStdString(); }

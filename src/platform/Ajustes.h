@@ -1,0 +1,24 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+class QSettings;
+
+// The per-user settings store: organisation and application "Quelvorin",
+// group "CONFIG". Given an INI file instead, it keeps the settings there
+// (tests and acceptance runs use that).
+class AlmacenAjustes {
+public:
+    explicit AlmacenAjustes(const std::string& archivoIni = "");
+    ~AlmacenAjustes();
+
+    std::string GetSetting(const std::string& clave, const std::string& defecto = "") const;
+    void SaveSetting(const std::string& clave, const std::string& valor);
+    std::vector<std::pair<std::string, std::string>> Todas() const;
+    std::string Ubicacion() const;
+
+private:
+    std::unique_ptr<QSettings> m_s;
+};

@@ -1,0 +1,289 @@
+#include "platform/Almacor.h"
+
+#include "platform/AppError.h"
+#include "platform/Texto.h"
+
+#include <sqlite3.h>
+
+#include <filesystem>
+
+namespace Almacor {
+
+namespace {
+
+constexpr long kErrorSql = -2147217900; // the number the original's provider gave failing statements
+
+std::string Argumento(sqlite3_value* v) {
+    const unsigned char* t = sqlite3_value_text(v);
+    return t ? reinterpret_cast<const char*>(t) : "";
+}
+
+bool AlgunoNulo(int argc, sqlite3_value** argv) {
+    for (int i = 0; i < argc; ++i)
+        if (sqlite3_value_type(argv[i]) == SQLITE_NULL)
+            return true;
+    return false;
+}
+
+void ResultadoTexto(sqlite3_context* ctx, const std::string& s) {
+    sqlite3_result_text(ctx, s.c_str(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+}
+
+// mid(text, start [, length]): 1-based characters; start below 1 or a negative
+// length is an invalid argument, as in the original engine.
+void FuncionMid(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (AlgunoNulo(argc, argv)) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    sqlite3_int64 inicio = sqlite3_value_int64(argv[1]);
+    sqlite3_int64 largo = argc > 2 ? sqlite3_value_int64(argv[2]) : -1;
+    if (inicio < 1 || (argc > 2 && largo < 0)) {
+        sqlite3_result_error(ctx, "Argumento o llamada a procedimiento no válida (mid)", -1);
+        return;
+    }
+    ResultadoTexto(ctx, Mid(Argumento(argv[0]), static_cast<size_t>(inicio), static_cast<long>(largo)));
+}
+
+void FuncionLeft(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (AlgunoNulo(argc, argv)) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    sqlite3_int64 n = sqlite3_value_int64(argv[1]);
+    if (n < 0) {
+        sqlite3_result_error(ctx, "Argumento o llamada a procedimiento no válida (left)", -1);
+        return;
+    }
+    ResultadoTexto(ctx, Left(Argumento(argv[0]), static_cast<size_t>(n)));
+}
+
+// instr(start, text, search): 1-based position at or after start, 0 when absent;
+// the original engine compared text without case.
+void FuncionInstr(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    if (AlgunoNulo(argc, argv)) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    sqlite3_int64 inicio = sqlite3_value_int64(argv[0]);
+    if (inicio < 1) {
+        sqlite3_result_error(ctx, "Argumento o llamada a procedimiento no válida (instr)", -1);
+        return;
+    }
+    sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(
+                                  InStr(static_cast<size_t>(inicio), Argumento(argv[1]), Argumento(argv[2]), true)));
+}
+
+bool EsLetraId(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           static_cast<unsigned char>(c) >= 0x80;
+}
+
+} // namespace
+
+void RegistrarFunciones(sqlite3* db) {
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    sqlite3_create_function(db, "mid", 2, flags, nullptr, FuncionMid, nullptr, nullptr);
+    sqlite3_create_function(db, "mid", 3, flags, nullptr, FuncionMid, nullptr, nullptr);
+    sqlite3_create_function(db, "vb_left", 2, flags, nullptr, FuncionLeft, nullptr, nullptr);
+    sqlite3_create_function(db, "instr", 3, flags, nullptr, FuncionInstr, nullptr, nullptr);
+}
+
+std::string RutaDeCadena(const std::string& cadena) {
+    const std::string clave = "data source=";
+    std::string bajo = LCaseAscii(cadena);
+    size_t p = bajo.find(clave);
+    if (p == std::string::npos)
+        return {};
+    size_t desde = p + clave.size();
+    size_t hasta = cadena.find(';', desde);
+    return Trim(cadena.substr(desde, hasta == std::string::npos ? std::string::npos : hasta - desde));
+}
+
+std::string Gestor::TraducirSql(const std::string& sql) {
+    std::string bajo = LCaseAscii(sql);
+    if (bajo.find("left") == std::string::npos)
+        return sql;
+    std::string r;
+    r.reserve(sql.size() + 8);
+    char comilla = 0;
+    for (size_t i = 0; i < sql.size(); ++i) {
+        char c = sql[i];
+        if (comilla) {
+            r += c;
+            if (c == comilla)
+                comilla = 0;
+            continue;
+        }
+        if (c == '\'' || c == '"' || c == '[') {
+            comilla = c == '[' ? ']' : c;
+            r += c;
+            continue;
+        }
+        if ((i == 0 || !EsLetraId(sql[i - 1])) && bajo.compare(i, 4, "left") == 0) {
+            size_t j = i + 4;
+            while (j < sql.size() && (sql[j] == ' ' || sql[j] == '\t'))
+                ++j;
+            if (j < sql.size() && sql[j] == '(') {
+                r += "vb_left";
+                i += 3;
+                continue;
+            }
+        }
+        r += c;
+    }
+    return r;
+}
+
+Gestor::~Gestor() { Desconectar(); }
+
+void Gestor::Desconectar() {
+    if (m_db) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+}
+
+void Gestor::Conectar() {
+    std::string ruta = RutaDeCadena(m_cadena);
+    if (ruta.empty())
+        throw AppError(-2147467259, "Almacor.Gestor.Conectar",
+                       "La cadena de conexión no indica el archivo de datos: " + m_cadena);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(ruta, ec))
+        throw AppError(-2147467259, "Almacor.Gestor.Conectar", "No se encuentra la base de datos " + ruta);
+    Abrir(ruta, false);
+}
+
+void Gestor::CrearArchivo(const std::string& ruta) {
+    m_cadena = "Provider=SQLite;Data Source=" + ruta;
+    Abrir(ruta, true);
+}
+
+void Gestor::Abrir(const std::string& ruta, bool crear) {
+    Desconectar();
+    int flags = SQLITE_OPEN_READWRITE | (crear ? SQLITE_OPEN_CREATE : 0);
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(ruta.c_str(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        std::string msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        sqlite3_close_v2(db);
+        throw AppError(-2147467259, "Almacor.Gestor.Conectar", "No se pudo abrir la base de datos " + ruta + ": " + msg);
+    }
+    m_db = db;
+    m_ruta = ruta;
+    sqlite3_extended_result_codes(m_db, 1);
+    sqlite3_busy_timeout(m_db, 5000);
+    RegistrarFunciones(m_db);
+    try {
+        // The file must really be a database: reading its schema tells.
+        EjecutarDirecto("pragma synchronous = normal");
+        EjecutarDirecto("pragma temp_store = memory");
+        EjecutarDirecto("pragma cache_size = -32000");
+        EjecutarDirecto("select count(*) from sqlite_master");
+    } catch (const AppError& e) {
+        Desconectar();
+        throw AppError(e.Number, "Almacor.Gestor.Conectar", "No se pudo abrir la base de datos " + ruta + ": " +
+                                                                  e.Description);
+    }
+}
+
+void Gestor::Fallar(const char* operacion, const std::string&) const {
+    std::string msg = m_db ? sqlite3_errmsg(m_db) : "sin conexión";
+    throw AppError(kErrorSql, std::string("Almacor.Gestor.") + operacion, msg);
+}
+
+sqlite3_stmt* Gestor::Preparar(const std::string& sql, const char* operacion) {
+    if (!m_db)
+        throw AppError(3704, std::string("Almacor.Gestor.") + operacion,
+                       "La conexión con la base de datos no está abierta.");
+    std::string texto = TraducirSql(sql);
+    sqlite3_stmt* st = nullptr;
+    const char* resto = nullptr;
+    if (sqlite3_prepare_v2(m_db, texto.c_str(), static_cast<int>(texto.size()), &st, &resto) != SQLITE_OK)
+        Fallar(operacion, sql);
+    // One statement per text: a second one hidden behind a ";" is refused.
+    for (; resto && *resto; ++resto) {
+        if (*resto != ' ' && *resto != '\t' && *resto != '\r' && *resto != '\n' && *resto != ';') {
+            sqlite3_finalize(st);
+            throw AppError(kErrorSql, std::string("Almacor.Gestor.") + operacion,
+                           "El texto contiene más de una instrucción SQL.");
+        }
+    }
+    if (!st)
+        throw AppError(kErrorSql, std::string("Almacor.Gestor.") + operacion, "La instrucción SQL está vacía.");
+    return st;
+}
+
+void Gestor::EjecutarDirecto(const std::string& sql) {
+    char* err = nullptr;
+    if (sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+        std::string msg = err ? err : "error";
+        sqlite3_free(err);
+        throw AppError(kErrorSql, "Almacor.Gestor", msg);
+    }
+}
+
+bool Gestor::CrearRs(Recordset& rs) {
+    sqlite3_stmt* st = Preparar(m_sql, "CrearRs");
+    int columnas = sqlite3_column_count(st);
+    std::vector<std::string> nombres;
+    for (int i = 0; i < columnas; ++i)
+        nombres.emplace_back(sqlite3_column_name(st, i));
+    std::vector<Valor> celdas;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        for (int i = 0; i < columnas; ++i) {
+            switch (sqlite3_column_type(st, i)) {
+            case SQLITE_NULL: celdas.emplace_back(); break;
+            case SQLITE_INTEGER: celdas.push_back(Valor::DeEntero(sqlite3_column_int64(st, i))); break;
+            case SQLITE_FLOAT: celdas.push_back(Valor::DeReal(sqlite3_column_double(st, i))); break;
+            default: {
+                const unsigned char* t = sqlite3_column_text(st, i);
+                celdas.push_back(Valor::DeTexto(t ? std::string(reinterpret_cast<const char*>(t),
+                                                                sqlite3_column_bytes(st, i))
+                                                  : std::string()));
+            }
+            }
+        }
+    }
+    if (rc != SQLITE_DONE) {
+        sqlite3_finalize(st);
+        Fallar("CrearRs", m_sql);
+    }
+    sqlite3_finalize(st);
+    rs = Recordset(std::move(nombres), std::move(celdas));
+    return rs.RecordCount() > 0;
+}
+
+long Gestor::Ejecutar() {
+    sqlite3_stmt* st = Preparar(m_sql, "Ejecutar");
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE) {
+        sqlite3_finalize(st);
+        Fallar("Ejecutar", m_sql);
+    }
+    bool cambia = !sqlite3_stmt_readonly(st);
+    sqlite3_finalize(st);
+    return cambia ? static_cast<long>(sqlite3_changes(m_db)) : 0;
+}
+
+void Gestor::ComenzarTransaccion() { EjecutarDirecto("begin immediate"); }
+void Gestor::ConfirmarTransaccion() { EjecutarDirecto("commit"); }
+
+void Gestor::DeshacerTransaccion() {
+    if (EnTransaccion())
+        EjecutarDirecto("rollback");
+}
+
+bool Gestor::EnTransaccion() const { return m_db && !sqlite3_get_autocommit(m_db); }
+void Gestor::Savepoint(const std::string& nombre) { EjecutarDirecto("savepoint " + nombre); }
+void Gestor::LiberarSavepoint(const std::string& nombre) { EjecutarDirecto("release " + nombre); }
+void Gestor::VolverASavepoint(const std::string& nombre) {
+    EjecutarDirecto("rollback to " + nombre);
+    EjecutarDirecto("release " + nombre);
+}
+
+} // namespace Almacor

@@ -1,0 +1,74 @@
+#pragma once
+#include "platform/Recordset.h"
+
+#include <string>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace Almacor {
+
+// The work-database component: a connection to one SQLite file, run by
+// setting `Sql` and calling `CrearRs` (queries) or `Ejecutar` (changes).
+// The entity manager hands out the same object for the customs databases.
+class Gestor {
+public:
+    Gestor() = default;
+    ~Gestor();
+    Gestor(const Gestor&) = delete;
+    Gestor& operator=(const Gestor&) = delete;
+
+    // "Provider=SQLite;Data Source=" + path of the database file.
+    void CadenaConexion(const std::string& texto) { m_cadena = texto; }
+    const std::string& CadenaConexion() const { return m_cadena; }
+    // Opens the connection. A missing file is an error naming its path: only
+    // the set-up command creates databases (see CrearArchivo).
+    void Conectar();
+    // Creates a new empty database file and connects to it.
+    void CrearArchivo(const std::string& ruta);
+    void Desconectar();
+    bool Conectado() const { return m_db != nullptr; }
+    const std::string& Ruta() const { return m_ruta; }
+
+    void Sql(const std::string& texto) { m_sql = texto; }
+    const std::string& Sql() const { return m_sql; }
+    // Runs the query; leaves every row in `rs`, positioned on the first.
+    // True when there is at least one row.
+    bool CrearRs(Recordset& rs);
+    // Runs the statement; returns the number of rows it changed.
+    long Ejecutar();
+
+    // Transactions and savepoints (the original ran every statement on its own;
+    // the runs that must not leave half their work use these).
+    void ComenzarTransaccion();
+    void ConfirmarTransaccion();
+    void DeshacerTransaccion();
+    bool EnTransaccion() const;
+    void Savepoint(const std::string& nombre);
+    void LiberarSavepoint(const std::string& nombre);
+    void VolverASavepoint(const std::string& nombre);
+
+    // The statement text as SQLite receives it: the original engine's left()
+    // is a keyword in SQLite and is renamed to our registered function.
+    static std::string TraducirSql(const std::string& sql);
+
+    sqlite3* Handle() const { return m_db; }
+
+private:
+    void Abrir(const std::string& ruta, bool crear);
+    sqlite3_stmt* Preparar(const std::string& sql, const char* operacion);
+    void EjecutarDirecto(const std::string& sql);
+    [[noreturn]] void Fallar(const char* operacion, const std::string& sql) const;
+
+    std::string m_cadena;
+    std::string m_ruta;
+    std::string m_sql;
+    sqlite3* m_db = nullptr;
+};
+
+// The database file named by a connection text ("...;Data Source=path").
+std::string RutaDeCadena(const std::string& cadena);
+// Registers mid(), left() and the three-argument instr() of the original engine.
+void RegistrarFunciones(sqlite3* db);
+
+} // namespace Almacor

@@ -1,0 +1,26 @@
+#pragma once
+#include <exception>
+#include <string>
+
+// The one error type of the program: the number, source and description that
+// every operation reports, and that subordinate operations rethrow with their
+// own number and a longer source so the message shows the whole chain.
+struct AppError : std::exception {
+    long Number = 0;
+    std::string Source;
+    std::string Description;
+
+    AppError() = default;
+    AppError(long number, std::string source, std::string description)
+        : Number(number), Source(std::move(source)), Description(std::move(description)) {}
+    const char* what() const noexcept override { return Description.c_str(); }
+
+    // The exception being handled, as an AppError; call only inside a catch block.
+    static AppError Actual();
+    // A new error with another number, the given prefix in front of this source
+    // (and an optional suffix after it), and the same description.
+    AppError Relanzar(long number, const std::string& prefijo, const std::string& sufijo = "") const;
+};
+
+// Carriage return and line feed, as the messages join their parts.
+inline constexpr const char* vbCrLf = "\r\n";

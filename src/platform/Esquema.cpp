@@ -1,0 +1,229 @@
+#include "platform/Esquema.h"
+
+#include "platform/Almacor.h"
+#include "platform/AppError.h"
+
+#include <sqlite3.h>
+
+#include <vector>
+
+namespace Esquema {
+
+namespace {
+
+// Number columns of ART and ARTINS default to 0, as the original's number
+// fields did; ARTKGU stays null (nothing writes it). Text that statements
+// compare is case-insensitive, as the original file database compared it.
+// Code columns are TEXT so "0001" stays "0001".
+const std::vector<const char*> kTrabajo = {
+    R"(create table INTN (
+        INTNRO text collate nocase primary key,
+        INTDSC text collate nocase))",
+    R"(create table ART (
+        INTNRO text collate nocase not null,
+        ARTORD integer not null,
+        ARTNRO text collate nocase,
+        ARTDSC text collate nocase,
+        ARTCAN real default 0,
+        ARTUNI real default 0,
+        ARTTOT real default 0,
+        ARTFAC text collate nocase,
+        ARTORG text collate nocase,
+        ARTKGU real,
+        PRCCAN real default 0,
+        PRCCTC text collate nocase,
+        PRCVIN text collate nocase,
+        PRCDST text collate nocase,
+        PRCORI text collate nocase,
+        PRCESM text collate nocase,
+        PRCTDS text collate nocase,
+        PRCNCM text collate nocase,
+        PRCSUF text collate nocase,
+        PRCLAP text collate nocase,
+        PRCEUN text collate nocase,
+        PRCSUN text collate nocase,
+        PRCDUN text collate nocase,
+        PRCECA real default 0,
+        PRCSCA real default 0,
+        PRCEST text collate nocase,
+        PRCCRC text collate nocase))",
+    "create unique index ART_ORDEN on ART (INTNRO, ARTORD)",
+    "create index ART_ARTICULO on ART (INTNRO, ARTNRO, PRCVIN)",
+    "create index ART_ESTADO on ART (INTNRO, PRCEST)",
+    R"(create table ARTINS (
+        INTNRO text collate nocase not null,
+        PARENTART text collate nocase,
+        IdReg integer default 0,
+        DIT text collate nocase,
+        Item text collate nocase,
+        SubItem text collate nocase,
+        Posicion text collate nocase,
+        CTIT text collate nocase,
+        cif real default 0,
+        IDPARENT integer default 0,
+        Cantidad real default 0))",
+    "create index ARTINS_PADRE on ARTINS (INTNRO, PARENTART)",
+    "create index ARTINS_IDPADRE on ARTINS (INTNRO, IDPARENT)",
+    R"(create table ORG (
+        PAI text collate nocase primary key,
+        ORI text collate nocase,
+        ESM text collate nocase))",
+    R"(create table pais (
+        id text collate nocase primary key,
+        descripcion text collate nocase))",
+};
+
+const std::vector<const char*> kAduana = {
+    R"(create table catalogo (
+        idcatalogo text collate nocase primary key,
+        descripcion text collate nocase))",
+    R"(create table catarticulos (
+        idcatalogo text collate nocase not null,
+        idarticulo text collate nocase not null,
+        descripcion text collate nocase,
+        idpais text collate nocase,
+        cantidad real default 0,
+        preciounitario real default 0,
+        ncm text collate nocase,
+        lapi text collate nocase,
+        sufijos text collate nocase,
+        idunidad text collate nocase,
+        estadistica text collate nocase,
+        valorrelacionestadistica real default 0,
+        estadomerc text collate nocase,
+        deresp text collate nocase,
+        ArtKgUnitario real default 0,
+        valorderesp real default 0))",
+    "create index catarticulos_articulo on catarticulos (idcatalogo, idarticulo)",
+    R"(create table unidades (
+        id text collate nocase primary key,
+        descripcion text collate nocase))",
+    R"(create table ncm (
+        [001] text collate nocase not null,
+        [002] text collate nocase not null,
+        [003] text collate nocase not null,
+        [004] text,
+        [010] text,
+        [012] text,
+        [019] text,
+        [020] text,
+        [059] text))",
+    "create index ncm_posicion on ncm ([001], [002], [003])",
+    R"(create table sufidos (
+        sim text collate nocase not null,
+        sufijo text collate nocase not null,
+        detalle text))",
+    "create index sufidos_sim on sufidos (sim, sufijo)",
+    R"(create table caratula (
+        interno text collate nocase not null,
+        fechaalta text,
+        ONCCAHabilitado text,
+        idsubreg text,
+        fobdivisas real default 0,
+        fletedivisas real default 0,
+        segurodivisas real default 0,
+        ajusteincluir real default 0))",
+    "create index caratula_interno on caratula (interno)",
+    R"(create table facturas (
+        interno text collate nocase not null,
+        orden integer,
+        factura text collate nocase))",
+    "create index facturas_interno on facturas (interno, orden)",
+    R"(create table subitems (
+        interno text collate nocase not null,
+        idcatalogo text collate nocase,
+        idarticulo text collate nocase,
+        descripcion text collate nocase,
+        ncm text collate nocase,
+        IdUnidad text collate nocase,
+        Cantidad real default 0,
+        Preciounitario real default 0,
+        fob real default 0,
+        IdPais text collate nocase,
+        idpaisproc text collate nocase,
+        estadistica text collate nocase,
+        valorrelacionestadistica real default 0,
+        sufijos text collate nocase,
+        LAPI text collate nocase,
+        deresp text collate nocase,
+        valorderesp real default 0,
+        kgbruto real default 0,
+        KGNETO real default 0,
+        idext integer,
+        certorig text,
+        ctit text,
+        EstadoMerc text collate nocase,
+        tipoitem text collate nocase,
+        biendeuso text collate nocase,
+        insumostemp real default 0,
+        insumosacons real default 0))",
+    "create index subitems_interno on subitems (interno, idext)",
+    R"(create table descargas (
+        interno text collate nocase not null,
+        idreg integer,
+        idext integer,
+        dit text collate nocase,
+        item text collate nocase,
+        subitem text collate nocase,
+        ncm text collate nocase,
+        expctit text collate nocase,
+        cantidad real default 0,
+        factorponderacion real default 0))",
+    "create index descargas_interno on descargas (interno, idext)",
+    R"(create table DESPACHO_RESUMEN (
+        ORIGEN text collate nocase not null,
+        id integer not null,
+        INTERNO text collate nocase not null,
+        CAMPO text collate nocase,
+        Valor real default 0))",
+    "create index despacho_resumen_interno on DESPACHO_RESUMEN (INTERNO, ORIGEN, id)",
+};
+
+void Ejecutar(Almacor::Gestor& db, const std::string& sql) {
+    db.Sql(sql);
+    db.Ejecutar();
+}
+
+int VersionDe(Almacor::Gestor& db) {
+    Recordset rs;
+    db.Sql("pragma user_version");
+    db.CrearRs(rs);
+    return static_cast<int>(rs.Fields(size_t{0}).Numero());
+}
+
+void Crear(Almacor::Gestor& db, const std::vector<const char*>& tablas, int version) {
+    db.Sql("pragma journal_mode = wal");
+    Recordset rs;
+    db.CrearRs(rs);
+    db.ComenzarTransaccion();
+    try {
+        for (const char* t : tablas)
+            Ejecutar(db, t);
+        Ejecutar(db, "pragma user_version = " + std::to_string(version));
+        db.ConfirmarTransaccion();
+    } catch (...) {
+        db.DeshacerTransaccion();
+        throw;
+    }
+}
+
+void Verificar(Almacor::Gestor& db, int actual, const char* que) {
+    int v = VersionDe(db);
+    if (v == 0)
+        throw AppError(-2147467259, "Esquema.Verificar",
+                       db.Ruta() + " no es una base de datos " + que + " de Velmarion (sin versión de esquema).");
+    if (v > actual)
+        throw AppError(-2147467259, "Esquema.Verificar",
+                       db.Ruta() + " fue creada por una versión más nueva del programa (esquema " +
+                           std::to_string(v) + ").");
+    // Upgrade steps go here as `if (v <= N) { ... }` inside one transaction.
+}
+
+} // namespace
+
+void CrearTrabajo(Almacor::Gestor& db) { Crear(db, kTrabajo, kVersionTrabajo); }
+void CrearAduana(Almacor::Gestor& db) { Crear(db, kAduana, kVersionAduana); }
+void VerificarTrabajo(Almacor::Gestor& db) { Verificar(db, kVersionTrabajo, "de trabajo"); }
+void VerificarAduana(Almacor::Gestor& db) { Verificar(db, kVersionAduana, "del sistema aduanero"); }
+
+} // namespace Esquema

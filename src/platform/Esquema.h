@@ -1,0 +1,26 @@
+#pragma once
+#include <string>
+
+namespace Almacor {
+class Gestor;
+}
+
+// Tables, columns and indexes of the two databases, with a schema version in
+// each file (PRAGMA user_version) so later versions can upgrade it.
+namespace Esquema {
+
+inline constexpr int kVersionTrabajo = 1;
+inline constexpr int kVersionAduana = 1;
+
+// Creates the tables of a new work database (INTN, ART, ARTINS, ORG, pais).
+void CrearTrabajo(Almacor::Gestor& db);
+// Creates the customs system's tables (catalog, nomenclator, suffixes, units,
+// and the declaration tables the transfer writes).
+void CrearAduana(Almacor::Gestor& db);
+
+// Checks the version of an opened database and brings an older one up to date
+// inside one transaction; a file that is not ours, or is newer, is an error.
+void VerificarTrabajo(Almacor::Gestor& db);
+void VerificarAduana(Almacor::Gestor& db);
+
+} // namespace Esquema

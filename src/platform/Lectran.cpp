@@ -1,0 +1,72 @@
+#include "platform/Lectran.h"
+
+#include "platform/AppError.h"
+#include "platform/Texto.h"
+
+namespace Lectran {
+
+void Gestor::Abrir_Archivo(int) {
+    Cerrar_Archivo();
+    m_in.open(m_ruta, std::ios::binary);
+    if (!m_in)
+        throw AppError(53, "Lectran.Gestor.Abrir_Archivo", "No se encontró el archivo " + m_ruta);
+    m_cod = Codificacion::Desconocida;
+    m_primera = true;
+}
+
+bool Gestor::FindeArchivo() {
+    if (!m_in.is_open())
+        return true;
+    return m_in.peek() == std::ifstream::traits_type::eof();
+}
+
+std::string Gestor::LeerLinea() {
+    if (!m_in.is_open())
+        throw AppError(52, "Lectran.Gestor.LeerLinea", "El archivo no está abierto.");
+    std::string linea;
+    std::getline(m_in, linea);
+    if (!linea.empty() && linea.back() == '\r')
+        linea.pop_back();
+    if (m_primera) {
+        m_primera = false;
+        if (EmpiezaCon(linea, "\xEF\xBB\xBF")) {
+            linea.erase(0, 3);
+            m_cod = Codificacion::Utf8;
+        }
+    }
+    return Decodificar(std::move(linea));
+}
+
+std::string Gestor::Decodificar(std::string linea) {
+    if (EsAscii(linea))
+        return linea;
+    // The first line with other characters decides the file's code page; a
+    // line that is not valid UTF-8 is read as Windows-1252 in any case.
+    bool utf8 = EsUtf8Valido(linea);
+    if (m_cod == Codificacion::Desconocida)
+        m_cod = utf8 ? Codificacion::Utf8 : Codificacion::Cp1252;
+    if (m_cod == Codificacion::Utf8 && utf8)
+        return linea;
+    return Cp1252aUtf8(linea);
+}
+
+void Gestor::Cerrar_Archivo() {
+    if (m_in.is_open())
+        m_in.close();
+    m_in.clear();
+}
+
+namespace {
+Entorno::Dialogo& DialogoInstalado() {
+    static Entorno::Dialogo d;
+    return d;
+}
+} // namespace
+
+void Entorno::InstalarDialogo(Dialogo d) { DialogoInstalado() = std::move(d); }
+
+std::string Entorno::ShowOpen(const std::string& titulo, void* ventana, const std::string&, const std::string&) {
+    return DialogoInstalado() ? DialogoInstalado()(titulo, ventana) : std::string();
+}
+
+} // namespace Lectran

@@ -1,0 +1,181 @@
+#include "platform/Numeros.h"
+
+#include "platform/Texto.h"
+
+#include <charconv>
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+char g_separador = 0;
+}
+
+char SeparadorDecimal() {
+    if (!g_separador) {
+        const lconv* lc = std::localeconv();
+        g_separador = (lc && lc->decimal_point && lc->decimal_point[0]) ? lc->decimal_point[0] : '.';
+    }
+    return g_separador;
+}
+
+void FijarSeparadorDecimal(char separador) { g_separador = separador; }
+
+std::string NumeroTexto(double valor) {
+    if (valor == 0)
+        return "0";
+    // Locale-independent conversion; the general form keeps no trailing zeros.
+    char buf[64];
+    auto fin = std::to_chars(buf, buf + sizeof buf, valor, std::chars_format::general, 15).ptr;
+    std::string s(buf, fin);
+    for (char& c : s) {
+        if (c == '.')
+            c = SeparadorDecimal();
+        else if (c == 'e')
+            c = 'E';
+    }
+    return s;
+}
+
+std::string Formatear(double valor, std::string_view patron) {
+    size_t punto = patron.find('.');
+    int enteros = 0, decimales = 0;
+    for (size_t i = 0; i < patron.size(); ++i)
+        if (patron[i] == '0')
+            (punto == std::string_view::npos || i < punto ? enteros : decimales)++;
+
+    bool negativo = valor < 0;
+    double absoluto = std::fabs(valor);
+    // Round on the 15-significant-digit decimal value, as the original formatter
+    // did, so 1.005 gives 1.01 rather than the binary neighbour's 1.00.
+    char buf[64];
+    *std::to_chars(buf, buf + sizeof buf - 1, absoluto, std::chars_format::scientific, 14).ptr = 0;
+    std::string mantisa;
+    for (char* p = buf; *p && *p != 'e'; ++p)
+        if (*p >= '0' && *p <= '9')
+            mantisa += *p;
+    int exponente = std::atoi(std::strchr(buf, 'e') + 1);
+    // digitos[k] has weight 10^(exponente - k); keep the weights down to 10^-decimales.
+    int ultimo = exponente + decimales;
+    std::string digitos = mantisa;
+    if (ultimo < -1) {
+        digitos = "0";
+        exponente = 0;
+    } else if (ultimo == -1) {
+        bool subir = digitos[0] >= '5';
+        digitos = subir ? "1" : "0";
+        exponente = subir ? -decimales : 0;
+    } else if (ultimo + 1 < static_cast<int>(digitos.size())) {
+        bool subir = digitos[ultimo + 1] >= '5';
+        digitos.resize(ultimo + 1);
+        for (int k = ultimo; subir && k >= 0; --k) {
+            if (digitos[k] == '9') {
+                digitos[k] = '0';
+            } else {
+                ++digitos[k];
+                subir = false;
+            }
+        }
+        if (subir) {
+            digitos.insert(digitos.begin(), '1');
+            ++exponente;
+        }
+    }
+    // Lay the digits out as integer and fraction parts.
+    std::string parteEntera, parteDecimal;
+    for (int k = 0; k < static_cast<int>(digitos.size()); ++k) {
+        int peso = exponente - k;
+        (peso >= 0 ? parteEntera : parteDecimal) += digitos[k];
+    }
+    if (exponente < 0)
+        parteDecimal.insert(0, static_cast<size_t>(-exponente - 1), '0');
+    else if (static_cast<int>(digitos.size()) <= exponente)
+        parteEntera.append(static_cast<size_t>(exponente + 1 - static_cast<int>(digitos.size())), '0');
+    size_t p = parteEntera.find_first_not_of('0');
+    parteEntera = p == std::string::npos ? "" : parteEntera.substr(p);
+    if (static_cast<int>(parteEntera.size()) < enteros)
+        parteEntera.insert(0, enteros - parteEntera.size(), '0');
+    parteDecimal.resize(decimales, '0');
+
+    bool cero = parteEntera.find_first_not_of('0') == std::string::npos &&
+                parteDecimal.find_first_not_of('0') == std::string::npos;
+    std::string r = (negativo && !cero) ? "-" : "";
+    r += parteEntera;
+    if (decimales > 0) {
+        r += SeparadorDecimal();
+        r += parteDecimal;
+    }
+    return r;
+}
+
+std::string NumeroSql(std::string_view textoNumero) { return Reemplazar(std::string(textoNumero), ",", "."); }
+
+std::string NumeroSql(double valor) { return NumeroSql(NumeroTexto(valor)); }
+
+std::string EnteroSql(long long valor) { return std::to_string(valor); }
+
+double LeerNumero(std::string_view texto) {
+    std::string limpio;
+    for (char c : texto)
+        if (c != ' ' && c != '\t')
+            limpio += c;
+    size_t i = 0;
+    bool negativo = false;
+    if (i < limpio.size() && (limpio[i] == '+' || limpio[i] == '-'))
+        negativo = limpio[i++] == '-';
+    std::string numero;
+    bool punto = false;
+    for (; i < limpio.size(); ++i) {
+        char c = limpio[i];
+        if (c >= '0' && c <= '9')
+            numero += c;
+        else if (c == '.' && !punto) {
+            punto = true;
+            numero += c;
+        } else
+            break;
+    }
+    if (numero.find_first_of("0123456789") == std::string::npos)
+        return 0;
+    if (numero.back() == '.')
+        numero.pop_back();
+    if (numero.front() == '.')
+        numero.insert(0, "0");
+    double v = 0;
+    std::from_chars(numero.data(), numero.data() + numero.size(), v);
+    return negativo ? -v : v;
+}
+
+bool EsNumerico(std::string_view texto) {
+    std::string t = Trim(texto);
+    if (t.empty())
+        return false;
+    size_t i = 0;
+    if (t[0] == '+' || t[0] == '-')
+        ++i;
+    bool digitos = false, separador = false;
+    for (; i < t.size(); ++i) {
+        char c = t[i];
+        if (c >= '0' && c <= '9')
+            digitos = true;
+        else if ((c == '.' || c == SeparadorDecimal()) && !separador)
+            separador = true;
+        else
+            return false;
+    }
+    return digitos;
+}
+
+double ValorNumerico(std::string_view texto) {
+    if (!EsNumerico(texto))
+        return 0;
+    std::string t = Trim(texto);
+    for (char& c : t)
+        if (c == SeparadorDecimal())
+            c = '.';
+    return LeerNumero(t);
+}
+
+double ADosDecimales(double valor) { return ValorNumerico(Formatear(valor, "00.00")); }

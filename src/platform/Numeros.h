@@ -1,0 +1,40 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+// Numbers as the program shows and writes them. Display follows the locale's
+// decimal separator; anything bound for SQL goes through NumeroSql, which
+// always uses "." whatever the locale.
+
+// The locale's decimal separator (read once from the C locale, "." when unset).
+char SeparadorDecimal();
+// Tests and the command line may fix the separator.
+void FijarSeparadorDecimal(char separador);
+
+// The ordinary text of a number: shortest general form, up to 15 significant
+// digits, no grouping, the locale's separator (5 -> "5", 2.5 -> "2,5" in a comma locale).
+std::string NumeroTexto(double valor);
+
+// The number formatted with a pattern of zeros: "00.00", "00.0000", "0000", "000000"...
+// at least as many integer digits as zeros before the point, exactly as many
+// decimals as zeros after it, rounded half away from zero on the decimal value.
+std::string Formatear(double valor, std::string_view patron);
+
+// A formatted number (or NumeroTexto) turned into SQL text: every "," becomes ".".
+std::string NumeroSql(std::string_view textoNumero);
+std::string NumeroSql(double valor);
+// A whole number as SQL text, without decimals.
+std::string EnteroSql(long long valor);
+
+// Reads a number with "." as decimal point: blanks are skipped, a leading sign
+// is honoured, reading stops at the first character that cannot continue the
+// number, and text without digits reads as 0. Never fails.
+double LeerNumero(std::string_view texto);
+
+// True when the text is a number in the locale's form or with "." (blanks around allowed).
+bool EsNumerico(std::string_view texto);
+// The number of a numeric text (EsNumerico), 0 otherwise.
+double ValorNumerico(std::string_view texto);
+
+// A formatted text read back as a number, as "reduced to two decimals" does.
+double ADosDecimales(double valor);

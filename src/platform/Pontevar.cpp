@@ -1,0 +1,102 @@
+#include "platform/Pontevar.h"
+
+#include "platform/AppError.h"
+#include "platform/Esquema.h"
+#include "platform/Texto.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace Pontevar {
+
+namespace {
+const char* const kEntidades[] = {"CATALOGOS", "NCM", "INTERNOS"};
+
+std::string Normalizar(const std::string& ruta) {
+    std::error_code ec;
+    fs::path p = fs::weakly_canonical(fs::path(ruta), ec);
+    return ec ? fs::path(ruta).lexically_normal().string() : p.string();
+}
+} // namespace
+
+Principal::Principal(std::string home) : m_home(std::move(home)) {}
+
+std::string Principal::ArchivoPorDefecto(const std::string& home) { return (fs::path(home) / "db" / "Corvex.db").string(); }
+
+void Principal::LoadParameters() {
+    std::map<std::string, std::string> archivoDe;
+    fs::path ini = fs::path(m_home) / "db" / "entidades.ini";
+    std::ifstream in(ini);
+    std::string linea, seccion;
+    while (in && std::getline(in, linea)) {
+        if (!linea.empty() && linea.back() == '\r')
+            linea.pop_back();
+        std::string t = Trim(linea);
+        if (t.empty() || t[0] == ';' || t[0] == '#')
+            continue;
+        if (t.front() == '[' && t.back() == ']') {
+            seccion = UCase(Trim(t.substr(1, t.size() - 2)));
+            continue;
+        }
+        size_t igual = t.find('=');
+        if (igual == std::string::npos || seccion.empty())
+            continue;
+        if (IgualSinMayusculas(Trim(t.substr(0, igual)), "Archivo"))
+            archivoDe[seccion] = Trim(t.substr(igual + 1));
+    }
+    m_archivos.clear();
+    for (const char* e : kEntidades) {
+        std::string archivo = archivoDe.count(e) ? archivoDe[e] : "";
+        fs::path p = archivo.empty() ? fs::path(ArchivoPorDefecto(m_home)) : fs::path(archivo);
+        if (p.is_relative())
+            p = fs::path(m_home) / p;
+        m_archivos[e] = Normalizar(p.string());
+    }
+    m_conexiones.clear();
+    for (const auto& [entidad, archivo] : m_archivos) {
+        if (m_conexiones.count(archivo))
+            continue;
+        auto g = std::make_unique<Almacor::Gestor>();
+        g->CadenaConexion("Provider=SQLite;Data Source=" + archivo);
+        try {
+            g->Conectar();
+            Esquema::VerificarAduana(*g);
+        } catch (const AppError& e) {
+            throw e.Relanzar(e.Number, "Pontevar.Principal.LoadParameters (" + entidad + "):: ");
+        }
+        m_conexiones[archivo] = std::move(g);
+    }
+}
+
+Almacor::Gestor& Principal::getDataConnectionByEntity(const std::string& entidad) {
+    auto a = m_archivos.find(UCase(entidad));
+    if (a == m_archivos.end())
+        throw AppError(-2147467259, "Pontevar.Principal.getDataConnectionByEntity",
+                       m_archivos.empty() ? "Faltan cargar los parámetros de entidades (LoadParameters)."
+                                          : "Entidad desconocida: " + entidad);
+    return *m_conexiones.at(a->second);
+}
+
+std::string Principal::getDateFormatbyEntity(const std::string&, std::time_t fecha) const {
+    std::tm t{};
+    localtime_r(&fecha, &t);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "'%Y-%m-%d %H:%M:%S'", &t);
+    return buf;
+}
+
+std::string Principal::ArchivoDeEntidad(const std::string& entidad) const {
+    auto a = m_archivos.find(UCase(entidad));
+    return a == m_archivos.end() ? std::string() : a->second;
+}
+
+std::vector<Almacor::Gestor*> Principal::Conexiones() {
+    std::vector<Almacor::Gestor*> r;
+    for (auto& [archivo, g] : m_conexiones)
+        r.push_back(g.get());
+    return r;
+}
+
+} // namespace Pontevar

@@ -1,0 +1,121 @@
+#include "Entorno.h"
+
+#include "app/Arranque.h"
+#include "app/Demo.h"
+#include "config/RelacionPais.h"
+#include "platform/Esquema.h"
+
+#include <fstream>
+#include <random>
+
+namespace fs = std::filesystem;
+
+Operador::Respuesta OperadorPrueba::MsgBox(const std::string& texto, Icono icono, Botones botones) {
+    Mensajes.push_back({texto, icono, botones});
+    if (botones == Botones::Aceptar)
+        return Respuesta::Aceptar;
+    Preguntas.push_back(texto);
+    if (RespuestasSiNo.empty())
+        return PorDefecto;
+    Respuesta r = RespuestasSiNo.front();
+    RespuestasSiNo.pop_front();
+    return r;
+}
+
+std::string OperadorPrueba::InputBox(const std::string&, const std::string&, const std::string& defecto) {
+    if (Entradas.empty())
+        return defecto;
+    std::string r = Entradas.front();
+    Entradas.pop_front();
+    return r;
+}
+
+std::string OperadorPrueba::PreguntarTipo() {
+    ++PreguntasTipo;
+    return Tipo;
+}
+
+void OperadorPrueba::MostrarRelPais(Aplicacion& app) {
+    ++DialogosRelacion;
+    if (AlMostrarRelPais) {
+        AlMostrarRelPais(app);
+        return;
+    }
+    RelacionPais::FormRelPais f(app);
+    f.Form_Load();
+    auto it = Relaciones.find(f.txtValor);
+    if (it == Relaciones.end())
+        throw Cancelacion("sin relación para " + f.txtValor);
+    f.f_Grabar(f.txtValor, f.IndiceDe(it->second.first), it->second.second);
+}
+
+std::string CarpetaDatosFuente() { return VELMARION_DATA_DIR; }
+
+EntornoPrueba::EntornoPrueba(bool referencias) {
+    static std::mt19937_64 azar{std::random_device{}()};
+    Home = fs::temp_directory_path() / ("velmarion-prueba-" + std::to_string(azar()));
+    fs::create_directories(Home / "db");
+    {
+        Almacor::Gestor t, a;
+        t.CrearArchivo((Home / "db" / "Dantremos.db").string());
+        Esquema::CrearTrabajo(t);
+        a.CrearArchivo((Home / "db" / "Corvex.db").string());
+        Esquema::CrearAduana(a);
+        Demo::CargarPaises(t, CarpetaDatosFuente());
+        if (referencias)
+            Demo::CargarReferencias(t, a, CarpetaDatosFuente());
+    }
+    App.Home = Home.string();
+    App.Almacen = std::make_unique<AlmacenAjustes>((Home / "ajustes.ini").string());
+    App.Op = &Op;
+    Arranque::Form_Load(App, "");
+    Op.Mensajes.clear(); // the "not configured" warning of an empty settings store
+}
+
+EntornoPrueba::~EntornoPrueba() {
+    App.Db.Desconectar();
+    App.Entidades.reset();
+    App.Almacen.reset();
+    std::error_code ec;
+    fs::remove_all(Home, ec);
+}
+
+long EntornoPrueba::Trabajo(const std::string& sql) {
+    App.Db.Sql(sql);
+    return App.Db.Ejecutar();
+}
+
+long EntornoPrueba::EnAduana(const std::string& sql) {
+    Aduana().Sql(sql);
+    return Aduana().Ejecutar();
+}
+
+Recordset EntornoPrueba::Filas(const std::string& sql) {
+    Recordset rs;
+    App.Db.Sql(sql);
+    App.Db.CrearRs(rs);
+    return rs;
+}
+
+Recordset EntornoPrueba::FilasAduana(const std::string& sql) {
+    Recordset rs;
+    Aduana().Sql(sql);
+    Aduana().CrearRs(rs);
+    return rs;
+}
+
+std::string EntornoPrueba::Valor(const std::string& sql) {
+    Recordset rs = Filas(sql);
+    return rs.Eof() ? "" : rs.Fields(size_t{0}).Texto();
+}
+
+std::string EntornoPrueba::ValorAduana(const std::string& sql) {
+    Recordset rs = FilasAduana(sql);
+    return rs.Eof() ? "" : rs.Fields(size_t{0}).Texto();
+}
+
+fs::path EntornoPrueba::Archivo(const std::string& nombre, const std::string& contenido) {
+    fs::path p = Home / nombre;
+    std::ofstream(p, std::ios::binary) << contenido;
+    return p;
+}

@@ -1,0 +1,80 @@
+#pragma once
+// A test home: a temporary program folder with fresh databases, an application
+// state connected to them, and a scripted operator that records every message.
+#include "app/Aplicacion.h"
+#include "app/Operador.h"
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+class OperadorPrueba : public Operador {
+public:
+    struct Mensaje {
+        std::string Texto;
+        Icono Icon;
+        Botones Botones_;
+    };
+
+    Respuesta MsgBox(const std::string& texto, Icono icono, Botones botones) override;
+    std::string InputBox(const std::string& prompt, const std::string& titulo, const std::string& defecto) override;
+    std::string PreguntarTipo() override;
+    void MostrarRelPais(Aplicacion& app) override;
+    void PunteroEspera(bool espera) override { Espera = espera; }
+    void Estado(const std::string& texto) override { Estados.push_back(texto); }
+    void ProgresoVisible(bool visible) override { BarraVisible = visible; }
+    void ProgresoRango(int minimo, int maximo) override { BarraMin = minimo, BarraMax = maximo; }
+    void ProgresoValor(int valor) override { BarraValor = valor; }
+    void ContadoresImportacion(long h, long p) override { ContadorH = h, ContadorP = p; }
+    void ProcesarEventos() override { ++Eventos; }
+
+    // Answers
+    std::deque<Respuesta> RespuestasSiNo; // taken in order, then PorDefecto
+    Respuesta PorDefecto = Respuesta::No;
+    std::string Tipo;
+    std::map<std::string, std::pair<std::string, std::string>> Relaciones; // PAI -> ORI, ESM
+    std::function<void(Aplicacion&)> AlMostrarRelPais;                    // replaces the scripted relation
+    std::deque<std::string> Entradas;
+
+    // Record
+    std::vector<Mensaje> Mensajes;
+    std::vector<std::string> Estados;
+    std::vector<std::string> Preguntas;
+    int PreguntasTipo = 0, DialogosRelacion = 0, Eventos = 0;
+    bool Espera = false, BarraVisible = false;
+    int BarraMin = 0, BarraMax = 0, BarraValor = 0;
+    long ContadorH = 0, ContadorP = 0;
+
+    // The text of the last message ("" when none).
+    std::string Ultimo() const { return Mensajes.empty() ? "" : Mensajes.back().Texto; }
+};
+
+struct EntornoPrueba {
+    // A fresh home with empty databases; with `referencias`, the demo reference
+    // data too (nomenclator, suffixes, units, countries).
+    explicit EntornoPrueba(bool referencias = false);
+    ~EntornoPrueba();
+
+    std::filesystem::path Home;
+    Aplicacion App;
+    OperadorPrueba Op;
+
+    Almacor::Gestor& Aduana() { return App.Entidades->getDataConnectionByEntity("INTERNOS"); }
+    // Runs a statement on the work database; returns the rows changed.
+    long Trabajo(const std::string& sql);
+    long EnAduana(const std::string& sql);
+    // The first field of the first row of a query ("" when there is none).
+    std::string Valor(const std::string& sql);
+    std::string ValorAduana(const std::string& sql);
+    Recordset Filas(const std::string& sql);
+    Recordset FilasAduana(const std::string& sql);
+    // A file in the home folder with the given bytes.
+    std::filesystem::path Archivo(const std::string& nombre, const std::string& contenido);
+};
+
+// The data folder of the source tree.
+std::string CarpetaDatosFuente();
