@@ -1,0 +1,283 @@
+// The components every run stands on: the SQL functions of the original engine,
+// quoting, the recordset contract, number formatting and the file reader.
+#include "Entorno.h"
+#include "platform/AppError.h"
+#include "platform/Numeros.h"
+#include "platform/Texto.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct BaseEnMemoria {
+    Almacor::Gestor db;
+    fs::path ruta;
+    BaseEnMemoria() {
+        ruta = fs::temp_directory_path() / ("velmarion-base-" + std::to_string(::getpid()) + "-" +
+                                            std::to_string(reinterpret_cast<uintptr_t>(this)) + ".db");
+        fs::remove(ruta);
+        db.CrearArchivo(ruta.string());
+    }
+    ~BaseEnMemoria() {
+        db.Desconectar();
+        fs::remove(ruta);
+    }
+    std::string Uno(const std::string& sql) {
+        Recordset rs;
+        db.Sql(sql);
+        db.CrearRs(rs);
+        const Valor& v = rs.Fields(size_t{0});
+        return v.EsNulo() ? "<null>" : v.Texto();
+    }
+};
+
+} // namespace
+
+TEST(FuncionesSql, TienenLaSemanticaDelMotorOriginal) {
+    BaseEnMemoria b;
+    struct Caso {
+        const char* sql;
+        const char* esperado;
+    } casos[] = {
+        {"select mid('22001ICR2000123X',6,4)", "ICR2"},
+        {"select mid('ABC',6,4)", ""},              // shorter than the start: empty, not null
+        {"select mid('ABCDE',4,10)", "DE"},         // length past the end
+        {"select mid('ABCDE',2)", "BCDE"},          // without length: to the end
+        {"select mid(null,6,4)", "<null>"},         // null in, null out
+        {"select mid('ÑANDÚ',2,3)", "AND"},         // characters, not bytes
+        {"select left('AB12',2)", "AB"},
+        {"select left('AB',5)", "AB"},
+        {"select left(null,2)", "<null>"},
+        {"select instr(1,'AA(X)-AB()-','()')", "9"},
+        {"select instr(1,'AA(X)-','()')", "0"},
+        {"select instr(3,'()ab()','()')", "5"},     // the search starts at the given position
+        {"select instr(1,'abc','B')", "2"},         // text comparison ignores case
+        {"select instr(1,null,'()')", "<null>"},
+        {"select instr(9,'abc','a')", "0"},
+        {"select count(*) from (select 1 as x) where instr(1,'A()','()')>0", "1"},
+    };
+    for (const Caso& c : casos)
+        EXPECT_EQ(b.Uno(c.sql), c.esperado) << c.sql;
+
+    // Arguments the original engine refused are errors here too.
+    b.db.Sql("select mid('abc',0,1)");
+    Recordset rs;
+    EXPECT_THROW(b.db.CrearRs(rs), AppError);
+}
+
+TEST(FuncionesSql, LeftSoloSeRenombraComoFuncion) {
+    EXPECT_EQ(Almacor::Gestor::TraducirSql("select left(sufijo,2) as a from s where x = 'left(' and y=1"),
+              "select vb_left(sufijo,2) as a from s where x = 'left(' and y=1");
+    EXPECT_EQ(Almacor::Gestor::TraducirSql("select * from a left join b on a.x = b.x"),
+              "select * from a left join b on a.x = b.x");
+    EXPECT_EQ(Almacor::Gestor::TraducirSql("select LEFT (x, 1), aleft(x) from t"), "select vb_left (x, 1), aleft(x) from t");
+}
+
+TEST(Comillas, UnValorConComillaVuelveIgual) {
+    BaseEnMemoria b;
+    b.db.Sql("create table t (v text)");
+    b.db.Ejecutar();
+    for (std::string v : {std::string("O'BRIEN"), std::string("A'1"), std::string("''"), std::string("'; drop table t; --"),
+                          std::string("ÑANDÚ 'x'")}) {
+        b.db.Sql("delete from t");
+        b.db.Ejecutar();
+        b.db.Sql("insert into t (v) values ('" + SqlTexto(v) + "')");
+        EXPECT_EQ(b.db.Ejecutar(), 1);
+        EXPECT_EQ(b.Uno("select v from t"), v);
+        EXPECT_EQ(b.Uno("select count(*) from t where v = '" + SqlTexto(v) + "'"), "1");
+    }
+    // A second statement hidden behind a ";" is refused, never run.
+    b.db.Sql("delete from t; drop table t");
+    EXPECT_THROW(b.db.Ejecutar(), AppError);
+    EXPECT_EQ(b.Uno("select count(*) from t"), "1");
+}
+
+TEST(Recordset, ContratoDeCrearRsYEjecutar) {
+    BaseEnMemoria b;
+    b.db.Sql("create table t (n integer, r real, s text)");
+    b.db.Ejecutar();
+    Recordset rs;
+    b.db.Sql("select * from t");
+    EXPECT_FALSE(b.db.CrearRs(rs));
+    EXPECT_TRUE(rs.Eof());
+    EXPECT_EQ(rs.RecordCount(), 0);
+
+    b.db.Sql("insert into t values (5, 2.5, '0001')");
+    EXPECT_EQ(b.db.Ejecutar(), 1);
+    b.db.Sql("insert into t values (7, 3, null)");
+    EXPECT_EQ(b.db.Ejecutar(), 1);
+    b.db.Sql("update t set r = r + 1");
+    EXPECT_EQ(b.db.Ejecutar(), 2);
+    b.db.Sql("update t set r = 0 where n = 99");
+    EXPECT_EQ(b.db.Ejecutar(), 0);
+    b.db.Sql("select count(*) from t"); // a query changes nothing
+    EXPECT_EQ(b.db.Ejecutar(), 0);
+
+    b.db.Sql("select n, r, s from t order by n");
+    ASSERT_TRUE(b.db.CrearRs(rs));
+    EXPECT_EQ(rs.RecordCount(), 2);
+    EXPECT_EQ(rs.AbsolutePosition(), 1);
+    EXPECT_EQ(rs.Fields("N").Texto(), "5"); // names compare without case; whole numbers read without decimals
+    EXPECT_EQ(rs.Fields("r").Texto(), "3.5");
+    EXPECT_EQ(rs.Fields("s").Texto(), "0001"); // text stays as stored
+    // Changes made while walking do not disturb the snapshot.
+    b.db.Sql("delete from t");
+    b.db.Ejecutar();
+    rs.MoveNext();
+    EXPECT_EQ(rs.AbsolutePosition(), 2);
+    EXPECT_EQ(rs.Fields("r").Texto(), "4");
+    EXPECT_TRUE(rs.Fields("s").EsNulo());
+    EXPECT_EQ(rs.Fields("s").Texto(), "");
+    EXPECT_THROW(rs.Fields("nada"), AppError);
+    rs.MoveNext();
+    EXPECT_TRUE(rs.Eof());
+    EXPECT_THROW(rs.Fields("n"), AppError);
+}
+
+TEST(Recordset, ErroresDeSentenciaLlevanNumeroYFuente) {
+    BaseEnMemoria b;
+    b.db.Sql("select * from NO_EXISTE");
+    Recordset rs;
+    try {
+        b.db.CrearRs(rs);
+        FAIL();
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.Number, -2147217900);
+        EXPECT_EQ(e.Source, "Almacor.Gestor.CrearRs");
+        EXPECT_NE(e.Description.find("NO_EXISTE"), std::string::npos);
+    }
+}
+
+TEST(Conexion, UnaBaseQueNoExisteSeNombraYNoSeCrea) {
+    Almacor::Gestor g;
+    fs::path ruta = fs::temp_directory_path() / "velmarion-no-existe" / "Dantremos.db";
+    g.CadenaConexion("Provider=SQLite;Data Source=" + ruta.string());
+    try {
+        g.Conectar();
+        FAIL();
+    } catch (const AppError& e) {
+        EXPECT_NE(e.Description.find(ruta.string()), std::string::npos);
+    }
+    EXPECT_FALSE(fs::exists(ruta));
+}
+
+TEST(Numeros, TextoYFormatosComoElOriginal) {
+    FijarSeparadorDecimal('.');
+    EXPECT_EQ(NumeroTexto(5), "5");
+    EXPECT_EQ(NumeroTexto(12345.67), "12345.67");
+    EXPECT_EQ(NumeroTexto(0.1 + 0.2), "0.3"); // 15 significant digits
+    EXPECT_EQ(NumeroTexto(-2.5), "-2.5");
+    struct Caso {
+        double v;
+        const char* patron;
+        const char* esperado;
+    } casos[] = {
+        {2.5, "00.00", "02.50"},     {1234.567, "00.00", "1234.57"}, {1.005, "00.00", "01.01"},
+        {0.125, "00.00", "00.13"},   {5, "00.00", "05.00"},          {33.333333, "00.0000", "33.3333"},
+        {12.5, "00.00000", "12.50000"}, {42, "000000", "000042"},     {12345, "0000", "12345"},
+        {0, "0000", "0000"},         {99.995, "00.00", "100.00"},    {-0.001, "00.00", "00.00"},
+        {-3.256, "00.00", "-03.26"}, {0.004, "00.00", "00.00"},      {0.005, "00.00", "00.01"},
+        {199.74, "00.00", "199.74"},
+    };
+    for (const Caso& c : casos)
+        EXPECT_EQ(Formatear(c.v, c.patron), c.esperado) << c.v << " " << c.patron;
+}
+
+TEST(Numeros, LaComaDelLocaleNuncaLlegaAlSql) {
+    FijarSeparadorDecimal(',');
+    EXPECT_EQ(NumeroTexto(1234.5), "1234,5");
+    EXPECT_EQ(Formatear(2.5, "00.00"), "02,50");
+    EXPECT_EQ(NumeroSql(1234.5), "1234.5");
+    EXPECT_EQ(NumeroSql(Formatear(2.5, "00.00")), "02.50");
+    EXPECT_DOUBLE_EQ(ValorNumerico("2,5"), 2.5);
+    EXPECT_DOUBLE_EQ(ADosDecimales(1234.567), 1234.57);
+    FijarSeparadorDecimal('.');
+}
+
+TEST(Numeros, LecturaTolerante) {
+    EXPECT_DOUBLE_EQ(LeerNumero("0000012345.67"), 12345.67);
+    EXPECT_DOUBLE_EQ(LeerNumero("  1 2.5 "), 12.5);
+    EXPECT_DOUBLE_EQ(LeerNumero("-3.5x9"), -3.5);
+    EXPECT_DOUBLE_EQ(LeerNumero("+7"), 7);
+    EXPECT_DOUBLE_EQ(LeerNumero("          ."), 0);
+    EXPECT_DOUBLE_EQ(LeerNumero("abc"), 0);
+    EXPECT_DOUBLE_EQ(LeerNumero(""), 0);
+    EXPECT_TRUE(EsNumerico(" 42 "));
+    EXPECT_FALSE(EsNumerico(""));
+    EXPECT_FALSE(EsNumerico("4a"));
+}
+
+TEST(Texto, CortesPorCaracter) {
+    EXPECT_EQ(Mid("HÑ234", 2, 2), "Ñ2");
+    EXPECT_EQ(Len("ÑANDÚ"), 5u);
+    EXPECT_EQ(Left("ÑANDÚ", 2), "ÑA");
+    EXPECT_EQ(Right("ÑANDÚ", 2), "DÚ");
+    EXPECT_EQ(Mid("abc", 4, 2), "");
+    EXPECT_EQ(InStr(1, "xAM(1)-AM(2)", "AM("), 2u);
+    EXPECT_EQ(InStr(3, "xAM(1)-AM(2)", "AM("), 8u);
+    EXPECT_EQ(UCase("ñandú ça"), "ÑANDÚ ÇA");
+    EXPECT_EQ(Trim("  a b  "), "a b");
+}
+
+namespace {
+std::vector<std::string> Leer(const fs::path& p) {
+    Lectran::Gestor g;
+    g.Ubicacion_Archivo(p.string());
+    g.Abrir_Archivo(1);
+    std::vector<std::string> lineas;
+    while (!g.FindeArchivo())
+        lineas.push_back(g.LeerLinea());
+    g.Cerrar_Archivo();
+    return lineas;
+}
+} // namespace
+
+TEST(Lectran, LineasYCodificaciones) {
+    fs::path dir = fs::temp_directory_path() / ("velmarion-lectran-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    auto escribir = [&](const std::string& nombre, const std::string& bytes) {
+        std::ofstream(dir / nombre, std::ios::binary) << bytes;
+        return dir / nombre;
+    };
+    using V = std::vector<std::string>;
+    // Windows-1252: Ñ is one byte and reads as one character.
+    EXPECT_EQ(Leer(escribir("cp1252.txt", "H\xD1O\r\nP1\r\n")), (V{"HÑO", "P1"}));
+    // UTF-8 with and without a byte-order mark.
+    EXPECT_EQ(Leer(escribir("bom.txt", "\xEF\xBB\xBFH\xC3\x91O\r\n")), (V{"HÑO"}));
+    EXPECT_EQ(Leer(escribir("utf8.txt", "abc\nH\xC3\x91O\n")), (V{"abc", "HÑO"}));
+    // LF only, and a last line without a line end.
+    EXPECT_EQ(Leer(escribir("lf.txt", "a\nb\nc")), (V{"a", "b", "c"}));
+    EXPECT_EQ(Leer(escribir("vacio.txt", "")), V{});
+    EXPECT_EQ(Leer(escribir("blanca.txt", "a\r\n\r\nb\r\n")), (V{"a", "", "b"}));
+    // A fixed-width field after an Ñ stays where it is.
+    auto lineas = Leer(escribir("campos.txt", "P\xD1XYZ12345\r\n"));
+    EXPECT_EQ(Mid(lineas[0], 6, 5), "12345");
+
+    Lectran::Gestor g;
+    g.Ubicacion_Archivo((dir / "no-existe.txt").string());
+    EXPECT_THROW(g.Abrir_Archivo(1), AppError);
+    fs::remove_all(dir);
+}
+
+TEST(Errores, LaCadenaDeFuentesSeAlarga) {
+    AppError e(111, "Validando Fecha desde String", "Fecha 30/02/2023 inválida!");
+    AppError r = e.Relanzar(-2036030393, "seccion getFechafromString de Módulo modEntidadesTarvelo:: ", " nro: 3");
+    EXPECT_EQ(r.Number, -2036030393);
+    EXPECT_EQ(r.Source, "seccion getFechafromString de Módulo modEntidadesTarvelo:: Validando Fecha desde String nro: 3");
+    EXPECT_EQ(r.Description, e.Description);
+    try {
+        try {
+            throw std::runtime_error("boom");
+        } catch (...) {
+            AppError a = AppError::Actual();
+            EXPECT_EQ(a.Description, "boom");
+            throw;
+        }
+    } catch (const std::runtime_error&) {
+    }
+}
