@@ -23,6 +23,7 @@ const Entrada kComandos[] = {
     {"init", CmdInit, "init [--demo] [--force]"},
     {"config", CmdConfig, "config [KEY VALUE]"},
     {"relacion", CmdRelacion, "relacion list | add PAI ORI ESM | delete PAI ORI"},
+    {"transfer", CmdTransfer, "transfer INTNRO [--reemplazar si|no]"},
 };
 
 void Uso(std::ostream& err) {

@@ -47,5 +47,6 @@ int Ejecutar(const std::vector<std::string>& argumentos, std::ostream& out, std:
 int CmdInit(Contexto& c);
 int CmdConfig(Contexto& c);
 int CmdRelacion(Contexto& c);
+int CmdTransfer(Contexto& c);
 
 } // namespace Consola

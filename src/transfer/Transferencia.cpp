@@ -2,8 +2,149 @@
 
 #include "app/Aplicacion.h"
 #include "app/Operador.h"
+#include "platform/AppError.h"
+#include "platform/Numeros.h"
+#include "platform/Texto.h"
+#include "transfer/RegistroDespacho.h"
+
+#include <vector>
+
+namespace {
+
+using Icono = Operador::Icono;
+
+// One transaction on every customs database for the whole run. Whatever was
+// not committed is undone when the run leaves, by whatever way it leaves.
+class TransaccionAduana {
+public:
+    explicit TransaccionAduana(Aplicacion& app) {
+        for (Almacor::Gestor* g : app.Entidades->Conexiones()) {
+            g->ComenzarTransaccion();
+            m_abiertas.push_back(g);
+        }
+    }
+    ~TransaccionAduana() { Deshacer(); }
+    TransaccionAduana(const TransaccionAduana&) = delete;
+    TransaccionAduana& operator=(const TransaccionAduana&) = delete;
+
+    void Confirmar() {
+        while (!m_abiertas.empty()) {
+            m_abiertas.front()->ConfirmarTransaccion();
+            m_abiertas.erase(m_abiertas.begin());
+        }
+    }
+    void Deshacer() noexcept {
+        for (Almacor::Gestor* g : m_abiertas) {
+            try {
+                g->DeshacerTransaccion();
+            } catch (...) {
+                // Closing the connection would undo it as well; nothing more to do here.
+            }
+        }
+        m_abiertas.clear();
+    }
+
+private:
+    std::vector<Almacor::Gestor*> m_abiertas;
+};
+
+// The discharge stage's own rows, undone when it fails while the run goes on.
+bool DescargaCompleta(Aplicacion& app) {
+    const std::string punto = "descarga";
+    Almacor::Gestor& internos = app.Entidades->getDataConnectionByEntity("INTERNOS");
+    internos.Savepoint(punto);
+    bool ok = false;
+    try {
+        ok = FRAM3_Transfer_B_Descarga(app);
+    } catch (...) {
+        internos.VolverASavepoint(punto);
+        throw;
+    }
+    if (ok) {
+        internos.LiberarSavepoint(punto);
+    } else {
+        internos.VolverASavepoint(punto);
+        app.TotalDescarga = 0;
+    }
+    return ok;
+}
+
+} // namespace
+
+bool FRAM3_Transfer_A_Validar(Aplicacion& app) {
+    try {
+        Recordset rs;
+        app.Db.Sql("select count(INTNRO) as Cant from ART where INTNRO = '" + SqlTexto(app.InternoActual) +
+                   "' and (PRCCRC <> 'OK' or PRCCRC is null)");
+        if (!app.Db.CrearRs(rs))
+            return false;
+        if (app.Formato.EsNumero(rs.Fields("Cant")) == 0)
+            return true;
+        app.Op->MsgBox(std::string("Hay registros para depurar.") + vbCrLf + vbCrLf +
+                           "Haga click en el boton \"DATOS SIN DEPURAR\"",
+                       Icono::Exclamacion);
+        return false;
+    } catch (const Cancelacion&) {
+        throw;
+    } catch (...) {
+        AppError e = AppError::Actual();
+        app.Op->MsgBox(e.Description + vbCrLf + vbCrLf + std::to_string(e.Number) +
+                           " - seccion [Quelvorin.frmMain_FRAM3_Transfer_A_Validar]",
+                       Icono::Critico);
+        return false;
+    }
+}
 
 bool FRM3_Tranferir(Aplicacion& app) {
-    app.Op->MsgBox("La transferencia todavía no está disponible.", Operador::Icono::Exclamacion);
-    return false;
+    const std::string interno = app.InternoActual;
+    try {
+        app.Op->Estado("Validando datos...");
+        if (!FRAM3_Transfer_A_Validar(app))
+            return false;
+
+        app.Op->Estado("Transfiriendo al Corvex Windows...");
+        app.Op->ProgresoVisible(true);
+
+        TransaccionAduana transaccion(app);
+        if (!FRAM3_Transfer_B_Pasaje(app))
+            return false;
+
+        app.TotalDescarga = 0;
+        DescargaCompleta(app);
+
+        app.Op->Estado("Actualizando catalogo...");
+        if (!FRAM3_Transfer_C_ActualCAT(app))
+            return false;
+
+        bool confirmada = false;
+        Almacor::Gestor& internos = app.Entidades->getDataConnectionByEntity("INTERNOS");
+        Recordset rs;
+        internos.Sql("select count(interno) as Total from subitems where interno = '" + SqlTexto(interno) + "'");
+        if (internos.CrearRs(rs)) {
+            if (app.Formato.EsNumero(rs.Fields("total")) > 0) {
+                modGlobal::Registrar_Despacho_Reset(app, "", interno);
+                modGlobal::Registrar_Despacho(app, "", interno, "CANTIDAD_DESCARGAR_TOTAL",
+                                              ADosDecimales(app.TotalDescarga));
+                // Committed before the operator is told it arrived.
+                transaccion.Confirmar();
+                confirmada = true;
+                app.Op->MsgBox("Se transfirio " + rs.Fields("total").Texto() + " articulos en el interno " + interno,
+                               Icono::Informacion);
+            } else {
+                app.Op->MsgBox("ERROR: No se transfirio los articulos en el interno " + interno,
+                               Icono::Exclamacion);
+            }
+        }
+        transaccion.Deshacer();
+        app.Op->Estado("Fin de proceso");
+        app.Op->ProgresoVisible(false);
+        return confirmada;
+    } catch (const Cancelacion&) {
+        throw;
+    } catch (...) {
+        AppError e = AppError::Actual();
+        app.Op->MsgBox(e.Description + vbCrLf + vbCrLf + std::to_string(e.Number) +
+                       " - seccion [Quelvorin.FRAM3_Transferir]");
+        return false;
+    }
 }

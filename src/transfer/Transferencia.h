@@ -2,6 +2,26 @@
 
 struct Aplicacion;
 
-// The transfer of the current interno to the customs-declaration system.
-// True when the declaration was written and committed.
+// The transfer of the current interno to the customs-declaration system:
+// the pre-check, then cover, invoices and sub-items, discharges, the catalog
+// update, the final count and the summary register.
+//
+// Everything one run writes on the customs side stands or falls together: the
+// run holds one transaction per customs database and commits only when the
+// final count finds sub-items. A run that ends early leaves the customs side as
+// it was, an earlier declaration it agreed to replace included. The work
+// database is only read.
+
+// The whole transfer. True when the declaration was written and committed.
 bool FRM3_Tranferir(Aplicacion& app);
+
+// True when no article of the interno still needs depuration.
+bool FRAM3_Transfer_A_Validar(Aplicacion& app);
+// Cover, invoices and one sub-item per "OK" article; sets the declaration type.
+// True only when every sub-item was written.
+bool FRAM3_Transfer_B_Pasaje(Aplicacion& app);
+// Discharge lines, the discharge quantity total and the input totals of the
+// sub-items. False when an error stopped it (its message already shown).
+bool FRAM3_Transfer_B_Descarga(Aplicacion& app);
+// Update or insert of every article in the configured catalog.
+bool FRAM3_Transfer_C_ActualCAT(Aplicacion& app);

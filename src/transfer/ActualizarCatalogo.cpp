@@ -1,0 +1,113 @@
+// What the classification and the operator settled, taught to the article catalog.
+#include "app/Aplicacion.h"
+#include "app/Operador.h"
+#include "platform/AppError.h"
+#include "platform/Numeros.h"
+#include "platform/Texto.h"
+#include "transfer/Transferencia.h"
+#include "transfer/ValoresSql.h"
+
+namespace {
+
+using ValoresSql::CeroDelante;
+using ValoresSql::Numero;
+using ValoresSql::Texto;
+
+constexpr long kDivisionPorCero = 11;
+
+Almacor::Gestor& Catalogos(Aplicacion& app) { return app.Entidades->getDataConnectionByEntity("CATALOGOS"); }
+
+std::string PrecioUnitario(Aplicacion& app, const Recordset& rs) {
+    if (Trim(rs.Fields("PRCDUN").Texto()) != "01")
+        return Numero(rs.Fields("ARTUNI"));
+    // Sold by the kilogram: the price per declared unit.
+    double cantidad = app.Formato.EsNumero(rs.Fields("PRCCAN"));
+    if (cantidad == 0)
+        throw AppError(kDivisionPorCero, "",
+                       "División por cero: el artículo " + rs.Fields("ARTNRO").Texto() +
+                           " tiene unidad 01 y cantidad declarada 0; no se puede calcular su precio unitario");
+    return NumeroSql(Formatear(app.Formato.EsNumero(rs.Fields("ARTTOT")) / cantidad, "00.0000"));
+}
+
+std::string Actualizacion(Aplicacion& app, const std::string& catalogo, const Recordset& rs) {
+    auto f = [&rs](const char* nombre) -> const Valor& { return rs.Fields(nombre); };
+    std::string s = "update CATARTICULOS set ";
+    // What the catalog knows is never blanked: an article without description
+    // or unit weight keeps the catalog's.
+    if (!Trim(f("ARTDSC").Texto()).empty())
+        s += "descripcion = " + Texto(f("ARTDSC")) + ",";
+    s += "idpais = " + Texto(f("PRCORI")) + ",";
+    s += "cantidad = '0',";
+    s += "Preciounitario = " + PrecioUnitario(app, rs) + ",";
+    s += "ncm = " + Texto(f("PRCNCM")) + ",";
+    s += "lapi = " + Texto(f("PRCLAP")) + ",";
+    s += "sufijos = " + Texto(f("PRCSUF")) + ",";
+    s += "idunidad = " + Texto(f("PRCDUN")) + ",";
+    s += "estadistica = " + Texto(f("PRCEUN")) + ",";
+    s += "valorrelacionestadistica = " + Numero(f("PRCECA")) + ",";
+    s += "EstadoMerc = " + Texto(f("PRCESM")) + ",";
+    s += "deresp = " + Texto(f("PRCSUN")) + ",";
+    if (!f("ARTKGU").EsNulo())
+        s += "artkgunitario = " + Numero(f("ARTKGU")) + ",";
+    s += "valorderesp = " + CeroDelante(f("PRCSCA")) + " ";
+    s += "where idcatalogo = " + Texto(catalogo) + " and idarticulo = " + Texto(f("ARTNRO"));
+    return s;
+}
+
+std::string Alta(Aplicacion& app, const std::string& catalogo, const Recordset& rs) {
+    auto f = [&rs](const char* nombre) -> const Valor& { return rs.Fields(nombre); };
+    std::string s = "insert into CATARTICULOS (idcatalogo, idarticulo, descripcion, idpais, cantidad, "
+                    "Preciounitario, ncm, lapi, sufijos, idunidad, estadistica, valorrelacionestadistica, "
+                    "estadomerc, deresp,artkgunitario ,valorderesp) values (";
+    s += Texto(catalogo) + ",";
+    s += Texto(f("ARTNRO")) + ",";
+    s += Texto(f("ARTDSC")) + ",";
+    s += Texto(f("PRCORI")) + ",";
+    s += "0,";
+    s += PrecioUnitario(app, rs) + ",";
+    s += Texto(f("PRCNCM")) + ",";
+    s += Texto(f("PRCLAP")) + ",";
+    s += Texto(f("PRCSUF")) + ",";
+    s += Texto(f("PRCDUN")) + ",";
+    s += Texto(f("PRCEUN")) + ",";
+    s += CeroDelante(f("PRCECA")) + ",";
+    s += Texto(f("PRCESM")) + ",";
+    s += Texto(f("PRCSUN")) + ",";
+    s += CeroDelante(f("ARTKGU")) + ",";
+    s += CeroDelante(f("PRCSCA")) + ")";
+    return s;
+}
+
+} // namespace
+
+bool FRAM3_Transfer_C_ActualCAT(Aplicacion& app) {
+    const std::string& catalogo = app.Config.INTCAT;
+    try {
+        app.Op->ProgresoRango(0, 100);
+        app.Op->ProgresoValor(1);
+
+        Recordset rs;
+        app.Db.Sql("select * from ART where INTNRO = '" + SqlTexto(app.InternoActual) + "' order by ARTORD");
+        if (!app.Db.CrearRs(rs))
+            return false;
+        app.Op->ProgresoRango(0, static_cast<int>(rs.RecordCount()));
+
+        Recordset existe;
+        for (; !rs.Eof(); rs.MoveNext()) {
+            Catalogos(app).Sql("select idarticulo from catarticulos where idcatalogo = '" + SqlTexto(catalogo) +
+                               "' and idarticulo = '" + SqlTexto(rs.Fields("ARTNRO").Texto()) + "'");
+            bool encontrado = Catalogos(app).CrearRs(existe);
+            Catalogos(app).Sql(encontrado ? Actualizacion(app, catalogo, rs) : Alta(app, catalogo, rs));
+            Catalogos(app).Ejecutar();
+            app.Op->ProgresoValor(static_cast<int>(rs.AbsolutePosition()));
+        }
+        return true;
+    } catch (const Cancelacion&) {
+        throw;
+    } catch (...) {
+        AppError e = AppError::Actual();
+        app.Op->MsgBox(e.Description + vbCrLf + vbCrLf + std::to_string(e.Number) +
+                       " - seccion [Quelvorin.frmMain_FRAM3_Transfer_C_ActualCAT]");
+        return false;
+    }
+}

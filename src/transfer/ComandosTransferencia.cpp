@@ -1,0 +1,49 @@
+// The runner's command for the transfer: transfer INTNRO [--reemplazar si|no].
+#include "app/Aplicacion.h"
+#include "app/Consola.h"
+#include "app/OperadorConsola.h"
+#include "platform/Texto.h"
+#include "transfer/Transferencia.h"
+
+#include <ostream>
+
+namespace Consola {
+
+namespace {
+const char* const kUsoTransfer = "transfer INTNRO [--reemplazar si|no]";
+
+bool ExisteInterno(Aplicacion& app, const std::string& interno) {
+    const std::string n = SqlTexto(interno);
+    for (const char* tabla : {"INTN", "ART"}) {
+        Recordset rs;
+        app.Db.Sql(std::string("select INTNRO from ") + tabla + " where INTNRO = '" + n + "' limit 1");
+        if (app.Db.CrearRs(rs))
+            return true;
+    }
+    return false;
+}
+} // namespace
+
+int CmdTransfer(Contexto& c) {
+    std::string reemplazar = c.Opcion("--reemplazar");
+    c.Exigir(1, kUsoTransfer);
+    if (!reemplazar.empty() && reemplazar != "si" && reemplazar != "no")
+        throw UsoIncorrecto(std::string("--reemplazar admite si o no; uso: ") + kUsoTransfer);
+    // Without the option an earlier declaration is never replaced.
+    c.Op->Respuestas["El interno ["] = reemplazar == "si" ? Operador::Respuesta::Si : Operador::Respuesta::No;
+
+    Aplicacion app;
+    if (!c.Arrancar(app))
+        return 1;
+    const std::string interno = c.Args[0];
+    if (!ExisteInterno(app, interno)) {
+        c.Op->MsgBox("No existe el interno " + interno + ".", Operador::Icono::Exclamacion,
+                     Operador::Botones::Aceptar);
+        return 1;
+    }
+    app.InternoActual = interno;
+    app.Paso = 2;
+    return FRM3_Tranferir(app) ? 0 : 1;
+}
+
+} // namespace Consola

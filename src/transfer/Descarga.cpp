@@ -1,0 +1,89 @@
+// Discharge lines and the input totals of the sub-items.
+#include "app/Aplicacion.h"
+#include "app/Operador.h"
+#include "platform/AppError.h"
+#include "platform/Numeros.h"
+#include "platform/Texto.h"
+#include "transfer/Transferencia.h"
+#include "transfer/ValoresSql.h"
+
+namespace {
+
+using ValoresSql::Entero;
+using ValoresSql::Numero;
+using ValoresSql::Texto;
+
+long EjecutarEnInternos(Aplicacion& app, const std::string& sql) {
+    Almacor::Gestor& cx = app.Entidades->getDataConnectionByEntity("INTERNOS");
+    cx.Sql(sql);
+    return cx.Ejecutar();
+}
+
+std::string Descarga(const std::string& interno, const Recordset& rs) {
+    std::string s;
+    s.reserve(320);
+    s += "insert into descargas (interno, idreg, idext, dit, item, subitem, ncm, expctit, cantidad, "
+         "factorponderacion) values (";
+    s += Texto(interno) + ",";
+    s += Entero(rs.Fields("IdReg")) + ",";
+    // An input line that matched no article keeps the parent it was stored with.
+    s += Entero(rs.Fields("idparent")) + ",";
+    s += Texto(rs.Fields("DIT")) + ",";
+    s += Texto(rs.Fields("Item")) + ",";
+    s += Texto(rs.Fields("SubItem")) + ",";
+    s += Texto(rs.Fields("Posicion")) + ",";
+    s += Texto(rs.Fields("CTIT")) + ",";
+    s += Numero(rs.Fields("Cantidad")) + ",";
+    s += "100)";
+    return s;
+}
+
+// One update per parent article of the CIF total of its inputs selected by `regimen`.
+void TotalesInsumos(Aplicacion& app, const std::string& n, const std::string& columna, const std::string& regimen) {
+    Recordset rs;
+    app.Db.Sql("select IDPARENT, sum(CIF) as tCIF from ARTINS where INTNRO = '" + n + "' and " + regimen +
+               " group by idparent");
+    if (!app.Db.CrearRs(rs))
+        return;
+    for (; !rs.Eof(); rs.MoveNext())
+        EjecutarEnInternos(app, "update subitems set " + columna + " = " +
+                                    NumeroSql(Formatear(rs.Fields("tcif").Numero(), "00.00")) +
+                                    " where interno = '" + n + "' and idext = " + Entero(rs.Fields("idparent")));
+}
+
+} // namespace
+
+bool FRAM3_Transfer_B_Descarga(Aplicacion& app) {
+    const std::string interno = app.InternoActual;
+    const std::string n = SqlTexto(interno);
+    int linea = 0;
+    try {
+        linea = 1;
+        Recordset rs;
+        app.Db.Sql("select * from ARTINS where INTNRO = '" + n + "' and mid(dit,6,4)<>'ICR2'");
+        if (!app.Db.CrearRs(rs))
+            return true; // nothing to discharge
+        linea = 2;
+        for (; !rs.Eof(); rs.MoveNext()) {
+            std::string sql = Descarga(interno, rs);
+            // The quantity as written (a null one has already failed the line).
+            app.TotalDescarga += LeerNumero(Numero(rs.Fields("Cantidad")));
+            EjecutarEnInternos(app, sql);
+        }
+        if (app.TipoDeclaracion != "ICR1") {
+            linea = 3;
+            TotalesInsumos(app, n, "insumostemp", "mid(dit,6,2)<>'IT' and mid(dit,6,3)<>'ICR'");
+            linea = 4;
+            TotalesInsumos(app, n, "insumosacons", "mid(dit,6,4)='ICR2'");
+        }
+        return true;
+    } catch (const Cancelacion&) {
+        throw;
+    } catch (...) {
+        AppError e = AppError::Actual();
+        app.Op->MsgBox(e.Description + vbCrLf + vbCrLf + std::to_string(e.Number) +
+                       " - seccion[FRAM3_Transfer_B_Descarga.frmMain.Velmarion]::" + std::to_string(linea) +
+                       "::" + e.Source);
+        return false;
+    }
+}

@@ -1,0 +1,175 @@
+// Cover, invoices and sub-items of the declaration.
+#include "app/Aplicacion.h"
+#include "app/Operador.h"
+#include "platform/AppError.h"
+#include "platform/Numeros.h"
+#include "platform/Texto.h"
+#include "transfer/Transferencia.h"
+#include "transfer/ValoresSql.h"
+
+#include <ctime>
+
+namespace {
+
+using Icono = Operador::Icono;
+using ValoresSql::Numero;
+using ValoresSql::Texto;
+
+constexpr long kUsoNull = 94;
+
+Almacor::Gestor& Internos(Aplicacion& app) { return app.Entidades->getDataConnectionByEntity("INTERNOS"); }
+
+long EjecutarEnInternos(Aplicacion& app, const std::string& sql) {
+    Internos(app).Sql(sql);
+    return Internos(app).Ejecutar();
+}
+
+// The field `total` of a sum on the work database; `nulo` is what an empty sum gives.
+double Suma(Aplicacion& app, const std::string& sql, bool& nulo) {
+    Recordset rs;
+    app.Db.Sql(sql);
+    nulo = true;
+    if (!app.Db.CrearRs(rs))
+        return 0;
+    nulo = rs.Fields("total").EsNulo();
+    return rs.Fields("total").Numero();
+}
+
+std::string Caratula(Aplicacion& app, const std::string& interno, double fob, double flete, double seguro,
+                     double ajuste) {
+    return "insert into caratula (interno, fechaalta, ONCCAHabilitado,idsubreg,fobdivisas,fletedivisas,"
+           "segurodivisas,ajusteincluir) values ('" +
+           SqlTexto(interno) + "'," + app.Entidades->getDateFormatbyEntity("INTERNOS", std::time(nullptr)) +
+           ",'N','" + SqlTexto(app.TipoDeclaracion) + "'," + NumeroSql(fob) + "," + NumeroSql(flete) + "," +
+           NumeroSql(seguro) + "," + NumeroSql(ajuste) + ")";
+}
+
+std::string Subitem(Aplicacion& app, const std::string& interno, const Recordset& rs) {
+    auto f = [&rs](const char* nombre) -> const Valor& { return rs.Fields(nombre); };
+    std::string estadoMerc, tipoItem;
+    if (app.TipoDeclaracion == "ICR1") {
+        // Each sub-item of an ICR1 declaration is marked by its own line's type.
+        bool propio = Trim(f("PRCTDS").Texto()) == "ICR1";
+        estadoMerc = propio ? "'1'" : "'2'";
+        tipoItem = propio ? "'G'" : "'D'";
+    } else {
+        estadoMerc = Texto(f("PRCESM"));
+        tipoItem = "'N'";
+    }
+    std::string s;
+    s.reserve(640);
+    s += "insert into subitems (interno,idcatalogo,idarticulo,descripcion,ncm,IdUnidad,Cantidad,Preciounitario,fob,"
+         "IdPais,idpaisproc,estadistica,valorrelacionestadistica,sufijos,LAPI,deresp,valorderesp,kgbruto,KGNETO,"
+         "idext,certorig,ctit,EstadoMerc,tipoitem,biendeuso) values (";
+    s += Texto(interno) + ",";
+    s += Texto(app.Config.INTCAT) + ",";
+    s += Texto(f("ARTNRO")) + ",";
+    s += Texto(f("ARTDSC")) + ",";
+    s += Texto(f("PRCNCM")) + ",";
+    s += Texto(f("PRCDUN")) + ",";
+    s += Numero(f("PRCCAN")) + ",";
+    s += Numero(f("ARTUNI")) + ",";
+    s += Numero(f("ARTTOT")) + ",";
+    s += Texto(f("PRCORI")) + ",";
+    s += Texto(f("PRCDST")) + ",";
+    s += Texto(f("PRCEUN")) + ",";
+    s += NumeroSql(app.Formato.EsNumero(f("PRCECA"))) + ",";
+    s += Texto(f("PRCSUF")) + ",";
+    s += Texto(f("PRCLAP")) + ",";
+    s += Texto(f("PRCSUN")) + ",";
+    s += NumeroSql(app.Formato.EsNumero(f("PRCSCA"))) + ",";
+    s += "'0','0',";
+    s += Texto(f("ARTORD")) + ",";
+    s += "'','',";
+    s += estadoMerc + "," + tipoItem + ",'N')";
+    return s;
+}
+
+} // namespace
+
+bool FRAM3_Transfer_B_Pasaje(Aplicacion& app) {
+    const std::string interno = app.InternoActual;
+    const std::string n = SqlTexto(interno);
+    int linea = 0;
+    try {
+        linea = 1;
+        Recordset rs;
+        Internos(app).Sql("select interno from caratula where interno = '" + n + "'");
+        if (Internos(app).CrearRs(rs)) {
+            if (app.Op->MsgBox("El interno [ " + interno + " ] ya existe." + vbCrLf + vbCrLf + "Desea reemplazarlo?",
+                               Icono::Pregunta, Operador::Botones::SiNo) != Operador::Respuesta::Si)
+                return false;
+            linea = 2;
+            EjecutarEnInternos(app, "delete from caratula where interno = '" + n + "'");
+            EjecutarEnInternos(app, "delete from subitems where interno = '" + n + "'");
+            EjecutarEnInternos(app, "delete from facturas where interno = '" + n + "'");
+            EjecutarEnInternos(app, "delete from descargas where interno = '" + n + "'");
+        }
+
+        linea = 3;
+        app.Op->ProgresoRango(0, 100);
+        app.Op->ProgresoValor(1);
+
+        linea = 4;
+        app.TipoDeclaracion.clear();
+        app.Db.Sql("select PRCTDS from ART where INTNRO = '" + n + "' order by ARTORD limit 1");
+        if (app.Db.CrearRs(rs))
+            app.TipoDeclaracion = rs.Fields("PRCTDS").Texto();
+
+        linea = 5;
+        bool nulo = false;
+        double fob = Suma(app, "select sum(ARTTOT) as total from ART where INTNRO = '" + n + "'", nulo);
+        // No article at all: there is no declaration to write.
+        if (nulo)
+            throw AppError(kUsoNull, "", "Uso no válido de Null");
+        fob = ADosDecimales(fob);
+
+        linea = 6;
+        double flete = 0, seguro = 0, ajuste = 0;
+        if (app.TipoDeclaracion == "ICR1" || app.TipoDeclaracion == "ICR2") {
+            // An empty sum (every article ICR1, or no input line) counts as 0.
+            double baseA = Suma(app,
+                                "select sum(ARTTOT) as total from ART where INTNRO = '" + n +
+                                    "' and PRCTDS <> 'ICR1'",
+                                nulo);
+            double cif = Suma(app, "select sum(CIF) as total from ARTINS where INTNRO = '" + n + "'", nulo);
+            double d = cif - baseA;
+            seguro = ADosDecimales(d * 0.13 / 100);
+            flete = ADosDecimales(d - seguro);
+            ajuste = ADosDecimales(baseA * 1.5 / 100);
+        }
+
+        linea = 7;
+        EjecutarEnInternos(app, Caratula(app, interno, fob, flete, seguro, ajuste));
+
+        linea = 8;
+        app.Db.Sql("select distinct ARTFAC from ART where INTNRO = '" + n +
+                   "' and PRCCRC = 'OK' and ARTFAC<>'' AND ARTFAC IS NOT NULL order by ARTFAC");
+        if (app.Db.CrearRs(rs))
+            for (long orden = 1; !rs.Eof(); rs.MoveNext(), ++orden)
+                EjecutarEnInternos(app, "insert into FACTURAS (interno,orden,factura) values ('" + n + "'," +
+                                            EnteroSql(orden) + ",'" + SqlTexto(rs.Fields("ARTFAC").Texto()) + "')");
+
+        linea = 9;
+        app.Db.Sql("select * from ART where INTNRO = '" + n + "' and PRCCRC = 'OK' order by ARTORD");
+        if (!app.Db.CrearRs(rs))
+            return false;
+        app.Op->ProgresoRango(0, static_cast<int>(rs.RecordCount()));
+        linea = 10;
+        for (; !rs.Eof(); rs.MoveNext()) {
+            if (EjecutarEnInternos(app, Subitem(app, interno, rs)) == 0)
+                throw AppError(1, "Transfiriendo a Corvex",
+                               "Error Grabando registro en Corvex Windows: 0 Registros agregados");
+            app.Op->ProgresoValor(static_cast<int>(rs.AbsolutePosition()));
+        }
+        return true;
+    } catch (const Cancelacion&) {
+        throw;
+    } catch (...) {
+        AppError e = AppError::Actual();
+        app.Op->MsgBox(e.Description + vbCrLf + vbCrLf + std::to_string(e.Number) +
+                           " - seccion [Quelvorin.frmMain.FRAM3_Transfer_B_pasaje]:: linea " + std::to_string(linea),
+                       Icono::Critico);
+        return false;
+    }
+}

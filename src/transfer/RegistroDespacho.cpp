@@ -1,0 +1,68 @@
+#include "transfer/RegistroDespacho.h"
+
+#include "app/Aplicacion.h"
+#include "app/Operador.h"
+#include "platform/AppError.h"
+#include "platform/Numeros.h"
+#include "platform/Texto.h"
+
+#include <cmath>
+#include <cstdint>
+
+namespace modGlobal {
+
+namespace {
+constexpr long kErrorDespacho = -2146102393; // 0x80151387
+
+Almacor::Gestor& Internos(Aplicacion& app) { return app.Entidades->getDataConnectionByEntity("INTERNOS"); }
+
+[[noreturn]] void Relanzar(const char* rutina, int linea) {
+    throw AppError::Actual().Relanzar(kErrorDespacho, std::string("[ DANTREMOS21.modGlobal.") + rutina + " Linea " +
+                                                          std::to_string(linea) + " ]");
+}
+} // namespace
+
+void Registrar_Despacho_Reset(Aplicacion& app, std::string origen, const std::string& interno) {
+    int linea = 0;
+    try {
+        linea = 1;
+        origen = kOrigenDespacho;
+        linea = 2;
+        Internos(app).Sql("delete from DESPACHO_RESUMEN where ORIGEN = '" + SqlTexto(origen) + "' and INTERNO = '" +
+                          SqlTexto(interno) + "'");
+        Internos(app).Ejecutar();
+    } catch (const Cancelacion&) {
+        throw;
+    } catch (...) {
+        Relanzar("Registrar_Despacho_Reset", linea);
+    }
+}
+
+void Registrar_Despacho(Aplicacion& app, std::string origen, const std::string& interno, const std::string& campo,
+                        double valor) {
+    int linea = 0;
+    try {
+        linea = 1;
+        origen = kOrigenDespacho;
+        linea = 2;
+        Recordset rs;
+        Internos(app).Sql("select max(id) as total from DESPACHO_RESUMEN where INTERNO = '" + SqlTexto(interno) +
+                          "' and ORIGEN = '" + SqlTexto(origen) + "'");
+        Internos(app).CrearRs(rs);
+        linea = 3;
+        // A null maximum (no figure yet) counts as 0.
+        double maximo = rs.Eof() ? 0 : rs.Fields("total").Numero();
+        int32_t id = static_cast<int32_t>(std::lround(maximo)) + 1;
+        linea = 4;
+        Internos(app).Sql("insert into DESPACHO_RESUMEN (ORIGEN, id, INTERNO, CAMPO, Valor) values ('" +
+                          SqlTexto(origen) + "'," + EnteroSql(id) + ",'" + SqlTexto(interno) + "','" +
+                          SqlTexto(campo) + "'," + NumeroSql(valor) + ")");
+        Internos(app).Ejecutar();
+    } catch (const Cancelacion&) {
+        throw;
+    } catch (...) {
+        Relanzar("Registrar_Despacho", linea);
+    }
+}
+
+} // namespace modGlobal

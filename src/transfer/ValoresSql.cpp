@@ -1,0 +1,48 @@
+#include "transfer/ValoresSql.h"
+
+#include "platform/AppError.h"
+#include "platform/Numeros.h"
+#include "platform/Texto.h"
+
+namespace ValoresSql {
+
+namespace {
+// The numbers the original runtime gave the same faults.
+constexpr long kUsoNull = 94;
+constexpr long kTipos = 13;
+} // namespace
+
+std::string Texto(const std::string& s) { return "'" + SqlTexto(s) + "'"; }
+
+std::string Texto(const Valor& v) { return Texto(v.Texto()); }
+
+std::string Numero(const Valor& v) {
+    switch (v.tipo()) {
+    case Valor::Tipo::Nulo:
+        throw AppError(kUsoNull, "", "Uso no válido de Null");
+    case Valor::Tipo::Entero:
+    case Valor::Tipo::Real:
+        return NumeroSql(v.Texto());
+    case Valor::Tipo::Texto:
+        break;
+    }
+    // Number columns may hold text written in the locale's form ("2,5").
+    std::string t = NumeroSql(Trim(v.Texto()));
+    if (!EsNumerico(t))
+        throw AppError(kTipos, "", "No coinciden los tipos: '" + v.Texto() + "' no es un número");
+    return t;
+}
+
+std::string CeroDelante(const Valor& v) {
+    if (v.EsNulo() || Trim(v.Texto()).empty())
+        return "0";
+    return "0" + Numero(v);
+}
+
+std::string Entero(const Valor& v) {
+    if (v.EsNulo())
+        return "null";
+    return Numero(v);
+}
+
+} // namespace ValoresSql
