@@ -1,0 +1,321 @@
+#include "Entorno.h"
+
+#include "app/Asistente.h"
+#include "platform/AppError.h"
+#include "platform/Numeros.h"
+#include "transfer/RegistroDespacho.h"
+#include "transfer/Transferencia.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+
+namespace {
+
+using Icono = Operador::Icono;
+using Respuesta = Operador::Respuesta;
+
+class Transferencia : public ::testing::Test {
+protected:
+    EntornoPrueba e;
+
+    void SetUp() override {
+        e.App.Config.INTCAT = "CAT1";
+        e.App.InternoActual = "100";
+        e.Trabajo("insert into INTN values ('100','100')");
+    }
+    void TearDown() override { FijarSeparadorDecimal('.'); }
+
+    // A classified article; `c` overrides columns with SQL literals.
+    void Articulo(int ord, const std::string& nro, const std::map<std::string, std::string>& c = {}) {
+        std::map<std::string, std::string> v = {
+            {"INTNRO", "'100'"},  {"ARTORD", std::to_string(ord)}, {"ARTNRO", "'" + nro + "'"},
+            {"ARTDSC", "'Articulo " + nro + "'"}, {"ARTUNI", "10"}, {"ARTTOT", "100"},
+            {"PRCCAN", "10"},     {"PRCDUN", "'07'"},             {"PRCESM", "'1'"},
+            {"PRCNCM", "'8703.23.10.100A'"},                       {"PRCCRC", "'OK'"}};
+        for (const auto& [k, x] : c)
+            v[k] = x;
+        std::string cols, vals;
+        for (const auto& [k, x] : v) {
+            cols += (cols.empty() ? "" : ",") + k;
+            vals += (vals.empty() ? "" : ",") + x;
+        }
+        e.Trabajo("insert into ART (" + cols + ") values (" + vals + ")");
+    }
+    void Insumo(int idreg, int padre, const std::string& dit, const std::string& cif, const std::string& cantidad) {
+        e.Trabajo("insert into ARTINS (INTNRO,PARENTART,IdReg,DIT,Item,SubItem,Posicion,CTIT,cif,IDPARENT,Cantidad) "
+                  "values ('100','P'," + std::to_string(idreg) + ",'" + dit + "','0001','01','8708.29','C1'," + cif +
+                  "," + std::to_string(padre) + "," + cantidad + ")");
+    }
+    double N(const std::string& sql) { return e.FilasAduana(sql).Fields(size_t{0}).Numero(); }
+    std::string T(const std::string& sql) { return e.ValorAduana(sql); }
+    long Filas(const std::string& tabla) { return std::lround(N("select count(*) from " + tabla)); }
+    // Every row the customs side holds, to compare before and after a run.
+    std::string Volcado() {
+        std::string r;
+        for (const char* t : {"caratula", "facturas", "subitems", "descargas", "catarticulos", "DESPACHO_RESUMEN"}) {
+            Recordset rs = e.FilasAduana(std::string("select * from ") + t);
+            for (; !rs.Eof(); rs.MoveNext())
+                for (size_t i = 0; i < rs.Columnas().size(); ++i)
+                    r += rs.Fields(i).Texto() + (i + 1 < rs.Columnas().size() ? "|" : "\n");
+        }
+        return r;
+    }
+};
+
+TEST_F(Transferencia, PreCheckRefusesUnvalidatedArticlesAndWritesNothing) {
+    for (const char* crc : {"null", "'POS'"}) {
+        e.Trabajo("delete from ART");
+        Articulo(1, "A1");
+        Articulo(2, "A2", {{"PRCCRC", crc}});
+        e.Op.Mensajes.clear();
+        e.Op.Estados.clear();
+        EXPECT_FALSE(FRM3_Tranferir(e.App)) << crc;
+        ASSERT_EQ(e.Op.Mensajes.size(), 1u);
+        EXPECT_EQ(e.Op.Ultimo(), "Hay registros para depurar.\r\n\r\nHaga click en el boton \"DATOS SIN DEPURAR\"");
+        EXPECT_EQ(e.Op.Mensajes[0].Icon, Icono::Exclamacion);
+        EXPECT_EQ(e.Op.Estados, std::vector<std::string>{"Validando datos..."});
+        EXPECT_EQ(Volcado(), "");
+    }
+}
+
+TEST_F(Transferencia, WholeRunWritesTheDeclarationAndReportsTheCount) {
+    Articulo(1, "A1", {{"ARTDSC", "'Puerta O''Brien'"}, {"ARTFAC", "'F1'"}});
+    Articulo(2, "A2", {{"ARTTOT", "50"}, {"PRCSCA", "2.5"}});
+    Insumo(1, 1, "22001IC04000001", "10", "1000");
+    Insumo(2, 2, "22001IC04000002", "5", "234.567");
+    ASSERT_TRUE(FRM3_Tranferir(e.App));
+    EXPECT_EQ(e.Op.Ultimo(), "Se transfirio 2 articulos en el interno 100");
+    EXPECT_EQ(e.Op.Mensajes.back().Icon, Icono::Informacion);
+    EXPECT_EQ(e.Op.Estados, (std::vector<std::string>{"Validando datos...", "Transfiriendo al Corvex Windows...",
+                                                      "Actualizando catalogo...", "Fin de proceso"}));
+    EXPECT_FALSE(e.Op.BarraVisible);
+    EXPECT_EQ(T("select descripcion from subitems where idext = 1"), "Puerta O'Brien");
+    EXPECT_EQ(T("select idsubreg || '|' || fobdivisas || '|' || fletedivisas from caratula"), "|150.0|0.0");
+    EXPECT_EQ(T("select idcatalogo || idarticulo || EstadoMerc || tipoitem || biendeuso || kgbruto from subitems "
+                "where idext = 2"),
+              "CAT1A21NN0.0");
+    EXPECT_EQ(N("select valorderesp from subitems where idext = 2"), 2.5);
+    // The discharge total of 1234.567 reaches the register reduced to two decimals.
+    EXPECT_EQ(T("select ORIGEN || '|' || id || '|' || CAMPO || '|' || Valor from DESPACHO_RESUMEN"),
+              "DANTREMOS21|1|CANTIDAD_DESCARGAR_TOTAL|1234.57");
+    EXPECT_EQ(e.Op.Mensajes.size(), 1u);
+}
+
+TEST_F(Transferencia, ReplaceQuestionNoKeepsTheEarlierDeclarationYesReplacesIt) {
+    Articulo(1, "A1", {{"ARTFAC", "'F1'"}});
+    Insumo(1, 1, "22001IC04000001", "10", "2");
+    ASSERT_TRUE(FRM3_Tranferir(e.App));
+    const std::string antes = Volcado();
+
+    e.Trabajo("update ART set ARTFAC = 'F9', ARTTOT = 70");
+    Articulo(2, "A2");
+    e.Op.Mensajes.clear();
+    e.Op.RespuestasSiNo = {Respuesta::No};
+    EXPECT_FALSE(FRM3_Tranferir(e.App));
+    ASSERT_EQ(e.Op.Preguntas.size(), 1u);
+    EXPECT_EQ(e.Op.Preguntas[0], "El interno [ 100 ] ya existe.\r\n\r\nDesea reemplazarlo?");
+    EXPECT_EQ(e.Op.Mensajes.size(), 1u);
+    EXPECT_EQ(Volcado(), antes);
+
+    e.Op.RespuestasSiNo = {Respuesta::Si};
+    ASSERT_TRUE(FRM3_Tranferir(e.App));
+    EXPECT_EQ(Filas("caratula"), 1);
+    EXPECT_EQ(N("select fobdivisas from caratula"), 170);
+    EXPECT_EQ(T("select group_concat(factura) from facturas"), "F9");
+    EXPECT_EQ(Filas("subitems"), 2);
+    EXPECT_EQ(Filas("descargas"), 1);
+    EXPECT_EQ(T("select count(*) || '|' || max(id) from DESPACHO_RESUMEN"), "1|1");
+}
+
+TEST_F(Transferencia, CoverAmountsByDeclarationType) {
+    struct Caso {
+        const char* tipo;
+        double flete, seguro, ajuste;
+    } casos[] = {{"ICR2", 199.74, 0.26, 12.00}, {"ICR1", 998.70, 1.30, 0}, {"", 0, 0, 0}, {"RR01", 0, 0, 0}};
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.tipo);
+        e.Trabajo("delete from ART");
+        e.Trabajo("delete from ARTINS");
+        e.Op.RespuestasSiNo = {Respuesta::Si};
+        // Base A is 800 for ICR2; for ICR1 every article is ICR1, so base A is empty and counts as 0.
+        Articulo(1, "A1", {{"PRCTDS", std::string("'") + c.tipo + "'"}, {"ARTTOT", "500"}});
+        Articulo(2, "A2", {{"PRCTDS", std::string("'") + c.tipo + "'"}, {"ARTTOT", "300"}});
+        Insumo(1, 1, "22001ICR2000001", "600", "1");
+        Insumo(2, 2, "22001ICR2000002", "400", "1");
+        ASSERT_TRUE(FRM3_Tranferir(e.App)) << e.Op.Ultimo();
+        EXPECT_EQ(T("select idsubreg from caratula"), c.tipo);
+        EXPECT_EQ(N("select fobdivisas from caratula"), 800);
+        EXPECT_EQ(N("select fletedivisas from caratula"), c.flete);
+        EXPECT_EQ(N("select segurodivisas from caratula"), c.seguro);
+        EXPECT_EQ(N("select ajusteincluir from caratula"), c.ajuste);
+    }
+}
+
+TEST_F(Transferencia, InvoicesInOrderAndIcr1ItemMarks) {
+    Articulo(1, "A1", {{"ARTFAC", "'B'"}, {"PRCTDS", "'ICR1'"}});
+    Articulo(2, "A2", {{"ARTFAC", "'A'"}, {"PRCTDS", "' ICR1 '"}});
+    Articulo(3, "A3", {{"ARTFAC", "'A'"}, {"PRCTDS", "'ICR2'"}});
+    Articulo(4, "A4", {{"ARTFAC", "''"}});
+    Articulo(5, "A5", {{"ARTFAC", "null"}});
+    ASSERT_TRUE(FRM3_Tranferir(e.App));
+    EXPECT_EQ(T("select group_concat(orden || factura, ',') from (select * from facturas order by orden)"), "1A,2B");
+    EXPECT_EQ(T("select group_concat(EstadoMerc || tipoitem, ',') from (select * from subitems order by idext)"),
+              "1G,1G,2D,2D,2D");
+}
+
+TEST_F(Transferencia, DischargeRegimesAndInputTotals) {
+    Articulo(1, "A1", {{"PRCTDS", "'ICR2'"}});
+    Articulo(2, "A2", {{"PRCTDS", "'ICR2'"}});
+    Insumo(1, 1, "22001ICR2000001", "7", "1");  // no discharge; insumosacons
+    Insumo(2, 1, "22001IT04000001", "8", "2");  // discharged, in no total
+    Insumo(3, 1, "22001IC04000001", "10", "3"); // discharged, insumostemp
+    Insumo(4, 1, "22001IC04000002", "5.5", "4");
+    Insumo(5, 2, "22001ICR1000002", "9", "5");  // discharged, in no total
+    Insumo(6, 2, "22001IC04000003", "5", "6");
+    Insumo(7, 0, "22001IC04000004", "1", "7");  // matched no article
+    ASSERT_TRUE(FRM3_Tranferir(e.App));
+    EXPECT_EQ(T("select group_concat(idreg || ':' || idext, ',') from (select * from descargas order by idreg)"),
+              "2:1,3:1,4:1,5:2,6:2,7:0");
+    EXPECT_EQ(N("select count(*) from descargas where factorponderacion <> 100"), 0);
+    EXPECT_EQ(N("select insumostemp from subitems where idext = 1"), 15.5);
+    EXPECT_EQ(N("select insumosacons from subitems where idext = 1"), 7);
+    EXPECT_EQ(N("select insumostemp from subitems where idext = 2"), 5);
+    EXPECT_EQ(N("select insumosacons from subitems where idext = 2"), 0);
+    EXPECT_EQ(N("select Valor from DESPACHO_RESUMEN"), 27);
+
+    // An ICR1 declaration discharges the same lines but totals nothing.
+    e.Trabajo("update ART set PRCTDS = 'ICR1'");
+    e.Op.RespuestasSiNo = {Respuesta::Si};
+    ASSERT_TRUE(FRM3_Tranferir(e.App));
+    EXPECT_EQ(Filas("descargas"), 6);
+    EXPECT_EQ(N("select sum(insumostemp) + sum(insumosacons) from subitems"), 0);
+}
+
+TEST_F(Transferencia, CatalogUpdateAndInsert) {
+    e.EnAduana("insert into catarticulos (idcatalogo,idarticulo,descripcion,ArtKgUnitario,preciounitario) values "
+               "('CAT1','A1','Conocida',7.5,1),('CAT2','A2','Otro catalogo',1,1)");
+    Articulo(1, "A1", {{"ARTDSC", "''"}, {"PRCDUN", "' 01 '"}, {"ARTTOT", "100"}, {"PRCCAN", "3"}});
+    Articulo(2, "A2", {{"ARTDSC", "null"}, {"ARTUNI", "12.5"}, {"PRCSCA", "null"}, {"ARTKGU", "2"}});
+    Articulo(3, "A2", {{"ARTDSC", "'Segunda'"}, {"ARTUNI", "14"}, {"PRCECA", "3"}});
+    ASSERT_TRUE(FRM3_Tranferir(e.App)) << e.Op.Ultimo();
+    // A1 updated: description and weight kept, price per kilogram to four decimals.
+    EXPECT_EQ(T("select descripcion || '|' || ArtKgUnitario || '|' || preciounitario || '|' || idunidad from "
+                "catarticulos where idcatalogo = 'CAT1' and idarticulo = 'A1'"),
+              "Conocida|7.5|33.3333| 01 ");
+    // A2 inserted in the configured catalog by its first line, updated by its second.
+    EXPECT_EQ(T("select count(*) || '|' || descripcion || '|' || preciounitario || '|' || ArtKgUnitario || '|' || "
+                "valorrelacionestadistica || '|' || valorderesp from catarticulos where idcatalogo = 'CAT1' and "
+                "idarticulo = 'A2'"),
+              "1|Segunda|14.0|2.0|3.0|0.0");
+    EXPECT_EQ(T("select descripcion from catarticulos where idcatalogo = 'CAT2'"), "Otro catalogo");
+}
+
+TEST_F(Transferencia, RunsThatEndEarlyLeaveTheCustomsSideAsItWas) {
+    Articulo(1, "A1", {{"ARTFAC", "'F1'"}});
+    Insumo(1, 1, "22001IC04000001", "10", "2");
+    ASSERT_TRUE(FRM3_Tranferir(e.App));
+    const std::string antes = Volcado();
+
+    // The catalog stage fails on a price it cannot compute, after the replace was agreed.
+    Articulo(2, "A2", {{"PRCDUN", "'01'"}, {"PRCCAN", "0"}});
+    e.Op.Mensajes.clear();
+    e.Op.RespuestasSiNo = {Respuesta::Si};
+    EXPECT_FALSE(FRM3_Tranferir(e.App));
+    ASSERT_EQ(e.Op.Mensajes.size(), 2u);
+    EXPECT_NE(e.Op.Ultimo().find("A2"), std::string::npos);
+    EXPECT_NE(e.Op.Ultimo().find("\r\n\r\n11 - seccion [Quelvorin.frmMain_FRAM3_Transfer_C_ActualCAT]"),
+              std::string::npos);
+    EXPECT_EQ(Volcado(), antes);
+
+    // The summary register fails at the very end.
+    e.Trabajo("update ART set PRCCAN = 1");
+    e.EnAduana("alter table DESPACHO_RESUMEN rename to DESPACHO_OTRO");
+    e.Op.Mensajes.clear();
+    e.Op.RespuestasSiNo = {Respuesta::Si};
+    EXPECT_FALSE(FRM3_Tranferir(e.App));
+    EXPECT_NE(e.Op.Ultimo().find("\r\n\r\n-2146102393 - seccion [Quelvorin.FRAM3_Transferir]"), std::string::npos);
+    e.EnAduana("alter table DESPACHO_OTRO rename to DESPACHO_RESUMEN");
+    EXPECT_EQ(Volcado(), antes);
+
+    // A count that finds no sub-item commits nothing.
+    e.EnAduana("create trigger sin_subitems after insert on subitems begin delete from subitems; end");
+    e.Op.Mensajes.clear();
+    e.Op.RespuestasSiNo = {Respuesta::Si};
+    EXPECT_FALSE(FRM3_Tranferir(e.App));
+    EXPECT_EQ(e.Op.Ultimo(), "ERROR: No se transfirio los articulos en el interno 100");
+    EXPECT_EQ(e.Op.Estados.back(), "Fin de proceso");
+    e.EnAduana("drop trigger sin_subitems");
+    EXPECT_EQ(Volcado(), antes);
+
+    // An interno without articles has no FOB total.
+    e.Trabajo("delete from ART");
+    e.Op.Mensajes.clear();
+    e.Op.RespuestasSiNo = {Respuesta::Si};
+    EXPECT_FALSE(FRM3_Tranferir(e.App));
+    EXPECT_EQ(e.Op.Mensajes.back().Icon, Icono::Critico);
+    EXPECT_NE(e.Op.Ultimo().find("seccion [Quelvorin.frmMain.FRAM3_Transfer_B_pasaje]:: linea "), std::string::npos);
+    EXPECT_EQ(Volcado(), antes);
+}
+
+TEST_F(Transferencia, FailingDischargeStageIsUndoneAndTheRunGoesOn) {
+    Articulo(1, "A1");
+    Insumo(1, 1, "22001IC04000001", "10", "2");
+    Insumo(2, 1, "22001IC04000002", "10", "null");
+    ASSERT_TRUE(FRM3_Tranferir(e.App));
+    ASSERT_EQ(e.Op.Mensajes.size(), 2u);
+    EXPECT_EQ(e.Op.Mensajes[0].Icon, Icono::Ninguno);
+    EXPECT_NE(e.Op.Mensajes[0].Texto.find("94 - seccion[FRAM3_Transfer_B_Descarga.frmMain.Velmarion]::2::"),
+              std::string::npos);
+    EXPECT_EQ(e.Op.Ultimo(), "Se transfirio 1 articulos en el interno 100");
+    EXPECT_EQ(Filas("descargas"), 0);
+    EXPECT_EQ(Filas("catarticulos"), 1);
+    EXPECT_EQ(N("select Valor from DESPACHO_RESUMEN"), 0);
+    EXPECT_EQ(e.App.TotalDescarga, 0);
+}
+
+TEST_F(Transferencia, SummaryRegisterIds) {
+    e.EnAduana("insert into DESPACHO_RESUMEN values ('OTRO',5,'100','X',1)");
+    modGlobal::Registrar_Despacho(e.App, "", "100", "C", 1);
+    modGlobal::Registrar_Despacho(e.App, "ignorado", "100", "C", 2);
+    EXPECT_EQ(T("select group_concat(id) from DESPACHO_RESUMEN where ORIGEN = 'DANTREMOS21'"), "1,2");
+    modGlobal::Registrar_Despacho_Reset(e.App, "", "100");
+    modGlobal::Registrar_Despacho(e.App, "", "100", "C", 3);
+    EXPECT_EQ(T("select group_concat(ORIGEN || id) from (select * from DESPACHO_RESUMEN order by ORIGEN)"), "DANTREMOS211,OTRO5");
+
+    e.EnAduana("drop table DESPACHO_RESUMEN");
+    try {
+        modGlobal::Registrar_Despacho(e.App, "", "100", "C", 1);
+        FAIL();
+    } catch (const AppError& x) {
+        EXPECT_EQ(x.Number, -2146102393);
+        EXPECT_EQ(x.Source.rfind("[ DANTREMOS21.modGlobal.Registrar_Despacho Linea 2 ]Almacor.Gestor.CrearRs", 0), 0u)
+            << x.Source;
+    }
+}
+
+TEST_F(Transferencia, CommaLocaleWritesPointNumbers) {
+    FijarSeparadorDecimal(',');
+    Articulo(1, "A1", {{"ARTTOT", "1234.5"}, {"PRCSCA", "'2,5'"}, {"PRCCAN", "'1,5'"}});
+    Insumo(1, 1, "22001IC04000001", "10", "'2,5'");
+    Insumo(2, 1, "22001IC04000002", "10", "3");
+    ASSERT_TRUE(FRM3_Tranferir(e.App)) << e.Op.Ultimo();
+    EXPECT_EQ(N("select fobdivisas from caratula"), 1234.5);
+    EXPECT_EQ(N("select Cantidad from subitems"), 1.5);
+    EXPECT_EQ(N("select sum(cantidad) from descargas"), 5.5);
+    EXPECT_EQ(N("select valorderesp from catarticulos"), 2.5);
+    EXPECT_EQ(N("select Valor from DESPACHO_RESUMEN"), 5.5);
+}
+
+TEST_F(Transferencia, WizardTransfersAtStepThree) {
+    Articulo(1, "A1");
+    Asistente a(e.App);
+    e.App.Paso = 2;
+    a.cmdSiguiente_Click();
+    EXPECT_TRUE(a.UltimaTransferenciaOk());
+    EXPECT_EQ(Filas("subitems"), 1);
+    EXPECT_EQ(e.App.Paso, 2);
+}
+
+} // namespace
