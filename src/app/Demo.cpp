@@ -1,7 +1,9 @@
 #include "app/Demo.h"
 
+#include "platform/Ajustes.h"
 #include "platform/Almacor.h"
 #include "platform/AppError.h"
+#include "platform/Numeros.h"
 #include "platform/Texto.h"
 
 #include <filesystem>
@@ -154,6 +156,116 @@ void CargarPaises(Almacor::Gestor& trabajo, const std::string& carpeta) {
 
 namespace Demo {
 
-void CargarCatalogo(Almacor::Gestor&, Almacor::Gestor&, AlmacenAjustes&, const std::string&) {}
+std::vector<ArticuloDemo> LeerArticulos(const std::string& carpeta) {
+    auto in = Abrir(carpeta, "demo-articulos.csv");
+    std::vector<ArticuloDemo> pool;
+    std::string linea;
+    Linea(in, linea); // header
+    for (int nro = 2; Linea(in, linea); ++nro) {
+        if (Trim(linea).empty())
+            continue;
+        auto c = Partir(linea, ';');
+        auto malo = [&](const std::string& por) {
+            return AppError(13, "Demo.LeerArticulos",
+                            "demo-articulos.csv, línea " + std::to_string(nro) + ": " + por);
+        };
+        if (c.size() != 13)
+            throw malo("se esperaban 13 campos y hay " + std::to_string(c.size()));
+        ArticuloDemo a;
+        if (c[0] == "V")
+            a.Tipo = ArticuloDemo::Clase::Vehiculo;
+        else if (c[0] == "P")
+            a.Tipo = ArticuloDemo::Clase::Parte;
+        else
+            throw malo("clase " + c[0] + " desconocida (V o P)");
+        a.Modelo = Trim(c[1]);
+        a.Variante = Trim(c[2]);
+        a.Articulo = a.Tipo == ArticuloDemo::Clase::Vehiculo ? a.Modelo + " " + a.Variante : Trim(c[3]);
+        a.Ncm = Trim(c[4]);
+        a.Lapi = Trim(c[5]);
+        a.Sufijos = Trim(c[6]);
+        a.Unidad = Trim(c[7]);
+        a.Precio = LeerNumero(c[8]);
+        a.Kg = LeerNumero(c[9]);
+        a.Descripcion = Trim(c[10]);
+        a.Pais = Trim(c[11]);
+        if (c[12] == "si")
+            a.Catalogo = ArticuloDemo::EnCatalogo::Si;
+        else if (c[12] == "no")
+            a.Catalogo = ArticuloDemo::EnCatalogo::No;
+        else if (c[12] == "sufijo-malo")
+            a.Catalogo = ArticuloDemo::EnCatalogo::SufijoMalo;
+        else
+            throw malo("catalogo " + c[12] + " desconocido (si, no, sufijo-malo)");
+        // The shipment file's columns: Modelo 9, Variante 19 in a detail line, Articulo 21.
+        if (a.Tipo == ArticuloDemo::Clase::Vehiculo &&
+            (a.Modelo.empty() || Len(a.Modelo) > 9 || a.Variante.empty() || Len(a.Variante) > 19))
+            throw malo("modelo (hasta 9) o variante (hasta 19 caracteres) inválidos");
+        if (a.Tipo == ArticuloDemo::Clase::Parte && (a.Articulo.empty() || Len(a.Articulo) > 21))
+            throw malo("artículo vacío o de más de 21 caracteres");
+        if (Len(a.Ncm) != 14)
+            throw malo("la posición " + a.Ncm + " no tiene 14 caracteres");
+        pool.push_back(std::move(a));
+    }
+    return pool;
+}
+
+std::string OrigenDe(const std::string& pai) {
+    for (const RelacionDemo& r : kRelaciones)
+        if (pai == r.PAI)
+            return r.ORI;
+    return "";
+}
+
+void CargarCatalogo(Almacor::Gestor& trabajo, Almacor::Gestor& aduana, AlmacenAjustes& ajustes,
+                    const std::string& carpeta) {
+    auto pool = LeerArticulos(carpeta);
+
+    aduana.ComenzarTransaccion();
+    try {
+        // Loading twice replaces the demo catalogs instead of doubling their articles.
+        for (const char* id : {kCatalogo, kCatalogoAnterior}) {
+            Ejecutar(aduana, "delete from catarticulos where idcatalogo = " + Q(id));
+            Ejecutar(aduana, "delete from catalogo where idcatalogo = " + Q(id));
+        }
+        Ejecutar(aduana, "insert into catalogo (idcatalogo, descripcion) values (" + Q(kCatalogo) + "," +
+                             Q(std::string(kMarca) + " - VEHICULOS Y REPUESTOS") + ")");
+        Ejecutar(aduana, "insert into catalogo (idcatalogo, descripcion) values (" + Q(kCatalogoAnterior) + "," +
+                             Q(std::string(kMarca) + " - CATALOGO ANTERIOR") + ")");
+        for (const ArticuloDemo& a : pool) {
+            // Articles left out of the configured catalog live only in the older one,
+            // so a demo shipment has new articles while switching catalogs finds them.
+            const char* id = a.Catalogo == ArticuloDemo::EnCatalogo::No ? kCatalogoAnterior : kCatalogo;
+            Ejecutar(aduana,
+                     "insert into catarticulos (idcatalogo, idarticulo, descripcion, idpais, cantidad, "
+                     "preciounitario, ncm, lapi, sufijos, idunidad, estadistica, valorrelacionestadistica, "
+                     "estadomerc, deresp, ArtKgUnitario, valorderesp) values (" +
+                         Q(id) + "," + Q(a.Articulo) + "," + Q(a.Descripcion) + "," + Q(OrigenDe(a.Pais)) + ",0," +
+                         NumeroSql(a.Precio) + "," + Q(a.Ncm) + "," + Q(a.Lapi) + "," + Q(a.Sufijos) + "," +
+                         Q(a.Unidad) + "," + Q(a.Unidad) + ",1,'1',''," + NumeroSql(a.Kg) + ",0)");
+        }
+        aduana.ConfirmarTransaccion();
+    } catch (...) {
+        aduana.DeshacerTransaccion();
+        throw;
+    }
+
+    trabajo.ComenzarTransaccion();
+    try {
+        for (const RelacionDemo& r : kRelaciones)
+            Ejecutar(trabajo, "insert or replace into ORG (PAI, ORI, ESM) values (" + Q(r.PAI) + "," + Q(r.ORI) +
+                                  "," + Q(r.ESM) + ")");
+        trabajo.ConfirmarTransaccion();
+    } catch (...) {
+        trabajo.DeshacerTransaccion();
+        throw;
+    }
+
+    ajustes.SaveSetting("INTDUN", "07");
+    ajustes.SaveSetting("INTCAT", kCatalogo);
+    ajustes.SaveSetting("AA_MARCA", kMarca);
+    ajustes.SaveSetting("ORIGEN", kOrigen);
+    ajustes.SaveSetting("MODELOVARIANTESINSPC", "0");
+}
 
 } // namespace Demo
