@@ -186,7 +186,16 @@ bool TerminaCon(std::string_view s, std::string_view sufijo) {
     return s.size() >= sufijo.size() && s.substr(s.size() - sufijo.size()) == sufijo;
 }
 
-bool IgualSinMayusculas(std::string_view a, std::string_view b) { return LCaseAscii(a) == LCaseAscii(b); }
+bool IgualSinMayusculas(std::string_view a, std::string_view b) {
+    // Compared in place: record fields are looked up by name on every row.
+    if (a.size() != b.size())
+        return false;
+    auto bajo = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+    for (size_t i = 0; i < a.size(); ++i)
+        if (bajo(a[i]) != bajo(b[i]))
+            return false;
+    return true;
+}
 
 std::u32string Utf8aU32(std::string_view s) {
     std::u32string r;
