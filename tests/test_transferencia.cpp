@@ -1,6 +1,7 @@
 #include "Entorno.h"
 
 #include "app/Asistente.h"
+#include "app/Consola.h"
 #include "platform/AppError.h"
 #include "platform/Numeros.h"
 #include "transfer/RegistroDespacho.h"
@@ -10,6 +11,7 @@
 
 #include <cmath>
 #include <map>
+#include <sstream>
 
 namespace {
 
@@ -316,6 +318,31 @@ TEST_F(Transferencia, WizardTransfersAtStepThree) {
     EXPECT_TRUE(a.UltimaTransferenciaOk());
     EXPECT_EQ(Filas("subitems"), 1);
     EXPECT_EQ(e.App.Paso, 2);
+}
+
+TEST_F(Transferencia, CommandLineTransfer) {
+    e.App.Almacen->SaveSetting("INTCAT", "CAT1");
+    Articulo(1, "A1");
+    std::string out;
+    auto cli = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"--home", e.Home.string(), "--settings", (e.Home / "ajustes.ini").string()});
+        std::ostringstream o, r;
+        int rc = Consola::Ejecutar(args, o, r);
+        out = o.str();
+        return rc;
+    };
+    EXPECT_EQ(cli({"transfer", "999"}), 1);
+    EXPECT_NE(out.find("No existe el interno 999."), std::string::npos);
+    EXPECT_EQ(cli({"transfer", "100", "--reemplazar", "quizas"}), 2);
+    EXPECT_EQ(cli({"transfer", "100"}), 0);
+    EXPECT_NE(out.find("INFORMACION: Se transfirio 1 articulos en el interno 100"), std::string::npos);
+    EXPECT_EQ(cli({"transfer", "100"}), 1); // the replace question is answered No
+    EXPECT_NE(out.find("Desea reemplazarlo?\n-> No"), std::string::npos);
+    EXPECT_EQ(cli({"transfer", "100", "--reemplazar", "si"}), 0);
+    e.Trabajo("update ART set PRCCRC = null");
+    EXPECT_EQ(cli({"transfer", "100", "--reemplazar", "si"}), 1);
+    EXPECT_NE(out.find("EXCLAMACION: Hay registros para depurar."), std::string::npos);
+    EXPECT_EQ(Filas("subitems"), 1);
 }
 
 } // namespace
