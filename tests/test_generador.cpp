@@ -151,6 +151,8 @@ TEST(Generador, LasFraccionesDanCuentasExactas) {
             nuevos += r.Articulo->Catalogo == Demo::ArticuloDemo::EnCatalogo::No;
             malos += r.Articulo->Catalogo == Demo::ArticuloDemo::EnCatalogo::SufijoMalo;
             mex += r.Pais == Demo::kPaisSinRelacion;
+            EXPECT_FALSE(r.Cero && r.Articulo->Catalogo != Demo::ArticuloDemo::EnCatalogo::Si)
+                << "a zero price only on an otherwise sound article";
         }
         SCOPED_TRACE(c.nuevos);
         EXPECT_EQ(g.Resumen().Nuevos, c.nuevosEsperados);

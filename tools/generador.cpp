@@ -3,6 +3,7 @@
 #include "app/Arranque.h"
 #include "platform/Texto.h"
 
+#include <algorithm>
 #include <cmath>
 #include <ostream>
 #include <stdexcept>
@@ -120,7 +121,7 @@ Generador::Generador(const OpcionesGenerador& op, std::vector<Demo::ArticuloDemo
     fraccion(op.SufijosMalos, "la fracción de sufijos malos");
     fraccion(op.SinVinculo, "la fracción de detalles sin vehículo");
     fraccion(op.Asteriscos, "la fracción de artículos con asteriscos");
-    fraccion(op.Ceros000, "la fracción de países 000");
+    fraccion(op.Paises000, "la fracción de países 000");
     if (op.Nuevos + op.SufijosMalos > 1)
         throw std::invalid_argument("nuevos y sufijos malos juntos no pueden pasar de 1");
     if (Len(op.Interno) > 10 || Len(op.Sufijo) > 2 || Len(op.Tipo) > 4)
@@ -137,11 +138,16 @@ Generador::Generador(const OpcionesGenerador& op, std::vector<Demo::ArticuloDemo
     m_hNuevo.Iniciar(op.Nuevos, op.Cabeceras);
     m_hMalo.Iniciar(op.SufijosMalos, op.Cabeceras);
     m_hMalo.Elegir = std::min(m_hMalo.Elegir, op.Cabeceras - m_hNuevo.Elegir);
+    // Zero prices go to otherwise sound articles, so that each fault shows on its own.
     m_hCero.Iniciar(op.Ceros, op.Cabeceras);
+    m_hCero.Quedan = op.Cabeceras - m_hNuevo.Elegir - m_hMalo.Elegir;
+    m_hCero.Elegir = std::min(m_hCero.Elegir, m_hCero.Quedan);
     m_pNuevo.Iniciar(op.Nuevos, m_totalP);
     m_pMalo.Iniciar(op.SufijosMalos, m_totalP);
     m_pMalo.Elegir = std::min(m_pMalo.Elegir, m_totalP - m_pNuevo.Elegir);
     m_pCero.Iniciar(op.Ceros, m_totalP);
+    m_pCero.Quedan = m_totalP - m_pNuevo.Elegir - m_pMalo.Elegir;
+    m_pCero.Elegir = std::min(m_pCero.Elegir, m_pCero.Quedan);
     m_pSinVinculo.Iniciar(op.SinVinculo, m_totalP);
     if (op.PaisSinRelacion && op.Cabeceras > 0)
         m_hSinRelacion = op.Cabeceras / 2;
@@ -212,7 +218,7 @@ void Generador::Cabecera(RegistroGenerado& r) {
     r.Articulo = &a;
     r.Nuevo = a.Catalogo == Art::EnCatalogo::No;
     r.SufijoMalo = a.Catalogo == Art::EnCatalogo::SufijoMalo;
-    r.Cero = Toca(m_hCero);
+    r.Cero = cat == 0 && Toca(m_hCero);
     r.Modelo = a.Modelo;
     r.Variante = a.Variante;
     r.Pais = m_h == m_hSinRelacion ? Demo::kPaisSinRelacion : a.Pais;
@@ -228,7 +234,7 @@ void Generador::Cabecera(RegistroGenerado& r) {
     }
     --m_facturaQueda;
     r.Factura = m_factura;
-    r.NroCTC = "CTC2024" + Digitos(m_nroFactura * 100 + m_h % 100, 8);
+    r.NroCTC = "CTC2024" + Digitos((m_nroFactura * 100 + m_h % 100) % 100000000, 8);
 
     std::string vin = Wmi(a.Pais);
     for (int i = 0; i < 5; ++i)
@@ -258,7 +264,7 @@ void Generador::Detalle(RegistroGenerado& r) {
     r.Articulo = &a;
     r.Nuevo = a.Catalogo == Art::EnCatalogo::No;
     r.SufijoMalo = a.Catalogo == Art::EnCatalogo::SufijoMalo;
-    r.Cero = Toca(m_pCero);
+    r.Cero = cat == 0 && Toca(m_pCero);
 
     // The importer sometimes writes the part number with asterisks; the import removes them.
     r.ArticuloEscrito = a.Articulo;
@@ -300,8 +306,8 @@ void Generador::Detalle(RegistroGenerado& r) {
     r.SubItem = Digitos(1 + static_cast<long long>(Entero(9)), 4);
 
     std::string origen = Demo::OrigenDe(a.Pais);
-    r.Origen = Real() < m_op.Ceros000 || origen.empty() ? "000" : origen;
-    r.Pais = Real() < m_op.Ceros000 ? "000" : a.Pais;
+    r.Origen = Real() < m_op.Paises000 || origen.empty() ? "000" : origen;
+    r.Pais = Real() < m_op.Paises000 ? "000" : a.Pais;
     if (m_op.PaisSinRelacion && m_op.Cabeceras == 0 && m_p == 0)
         r.Pais = Demo::kPaisSinRelacion;
 

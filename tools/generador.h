@@ -29,11 +29,11 @@ struct OpcionesGenerador {
     // becomes an exact count (rounded, at least one when above zero) placed at
     // random records.
     double Nuevos = 0;          // articles left out of the demo catalog
-    double Ceros = 0;           // zero price (H Importe, P PrecioUnitario)
+    double Ceros = 0;           // zero price (H Importe, P PrecioUnitario), only on otherwise sound articles
     double SufijosMalos = 0;    // articles whose catalog suffix string is wrong for the position
     double SinVinculo = 0.05;   // P records whose vehicle is no H record of the file
     double Asteriscos = 0.1;    // P Articulo written with asterisks
-    double Ceros000 = 0.1;      // P Origen and Pais written "000" (each on its own)
+    double Paises000 = 0.1;     // P Origen and Pais written "000" (each on its own)
     bool PaisSinRelacion = false; // one record (the middle H, or the first P) with a code the demo does not relate
 
     Codificacion Salida = Codificacion::Windows1252;

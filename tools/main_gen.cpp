@@ -94,8 +94,6 @@ int main(int argc, char** argv) {
             else
                 throw Uso("opción desconocida " + o);
         }
-        if (op.Interno.size() > 10 || op.Sufijo.size() > 2)
-            throw Uso("--interno admite hasta 10 caracteres y --sufijo hasta 2");
     } catch (const Uso& e) {
         std::cerr << "tarvelo-gen: " << e.what() << "\n" << kUso;
         return 2;
