@@ -78,12 +78,10 @@ void Medir(EntornoPrueba& e, const std::string& interno, long articulos) {
     ok = FRM3_Tranferir(e.App) && ok;
     double total = Segundos(t);
 
-    long subitems = std::lround(e.FilasAduana("select count(*) from subitems where interno = '" + interno + "'")
-                                    .Fields(size_t{0})
-                                    .Numero());
-    long descargas = std::lround(e.FilasAduana("select count(*) from descargas where interno = '" + interno + "'")
-                                     .Fields(size_t{0})
-                                     .Numero());
+    long subitems = std::lround(
+        e.FilasAduana("select count(*) from subitems where interno = '" + interno + "'").Fields(size_t{0}).Numero());
+    long descargas = std::lround(
+        e.FilasAduana("select count(*) from descargas where interno = '" + interno + "'").Fields(size_t{0}).Numero());
     std::printf("%7ld articulos (%ld insumos)%s\n", articulos, articulos, ok ? "" : "  [ERROR]");
     std::printf("  caratula y subitems: %6.2f s  %9.0f subitems/s\n", pasaje, subitems / pasaje);
     std::printf("  descargas y totales: %6.2f s  %9.0f descargas/s\n", descarga, descargas / descarga);

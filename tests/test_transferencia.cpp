@@ -3,6 +3,7 @@
 #include "app/Asistente.h"
 #include "app/Consola.h"
 #include "platform/AppError.h"
+#include "platform/Esquema.h"
 #include "platform/Numeros.h"
 #include "transfer/RegistroDespacho.h"
 #include "transfer/Transferencia.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -31,11 +33,17 @@ protected:
 
     // A classified article; `c` overrides columns with SQL literals.
     void Articulo(int ord, const std::string& nro, const std::map<std::string, std::string>& c = {}) {
-        std::map<std::string, std::string> v = {
-            {"INTNRO", "'100'"},  {"ARTORD", std::to_string(ord)}, {"ARTNRO", "'" + nro + "'"},
-            {"ARTDSC", "'Articulo " + nro + "'"}, {"ARTUNI", "10"}, {"ARTTOT", "100"},
-            {"PRCCAN", "10"},     {"PRCDUN", "'07'"},             {"PRCESM", "'1'"},
-            {"PRCNCM", "'8703.23.10.100A'"},                       {"PRCCRC", "'OK'"}};
+        std::map<std::string, std::string> v = {{"INTNRO", "'100'"},
+                                                {"ARTORD", std::to_string(ord)},
+                                                {"ARTNRO", "'" + nro + "'"},
+                                                {"ARTDSC", "'Articulo " + nro + "'"},
+                                                {"ARTUNI", "10"},
+                                                {"ARTTOT", "100"},
+                                                {"PRCCAN", "10"},
+                                                {"PRCDUN", "'07'"},
+                                                {"PRCESM", "'1'"},
+                                                {"PRCNCM", "'8703.23.10.100A'"},
+                                                {"PRCCRC", "'OK'"}};
         for (const auto& [k, x] : c)
             v[k] = x;
         std::string cols, vals;
@@ -47,8 +55,9 @@ protected:
     }
     void Insumo(int idreg, int padre, const std::string& dit, const std::string& cif, const std::string& cantidad) {
         e.Trabajo("insert into ARTINS (INTNRO,PARENTART,IdReg,DIT,Item,SubItem,Posicion,CTIT,cif,IDPARENT,Cantidad) "
-                  "values ('100','P'," + std::to_string(idreg) + ",'" + dit + "','0001','01','8708.29','C1'," + cif +
-                  "," + std::to_string(padre) + "," + cantidad + ")");
+                  "values ('100','P'," +
+                  std::to_string(idreg) + ",'" + dit + "','0001','01','8708.29','C1'," + cif + "," +
+                  std::to_string(padre) + "," + cantidad + ")");
     }
     double N(const std::string& sql) { return e.FilasAduana(sql).Fields(size_t{0}).Numero(); }
     std::string T(const std::string& sql) { return e.ValorAduana(sql); }
@@ -174,9 +183,9 @@ TEST_F(Transferencia, DischargeRegimesAndInputTotals) {
     Insumo(2, 1, "22001IT04000001", "8", "2");  // discharged, in no total
     Insumo(3, 1, "22001IC04000001", "10", "3"); // discharged, insumostemp
     Insumo(4, 1, "22001IC04000002", "5.5", "4");
-    Insumo(5, 2, "22001ICR1000002", "9", "5");  // discharged, in no total
+    Insumo(5, 2, "22001ICR1000002", "9", "5"); // discharged, in no total
     Insumo(6, 2, "22001IC04000003", "5", "6");
-    Insumo(7, 0, "22001IC04000004", "1", "7");  // matched no article
+    Insumo(7, 0, "22001IC04000004", "1", "7"); // matched no article
     ASSERT_TRUE(FRM3_Tranferir(e.App));
     EXPECT_EQ(T("select group_concat(idreg || ':' || idext, ',') from (select * from descargas order by idreg)"),
               "2:1,3:1,4:1,5:2,6:2,7:0");
@@ -261,6 +270,53 @@ TEST_F(Transferencia, RunsThatEndEarlyLeaveTheCustomsSideAsItWas) {
     EXPECT_EQ(Volcado(), antes);
 }
 
+TEST_F(Transferencia, CatalogInItsOwnDatabaseIsUndoneWithTheRest) {
+    {
+        Almacor::Gestor g;
+        g.CrearArchivo((e.Home / "db" / "Catalogos.db").string());
+        Esquema::CrearAduana(g);
+    }
+    std::ofstream(e.Home / "db" / "entidades.ini") << "[CATALOGOS]\nArchivo=db/Catalogos.db\n";
+    e.App.Entidades->LoadParameters();
+    ASSERT_EQ(e.App.Entidades->Conexiones().size(), 2u);
+    Almacor::Gestor& cat = e.App.Entidades->getDataConnectionByEntity("CATALOGOS");
+    auto articulosEnCatalogo = [&] {
+        Recordset rs;
+        cat.Sql("select count(*) from catarticulos");
+        cat.CrearRs(rs);
+        return rs.Fields(size_t{0}).Numero();
+    };
+    Articulo(1, "A1");
+    e.EnAduana("alter table DESPACHO_RESUMEN rename to DESPACHO_OTRO");
+    EXPECT_FALSE(FRM3_Tranferir(e.App));
+    EXPECT_EQ(articulosEnCatalogo(), 0);
+    e.EnAduana("alter table DESPACHO_OTRO rename to DESPACHO_RESUMEN");
+    EXPECT_EQ(Volcado(), "");
+
+    EXPECT_TRUE(FRM3_Tranferir(e.App));
+    EXPECT_EQ(articulosEnCatalogo(), 1);
+    EXPECT_EQ(Filas("catarticulos"), 0);
+}
+
+TEST_F(Transferencia, CancelledQuestionStopsTheRunAndLeavesNoTransactionOpen) {
+    struct SinRespuesta : OperadorPrueba {
+        Respuesta MsgBox(const std::string& texto, Icono icono, Botones botones) override {
+            if (botones == Botones::SiNo)
+                throw Cancelacion("sin respuesta");
+            return OperadorPrueba::MsgBox(texto, icono, botones);
+        }
+    } op;
+    Articulo(1, "A1");
+    ASSERT_TRUE(FRM3_Tranferir(e.App));
+    const std::string antes = Volcado();
+    e.App.Op = &op;
+    EXPECT_THROW(FRM3_Tranferir(e.App), Cancelacion);
+    EXPECT_EQ(Volcado(), antes);
+    for (Almacor::Gestor* g : e.App.Entidades->Conexiones())
+        EXPECT_FALSE(g->EnTransaccion());
+    e.App.Op = &e.Op;
+}
+
 TEST_F(Transferencia, FailingDischargeStageIsUndoneAndTheRunGoesOn) {
     Articulo(1, "A1");
     Insumo(1, 1, "22001IC04000001", "10", "2");
@@ -284,7 +340,8 @@ TEST_F(Transferencia, SummaryRegisterIds) {
     EXPECT_EQ(T("select group_concat(id) from DESPACHO_RESUMEN where ORIGEN = 'DANTREMOS21'"), "1,2");
     modGlobal::Registrar_Despacho_Reset(e.App, "", "100");
     modGlobal::Registrar_Despacho(e.App, "", "100", "C", 3);
-    EXPECT_EQ(T("select group_concat(ORIGEN || id) from (select * from DESPACHO_RESUMEN order by ORIGEN)"), "DANTREMOS211,OTRO5");
+    EXPECT_EQ(T("select group_concat(ORIGEN || id) from (select * from DESPACHO_RESUMEN order by ORIGEN)"),
+              "DANTREMOS211,OTRO5");
 
     e.EnAduana("drop table DESPACHO_RESUMEN");
     try {

@@ -37,8 +37,7 @@ int CmdTransfer(Contexto& c) {
         return 1;
     const std::string interno = c.Args[0];
     if (!ExisteInterno(app, interno)) {
-        c.Op->MsgBox("No existe el interno " + interno + ".", Operador::Icono::Exclamacion,
-                     Operador::Botones::Aceptar);
+        c.Op->MsgBox("No existe el interno " + interno + ".", Operador::Icono::Exclamacion, Operador::Botones::Aceptar);
         return 1;
     }
     app.InternoActual = interno;

@@ -47,8 +47,8 @@ void TotalesInsumos(Aplicacion& app, const std::string& n, const std::string& co
         return;
     for (; !rs.Eof(); rs.MoveNext())
         EjecutarEnInternos(app, "update subitems set " + columna + " = " +
-                                    NumeroSql(Formatear(rs.Fields("tcif").Numero(), "00.00")) +
-                                    " where interno = '" + n + "' and idext = " + Entero(rs.Fields("idparent")));
+                                    NumeroSql(Formatear(rs.Fields("tcif").Numero(), "00.00")) + " where interno = '" +
+                                    n + "' and idext = " + Entero(rs.Fields("idparent")));
 }
 
 } // namespace

@@ -39,9 +39,9 @@ std::string Caratula(Aplicacion& app, const std::string& interno, double fob, do
                      double ajuste) {
     return "insert into caratula (interno, fechaalta, ONCCAHabilitado,idsubreg,fobdivisas,fletedivisas,"
            "segurodivisas,ajusteincluir) values ('" +
-           SqlTexto(interno) + "'," + app.Entidades->getDateFormatbyEntity("INTERNOS", std::time(nullptr)) +
-           ",'N','" + SqlTexto(app.TipoDeclaracion) + "'," + NumeroSql(fob) + "," + NumeroSql(flete) + "," +
-           NumeroSql(seguro) + "," + NumeroSql(ajuste) + ")";
+           SqlTexto(interno) + "'," + app.Entidades->getDateFormatbyEntity("INTERNOS", std::time(nullptr)) + ",'N','" +
+           SqlTexto(app.TipoDeclaracion) + "'," + NumeroSql(fob) + "," + NumeroSql(flete) + "," + NumeroSql(seguro) +
+           "," + NumeroSql(ajuste) + ")";
 }
 
 std::string Subitem(Aplicacion& app, const std::string& interno, const Recordset& rs) {
@@ -128,10 +128,8 @@ bool FRAM3_Transfer_B_Pasaje(Aplicacion& app) {
         double flete = 0, seguro = 0, ajuste = 0;
         if (app.TipoDeclaracion == "ICR1" || app.TipoDeclaracion == "ICR2") {
             // An empty sum (every article ICR1, or no input line) counts as 0.
-            double baseA = Suma(app,
-                                "select sum(ARTTOT) as total from ART where INTNRO = '" + n +
-                                    "' and PRCTDS <> 'ICR1'",
-                                nulo);
+            double baseA =
+                Suma(app, "select sum(ARTTOT) as total from ART where INTNRO = '" + n + "' and PRCTDS <> 'ICR1'", nulo);
             double cif = Suma(app, "select sum(CIF) as total from ARTINS where INTNRO = '" + n + "'", nulo);
             double d = cif - baseA;
             seguro = ADosDecimales(d * 0.13 / 100);

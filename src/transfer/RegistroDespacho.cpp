@@ -55,8 +55,8 @@ void Registrar_Despacho(Aplicacion& app, std::string origen, const std::string& 
         int32_t id = static_cast<int32_t>(std::lround(maximo)) + 1;
         linea = 4;
         Internos(app).Sql("insert into DESPACHO_RESUMEN (ORIGEN, id, INTERNO, CAMPO, Valor) values ('" +
-                          SqlTexto(origen) + "'," + EnteroSql(id) + ",'" + SqlTexto(interno) + "','" +
-                          SqlTexto(campo) + "'," + NumeroSql(valor) + ")");
+                          SqlTexto(origen) + "'," + EnteroSql(id) + ",'" + SqlTexto(interno) + "','" + SqlTexto(campo) +
+                          "'," + NumeroSql(valor) + ")");
         Internos(app).Ejecutar();
     } catch (const Cancelacion&) {
         throw;

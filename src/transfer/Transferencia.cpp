@@ -131,8 +131,7 @@ bool FRM3_Tranferir(Aplicacion& app) {
                 app.Op->MsgBox("Se transfirio " + rs.Fields("total").Texto() + " articulos en el interno " + interno,
                                Icono::Informacion);
             } else {
-                app.Op->MsgBox("ERROR: No se transfirio los articulos en el interno " + interno,
-                               Icono::Exclamacion);
+                app.Op->MsgBox("ERROR: No se transfirio los articulos en el interno " + interno, Icono::Exclamacion);
             }
         }
         transaccion.Deshacer();
