@@ -7,18 +7,24 @@
 #include "platform/Texto.h"
 #include "transfer/RegistroDespacho.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
 
 using Icono = Operador::Icono;
 
-// One transaction on every customs database for the whole run. Whatever was
-// not committed is undone when the run leaves, by whatever way it leaves.
+// One transaction on every customs database the run writes, for the whole
+// run. Whatever was not committed is undone when the run leaves, by whatever
+// way it leaves. Databases it only reads (the nomenclator) are left alone, so a
+// read-only one does not stop the transfer.
 class TransaccionAduana {
 public:
     explicit TransaccionAduana(Aplicacion& app) {
-        for (Almacor::Gestor* g : app.Entidades->Conexiones()) {
+        for (const char* entidad : {"INTERNOS", "CATALOGOS"}) {
+            Almacor::Gestor* g = &app.Entidades->getDataConnectionByEntity(entidad);
+            if (std::find(m_abiertas.begin(), m_abiertas.end(), g) != m_abiertas.end())
+                continue; // entities sharing a file share the connection
             g->ComenzarTransaccion();
             m_abiertas.push_back(g);
         }
