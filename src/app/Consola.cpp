@@ -24,6 +24,10 @@ const Entrada kComandos[] = {
     {"config", CmdConfig, "config [KEY VALUE]"},
     {"relacion", CmdRelacion, "relacion list | add PAI ORI ESM | delete PAI ORI"},
     {"transfer", CmdTransfer, "transfer INTNRO [--reemplazar si|no]"},
+    {"import", CmdImport, "import FILE [--interno N] [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...]"},
+    {"list", CmdList, "list"},
+    {"delete", CmdDelete, "delete INTNRO [--si]"},
+    {"run", CmdRun, "run \"INTNRO|FILE\" [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...]"},
 };
 
 void Uso(std::ostream& err) {

@@ -48,5 +48,9 @@ int CmdInit(Contexto& c);
 int CmdConfig(Contexto& c);
 int CmdRelacion(Contexto& c);
 int CmdTransfer(Contexto& c);
+int CmdImport(Contexto& c);
+int CmdList(Contexto& c);
+int CmdDelete(Contexto& c);
+int CmdRun(Contexto& c);
 
 } // namespace Consola

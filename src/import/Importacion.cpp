@@ -2,12 +2,226 @@
 
 #include "app/Aplicacion.h"
 #include "app/Operador.h"
+#include "import/modEntidadesTarvelo.h"
+#include "platform/AppError.h"
+#include "platform/Numeros.h"
+#include "platform/Texto.h"
+
+#include <set>
+#include <vector>
 
 namespace Importacion {
 
-bool ProcesarArchivo(Aplicacion& app, const std::string&) {
-    app.Op->MsgBox("La importación de archivos todavía no está disponible.", Operador::Icono::Exclamacion);
-    return false;
+namespace {
+
+using namespace modEntidadesTarvelo;
+using Icono = Operador::Icono;
+
+constexpr long kErrorOrden = -2147220392; // a detail record before any header
+
+Resumen g_resumen;
+
+// The state of one run of ProcesarArchivo.
+struct Corrida {
+    std::string Interno;
+    std::string Tipo;      // decided at the first header, holds for the whole file
+    std::string Respuesta; // the operator's type answer given in this run
+    long Orden = 0;        // article order counter (ARTORD, "Registros H:")
+    long Linea = 0;        // input-line counter (IdReg, "Registros P:")
+    bool PrimerH = false;
+    long H = 0, P = 0, Articulos = 0, Insumos = 0;
+};
+
+void Ejecutar(Aplicacion& app, const std::string& sql) {
+    app.Db.Sql(sql);
+    app.Db.Ejecutar();
+}
+
+void InsertarArticulo(Aplicacion& app, Corrida& c, const std::string& sql) {
+    Ejecutar(app, sql);
+    ++c.Articulos;
+}
+
+void InsertarInsumo(Aplicacion& app, Corrida& c, const std::string& sql) {
+    Ejecutar(app, sql);
+    ++c.Insumos;
+}
+
+void ProcesarH(Aplicacion& app, Corrida& c, const std::string& linea) {
+    RegistroH reg = getRegistroHfromString(linea);
+    ++c.Orden;
+    ++c.H;
+    if (!c.PrimerH) {
+        c.Interno = app.InternoLinea.empty() ? reg.Interno + "//" + reg.InternoSufijo : app.InternoLinea;
+        const std::string n = SqlTexto(c.Interno);
+        Ejecutar(app, "delete from ART where INTNRO = '" + n + "'");
+        Ejecutar(app, "delete from ARTINS where INTNRO = '" + n + "'");
+        c.Tipo = reg.Tipo;
+        if (c.Tipo != "RR01" && c.Tipo != "ECR1") {
+            app.RespuestaTipo.clear();
+            app.Op->PunteroEspera(false);
+            app.RespuestaTipo = app.Op->PreguntarTipo();
+            app.Op->PunteroEspera(true);
+            if (!app.RespuestaTipo.empty())
+                c.Tipo = c.Respuesta = app.RespuestaTipo;
+        }
+        // Classification and transfer read the type the articles were imported with.
+        app.TipoDeclaracion = c.Tipo;
+        c.PrimerH = true;
+    }
+    // The answer is the type of every article of the run, not only the first.
+    if (!c.Respuesta.empty())
+        reg.Tipo = c.Respuesta;
+    std::string sql = getSQLfromRegH(app, reg, c.Orden, c.Interno);
+    if (c.Tipo != "ICR2" && c.Tipo != "RR01")
+        InsertarArticulo(app, c, sql);
+    app.Op->ContadoresImportacion(c.Orden, c.Linea);
+}
+
+void ProcesarP(Aplicacion& app, Corrida& c, const std::string& linea, long nroLinea) {
+    // Without a header there is no interno number nor type to store the line under.
+    if (!c.PrimerH)
+        throw AppError(kErrorOrden, "Leyendo archivo",
+                       "La línea " + std::to_string(nroLinea) +
+                           " es un registro P anterior al primer registro H: el archivo no es válido.");
+    RegistroP reg = getRegistroPfromString(linea);
+    ++c.Linea;
+    ++c.P;
+    if (c.Tipo == "ICR2" || c.Tipo == "RR01") {
+        ++c.Orden;
+        InsertarArticulo(app, c, getSQLfromRegPtoART(app, reg, c.Interno, c.Orden, c.Tipo));
+        InsertarInsumo(app, c, getSQLfromRegP(app, reg, c.Interno, c.Linea, EnteroSql(c.Orden)));
+    } else if (c.Tipo == "ICR1") {
+        if (InStr(1, reg.DIT, "ICR2") == 0) {
+            InsertarInsumo(app, c, getSQLfromRegP(app, reg, c.Interno, c.Linea, ""));
+            ++c.Orden;
+            InsertarArticulo(app, c, getSQLfromRegPtoART(app, reg, c.Interno, c.Orden, ""));
+        }
+    } else {
+        InsertarInsumo(app, c, getSQLfromRegP(app, reg, c.Interno, c.Linea, ""));
+    }
+    app.Op->ContadoresImportacion(c.Orden, c.Linea);
+    app.Op->ProcesarEventos();
+}
+
+// The file codes that have a relation before the run.
+std::set<std::string> PaisesRelacionados(Aplicacion& app) {
+    std::set<std::string> r;
+    Recordset rs;
+    app.Db.Sql("select PAI from ORG");
+    if (app.Db.CrearRs(rs))
+        for (; !rs.Eof(); rs.MoveNext())
+            r.insert(rs.Fields("PAI").Texto());
+    return r;
+}
+
+struct Relacion {
+    std::string PAI, ORI, ESM;
+};
+
+// Undoes the run. Relations the operator created during it are settings, not
+// import data: they are read before the rollback and stored again after it.
+void Deshacer(Aplicacion& app, const std::set<std::string>& paisesAntes) {
+    std::vector<Relacion> nuevas;
+    try {
+        Recordset rs;
+        app.Db.Sql("select PAI, ORI, ESM from ORG");
+        if (app.Db.CrearRs(rs))
+            for (; !rs.Eof(); rs.MoveNext())
+                if (!paisesAntes.count(rs.Fields("PAI").Texto()))
+                    nuevas.push_back({rs.Fields("PAI").Texto(), rs.Fields("ORI").Texto(), rs.Fields("ESM").Texto()});
+    } catch (...) {
+    }
+    try {
+        app.Db.DeshacerTransaccion();
+    } catch (...) {
+    }
+    for (const Relacion& r : nuevas) {
+        try {
+            Ejecutar(app, "insert into ORG (PAI, ORI, ESM) values ('" + SqlTexto(r.PAI) + "','" + SqlTexto(r.ORI) +
+                              "','" + SqlTexto(r.ESM) + "')");
+        } catch (...) {
+        }
+    }
+}
+
+} // namespace
+
+const Resumen& UltimoResumen() { return g_resumen; }
+void OlvidarResumen() { g_resumen = {}; }
+
+bool ProcesarArchivo(Aplicacion& app, const std::string& ruta) {
+    Operador& op = *app.Op;
+    // Events run during an import: a second run started meanwhile must not
+    // write into (or roll back) the first one's transaction.
+    if (app.Db.EnTransaccion()) {
+        op.MsgBox("Hay una importación en curso: espere a que termine.", Icono::Exclamacion);
+        return false;
+    }
+    op.PunteroEspera(true);
+    Lectran::Gestor archivo;
+    Corrida c;
+    long nro = 0; // the file line being processed, for the message
+    std::set<std::string> paisesAntes;
+    bool enTransaccion = false;
+    try {
+        paisesAntes = PaisesRelacionados(app);
+        archivo.Ubicacion_Archivo(ruta);
+        archivo.Abrir_Archivo(1);
+        op.ContadoresImportacion(0, 0);
+        // One transaction: a failure anywhere leaves the work database as it was,
+        // with the earlier rows of the same interno still there.
+        app.Db.ComenzarTransaccion();
+        enTransaccion = true;
+        while (!archivo.FindeArchivo()) {
+            std::string linea = archivo.LeerLinea();
+            ++nro;
+            if (EmpiezaCon(linea, "H"))
+                ProcesarH(app, c, linea);
+            else if (EmpiezaCon(linea, "P"))
+                ProcesarP(app, c, linea, nro);
+        }
+        nro = 0;
+        const std::string n = SqlTexto(c.Interno);
+        Ejecutar(app, "delete from INTN where INTNRO = '" + n + "'");
+        Ejecutar(app, "insert into INTN (INTNRO, INTDSC) values (" + std::string("'") + n + "'," + "'" + n + "')");
+        EstablecerParents(app, c.Interno);
+        // Committed before the hand-over: classification and transfer never undo the import.
+        app.Db.ConfirmarTransaccion();
+    } catch (const Cancelacion& x) {
+        if (enTransaccion)
+            Deshacer(app, paisesAntes);
+        archivo.Cerrar_Archivo();
+        op.PunteroEspera(false);
+        op.MsgBox(x.Motivo + vbCrLf + vbCrLf + "La importación se deshizo: la base de trabajo quedó como estaba.",
+                  Icono::Exclamacion);
+        return false;
+    } catch (...) {
+        AppError e = AppError::Actual();
+        if (enTransaccion)
+            Deshacer(app, paisesAntes);
+        op.MsgBox(e.Description + vbCrLf + vbCrLf + std::to_string(e.Number) +
+                  " - seccion ProcesarArchivo de Formulario frmInterno - nro " + std::to_string(nro) + " :: [" +
+                  e.Source + "]");
+        archivo.Cerrar_Archivo();
+        op.PunteroEspera(false);
+        return false;
+    }
+    archivo.Cerrar_Archivo();
+    g_resumen = {c.Interno, c.Tipo, c.H, c.P, c.Articulos, c.Insumos};
+
+    app.Paso = 1;
+    app.InternoActual = c.Interno;
+    app.ClasificarAlEntrar = true;
+    try {
+        if (app.MAIN_CambiarPaso)
+            app.MAIN_CambiarPaso();
+    } catch (...) {
+        op.PunteroEspera(false);
+        throw;
+    }
+    op.PunteroEspera(false);
+    return true;
 }
 
 } // namespace Importacion

@@ -1,9 +1,252 @@
 #include "import/modEntidadesTarvelo.h"
 
+#include "app/Aplicacion.h"
+#include "app/Operador.h"
+#include "classify/modGlobal.h"
 #include "platform/AppError.h"
+#include "platform/Numeros.h"
 #include "platform/Texto.h"
 
+#include <cmath>
+
 namespace modEntidadesTarvelo {
+
+namespace {
+
+// Called inside a catch block: the error in flight goes on to the caller with
+// this function's section in front of its source.
+[[noreturn]] void Relanzar(const char* funcion, int nro) {
+    throw AppError::Actual().Relanzar(kErrorModulo, std::string("seccion ") + funcion + " de Módulo modEntidadesTarvelo:: ",
+                                      " nro: " + std::to_string(nro));
+}
+
+// A text field: the characters from `inicio`, `largo` of them, trimmed.
+std::string Campo(const std::string& linea, size_t inicio, long largo) { return Trim(Mid(linea, inicio, largo)); }
+
+bool SoloDigitos(const std::string& s) {
+    if (s.empty())
+        return false;
+    for (char c : s)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+bool FechaValida(int dia, int mes, int anio) {
+    static const int kDias[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (anio < 1 || mes < 1 || mes > 12 || dia < 1)
+        return false;
+    bool bisiesto = (anio % 4 == 0 && anio % 100 != 0) || anio % 400 == 0;
+    return dia <= kDias[mes - 1] + (mes == 2 && bisiesto ? 1 : 0);
+}
+
+std::string Q(const std::string& texto) { return "'" + SqlTexto(texto) + "'"; }
+
+} // namespace
+
+RegistroH getRegistroHfromString(const std::string& linea) {
+    int nro = 0;
+    try {
+        RegistroH r;
+        nro = 1;
+        r.Reservado1 = Campo(linea, 2, 10);
+        r.Interno = Campo(linea, 12, 10);
+        r.InternoSufijo = Campo(linea, 22, 2);
+        r.Factura = Campo(linea, 24, 12);
+        r.NroCTC = Campo(linea, 36, 20);
+        r.Modelo = Campo(linea, 56, 9);
+        r.Variante = Campo(linea, 65, 21);
+        nro = 2;
+        r.Importe = getNumerofromString(Mid(linea, 86, 12), 10, 2);
+        nro = 3;
+        r.NroVIN = Campo(linea, 98, 17);
+        r.Reservado2 = Campo(linea, 115, 7);
+        r.Pais = Campo(linea, 122, 3);
+        r.Reservado3 = Campo(linea, 125, 1);
+        r.Tipo = Campo(linea, 126, 4);
+        return r;
+    } catch (...) {
+        Relanzar("getRegistroHfromString", nro);
+    }
+}
+
+RegistroP getRegistroPfromString(const std::string& linea) {
+    int nro = 0;
+    try {
+        RegistroP r;
+        nro = 1;
+        r.Reservado1 = Campo(linea, 2, 10);
+        r.Reservado2 = Campo(linea, 12, 2);
+        r.Articulo = Reemplazar(Campo(linea, 14, 21), "*", "");
+        nro = 2;
+        r.Cantidad = getNumerofromString(Mid(linea, 35, 13), 10, 3);
+        r.Reservado3 = Campo(linea, 48, 2);
+        r.Cif = getNumerofromString(Mid(linea, 50, 22), 18, 4);
+        r.Posicion = Campo(linea, 72, 15);
+        nro = 3;
+        r.Fecha = getFechafromString(Mid(linea, 87, 8));
+        nro = 4;
+        r.DIT = Campo(linea, 95, 16);
+        r.Reservado4 = Campo(linea, 111, 4);
+        r.Reservado5 = Campo(linea, 115, 3);
+        r.Item = Campo(linea, 118, 4);
+        r.SubItem = Campo(linea, 122, 4);
+        r.Modelo = Campo(linea, 126, 9);
+        r.Variante = Campo(linea, 135, 19);
+        r.PrecioUnitario = getNumerofromString(Mid(linea, 154, 22), 18, 4);
+        r.Origen = Campo(linea, 176, 3);
+        r.Pais = Campo(linea, 179, 3);
+        r.Importe1 = getNumerofromString(Mid(linea, 182, 22), 18, 4);
+        r.Importe2 = getNumerofromString(Mid(linea, 204, 22), 18, 4);
+        nro = 5;
+        // The file gives the unit CIF; the input line keeps the line's total.
+        r.Cif = r.Cif * r.Cantidad;
+        if (r.Origen == "000")
+            r.Origen.clear();
+        if (r.Pais == "000")
+            r.Pais.clear();
+        return r;
+    } catch (...) {
+        Relanzar("getRegistroPfromString", nro);
+    }
+}
+
+double getNumerofromString(const std::string& texto, int enteros, int decimales) {
+    try {
+        std::string entera = Left(texto, static_cast<size_t>(enteros));
+        std::string decimal = decimales == 0 ? "0" : Mid(texto, static_cast<size_t>(enteros) + 1, decimales);
+        return LeerNumero(entera + "." + decimal);
+    } catch (...) {
+        Relanzar("getNumerofromString", 0);
+    }
+}
+
+std::string getFechafromString(const std::string& texto) {
+    int nro = 0;
+    try {
+        nro = 1;
+        std::string anio = Mid(texto, 1, 4), mes = Mid(texto, 5, 2), dia = Mid(texto, 7, 2);
+        std::string fecha = dia + "/" + mes + "/" + anio;
+        nro = 2;
+        // Only the digits of a real calendar date pass: blanks, a short field
+        // or 30 February stop the import.
+        if (anio.size() != 4 || !SoloDigitos(anio + mes + dia) || mes.size() != 2 || dia.size() != 2 ||
+            !FechaValida(std::stoi(dia), std::stoi(mes), std::stoi(anio)))
+            throw AppError(111, "Validando Fecha desde String", "Fecha " + fecha + " inválida!");
+        return fecha;
+    } catch (...) {
+        Relanzar("getFechafromString", nro);
+    }
+}
+
+std::string setNumeroAnsi(double valor) {
+    try {
+        return NumeroSql(NumeroTexto(valor));
+    } catch (...) {
+        Relanzar("setNumeroAnsi", 0);
+    }
+}
+
+std::string setNumeroAnsi(const std::string& numeroFormateado) {
+    try {
+        return NumeroSql(numeroFormateado);
+    } catch (...) {
+        Relanzar("setNumeroAnsi", 0);
+    }
+}
+
+std::string UnirModeloVariante(const Aplicacion& app, const std::string& modelo, const std::string& variante) {
+    return modelo + (app.Config.MODELOVARIANTESINSPC ? "" : " ") + variante;
+}
+
+std::string getSQLfromRegH(Aplicacion& app, const RegistroH& reg, long orden, const std::string& interno) {
+    int nro = 0;
+    try {
+        nro = 1;
+        std::string destino = modGlobal::BuscarRelacionPais(app, reg.Pais).first;
+        nro = 2;
+        std::string importe = setNumeroAnsi(reg.Importe);
+        return "insert into ART (INTNRO,ARTORD,ARTNRO,ARTCAN,ARTTOT,ARTUNI,ARTFAC,PRCCAN,PRCCTC,PRCVIN,PRCDST,ARTORG,"
+               "PRCORI,PRCESM,PRCTDS) values (" +
+               Q(interno) + "," + EnteroSql(orden) + "," + Q(UnirModeloVariante(app, reg.Modelo, reg.Variante)) +
+               ",1," + importe + "," + importe + "," + Q(reg.Factura) + ",1," + Q(reg.NroCTC) + "," + Q(reg.NroVIN) +
+               "," + Q(destino) + "," + Q(app.Config.ORIGEN) + "," + Q(app.Config.ORIGEN) + ",'1'," + Q(reg.Tipo) +
+               ")";
+    } catch (const Cancelacion&) {
+        throw;
+    } catch (...) {
+        Relanzar("getSQLfromRegH", nro);
+    }
+}
+
+std::string getSQLfromRegP(Aplicacion& app, const RegistroP& reg, const std::string& interno, long idReg,
+                           const std::string& parent) {
+    int nro = 0;
+    try {
+        nro = 1;
+        // IDPARENT stands unquoted: only an order number may go there.
+        if (!parent.empty() && !SoloDigitos(parent))
+            throw AppError(13, "getSQLfromRegP", "No coinciden los tipos: IDPARENT '" + parent + "'");
+        nro = 2;
+        std::string sql = parent.empty()
+                              ? "insert into ARTINS(INTNRO, PARENTART ,IdReg ,DIT ,Item ,SubItem ,Posicion ,CTIT "
+                                ",cif,Cantidad) values ("
+                              : "insert into ARTINS(INTNRO, PARENTART ,IdReg ,DIT ,Item ,SubItem ,Posicion ,CTIT "
+                                ",cif,IDPARENT,Cantidad) values (";
+        sql += Q(interno) + "," + Q(UnirModeloVariante(app, reg.Modelo, reg.Variante)) + "," + EnteroSql(idReg) +
+               "," + Q(reg.DIT) + "," + Q(reg.Item) + "," + Q(reg.SubItem) + "," + Q(reg.Posicion) + ",''," +
+               setNumeroAnsi(reg.Cif) + ",";
+        if (!parent.empty())
+            sql += parent + ",";
+        sql += setNumeroAnsi(reg.Cantidad) + ")";
+        return sql;
+    } catch (...) {
+        Relanzar("getSQLfromRegP", nro);
+    }
+}
+
+std::string getSQLfromRegPtoART(Aplicacion& app, const RegistroP& reg, const std::string& interno, long orden,
+                                const std::string& tipo) {
+    try {
+        std::string destino = modGlobal::BuscarRelacionPais(app, reg.Pais).first;
+        std::string cantidad = setNumeroAnsi(Formatear(reg.Cantidad, "00.00"));
+        std::string posicion = (tipo == "ICR2" || tipo == "RR01") ? reg.Posicion : "";
+        return "insert into ART (INTNRO,ARTORD,ARTNRO,ARTCAN,ARTTOT,ARTUNI,ARTFAC,PRCCAN,PRCCTC,PRCVIN,PRCDST,ARTORG,"
+               "PRCORI,PRCESM,PRCNCM,PRCTDS) values (" +
+               Q(interno) + "," + EnteroSql(orden) + "," + Q(reg.Articulo) + "," + cantidad + "," +
+               setNumeroAnsi(Formatear(reg.Cantidad * reg.PrecioUnitario, "00.00")) + "," +
+               setNumeroAnsi(Formatear(reg.PrecioUnitario, "00.00000")) + ",''," + cantidad + ",'',''," + Q(destino) +
+               "," + Q(reg.Origen) + "," + Q(reg.Origen) + ",'1'," + Q(posicion) + "," + Q(tipo) + ")";
+    } catch (const Cancelacion&) {
+        throw;
+    } catch (...) {
+        throw AppError::Actual().Relanzar(kErrorRegPtoART, "getSQLfromRegPtoART.modEntidadesTarvelo.Velmarion ");
+    }
+}
+
+void EstablecerParents(Aplicacion& app, const std::string& interno) {
+    try {
+        const std::string n = SqlTexto(interno);
+        Recordset articulos;
+        app.Db.Sql("select distinct ARTNRO from ART where INTNRO = '" + n + "'");
+        if (!app.Db.CrearRs(articulos))
+            throw AppError(-2147220393, "Buscar articulos", "No se encontro articulos en el interno " + interno);
+        for (; !articulos.Eof(); articulos.MoveNext()) {
+            const std::string artnro = SqlTexto(articulos.Fields("ARTNRO").Texto());
+            Recordset primero;
+            app.Db.Sql("select top 1 ARTORD, PRCCTC from ART where INTNRO = '" + n + "' and ARTNRO = '" + artnro +
+                       "' order by artord");
+            if (!app.Db.CrearRs(primero))
+                continue;
+            app.Db.Sql("update ARTINS set IDPARENT = " + EnteroSql(std::llround(primero.Fields("ARTORD").Numero())) +
+                       ", CTIT = '" + SqlTexto(primero.Fields("PRCCTC").Texto()) + "' where INTNRO = '" + n +
+                       "' and PARENTART = '" + artnro + "'");
+            app.Db.Ejecutar();
+        }
+    } catch (...) {
+        throw AppError::Actual().Relanzar(kErrorEnlace, "EstablecerParents.modEntidadesTarvelo.Velmarion ");
+    }
+}
 
 std::string ImplementarVINenSufijos(const std::string& sufijos, const std::string& vin) {
     try {
@@ -15,7 +258,7 @@ std::string ImplementarVINenSufijos(const std::string& sufijos, const std::strin
             throw AppError(5, "", "Argumento o llamada a procedimiento no válida: sufijo AM sin \")\" en " + sufijos);
         return Left(sufijos, p + 2) + vin + Mid(sufijos, q);
     } catch (...) {
-        throw AppError::Actual().Relanzar(1119111, "ImplementarVINenSufijos.modEntidadesTarvelo.Velmarion ");
+        throw AppError::Actual().Relanzar(kErrorEnlace, "ImplementarVINenSufijos.modEntidadesTarvelo.Velmarion ");
     }
 }
 

@@ -100,7 +100,33 @@ std::string RutaDeCadena(const std::string& cadena) {
     return Trim(cadena.substr(desde, hasta == std::string::npos ? std::string::npos : hasta - desde));
 }
 
-std::string Gestor::TraducirSql(const std::string& sql) {
+namespace {
+
+// "select top N rest" becomes "select rest limit N": SQLite has no TOP.
+std::string TraducirTop(const std::string& sql) {
+    std::string bajo = LCaseAscii(sql);
+    size_t i = bajo.find_first_not_of(" \t\r\n");
+    if (i == std::string::npos || bajo.compare(i, 6, "select") != 0)
+        return sql;
+    size_t t = bajo.find_first_not_of(" \t\r\n", i + 6);
+    if (t == i + 6 || t == std::string::npos || bajo.compare(t, 3, "top") != 0)
+        return sql;
+    size_t d = bajo.find_first_not_of(" \t\r\n", t + 3);
+    if (d == t + 3 || d == std::string::npos)
+        return sql;
+    size_t f = bajo.find_first_not_of("0123456789", d);
+    if (f == d || f == std::string::npos || (bajo[f] != ' ' && bajo[f] != '\t' && bajo[f] != '\r' && bajo[f] != '\n'))
+        return sql;
+    std::string resto = sql.substr(f);
+    size_t fin = resto.find_last_not_of(" \t\r\n;");
+    resto.erase(fin == std::string::npos ? 0 : fin + 1);
+    return sql.substr(0, i + 6) + resto + " limit " + sql.substr(d, f - d);
+}
+
+} // namespace
+
+std::string Gestor::TraducirSql(const std::string& original) {
+    std::string sql = TraducirTop(original);
     std::string bajo = LCaseAscii(sql);
     if (bajo.find("left") == std::string::npos)
         return sql;

@@ -49,7 +49,8 @@ public:
     void VolverASavepoint(const std::string& nombre);
 
     // The statement text as SQLite receives it: the original engine's left()
-    // is a keyword in SQLite and is renamed to our registered function.
+    // is a keyword in SQLite and is renamed to our registered function, and a
+    // leading "select top N" becomes a "limit N" at the end.
     static std::string TraducirSql(const std::string& sql);
 
     sqlite3* Handle() const { return m_db; }
