@@ -5,6 +5,8 @@
 #include "platform/AppError.h"
 #include "platform/Texto.h"
 
+#include <map>
+
 namespace modGlobal {
 
 bool CaracterPermitido(char32_t c) {
@@ -34,23 +36,43 @@ std::string NormalizarValor(std::string& valor) {
     return r;
 }
 
+namespace {
+// The relations remembered while a RecordarRelaciones lives.
+std::map<std::string, std::pair<std::string, std::string>> g_recordadas;
+int g_recordando = 0;
+} // namespace
+
+RecordarRelaciones::RecordarRelaciones() { ++g_recordando; }
+
+RecordarRelaciones::~RecordarRelaciones() {
+    if (--g_recordando == 0)
+        g_recordadas.clear();
+}
+
 std::pair<std::string, std::string> BuscarRelacionPais(Aplicacion& app, const std::string& pai) {
     std::pair<std::string, std::string> r;
     if (pai.empty())
         return r;
+    if (g_recordando > 0) {
+        auto it = g_recordadas.find(pai);
+        if (it != g_recordadas.end())
+            return it->second;
+    }
     try {
         Recordset rs;
         app.Db.Sql("select ORI, ESM from ORG where PAI = '" + SqlTexto(pai) + "'");
         if (app.Db.CrearRs(rs)) {
             r = {rs.Fields("ORI").Texto(), rs.Fields("ESM").Texto()};
-            return r;
+        } else {
+            do {
+                app.Retorno1 = pai;
+                app.Retorno2.clear();
+                app.Op->MostrarRelPais(app);
+            } while (app.Retorno1.empty());
+            r = {app.Retorno1, app.Retorno2};
         }
-        do {
-            app.Retorno1 = pai;
-            app.Retorno2.clear();
-            app.Op->MostrarRelPais(app);
-        } while (app.Retorno1.empty());
-        r = {app.Retorno1, app.Retorno2};
+        if (g_recordando > 0)
+            g_recordadas[pai] = r;
     } catch (const Cancelacion&) {
         throw;
     } catch (...) {

@@ -20,4 +20,15 @@ bool CaracterPermitido(char32_t c);
 // what was gathered so far is returned.
 std::pair<std::string, std::string> BuscarRelacionPais(Aplicacion& app, const std::string& pai);
 
+// While one exists, BuscarRelacionPais remembers what it found or what the
+// operator created, so a long import asks the database once per country
+// value. Only for a run during which no relation is changed otherwise.
+class RecordarRelaciones {
+public:
+    RecordarRelaciones();
+    ~RecordarRelaciones();
+    RecordarRelaciones(const RecordarRelaciones&) = delete;
+    RecordarRelaciones& operator=(const RecordarRelaciones&) = delete;
+};
+
 } // namespace modGlobal

@@ -2,6 +2,7 @@
 
 #include "app/Aplicacion.h"
 #include "app/Operador.h"
+#include "classify/modGlobal.h"
 #include "import/modEntidadesTarvelo.h"
 #include "platform/AppError.h"
 #include "platform/Numeros.h"
@@ -164,6 +165,7 @@ bool ProcesarArchivo(Aplicacion& app, const std::string& ruta) {
     long nro = 0; // the file line being processed, for the message
     std::set<std::string> paisesAntes;
     bool enTransaccion = false;
+    modGlobal::RecordarRelaciones relaciones;
     try {
         paisesAntes = PaisesRelacionados(app);
         archivo.Ubicacion_Archivo(ruta);

@@ -20,8 +20,23 @@ namespace {
                                       " nro: " + std::to_string(nro));
 }
 
-// A text field: the characters from `inicio`, `largo` of them, trimmed.
-std::string Campo(const std::string& linea, size_t inicio, long largo) { return Trim(Mid(linea, inicio, largo)); }
+// A line cut into fields by characters. Lines are nearly always ASCII, where
+// a character is a byte: that is checked once per line, not once per field.
+class Linea {
+public:
+    explicit Linea(const std::string& texto) : m_texto(texto), m_ascii(EsAscii(texto)) {}
+    std::string Corte(size_t inicio, long largo) const {
+        if (!m_ascii)
+            return ::Mid(m_texto, inicio, largo);
+        return inicio > m_texto.size() ? std::string() : m_texto.substr(inicio - 1, static_cast<size_t>(largo));
+    }
+    // A text field: trimmed.
+    std::string Campo(size_t inicio, long largo) const { return Trim(Corte(inicio, largo)); }
+
+private:
+    const std::string& m_texto;
+    bool m_ascii;
+};
 
 bool SoloDigitos(const std::string& s) {
     if (s.empty())
@@ -47,23 +62,24 @@ std::string Q(const std::string& texto) { return "'" + SqlTexto(texto) + "'"; }
 RegistroH getRegistroHfromString(const std::string& linea) {
     int nro = 0;
     try {
+        const Linea l(linea);
         RegistroH r;
         nro = 1;
-        r.Reservado1 = Campo(linea, 2, 10);
-        r.Interno = Campo(linea, 12, 10);
-        r.InternoSufijo = Campo(linea, 22, 2);
-        r.Factura = Campo(linea, 24, 12);
-        r.NroCTC = Campo(linea, 36, 20);
-        r.Modelo = Campo(linea, 56, 9);
-        r.Variante = Campo(linea, 65, 21);
+        r.Reservado1 = l.Campo(2, 10);
+        r.Interno = l.Campo(12, 10);
+        r.InternoSufijo = l.Campo(22, 2);
+        r.Factura = l.Campo(24, 12);
+        r.NroCTC = l.Campo(36, 20);
+        r.Modelo = l.Campo(56, 9);
+        r.Variante = l.Campo(65, 21);
         nro = 2;
-        r.Importe = getNumerofromString(Mid(linea, 86, 12), 10, 2);
+        r.Importe = getNumerofromString(l.Corte(86, 12), 10, 2);
         nro = 3;
-        r.NroVIN = Campo(linea, 98, 17);
-        r.Reservado2 = Campo(linea, 115, 7);
-        r.Pais = Campo(linea, 122, 3);
-        r.Reservado3 = Campo(linea, 125, 1);
-        r.Tipo = Campo(linea, 126, 4);
+        r.NroVIN = l.Campo(98, 17);
+        r.Reservado2 = l.Campo(115, 7);
+        r.Pais = l.Campo(122, 3);
+        r.Reservado3 = l.Campo(125, 1);
+        r.Tipo = l.Campo(126, 4);
         return r;
     } catch (...) {
         Relanzar("getRegistroHfromString", nro);
@@ -73,31 +89,32 @@ RegistroH getRegistroHfromString(const std::string& linea) {
 RegistroP getRegistroPfromString(const std::string& linea) {
     int nro = 0;
     try {
+        const Linea l(linea);
         RegistroP r;
         nro = 1;
-        r.Reservado1 = Campo(linea, 2, 10);
-        r.Reservado2 = Campo(linea, 12, 2);
-        r.Articulo = Reemplazar(Campo(linea, 14, 21), "*", "");
+        r.Reservado1 = l.Campo(2, 10);
+        r.Reservado2 = l.Campo(12, 2);
+        r.Articulo = Reemplazar(l.Campo(14, 21), "*", "");
         nro = 2;
-        r.Cantidad = getNumerofromString(Mid(linea, 35, 13), 10, 3);
-        r.Reservado3 = Campo(linea, 48, 2);
-        r.Cif = getNumerofromString(Mid(linea, 50, 22), 18, 4);
-        r.Posicion = Campo(linea, 72, 15);
+        r.Cantidad = getNumerofromString(l.Corte(35, 13), 10, 3);
+        r.Reservado3 = l.Campo(48, 2);
+        r.Cif = getNumerofromString(l.Corte(50, 22), 18, 4);
+        r.Posicion = l.Campo(72, 15);
         nro = 3;
-        r.Fecha = getFechafromString(Mid(linea, 87, 8));
+        r.Fecha = getFechafromString(l.Corte(87, 8));
         nro = 4;
-        r.DIT = Campo(linea, 95, 16);
-        r.Reservado4 = Campo(linea, 111, 4);
-        r.Reservado5 = Campo(linea, 115, 3);
-        r.Item = Campo(linea, 118, 4);
-        r.SubItem = Campo(linea, 122, 4);
-        r.Modelo = Campo(linea, 126, 9);
-        r.Variante = Campo(linea, 135, 19);
-        r.PrecioUnitario = getNumerofromString(Mid(linea, 154, 22), 18, 4);
-        r.Origen = Campo(linea, 176, 3);
-        r.Pais = Campo(linea, 179, 3);
-        r.Importe1 = getNumerofromString(Mid(linea, 182, 22), 18, 4);
-        r.Importe2 = getNumerofromString(Mid(linea, 204, 22), 18, 4);
+        r.DIT = l.Campo(95, 16);
+        r.Reservado4 = l.Campo(111, 4);
+        r.Reservado5 = l.Campo(115, 3);
+        r.Item = l.Campo(118, 4);
+        r.SubItem = l.Campo(122, 4);
+        r.Modelo = l.Campo(126, 9);
+        r.Variante = l.Campo(135, 19);
+        r.PrecioUnitario = getNumerofromString(l.Corte(154, 22), 18, 4);
+        r.Origen = l.Campo(176, 3);
+        r.Pais = l.Campo(179, 3);
+        r.Importe1 = getNumerofromString(l.Corte(182, 22), 18, 4);
+        r.Importe2 = getNumerofromString(l.Corte(204, 22), 18, 4);
         nro = 5;
         // The file gives the unit CIF; the input line keeps the line's total.
         r.Cif = r.Cif * r.Cantidad;

@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <cstring>
 #include <filesystem>
 
 namespace Almacor {
@@ -104,18 +105,28 @@ namespace {
 
 // "select top N rest" becomes "select rest limit N": SQLite has no TOP.
 std::string TraducirTop(const std::string& sql) {
-    std::string bajo = LCaseAscii(sql);
-    size_t i = bajo.find_first_not_of(" \t\r\n");
-    if (i == std::string::npos || bajo.compare(i, 6, "select") != 0)
+    auto blanco = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    auto palabra = [&](size_t i, const char* p) {
+        size_t n = std::strlen(p);
+        return i + n < sql.size() && LCaseAscii(sql.substr(i, n)) == p && blanco(sql[i + n]);
+    };
+    size_t i = 0;
+    while (i < sql.size() && blanco(sql[i]))
+        ++i;
+    if (!palabra(i, "select"))
         return sql;
-    size_t t = bajo.find_first_not_of(" \t\r\n", i + 6);
-    if (t == i + 6 || t == std::string::npos || bajo.compare(t, 3, "top") != 0)
+    size_t t = i + 6;
+    while (t < sql.size() && blanco(sql[t]))
+        ++t;
+    if (!palabra(t, "top"))
         return sql;
-    size_t d = bajo.find_first_not_of(" \t\r\n", t + 3);
-    if (d == t + 3 || d == std::string::npos)
-        return sql;
-    size_t f = bajo.find_first_not_of("0123456789", d);
-    if (f == d || f == std::string::npos || (bajo[f] != ' ' && bajo[f] != '\t' && bajo[f] != '\r' && bajo[f] != '\n'))
+    size_t d = t + 3;
+    while (d < sql.size() && blanco(sql[d]))
+        ++d;
+    size_t f = d;
+    while (f < sql.size() && sql[f] >= '0' && sql[f] <= '9')
+        ++f;
+    if (f == d || f == sql.size() || !blanco(sql[f]))
         return sql;
     std::string resto = sql.substr(f);
     size_t fin = resto.find_last_not_of(" \t\r\n;");

@@ -50,6 +50,8 @@ const std::vector<const char*> kTrabajo = {
     "create unique index ART_ORDEN on ART (INTNRO, ARTORD)",
     "create index ART_ARTICULO on ART (INTNRO, ARTNRO, PRCVIN)",
     "create index ART_ESTADO on ART (INTNRO, PRCEST)",
+    // The import links input lines to the first article of each number.
+    "create index ART_ARTICULO_ORDEN on ART (INTNRO, ARTNRO, ARTORD)",
     R"(create table ARTINS (
         INTNRO text collate nocase not null,
         PARENTART text collate nocase,
@@ -223,7 +225,20 @@ void Verificar(Almacor::Gestor& db, int actual, const char* que) {
 
 void CrearTrabajo(Almacor::Gestor& db) { Crear(db, kTrabajo, kVersionTrabajo); }
 void CrearAduana(Almacor::Gestor& db) { Crear(db, kAduana, kVersionAduana); }
-void VerificarTrabajo(Almacor::Gestor& db) { Verificar(db, kVersionTrabajo, "de trabajo"); }
+void VerificarTrabajo(Almacor::Gestor& db) {
+    Verificar(db, kVersionTrabajo, "de trabajo");
+    if (VersionDe(db) <= 1) {
+        db.ComenzarTransaccion();
+        try {
+            Ejecutar(db, "create index if not exists ART_ARTICULO_ORDEN on ART (INTNRO, ARTNRO, ARTORD)");
+            Ejecutar(db, "pragma user_version = 2");
+            db.ConfirmarTransaccion();
+        } catch (...) {
+            db.DeshacerTransaccion();
+            throw;
+        }
+    }
+}
 void VerificarAduana(Almacor::Gestor& db) { Verificar(db, kVersionAduana, "del sistema aduanero"); }
 
 } // namespace Esquema
