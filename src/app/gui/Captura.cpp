@@ -1,0 +1,75 @@
+#include "app/gui/Captura.h"
+
+#include "app/Aplicacion.h"
+#include "app/frmMain.h"
+#include "config/frmConfig.h"
+#include "config/frmRelPais.h"
+#include "import/frmInterno.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QTreeWidget>
+
+#include <filesystem>
+#include <iostream>
+
+namespace {
+
+void Asentar() {
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+}
+
+bool Guardar(QWidget &w, const QString &archivo) {
+    w.show();
+    w.raise();
+    Asentar();
+    bool ok = w.grab().save(archivo, "PNG");
+    std::cerr << (ok ? "guardada " : "no se pudo guardar ") << archivo.toStdString() << "\n";
+    return ok;
+}
+
+std::string PrimerEnvio(const std::string &home) {
+    std::error_code ec;
+    for (const auto &e : std::filesystem::directory_iterator(home, ec))
+        if (e.path().extension() == ".txt")
+            return e.path().string();
+    return (std::filesystem::path(home) / "envio.txt").string();
+}
+
+} // namespace
+
+int CapturarVentanas(frmMain &ventana, Aplicacion &app, const std::string &carpeta) {
+    QDir().mkpath(QString::fromStdString(carpeta));
+    const QString dir = QString::fromStdString(carpeta) + "/";
+    int n = 0;
+    if (app.Paso != 1)
+        ventana.cmdVolver_Click();
+    n += Guardar(ventana, dir + "paso1.png");
+
+    {
+        frmInterno d(app, &ventana);
+        d.findChild<QLineEdit *>("txtArchivo")->setText(QString::fromStdString(PrimerEnvio(app.Home)));
+        n += Guardar(d, dir + "importacion.png");
+    }
+    {
+        frmConfig d(app, &ventana);
+        n += Guardar(d, dir + "configuracion.png");
+    }
+    {
+        app.Retorno1 = "XJP";
+        frmRelPais d(app, &ventana);
+        n += Guardar(d, dir + "relacion.png");
+        app.Retorno1.clear();
+    }
+
+    if (!ventana.asistente().pantalla().Internos.empty()) {
+        ventana.ElegirInterno();
+        n += Guardar(ventana, dir + "paso3.png");
+    } else {
+        std::cerr << "no hay internos: falta la imagen del paso 3\n";
+    }
+    return n;
+}

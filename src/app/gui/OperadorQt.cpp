@@ -1,0 +1,177 @@
+#include "app/gui/OperadorQt.h"
+
+#include "config/frmRelPais.h"
+#include "import/frmPreguntaICRX.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace {
+QString Q(const std::string &s) {
+    return QString::fromStdString(s);
+}
+} // namespace
+
+OperadorQt::~OperadorQt() {
+    if (m_espera)
+        QApplication::restoreOverrideCursor();
+}
+
+void OperadorQt::EnlazarEstado(QLabel *estado, QProgressBar *barra) {
+    m_estado = estado;
+    m_barra = barra;
+}
+
+void OperadorQt::EnlazarContadores(QLabel *registrosH, QLabel *registrosP) {
+    m_contadorH = registrosH;
+    m_contadorP = registrosP;
+}
+
+QWidget *OperadorQt::Duenio() const {
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    return m_ventana;
+}
+
+OperadorQt::Flecha::Flecha(bool espera) : m_espera(espera) {
+    if (m_espera)
+        QApplication::restoreOverrideCursor();
+}
+
+OperadorQt::Flecha::~Flecha() {
+    if (m_espera)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+Operador::Respuesta OperadorQt::MsgBox(const std::string &texto, Icono icono, Botones botones) {
+    m_mensajes.push_back({texto, icono, botones});
+    if (!m_respuestas.empty()) {
+        Respuesta r = m_respuestas.front();
+        m_respuestas.pop_front();
+        return r;
+    }
+    QMessageBox::Icon i = QMessageBox::NoIcon;
+    switch (icono) {
+    case Icono::Critico:
+        i = QMessageBox::Critical;
+        break;
+    case Icono::Pregunta:
+        i = QMessageBox::Question;
+        break;
+    case Icono::Exclamacion:
+        i = QMessageBox::Warning;
+        break;
+    case Icono::Informacion:
+        i = QMessageBox::Information;
+        break;
+    case Icono::Ninguno:
+        break;
+    }
+    QString t = Q(texto);
+    t.replace("\r\n", "\n");
+    QMessageBox box(i, kTitulo, t, QMessageBox::NoButton, Duenio());
+    // Texts carry file and database values: never read them as markup.
+    box.setTextFormat(Qt::PlainText);
+    QPushButton *si = nullptr;
+    QPushButton *no = nullptr;
+    if (botones == Botones::SiNo) {
+        si = box.addButton("&Sí", QMessageBox::YesRole);
+        no = box.addButton("&No", QMessageBox::NoRole);
+        box.setDefaultButton(si);
+        box.setEscapeButton(no);
+    } else {
+        box.setDefaultButton(box.addButton("Aceptar", QMessageBox::AcceptRole));
+    }
+    Flecha f(m_espera);
+    box.exec();
+    if (botones == Botones::SiNo)
+        return box.clickedButton() == si ? Respuesta::Si : Respuesta::No;
+    return Respuesta::Aceptar;
+}
+
+std::string OperadorQt::InputBox(const std::string &prompt, const std::string &titulo, const std::string &defecto) {
+    if (!m_entradas.empty()) {
+        std::string r = m_entradas.front();
+        m_entradas.pop_front();
+        return r;
+    }
+    QInputDialog d(Duenio());
+    d.setWindowTitle(titulo.empty() ? QString(kTitulo) : Q(titulo));
+    d.setLabelText(Q(prompt));
+    d.setTextValue(Q(defecto));
+    d.setOkButtonText("Aceptar");
+    d.setCancelButtonText("Cancelar");
+    Flecha f(m_espera);
+    return d.exec() == QDialog::Accepted ? d.textValue().toStdString() : std::string();
+}
+
+std::string OperadorQt::PreguntarTipo() {
+    if (!m_tipos.empty()) {
+        std::string r = m_tipos.front();
+        m_tipos.pop_front();
+        return r;
+    }
+    frmPreguntaICRX d(Duenio());
+    Flecha f(m_espera);
+    d.exec();
+    return d.Respuesta();
+}
+
+void OperadorQt::MostrarRelPais(Aplicacion &app) {
+    frmRelPais d(app, Duenio());
+    Flecha f(m_espera);
+    d.exec();
+}
+
+void OperadorQt::PunteroEspera(bool espera) {
+    if (espera == m_espera)
+        return;
+    m_espera = espera;
+    if (espera)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void OperadorQt::Estado(const std::string &texto) {
+    if (!m_estado)
+        return;
+    m_estado->setText(Q(texto));
+    m_estado->repaint();
+}
+
+void OperadorQt::ProgresoVisible(bool visible) {
+    if (m_barra)
+        m_barra->setVisible(visible);
+}
+
+void OperadorQt::ProgresoRango(int minimo, int maximo) {
+    if (m_barra)
+        m_barra->setRange(minimo, maximo);
+}
+
+void OperadorQt::ProgresoValor(int valor) {
+    if (!m_barra)
+        return;
+    m_barra->setValue(valor);
+    m_barra->repaint();
+}
+
+void OperadorQt::ContadoresImportacion(long registrosH, long registrosP) {
+    if (m_contadorH) {
+        m_contadorH->setText(QString::number(registrosH));
+        m_contadorH->repaint();
+    }
+    if (m_contadorP) {
+        m_contadorP->setText(QString::number(registrosP));
+        m_contadorP->repaint();
+    }
+}
+
+void OperadorQt::ProcesarEventos() {
+    QCoreApplication::processEvents();
+}

@@ -1,0 +1,75 @@
+#pragma once
+#include "app/Operador.h"
+
+#include <QPointer>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+class QLabel;
+class QProgressBar;
+class QWidget;
+
+// The operator interface of the windows: message boxes titled "Velmarion",
+// input boxes, the type question and the relation dialog, the hourglass, and
+// the main window's status line and progress bar.
+//
+// Tests answer ahead of time, as a person would, with the Siguiente* calls:
+// a queued answer is taken instead of showing the window, so no test waits
+// on a modal loop. Every message box is recorded either way.
+class OperadorQt : public Operador {
+public:
+    explicit OperadorQt(QWidget *ventana = nullptr) : m_ventana(ventana) {}
+    ~OperadorQt() override;
+
+    // The window that owns the message boxes when no modal dialog is open.
+    void Ventana(QWidget *ventana) { m_ventana = ventana; }
+    // The main window's status line and progress bar.
+    void EnlazarEstado(QLabel *estado, QProgressBar *barra);
+    // The counters of the open import dialog (nullptr when it closes).
+    void EnlazarContadores(QLabel *registrosH, QLabel *registrosP);
+
+    Respuesta MsgBox(const std::string &texto, Icono icono, Botones botones) override;
+    std::string InputBox(const std::string &prompt, const std::string &titulo, const std::string &defecto) override;
+    std::string PreguntarTipo() override;
+    void MostrarRelPais(Aplicacion &app) override;
+    void PunteroEspera(bool espera) override;
+    void Estado(const std::string &texto) override;
+    void ProgresoVisible(bool visible) override;
+    void ProgresoRango(int minimo, int maximo) override;
+    void ProgresoValor(int valor) override;
+    void ContadoresImportacion(long registrosH, long registrosP) override;
+    void ProcesarEventos() override;
+
+    struct Mensaje {
+        std::string Texto;
+        Icono Icon;
+        Botones Botones_;
+    };
+    void SiguienteRespuesta(Respuesta r) { m_respuestas.push_back(r); }
+    void SiguienteTipo(const std::string &tipo) { m_tipos.push_back(tipo); }
+    void SiguienteEntrada(const std::string &texto) { m_entradas.push_back(texto); }
+    const std::vector<Mensaje> &Mensajes() const { return m_mensajes; }
+    void OlvidarMensajes() { m_mensajes.clear(); }
+    bool Espera() const { return m_espera; }
+
+    static constexpr const char *kTitulo = "Velmarion";
+
+private:
+    QWidget *Duenio() const;
+    // The arrow while a modal window waits for the person, the hourglass back after.
+    struct Flecha {
+        explicit Flecha(bool espera);
+        ~Flecha();
+        bool m_espera;
+    };
+
+    QPointer<QWidget> m_ventana;
+    QPointer<QLabel> m_estado, m_contadorH, m_contadorP;
+    QPointer<QProgressBar> m_barra;
+    bool m_espera = false;
+    std::deque<Respuesta> m_respuestas;
+    std::deque<std::string> m_tipos, m_entradas;
+    std::vector<Mensaje> m_mensajes;
+};

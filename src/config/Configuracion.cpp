@@ -1,0 +1,113 @@
+#include "config/Configuracion.h"
+
+#include "app/Aplicacion.h"
+#include "app/Arranque.h"
+#include "app/Operador.h"
+#include "platform/Numeros.h"
+#include "platform/Texto.h"
+
+#include <cmath>
+
+namespace {
+// Where nothing was remembered, the first entry is selected.
+int Posicion(int recordada, size_t elementos) {
+    if (elementos == 0)
+        return -1;
+    return recordada >= 0 && recordada < static_cast<int>(elementos) ? recordada : 0;
+}
+} // namespace
+
+void FormConfig::Form_Load() {
+    const std::string modelo = m_app.Almacen->GetSetting("MODELOVARIANTESINSPC", "0");
+    chkModeloyVariantesinespacio = EsNumerico(modelo) ? static_cast<int>(std::lround(ValorNumerico(modelo))) : 0;
+    txtMarca = m_app.Almacen->GetSetting("AA_MARCA", "");
+    cboIdUnidad.clear();
+    cboUnidad.clear();
+    unidad = -1;
+    txtOrigen = m_app.Almacen->GetSetting("ORIGEN", "");
+
+    const std::string intdun = m_app.Almacen->GetSetting("INTDUN", "");
+    int recordada = -1;
+    Recordset rs;
+    Almacor::Gestor &internos = m_app.Entidades->getDataConnectionByEntity("INTERNOS");
+    internos.Sql("select id,descripcion from unidades order by descripcion");
+    if (internos.CrearRs(rs)) {
+        for (; !rs.Eof(); rs.MoveNext()) {
+            cboUnidad.push_back(rs.Fields("descripcion").Texto());
+            cboIdUnidad.push_back(rs.Fields("id").Texto());
+            if (rs.Fields("id").Texto() == intdun)
+                recordada = static_cast<int>(rs.AbsolutePosition() - 1);
+        }
+    }
+    unidad = Posicion(recordada, cboUnidad.size());
+
+    const std::string intcat = m_app.Almacen->GetSetting("INTCAT", "");
+    recordada = -1;
+    ORI_CargarListado();
+
+    cboIdCatalogo.clear();
+    cboCatalogo.clear();
+    catalogo = -1;
+    Almacor::Gestor &catalogos = m_app.Entidades->getDataConnectionByEntity("CATALOGOS");
+    catalogos.Sql("select idcatalogo, descripcion from catalogo order by descripcion");
+    if (catalogos.CrearRs(rs)) {
+        for (; !rs.Eof(); rs.MoveNext()) {
+            const std::string id = rs.Fields("idcatalogo").Texto();
+            cboIdCatalogo.push_back(id);
+            cboCatalogo.push_back("[" + id + "] " + rs.Fields("descripcion").Texto());
+            if (id == intcat)
+                recordada = static_cast<int>(rs.AbsolutePosition() - 1);
+        }
+    }
+    catalogo = Posicion(recordada, cboCatalogo.size());
+}
+
+bool FormConfig::GrabarySalir() {
+    if (Trim(txtOrigen).empty()) {
+        m_app.Op->MsgBox("Debe ingresar un origen por defecto", Operador::Icono::Exclamacion);
+        return false;
+    }
+    Ajustes &c = m_app.Config;
+    AlmacenAjustes &s = *m_app.Almacen;
+    c.ORIGEN = UCase(txtOrigen);
+    s.SaveSetting("ORIGEN", c.ORIGEN);
+    // With an empty list (a customs database without catalogs or units) there
+    // is no entry to read: the setting keeps its value instead of being lost.
+    if (catalogo >= 0 && catalogo < static_cast<int>(cboIdCatalogo.size())) {
+        c.INTCAT = cboIdCatalogo[catalogo];
+        s.SaveSetting("INTCAT", c.INTCAT);
+    }
+    if (unidad >= 0 && unidad < static_cast<int>(cboIdUnidad.size())) {
+        c.INTDUN = cboIdUnidad[unidad];
+        s.SaveSetting("INTDUN", c.INTDUN);
+    }
+    c.AA_MARCA = txtMarca;
+    s.SaveSetting("AA_MARCA", c.AA_MARCA);
+    const std::string modelo = std::to_string(chkModeloyVariantesinespacio);
+    s.SaveSetting("MODELOVARIANTESINSPC", modelo);
+    c.MODELOVARIANTESINSPC = Arranque::EsUno(modelo);
+    return true;
+}
+
+void FormConfig::ORI_CargarListado() {
+    lstRELPAIS = RelacionPais::ORI_CargarListado(m_app);
+}
+
+void FormConfig::Ori_Nuevo() {
+    // A new relation starts from an empty code, not from whatever the last
+    // dialog handed back.
+    m_app.Retorno1.clear();
+    m_app.Retorno2.clear();
+    m_app.Op->MostrarRelPais(m_app);
+    ORI_CargarListado();
+}
+
+bool FormConfig::ORI_Eliminar(int indice) {
+    if (indice < 0 || indice >= static_cast<int>(lstRELPAIS.size()))
+        return false;
+    const RelacionPais::Relacion r = lstRELPAIS[indice];
+    if (!RelacionPais::ORI_Eliminar(m_app, r.PAI, r.ORI))
+        return false;
+    lstRELPAIS.erase(lstRELPAIS.begin() + indice);
+    return true;
+}

@@ -1,0 +1,110 @@
+#include "config/frmRelPais.h"
+
+#include "app/Aplicacion.h"
+#include "app/Operador.h"
+#include "controls/gui/ClCntrl.h"
+#include "platform/AppError.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+frmRelPais::frmRelPais(Aplicacion &app, QWidget *parent) : QDialog(parent), m_app(app), m_form(app) {
+    setObjectName("frmRelPais");
+    setWindowTitle("Establecer Pais");
+    setModal(true);
+
+    auto *lbValor = new QLabel("Valor origen", this);
+    lbValor->setObjectName("Label1");
+    m_txtValor = new QLineEdit(this);
+    m_txtValor->setObjectName("txtValor");
+    auto *lbPais = new QLabel("Pais - Sistema Maria", this);
+    lbPais->setObjectName("Label3");
+    m_cboPais = new QComboBox(this);
+    m_cboPais->setObjectName("cboPais");
+    m_cboPais->setMinimumWidth(300);
+    m_cboPais->setMaxVisibleItems(20);
+    // The identifiers at the same positions as the descriptions; never shown.
+    m_cboidPais = new QComboBox(this);
+    m_cboidPais->setObjectName("cboidPais");
+    m_cboidPais->setVisible(false);
+    auto *lbESM = new QLabel("Estado de Mercaderia", this);
+    lbESM->setObjectName("Label2");
+    m_txtESM = new QLineEdit(this);
+    m_txtESM->setObjectName("txtESM");
+    auto *ayuda = new QLabel("[F11] Seleccionar [ESC] Salir", this);
+    ayuda->setObjectName("Label4");
+    ayuda->setAlignment(Qt::AlignCenter);
+    ayuda->setStyleSheet("color: palette(dark); padding-top: 6px;");
+    lbValor->setBuddy(m_txtValor);
+    lbPais->setBuddy(m_cboPais);
+    lbESM->setBuddy(m_txtESM);
+
+    for (QLineEdit *t : {m_txtValor, m_txtESM}) {
+        auto *c = new ClCntrl(this);
+        c->sLinkText(t);
+    }
+    auto *cPais = new ClCntrl(this);
+    cPais->sLinkCBoBox(m_cboPais);
+
+    auto *g = new QGridLayout;
+    g->addWidget(lbValor, 0, 0);
+    g->addWidget(m_txtValor, 0, 1);
+    g->addWidget(lbPais, 1, 0);
+    g->addWidget(m_cboPais, 1, 1);
+    g->addWidget(lbESM, 2, 0);
+    g->addWidget(m_txtESM, 2, 1);
+    g->setColumnStretch(1, 1);
+    g->setHorizontalSpacing(12);
+    auto *l = new QVBoxLayout(this);
+    l->setContentsMargins(18, 16, 18, 12);
+    l->addLayout(g);
+    l->addWidget(ayuda);
+
+    m_form.Form_Load();
+    m_txtValor->setText(QString::fromStdString(m_form.txtValor));
+    for (size_t i = 0; i < m_form.cboPais.size(); ++i) {
+        m_cboPais->addItem(QString::fromStdString(m_form.cboPais[i]));
+        m_cboidPais->addItem(QString::fromStdString(m_form.cboidPais[i]));
+    }
+    m_cboPais->setCurrentIndex(m_form.seleccion);
+    connect(m_cboPais, &QComboBox::currentIndexChanged, m_cboidPais, &QComboBox::setCurrentIndex);
+    m_cboidPais->setCurrentIndex(m_cboPais->currentIndex());
+    // The code comes from the file: the person starts at the country.
+    (m_form.txtValor.empty() ? static_cast<QWidget *>(m_txtValor) : m_cboPais)->setFocus();
+}
+
+bool frmRelPais::f_Grabar() {
+    try {
+        if (!m_form.f_Grabar(m_txtValor->text().toStdString(), m_cboPais->currentIndex(),
+                             m_txtESM->text().toStdString()))
+            return false;
+    } catch (...) {
+        AppError e = AppError::Actual();
+        m_app.Op->MsgBox(e.Description + vbCrLf + vbCrLf + std::to_string(e.Number) +
+                             " - seccion [Ostrevan.frmRelPais.f_Grabar]",
+                         Operador::Icono::Critico);
+        return false;
+    }
+    QDialog::accept();
+    return true;
+}
+
+void frmRelPais::reject() {
+    m_form.Salir();
+    QDialog::reject();
+}
+
+void frmRelPais::keyPressEvent(QKeyEvent *evento) {
+    if (evento->key() == Qt::Key_F11) {
+        f_Grabar();
+        return;
+    }
+    // Enter moves between fields (ClCntrl); it never closes the dialog.
+    if (evento->key() == Qt::Key_Return || evento->key() == Qt::Key_Enter)
+        return;
+    QDialog::keyPressEvent(evento);
+}

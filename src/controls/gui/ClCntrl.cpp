@@ -1,0 +1,160 @@
+#include "controls/gui/ClCntrl.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QToolTip>
+
+ClCntrl::ClCntrl(QObject *parent) : QObject(parent) {
+    ObtenerDecimal();
+}
+
+void ClCntrl::sLinkText(QLineEdit *texto) {
+    if (m_txt)
+        m_txt->removeEventFilter(this);
+    m_txt = texto;
+    if (m_txt)
+        m_txt->installEventFilter(this);
+}
+
+void ClCntrl::sLinkListBox(QAbstractItemView *lista) {
+    if (m_lst)
+        m_lst->viewport()->removeEventFilter(this);
+    m_lst = lista;
+    if (m_lst) {
+        m_lst->setMouseTracking(true);
+        m_lst->viewport()->installEventFilter(this);
+    }
+}
+
+void ClCntrl::sLinkCBoBox(QComboBox *combo) {
+    m_cbo = combo;
+}
+
+void ClCntrl::LstBuscarStr(const QString &valor) {
+    if (!m_lst || !m_lst->model())
+        return;
+    QAbstractItemModel *m = m_lst->model();
+    QModelIndexList hallados = m->rowCount() > 0
+                                   ? m->match(m->index(0, 0), Qt::DisplayRole, valor, 1, Qt::MatchStartsWith)
+                                   : QModelIndexList{};
+    if (hallados.isEmpty()) {
+        m_lst->clearSelection();
+        m_lst->setCurrentIndex(QModelIndex());
+    } else {
+        m_lst->setCurrentIndex(hallados.first());
+        m_lst->scrollTo(hallados.first());
+    }
+}
+
+void ClCntrl::BuscarCBO(const QString &valor) {
+    if (m_cbo)
+        m_cbo->setCurrentIndex(m_cbo->findText(valor, Qt::MatchStartsWith));
+}
+
+QString ClCntrl::Separador_Decimal() {
+    ObtenerDecimal();
+    return m_separador;
+}
+
+void ClCntrl::ObtenerDecimal() {
+    m_separador = QLocale().decimalPoint();
+}
+
+void ClCntrl::VaciarTxt(QWidget *frm) {
+    for (QLineEdit *t : frm->findChildren<QLineEdit *>())
+        t->clear();
+}
+
+bool ClCntrl::eventFilter(QObject *objeto, QEvent *evento) {
+    if (m_txt && objeto == m_txt)
+        return EventoTexto(evento);
+    if (m_lst && objeto == m_lst->viewport())
+        return EventoLista(evento);
+    return QObject::eventFilter(objeto, evento);
+}
+
+void ClCntrl::Pintar(const QColor &color) {
+    QPalette p = m_txt->palette();
+    p.setColor(QPalette::Base, color);
+    m_txt->setPalette(p);
+}
+
+void ClCntrl::Tabular(bool adelante) {
+    QKeyEvent tab(QEvent::KeyPress, adelante ? Qt::Key_Tab : Qt::Key_Backtab,
+                  adelante ? Qt::NoModifier : Qt::ShiftModifier);
+    QApplication::sendEvent(m_txt, &tab);
+}
+
+bool ClCntrl::EventoTexto(QEvent *evento) {
+    const QString tag = m_txt->property("Tag").toString();
+    const bool libre = tag.startsWith("BB");
+    switch (evento->type()) {
+    case QEvent::FocusIn:
+        if (!libre) {
+            Pintar(tag.endsWith("#F6") ? kDurazno : kVerde);
+            m_txt->selectAll();
+            // A mouse click places the caret after the focus arrives: select again once it has.
+            QTimer::singleShot(0, m_txt, [t = m_txt] {
+                if (t && t->hasFocus())
+                    t->selectAll();
+            });
+        }
+        break;
+    case QEvent::FocusOut:
+        if (!libre)
+            Pintar(kBlanco);
+        break;
+    case QEvent::KeyPress: {
+        auto *k = static_cast<QKeyEvent *>(evento);
+        switch (k->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Down:
+            Tabular(true);
+            return true;
+        case Qt::Key_Up:
+            Tabular(false);
+            return true;
+        case Qt::Key_Period:
+        case Qt::Key_Comma:
+            // Only the keypad's key; the main keyboard's "." stays a dot.
+            if (k->modifiers() & Qt::KeypadModifier) {
+                m_txt->insert(Separador_Decimal().left(1));
+                return true;
+            }
+            break;
+        default:
+            break;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return false;
+}
+
+bool ClCntrl::EventoLista(QEvent *evento) {
+    if (evento->type() == QEvent::MouseMove) {
+        auto *m = static_cast<QMouseEvent *>(evento);
+        if (m->buttons() == Qt::NoButton) {
+            QModelIndex i = m_lst->indexAt(m->position().toPoint());
+            m_lst->setToolTip(i.isValid() ? i.siblingAtColumn(0).data().toString() : QString());
+        }
+    } else if (evento->type() == QEvent::ToolTip) {
+        auto *h = static_cast<QHelpEvent *>(evento);
+        if (m_lst->toolTip().isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(h->globalPos(), m_lst->toolTip(), m_lst);
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,38 @@
+#pragma once
+#include <QDialog>
+
+struct Aplicacion;
+class ClCntrl;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The import dialog "NUEVO INTERNO": the shipment file is chosen (F6 or
+// "[F6] Examinar") and "Aceptar" imports it. The counters follow the run; the
+// buttons stay disabled while it goes, so no second run starts inside it. A
+// successful import hands the interno to the wizard and closes the dialog.
+class frmInterno : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmInterno(Aplicacion &app, QWidget *parent = nullptr);
+
+    void cmdExaminar_Click();
+    void cmdAceptar_Click();
+    void Command2_Click() { reject(); }
+    bool EnCurso() const { return m_enCurso; }
+
+    void reject() override;
+
+protected:
+    bool eventFilter(QObject *objeto, QEvent *evento) override;
+
+private:
+    void Habilitar(bool habilitado);
+
+    Aplicacion &m_app;
+    QLineEdit *m_txtArchivo;
+    QPushButton *m_cmdExaminar, *m_cmdAceptar, *m_command2;
+    QLabel *m_lbH, *m_lbP;
+    ClCntrl *m_ctlArchivo;
+    bool m_enCurso = false;
+};
