@@ -48,6 +48,7 @@ public:
         Botones Botones_;
     };
     void SiguienteRespuesta(Respuesta r) { m_respuestas.push_back(r); }
+    bool RespuestasPendientes() const { return !m_respuestas.empty(); }
     void SiguienteTipo(const std::string &tipo) { m_tipos.push_back(tipo); }
     void SiguienteEntrada(const std::string &texto) { m_entradas.push_back(texto); }
     const std::vector<Mensaje> &Mensajes() const { return m_mensajes; }

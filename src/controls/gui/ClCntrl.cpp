@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QFocusEvent>
 #include <QComboBox>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -97,7 +98,18 @@ bool ClCntrl::EventoTexto(QEvent *evento) {
     const bool libre = tag.startsWith("BB");
     switch (evento->type()) {
     case QEvent::FocusIn:
-        if (!libre) {
+        if (libre) {
+            // Qt selects the whole text of a box reached by Tab; a "BB" box keeps its caret.
+            auto razon = static_cast<QFocusEvent*>(evento)->reason();
+            if (!m_reenvio &&
+                (razon == Qt::TabFocusReason || razon == Qt::BacktabFocusReason || razon == Qt::ShortcutFocusReason)) {
+                m_reenvio = true;
+                QFocusEvent otro(QEvent::FocusIn, Qt::OtherFocusReason);
+                QApplication::sendEvent(m_txt, &otro);
+                m_reenvio = false;
+                return true;
+            }
+        } else {
             Pintar(tag.endsWith("#F6") ? kDurazno : kVerde);
             m_txt->selectAll();
             // A mouse click places the caret after the focus arrives: select again once it has.

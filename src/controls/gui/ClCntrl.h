@@ -58,4 +58,5 @@ private:
     QPointer<QAbstractItemView> m_lst;
     QPointer<QComboBox> m_cbo;
     QString m_separador;
+    bool m_reenvio = false;
 };

@@ -1,0 +1,203 @@
+// The dialogs: import, type question, settings, country relation, and the
+// operator's own message box.
+#include "Entorno.h"
+#include "Ventanas.h"
+#include "app/gui/DialogoArchivo.h"
+#include "classify/modGlobal.h"
+#include "config/frmConfig.h"
+#include "config/frmRelPais.h"
+#include "import/frmInterno.h"
+#include "import/frmPreguntaICRX.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+
+struct Dialogos : ::testing::Test {
+    EntornoPrueba e;
+    OperadorVentanas op;
+    void SetUp() override { e.App.Op = &op; }
+};
+
+template <class T = QWidget> T* Hijo(QWidget* w, const char* nombre) {
+    T* c = w->findChild<T*>(nombre);
+    EXPECT_NE(c, nullptr) << nombre;
+    return c;
+}
+
+TEST_F(Dialogos, ImportacionBloqueaSusBotonesMientrasCorre) {
+    frmInterno d(e.App);
+    d.show();
+    auto* aceptar = Hijo<QPushButton>(&d, "cmdAceptar");
+    auto* cancelar = Hijo<QPushButton>(&d, "Command2");
+    auto* archivo = Hijo<QLineEdit>(&d, "txtArchivo");
+
+    // Nothing to import: nothing happens.
+    archivo->setText("   ");
+    QTest::mouseClick(aceptar, Qt::LeftButton);
+    EXPECT_TRUE(op.Mensajes().empty());
+
+    // Whatever the run says (here: a file that does not exist), it says it while
+    // the dialog is locked, and Esc cannot close the dialog under it.
+    archivo->setText((e.Home / "no-existe.txt").c_str());
+    int durante = 0;
+    op.AlMensaje = [&](const std::string&) {
+        ++durante;
+        EXPECT_TRUE(d.EnCurso());
+        EXPECT_FALSE(aceptar->isEnabled());
+        EXPECT_FALSE(cancelar->isEnabled());
+        d.reject();
+        EXPECT_TRUE(d.isVisible());
+    };
+    QTest::mouseClick(aceptar, Qt::LeftButton);
+    EXPECT_GE(durante, 1);
+    op.AlMensaje = nullptr;
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_TRUE(aceptar->isEnabled());
+    EXPECT_TRUE(cancelar->isEnabled());
+    EXPECT_EQ(d.result(), QDialog::Rejected);
+
+    QTest::mouseClick(cancelar, Qt::LeftButton);
+    EXPECT_FALSE(d.isVisible());
+}
+
+TEST_F(Dialogos, F6EligeElArchivoYCancelarNoLoCambia) {
+    frmInterno d(e.App);
+    d.show();
+    auto* archivo = Hijo<QLineEdit>(&d, "txtArchivo");
+    DialogoArchivo::Instalar();
+    DialogoArchivo::SiguienteArchivo("/datos/envio 1001.txt");
+    QTest::keyClick(archivo, Qt::Key_F6);
+    EXPECT_EQ(archivo->text(), "/datos/envio 1001.txt");
+    DialogoArchivo::SiguienteArchivo("");
+    QTest::mouseClick(Hijo<QPushButton>(&d, "cmdExaminar"), Qt::LeftButton);
+    EXPECT_EQ(archivo->text(), "/datos/envio 1001.txt");
+    EXPECT_EQ(Hijo<QLabel>(&d, "Label5")->text(), "NUEVO INTERNO");
+}
+
+TEST_F(Dialogos, PreguntaDeTipo) {
+    struct Caso {
+        const char* boton; // nullptr: closed without a button
+        const char* respuesta;
+    } casos[] = {{"cmdICR1", "ICR1"}, {"cmdICR2", "ICR2"}, {nullptr, ""}};
+    for (const Caso& c : casos) {
+        CuandoAparezca<frmPreguntaICRX>([&](frmPreguntaICRX* d) {
+            EXPECT_NE(d->findChild<QLabel*>("Label1"), nullptr);
+            if (c.boton)
+                QTest::mouseClick(d->findChild<QPushButton*>(c.boton), Qt::LeftButton);
+            else
+                d->close();
+        });
+        EXPECT_EQ(op.PreguntarTipo(), c.respuesta);
+    }
+}
+
+TEST_F(Dialogos, RelacionSeRepiteHastaGuardar) {
+    int vistas = 0;
+    std::function<void(frmRelPais*)> paso = [&](frmRelPais* d) {
+        ++vistas;
+        EXPECT_EQ(d->windowTitle(), "Establecer Pais");
+        EXPECT_EQ(Hijo<QLineEdit>(d, "txtValor")->text(), "XJP");
+        if (vistas == 1) { // Esc: comes back
+            CuandoAparezca<frmRelPais>(paso);
+            QTest::keyClick(d, Qt::Key_Escape);
+        } else if (vistas == 2) { // F11 without a goods status: message, stays open
+            QTest::keyClick(d, Qt::Key_F11);
+            EXPECT_EQ(op.Textos().back(), "El campo Estado de Mercaderia no puede estar vacio");
+            EXPECT_TRUE(d->isVisible());
+            auto* pais = Hijo<QComboBox>(d, "cboPais");
+            pais->setCurrentIndex(pais->findText("KUWAIT (323)"));
+            Hijo<QLineEdit>(d, "txtESM")->setText("E ");
+            QTest::keyClick(Hijo<QLineEdit>(d, "txtESM"), Qt::Key_F11);
+        }
+    };
+    CuandoAparezca<frmRelPais>(paso);
+    auto r = modGlobal::BuscarRelacionPais(e.App, "XJP");
+    EXPECT_EQ(vistas, 2);
+    EXPECT_EQ(r.first, "323");
+    EXPECT_EQ(r.second, "E ");
+    EXPECT_EQ(e.Valor("select ORI || '/' || ESM from ORG where PAI = 'XJP'"), "323/E");
+}
+
+TEST_F(Dialogos, ConfiguracionEscGuardaSoloConOrigen) {
+    e.EnAduana("insert into catalogo (idcatalogo, descripcion) values ('5','Beta'),('2','Alfa')");
+    e.EnAduana("insert into unidades (id, descripcion) values ('07','UNIDAD')");
+    e.Trabajo("insert into ORG (PAI, ORI, ESM) values ('JPN','323','E')");
+    frmConfig d(e.App);
+    d.show();
+    EXPECT_EQ(d.windowTitle(), "Configuración");
+    EXPECT_EQ(Hijo<QComboBox>(&d, "cboCatalogo")->itemText(0), "[2] Alfa");
+    EXPECT_EQ(Hijo<QAbstractButton>(&d, "chkModeloyVariantesinespacio")->text(),
+              "Modelo y Variante sin espacios (Q&&R)");
+    auto* rel = Hijo<QTreeWidget>(&d, "lstRELPAIS");
+    ASSERT_EQ(rel->topLevelItemCount(), 1);
+    EXPECT_EQ(rel->topLevelItem(0)->text(1), "323");
+
+    QTest::keyClick(&d, Qt::Key_Escape);
+    EXPECT_EQ(op.Textos().back(), "Debe ingresar un origen por defecto");
+    EXPECT_TRUE(d.isVisible());
+
+    Hijo<QLineEdit>(&d, "txtOrigen")->setText("ar0");
+    Hijo<QComboBox>(&d, "cboCatalogo")->setCurrentIndex(1);
+    QTest::keyClick(Hijo<QLineEdit>(&d, "txtOrigen"), Qt::Key_Escape);
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(e.App.Config.ORIGEN, "AR0");
+    EXPECT_EQ(e.App.Config.INTCAT, "5");
+    EXPECT_EQ(e.App.Almacen->GetSetting("INTDUN"), "07");
+}
+
+TEST_F(Dialogos, ConfiguracionInsertYDeleteEnLaListaDeRelaciones) {
+    frmConfig d(e.App);
+    d.show();
+    auto* rel = Hijo<QTreeWidget>(&d, "lstRELPAIS");
+    CuandoAparezca<frmRelPais>([&](frmRelPais* r) {
+        EXPECT_EQ(Hijo<QLineEdit>(r, "txtValor")->text(), "");
+        Hijo<QLineEdit>(r, "txtValor")->setText("KOR");
+        Hijo<QLineEdit>(r, "txtESM")->setText("N");
+        QTest::keyClick(r, Qt::Key_F11);
+    });
+    QTest::keyClick(rel, Qt::Key_Insert);
+    ASSERT_EQ(rel->topLevelItemCount(), 1);
+    EXPECT_EQ(rel->topLevelItem(0)->text(0), "KOR");
+
+    op.SiguienteRespuesta(Operador::Respuesta::No);
+    QTest::keyClick(rel, Qt::Key_Delete);
+    EXPECT_EQ(rel->topLevelItemCount(), 1);
+    op.SiguienteRespuesta(Operador::Respuesta::Si);
+    QTest::keyClick(rel, Qt::Key_Delete);
+    EXPECT_EQ(rel->topLevelItemCount(), 0);
+    EXPECT_EQ(e.Valor("select count(*) from ORG"), "0");
+}
+
+TEST_F(Dialogos, MensajeConTituloIconoBotonesYFlecha) {
+    op.Mostrar = true;
+    op.PunteroEspera(true);
+    bool visto = false;
+    CuandoAparezca<QMessageBox>([&](QMessageBox* m) {
+        visto = true;
+        EXPECT_EQ(m->windowTitle(), "Velmarion");
+        EXPECT_EQ(m->icon(), QMessageBox::Question);
+        EXPECT_EQ(m->text(), "¿Seguro?\n\n<b>1</b>"); // shown as typed, never as markup
+        EXPECT_EQ(m->textFormat(), Qt::PlainText);
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr); // the arrow while the person answers
+        ASSERT_EQ(m->buttons().size(), 2);
+        for (QAbstractButton* b : m->buttons())
+            if (b->text() == "&No")
+                b->click();
+    });
+    EXPECT_EQ(op.MsgBox("¿Seguro?\r\n\r\n<b>1</b>", Operador::Icono::Pregunta, Operador::Botones::SiNo),
+              Operador::Respuesta::No);
+    EXPECT_TRUE(visto);
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    op.PunteroEspera(false);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+} // namespace

@@ -1,0 +1,170 @@
+// The main window's wizard: transitions, the interno list's keys, F1/F2.
+#include "Entorno.h"
+#include "Ventanas.h"
+#include "app/frmMain.h"
+#include "import/frmInterno.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+
+struct VentanaPrincipal : ::testing::Test {
+    EntornoPrueba e;
+    OperadorVentanas op;
+    std::unique_ptr<frmMain> w;
+
+    void Abrir() {
+        e.App.Op = &op;
+        w = std::make_unique<frmMain>(e.App, op);
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        w->Iniciar();
+    }
+    // Two internos with classified articles and inputs.
+    void Datos() {
+        e.Trabajo("insert into INTN (INTNRO, INTDSC) values ('1001//A','1001//A'),('1002//B',NULL)");
+        e.Trabajo("insert into ART (INTNRO, ARTORD, ARTNRO, PRCEST, PRCCRC) values "
+                  "('1002//B',1,'X1','A','OK'),('1002//B',2,'X2','A','POS'),('1002//B',3,'X3',NULL,NULL),"
+                  "('1002//B',4,'X4','A','SUF'),('1002//B',5,'X5','A','CERO')");
+        e.Trabajo("insert into ARTINS (INTNRO, IdReg, DIT, cif) values ('1002//B',1,'25IC04ECR1',100.5),"
+                  "('1002//B',2,'25IC04ECR1',20),('1002//B',3,'AB',7)");
+    }
+    template <class T = QWidget> T* Control(const char* nombre) {
+        T* c = w->findChild<T*>(nombre);
+        EXPECT_NE(c, nullptr) << nombre;
+        return c;
+    }
+    QString Texto(const char* nombre) { return Control<QLabel>(nombre)->text(); }
+    QTreeWidget* Lista() { return Control<QTreeWidget>("FRAM1LstInternos"); }
+    bool EnPaso1() {
+        return Control("FRAM1")->isVisible() && Texto("lbPasoNro") == "Paso 1" && e.App.Paso == 1;
+    }
+};
+
+TEST_F(VentanaPrincipal, ListaVaciaAvisaCadaVezYSeQuedaEnElPaso1) {
+    Abrir();
+    const std::string aviso = "Debe seleccionar un interno para continuar, presione [ INSERT ] para crear uno.";
+    QTest::mouseClick(Control<QPushButton>("cmdSiguiente"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>("cmdSiguiente"), Qt::LeftButton);
+    QTest::keyClick(Lista(), Qt::Key_Return);
+    EXPECT_EQ(op.Textos(), (std::vector<std::string>{aviso, aviso, aviso}));
+    EXPECT_EQ(op.Mensajes().back().Icon, Operador::Icono::Exclamacion);
+    EXPECT_TRUE(EnPaso1());
+    EXPECT_TRUE(Control<QPushButton>("cmdSiguiente")->isEnabled());
+    EXPECT_FALSE(Control<QPushButton>("cmdVolver")->isEnabled());
+    // Delete on an empty list asks nothing.
+    QTest::keyClick(Lista(), Qt::Key_Delete);
+    EXPECT_EQ(op.Mensajes().size(), 3u);
+}
+
+TEST_F(VentanaPrincipal, EnterSobreUnInternoMuestraElPaso3SinClasificar) {
+    Datos();
+    Abrir();
+    ASSERT_EQ(Lista()->topLevelItemCount(), 2);
+    EXPECT_EQ(Lista()->topLevelItem(1)->text(0), "1002//B");
+    EXPECT_EQ(Lista()->topLevelItem(1)->text(1), "");
+    Lista()->setCurrentItem(Lista()->topLevelItem(1));
+    e.App.ClasificarAlEntrar = true; // left over from an earlier import: a pick never classifies
+    QTest::keyClick(Lista(), Qt::Key_Return);
+
+    EXPECT_TRUE(op.Mensajes().empty()) << op.Textos().front();
+    EXPECT_EQ(e.App.InternoActual, "1002//B");
+    EXPECT_EQ(e.App.Paso, 2);
+    EXPECT_FALSE(e.App.ClasificarAlEntrar);
+    EXPECT_TRUE(Control("FRAM3")->isVisible());
+    EXPECT_FALSE(Control("FRAM1")->isEnabled());
+    EXPECT_EQ(Texto("lbPasoNro"), "Paso 3");
+    EXPECT_EQ(Texto("lbPasoDesc"), "Depuración de Datos procesados");
+    EXPECT_EQ(Control<QPushButton>("cmdSiguiente")->text(), "Transferir");
+    EXPECT_TRUE(Control<QPushButton>("cmdSiguiente")->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>("cmdVolver")->isEnabled());
+    EXPECT_EQ(Texto("FRAM3_lbTotal"), "0005");
+    EXPECT_EQ(Texto("FRAM3_lbEnCatalogo"), "0004");
+    EXPECT_EQ(Texto("FRAM3_lbNuevos"), "0001");
+    EXPECT_EQ(Texto("FRAM3_lbErroneos"), "0003");
+    EXPECT_EQ(Texto("FRAM3_lbErrPos"), "0001");
+    EXPECT_EQ(Texto("FRAM3_lbErrSuf"), "0001");
+    QTreeWidget* cif = Control<QTreeWidget>("lstCIF");
+    ASSERT_EQ(cif->topLevelItemCount(), 2);
+    EXPECT_EQ(cif->topLevelItem(0)->text(0), "");
+    EXPECT_EQ(cif->topLevelItem(1)->text(0), "4ECR");
+    EXPECT_EQ(cif->topLevelItem(1)->text(1), "120.50");
+    // The stored results were shown, not recomputed.
+    EXPECT_EQ(e.Valor("select count(*) from ART where PRCEST is null"), "1");
+}
+
+TEST_F(VentanaPrincipal, DobleClicElige_VolverVaciaElInternoYRecarga) {
+    Datos();
+    Abrir();
+    QTreeWidget* l = Lista();
+    QRect r = l->visualItemRect(l->topLevelItem(0));
+    QTest::mouseDClick(l->viewport(), Qt::LeftButton, {}, r.center());
+    ASSERT_EQ(e.App.InternoActual, "1001//A");
+    ASSERT_EQ(Texto("lbPasoNro"), "Paso 3");
+
+    e.Trabajo("insert into INTN (INTNRO, INTDSC) values ('1003//C','nuevo')");
+    QTest::mouseClick(Control<QPushButton>("cmdVolver"), Qt::LeftButton);
+    EXPECT_TRUE(EnPaso1());
+    EXPECT_EQ(e.App.InternoActual, "");
+    EXPECT_EQ(Texto("lbPasoDesc"), "Seleccionar Interno a procesar");
+    EXPECT_EQ(Control<QPushButton>("cmdSiguiente")->text(), "Siguiente >");
+    EXPECT_FALSE(Control<QPushButton>("cmdVolver")->isEnabled());
+    EXPECT_TRUE(Control("FRAM1")->isEnabled());
+    ASSERT_EQ(l->topLevelItemCount(), 3);
+    EXPECT_EQ(l->topLevelItem(2)->text(1), "nuevo");
+}
+
+TEST_F(VentanaPrincipal, F1yF2SoloEnElPaso3) {
+    Datos();
+    Abrir();
+    e.App.ModoDepuracion = 0;
+    QTest::keyClick(Lista(), Qt::Key_F1);
+    QTest::keyClick(Lista(), Qt::Key_F2);
+    EXPECT_TRUE(op.Mensajes().empty());
+    EXPECT_EQ(e.App.ModoDepuracion, 0);
+
+    QTest::keyClick(Lista(), Qt::Key_Return);
+    ASSERT_EQ(e.App.Paso, 2);
+    QTest::keyClick(Control("FRAM3_cmdRegOk"), Qt::Key_F2);
+    EXPECT_EQ(e.App.ModoDepuracion, 2);
+    QTest::keyClick(Control<QPushButton>("cmdSiguiente"), Qt::Key_F1);
+    EXPECT_EQ(e.App.ModoDepuracion, 1);
+}
+
+TEST_F(VentanaPrincipal, SuprimirPreguntaYBorraSoloConSi) {
+    Datos();
+    Abrir();
+    Lista()->setCurrentItem(Lista()->topLevelItem(1));
+    op.SiguienteRespuesta(Operador::Respuesta::No);
+    QTest::keyClick(Lista(), Qt::Key_Delete);
+    EXPECT_EQ(op.Textos().back(), "Desea eliminar el Interno 1002//B?");
+    EXPECT_EQ(Lista()->topLevelItemCount(), 2);
+    EXPECT_EQ(e.Valor("select count(*) from ART"), "5");
+
+    op.SiguienteRespuesta(Operador::Respuesta::Si);
+    QTest::keyClick(Lista(), Qt::Key_Delete);
+    ASSERT_EQ(Lista()->topLevelItemCount(), 1);
+    EXPECT_EQ(Lista()->topLevelItem(0)->text(0), "1001//A");
+    EXPECT_EQ(e.Valor("select count(*) from ART"), "0");
+    EXPECT_EQ(e.Valor("select count(*) from ARTINS"), "0");
+}
+
+TEST_F(VentanaPrincipal, InsertAbreLaImportacionYCancelarNoCambiaNada) {
+    Datos();
+    Abrir();
+    bool abierto = false;
+    CuandoAparezca<frmInterno>([&](frmInterno* d) {
+        abierto = true;
+        QTest::mouseClick(d->findChild<QPushButton*>("Command2"), Qt::LeftButton);
+    });
+    QTest::keyClick(Lista(), Qt::Key_Insert);
+    EXPECT_TRUE(abierto);
+    EXPECT_TRUE(EnPaso1());
+    EXPECT_EQ(Lista()->topLevelItemCount(), 2);
+}
+
+} // namespace
