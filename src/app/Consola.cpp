@@ -28,6 +28,8 @@ const Entrada kComandos[] = {
     {"list", CmdList, "list"},
     {"delete", CmdDelete, "delete INTNRO [--si]"},
     {"run", CmdRun, "run \"INTNRO|FILE\" [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...]"},
+    {"classify", CmdClassify, "classify INTNRO"},
+    {"stats", CmdStats, "stats INTNRO"},
 };
 
 void Uso(std::ostream& err) {

@@ -52,5 +52,7 @@ int CmdImport(Contexto& c);
 int CmdList(Contexto& c);
 int CmdDelete(Contexto& c);
 int CmdRun(Contexto& c);
+int CmdClassify(Contexto& c);
+int CmdStats(Contexto& c);
 
 } // namespace Consola

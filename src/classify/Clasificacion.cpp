@@ -2,8 +2,206 @@
 
 #include "app/Aplicacion.h"
 #include "app/Operador.h"
+#include "import/modEntidadesTarvelo.h"
+#include "platform/AppError.h"
+#include "platform/Numeros.h"
+#include "platform/Tesmira.h"
+#include "platform/Texto.h"
+
+#include <memory>
+
+namespace {
+
+const char* const kSavepoint = "clasificacion";
+
+bool Consultar(Aplicacion& app, const char* entidad, const std::string& sql, Recordset& rs) {
+    app.Entidades->getDataConnectionByEntity(entidad).Sql(sql);
+    return app.Entidades->getDataConnectionByEntity(entidad).CrearRs(rs);
+}
+
+void EjecutarArt(Aplicacion& app, const std::string& sql) {
+    app.Db.Sql(sql);
+    app.Db.Ejecutar();
+}
+
+// Stage 2: every distinct article row looked up in the catalog and completed
+// from the nomenclator.
+void Etapa2(Aplicacion& app, std::string& sSQL) {
+    Operador& op = *app.Op;
+    const std::string interno = SqlTexto(app.InternoActual);
+    op.Estado("Procesando... Etapa 2 de 4: Buscando articulos en catalogo");
+    op.ProgresoRango(0, 10);
+    op.ProgresoValor(1);
+    Recordset art;
+    app.Db.Sql("select DISTINCT ARTNRO, ARTUNI, ARTORG, PRCVIN from ART where INTNRO = '" + interno +
+               "' order by ARTNRO");
+    app.Db.CrearRs(art);
+    if (art.RecordCount() > 0)
+        op.ProgresoRango(0, static_cast<int>(art.RecordCount()));
+    for (; !art.Eof(); art.MoveNext()) {
+        const std::string artnro = art.Fields("ARTNRO").Texto();
+        Recordset cat;
+        if (Consultar(app, "CATALOGOS",
+                      "select ncm, lapi, sufijos, idunidad, estadistica, estadomerc, deresp, preciounitario, "
+                      "descripcion, idpais, ArtKgUnitario from catarticulos where idcatalogo = '" +
+                          SqlTexto(app.Config.INTCAT) + "' and idarticulo = '" + SqlTexto(artnro) + "'",
+                      cat)) {
+            sSQL = "update ART set ";
+            const std::string ncm = cat.Fields("ncm").Texto();
+            std::string posicion = Trim(ncm);
+            const std::string filtro =
+                " [001] = '" + SqlTexto(Left(ncm, 10)) + "' and [002] = '" + SqlTexto(Mid(ncm, 12, 3)) + "'";
+
+            const std::string lapi = cat.Fields("lapi").Texto();
+            Recordset nom;
+            if (!Trim(lapi).empty()) {
+                sSQL += "PRCLAP = '" + SqlTexto(lapi) + "',";
+                if (Len(posicion) == 14 && Consultar(app, "NCM", "select [003] as letra from ncm where " + filtro, nom))
+                    posicion += Trim(nom.Fields("letra").Texto());
+            } else if (!Consultar(app, "NCM", "select [003] as letra,[059] as lapi from ncm where " + filtro, nom)) {
+                sSQL += "PRCLAP = 'N',";
+            } else {
+                sSQL += std::string("PRCLAP = '") + (nom.Fields("lapi").Texto() == "*" ? "S" : "N") + "',";
+                if (Len(posicion) == 14)
+                    posicion += Trim(nom.Fields("letra").Texto());
+            }
+            sSQL += "PRCNCM = '" + SqlTexto(posicion) + "',";
+
+            const Valor& vin = art.Fields("PRCVIN");
+            sSQL += "PRCSUF = '" +
+                    SqlTexto(modEntidadesTarvelo::ImplementarVINenSufijos(cat.Fields("sufijos").Texto(), vin.Texto())) +
+                    "',";
+
+            const std::string idpais = cat.Fields("idpais").Texto();
+            if (Trim(art.Fields("ARTORG").Texto()).empty() && !Trim(idpais).empty())
+                sSQL += "PRCORI = '" + SqlTexto(idpais) + "',";
+
+            Recordset uni;
+            if (Consultar(app, "NCM", "select [012] as estadistica,[020] as deresp from ncm where " + filtro, uni)) {
+                sSQL += "PRCEUN = '" + SqlTexto(uni.Fields("estadistica").Texto()) + "',";
+                const std::string deresp = uni.Fields("deresp").Texto();
+                if (!Trim(deresp).empty())
+                    sSQL += "PRCSUN = '" + SqlTexto(deresp) + "',";
+            }
+
+            sSQL += "PRCEST = 'A' WHERE INTNRO = '" + interno + "'   and ARTNRO = '" + SqlTexto(artnro) + "' ";
+            sSQL += vin.EsNulo() ? "  and PRCVIN is null " : "  and PRCVIN = '" + SqlTexto(vin.Texto()) + "' ";
+            sSQL += "  and (PRCEST <> 'A' or PRCEST is null)";
+            EjecutarArt(app, sSQL);
+        }
+        op.ProgresoValor(static_cast<int>(art.AbsolutePosition()));
+    }
+}
+
+// Stage 4: every classified article through the validator.
+void Etapa4(Aplicacion& app, std::unique_ptr<Tesmira::Motor>& validador, std::string& sSQL) {
+    Operador& op = *app.Op;
+    const std::string interno = SqlTexto(app.InternoActual);
+    op.Estado("Procesando... Etapa 4 de 4: Validando NCM...");
+    op.ProgresoValor(0);
+    op.ProgresoValor(1);
+    Recordset rs;
+    app.Db.Sql("select PRCNCM, PRCSUF, INTNRO, ARTORD, ARTKGU from ART where INTNRO = '" + interno +
+               "' and PRCEST = 'A'");
+    if (!app.Db.CrearRs(rs))
+        return;
+    op.ProgresoRango(0, static_cast<int>(rs.RecordCount()));
+    // The skipped declaration types create no validator; an interno of theirs
+    // classified earlier under another type can still hold "A" rows.
+    if (!validador) {
+        validador = std::make_unique<Tesmira::Motor>();
+        validador->ConexionString(*app.Entidades);
+    }
+    for (; !rs.Eof(); rs.MoveNext()) {
+        int resultado = validador->ValidarSufijos(rs.Fields("PRCNCM").Texto(), rs.Fields("PRCSUF").Texto());
+        const char* codigos = resultado == 0   ? "PRCCRC = 'OK' "
+                              : resultado == 1 ? "PRCCRC = 'POS', PRCEST = 'E' "
+                              : resultado == 2 ? "PRCCRC = 'SUF', PRCEST = 'E' "
+                                               : "PRCCRC = 'ERR', PRCEST = 'E' ";
+        sSQL = std::string("update ART set ") + codigos + "where INTNRO = '" + interno + "'  and ARTORD = " +
+               EnteroSql(static_cast<long long>(rs.Fields("ARTORD").Numero()));
+        EjecutarArt(app, sSQL);
+        op.ProgresoValor(static_cast<int>(rs.AbsolutePosition()));
+    }
+}
+
+} // namespace
 
 bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
-    app.Op->MsgBox("La clasificación todavía no está disponible.", Operador::Icono::Exclamacion);
-    return false;
+    Operador& op = *app.Op;
+    const std::string interno = SqlTexto(app.InternoActual);
+    std::string sSQL; // the update being built, quoted by the error message
+    bool abierta = false;
+    try {
+        std::unique_ptr<Tesmira::Motor> validador;
+        const bool conCatalogo = app.TipoDeclaracion != "ICR2" && app.TipoDeclaracion != "RR01";
+        if (conCatalogo) {
+            op.ProgresoVisible(true);
+            validador = std::make_unique<Tesmira::Motor>();
+            validador->ConexionString(*app.Entidades);
+            if (app.Config.INTCAT.empty()) {
+                op.MsgBox(std::string("Falta seleccionar el CATALOGO") + vbCrLf + vbCrLf + "Haga click en CONFIGURACIÓN",
+                          Operador::Icono::Exclamacion);
+                return false;
+            }
+        }
+        // One transaction for the whole run (a savepoint, so it nests inside a
+        // caller's transaction too).
+        app.Db.Savepoint(kSavepoint);
+        abierta = true;
+
+        if (conCatalogo)
+            Etapa2(app, sSQL);
+
+        sSQL = "update ART set PRCECA = ARTCAN WHERE INTNRO = '" + interno + "'  AND PRCEUN = '07'";
+        EjecutarArt(app, sSQL);
+        sSQL = "update ART set PRCSCA = ARTCAN WHERE INTNRO = '" + interno + "'  AND PRCSUN = '07'";
+        EjecutarArt(app, sSQL);
+        op.Estado("Procesando... Etapa 3 de 4: Actualizando datos comunes");
+        sSQL = "update ART set PRCDUN = '" + SqlTexto(app.Config.INTDUN) + "' where INTNRO = '" + interno + "'";
+        EjecutarArt(app, sSQL);
+
+        Etapa4(app, validador, sSQL);
+
+        sSQL = "update ART set PRCECA = ARTCAN where INTNRO = '" + interno +
+               "' and PRCDUN = PRCEUN and PRCCRC = 'OK' ";
+        EjecutarArt(app, sSQL);
+        op.Estado("Procesando... validando precios");
+        sSQL = "update ART set PRCCRC = 'CERO' where INTNRO = '" + interno +
+               "' and (ARTTOT = 0 OR ARTUNI = 0)and PRCCRC = 'OK' ";
+        EjecutarArt(app, sSQL);
+        op.Estado("Procesando... estableciendo pais destino y proc ");
+        sSQL = "update ART set PRCORI = '200',PRCDST = '200' where INTNRO = '" + interno + "' and PRCTDS = 'ICR1' ";
+        EjecutarArt(app, sSQL);
+        op.Estado("Procesando... validando sufijos");
+        sSQL = "update ART set PRCCRC = 'SUF' where INTNRO = '" + interno + "' and instr(1,PRCSUF,'()')>0 ";
+        EjecutarArt(app, sSQL);
+
+        abierta = false;
+        app.Db.LiberarSavepoint(kSavepoint);
+        op.Estado("Fin de Proceso");
+        op.ProgresoVisible(false);
+        return true;
+    } catch (const Cancelacion&) {
+        if (abierta)
+            app.Db.VolverASavepoint(kSavepoint);
+        throw;
+    } catch (...) {
+        AppError e = AppError::Actual();
+        // What was classified before the failing statement stays classified.
+        if (abierta) {
+            try {
+                app.Db.LiberarSavepoint(kSavepoint);
+            } catch (...) {
+                AppError c = AppError::Actual();
+                app.Db.DeshacerTransaccion();
+                e.Description += vbCrLf + std::string("No se pudo guardar lo clasificado: ") + c.Description;
+            }
+        }
+        op.MsgBox(e.Description + vbCrLf + vbCrLf + std::to_string(e.Number) +
+                      " - seccion [Quelvorin.frmMain.FRAM2_GuardarDatosToBase]::" + e.Source + vbCrLf + vbCrLf +
+                      "SQL:" + vbCrLf + sSQL,
+                  Operador::Icono::Critico);
+        return false;
+    }
 }

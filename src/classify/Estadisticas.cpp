@@ -30,8 +30,10 @@ Contadores FRAM3_CargarEstadisticas(Aplicacion& app) {
     return c;
 }
 
-std::vector<TotalCIF> CargarTotalesCIF(Aplicacion& app) {
+std::vector<TotalCIF> CargarTotalesCIF(Aplicacion& app, bool* ok) {
     std::vector<TotalCIF> filas;
+    if (ok)
+        *ok = true;
     try {
         Recordset rs;
         app.Db.Sql("select mid(dit,6,4) as subreg, sum(cif) as tcif from artins where intnro = '" +
@@ -41,6 +43,8 @@ std::vector<TotalCIF> CargarTotalesCIF(Aplicacion& app) {
                 filas.push_back({rs.Fields("subreg").Texto(), Formatear(rs.Fields("tcif").Numero(), "00.00")});
     } catch (...) {
         AppError e = AppError::Actual();
+        if (ok)
+            *ok = false;
         app.Op->MsgBox(e.Description + vbCrLf + vbCrLf + std::to_string(e.Number) +
                        " - seccion[CargarTotalesCIF.frmMain.Velmarion]::" + e.Source);
     }

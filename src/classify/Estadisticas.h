@@ -16,7 +16,8 @@ struct TotalCIF {
 
 // Has no error trap: errors go to the caller.
 Contadores FRAM3_CargarEstadisticas(Aplicacion& app);
-// An error shows its message; the rows read so far are returned.
-std::vector<TotalCIF> CargarTotalesCIF(Aplicacion& app);
+// An error shows its message; the rows read so far are returned (and `ok`,
+// when given, tells whether the list is complete).
+std::vector<TotalCIF> CargarTotalesCIF(Aplicacion& app, bool* ok = nullptr);
 
 } // namespace Estadisticas

@@ -1,0 +1,149 @@
+#include "platform/Tesmira.h"
+
+#include "classify/modGlobal.h"
+#include "platform/AppError.h"
+#include "platform/Pontevar.h"
+#include "platform/Texto.h"
+
+namespace Tesmira {
+
+namespace {
+
+bool Consultar(Pontevar::Principal& entidades, const std::string& sql, Recordset& rs) {
+    entidades.getDataConnectionByEntity("NCM").Sql(sql);
+    return entidades.getDataConnectionByEntity("NCM").CrearRs(rs);
+}
+
+// Letters A-Z, "Ñ", digits, "/", ",", "&" and blanks between them.
+bool ValorValido(const std::string& valor, bool numerico) {
+    std::u32string u = Utf8aU32(valor);
+    if (numerico) {
+        if (u.size() != 6)
+            return false;
+        for (char32_t c : u)
+            if (c < U'0' || c > U'9')
+                return false;
+        return true;
+    }
+    if (u.empty() || u.front() == U' ' || u.back() == U' ')
+        return false;
+    for (char32_t c : u)
+        if (c != U' ' && !modGlobal::CaracterPermitido(c))
+            return false;
+    return true;
+}
+
+} // namespace
+
+void Motor::ConexionString(Pontevar::Principal& entidades) {
+    m_entidades = &entidades;
+    m_posiciones.clear();
+    m_grupos.clear();
+}
+
+bool Motor::PosicionExiste(const std::string& posicion) {
+    auto it = m_posiciones.find(posicion);
+    if (it != m_posiciones.end())
+        return it->second;
+    size_t largo = Len(posicion);
+    bool existe = false;
+    if (largo == 14 || largo == 15) {
+        std::string sql = "select [001] from ncm where [001] = '" + SqlTexto(Left(posicion, 10)) + "' and [002] = '" +
+                          SqlTexto(Mid(posicion, 12, 3)) + "'";
+        if (largo == 15)
+            sql += " and [003] = '" + SqlTexto(Mid(posicion, 15, 1)) + "'";
+        Recordset rs;
+        existe = Consultar(*m_entidades, sql, rs);
+    }
+    m_posiciones[posicion] = existe;
+    return existe;
+}
+
+const Motor::Grupos& Motor::GruposDe(const std::string& posicion) {
+    std::string completa = Left(posicion, 14);
+    auto it = m_grupos.find(completa);
+    if (it != m_grupos.end())
+        return it->second;
+    std::string claves = "('" + SqlTexto(Left(posicion, 2) + "  .  .  .   ") + "','" +
+                         SqlTexto(Left(posicion, 4) + ".  .  .   ") + "','" + SqlTexto(Left(posicion, 7) + ".  .   ") +
+                         "','" + SqlTexto(completa) + "')";
+    // Blanks sort before digits, so the keys come from the chapter down to the
+    // full position: a group's first code is the one the editor sees first.
+    Recordset rs;
+    Consultar(*m_entidades, "select sim, sufijo from sufidos where sim in " + claves + " order by sim, sufijo", rs);
+    Grupos grupos;
+    std::map<std::string, bool> ignorados;
+    for (; !rs.Eof(); rs.MoveNext()) {
+        std::string codigo = UCase(Trim(rs.Fields("sufijo").Texto()));
+        std::string g = Left(codigo, 2);
+        size_t largo = Len(codigo);
+        auto existente = grupos.find(g);
+        if (existente == grupos.end()) {
+            if (ignorados.count(g))
+                continue;
+            if (largo != 2 && largo != 4) {
+                ignorados[g] = true;
+                continue;
+            }
+            Grupo nuevo;
+            nuevo.Valor = largo == 2;
+            nuevo.Numerico = nuevo.Valor && g[0] == 'Z';
+            existente = grupos.emplace(g, nuevo).first;
+        }
+        if (!existente->second.Valor && largo == 4)
+            existente->second.Codigos.push_back(codigo);
+    }
+    return m_grupos[completa] = std::move(grupos);
+}
+
+bool Motor::SufijosValidos(const Grupos& grupos, const std::string& texto) {
+    std::string sufijos = Trim(texto);
+    if (sufijos == "SIN SUFIJOS")
+        return grupos.empty();
+    if (grupos.empty() || sufijos.empty() || sufijos.back() != '-')
+        return false;
+    std::map<std::string, bool> vistos;
+    size_t desde = 0;
+    while (desde < sufijos.size()) {
+        size_t guion = sufijos.find('-', desde);
+        std::string entrada = sufijos.substr(desde, guion - desde);
+        desde = guion + 1;
+        std::string g = entrada.substr(0, 2);
+        auto it = grupos.find(g);
+        if (it == grupos.end() || vistos[g])
+            return false;
+        vistos[g] = true;
+        const Grupo& grupo = it->second;
+        if (grupo.Valor) {
+            if (entrada.size() < 4 || entrada[2] != '(' || entrada.back() != ')')
+                return false;
+            if (!ValorValido(entrada.substr(3, entrada.size() - 4), grupo.Numerico))
+                return false;
+        } else {
+            if (entrada.size() != 4)
+                return false;
+            bool conocido = entrada == g + "00";
+            for (const std::string& c : grupo.Codigos)
+                conocido = conocido || c == entrada;
+            if (!conocido)
+                return false;
+        }
+    }
+    return vistos.size() == grupos.size();
+}
+
+int Motor::ValidarSufijos(const std::string& posicion, const std::string& sufijos) {
+    if (!m_entidades)
+        throw AppError(91, "Tesmira.Motor.ValidarSufijos",
+                       "El validador no tiene conexión con el nomenclador (falta ConexionString).");
+    try {
+        if (!PosicionExiste(posicion))
+            return 1;
+        return SufijosValidos(GruposDe(posicion), sufijos) ? 0 : 2;
+    } catch (...) {
+        AppError e = AppError::Actual();
+        throw e.Relanzar(e.Number, "Tesmira.Motor.ValidarSufijos ");
+    }
+}
+
+} // namespace Tesmira
