@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <charconv>
 #include <cstring>
 #include <filesystem>
 
@@ -13,6 +14,7 @@ namespace Almacor {
 namespace {
 
 constexpr long kErrorSql = -2147217900; // the number the original's provider gave failing statements
+constexpr size_t kMaxCache = 200;       // statement shapes kept; a run uses a few dozen
 
 std::string Argumento(sqlite3_value* v) {
     const unsigned char* t = sqlite3_value_text(v);
@@ -175,6 +177,7 @@ std::string Gestor::TraducirSql(const std::string& original) {
 Gestor::~Gestor() { Desconectar(); }
 
 void Gestor::Desconectar() {
+    VaciarCache();
     if (m_db) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
@@ -225,31 +228,226 @@ void Gestor::Abrir(const std::string& ruta, bool crear) {
     }
 }
 
-void Gestor::Fallar(const char* operacion, const std::string&) const {
-    std::string msg = m_db ? sqlite3_errmsg(m_db) : "sin conexión";
-    throw AppError(kErrorSql, std::string("Almacor.Gestor.") + operacion, msg);
+void Gestor::Fallar(const char* operacion, const std::string& mensaje) const {
+    throw AppError(kErrorSql, std::string("Almacor.Gestor.") + operacion, mensaje);
 }
 
-sqlite3_stmt* Gestor::Preparar(const std::string& sql, const char* operacion) {
+bool Gestor::Parametrizar(const std::string& sql, std::string& plantilla, std::vector<Literal>& valores) {
+    plantilla.clear();
+    valores.clear();
+    plantilla.reserve(sql.size());
+    const size_t n = sql.size();
+    bool sinEnteros = false; // inside ORDER BY / GROUP BY
+    std::string anterior;    // the previous word, lower case
+    size_t i = 0;
+    while (i < n) {
+        char c = sql[i];
+        char sig = i + 1 < n ? sql[i + 1] : 0;
+        if (c == '\'') {
+            if (i > 0 && EsLetraId(sql[i - 1]))
+                return false; // x'..' is a blob
+            Literal v;
+            size_t j = i + 1;
+            for (;; ++j) {
+                if (j >= n)
+                    return false;
+                if (sql[j] == '\'') {
+                    if (j + 1 < n && sql[j + 1] == '\'') {
+                        v.texto += '\'';
+                        ++j;
+                        continue;
+                    }
+                    break;
+                }
+                v.texto += sql[j];
+            }
+            valores.push_back(std::move(v));
+            plantilla += '?';
+            i = j + 1;
+            anterior.clear();
+            continue;
+        }
+        if (c == '"' || c == '`' || c == '[') {
+            char cierre = c == '[' ? ']' : c;
+            size_t j = i + 1;
+            for (;; ++j) {
+                if (j >= n)
+                    return false;
+                if (sql[j] == cierre) {
+                    if (cierre != ']' && j + 1 < n && sql[j + 1] == cierre) {
+                        ++j;
+                        continue;
+                    }
+                    break;
+                }
+            }
+            plantilla.append(sql, i, j + 1 - i);
+            i = j + 1;
+            anterior.clear();
+            continue;
+        }
+        if (c == '?' || c == ':' || c == '@' || c == '$' || (c == '-' && sig == '-') || (c == '/' && sig == '*'))
+            return false;
+        bool digito = c >= '0' && c <= '9';
+        if (digito || (c == '.' && sig >= '0' && sig <= '9' && (i == 0 || !EsLetraId(sql[i - 1])))) {
+            size_t j = i;
+            bool real = false;
+            while (j < n && sql[j] >= '0' && sql[j] <= '9')
+                ++j;
+            if (j < n && sql[j] == '.') {
+                real = true;
+                ++j;
+                while (j < n && sql[j] >= '0' && sql[j] <= '9')
+                    ++j;
+            }
+            if (j < n && (sql[j] == 'e' || sql[j] == 'E')) {
+                size_t k = j + 1;
+                if (k < n && (sql[k] == '+' || sql[k] == '-'))
+                    ++k;
+                if (k < n && sql[k] >= '0' && sql[k] <= '9') {
+                    real = true;
+                    j = k;
+                    while (j < n && sql[j] >= '0' && sql[j] <= '9')
+                        ++j;
+                }
+            }
+            if (j < n && (EsLetraId(sql[j]) || sql[j] == '.'))
+                return false; // 0x1F, 1.2.3: not ours to read
+            const char* desde = sql.data() + i;
+            const char* hasta = sql.data() + j;
+            Literal v;
+            bool leido = false;
+            if (real) {
+                v.tipo = Literal::Tipo::Real;
+                auto r = std::from_chars(desde, hasta, v.real);
+                leido = r.ec == std::errc() && r.ptr == hasta;
+            } else if (!sinEnteros) {
+                v.tipo = Literal::Tipo::Entero;
+                auto r = std::from_chars(desde, hasta, v.entero);
+                leido = r.ec == std::errc() && r.ptr == hasta;
+            }
+            if (leido) {
+                valores.push_back(std::move(v));
+                plantilla += '?';
+            } else {
+                plantilla.append(desde, hasta); // too large for a 64-bit integer, or a column number
+            }
+            i = j;
+            anterior.clear();
+            continue;
+        }
+        if (EsLetraId(c)) {
+            size_t j = i;
+            while (j < n && EsLetraId(sql[j]))
+                ++j;
+            std::string palabra = LCaseAscii(std::string_view(sql).substr(i, j - i));
+            if (palabra == "by" && (anterior == "order" || anterior == "group"))
+                sinEnteros = true;
+            plantilla.append(sql, i, j - i);
+            anterior = std::move(palabra);
+            i = j;
+            continue;
+        }
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
+            anterior.clear();
+        plantilla += c;
+        ++i;
+    }
+    return true;
+}
+
+sqlite3_stmt* Gestor::PrepararPlantilla(const std::string& plantilla, size_t valores) {
+    sqlite3_stmt* st = nullptr;
+    const char* resto = nullptr;
+    if (sqlite3_prepare_v2(m_db, plantilla.c_str(), static_cast<int>(plantilla.size()), &st, &resto) != SQLITE_OK ||
+        !st)
+        return nullptr;
+    bool sirve = sqlite3_bind_parameter_count(st) == static_cast<int>(valores);
+    for (; sirve && resto && *resto; ++resto)
+        sirve = *resto == ' ' || *resto == '\t' || *resto == '\r' || *resto == '\n' || *resto == ';';
+    // A column without a name of its own is named after its expression text,
+    // which must stay the statement's own, not "?".
+    for (int i = 0; sirve && i < sqlite3_column_count(st); ++i) {
+        const char* nombre = sqlite3_column_name(st, i);
+        sirve = nombre && !std::strchr(nombre, '?');
+    }
+    if (!sirve) {
+        sqlite3_finalize(st);
+        return nullptr;
+    }
+    return st;
+}
+
+Gestor::Sentencia Gestor::Preparar(const std::string& sql, const char* operacion) {
     if (!m_db)
         throw AppError(3704, std::string("Almacor.Gestor.") + operacion,
                        "La conexión con la base de datos no está abierta.");
     std::string texto = TraducirSql(sql);
+    std::string plantilla;
+    if (Parametrizar(texto, plantilla, m_valores)) {
+        auto it = m_cache.find(plantilla);
+        if (it == m_cache.end()) {
+            if (m_cache.size() >= kMaxCache)
+                VaciarCache();
+            it = m_cache.emplace(plantilla, PrepararPlantilla(plantilla, m_valores.size())).first;
+        }
+        if (sqlite3_stmt* st = it->second) {
+            int rc = SQLITE_OK;
+            for (size_t k = 0; k < m_valores.size() && rc == SQLITE_OK; ++k) {
+                const Literal& v = m_valores[k];
+                int p = static_cast<int>(k) + 1;
+                switch (v.tipo) {
+                case Literal::Tipo::Texto:
+                    rc = sqlite3_bind_text(st, p, v.texto.c_str(), static_cast<int>(v.texto.size()), SQLITE_STATIC);
+                    break;
+                case Literal::Tipo::Entero: rc = sqlite3_bind_int64(st, p, v.entero); break;
+                case Literal::Tipo::Real: rc = sqlite3_bind_double(st, p, v.real); break;
+                }
+            }
+            if (rc == SQLITE_OK)
+                return {st, true};
+            sqlite3_clear_bindings(st);
+        }
+    }
     sqlite3_stmt* st = nullptr;
     const char* resto = nullptr;
     if (sqlite3_prepare_v2(m_db, texto.c_str(), static_cast<int>(texto.size()), &st, &resto) != SQLITE_OK)
-        Fallar(operacion, sql);
+        Fallar(operacion, sqlite3_errmsg(m_db));
     // One statement per text: a second one hidden behind a ";" is refused.
     for (; resto && *resto; ++resto) {
         if (*resto != ' ' && *resto != '\t' && *resto != '\r' && *resto != '\n' && *resto != ';') {
             sqlite3_finalize(st);
-            throw AppError(kErrorSql, std::string("Almacor.Gestor.") + operacion,
-                           "El texto contiene más de una instrucción SQL.");
+            Fallar(operacion, "El texto contiene más de una instrucción SQL.");
         }
     }
     if (!st)
-        throw AppError(kErrorSql, std::string("Almacor.Gestor.") + operacion, "La instrucción SQL está vacía.");
-    return st;
+        Fallar(operacion, "La instrucción SQL está vacía.");
+    return {st, false};
+}
+
+void Gestor::Soltar(Sentencia& s) {
+    if (!s.st)
+        return;
+    if (s.cacheada) {
+        sqlite3_reset(s.st);
+        sqlite3_clear_bindings(s.st); // the bound texts live in m_valores
+    } else {
+        sqlite3_finalize(s.st);
+    }
+    s.st = nullptr;
+}
+
+void Gestor::VaciarCache() {
+    for (auto& [plantilla, st] : m_cache)
+        sqlite3_finalize(st);
+    m_cache.clear();
+}
+
+size_t Gestor::SentenciasEnCache() const {
+    size_t n = 0;
+    for (const auto& [plantilla, st] : m_cache)
+        n += st != nullptr;
+    return n;
 }
 
 void Gestor::EjecutarDirecto(const std::string& sql) {
@@ -262,7 +460,8 @@ void Gestor::EjecutarDirecto(const std::string& sql) {
 }
 
 bool Gestor::CrearRs(Recordset& rs) {
-    sqlite3_stmt* st = Preparar(m_sql, "CrearRs");
+    Sentencia s = Preparar(m_sql, "CrearRs");
+    sqlite3_stmt* st = s.st;
     int columnas = sqlite3_column_count(st);
     std::vector<std::string> nombres;
     for (int i = 0; i < columnas; ++i)
@@ -285,25 +484,27 @@ bool Gestor::CrearRs(Recordset& rs) {
         }
     }
     if (rc != SQLITE_DONE) {
-        sqlite3_finalize(st);
-        Fallar("CrearRs", m_sql);
+        std::string msg = sqlite3_errmsg(m_db);
+        Soltar(s);
+        Fallar("CrearRs", msg);
     }
-    sqlite3_finalize(st);
+    Soltar(s);
     rs = Recordset(std::move(nombres), std::move(celdas));
     return rs.RecordCount() > 0;
 }
 
 long Gestor::Ejecutar() {
-    sqlite3_stmt* st = Preparar(m_sql, "Ejecutar");
+    Sentencia s = Preparar(m_sql, "Ejecutar");
     int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE) {
-        sqlite3_finalize(st);
-        Fallar("Ejecutar", m_sql);
+        std::string msg = sqlite3_errmsg(m_db);
+        Soltar(s);
+        Fallar("Ejecutar", msg);
     }
-    bool cambia = !sqlite3_stmt_readonly(st);
-    sqlite3_finalize(st);
+    bool cambia = !sqlite3_stmt_readonly(s.st);
+    Soltar(s);
     return cambia ? static_cast<long>(sqlite3_changes(m_db)) : 0;
 }
 

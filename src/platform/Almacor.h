@@ -2,6 +2,8 @@
 #include "platform/Recordset.h"
 
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -55,16 +57,46 @@ public:
 
     sqlite3* Handle() const { return m_db; }
 
+    // A literal value taken out of a statement text.
+    struct Literal {
+        enum class Tipo { Texto, Entero, Real } tipo = Tipo::Texto;
+        std::string texto;
+        long long entero = 0;
+        double real = 0;
+    };
+    // The statement text with its literal values ('text' with doubled quotes,
+    // integers, decimals) replaced by "?", and those values in order. False
+    // when the text holds what the cache must leave alone (comments,
+    // parameters, blob literals, an unterminated quote). Integers after an
+    // ORDER BY or GROUP BY stay in the text: there they name result columns.
+    static bool Parametrizar(const std::string& sql, std::string& plantilla, std::vector<Literal>& valores);
+    // Prepared statements kept for reuse (for tests).
+    size_t SentenciasEnCache() const;
+
 private:
+    // A statement ready to run: kept in the cache (reset after use) or not (finalized).
+    struct Sentencia {
+        sqlite3_stmt* st = nullptr;
+        bool cacheada = false;
+    };
+
     void Abrir(const std::string& ruta, bool crear);
-    sqlite3_stmt* Preparar(const std::string& sql, const char* operacion);
+    Sentencia Preparar(const std::string& sql, const char* operacion);
+    sqlite3_stmt* PrepararPlantilla(const std::string& plantilla, size_t valores);
+    void Soltar(Sentencia& s);
+    void VaciarCache();
     void EjecutarDirecto(const std::string& sql);
-    [[noreturn]] void Fallar(const char* operacion, const std::string& sql) const;
+    [[noreturn]] void Fallar(const char* operacion, const std::string& mensaje) const;
 
     std::string m_cadena;
     std::string m_ruta;
     std::string m_sql;
     sqlite3* m_db = nullptr;
+    // Statements come as text with their values written in, so the same shape
+    // recurs with other values: prepared once per shape (nullptr: shape that
+    // does not take parameters, always prepared from its own text).
+    std::unordered_map<std::string, sqlite3_stmt*> m_cache;
+    std::vector<Literal> m_valores;
 };
 
 // The database file named by a connection text ("...;Data Source=path").
