@@ -462,13 +462,15 @@ void Gestor::EjecutarDirecto(const std::string& sql) {
 bool Gestor::CrearRs(Recordset& rs) {
     Sentencia s = Preparar(m_sql, "CrearRs");
     sqlite3_stmt* st = s.st;
+    // Columns are read after the first step: a kept statement is prepared
+    // again there when the table changed since, and "*" may then mean more.
+    int rc = sqlite3_step(st);
     int columnas = sqlite3_column_count(st);
     std::vector<std::string> nombres;
     for (int i = 0; i < columnas; ++i)
         nombres.emplace_back(sqlite3_column_name(st, i));
     std::vector<Valor> celdas;
-    int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(st)) {
         for (int i = 0; i < columnas; ++i) {
             switch (sqlite3_column_type(st, i)) {
             case SQLITE_NULL: celdas.emplace_back(); break;
