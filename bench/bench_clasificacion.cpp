@@ -49,8 +49,9 @@ void Catalogo(EntornoPrueba& e) {
         std::string p = lista[azar() % lista.size()];
         std::string ncm = i % 10 == 0 ? p : p.substr(0, 14);
         e.EnAduana("insert into catarticulos (idcatalogo, idarticulo, ncm, lapi, sufijos, idpais, preciounitario) "
-                   "values ('CAT1', 'A" + std::to_string(i) + "', '" + ncm + "', '" + (i % 5 == 0 ? "S" : "") +
-                   "', '" + Sufijos(p) + "', '310', 10)");
+                   "values ('CAT1', 'A" +
+                   std::to_string(i) + "', '" + ncm + "', '" + (i % 5 == 0 ? "S" : "") + "', '" + Sufijos(p) +
+                   "', '310', 10)");
     }
     e.Aduana().ConfirmarTransaccion();
 }
@@ -96,7 +97,8 @@ int main() {
         Interno(e, interno, n);
         double s = Medir(e, interno);
         std::printf("interno de %6d artículos: %6.2f s, %8.0f artículos/s (OK %s, E %s, sin catálogo %s)\n", n, s,
-                    n / s, e.Valor("select count(*) from ART where INTNRO = '" + interno + "' and PRCCRC = 'OK'").c_str(),
+                    n / s,
+                    e.Valor("select count(*) from ART where INTNRO = '" + interno + "' and PRCCRC = 'OK'").c_str(),
                     e.Valor("select count(*) from ART where INTNRO = '" + interno + "' and PRCEST = 'E'").c_str(),
                     e.Valor("select count(*) from ART where INTNRO = '" + interno + "' and PRCEST is null").c_str());
     }

@@ -1,12 +1,16 @@
-// The classification run: catalog look-up, nomenclator completion, validation
-// and the final checks, against a small catalog and nomenclator.
+// The classification run against a small catalog and nomenclator, and what it
+// leaves for step 3: counters, CIF totals, the wizard's step-1 exit, the runner.
 #include "Entorno.h"
+#include "app/Asistente.h"
+#include "app/Consola.h"
 #include "classify/Clasificacion.h"
+#include "classify/Estadisticas.h"
+#include "platform/Numeros.h"
 #include "platform/Texto.h"
 
 #include <gtest/gtest.h>
 
-#include <vector>
+#include <sstream>
 
 namespace {
 
@@ -14,165 +18,205 @@ struct Clasificacion : ::testing::Test {
     EntornoPrueba e;
 
     void SetUp() override {
-        e.App.Config.INTCAT = "C1";
-        e.App.Config.INTDUN = "07";
+        e.App.Config = {"07", "C1", "", "310", false};
         e.App.InternoActual = "500";
         e.App.TipoDeclaracion = "ECR1";
         e.EnAduana("insert into ncm ([001],[002],[003],[012],[020],[059]) values "
                    "('8703.23.10','100','A','07','','*'), ('8708.29.99','900','K','01','07','')");
-        e.EnAduana("insert into sufidos (sim, sufijo, detalle) values "
-                   "('87  .  .  .   ','AA','MARCA'), ('8703.  .  .   ','AM','VIN')");
-        Catalogo("AUTO", "8703.23.10.100", "", "AA(TOYOTA)-AM(X)-", "310");
-        Catalogo("PARTE", "8708.29.99.900", "N", "AA(BOSCH)-", "");
-        Catalogo("TRECE", "8703.23.10.10", "", "AA(TOYOTA)-AM(X)-", "");
-        Catalogo("QUINCE", "8708.29.99.900K", "S", "AA(BOSCH)-", "");
-        Catalogo("SINNCM", "9999.99.99.999", "", "SIN SUFIJOS", "");
-        Catalogo("O'NEIL", "8703.23.10.100", "", "AA(TOYOTA)-AM(X)-", "");
+        e.EnAduana("insert into sufidos (sim, sufijo) values ('87  .  .  .   ','AA'), ('8703.  .  .   ','AM')");
+        e.EnAduana("insert into catarticulos (idcatalogo, idarticulo, ncm, lapi, sufijos, idpais) values "
+                   "('C1','AUTO','8703.23.10.100','','AA(TOYOTA)-AM(X)-','310'), "
+                   "('C1','PARTE','8708.29.99.900','N','AA(BOSCH)-',''), "
+                   "('C1','TRECE','8703.23.10.10','','AA(TOYOTA)-AM(X)-',''), "
+                   "('C1','QUINCE','8708.29.99.900K','S','AA(BOSCH)-',''), "
+                   "('C1','SINNCM','9999.99.99.999','','SIN SUFIJOS',''), "
+                   "('C1','O''NEIL','8703.23.10.100','','AA(TOYOTA)-AM(X)-',''), "
+                   "('C1','ROTO','8703.23.10.100','','AA(TOYOTA)-AM(X-','')");
     }
-
-    void Catalogo(const std::string& art, const std::string& ncm, const std::string& lapi, const std::string& suf,
-                  const std::string& pais) {
-        e.EnAduana("insert into catarticulos (idcatalogo, idarticulo, ncm, lapi, sufijos, idpais) values ('C1', '" +
-                   SqlTexto(art) + "', '" + ncm + "', '" + lapi + "', '" + suf + "', '" + pais + "')");
-    }
-
-    // ARTCAN 1 and total 100 unless told; `org` and `vin` as SQL literals.
+    // `org` and `vin` as SQL literals; quantity 1 and price 100 unless told.
     void Articulo(int orden, const std::string& art, const std::string& org, const std::string& vin,
-                  const std::string& tipo = "ECR1", double uni = 100, double can = 1) {
+                  const std::string& tipo = "ECR1", int uni = 100, int can = 1) {
         e.Trabajo("insert into ART (INTNRO, ARTORD, ARTNRO, ARTCAN, ARTUNI, ARTTOT, ARTORG, PRCORI, PRCVIN, PRCTDS) "
-                  "values ('500', " + std::to_string(orden) + ", '" + SqlTexto(art) + "', " + std::to_string(can) +
-                  ", " + std::to_string(uni) + ", " + std::to_string(uni * can) + ", " + org + ", " + org + ", " +
-                  vin + ", '" + tipo + "')");
+                  "values ('500', " +
+                  std::to_string(orden) + ", '" + SqlTexto(art) + "', " + std::to_string(can) + ", " +
+                  std::to_string(uni) + ", " + std::to_string(uni * can) + ", " + org + ", " + org + ", " + vin +
+                  ", '" + tipo + "')");
     }
-
-    std::string Campo(int orden, const std::string& columna) {
-        Recordset rs = e.Filas("select " + columna + " from ART where INTNRO = '500' and ARTORD = " +
-                               std::to_string(orden));
-        const Valor& v = rs.Fields(size_t{0});
-        return v.EsNulo() ? "<null>" : v.Texto();
+    std::string Campo(int orden, const std::string& expresion) {
+        return e.Valor("select " + expresion + " from ART where ARTORD = " + std::to_string(orden));
     }
 };
+
+const char* const kResumen = "ifnull(PRCNCM,'-') || '|' || ifnull(PRCLAP,'-') || '|' || ifnull(PRCSUF,'-') || '|' || "
+                             "ifnull(PRCORI,'-') || '|' || ifnull(PRCDST,'-') || '|' || ifnull(PRCEUN,'-') || '|' || "
+                             "ifnull(PRCSUN,'-') || '|' || ifnull(PRCEST,'-') || '|' || ifnull(PRCCRC,'-')";
 
 } // namespace
 
 TEST_F(Clasificacion, CadaArticuloTerminaComoCorresponde) {
-    Articulo(1, "AUTO", "''", "'VIN1'");             // origin from the catalog
-    Articulo(2, "AUTO", "'320'", "'VIN2'");          // imported origin kept
-    Articulo(3, "AUTO", "''", "null");               // no VIN: "AM()"
+    Articulo(1, "AUTO", "''", "'VIN1'");    // origin from the catalog
+    Articulo(2, "AUTO", "'320'", "'VIN2'"); // imported origin kept
+    Articulo(3, "AUTO", "''", "null");      // no VIN: "AM()"
     Articulo(4, "PARTE", "'320'", "null", "ECR1", 10, 5);
-    Articulo(5, "PARTE", "'320'", "null", "ECR1", 0, 7); // same number and VIN as 4: classified with it
+    Articulo(5, "PARTE", "'320'", "null", "ECR1", 0, 7); // classified with 4 (same number, no VIN)
     Articulo(6, "TRECE", "''", "'V6'");
     Articulo(7, "QUINCE", "''", "null");
     Articulo(8, "SINNCM", "''", "null");
-    Articulo(9, "NUEVO", "''", "null");              // not in the catalog
-    Articulo(10, "O'NEIL", "''", "'V''3'");          // quotes in the values
+    Articulo(9, "NUEVO", "''", "null");
+    Articulo(10, "O'NEIL", "''", "'V''3'");
     Articulo(11, "AUTO", "''", "'VIN11'", "ICR1");
-
     ASSERT_TRUE(FRAM2_GuardarDatosToBase(e.App)) << e.Op.Ultimo();
     EXPECT_TRUE(e.Op.Mensajes.empty());
 
-    const char* columnas = "PRCNCM || '|' || ifnull(PRCLAP,'-') || '|' || ifnull(PRCSUF,'-') || '|' || "
-                           "ifnull(PRCORI,'-') || '|' || ifnull(PRCDST,'-') || '|' || ifnull(PRCEUN,'-') || '|' || "
-                           "ifnull(PRCSUN,'-') || '|' || ifnull(PRCEST,'-') || '|' || ifnull(PRCCRC,'-')";
-    struct Caso {
-        int orden;
-        const char* esperado;
-    } casos[] = {
-        {1, "8703.23.10.100A|S|AA(TOYOTA)-AM(VIN1)-|310|-|07|-|A|OK"},
-        {2, "8703.23.10.100A|S|AA(TOYOTA)-AM(VIN2)-|320|-|07|-|A|OK"},
-        {3, "8703.23.10.100A|S|AA(TOYOTA)-AM()-|310|-|07|-|E|SUF"},
-        {4, "8708.29.99.900K|N|AA(BOSCH)-|320|-|01|07|A|OK"},
-        {5, "8708.29.99.900K|N|AA(BOSCH)-|320|-|01|07|A|CERO"},
-        {6, "8703.23.10.10|N|AA(TOYOTA)-AM(V6)-||-|-|-|E|POS"},   // 13 characters: no letter, no units
-        {7, "8708.29.99.900K|S|AA(BOSCH)-||-|01|07|A|OK"},      // 15 characters: no second letter, units found
-        {8, "9999.99.99.999|N|SIN SUFIJOS||-|-|-|E|POS"},       // not in the nomenclator
-        {10, "8703.23.10.100A|S|AA(TOYOTA)-AM(V'3)-||-|07|-|E|SUF"},
-        {11, "8703.23.10.100A|S|AA(TOYOTA)-AM(VIN11)-|200|200|07|-|A|OK"},
+    const char* esperado[] = {
+        "8703.23.10.100A|S|AA(TOYOTA)-AM(VIN1)-|310|-|07|-|A|OK",
+        "8703.23.10.100A|S|AA(TOYOTA)-AM(VIN2)-|320|-|07|-|A|OK",
+        "8703.23.10.100A|S|AA(TOYOTA)-AM()-|310|-|07|-|E|SUF",
+        "8708.29.99.900K|N|AA(BOSCH)-|320|-|01|07|A|OK",
+        "8708.29.99.900K|N|AA(BOSCH)-|320|-|01|07|A|CERO",
+        "8703.23.10.10|N|AA(TOYOTA)-AM(V6)-||-|-|-|E|POS", // 13 characters: no letter, no units
+        "8708.29.99.900K|S|AA(BOSCH)-||-|01|07|A|OK",      // 15 characters: no second letter, units found
+        "9999.99.99.999|N|SIN SUFIJOS||-|-|-|E|POS",       // lapi empty, not in the nomenclator
+        "-|-|-||-|-|-|-|-",                                // not in the catalog
+        "8703.23.10.100A|S|AA(TOYOTA)-AM(V'3)-||-|07|-|E|SUF",
+        "8703.23.10.100A|S|AA(TOYOTA)-AM(VIN11)-|200|200|07|-|A|OK",
     };
-    for (const Caso& c : casos)
-        EXPECT_EQ(Campo(c.orden, columnas), c.esperado) << "ARTORD " << c.orden;
-
-    // The article not in the catalog is left alone but for the declared unit.
-    EXPECT_EQ(Campo(9, "ifnull(PRCNCM,'-') || ifnull(PRCEST,'-') || ifnull(PRCCRC,'-') || PRCDUN"), "---07");
+    for (int i = 1; i <= 11; ++i)
+        EXPECT_EQ(Campo(i, kResumen), esperado[i - 1]) << "ARTORD " << i;
     EXPECT_EQ(e.Valor("select count(*) from ART where PRCDUN = '07'"), "11");
-    // Quantities: statistical from the unit 07, specific duty from PRCSUN 07.
-    EXPECT_EQ(Campo(1, "PRCECA"), "1");
-    EXPECT_EQ(Campo(4, "PRCECA"), "0");
-    EXPECT_EQ(Campo(4, "PRCSCA"), "5");
-
-    EXPECT_EQ(e.Op.Estados, (std::vector<std::string>{
-                                "Procesando... Etapa 2 de 4: Buscando articulos en catalogo",
-                                "Procesando... Etapa 3 de 4: Actualizando datos comunes",
-                                "Procesando... Etapa 4 de 4: Validando NCM...", "Procesando... validando precios",
-                                "Procesando... estableciendo pais destino y proc ", "Procesando... validando sufijos",
-                                "Fin de Proceso"}));
-    EXPECT_FALSE(e.Op.BarraVisible);
+    EXPECT_EQ(Campo(1, "PRCECA") + Campo(4, "PRCECA") + Campo(4, "PRCSCA"), "105");
+    EXPECT_EQ(e.Op.Estados.size(), 7u);
+    EXPECT_EQ(e.Op.Estados.back(), "Fin de Proceso");
     EXPECT_EQ(e.Op.BarraMax, 10); // the classified rows of stage 4
+    EXPECT_FALSE(e.Op.BarraVisible);
     EXPECT_FALSE(e.App.Db.EnTransaccion());
 }
 
-TEST_F(Clasificacion, SinCatalogoNoEscribeNada) {
-    Articulo(1, "AUTO", "''", "'VIN1'");
+TEST_F(Clasificacion, SinCatalogoYTiposQueNoLoConsultan) {
+    Articulo(1, "AUTO", "''", "'VIN1'", "RR01");
+    Articulo(2, "AUTO", "''", "'VIN2'", "RR01");
+    e.Trabajo("update ART set PRCSUF = 'AA(X)-AM()-' where ARTORD = 2");
     e.App.Config.INTCAT = "";
     EXPECT_FALSE(FRAM2_GuardarDatosToBase(e.App));
-    ASSERT_EQ(e.Op.Mensajes.size(), 1u);
     EXPECT_EQ(e.Op.Ultimo(), "Falta seleccionar el CATALOGO\r\n\r\nHaga click en CONFIGURACIÓN");
-    EXPECT_EQ(e.Op.Mensajes[0].Icon, Operador::Icono::Exclamacion);
-    EXPECT_EQ(Campo(1, "ifnull(PRCNCM,'-') || ifnull(PRCDUN,'-') || ifnull(PRCEST,'-')"), "---");
-    EXPECT_TRUE(e.Op.BarraVisible);
-}
+    EXPECT_EQ(Campo(1, "ifnull(PRCDUN,'-')"), "-");
 
-TEST_F(Clasificacion, TiposSinCatalogoSoloCompletanYValidan) {
+    // RR01 and ICR2 never ask for the catalog; stages 3 and 4 still run, and a
+    // row classified earlier under another type is still validated.
+    Articulo(3, "AUTO", "''", "'VIN3'", "RR01");
+    e.Trabajo("update ART set PRCEST = 'A', PRCNCM = '8703.23.10.100A', PRCSUF = 'AA(X)-AM(Y)-' where ARTORD = 3");
     for (const char* tipo : {"RR01", "ICR2"}) {
-        e.Trabajo("delete from ART");
         e.App.TipoDeclaracion = tipo;
-        e.App.Config.INTCAT = ""; // never asked for
-        Articulo(1, "AUTO", "''", "'VIN1'", tipo);
-        Articulo(2, "AUTO", "''", "'VIN2'", tipo);
-        e.Trabajo("update ART set PRCSUF = 'AA(X)-AM()-' where ARTORD = 2");
-        // A row classified earlier under another type is still validated.
-        Articulo(3, "AUTO", "''", "'VIN3'", tipo);
-        e.Trabajo("update ART set PRCEST = 'A', PRCNCM = '8703.23.10.100A', PRCSUF = 'AA(X)-AM(Y)-' where ARTORD = 3");
-
-        ASSERT_TRUE(FRAM2_GuardarDatosToBase(e.App)) << tipo << ": " << e.Op.Ultimo();
-        EXPECT_EQ(Campo(1, "ifnull(PRCNCM,'-') || ifnull(PRCEST,'-') || ifnull(PRCCRC,'-') || PRCDUN"), "---07")
-            << tipo;
-        EXPECT_EQ(Campo(2, "ifnull(PRCEST,'-') || PRCCRC"), "-SUF") << tipo;
-        EXPECT_EQ(Campo(3, "PRCEST || PRCCRC"), "AOK") << tipo;
-        EXPECT_FALSE(e.Op.BarraVisible);
+        ASSERT_TRUE(FRAM2_GuardarDatosToBase(e.App)) << e.Op.Ultimo();
+        EXPECT_EQ(Campo(1, kResumen + std::string(" || PRCDUN")), "-|-|-||-|-|-|-|-07");
+        EXPECT_EQ(Campo(2, "ifnull(PRCEST,'-') || PRCCRC || PRCDUN"), "-SUF07");
+        EXPECT_EQ(Campo(3, "PRCEST || PRCCRC"), "AOK");
     }
-    EXPECT_TRUE(e.Op.Mensajes.empty());
 }
 
 TEST_F(Clasificacion, UnSufijoAMSinCierreDetieneYConservaLoHecho) {
-    Catalogo("B_ROTO", "8703.23.10.100", "", "AA(TOYOTA)-AM(X-", "");
     Articulo(1, "AUTO", "''", "'VIN1'");
-    Articulo(2, "B_ROTO", "''", "'VIN2'");
-    Articulo(3, "PARTE", "''", "null");
-
+    Articulo(2, "ROTO", "''", "'VIN2'");
+    Articulo(3, "SINNCM", "''", "null");
     EXPECT_FALSE(FRAM2_GuardarDatosToBase(e.App));
     ASSERT_EQ(e.Op.Mensajes.size(), 1u);
-    const auto& m = e.Op.Mensajes[0];
-    EXPECT_EQ(m.Icon, Operador::Icono::Critico);
-    EXPECT_NE(m.Texto.find("\r\n\r\n1119111 - seccion [Quelvorin.frmMain.FRAM2_GuardarDatosToBase]::"
-                           "ImplementarVINenSufijos.modEntidadesTarvelo.Velmarion "),
+    EXPECT_EQ(e.Op.Mensajes[0].Icon, Operador::Icono::Critico);
+    const std::string& m = e.Op.Ultimo();
+    EXPECT_NE(m.find("\r\n\r\n1119111 - seccion [Quelvorin.frmMain.FRAM2_GuardarDatosToBase]::"
+                     "ImplementarVINenSufijos.modEntidadesTarvelo.Velmarion "),
               std::string::npos)
-        << m.Texto;
-    // The statement quoted is the update being built for the failing article.
-    EXPECT_TRUE(TerminaCon(m.Texto, "\r\n\r\nSQL:\r\nupdate ART set PRCLAP = 'S',PRCNCM = '8703.23.10.100A',"))
-        << m.Texto;
-
-    // What came before stays, committed; what comes after was not reached.
-    EXPECT_FALSE(e.App.Db.EnTransaccion());
+        << m;
+    EXPECT_TRUE(TerminaCon(m, "\r\n\r\nSQL:\r\nupdate ART set PRCLAP = 'S',PRCNCM = '8703.23.10.100A',")) << m;
+    // What came before is committed (another connection sees it); the rest was not reached.
     Almacor::Gestor otra;
     otra.CadenaConexion(e.App.Db.CadenaConexion());
     otra.Conectar();
     Recordset rs;
-    otra.Sql("select ARTORD, ifnull(PRCEST,'-') as est from ART order by ARTORD");
-    ASSERT_TRUE(otra.CrearRs(rs));
-    std::string estados;
-    for (; !rs.Eof(); rs.MoveNext())
-        estados += rs.Fields("est").Texto();
-    EXPECT_EQ(estados, "A--");
-    EXPECT_EQ(e.Op.Estados.back(), "Procesando... Etapa 2 de 4: Buscando articulos en catalogo");
+    otra.Sql("select group_concat(ifnull(PRCEST,'-'), '') as est from (select PRCEST from ART order by ARTORD)");
+    otra.CrearRs(rs);
+    EXPECT_EQ(rs.Fields("est").Texto(), "A--");
+}
+
+TEST_F(Clasificacion, ContadoresYTotalesCIF) {
+    const char* filas[][2] = {{"null", "null"},  {"'A'", "'OK'"},  {"'E'", "'POS'"}, {"'E'", "'SUF'"},
+                              {"'A'", "'CERO'"}, {"'E'", "'ERR'"}, {"''", "null"},   {"'M'", "'OK'"}};
+    for (int i = 0; i < 8; ++i)
+        e.Trabajo("insert into ART (INTNRO, ARTORD, PRCEST, PRCCRC) values ('1', " + std::to_string(i) + ", " +
+                  filas[i][0] + ", " + filas[i][1] + ")");
+    e.App.Db.ComenzarTransaccion();
+    for (int i = 1; i <= 10001; ++i) // never validated
+        e.Trabajo("insert into ART (INTNRO, ARTORD) values ('2', " + std::to_string(i) + ")");
+    e.App.Db.ConfirmarTransaccion();
+    auto Contar = [&](const char* interno) {
+        e.App.InternoActual = interno;
+        auto c = Estadisticas::FRAM3_CargarEstadisticas(e.App);
+        return c.Total + " " + c.EnCatalogo + " " + c.Nuevos + " " + c.Erroneos + " " + c.ErrPos + " " + c.ErrSuf;
+    };
+    EXPECT_EQ(Contar("1"), "0008 0002 0002 0004 0001 0001");
+    EXPECT_EQ(Contar("2"), "10001 0000 10001 0000 0000 0000");
+
+    e.Trabajo("insert into ARTINS (INTNRO, DIT, cif) values ('1', '22001ICR2000123', 1.5), "
+              "('1', '22001ICR2000124', 2.25), ('1', '123', 4), ('1', '22001IC', 1234.567), ('2', '22001ICR1', 9)");
+    e.App.InternoActual = "1";
+    FijarSeparadorDecimal(',');
+    std::string cif;
+    for (const auto& t : Estadisticas::CargarTotalesCIF(e.App))
+        cif += t.SubReg + "=" + t.CIF + " ";
+    FijarSeparadorDecimal('.');
+    EXPECT_EQ(cif, "=04,00 IC=1234,57 ICR2=03,75 ");
+}
+
+TEST_F(Clasificacion, SalidaDelPaso1DelAsistente) {
+    e.Trabajo("insert into INTN values ('500', '500')");
+    e.Trabajo("insert into ARTINS (INTNRO, DIT, cif) values ('500', '22001ICR2000123', 10)");
+    Articulo(1, "AUTO", "''", "'V1'");
+    Asistente a(e.App);
+
+    e.App.Config.INTCAT = ""; // the classification fails: step-2 captions, only the CIF totals
+    e.App.ClasificarAlEntrar = true;
+    a.MAIN_CambiarPaso();
+    EXPECT_EQ(a.pantalla().lbPasoNro + a.pantalla().Contadores.Total, "Paso 2");
+    EXPECT_EQ(a.pantalla().lstCIF.size(), 1u);
+    EXPECT_TRUE(a.pantalla().cmdSiguienteHabilitado);
+
+    a.cmdVolver_Click();
+    e.App.Config.INTCAT = "C1";
+    e.App.InternoActual = "500";
+    a.MAIN_CambiarPaso();
+    EXPECT_EQ(a.pantalla().lbPasoNro + a.pantalla().Contadores.EnCatalogo, "Paso 30001");
+    EXPECT_EQ(Campo(1, "PRCCRC"), "OK");
+
+    a.cmdVolver_Click(); // any other error: description, two line breaks, number, no icon
+    e.Trabajo("alter table ART rename to ART_");
+    e.Op.Mensajes.clear();
+    a.ElegirInterno();
+    ASSERT_EQ(e.Op.Mensajes.size(), 1u);
+    EXPECT_EQ(e.Op.Mensajes[0].Icon, Operador::Icono::Ninguno);
+    EXPECT_TRUE(TerminaCon(e.Op.Ultimo(), "\r\n\r\n-2147217900")) << e.Op.Ultimo();
+}
+
+TEST_F(Clasificacion, ComandosClassifyYStats) {
+    e.Trabajo("insert into INTN values ('500', '500')");
+    Articulo(2, "AUTO", "''", "'V2'", "ECR1");
+    Articulo(1, "AUTO", "''", "'V1'", "RR01"); // the first article's type: no catalog look-up
+    e.App.Almacen->SaveSetting("INTCAT", "C1");
+    auto Cli = [&](std::vector<std::string> args, std::string& out) {
+        args.insert(args.begin(), {"--home", e.Home.string(), "--settings", (e.Home / "ajustes.ini").string()});
+        std::ostringstream o, r;
+        int rc = Consola::Ejecutar(args, o, r);
+        out = o.str();
+        return rc;
+    };
+    std::string out;
+    EXPECT_EQ(Cli({"classify", "500"}, out), 0) << out;
+    EXPECT_EQ(Cli({"stats", "500"}, out), 0);
+    EXPECT_NE(out.find("Total de Registros\t0002\nArticulos en Catalogo\t0000\n"), std::string::npos) << out;
+
+    e.Trabajo("update ART set PRCTDS = 'ECR1'");
+    e.Trabajo("update ART set PRCEST = 'M' where ARTORD = 2"); // corrections by hand are not overwritten
+    EXPECT_EQ(Cli({"classify", "500"}, out), 1);
+    EXPECT_NE(out.find("tiene articulos corregidos a mano o replicados"), std::string::npos) << out;
+    EXPECT_EQ(Campo(1, "ifnull(PRCEST,'-')"), "-");
+    EXPECT_EQ(Cli({"classify", "99"}, out), 1);
+    EXPECT_NE(out.find("No existe el interno 99"), std::string::npos);
 }

@@ -118,8 +118,8 @@ void Etapa4(Aplicacion& app, std::unique_ptr<Tesmira::Motor>& validador, std::st
                               : resultado == 1 ? "PRCCRC = 'POS', PRCEST = 'E' "
                               : resultado == 2 ? "PRCCRC = 'SUF', PRCEST = 'E' "
                                                : "PRCCRC = 'ERR', PRCEST = 'E' ";
-        sSQL = std::string("update ART set ") + codigos + "where INTNRO = '" + interno + "'  and ARTORD = " +
-               EnteroSql(static_cast<long long>(rs.Fields("ARTORD").Numero()));
+        sSQL = std::string("update ART set ") + codigos + "where INTNRO = '" + interno +
+               "'  and ARTORD = " + EnteroSql(static_cast<long long>(rs.Fields("ARTORD").Numero()));
         EjecutarArt(app, sSQL);
         op.ProgresoValor(static_cast<int>(rs.AbsolutePosition()));
     }
@@ -140,7 +140,8 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
             validador = std::make_unique<Tesmira::Motor>();
             validador->ConexionString(*app.Entidades);
             if (app.Config.INTCAT.empty()) {
-                op.MsgBox(std::string("Falta seleccionar el CATALOGO") + vbCrLf + vbCrLf + "Haga click en CONFIGURACIÓN",
+                op.MsgBox(std::string("Falta seleccionar el CATALOGO") + vbCrLf + vbCrLf +
+                              "Haga click en CONFIGURACIÓN",
                           Operador::Icono::Exclamacion);
                 return false;
             }
@@ -163,8 +164,7 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
 
         Etapa4(app, validador, sSQL);
 
-        sSQL = "update ART set PRCECA = ARTCAN where INTNRO = '" + interno +
-               "' and PRCDUN = PRCEUN and PRCCRC = 'OK' ";
+        sSQL = "update ART set PRCECA = ARTCAN where INTNRO = '" + interno + "' and PRCDUN = PRCEUN and PRCCRC = 'OK' ";
         EjecutarArt(app, sSQL);
         op.Estado("Procesando... validando precios");
         sSQL = "update ART set PRCCRC = 'CERO' where INTNRO = '" + interno +

@@ -43,8 +43,8 @@ public:
 
 private:
     struct Grupo {
-        bool Valor = false;            // value suffix (else option suffix)
-        bool Numerico = false;         // value of six digits
+        bool Valor = false;               // value suffix (else option suffix)
+        bool Numerico = false;            // value of six digits
         std::vector<std::string> Codigos; // option codes
     };
     using Grupos = std::map<std::string, Grupo>; // by its two letters
