@@ -1,0 +1,216 @@
+// The import run: type table, linking of inputs, one transaction, relations
+// created during a failed run, re-import, the interno list and the runner.
+#include "Entorno.h"
+#include "Envio.h"
+#include "import/Importacion.h"
+#include "import/ListaInternos.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace {
+
+using Icono = Operador::Icono;
+
+class Importar : public ::testing::Test {
+protected:
+    EntornoPrueba e;
+    std::vector<std::string> traspasos; // the wizard's forward moves the import made
+
+    void SetUp() override {
+        e.App.Config.ORIGEN = "200";
+        e.Trabajo("insert into ORG values ('AR1','320','1')");
+        e.App.MAIN_CambiarPaso = [this] {
+            traspasos.push_back(std::to_string(e.App.Paso) + " " + e.App.InternoActual +
+                                (e.App.ClasificarAlEntrar ? " clasificar" : "") +
+                                (e.App.Db.EnTransaccion() ? " SIN CONFIRMAR" : ""));
+        };
+    }
+    bool Correr(const std::vector<std::string>& lineas) {
+        std::string texto;
+        for (const std::string& l : lineas)
+            texto += l + "\r\n";
+        return Importacion::ProcesarArchivo(e.App, e.Archivo("envio.txt", texto).string());
+    }
+    // Rows as "a b c;d e f".
+    std::string Filas(const std::string& sql) {
+        std::string r;
+        for (Recordset rs = e.Filas(sql); !rs.Eof(); rs.MoveNext()) {
+            r += r.empty() ? "" : ";";
+            for (size_t i = 0; i < rs.Columnas().size(); ++i)
+                r += (i ? " " : "") + rs.Fields(i).Texto();
+        }
+        return r;
+    }
+    std::string Volcado() {
+        return Filas("select * from INTN order by 1") + "\n" + Filas("select * from ART order by 1, 2") + "\n" +
+               Filas("select * from ARTINS order by 1, 3") + "\n" + Filas("select * from ORG order by 1");
+    }
+};
+
+const LineaP kDitIcr2{.Articulo = "PZ2", .DIT = "23001ICR2000123X"};
+
+TEST_F(Importar, TablaDeTiposYEnlaces) {
+    struct Caso {
+        const char* tipo;
+        const char* respuesta;
+        int preguntas;
+        const char* articulos; // ARTORD ARTNRO PRCTDS
+        const char* insumos;   // IdReg IDPARENT CTIT
+        const char* tipoCorrida;
+    } casos[] = {
+        // Both headers name the same vehicle: every input goes to the lower ARTORD.
+        {"ECR1", "", 0, "1 MOD VAR ECR1;2 MOD VAR ECR1", "1 1 CTC1;2 1 CTC1;3 1 CTC1", "ECR1"},
+        {"XX", "", 1, "1 MOD VAR XX;2 MOD VAR XX", "1 1 CTC1;2 1 CTC1;3 1 CTC1", "XX"},
+        // Answered ICR2: headers are counted but not written, so the first article is 2.
+        {"ICR1", "ICR2", 1, "2 PZ1 ICR2;3 PZ2 ICR2;5 PZ3 ICR2", "1 2 ;2 3 ;3 5 ", "ICR2"},
+        {"RR01", "", 0, "2 PZ1 RR01;3 PZ2 RR01;5 PZ3 RR01", "1 2 ;2 3 ;3 5 ", "RR01"},
+        // ICR1: the line of the other sub-regime writes nothing but uses its IdReg.
+        {"ICR1", "", 1, "1 MOD VAR ICR1;2 PZ1 ;3 MOD VAR ICR1;4 PZ3 ", "1 1 CTC1;3 1 CTC1", "ICR1"},
+        // The answer is the type of every header article, not only the first.
+        {"", "ICR1", 1, "1 MOD VAR ICR1;2 PZ1 ;3 MOD VAR ICR1;4 PZ3 ", "1 1 CTC1;3 1 CTC1", "ICR1"},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(std::string(c.tipo) + "/" + c.respuesta);
+        e.Op.Tipo = c.respuesta;
+        e.Op.PreguntasTipo = 0;
+        // Lines that do not start with "H" or "P" (lower case, a blank) are no records.
+        std::string h = LineaH{.Tipo = c.tipo}.Texto(), p = LineaP{}.Texto();
+        ASSERT_TRUE(Correr({"p" + p.substr(1), h, " " + p, p, kDitIcr2.Texto(), "h" + h.substr(1),
+                            LineaH{.CTC = "CTC2", .VIN = "VIN2", .Tipo = c.tipo}.Texto(),
+                            LineaP{.Articulo = "PZ3"}.Texto(), ""}))
+            << e.Op.Ultimo();
+        EXPECT_EQ(e.Op.PreguntasTipo, c.preguntas);
+        EXPECT_EQ(Filas("select ARTORD, ARTNRO, PRCTDS from ART order by ARTORD"), c.articulos);
+        EXPECT_EQ(Filas("select IdReg, IDPARENT, CTIT from ARTINS order by IdReg"), c.insumos);
+        EXPECT_EQ(e.App.TipoDeclaracion, c.tipoCorrida);
+        EXPECT_EQ(traspasos.back(), "1 1001//01 clasificar"); // handed over after the commit
+    }
+    EXPECT_EQ(Filas("select * from INTN"), "1001//01 1001//01"); // re-imported six times: one row
+}
+
+TEST_F(Importar, UnFalloDejaLaBaseComoEstaba) {
+    ASSERT_TRUE(Correr({LineaH{}.Texto(), LineaP{}.Texto()}));
+    const std::string antes = Volcado();
+    traspasos.clear();
+    e.Op.Relaciones["BR9"] = {"203", "1"};
+    struct Caso {
+        std::vector<std::string> lineas;
+        const char* mensaje;
+    } casos[] = {
+        // A relation is created on the way; the failure comes later.
+        {{LineaH{.Pais = "BR9"}.Texto(), LineaP{}.Texto(), LineaP{.Fecha = "20230230"}.Texto()},
+         "Fecha 30/02/2023 inválida!\r\n\r\n-2036030393 - seccion ProcesarArchivo de Formulario frmInterno - nro 3 "
+         ":: [seccion getRegistroPfromString de Módulo modEntidadesTarvelo:: seccion getFechafromString de Módulo "
+         "modEntidadesTarvelo:: Validando Fecha desde String nro: 2 nro: 3]"},
+        {{LineaH{.Tipo = "RR01"}.Texto()},
+         "No se encontro articulos en el interno 1001//01\r\n\r\n1119111 - seccion ProcesarArchivo de Formulario "
+         "frmInterno - nro 0 :: [EstablecerParents.modEntidadesTarvelo.Velmarion Buscar articulos]"},
+        {{"junk", LineaP{}.Texto(), LineaH{}.Texto()},
+         "La línea 2 es un registro P anterior al primer registro H: el archivo no es válido.\r\n\r\n-2147220392 - "
+         "seccion ProcesarArchivo de Formulario frmInterno - nro 2 :: [Leyendo archivo]"},
+    };
+    for (const Caso& c : casos) {
+        EXPECT_FALSE(Correr(c.lineas));
+        EXPECT_EQ(e.Op.Ultimo(), c.mensaje);
+        EXPECT_EQ(e.Op.Mensajes.back().Icon, Icono::Ninguno);
+        e.Trabajo("delete from ORG where PAI = 'BR9'"); // kept by the first case, checked below
+    }
+    EXPECT_FALSE(Importacion::ProcesarArchivo(e.App, (e.Home / "no-existe.txt").string()));
+    EXPECT_NE(e.Op.Ultimo().find("no-existe.txt"), std::string::npos);
+    EXPECT_EQ(Volcado(), antes);
+    EXPECT_TRUE(traspasos.empty());
+    EXPECT_FALSE(e.App.Db.EnTransaccion());
+    EXPECT_FALSE(e.Op.Espera);
+
+    // The relation the operator created in the failed run is configuration: it stays.
+    EXPECT_FALSE(Correr({LineaH{.Pais = "BR9"}.Texto(), LineaP{.Fecha = "        "}.Texto()}));
+    EXPECT_EQ(Filas("select * from ORG where PAI = 'BR9'"), "BR9 203 1");
+    EXPECT_EQ(Filas("select count(*) from ART"), "1");
+
+    // An operator that cannot answer the relation question stops the run the same way.
+    EXPECT_FALSE(Correr({LineaH{.Pais = "ZZ9"}.Texto(), LineaP{}.Texto()}));
+    EXPECT_NE(e.Op.Ultimo().find("sin relación para ZZ9"), std::string::npos);
+    EXPECT_EQ(e.Op.Mensajes.back().Icon, Icono::Exclamacion);
+    e.Trabajo("delete from ORG where PAI = 'BR9'");
+    EXPECT_EQ(Volcado(), antes);
+}
+
+TEST_F(Importar, ValoresConComillasYEnie) {
+    // The command-line interno replaces the header's number, quote and all.
+    e.App.InternoLinea = "O'1";
+    ASSERT_TRUE(Correr({LineaH{.Factura = "A'1"}.Texto(), LineaP{}.Texto()}));
+    EXPECT_EQ(Filas("select INTNRO, INTDSC from INTN"), "O'1 O'1");
+    EXPECT_EQ(Filas("select INTNRO, ARTFAC from ART"), "O'1 A'1");
+    EXPECT_EQ(Filas("select INTNRO, IDPARENT from ARTINS"), "O'1 1");
+    e.App.InternoLinea.clear();
+
+    // A Windows-1252 file: "Ñ" is one byte there, one character here.
+    std::string p = LineaP{.Articulo = "PEÑA O'BRIEN"}.Texto();
+    std::string h = LineaH{.Tipo = "ICR2"}.Texto();
+    std::string cp1252 = Reemplazar(h + "\r\n" + p + "\r\n", "Ñ", "\xD1");
+    ASSERT_TRUE(Importacion::ProcesarArchivo(e.App, e.Archivo("cp1252.txt", cp1252).string())) << e.Op.Ultimo();
+    EXPECT_EQ(Filas("select ARTNRO, ARTCAN, PRCDST from ART where INTNRO = '1001//01'"), "PEÑA O'BRIEN 2.5 320");
+}
+
+TEST_F(Importar, RelacionCreadaEnLaCorridaSeVe) {
+    e.Op.Relaciones["BR9"] = {"203", "1"};
+    ASSERT_TRUE(Correr({LineaH{.Pais = "BR9"}.Texto(), LineaH{.VIN = "VIN2", .Pais = "BR9"}.Texto()}));
+    EXPECT_EQ(e.Op.DialogosRelacion, 1);
+    EXPECT_EQ(Filas("select PRCDST from ART order by ARTORD"), "203;203");
+}
+
+TEST_F(Importar, EliminarInterno) {
+    ASSERT_TRUE(Correr({LineaH{}.Texto(), LineaP{}.Texto()}));
+    // A failing delete leaves all three tables as they were.
+    e.Trabajo("create trigger no_borrar before delete on ART begin select raise(abort, 'bloqueado'); end");
+    e.Op.PorDefecto = Operador::Respuesta::Si;
+    EXPECT_FALSE(ListaInternos::FRAM1_EliminarInterno(e.App, "1001//01"));
+    EXPECT_NE(e.Op.Ultimo().find(" - seccion [Quelvorin.frmInterno.EliminarInterno]"), std::string::npos);
+    EXPECT_EQ(Filas("select count(*) from ARTINS") + Filas("select count(*) from INTN"), "11");
+    e.Trabajo("drop trigger no_borrar");
+    // Without its INTN row the interno still loses its rows; the list item stays.
+    e.Trabajo("delete from INTN");
+    EXPECT_FALSE(ListaInternos::FRAM1_EliminarInterno(e.App, "1001//01"));
+    EXPECT_EQ(Filas("select count(*) from ART") + Filas("select count(*) from ARTINS"), "00");
+}
+
+// The runner as a separate program, with no terminal on its input.
+int Cli(const EntornoPrueba& e, const std::string& args, std::string& salida) {
+    std::string orden = std::string(VELMARION_CLI) + " --home " + e.Home.string() + " --settings " +
+                        (e.Home / "ajustes.ini").string() + " " + args + " </dev/null 2>&1";
+    FILE* p = popen(orden.c_str(), "r");
+    char buf[512];
+    salida.clear();
+    while (size_t n = fread(buf, 1, sizeof buf, p))
+        salida.append(buf, n);
+    return WEXITSTATUS(pclose(p));
+}
+
+TEST_F(Importar, LineaDeComandos) {
+    auto cli = [this](const std::string& args, std::string& salida) { return Cli(e, args, salida); };
+    std::string out;
+    ASSERT_EQ(cli("config ORIGEN 200", out), 0);
+    std::string archivo = e.Archivo("e.txt", LineaH{.Pais = "JAP"}.Texto() + "\r\n" + LineaP{}.Texto()).string();
+    EXPECT_EQ(cli("import " + archivo, out), 1);
+    EXPECT_NE(out.find("--relacion JAP=ORI:ESM"), std::string::npos) << out;
+    EXPECT_EQ(cli("list", out), 0);
+    EXPECT_EQ(out, ""); // nothing was written
+
+    EXPECT_EQ(cli("import " + archivo + " --interno 77 --relacion JAP=320:1", out), 1); // no classification yet
+    EXPECT_NE(out.find("Interno 77 importado (tipo ECR1): 1 registros H, 1 registros P, 1 artículos, 1 insumos."),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(cli("list", out), 0);
+    EXPECT_EQ(out, "77\t77\n");
+    EXPECT_EQ(cli("delete 77", out), 1);
+    EXPECT_EQ(cli("delete 77 --si", out), 0);
+    EXPECT_EQ(cli("list", out), 0);
+    EXPECT_EQ(out, "");
+
+    for (const char* malo : {"run 77", "run \"77|a|b\"", "run \"|a\"", "import a --tipo ICR3", "import a --relacion X"})
+        EXPECT_EQ(cli(malo, out), 2) << malo;
+}
+
+} // namespace
