@@ -238,7 +238,7 @@ bool Gestor::Parametrizar(const std::string& sql, std::string& plantilla, std::v
     plantilla.reserve(sql.size());
     const size_t n = sql.size();
     bool sinEnteros = false; // inside ORDER BY / GROUP BY
-    std::string anterior;    // the previous word, lower case
+    bool trasOrden = false;  // the previous word was ORDER or GROUP
     size_t i = 0;
     while (i < n) {
         char c = sql[i];
@@ -264,7 +264,7 @@ bool Gestor::Parametrizar(const std::string& sql, std::string& plantilla, std::v
             valores.push_back(std::move(v));
             plantilla += '?';
             i = j + 1;
-            anterior.clear();
+            trasOrden = false;
             continue;
         }
         if (c == '"' || c == '`' || c == '[') {
@@ -283,7 +283,7 @@ bool Gestor::Parametrizar(const std::string& sql, std::string& plantilla, std::v
             }
             plantilla.append(sql, i, j + 1 - i);
             i = j + 1;
-            anterior.clear();
+            trasOrden = false;
             continue;
         }
         if (c == '?' || c == ':' || c == '@' || c == '$' || (c == '-' && sig == '-') || (c == '/' && sig == '*'))
@@ -333,23 +333,23 @@ bool Gestor::Parametrizar(const std::string& sql, std::string& plantilla, std::v
                 plantilla.append(desde, hasta); // too large for a 64-bit integer, or a column number
             }
             i = j;
-            anterior.clear();
+            trasOrden = false;
             continue;
         }
         if (EsLetraId(c)) {
             size_t j = i;
             while (j < n && EsLetraId(sql[j]))
                 ++j;
-            std::string palabra = LCaseAscii(std::string_view(sql).substr(i, j - i));
-            if (palabra == "by" && (anterior == "order" || anterior == "group"))
+            std::string_view palabra(sql.data() + i, j - i);
+            if (trasOrden && IgualSinMayusculas(palabra, "by"))
                 sinEnteros = true;
-            plantilla.append(sql, i, j - i);
-            anterior = std::move(palabra);
+            trasOrden = IgualSinMayusculas(palabra, "order") || IgualSinMayusculas(palabra, "group");
+            plantilla.append(palabra);
             i = j;
             continue;
         }
         if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
-            anterior.clear();
+            trasOrden = false;
         plantilla += c;
         ++i;
     }
