@@ -200,23 +200,22 @@ TEST_F(Clasificacion, ComandosClassifyYStats) {
     Articulo(2, "AUTO", "''", "'V2'", "ECR1");
     Articulo(1, "AUTO", "''", "'V1'", "RR01"); // the first article's type: no catalog look-up
     e.App.Almacen->SaveSetting("INTCAT", "C1");
-    auto Cli = [&](std::vector<std::string> args, std::string& out) {
-        args.insert(args.begin(), {"--home", e.Home.string(), "--settings", (e.Home / "ajustes.ini").string()});
-        std::ostringstream o, r;
-        int rc = Consola::Ejecutar(args, o, r);
-        out = o.str();
-        return rc;
+    std::ostringstream out, err;
+    auto Cli = [&](const std::string& comando, const std::string& interno) {
+        out.str("");
+        return Consola::Ejecutar(
+            {"--home", e.Home.string(), "--settings", (e.Home / "ajustes.ini").string(), comando, interno}, out, err);
     };
-    std::string out;
-    EXPECT_EQ(Cli({"classify", "500"}, out), 0) << out;
-    EXPECT_EQ(Cli({"stats", "500"}, out), 0);
-    EXPECT_NE(out.find("Total de Registros\t0002\nArticulos en Catalogo\t0000\n"), std::string::npos) << out;
+    EXPECT_EQ(Cli("classify", "500"), 0) << out.str();
+    EXPECT_EQ(Cli("stats", "500"), 0);
+    EXPECT_NE(out.str().find("Total de Registros\t0002\nArticulos en Catalogo\t0000\n"), std::string::npos)
+        << out.str();
 
     e.Trabajo("update ART set PRCTDS = 'ECR1'");
     e.Trabajo("update ART set PRCEST = 'M' where ARTORD = 2"); // corrections by hand are not overwritten
-    EXPECT_EQ(Cli({"classify", "500"}, out), 1);
-    EXPECT_NE(out.find("tiene articulos corregidos a mano o replicados"), std::string::npos) << out;
+    EXPECT_EQ(Cli("classify", "500"), 1);
+    EXPECT_NE(out.str().find("tiene articulos corregidos a mano o replicados"), std::string::npos) << out.str();
     EXPECT_EQ(Campo(1, "ifnull(PRCEST,'-')"), "-");
-    EXPECT_EQ(Cli({"classify", "99"}, out), 1);
-    EXPECT_NE(out.find("No existe el interno 99"), std::string::npos);
+    EXPECT_EQ(Cli("classify", "99"), 1);
+    EXPECT_NE(out.str().find("No existe el interno 99"), std::string::npos);
 }
