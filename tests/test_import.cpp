@@ -119,6 +119,8 @@ TEST_F(Importar, UnFalloDejaLaBaseComoEstaba) {
     }
     EXPECT_FALSE(Importacion::ProcesarArchivo(e.App, (e.Home / "no-existe.txt").string()));
     EXPECT_NE(e.Op.Ultimo().find("no-existe.txt"), std::string::npos);
+    EXPECT_FALSE(Importacion::ProcesarArchivo(e.App, e.Home.string())); // a folder is no empty file
+    EXPECT_NE(e.Op.Ultimo().find("es una carpeta"), std::string::npos);
     EXPECT_EQ(Volcado(), antes);
     EXPECT_TRUE(traspasos.empty());
     EXPECT_FALSE(e.App.Db.EnTransaccion());

@@ -3,10 +3,16 @@
 #include "platform/AppError.h"
 #include "platform/Texto.h"
 
+#include <filesystem>
+
 namespace Lectran {
 
 void Gestor::Abrir_Archivo(int) {
     Cerrar_Archivo();
+    // A folder opens like an empty file here: it would import as a file without records.
+    std::error_code ec;
+    if (std::filesystem::is_directory(m_ruta, ec))
+        throw AppError(75, "Lectran.Gestor.Abrir_Archivo", "La ruta " + m_ruta + " es una carpeta, no un archivo.");
     m_in.open(m_ruta, std::ios::binary);
     if (!m_in)
         throw AppError(53, "Lectran.Gestor.Abrir_Archivo", "No se encontró el archivo " + m_ruta);
@@ -17,7 +23,11 @@ void Gestor::Abrir_Archivo(int) {
 bool Gestor::FindeArchivo() {
     if (!m_in.is_open())
         return true;
-    return m_in.peek() == std::ifstream::traits_type::eof();
+    bool fin = m_in.peek() == std::ifstream::traits_type::eof();
+    // A read error is no end of file: the lines after it would be lost silently.
+    if (m_in.bad())
+        throw AppError(57, "Lectran.Gestor.FindeArchivo", "Error de lectura en el archivo " + m_ruta);
+    return fin;
 }
 
 std::string Gestor::LeerLinea() {
@@ -25,6 +35,8 @@ std::string Gestor::LeerLinea() {
         throw AppError(52, "Lectran.Gestor.LeerLinea", "El archivo no está abierto.");
     std::string linea;
     std::getline(m_in, linea);
+    if (m_in.bad())
+        throw AppError(57, "Lectran.Gestor.LeerLinea", "Error de lectura en el archivo " + m_ruta);
     if (!linea.empty() && linea.back() == '\r')
         linea.pop_back();
     if (m_primera) {
