@@ -27,7 +27,7 @@ const Entrada kComandos[] = {
     {"import", CmdImport, "import FILE [--interno N] [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...]"},
     {"list", CmdList, "list"},
     {"delete", CmdDelete, "delete INTNRO [--si]"},
-    {"run", CmdRun, "run \"INTNRO|FILE\" [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...]"},
+    {"run", CmdRun, "run \"INTNRO|FILE\" [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...] [--reemplazar si|no]"},
     {"classify", CmdClassify, "classify INTNRO"},
     {"stats", CmdStats, "stats INTNRO"},
 };

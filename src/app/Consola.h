@@ -48,6 +48,8 @@ int CmdInit(Contexto& c);
 int CmdConfig(Contexto& c);
 int CmdRelacion(Contexto& c);
 int CmdTransfer(Contexto& c);
+// Takes --reemplazar si|no: the answer to the transfer's replace question (No when absent).
+void TomarReemplazo(Contexto& c);
 int CmdImport(Contexto& c);
 int CmdList(Contexto& c);
 int CmdDelete(Contexto& c);

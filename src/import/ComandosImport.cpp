@@ -16,7 +16,8 @@ namespace Consola {
 namespace {
 
 const char* const kUsoImport = "import FILE [--interno N] [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...]";
-const char* const kUsoRun = "run \"INTNRO|FILE\" [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...]";
+const char* const kUsoRun =
+    "run \"INTNRO|FILE\" [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...] [--reemplazar si|no]";
 
 // --tipo and --relacion answer the questions an import may ask; what they do
 // not answer is asked on a terminal, or stops the run without one.
@@ -96,6 +97,7 @@ int CmdDelete(Contexto& c) {
 
 int CmdRun(Contexto& c) {
     TomarRespuestas(c);
+    TomarReemplazo(c);
     c.Exigir(1, kUsoRun);
     const std::string& linea = c.Args[0];
     size_t barra = linea.find('|');

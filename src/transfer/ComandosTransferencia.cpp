@@ -24,13 +24,17 @@ bool ExisteInterno(Aplicacion& app, const std::string& interno) {
 }
 } // namespace
 
-int CmdTransfer(Contexto& c) {
+void TomarReemplazo(Contexto& c) {
     std::string reemplazar = c.Opcion("--reemplazar");
-    c.Exigir(1, kUsoTransfer);
     if (!reemplazar.empty() && reemplazar != "si" && reemplazar != "no")
-        throw UsoIncorrecto(std::string("--reemplazar admite si o no; uso: ") + kUsoTransfer);
+        throw UsoIncorrecto("--reemplazar admite si o no, no " + reemplazar);
     // Without the option an earlier declaration is never replaced.
     c.Op->Respuestas["El interno ["] = reemplazar == "si" ? Operador::Respuesta::Si : Operador::Respuesta::No;
+}
+
+int CmdTransfer(Contexto& c) {
+    TomarReemplazo(c);
+    c.Exigir(1, kUsoTransfer);
 
     Aplicacion app;
     if (!c.Arrancar(app))
