@@ -6,6 +6,7 @@
 #include "platform/Esquema.h"
 #include "platform/Numeros.h"
 #include "transfer/RegistroDespacho.h"
+#include "tools/generador.h"
 #include "transfer/Transferencia.h"
 
 #include <gtest/gtest.h>
@@ -400,6 +401,34 @@ TEST_F(Transferencia, CommandLineTransfer) {
     EXPECT_EQ(cli({"transfer", "100", "--reemplazar", "si"}), 1);
     EXPECT_NE(out.find("EXCLAMACION: Hay registros para depurar."), std::string::npos);
     EXPECT_EQ(Filas("subitems"), 1);
+}
+
+TEST(TransferenciaRun, FromShipmentFileToDeclaration) {
+    EntornoPrueba e;
+    std::string out;
+    auto cli = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"--home", e.Home.string(), "--settings", (e.Home / "ajustes.ini").string()});
+        std::ostringstream o, r;
+        int rc = Consola::Ejecutar(args, o, r);
+        out = o.str();
+        return rc;
+    };
+    ASSERT_EQ(cli({"init", "--demo", "--force"}), 0) << out;
+    OpcionesGenerador o;
+    o.Cabeceras = 4;
+    o.DetallesPorCabecera = 2;
+    o.CarpetaDatos = CarpetaDatosFuente();
+    std::ofstream archivo(e.Home / "envio.txt", std::ios::binary);
+    GenerarEnvio(archivo, o);
+    archivo.close();
+    const std::string linea = "700|" + (e.Home / "envio.txt").string();
+
+    EXPECT_EQ(cli({"run", linea}), 0) << out;
+    EXPECT_NE(out.find("INFORMACION: Se transfirio 4 articulos en el interno 700"), std::string::npos) << out;
+    EXPECT_EQ(cli({"run", linea}), 1) << out;
+    EXPECT_NE(out.find("Desea reemplazarlo?\n-> No"), std::string::npos) << out;
+    EXPECT_EQ(cli({"run", linea, "--reemplazar", "si"}), 0) << out;
+    EXPECT_NE(out.find("INFORMACION: Se transfirio 4 articulos en el interno 700"), std::string::npos) << out;
 }
 
 } // namespace
