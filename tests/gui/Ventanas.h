@@ -4,6 +4,7 @@
 #include "app/gui/OperadorQt.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
@@ -33,19 +34,31 @@ public:
     }
 };
 
-// Runs `accion` inside the next modal loop, on the modal window of type T.
-// Any other window is closed so the test cannot hang.
+// Runs `accion` on the modal window of type T once it is up: each turn of the
+// event loop looks for it (a run may let events through before its dialog
+// shows). After five seconds without it, the test fails and whatever modal
+// window is up gets closed, so the test cannot hang.
 template <class T> void CuandoAparezca(std::function<void(T*)> accion) {
-    QTimer::singleShot(0, qApp, [accion] {
+    auto* reloj = new QElapsedTimer;
+    reloj->start();
+    auto* t = new QTimer(qApp);
+    t->setInterval(0);
+    QObject::connect(t, &QTimer::timeout, qApp, [t, reloj, accion] {
         QWidget* w = QApplication::activeModalWidget();
-        T* d = qobject_cast<T*>(w);
-        if (!d) {
-            ADD_FAILURE() << "se esperaba otra ventana modal: "
+        if (T* d = qobject_cast<T*>(w)) {
+            t->stop();
+            t->deleteLater();
+            delete reloj;
+            accion(d);
+        } else if (reloj->elapsed() > 5000) {
+            t->stop();
+            t->deleteLater();
+            delete reloj;
+            ADD_FAILURE() << "no apareció " << T::staticMetaObject.className() << "; ventana modal: "
                           << (w ? w->metaObject()->className() : "ninguna");
             if (w)
                 w->close();
-            return;
         }
-        accion(d);
     });
+    t->start();
 }

@@ -2,13 +2,23 @@
 #include "Entorno.h"
 #include "Ventanas.h"
 #include "app/frmMain.h"
+#include "app/Arranque.h"
+#include "app/Demo.h"
+#include "config/frmRelPais.h"
 #include "import/frmInterno.h"
+#include "import/frmPreguntaICRX.h"
+#include "tools/generador.h"
+
+#include <QComboBox>
+#include <QLineEdit>
 
 #include <QLabel>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTest>
 #include <QTreeWidget>
+
+#include <fstream>
 
 namespace {
 
@@ -165,6 +175,59 @@ TEST_F(VentanaPrincipal, InsertAbreLaImportacionYCancelarNoCambiaNada) {
     EXPECT_TRUE(abierto);
     EXPECT_TRUE(EnPaso1());
     EXPECT_EQ(Lista()->topLevelItemCount(), 2);
+}
+
+// The operator's road through the windows alone: Insert, the file, the type
+// question and a missing relation answered, counters moving, step 2 reached.
+TEST(VentanaImportacion, UnEnvioDesdeLaListaHastaElPaso2) {
+    EntornoPrueba e(true);
+    Demo::CargarCatalogo(e.App.Db, e.Aduana(), *e.App.Almacen, CarpetaDatosFuente());
+    Arranque::LeerAjustes(e.App);
+    OpcionesGenerador o;
+    o.Tipo = "";
+    o.Cabeceras = 3;
+    o.DetallesPorCabecera = 2;
+    o.PaisSinRelacion = true;
+    o.Interno = "7001";
+    o.CarpetaDatos = CarpetaDatosFuente();
+    const auto ruta = e.Home / "envio.txt";
+    {
+        std::ofstream f(ruta, std::ios::binary);
+        GenerarEnvio(f, o);
+    }
+    OperadorVentanas op;
+    e.App.Op = &op;
+    frmMain w(e.App, op);
+    w.show();
+    w.Iniciar();
+
+    QString contadorDuranteLaRelacion;
+    bool aceptarDuranteLaRelacion = true;
+    CuandoAparezca<frmInterno>([&](frmInterno* d) {
+        d->findChild<QLineEdit*>("txtArchivo")->setText(QString::fromStdString(ruta.string()));
+        CuandoAparezca<frmPreguntaICRX>([&, d](frmPreguntaICRX* p) {
+            CuandoAparezca<frmRelPais>([&, d](frmRelPais* r) {
+                contadorDuranteLaRelacion = d->findChild<QLabel*>("lbTotalRegistrosH")->text();
+                aceptarDuranteLaRelacion = d->findChild<QPushButton*>("cmdAceptar")->isEnabled();
+                auto* pais = r->findChild<QComboBox*>("cboPais");
+                pais->setCurrentIndex(pais->findText("KUWAIT (323)"));
+                r->findChild<QLineEdit*>("txtESM")->setText("N");
+                QTest::keyClick(r, Qt::Key_F11);
+            });
+            QTest::mouseClick(p->findChild<QPushButton*>("cmdICR1"), Qt::LeftButton);
+        });
+        QTest::mouseClick(d->findChild<QPushButton*>("cmdAceptar"), Qt::LeftButton);
+    });
+    QTest::keyClick(w.findChild<QTreeWidget*>("FRAM1LstInternos"), Qt::Key_Insert);
+
+    EXPECT_FALSE(aceptarDuranteLaRelacion);
+    EXPECT_FALSE(contadorDuranteLaRelacion.isEmpty());
+    EXPECT_EQ(e.App.InternoActual, "7001//01");
+    EXPECT_EQ(e.App.Paso, 2);
+    EXPECT_TRUE(w.findChild<QWidget*>("FRAM3")->isVisible());
+    EXPECT_EQ(e.Valor("select count(*) from ART where PRCTDS = 'ICR1'"), "3");
+    EXPECT_EQ(e.Valor("select ORI || '/' || ESM from ORG where ORI = '323'"), "323/N");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 } // namespace
