@@ -25,25 +25,25 @@
 #include <QVBoxLayout>
 
 namespace {
-QString Q(const std::string &s) {
+QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-QLabel *Etiqueta(QWidget *padre, const char *nombre, const QString &texto) {
-    auto *l = new QLabel(texto, padre);
+QLabel* Etiqueta(QWidget* padre, const char* nombre, const QString& texto) {
+    auto* l = new QLabel(texto, padre);
     l->setObjectName(nombre);
     return l;
 }
 
-QPushButton *Boton(QWidget *padre, const char *nombre, const QString &texto) {
-    auto *b = new QPushButton(texto, padre);
+QPushButton* Boton(QWidget* padre, const char* nombre, const QString& texto) {
+    auto* b = new QPushButton(texto, padre);
     b->setObjectName(nombre);
     b->setAutoDefault(false);
     return b;
 }
 
-QTreeWidget *Lista(QWidget *padre, const char *nombre, const QStringList &columnas) {
-    auto *t = new QTreeWidget(padre);
+QTreeWidget* Lista(QWidget* padre, const char* nombre, const QStringList& columnas) {
+    auto* t = new QTreeWidget(padre);
     t->setObjectName(nombre);
     t->setHeaderLabels(columnas);
     t->setRootIsDecorated(false);
@@ -54,7 +54,7 @@ QTreeWidget *Lista(QWidget *padre, const char *nombre, const QStringList &column
     return t;
 }
 
-bool Iguales(const std::vector<ListaInternos::Item> &a, const std::vector<ListaInternos::Item> &b) {
+bool Iguales(const std::vector<ListaInternos::Item>& a, const std::vector<ListaInternos::Item>& b) {
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i)
@@ -64,7 +64,7 @@ bool Iguales(const std::vector<ListaInternos::Item> &a, const std::vector<ListaI
 }
 } // namespace
 
-frmMain::frmMain(Aplicacion &app, OperadorQt &op, QWidget *parent)
+frmMain::frmMain(Aplicacion& app, OperadorQt& op, QWidget* parent)
     : QWidget(parent), m_app(app), m_op(op), m_asistente(app, [this] { Dibujar(); }) {
     setObjectName("frmMain");
     setWindowTitle(OperadorQt::kTitulo);
@@ -82,11 +82,11 @@ frmMain::frmMain(Aplicacion &app, OperadorQt &op, QWidget *parent)
     m_barra->setTextVisible(false);
     m_barra->setFixedWidth(260);
     m_barra->setVisible(false);
-    auto *estado = new QFrame(this);
+    auto* estado = new QFrame(this);
     estado->setObjectName("barraEstado");
     estado->setFrameShape(QFrame::StyledPanel);
     estado->setFrameShadow(QFrame::Sunken);
-    auto *le = new QHBoxLayout(estado);
+    auto* le = new QHBoxLayout(estado);
     le->setContentsMargins(8, 3, 8, 3);
     le->addWidget(m_lbMensaje, 1);
     le->addWidget(m_barra);
@@ -98,9 +98,9 @@ frmMain::frmMain(Aplicacion &app, OperadorQt &op, QWidget *parent)
     m_command4 = Boton(this, "Command4", "Cancelar");
     m_cmdVolver = Boton(this, "cmdVolver", "< Volver");
     m_cmdSiguiente = Boton(this, "cmdSiguiente", "Siguiente >");
-    for (QPushButton *b : {m_cmdConfig, m_command4, m_cmdVolver, m_cmdSiguiente})
+    for (QPushButton* b : {m_cmdConfig, m_command4, m_cmdVolver, m_cmdSiguiente})
         b->setMinimumSize(104, 30);
-    auto *botones = new QHBoxLayout;
+    auto* botones = new QHBoxLayout;
     botones->addWidget(m_cmdConfig);
     botones->addSpacing(12);
     botones->addWidget(m_lbVersion, 1);
@@ -109,18 +109,18 @@ frmMain::frmMain(Aplicacion &app, OperadorQt &op, QWidget *parent)
     botones->addWidget(m_cmdVolver);
     botones->addWidget(m_cmdSiguiente);
 
-    auto *cuerpo = new QVBoxLayout;
+    auto* cuerpo = new QVBoxLayout;
     cuerpo->setContentsMargins(14, 12, 14, 12);
     cuerpo->setSpacing(10);
     cuerpo->addWidget(m_pila, 1);
     cuerpo->addWidget(estado);
-    auto *linea = new QFrame(this);
+    auto* linea = new QFrame(this);
     linea->setFrameShape(QFrame::HLine);
     linea->setFrameShadow(QFrame::Sunken);
     cuerpo->addWidget(linea);
     cuerpo->addLayout(botones);
 
-    auto *l = new QVBoxLayout(this);
+    auto* l = new QVBoxLayout(this);
     l->setContentsMargins(0, 0, 0, 0);
     l->setSpacing(0);
     l->addWidget(CrearEncabezado());
@@ -134,7 +134,7 @@ frmMain::frmMain(Aplicacion &app, OperadorQt &op, QWidget *parent)
     connect(m_cmdRegOk, &QPushButton::clicked, this, &frmMain::FRAM3_cmdRegOk_Click);
     connect(m_cmdRepErr, &QPushButton::clicked, this, &frmMain::FRAM3_cmdRepErr_Click);
     connect(m_cmdRepOK, &QPushButton::clicked, this, &frmMain::FRAM3_cmdRepOK_Click);
-    connect(m_lstInternos, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *item) {
+    connect(m_lstInternos, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
         m_asistente.Seleccionar(item ? m_lstInternos->indexOfTopLevelItem(item) : -1);
     });
 
@@ -154,17 +154,17 @@ frmMain::~frmMain() {
     m_app.MAIN_CambiarPaso = nullptr;
 }
 
-QWidget *frmMain::CrearEncabezado() {
-    auto *e = new QFrame(this);
+QWidget* frmMain::CrearEncabezado() {
+    auto* e = new QFrame(this);
     e->setObjectName("encabezado");
     e->setStyleSheet("#encabezado { background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #1d3557, "
                      "stop:1 #2f6690); } #encabezado QLabel { color: white; }");
-    auto *titulo = Etiqueta(e, "lbTitulo", "PROCESO de Archivos");
+    auto* titulo = Etiqueta(e, "lbTitulo", "PROCESO de Archivos");
     QFont ft = titulo->font();
     ft.setPointSizeF(ft.pointSizeF() * 1.7);
     ft.setBold(true);
     titulo->setFont(ft);
-    auto *subtitulo = Etiqueta(e, "lbSubtitulo", "Proceso de ECR1/ICR1/ICR2/RR01");
+    auto* subtitulo = Etiqueta(e, "lbSubtitulo", "Proceso de ECR1/ICR1/ICR2/RR01");
     subtitulo->setStyleSheet("color: #d8e4f0;");
     m_lbPasoNro = Etiqueta(e, "lbPasoNro", "Paso 1");
     QFont fp = m_lbPasoNro->font();
@@ -176,7 +176,7 @@ QWidget *frmMain::CrearEncabezado() {
     m_lbPasoDesc->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_lbPasoDesc->setStyleSheet("color: #d8e4f0;");
 
-    auto *g = new QGridLayout(e);
+    auto* g = new QGridLayout(e);
     g->setContentsMargins(18, 12, 18, 12);
     g->setVerticalSpacing(2);
     g->addWidget(titulo, 0, 0);
@@ -187,8 +187,8 @@ QWidget *frmMain::CrearEncabezado() {
     return e;
 }
 
-QFrame *frmMain::CrearFRAM1() {
-    auto *f = new QFrame(this);
+QFrame* frmMain::CrearFRAM1() {
+    auto* f = new QFrame(this);
     f->setObjectName("FRAM1");
     m_lstInternos = Lista(f, "FRAM1LstInternos", {"Interno", "Descripcion"});
     m_lstInternos->header()->setSectionResizeMode(0, QHeaderView::Interactive);
@@ -196,39 +196,39 @@ QFrame *frmMain::CrearFRAM1() {
     m_lstInternos->header()->setStretchLastSection(true);
     m_lstInternos->installEventFilter(this);
     m_lstInternos->viewport()->installEventFilter(this);
-    auto *c = new ClCntrl(f);
+    auto* c = new ClCntrl(f);
     c->sLinkListBox(m_lstInternos);
 
-    auto *ayudas = new QHBoxLayout;
-    const char *textos[][2] = {{"FRAM1_lbInsert", "   [Insert]   Nuevo Interno"},
+    auto* ayudas = new QHBoxLayout;
+    const char* textos[][2] = {{"FRAM1_lbInsert", "   [Insert]   Nuevo Interno"},
                                {"FRAM1_lbDelete", "  [Delete] Eliminar Interno"},
                                {"FRAM1_lbEnter", " [ENTER] Seleccione un interno"}};
-    for (auto &t : textos) {
-        auto *a = Etiqueta(f, t[0], t[1]);
+    for (auto& t : textos) {
+        auto* a = Etiqueta(f, t[0], t[1]);
         a->setStyleSheet("color: palette(dark);");
         ayudas->addWidget(a);
         ayudas->addStretch(1);
     }
-    auto *l = new QVBoxLayout(f);
+    auto* l = new QVBoxLayout(f);
     l->setContentsMargins(0, 0, 0, 0);
     l->addWidget(m_lstInternos, 1);
     l->addLayout(ayudas);
     return f;
 }
 
-QFrame *frmMain::CrearFRAM3() {
-    auto *f = new QFrame(this);
+QFrame* frmMain::CrearFRAM3() {
+    auto* f = new QFrame(this);
     f->setObjectName("FRAM3");
 
-    auto *resultados = new QGroupBox("Resultados del proceso automático", f);
+    auto* resultados = new QGroupBox("Resultados del proceso automático", f);
     resultados->setObjectName("FRAM3_Resultados");
-    auto *gr = new QGridLayout(resultados);
+    auto* gr = new QGridLayout(resultados);
     gr->setVerticalSpacing(8);
     gr->setHorizontalSpacing(14);
     struct Fila {
-        QLabel *&contador;
-        const char *nombre;
-        const char *caption;
+        QLabel*& contador;
+        const char* nombre;
+        const char* caption;
     };
     Fila filas[] = {{m_lbTotal, "FRAM3_lbTotal", "Total de Registros"},
                     {m_lbEnCatalogo, "FRAM3_lbEnCatalogo", "Articulos en Catalogo"},
@@ -237,7 +237,7 @@ QFrame *frmMain::CrearFRAM3() {
                     {m_lbErrPos, "FRAM3_lbErrPos", "Errores de Posición"},
                     {m_lbErrSuf, "FRAM3_lbErrSuf", "Errores de Sufijos"}};
     int fila = 0;
-    for (Fila &x : filas) {
+    for (Fila& x : filas) {
         gr->addWidget(new QLabel(x.caption, resultados), fila, 0);
         x.contador = Etiqueta(resultados, x.nombre, "");
         x.contador->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -251,10 +251,9 @@ QFrame *frmMain::CrearFRAM3() {
         gr->addWidget(x.contador, fila, 1);
         ++fila;
     }
-    gr->setRowStretch(fila, 1);
     gr->setColumnStretch(0, 1);
 
-    auto *depuracion = new QGroupBox("Depuración de registros", f);
+    auto* depuracion = new QGroupBox("Depuración de registros", f);
     depuracion->setObjectName("FRAM3_Depuracion");
     m_cmdRegErr = Boton(depuracion, "FRAM3_cmdRegErr", "[F1] - Datos sin Depurar");
     m_cmdRegOk = Boton(depuracion, "FRAM3_cmdRegOk", "[F2] - Registros OK");
@@ -264,44 +263,47 @@ QFrame *frmMain::CrearFRAM3() {
     m_cmdRegOk->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
     m_cmdRepErr->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
     m_cmdRepOK->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
-    auto *ld = new QVBoxLayout(depuracion);
+    auto* ld = new QVBoxLayout(depuracion);
     ld->setSpacing(8);
-    for (QPushButton *b : {m_cmdRegErr, m_cmdRegOk}) {
+    for (QPushButton* b : {m_cmdRegErr, m_cmdRegOk}) {
         b->setMinimumHeight(34);
         b->setStyleSheet("text-align: left; padding-left: 10px;");
         ld->addWidget(b);
     }
-    auto *separador = new QFrame(depuracion);
+    auto* separador = new QFrame(depuracion);
     separador->setFrameShape(QFrame::HLine);
     separador->setFrameShadow(QFrame::Sunken);
     ld->addWidget(separador);
-    for (QPushButton *b : {m_cmdRepErr, m_cmdRepOK}) {
+    for (QPushButton* b : {m_cmdRepErr, m_cmdRepOK}) {
         b->setMinimumHeight(30);
         b->setStyleSheet("text-align: left; padding-left: 10px;");
         ld->addWidget(b);
     }
     ld->addStretch(1);
 
-    auto *totales = new QGroupBox("Totales CIF por SubReg", f);
+    auto* totales = new QGroupBox("Totales CIF por SubReg", f);
     totales->setObjectName("FRAM3_Totales");
     m_lstCIF = Lista(totales, "lstCIF", {"SubReg", "CIF"});
     m_lstCIF->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     m_lstCIF->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     m_lstCIF->header()->setStretchLastSection(true);
-    auto *lt = new QVBoxLayout(totales);
+    auto* lt = new QVBoxLayout(totales);
     lt->addWidget(m_lstCIF);
 
-    auto *l = new QHBoxLayout(f);
+    auto* l = new QGridLayout(f);
     l->setContentsMargins(0, 0, 0, 0);
     l->setSpacing(12);
-    l->addWidget(resultados, 4);
-    l->addWidget(depuracion, 4);
-    l->addWidget(totales, 4);
+    l->addWidget(resultados, 0, 0);
+    l->addWidget(depuracion, 1, 0);
+    l->addWidget(totales, 0, 1, 2, 1);
+    l->setColumnStretch(0, 5);
+    l->setColumnStretch(1, 4);
+    l->setRowStretch(1, 1);
     return f;
 }
 
 void frmMain::Dibujar() {
-    const Asistente::Pantalla &p = m_asistente.pantalla();
+    const Asistente::Pantalla& p = m_asistente.pantalla();
     m_lbPasoNro->setText(Q(p.lbPasoNro));
     m_lbPasoDesc->setText(Q(p.lbPasoDesc));
     m_lbVersion->setText(Q(m_app.Version));
@@ -320,8 +322,8 @@ void frmMain::Dibujar() {
         QSignalBlocker b(m_lstInternos);
         m_lstInternos->clear();
         const QIcon icono = style()->standardIcon(QStyle::SP_FileIcon);
-        for (const ListaInternos::Item &i : p.Internos) {
-            auto *item = new QTreeWidgetItem(m_lstInternos, {Q(i.INTNRO), Q(i.INTDSC)});
+        for (const ListaInternos::Item& i : p.Internos) {
+            auto* item = new QTreeWidgetItem(m_lstInternos, {Q(i.INTNRO), Q(i.INTDSC)});
             item->setIcon(0, icono);
         }
         m_internosDibujados = p.Internos;
@@ -342,13 +344,13 @@ void frmMain::Dibujar() {
     m_lbErrSuf->setText(Q(p.Contadores.ErrSuf));
 
     m_lstCIF->clear();
-    for (const Estadisticas::TotalCIF &t : p.lstCIF) {
-        auto *item = new QTreeWidgetItem(m_lstCIF, {Q(t.SubReg), Q(t.CIF)});
+    for (const Estadisticas::TotalCIF& t : p.lstCIF) {
+        auto* item = new QTreeWidgetItem(m_lstCIF, {Q(t.SubReg), Q(t.CIF)});
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     }
 }
 
-template <class F> bool frmMain::Ejecutar(F &&operacion) {
+template <class F> bool frmMain::Ejecutar(F&& operacion) {
     if (m_enCurso)
         return false;
     m_enCurso = true;
@@ -442,11 +444,11 @@ void frmMain::FRAM3_cmdRepOK_Click() {
         m_app.Op->MsgBox("El reporte de registros OK todavía no está disponible.", Operador::Icono::Informacion);
 }
 
-bool frmMain::eventFilter(QObject *objeto, QEvent *evento) {
+bool frmMain::eventFilter(QObject* objeto, QEvent* evento) {
     if (evento->type() == QEvent::KeyPress) {
-        auto *k = static_cast<QKeyEvent *>(evento);
+        auto* k = static_cast<QKeyEvent*>(evento);
         if (k->key() == Qt::Key_F1 || k->key() == Qt::Key_F2) {
-            auto *w = qobject_cast<QWidget *>(objeto);
+            auto* w = qobject_cast<QWidget*>(objeto);
             if (w && w->window() == this) {
                 Form_KeyDown(k->key());
                 return true;
@@ -475,7 +477,7 @@ bool frmMain::eventFilter(QObject *objeto, QEvent *evento) {
     return QWidget::eventFilter(objeto, evento);
 }
 
-void frmMain::closeEvent(QCloseEvent *evento) {
+void frmMain::closeEvent(QCloseEvent* evento) {
     // A run in progress finishes first; its work is never cut off half-way.
     if (m_enCurso)
         evento->ignore();

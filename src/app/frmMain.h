@@ -21,10 +21,10 @@ class QTreeWidget;
 class frmMain : public QWidget {
     Q_OBJECT
 public:
-    frmMain(Aplicacion &app, OperadorQt &op, QWidget *parent = nullptr);
+    frmMain(Aplicacion& app, OperadorQt& op, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    Asistente &asistente() { return m_asistente; }
+    Asistente& asistente() { return m_asistente; }
 
     // Start-up steps 8 and 9 (after Arranque::Form_Load): the interno list, or
     // the unattended run of the command-line file. False when that run stopped early.
@@ -49,28 +49,28 @@ public:
     bool EnCurso() const { return m_enCurso; }
 
 protected:
-    bool eventFilter(QObject *objeto, QEvent *evento) override;
-    void closeEvent(QCloseEvent *evento) override;
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
+    void closeEvent(QCloseEvent* evento) override;
 
 private:
-    QWidget *CrearEncabezado();
-    QFrame *CrearFRAM1();
-    QFrame *CrearFRAM3();
+    QWidget* CrearEncabezado();
+    QFrame* CrearFRAM1();
+    QFrame* CrearFRAM3();
     void Dibujar();
     // Runs one operation of the wizard with the commands locked, so events let
     // through by a long run cannot start another; an error never leaves the slot.
-    template <class F> bool Ejecutar(F &&operacion);
+    template <class F> bool Ejecutar(F&& operacion);
 
-    Aplicacion &m_app;
-    OperadorQt &m_op;
+    Aplicacion& m_app;
+    OperadorQt& m_op;
     Asistente m_asistente;
     bool m_enCurso = false;
     std::vector<ListaInternos::Item> m_internosDibujados;
     bool m_listaDibujada = false;
 
     QLabel *m_lbPasoNro, *m_lbPasoDesc, *m_lbVersion, *m_lbMensaje;
-    QProgressBar *m_barra;
-    QStackedWidget *m_pila;
+    QProgressBar* m_barra;
+    QStackedWidget* m_pila;
     QFrame *m_fram1, *m_fram3;
     QTreeWidget *m_lstInternos, *m_lstCIF;
     QLabel *m_lbTotal, *m_lbEnCatalogo, *m_lbNuevos, *m_lbErroneos, *m_lbErrPos, *m_lbErrSuf;

@@ -13,7 +13,7 @@
 #include <clocale>
 #include <iostream>
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     QApplication a(argc, argv);
     QApplication::setApplicationName(OperadorQt::kTitulo);
     std::setlocale(LC_NUMERIC, ""); // numbers shown with the user's decimal separator
@@ -21,7 +21,7 @@ int main(int argc, char **argv) {
     std::string home, ajustes, captura, linea;
     const QStringList args = QApplication::arguments();
     for (qsizetype i = 1; i < args.size(); ++i) {
-        const QString &x = args[i];
+        const QString& x = args[i];
         if ((x == "--home" || x == "--settings" || x == "--captura") && i + 1 < args.size()) {
             std::string v = args[++i].toStdString();
             (x == "--home" ? home : x == "--settings" ? ajustes : captura) = v;
@@ -46,8 +46,8 @@ int main(int argc, char **argv) {
         Arranque::Form_Load(app, linea);
     } catch (...) {
         AppError e = AppError::Actual();
-        static_cast<Operador &>(op).MsgBox(
-            e.Description + vbCrLf + vbCrLf + std::to_string(e.Number) + " - " + e.Source, Operador::Icono::Critico);
+        static_cast<Operador&>(op).MsgBox(e.Description + vbCrLf + vbCrLf + std::to_string(e.Number) + " - " + e.Source,
+                                          Operador::Icono::Critico);
         return 1;
     }
     ventana.show();

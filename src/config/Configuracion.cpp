@@ -29,7 +29,7 @@ void FormConfig::Form_Load() {
     const std::string intdun = m_app.Almacen->GetSetting("INTDUN", "");
     int recordada = -1;
     Recordset rs;
-    Almacor::Gestor &internos = m_app.Entidades->getDataConnectionByEntity("INTERNOS");
+    Almacor::Gestor& internos = m_app.Entidades->getDataConnectionByEntity("INTERNOS");
     internos.Sql("select id,descripcion from unidades order by descripcion");
     if (internos.CrearRs(rs)) {
         for (; !rs.Eof(); rs.MoveNext()) {
@@ -48,7 +48,7 @@ void FormConfig::Form_Load() {
     cboIdCatalogo.clear();
     cboCatalogo.clear();
     catalogo = -1;
-    Almacor::Gestor &catalogos = m_app.Entidades->getDataConnectionByEntity("CATALOGOS");
+    Almacor::Gestor& catalogos = m_app.Entidades->getDataConnectionByEntity("CATALOGOS");
     catalogos.Sql("select idcatalogo, descripcion from catalogo order by descripcion");
     if (catalogos.CrearRs(rs)) {
         for (; !rs.Eof(); rs.MoveNext()) {
@@ -67,8 +67,8 @@ bool FormConfig::GrabarySalir() {
         m_app.Op->MsgBox("Debe ingresar un origen por defecto", Operador::Icono::Exclamacion);
         return false;
     }
-    Ajustes &c = m_app.Config;
-    AlmacenAjustes &s = *m_app.Almacen;
+    Ajustes& c = m_app.Config;
+    AlmacenAjustes& s = *m_app.Almacen;
     c.ORIGEN = UCase(txtOrigen);
     s.SaveSetting("ORIGEN", c.ORIGEN);
     // With an empty list (a customs database without catalogs or units) there

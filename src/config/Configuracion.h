@@ -11,7 +11,7 @@ struct Aplicacion;
 // writes the operator's edits back into them before saving.
 class FormConfig {
 public:
-    explicit FormConfig(Aplicacion &app) : m_app(app) {}
+    explicit FormConfig(Aplicacion& app) : m_app(app) {}
 
     // Fills every field from the settings store, the units (entity "INTERNOS"),
     // the relations and the catalogs (entity "CATALOGOS"). Query errors reach the caller.
@@ -37,5 +37,5 @@ public:
     std::vector<RelacionPais::Relacion> lstRELPAIS;
 
 private:
-    Aplicacion &m_app;
+    Aplicacion& m_app;
 };

@@ -18,11 +18,11 @@
 #include <QVBoxLayout>
 
 namespace {
-QString Q(const std::string &s) {
+QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-void MostrarError(Aplicacion &app, const std::string &seccion) {
+void MostrarError(Aplicacion& app, const std::string& seccion) {
     AppError e = AppError::Actual();
     app.Op->MsgBox(e.Description + vbCrLf + vbCrLf + std::to_string(e.Number) + " - seccion [" + seccion +
                        "]::" + e.Source,
@@ -30,22 +30,22 @@ void MostrarError(Aplicacion &app, const std::string &seccion) {
 }
 } // namespace
 
-frmConfig::frmConfig(Aplicacion &app, QWidget *parent) : QDialog(parent), m_app(app), m_form(app) {
+frmConfig::frmConfig(Aplicacion& app, QWidget* parent) : QDialog(parent), m_app(app), m_form(app) {
     setObjectName("frmConfig");
     setWindowTitle("Configuración");
     setModal(true);
 
-    auto etiqueta = [this](const char *nombre, const char *texto) {
-        auto *l = new QLabel(texto, this);
+    auto etiqueta = [this](const char* nombre, const char* texto) {
+        auto* l = new QLabel(texto, this);
         l->setObjectName(nombre);
         return l;
     };
-    auto *lbCatalogo = etiqueta("Label2", "Catálogo");
+    auto* lbCatalogo = etiqueta("Label2", "Catálogo");
     m_cboCatalogo = new QComboBox(this);
     m_cboCatalogo->setObjectName("cboCatalogo");
     m_cboIdCatalogo = new QComboBox(this);
     m_cboIdCatalogo->setObjectName("cboIdCatalogo");
-    auto *lbUnidad = etiqueta("Label1", "Unidad Declarada por Defecto");
+    auto* lbUnidad = etiqueta("Label1", "Unidad Declarada por Defecto");
     m_cboUnidad = new QComboBox(this);
     m_cboUnidad->setObjectName("cboUnidad");
     m_cboIdUnidad = new QComboBox(this);
@@ -53,37 +53,37 @@ frmConfig::frmConfig(Aplicacion &app, QWidget *parent) : QDialog(parent), m_app(
     // The twins hold the identifiers at the positions of the descriptions.
     m_cboIdCatalogo->setVisible(false);
     m_cboIdUnidad->setVisible(false);
-    for (QComboBox *c : {m_cboCatalogo, m_cboUnidad}) {
+    for (QComboBox* c : {m_cboCatalogo, m_cboUnidad}) {
         c->setMinimumWidth(340);
         c->setMaxVisibleItems(20);
     }
     connect(m_cboCatalogo, &QComboBox::currentIndexChanged, m_cboIdCatalogo, &QComboBox::setCurrentIndex);
     connect(m_cboUnidad, &QComboBox::currentIndexChanged, m_cboIdUnidad, &QComboBox::setCurrentIndex);
 
-    auto *lbOrigen = etiqueta("lbOrigen", "Origen");
+    auto* lbOrigen = etiqueta("lbOrigen", "Origen");
     m_txtOrigen = new QLineEdit(this);
     m_txtOrigen->setObjectName("txtOrigen");
     m_txtOrigen->setMaximumWidth(120);
-    auto *lbMarca = etiqueta("Label6", "MARCA - Sufijo AA");
+    auto* lbMarca = etiqueta("Label6", "MARCA - Sufijo AA");
     m_txtMarca = new QLineEdit(this);
     m_txtMarca->setObjectName("txtMarca");
-    auto *lbVin = etiqueta("lbLeerVIN", "Leer VIN de Archivo");
+    auto* lbVin = etiqueta("lbLeerVIN", "Leer VIN de Archivo");
     m_chk = new QCheckBox("Modelo y Variante sin espacios (Q&&R)", this);
     m_chk->setObjectName("chkModeloyVariantesinespacio");
     lbCatalogo->setBuddy(m_cboCatalogo);
     lbUnidad->setBuddy(m_cboUnidad);
     lbOrigen->setBuddy(m_txtOrigen);
     lbMarca->setBuddy(m_txtMarca);
-    for (QLineEdit *t : {m_txtOrigen, m_txtMarca}) {
-        auto *c = new ClCntrl(this);
+    for (QLineEdit* t : {m_txtOrigen, m_txtMarca}) {
+        auto* c = new ClCntrl(this);
         c->sLinkText(t);
     }
-    for (QComboBox *cbo : {m_cboCatalogo, m_cboUnidad}) {
-        auto *c = new ClCntrl(this);
+    for (QComboBox* cbo : {m_cboCatalogo, m_cboUnidad}) {
+        auto* c = new ClCntrl(this);
         c->sLinkCBoBox(cbo);
     }
 
-    auto *lbRel = etiqueta("Label3", "Relación PAIS");
+    auto* lbRel = etiqueta("Label3", "Relación PAIS");
     m_lstRELPAIS = new QTreeWidget(this);
     m_lstRELPAIS->setObjectName("lstRELPAIS");
     m_lstRELPAIS->setHeaderLabels({"Pais", "Origen", "Est Mer"});
@@ -93,15 +93,15 @@ frmConfig::frmConfig(Aplicacion &app, QWidget *parent) : QDialog(parent), m_app(
     m_lstRELPAIS->header()->setSectionResizeMode(QHeaderView::Stretch);
     m_lstRELPAIS->setMinimumHeight(150);
     m_lstRELPAIS->installEventFilter(this);
-    auto *cRel = new ClCntrl(this);
+    auto* cRel = new ClCntrl(this);
     cRel->sLinkListBox(m_lstRELPAIS);
-    auto *lbTeclas = etiqueta("Label5", "[INSERT] Agregar - [DELETE] Eliminar");
-    auto *lbCerrar = etiqueta("Label4", "[ESC] Cerrar");
-    for (QLabel *l : {lbTeclas, lbCerrar})
+    auto* lbTeclas = etiqueta("Label5", "[INSERT] Agregar - [DELETE] Eliminar");
+    auto* lbCerrar = etiqueta("Label4", "[ESC] Cerrar");
+    for (QLabel* l : {lbTeclas, lbCerrar})
         l->setStyleSheet("color: palette(dark);");
 
-    auto *generales = new QGroupBox(this);
-    auto *g = new QGridLayout(generales);
+    auto* generales = new QGroupBox(this);
+    auto* g = new QGridLayout(generales);
     g->addWidget(lbCatalogo, 0, 0);
     g->addWidget(m_cboCatalogo, 0, 1, 1, 2);
     g->addWidget(lbUnidad, 1, 0);
@@ -115,12 +115,12 @@ frmConfig::frmConfig(Aplicacion &app, QWidget *parent) : QDialog(parent), m_app(
     g->setColumnStretch(2, 1);
     g->setHorizontalSpacing(12);
 
-    auto *pie = new QHBoxLayout;
+    auto* pie = new QHBoxLayout;
     pie->addWidget(lbTeclas);
     pie->addStretch(1);
     pie->addWidget(lbCerrar);
 
-    auto *l = new QVBoxLayout(this);
+    auto* l = new QVBoxLayout(this);
     l->setContentsMargins(16, 14, 16, 12);
     l->addWidget(generales);
     l->addSpacing(6);
@@ -161,7 +161,7 @@ void frmConfig::Dibujar() {
 
 void frmConfig::DibujarRelaciones() {
     m_lstRELPAIS->clear();
-    for (const RelacionPais::Relacion &r : m_form.lstRELPAIS)
+    for (const RelacionPais::Relacion& r : m_form.lstRELPAIS)
         new QTreeWidgetItem(m_lstRELPAIS, {Q(r.PAI), Q(r.ORI), Q(r.ESM)});
     if (m_lstRELPAIS->topLevelItemCount() > 0)
         m_lstRELPAIS->setCurrentItem(m_lstRELPAIS->topLevelItem(0));
@@ -206,9 +206,9 @@ void frmConfig::ORI_Eliminar() {
     }
 }
 
-bool frmConfig::eventFilter(QObject *objeto, QEvent *evento) {
+bool frmConfig::eventFilter(QObject* objeto, QEvent* evento) {
     if (objeto == m_lstRELPAIS && evento->type() == QEvent::KeyPress) {
-        switch (static_cast<QKeyEvent *>(evento)->key()) {
+        switch (static_cast<QKeyEvent*>(evento)->key()) {
         case Qt::Key_Insert:
             Ori_Nuevo();
             return true;

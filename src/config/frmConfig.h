@@ -15,7 +15,7 @@ class QTreeWidget;
 class frmConfig : public QDialog {
     Q_OBJECT
 public:
-    explicit frmConfig(Aplicacion &app, QWidget *parent = nullptr);
+    explicit frmConfig(Aplicacion& app, QWidget* parent = nullptr);
 
     // Esc (and the close box).
     bool GrabarySalir();
@@ -24,16 +24,16 @@ public:
     void ORI_Eliminar();
 
 protected:
-    bool eventFilter(QObject *objeto, QEvent *evento) override;
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
 
 private:
     void Dibujar();
     void DibujarRelaciones();
 
-    Aplicacion &m_app;
+    Aplicacion& m_app;
     FormConfig m_form;
     QComboBox *m_cboCatalogo, *m_cboIdCatalogo, *m_cboUnidad, *m_cboIdUnidad;
     QLineEdit *m_txtOrigen, *m_txtMarca;
-    QCheckBox *m_chk;
-    QTreeWidget *m_lstRELPAIS;
+    QCheckBox* m_chk;
+    QTreeWidget* m_lstRELPAIS;
 };

@@ -12,16 +12,16 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-frmRelPais::frmRelPais(Aplicacion &app, QWidget *parent) : QDialog(parent), m_app(app), m_form(app) {
+frmRelPais::frmRelPais(Aplicacion& app, QWidget* parent) : QDialog(parent), m_app(app), m_form(app) {
     setObjectName("frmRelPais");
     setWindowTitle("Establecer Pais");
     setModal(true);
 
-    auto *lbValor = new QLabel("Valor origen", this);
+    auto* lbValor = new QLabel("Valor origen", this);
     lbValor->setObjectName("Label1");
     m_txtValor = new QLineEdit(this);
     m_txtValor->setObjectName("txtValor");
-    auto *lbPais = new QLabel("Pais - Sistema Maria", this);
+    auto* lbPais = new QLabel("Pais - Sistema Maria", this);
     lbPais->setObjectName("Label3");
     m_cboPais = new QComboBox(this);
     m_cboPais->setObjectName("cboPais");
@@ -31,11 +31,11 @@ frmRelPais::frmRelPais(Aplicacion &app, QWidget *parent) : QDialog(parent), m_ap
     m_cboidPais = new QComboBox(this);
     m_cboidPais->setObjectName("cboidPais");
     m_cboidPais->setVisible(false);
-    auto *lbESM = new QLabel("Estado de Mercaderia", this);
+    auto* lbESM = new QLabel("Estado de Mercaderia", this);
     lbESM->setObjectName("Label2");
     m_txtESM = new QLineEdit(this);
     m_txtESM->setObjectName("txtESM");
-    auto *ayuda = new QLabel("[F11] Seleccionar [ESC] Salir", this);
+    auto* ayuda = new QLabel("[F11] Seleccionar [ESC] Salir", this);
     ayuda->setObjectName("Label4");
     ayuda->setAlignment(Qt::AlignCenter);
     ayuda->setStyleSheet("color: palette(dark); padding-top: 6px;");
@@ -43,14 +43,14 @@ frmRelPais::frmRelPais(Aplicacion &app, QWidget *parent) : QDialog(parent), m_ap
     lbPais->setBuddy(m_cboPais);
     lbESM->setBuddy(m_txtESM);
 
-    for (QLineEdit *t : {m_txtValor, m_txtESM}) {
-        auto *c = new ClCntrl(this);
+    for (QLineEdit* t : {m_txtValor, m_txtESM}) {
+        auto* c = new ClCntrl(this);
         c->sLinkText(t);
     }
-    auto *cPais = new ClCntrl(this);
+    auto* cPais = new ClCntrl(this);
     cPais->sLinkCBoBox(m_cboPais);
 
-    auto *g = new QGridLayout;
+    auto* g = new QGridLayout;
     g->addWidget(lbValor, 0, 0);
     g->addWidget(m_txtValor, 0, 1);
     g->addWidget(lbPais, 1, 0);
@@ -59,7 +59,7 @@ frmRelPais::frmRelPais(Aplicacion &app, QWidget *parent) : QDialog(parent), m_ap
     g->addWidget(m_txtESM, 2, 1);
     g->setColumnStretch(1, 1);
     g->setHorizontalSpacing(12);
-    auto *l = new QVBoxLayout(this);
+    auto* l = new QVBoxLayout(this);
     l->setContentsMargins(18, 16, 18, 12);
     l->addLayout(g);
     l->addWidget(ayuda);
@@ -74,7 +74,7 @@ frmRelPais::frmRelPais(Aplicacion &app, QWidget *parent) : QDialog(parent), m_ap
     connect(m_cboPais, &QComboBox::currentIndexChanged, m_cboidPais, &QComboBox::setCurrentIndex);
     m_cboidPais->setCurrentIndex(m_cboPais->currentIndex());
     // The code comes from the file: the person starts at the country.
-    (m_form.txtValor.empty() ? static_cast<QWidget *>(m_txtValor) : m_cboPais)->setFocus();
+    (m_form.txtValor.empty() ? static_cast<QWidget*>(m_txtValor) : m_cboPais)->setFocus();
 }
 
 bool frmRelPais::f_Grabar() {
@@ -98,7 +98,7 @@ void frmRelPais::reject() {
     QDialog::reject();
 }
 
-void frmRelPais::keyPressEvent(QKeyEvent *evento) {
+void frmRelPais::keyPressEvent(QKeyEvent* evento) {
     if (evento->key() == Qt::Key_F11) {
         f_Grabar();
         return;

@@ -12,7 +12,7 @@ class QLineEdit;
 class frmRelPais : public QDialog {
     Q_OBJECT
 public:
-    explicit frmRelPais(Aplicacion &app, QWidget *parent = nullptr);
+    explicit frmRelPais(Aplicacion& app, QWidget* parent = nullptr);
 
     // F11. True when the relation was stored and the dialog closed.
     bool f_Grabar();
@@ -20,10 +20,10 @@ public:
     void reject() override;
 
 protected:
-    void keyPressEvent(QKeyEvent *evento) override;
+    void keyPressEvent(QKeyEvent* evento) override;
 
 private:
-    Aplicacion &m_app;
+    Aplicacion& m_app;
     RelacionPais::FormRelPais m_form;
     QLineEdit *m_txtValor, *m_txtESM;
     QComboBox *m_cboPais, *m_cboidPais;

@@ -16,19 +16,19 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmInterno::frmInterno(Aplicacion &app, QWidget *parent) : QDialog(parent), m_app(app) {
+frmInterno::frmInterno(Aplicacion& app, QWidget* parent) : QDialog(parent), m_app(app) {
     setObjectName("frmInterno");
     setWindowTitle(" ");
     setModal(true);
 
-    auto *titulo = new QLabel("NUEVO INTERNO", this);
+    auto* titulo = new QLabel("NUEVO INTERNO", this);
     titulo->setObjectName("Label5");
     QFont f = titulo->font();
     f.setBold(true);
     f.setPointSizeF(f.pointSizeF() * 1.8);
     titulo->setFont(f);
 
-    auto *lbArchivo = new QLabel("Archivo", this);
+    auto* lbArchivo = new QLabel("Archivo", this);
     lbArchivo->setObjectName("Label4");
     m_txtArchivo = new QLineEdit(this);
     m_txtArchivo->setObjectName("txtArchivo");
@@ -42,15 +42,15 @@ frmInterno::frmInterno(Aplicacion &app, QWidget *parent) : QDialog(parent), m_ap
     m_cmdExaminar->setObjectName("cmdExaminar");
     m_cmdExaminar->setAutoDefault(false);
 
-    auto *lbH = new QLabel("Registros H:", this);
+    auto* lbH = new QLabel("Registros H:", this);
     lbH->setObjectName("Label2");
     m_lbH = new QLabel(this);
     m_lbH->setObjectName("lbTotalRegistrosH");
-    auto *lbP = new QLabel("Registros P:", this);
+    auto* lbP = new QLabel("Registros P:", this);
     lbP->setObjectName("Label1");
     m_lbP = new QLabel(this);
     m_lbP->setObjectName("lbTotalRegistrosP");
-    for (QLabel *c : {m_lbH, m_lbP}) {
+    for (QLabel* c : {m_lbH, m_lbP}) {
         c->setMinimumWidth(80);
         c->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         QFont fc = c->font();
@@ -65,27 +65,27 @@ frmInterno::frmInterno(Aplicacion &app, QWidget *parent) : QDialog(parent), m_ap
     m_command2->setObjectName("Command2");
     m_command2->setAutoDefault(false);
 
-    auto *linea = new QFrame(this);
+    auto* linea = new QFrame(this);
     linea->setFrameShape(QFrame::HLine);
     linea->setFrameShadow(QFrame::Sunken);
 
-    auto *archivo = new QHBoxLayout;
+    auto* archivo = new QHBoxLayout;
     archivo->addWidget(m_txtArchivo, 1);
     archivo->addWidget(m_cmdExaminar);
 
-    auto *contadores = new QGridLayout;
+    auto* contadores = new QGridLayout;
     contadores->addWidget(lbH, 0, 0);
     contadores->addWidget(m_lbH, 0, 1);
     contadores->addWidget(lbP, 1, 0);
     contadores->addWidget(m_lbP, 1, 1);
     contadores->setColumnStretch(2, 1);
 
-    auto *botones = new QHBoxLayout;
+    auto* botones = new QHBoxLayout;
     botones->addStretch(1);
     botones->addWidget(m_cmdAceptar);
     botones->addWidget(m_command2);
 
-    auto *l = new QVBoxLayout(this);
+    auto* l = new QVBoxLayout(this);
     l->setContentsMargins(20, 16, 20, 16);
     l->addWidget(titulo);
     l->addSpacing(8);
@@ -101,9 +101,9 @@ frmInterno::frmInterno(Aplicacion &app, QWidget *parent) : QDialog(parent), m_ap
     connect(m_command2, &QPushButton::clicked, this, &frmInterno::Command2_Click);
 }
 
-bool frmInterno::eventFilter(QObject *objeto, QEvent *evento) {
+bool frmInterno::eventFilter(QObject* objeto, QEvent* evento) {
     if (objeto == m_txtArchivo && evento->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent *>(evento)->key() == Qt::Key_F6) {
+        static_cast<QKeyEvent*>(evento)->key() == Qt::Key_F6) {
         cmdExaminar_Click();
         return true;
     }
@@ -138,7 +138,7 @@ void frmInterno::cmdAceptar_Click() {
     if (m_enCurso || Trim(m_txtArchivo->text().toStdString()).empty())
         return;
     const std::string ruta = m_app.ArchivoLinea.empty() ? m_txtArchivo->text().toStdString() : m_app.ArchivoLinea;
-    auto *op = dynamic_cast<OperadorQt *>(m_app.Op);
+    auto* op = dynamic_cast<OperadorQt*>(m_app.Op);
     m_lbH->clear();
     m_lbP->clear();
     if (op)

@@ -14,7 +14,7 @@ class QPushButton;
 class frmInterno : public QDialog {
     Q_OBJECT
 public:
-    explicit frmInterno(Aplicacion &app, QWidget *parent = nullptr);
+    explicit frmInterno(Aplicacion& app, QWidget* parent = nullptr);
 
     void cmdExaminar_Click();
     void cmdAceptar_Click();
@@ -24,15 +24,15 @@ public:
     void reject() override;
 
 protected:
-    bool eventFilter(QObject *objeto, QEvent *evento) override;
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
 
 private:
     void Habilitar(bool habilitado);
 
-    Aplicacion &m_app;
-    QLineEdit *m_txtArchivo;
+    Aplicacion& m_app;
+    QLineEdit* m_txtArchivo;
     QPushButton *m_cmdExaminar, *m_cmdAceptar, *m_command2;
     QLabel *m_lbH, *m_lbP;
-    ClCntrl *m_ctlArchivo;
+    ClCntrl* m_ctlArchivo;
     bool m_enCurso = false;
 };

@@ -5,12 +5,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmPreguntaICRX::frmPreguntaICRX(QWidget *parent) : QDialog(parent) {
+frmPreguntaICRX::frmPreguntaICRX(QWidget* parent) : QDialog(parent) {
     setObjectName("frmPreguntaICRX");
     setWindowTitle(" ");
     setModal(true);
 
-    auto *pregunta = new QLabel("PROCESAR COMO:", this);
+    auto* pregunta = new QLabel("PROCESAR COMO:", this);
     pregunta->setObjectName("Label1");
     QFont f = pregunta->font();
     f.setBold(true);
@@ -18,20 +18,20 @@ frmPreguntaICRX::frmPreguntaICRX(QWidget *parent) : QDialog(parent) {
     pregunta->setFont(f);
     pregunta->setAlignment(Qt::AlignCenter);
 
-    auto *icr1 = new QPushButton("ICR1", this);
+    auto* icr1 = new QPushButton("ICR1", this);
     icr1->setObjectName("cmdICR1");
-    auto *icr2 = new QPushButton("ICR2", this);
+    auto* icr2 = new QPushButton("ICR2", this);
     icr2->setObjectName("cmdICR2");
-    for (QPushButton *b : {icr1, icr2}) {
+    for (QPushButton* b : {icr1, icr2}) {
         b->setMinimumSize(110, 40);
         b->setAutoDefault(false);
         connect(b, &QPushButton::clicked, this, [this, b] { Elegir(b); });
     }
 
-    auto *botones = new QHBoxLayout;
+    auto* botones = new QHBoxLayout;
     botones->addWidget(icr1);
     botones->addWidget(icr2);
-    auto *l = new QVBoxLayout(this);
+    auto* l = new QVBoxLayout(this);
     l->setContentsMargins(24, 20, 24, 20);
     l->setSpacing(16);
     l->addWidget(pregunta);
@@ -39,7 +39,7 @@ frmPreguntaICRX::frmPreguntaICRX(QWidget *parent) : QDialog(parent) {
     setFixedSize(sizeHint());
 }
 
-void frmPreguntaICRX::Elegir(QPushButton *boton) {
+void frmPreguntaICRX::Elegir(QPushButton* boton) {
     m_respuesta = boton->text().toStdString();
     accept();
 }

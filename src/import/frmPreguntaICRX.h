@@ -10,11 +10,11 @@ class QPushButton;
 class frmPreguntaICRX : public QDialog {
     Q_OBJECT
 public:
-    explicit frmPreguntaICRX(QWidget *parent = nullptr);
+    explicit frmPreguntaICRX(QWidget* parent = nullptr);
     std::string Respuesta() const { return m_respuesta; }
 
 private:
-    void Elegir(QPushButton *boton);
+    void Elegir(QPushButton* boton);
 
     std::string m_respuesta;
 };

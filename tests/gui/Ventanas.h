@@ -54,8 +54,8 @@ template <class T> void CuandoAparezca(std::function<void(T*)> accion) {
             t->stop();
             t->deleteLater();
             delete reloj;
-            ADD_FAILURE() << "no apareció " << T::staticMetaObject.className() << "; ventana modal: "
-                          << (w ? w->metaObject()->className() : "ninguna");
+            ADD_FAILURE() << "no apareció " << T::staticMetaObject.className()
+                          << "; ventana modal: " << (w ? w->metaObject()->className() : "ninguna");
             if (w)
                 w->close();
         }

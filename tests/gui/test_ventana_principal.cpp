@@ -1,9 +1,9 @@
 // The main window's wizard: transitions, the interno list's keys, F1/F2.
 #include "Entorno.h"
 #include "Ventanas.h"
-#include "app/frmMain.h"
 #include "app/Arranque.h"
 #include "app/Demo.h"
+#include "app/frmMain.h"
 #include "config/frmRelPais.h"
 #include "import/frmInterno.h"
 #include "import/frmPreguntaICRX.h"
@@ -50,9 +50,7 @@ struct VentanaPrincipal : ::testing::Test {
     }
     QString Texto(const char* nombre) { return Control<QLabel>(nombre)->text(); }
     QTreeWidget* Lista() { return Control<QTreeWidget>("FRAM1LstInternos"); }
-    bool EnPaso1() {
-        return Control("FRAM1")->isVisible() && Texto("lbPasoNro") == "Paso 1" && e.App.Paso == 1;
-    }
+    bool EnPaso1() { return Control("FRAM1")->isVisible() && Texto("lbPasoNro") == "Paso 1" && e.App.Paso == 1; }
 };
 
 TEST_F(VentanaPrincipal, ListaVaciaAvisaCadaVezYSeQuedaEnElPaso1) {

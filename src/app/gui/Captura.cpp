@@ -22,7 +22,7 @@ void Asentar() {
         QCoreApplication::processEvents();
 }
 
-bool Guardar(QWidget &w, const QString &archivo) {
+bool Guardar(QWidget& w, const QString& archivo) {
     w.show();
     w.raise();
     Asentar();
@@ -31,9 +31,9 @@ bool Guardar(QWidget &w, const QString &archivo) {
     return ok;
 }
 
-std::string PrimerEnvio(const std::string &home) {
+std::string PrimerEnvio(const std::string& home) {
     std::error_code ec;
-    for (const auto &e : std::filesystem::directory_iterator(home, ec))
+    for (const auto& e : std::filesystem::directory_iterator(home, ec))
         if (e.path().extension() == ".txt")
             return e.path().string();
     return (std::filesystem::path(home) / "envio.txt").string();
@@ -41,7 +41,7 @@ std::string PrimerEnvio(const std::string &home) {
 
 } // namespace
 
-int CapturarVentanas(frmMain &ventana, Aplicacion &app, const std::string &carpeta) {
+int CapturarVentanas(frmMain& ventana, Aplicacion& app, const std::string& carpeta) {
     QDir().mkpath(QString::fromStdString(carpeta));
     const QString dir = QString::fromStdString(carpeta) + "/";
     int n = 0;
@@ -51,7 +51,7 @@ int CapturarVentanas(frmMain &ventana, Aplicacion &app, const std::string &carpe
 
     {
         frmInterno d(app, &ventana);
-        d.findChild<QLineEdit *>("txtArchivo")->setText(QString::fromStdString(PrimerEnvio(app.Home)));
+        d.findChild<QLineEdit*>("txtArchivo")->setText(QString::fromStdString(PrimerEnvio(app.Home)));
         n += Guardar(d, dir + "importacion.png");
     }
     {

@@ -7,4 +7,4 @@ class frmMain;
 // Pictures of the windows for the documentation: step 1, the import dialog,
 // the settings dialog, the relation dialog and step 3 of the first interno,
 // each saved as a PNG into `carpeta`. Returns how many were saved.
-int CapturarVentanas(frmMain &ventana, Aplicacion &app, const std::string &carpeta);
+int CapturarVentanas(frmMain& ventana, Aplicacion& app, const std::string& carpeta);

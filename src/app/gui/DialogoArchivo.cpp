@@ -10,18 +10,18 @@
 namespace DialogoArchivo {
 
 namespace {
-std::optional<std::string> &Siguiente() {
+std::optional<std::string>& Siguiente() {
     static std::optional<std::string> s;
     return s;
 }
 
-std::string Mostrar(const std::string &titulo, void *ventana) {
+std::string Mostrar(const std::string& titulo, void* ventana) {
     if (Siguiente()) {
         std::string r = *Siguiente();
         Siguiente().reset();
         return r;
     }
-    QFileDialog d(static_cast<QWidget *>(ventana), QString::fromStdString(titulo));
+    QFileDialog d(static_cast<QWidget*>(ventana), QString::fromStdString(titulo));
     d.setFileMode(QFileDialog::ExistingFile);
     d.setAcceptMode(QFileDialog::AcceptOpen);
     d.setNameFilters({"Archivos de texto (*.txt *.TXT)", "Todos los archivos (*)"});
@@ -40,7 +40,7 @@ void Instalar() {
     Lectran::Entorno::InstalarDialogo(Mostrar);
 }
 
-void SiguienteArchivo(const std::string &ruta) {
+void SiguienteArchivo(const std::string& ruta) {
     Siguiente() = ruta;
 }
 

@@ -8,6 +8,6 @@ namespace DialogoArchivo {
 void Instalar();
 // Tests choose the file ahead: the next ShowOpen returns `ruta` ("" = cancelled)
 // without showing the dialog.
-void SiguienteArchivo(const std::string &ruta);
+void SiguienteArchivo(const std::string& ruta);
 
 } // namespace DialogoArchivo

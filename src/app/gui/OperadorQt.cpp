@@ -11,7 +11,7 @@
 #include <QPushButton>
 
 namespace {
-QString Q(const std::string &s) {
+QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
 } // namespace
@@ -21,18 +21,18 @@ OperadorQt::~OperadorQt() {
         QApplication::restoreOverrideCursor();
 }
 
-void OperadorQt::EnlazarEstado(QLabel *estado, QProgressBar *barra) {
+void OperadorQt::EnlazarEstado(QLabel* estado, QProgressBar* barra) {
     m_estado = estado;
     m_barra = barra;
 }
 
-void OperadorQt::EnlazarContadores(QLabel *registrosH, QLabel *registrosP) {
+void OperadorQt::EnlazarContadores(QLabel* registrosH, QLabel* registrosP) {
     m_contadorH = registrosH;
     m_contadorP = registrosP;
 }
 
-QWidget *OperadorQt::Duenio() const {
-    if (QWidget *modal = QApplication::activeModalWidget())
+QWidget* OperadorQt::Duenio() const {
+    if (QWidget* modal = QApplication::activeModalWidget())
         return modal;
     return m_ventana;
 }
@@ -47,7 +47,7 @@ OperadorQt::Flecha::~Flecha() {
         QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
-Operador::Respuesta OperadorQt::MsgBox(const std::string &texto, Icono icono, Botones botones) {
+Operador::Respuesta OperadorQt::MsgBox(const std::string& texto, Icono icono, Botones botones) {
     m_mensajes.push_back({texto, icono, botones});
     if (!m_respuestas.empty()) {
         Respuesta r = m_respuestas.front();
@@ -76,8 +76,8 @@ Operador::Respuesta OperadorQt::MsgBox(const std::string &texto, Icono icono, Bo
     QMessageBox box(i, kTitulo, t, QMessageBox::NoButton, Duenio());
     // Texts carry file and database values: never read them as markup.
     box.setTextFormat(Qt::PlainText);
-    QPushButton *si = nullptr;
-    QPushButton *no = nullptr;
+    QPushButton* si = nullptr;
+    QPushButton* no = nullptr;
     if (botones == Botones::SiNo) {
         si = box.addButton("&Sí", QMessageBox::YesRole);
         no = box.addButton("&No", QMessageBox::NoRole);
@@ -93,7 +93,7 @@ Operador::Respuesta OperadorQt::MsgBox(const std::string &texto, Icono icono, Bo
     return Respuesta::Aceptar;
 }
 
-std::string OperadorQt::InputBox(const std::string &prompt, const std::string &titulo, const std::string &defecto) {
+std::string OperadorQt::InputBox(const std::string& prompt, const std::string& titulo, const std::string& defecto) {
     if (!m_entradas.empty()) {
         std::string r = m_entradas.front();
         m_entradas.pop_front();
@@ -121,7 +121,7 @@ std::string OperadorQt::PreguntarTipo() {
     return d.Respuesta();
 }
 
-void OperadorQt::MostrarRelPais(Aplicacion &app) {
+void OperadorQt::MostrarRelPais(Aplicacion& app) {
     frmRelPais d(app, Duenio());
     Flecha f(m_espera);
     d.exec();
@@ -137,7 +137,7 @@ void OperadorQt::PunteroEspera(bool espera) {
         QApplication::restoreOverrideCursor();
 }
 
-void OperadorQt::Estado(const std::string &texto) {
+void OperadorQt::Estado(const std::string& texto) {
     if (!m_estado)
         return;
     m_estado->setText(Q(texto));

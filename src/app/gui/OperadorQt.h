@@ -20,22 +20,22 @@ class QWidget;
 // on a modal loop. Every message box is recorded either way.
 class OperadorQt : public Operador {
 public:
-    explicit OperadorQt(QWidget *ventana = nullptr) : m_ventana(ventana) {}
+    explicit OperadorQt(QWidget* ventana = nullptr) : m_ventana(ventana) {}
     ~OperadorQt() override;
 
     // The window that owns the message boxes when no modal dialog is open.
-    void Ventana(QWidget *ventana) { m_ventana = ventana; }
+    void Ventana(QWidget* ventana) { m_ventana = ventana; }
     // The main window's status line and progress bar.
-    void EnlazarEstado(QLabel *estado, QProgressBar *barra);
+    void EnlazarEstado(QLabel* estado, QProgressBar* barra);
     // The counters of the open import dialog (nullptr when it closes).
-    void EnlazarContadores(QLabel *registrosH, QLabel *registrosP);
+    void EnlazarContadores(QLabel* registrosH, QLabel* registrosP);
 
-    Respuesta MsgBox(const std::string &texto, Icono icono, Botones botones) override;
-    std::string InputBox(const std::string &prompt, const std::string &titulo, const std::string &defecto) override;
+    Respuesta MsgBox(const std::string& texto, Icono icono, Botones botones) override;
+    std::string InputBox(const std::string& prompt, const std::string& titulo, const std::string& defecto) override;
     std::string PreguntarTipo() override;
-    void MostrarRelPais(Aplicacion &app) override;
+    void MostrarRelPais(Aplicacion& app) override;
     void PunteroEspera(bool espera) override;
-    void Estado(const std::string &texto) override;
+    void Estado(const std::string& texto) override;
     void ProgresoVisible(bool visible) override;
     void ProgresoRango(int minimo, int maximo) override;
     void ProgresoValor(int valor) override;
@@ -49,16 +49,16 @@ public:
     };
     void SiguienteRespuesta(Respuesta r) { m_respuestas.push_back(r); }
     bool RespuestasPendientes() const { return !m_respuestas.empty(); }
-    void SiguienteTipo(const std::string &tipo) { m_tipos.push_back(tipo); }
-    void SiguienteEntrada(const std::string &texto) { m_entradas.push_back(texto); }
-    const std::vector<Mensaje> &Mensajes() const { return m_mensajes; }
+    void SiguienteTipo(const std::string& tipo) { m_tipos.push_back(tipo); }
+    void SiguienteEntrada(const std::string& texto) { m_entradas.push_back(texto); }
+    const std::vector<Mensaje>& Mensajes() const { return m_mensajes; }
     void OlvidarMensajes() { m_mensajes.clear(); }
     bool Espera() const { return m_espera; }
 
-    static constexpr const char *kTitulo = "Velmarion";
+    static constexpr const char* kTitulo = "Velmarion";
 
 private:
-    QWidget *Duenio() const;
+    QWidget* Duenio() const;
     // The arrow while a modal window waits for the person, the hourglass back after.
     struct Flecha {
         explicit Flecha(bool espera);

@@ -2,8 +2,8 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QFocusEvent>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -12,11 +12,11 @@
 #include <QTimer>
 #include <QToolTip>
 
-ClCntrl::ClCntrl(QObject *parent) : QObject(parent) {
+ClCntrl::ClCntrl(QObject* parent) : QObject(parent) {
     ObtenerDecimal();
 }
 
-void ClCntrl::sLinkText(QLineEdit *texto) {
+void ClCntrl::sLinkText(QLineEdit* texto) {
     if (m_txt)
         m_txt->removeEventFilter(this);
     m_txt = texto;
@@ -24,7 +24,7 @@ void ClCntrl::sLinkText(QLineEdit *texto) {
         m_txt->installEventFilter(this);
 }
 
-void ClCntrl::sLinkListBox(QAbstractItemView *lista) {
+void ClCntrl::sLinkListBox(QAbstractItemView* lista) {
     if (m_lst)
         m_lst->viewport()->removeEventFilter(this);
     m_lst = lista;
@@ -34,14 +34,14 @@ void ClCntrl::sLinkListBox(QAbstractItemView *lista) {
     }
 }
 
-void ClCntrl::sLinkCBoBox(QComboBox *combo) {
+void ClCntrl::sLinkCBoBox(QComboBox* combo) {
     m_cbo = combo;
 }
 
-void ClCntrl::LstBuscarStr(const QString &valor) {
+void ClCntrl::LstBuscarStr(const QString& valor) {
     if (!m_lst || !m_lst->model())
         return;
-    QAbstractItemModel *m = m_lst->model();
+    QAbstractItemModel* m = m_lst->model();
     QModelIndexList hallados = m->rowCount() > 0
                                    ? m->match(m->index(0, 0), Qt::DisplayRole, valor, 1, Qt::MatchStartsWith)
                                    : QModelIndexList{};
@@ -54,7 +54,7 @@ void ClCntrl::LstBuscarStr(const QString &valor) {
     }
 }
 
-void ClCntrl::BuscarCBO(const QString &valor) {
+void ClCntrl::BuscarCBO(const QString& valor) {
     if (m_cbo)
         m_cbo->setCurrentIndex(m_cbo->findText(valor, Qt::MatchStartsWith));
 }
@@ -68,12 +68,12 @@ void ClCntrl::ObtenerDecimal() {
     m_separador = QLocale().decimalPoint();
 }
 
-void ClCntrl::VaciarTxt(QWidget *frm) {
-    for (QLineEdit *t : frm->findChildren<QLineEdit *>())
+void ClCntrl::VaciarTxt(QWidget* frm) {
+    for (QLineEdit* t : frm->findChildren<QLineEdit*>())
         t->clear();
 }
 
-bool ClCntrl::eventFilter(QObject *objeto, QEvent *evento) {
+bool ClCntrl::eventFilter(QObject* objeto, QEvent* evento) {
     if (m_txt && objeto == m_txt)
         return EventoTexto(evento);
     if (m_lst && objeto == m_lst->viewport())
@@ -81,7 +81,7 @@ bool ClCntrl::eventFilter(QObject *objeto, QEvent *evento) {
     return QObject::eventFilter(objeto, evento);
 }
 
-void ClCntrl::Pintar(const QColor &color) {
+void ClCntrl::Pintar(const QColor& color) {
     QPalette p = m_txt->palette();
     p.setColor(QPalette::Base, color);
     m_txt->setPalette(p);
@@ -93,7 +93,7 @@ void ClCntrl::Tabular(bool adelante) {
     QApplication::sendEvent(m_txt, &tab);
 }
 
-bool ClCntrl::EventoTexto(QEvent *evento) {
+bool ClCntrl::EventoTexto(QEvent* evento) {
     const QString tag = m_txt->property("Tag").toString();
     const bool libre = tag.startsWith("BB");
     switch (evento->type()) {
@@ -124,7 +124,7 @@ bool ClCntrl::EventoTexto(QEvent *evento) {
             Pintar(kBlanco);
         break;
     case QEvent::KeyPress: {
-        auto *k = static_cast<QKeyEvent *>(evento);
+        auto* k = static_cast<QKeyEvent*>(evento);
         switch (k->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
@@ -153,15 +153,15 @@ bool ClCntrl::EventoTexto(QEvent *evento) {
     return false;
 }
 
-bool ClCntrl::EventoLista(QEvent *evento) {
+bool ClCntrl::EventoLista(QEvent* evento) {
     if (evento->type() == QEvent::MouseMove) {
-        auto *m = static_cast<QMouseEvent *>(evento);
+        auto* m = static_cast<QMouseEvent*>(evento);
         if (m->buttons() == Qt::NoButton) {
             QModelIndex i = m_lst->indexAt(m->position().toPoint());
             m_lst->setToolTip(i.isValid() ? i.siblingAtColumn(0).data().toString() : QString());
         }
     } else if (evento->type() == QEvent::ToolTip) {
-        auto *h = static_cast<QHelpEvent *>(evento);
+        auto* h = static_cast<QHelpEvent*>(evento);
         if (m_lst->toolTip().isEmpty())
             QToolTip::hideText();
         else

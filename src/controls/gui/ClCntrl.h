@@ -26,31 +26,31 @@ public:
     static inline const QColor kDurazno{0xFE, 0xE4, 0xD6}; // focused, with an F6 look-up
     static inline const QColor kBlanco{0xFF, 0xFF, 0xFF};  // not focused
 
-    explicit ClCntrl(QObject *parent = nullptr);
+    explicit ClCntrl(QObject* parent = nullptr);
 
-    void sLinkText(QLineEdit *texto);
-    void sLinkListBox(QAbstractItemView *lista);
-    void sLinkCBoBox(QComboBox *combo);
+    void sLinkText(QLineEdit* texto);
+    void sLinkListBox(QAbstractItemView* lista);
+    void sLinkCBoBox(QComboBox* combo);
 
     // First item (first column) beginning with `valor`, without regard to case;
     // no match leaves nothing selected.
-    void LstBuscarStr(const QString &valor);
-    void BuscarCBO(const QString &valor);
+    void LstBuscarStr(const QString& valor);
+    void BuscarCBO(const QString& valor);
 
     QString Separador_Decimal();
     QString Obtener_Sep_Decim() { return Separador_Decimal(); }
     void ObtenerDecimal();
 
     // Empties every text box of the window.
-    static void VaciarTxt(QWidget *frm);
+    static void VaciarTxt(QWidget* frm);
 
 protected:
-    bool eventFilter(QObject *objeto, QEvent *evento) override;
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
 
 private:
-    bool EventoTexto(QEvent *evento);
-    bool EventoLista(QEvent *evento);
-    void Pintar(const QColor &color);
+    bool EventoTexto(QEvent* evento);
+    bool EventoLista(QEvent* evento);
+    void Pintar(const QColor& color);
     // Tab or Shift+Tab to the linked box, as if typed.
     void Tabular(bool adelante);
 
