@@ -175,24 +175,53 @@ TEST_F(VentanaPrincipal, InsertAbreLaImportacionYCancelarNoCambiaNada) {
     EXPECT_EQ(Lista()->topLevelItemCount(), 2);
 }
 
+// A demo home with its catalog and settings, and a generated shipment in it.
+std::filesystem::path EnvioDemo(EntornoPrueba& e, OpcionesGenerador o) {
+    Demo::CargarCatalogo(e.App.Db, e.Aduana(), *e.App.Almacen, CarpetaDatosFuente());
+    Arranque::LeerAjustes(e.App);
+    o.CarpetaDatos = CarpetaDatosFuente();
+    const auto ruta = e.Home / "envio.txt";
+    std::ofstream f(ruta, std::ios::binary);
+    GenerarEnvio(f, o);
+    return ruta;
+}
+
+TEST(VentanaImportacion, ArranqueDesatendidoTerminaEnElPaso3) {
+    EntornoPrueba e(true);
+    OpcionesGenerador o;
+    o.Cabeceras = 2;
+    o.DetallesPorCabecera = 1;
+    o.SinVinculo = 0;
+    const auto ruta = EnvioDemo(e, o);
+    OperadorVentanas op;
+    e.App.Op = &op;
+    e.App.InternoLinea = "5005";
+    e.App.ArchivoLinea = ruta.string();
+    frmMain w(e.App, op);
+    w.show();
+    w.Iniciar();
+    EXPECT_EQ(w.findChild<QLabel*>("lbPasoNro")->text(), "Paso 3");
+    EXPECT_EQ(w.findChild<QPushButton*>("cmdSiguiente")->text(), "Transferir");
+    EXPECT_TRUE(w.findChild<QPushButton*>("cmdSiguiente")->isEnabled());
+    EXPECT_EQ(e.App.InternoActual, "5005");
+    EXPECT_EQ(w.findChild<QLabel*>("FRAM3_lbTotal")->text(), "0002"); // ECR1: one article per header
+    // The command line is spent: a later "Transferir" is the operator's own.
+    EXPECT_EQ(e.App.InternoLinea, "");
+    EXPECT_EQ(e.App.ArchivoLinea, "");
+    EXPECT_FALSE(w.EnCurso());
+}
+
 // The operator's road through the windows alone: Insert, the file, the type
 // question and a missing relation answered, counters moving, step 2 reached.
 TEST(VentanaImportacion, UnEnvioDesdeLaListaHastaElPaso2) {
     EntornoPrueba e(true);
-    Demo::CargarCatalogo(e.App.Db, e.Aduana(), *e.App.Almacen, CarpetaDatosFuente());
-    Arranque::LeerAjustes(e.App);
     OpcionesGenerador o;
     o.Tipo = "";
     o.Cabeceras = 3;
     o.DetallesPorCabecera = 2;
     o.PaisSinRelacion = true;
     o.Interno = "7001";
-    o.CarpetaDatos = CarpetaDatosFuente();
-    const auto ruta = e.Home / "envio.txt";
-    {
-        std::ofstream f(ruta, std::ios::binary);
-        GenerarEnvio(f, o);
-    }
+    const auto ruta = EnvioDemo(e, o);
     OperadorVentanas op;
     e.App.Op = &op;
     frmMain w(e.App, op);
