@@ -68,8 +68,9 @@ TEST_F(Importar, TablaDeTiposYEnlaces) {
         {"RR01", "", 0, "2 PZ1 RR01;3 PZ2 RR01;5 PZ3 RR01", "1 2 ;2 3 ;3 5 ", "RR01"},
         // ICR1: the line of the other sub-regime writes nothing but uses its IdReg.
         {"ICR1", "", 1, "1 MOD VAR ICR1;2 PZ1 ;3 MOD VAR ICR1;4 PZ3 ", "1 1 CTC1;3 1 CTC1", "ICR1"},
-        // The answer is the type of every header article, not only the first.
+        // The answer types every header that leaves the type open, not only the first.
         {"", "ICR1", 1, "1 MOD VAR ICR1;2 PZ1 ;3 MOD VAR ICR1;4 PZ3 ", "1 1 CTC1;3 1 CTC1", "ICR1"},
+        {"X9", "ICR1", 1, "1 MOD VAR ICR1;2 PZ1 ;3 MOD VAR ICR1;4 PZ3 ", "1 1 CTC1;3 1 CTC1", "ICR1"},
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(std::string(c.tipo) + "/" + c.respuesta);
@@ -154,6 +155,14 @@ TEST_F(Importar, ValoresConComillasYEnie) {
     std::string cp1252 = Reemplazar(h + "\r\n" + p + "\r\n", "Ñ", "\xD1");
     ASSERT_TRUE(Importacion::ProcesarArchivo(e.App, e.Archivo("cp1252.txt", cp1252).string())) << e.Op.Ultimo();
     EXPECT_EQ(Filas("select ARTNRO, ARTCAN, PRCDST from ART where INTNRO = '1001//01'"), "PEÑA O'BRIEN 2.5 320");
+}
+
+TEST_F(Importar, LaRespuestaNoPisaUnTipoPropio) {
+    // Answered ICR1 on an open header: a later header that names its own type keeps it.
+    e.Op.Tipo = "ICR1";
+    ASSERT_TRUE(Correr({LineaH{.Tipo = ""}.Texto(), LineaH{.VIN = "VIN2", .Tipo = "ECR1"}.Texto(),
+                        LineaH{.VIN = "VIN3", .Tipo = "??"}.Texto()}));
+    EXPECT_EQ(Filas("select PRCTDS from ART order by ARTORD"), "ICR1;ECR1;ICR1");
 }
 
 TEST_F(Importar, RelacionCreadaEnLaCorridaSeVe) {

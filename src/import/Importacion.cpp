@@ -48,6 +48,10 @@ void InsertarInsumo(Aplicacion& app, Corrida& c, const std::string& sql) {
     ++c.Insumos;
 }
 
+bool TipoConocido(const std::string& tipo) {
+    return tipo == "RR01" || tipo == "ECR1" || tipo == "ICR1" || tipo == "ICR2";
+}
+
 void ProcesarH(Aplicacion& app, Corrida& c, const std::string& linea) {
     RegistroH reg = getRegistroHfromString(linea);
     ++c.Orden;
@@ -70,8 +74,9 @@ void ProcesarH(Aplicacion& app, Corrida& c, const std::string& linea) {
         app.TipoDeclaracion = c.Tipo;
         c.PrimerH = true;
     }
-    // The answer is the type of every article of the run, not only the first.
-    if (!c.Respuesta.empty())
+    // The answer types every header that leaves the type open, not only the
+    // first; a header naming a type of its own keeps it.
+    if (!c.Respuesta.empty() && !TipoConocido(reg.Tipo))
         reg.Tipo = c.Respuesta;
     std::string sql = getSQLfromRegH(app, reg, c.Orden, c.Interno);
     if (c.Tipo != "ICR2" && c.Tipo != "RR01")
