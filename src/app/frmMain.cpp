@@ -328,8 +328,6 @@ void frmMain::Dibujar() {
         }
         m_internosDibujados = p.Internos;
         m_listaDibujada = true;
-        if (p.Frente == Asistente::Marco::FRAM1)
-            m_lstInternos->setFocus();
     }
     {
         QSignalBlocker b(m_lstInternos);
@@ -371,7 +369,14 @@ template <class F> bool frmMain::Ejecutar(F&& operacion) {
 bool frmMain::Iniciar() {
     bool ok = false;
     Ejecutar([&] { ok = m_asistente.Iniciar(); });
+    EnfocarLista();
     return ok;
+}
+
+void frmMain::EnfocarLista() {
+    // The list takes the keys (Insert, Delete, Enter) whenever it is reloaded.
+    if (m_asistente.pantalla().Frente == Asistente::Marco::FRAM1)
+        m_lstInternos->setFocus();
 }
 
 void frmMain::cmdSiguiente_Click() {
@@ -380,6 +385,7 @@ void frmMain::cmdSiguiente_Click() {
 
 void frmMain::cmdVolver_Click() {
     Ejecutar([&] { m_asistente.cmdVolver_Click(); });
+    EnfocarLista();
 }
 
 void frmMain::cmdConfig_Click() {

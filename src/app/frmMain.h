@@ -57,6 +57,7 @@ private:
     QFrame* CrearFRAM1();
     QFrame* CrearFRAM3();
     void Dibujar();
+    void EnfocarLista();
     // Runs one operation of the wizard with the commands locked, so events let
     // through by a long run cannot start another; an error never leaves the slot.
     template <class F> bool Ejecutar(F&& operacion);

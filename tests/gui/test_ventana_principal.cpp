@@ -212,8 +212,8 @@ TEST(VentanaImportacion, ArranqueDesatendidoTerminaEnElPaso3) {
 }
 
 // The operator's road through the windows alone: Insert, the file, the type
-// question and a missing relation answered, counters moving, step 2 reached.
-TEST(VentanaImportacion, UnEnvioDesdeLaListaHastaElPaso2) {
+// question and a missing relation answered, counters moving, step 3 reached.
+TEST(VentanaImportacion, UnEnvioDesdeLaListaHastaElPaso3) {
     EntornoPrueba e(true);
     OpcionesGenerador o;
     o.Tipo = "";
@@ -251,7 +251,10 @@ TEST(VentanaImportacion, UnEnvioDesdeLaListaHastaElPaso2) {
     EXPECT_FALSE(contadorDuranteLaRelacion.isEmpty());
     EXPECT_EQ(e.App.InternoActual, "7001//01");
     EXPECT_EQ(e.App.Paso, 2);
-    EXPECT_TRUE(w.findChild<QWidget*>("FRAM3")->isVisible());
+    EXPECT_EQ(w.findChild<QLabel*>("lbPasoNro")->text(), "Paso 3");
+    // The classification reported on the main window's status line and bar.
+    EXPECT_EQ(w.findChild<QLabel*>("Main_lbMensaje")->text(), "Fin de Proceso");
+    EXPECT_FALSE(w.findChild<QWidget*>("Main_PrB")->isVisible());
     EXPECT_EQ(e.Valor("select count(*) from ART where PRCTDS = 'ICR1'"), "3");
     EXPECT_EQ(e.Valor("select ORI || '/' || ESM from ORG where ORI = '323'"), "323/N");
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
