@@ -33,14 +33,34 @@ bool Linea(std::istream& in, std::string& linea) {
     return true;
 }
 
+// A field that begins with a double quote runs to its closing quote and may
+// hold the separator ("BOLIVIA, ESTADO PLURINACIONAL DE"); "" inside it is one quote.
 std::vector<std::string> Partir(const std::string& linea, char sep) {
     std::vector<std::string> r;
-    std::string campo;
-    std::istringstream ss(linea);
-    while (std::getline(ss, campo, sep))
+    size_t i = 0;
+    while (true) {
+        std::string campo;
+        if (i < linea.size() && linea[i] == '"') {
+            for (++i; i < linea.size(); ++i) {
+                if (linea[i] != '"')
+                    campo += linea[i];
+                else if (i + 1 < linea.size() && linea[i + 1] == '"')
+                    campo += linea[++i];
+                else
+                    break;
+            }
+            size_t fin = linea.find(sep, i);
+            i = fin == std::string::npos ? linea.size() : fin;
+        } else {
+            size_t fin = linea.find(sep, i);
+            campo = linea.substr(i, fin == std::string::npos ? std::string::npos : fin - i);
+            i = fin == std::string::npos ? linea.size() : fin;
+        }
         r.push_back(campo);
-    if (!linea.empty() && linea.back() == sep)
-        r.emplace_back();
+        if (i >= linea.size())
+            break;
+        ++i; // the separator
+    }
     return r;
 }
 

@@ -112,17 +112,23 @@ TEST_F(Dialogos, RelacionSeRepiteHastaGuardar) {
             EXPECT_EQ(op.Textos().back(), "El campo Estado de Mercaderia no puede estar vacio");
             EXPECT_TRUE(d->isVisible());
             auto* pais = Hijo<QComboBox>(d, "cboPais");
-            pais->setCurrentIndex(pais->findText("KUWAIT (323)"));
+            // A country whose name holds a comma in the country list comes whole.
+            pais->setCurrentIndex(pais->findText("BOLIVIA, ESTADO PLURINACIONAL DE (202)"));
             Hijo<QLineEdit>(d, "txtESM")->setText("E ");
             QTest::keyClick(Hijo<QLineEdit>(d, "txtESM"), Qt::Key_F11);
+            if (d->isVisible()) { // not saved: end the loop with any country
+                ADD_FAILURE() << op.Textos().back();
+                pais->setCurrentIndex(0);
+                QTest::keyClick(d, Qt::Key_F11);
+            }
         }
     };
     CuandoAparezca<frmRelPais>(paso);
     auto r = modGlobal::BuscarRelacionPais(e.App, "XJP");
     EXPECT_EQ(vistas, 2);
-    EXPECT_EQ(r.first, "323");
+    EXPECT_EQ(r.first, "202");
     EXPECT_EQ(r.second, "E ");
-    EXPECT_EQ(e.Valor("select ORI || '/' || ESM from ORG where PAI = 'XJP'"), "323/E");
+    EXPECT_EQ(e.Valor("select ORI || '/' || ESM from ORG where PAI = 'XJP'"), "202/E");
 }
 
 TEST_F(Dialogos, ConfiguracionEscGuardaSoloConOrigen) {
