@@ -25,12 +25,13 @@ void ClCntrl::sLinkText(QLineEdit* texto) {
 }
 
 void ClCntrl::sLinkListBox(QAbstractItemView* lista) {
-    if (m_lst)
-        m_lst->viewport()->removeEventFilter(this);
+    if (m_visor)
+        m_visor->removeEventFilter(this);
     m_lst = lista;
+    m_visor = lista ? lista->viewport() : nullptr;
     if (m_lst) {
         m_lst->setMouseTracking(true);
-        m_lst->viewport()->installEventFilter(this);
+        m_visor->installEventFilter(this);
     }
 }
 
@@ -74,10 +75,11 @@ void ClCntrl::VaciarTxt(QWidget* frm) {
 }
 
 bool ClCntrl::eventFilter(QObject* objeto, QEvent* evento) {
-    if (m_txt && objeto == m_txt)
+    // Controls keep sending events while they are destroyed: only a whole one is handled.
+    if (objeto == m_visor.data() && qobject_cast<QAbstractItemView*>(objeto->parent()))
+        return m_lst ? EventoLista(evento) : false;
+    if (qobject_cast<QLineEdit*>(objeto) && objeto == static_cast<QObject*>(m_txt.data()))
         return EventoTexto(evento);
-    if (m_lst && objeto == m_lst->viewport())
-        return EventoLista(evento);
     return QObject::eventFilter(objeto, evento);
 }
 

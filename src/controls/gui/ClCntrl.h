@@ -56,6 +56,7 @@ private:
 
     QPointer<QLineEdit> m_txt;
     QPointer<QAbstractItemView> m_lst;
+    QPointer<QObject> m_visor; // the list's viewport, which receives its mouse
     QPointer<QComboBox> m_cbo;
     QString m_separador;
     bool m_reenvio = false;
