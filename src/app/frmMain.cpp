@@ -346,6 +346,9 @@ void frmMain::Dibujar() {
         auto* item = new QTreeWidgetItem(m_lstCIF, {Q(t.SubReg), Q(t.CIF)});
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     }
+    // Runs hold the event loop: the step-2 captions must be on screen before the classification starts.
+    if (isVisible())
+        repaint();
 }
 
 template <class F> bool frmMain::Ejecutar(F&& operacion) {
