@@ -119,7 +119,7 @@ void Asistente::MAIN_CambiarPaso() {
     } catch (...) {
         AppError e = AppError::Actual();
         m_pasoOk = false;
-        m_app.Op->MsgBox(e.Description + vbCrLf + vbCrLf + std::to_string(e.Number));
+        m_app.Op->MsgBox(e.Mensaje());
     }
     Refrescar();
 }

@@ -361,7 +361,7 @@ template <class F> bool frmMain::Ejecutar(F&& operacion) {
         operacion();
     } catch (...) {
         AppError e = AppError::Actual();
-        m_app.Op->MsgBox(e.Description + vbCrLf + vbCrLf + std::to_string(e.Number));
+        m_app.Op->MsgBox(e.Mensaje());
         ok = false;
     }
     m_enCurso = false;

@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
         Arranque::Form_Load(app, linea);
     } catch (...) {
         AppError e = AppError::Actual();
-        static_cast<Operador&>(op).MsgBox(e.Description + vbCrLf + vbCrLf + std::to_string(e.Number) + " - " + e.Source,
+        static_cast<Operador&>(op).MsgBox(e.Mensaje() + " - " + e.Source,
                                           Operador::Icono::Critico);
         return 1;
     }

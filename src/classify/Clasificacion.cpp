@@ -198,7 +198,7 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
                 e.Description += vbCrLf + std::string("No se pudo guardar lo clasificado: ") + c.Description;
             }
         }
-        op.MsgBox(e.Description + vbCrLf + vbCrLf + std::to_string(e.Number) +
+        op.MsgBox(e.Mensaje() +
                       " - seccion [Quelvorin.frmMain.FRAM2_GuardarDatosToBase]::" + e.Source + vbCrLf + vbCrLf +
                       "SQL:" + vbCrLf + sSQL,
                   Operador::Icono::Critico);

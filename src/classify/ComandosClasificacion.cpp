@@ -61,7 +61,7 @@ int CmdStats(Contexto& c) {
         n = Estadisticas::FRAM3_CargarEstadisticas(app);
     } catch (...) {
         AppError e = AppError::Actual();
-        c.Op->MsgBox(e.Description + vbCrLf + vbCrLf + std::to_string(e.Number), Operador::Icono::Ninguno,
+        c.Op->MsgBox(e.Mensaje(), Operador::Icono::Ninguno,
                      Operador::Botones::Aceptar);
         return 1;
     }

@@ -47,7 +47,7 @@ void FormRelPais::Form_Load() {
         }
     } catch (...) {
         AppError e = AppError::Actual();
-        m_app.Op->MsgBox(e.Description + vbCrLf + vbCrLf + std::to_string(e.Number) +
+        m_app.Op->MsgBox(e.Mensaje() +
                              " - seccion [Ostrevan.frmRelPais.Form_Load]",
                          Icono::Critico);
     }

@@ -207,7 +207,7 @@ bool ProcesarArchivo(Aplicacion& app, const std::string& ruta) {
         AppError e = AppError::Actual();
         if (enTransaccion)
             Deshacer(app, paisesAntes);
-        op.MsgBox(e.Description + vbCrLf + vbCrLf + std::to_string(e.Number) +
+        op.MsgBox(e.Mensaje() +
                   " - seccion ProcesarArchivo de Formulario frmInterno - nro " + std::to_string(nro) + " :: [" +
                   e.Source + "]");
         archivo.Cerrar_Archivo();

@@ -122,7 +122,7 @@ void frmInterno::cmdExaminar_Click() {
         // Nothing above a click handler catches: the message is shown here.
         AppError e = AppError::Actual().Relanzar(-2036030393,
                                                  "seccion cmdExaminar_Click de Formulario frmInterno:: ", " nro: 1");
-        m_app.Op->MsgBox(e.Description + vbCrLf + vbCrLf + std::to_string(e.Number) + " - " + e.Source,
+        m_app.Op->MsgBox(e.Mensaje() + " - " + e.Source,
                          Operador::Icono::Critico);
     }
 }
@@ -150,7 +150,7 @@ void frmInterno::cmdAceptar_Click() {
         ok = Importacion::ProcesarArchivo(m_app, ruta);
     } catch (...) {
         AppError e = AppError::Actual();
-        m_app.Op->MsgBox(e.Description + vbCrLf + vbCrLf + std::to_string(e.Number) + " - " + e.Source);
+        m_app.Op->MsgBox(e.Mensaje() + " - " + e.Source);
     }
     m_enCurso = false;
     Habilitar(true);

@@ -20,3 +20,5 @@ AppError AppError::Actual() {
 AppError AppError::Relanzar(long number, const std::string& prefijo, const std::string& sufijo) const {
     return AppError(number, prefijo + Source + sufijo, Description);
 }
+
+std::string AppError::Mensaje() const { return Description + vbCrLf + vbCrLf + std::to_string(Number); }

@@ -15,6 +15,9 @@ struct AppError : std::exception {
         : Number(number), Source(std::move(source)), Description(std::move(description)) {}
     const char* what() const noexcept override { return Description.c_str(); }
 
+    // The message layout every error box starts with: the description, an
+    // empty line, and the number (callers append their section label).
+    std::string Mensaje() const;
     // The exception being handled, as an AppError; call only inside a catch block.
     static AppError Actual();
     // A new error with another number, the given prefix in front of this source

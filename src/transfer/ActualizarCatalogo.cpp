@@ -106,7 +106,7 @@ bool FRAM3_Transfer_C_ActualCAT(Aplicacion& app) {
         throw;
     } catch (...) {
         AppError e = AppError::Actual();
-        app.Op->MsgBox(e.Description + vbCrLf + vbCrLf + std::to_string(e.Number) +
+        app.Op->MsgBox(e.Mensaje() +
                        " - seccion [Quelvorin.frmMain_FRAM3_Transfer_C_ActualCAT]");
         return false;
     }

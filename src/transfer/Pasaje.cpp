@@ -165,7 +165,7 @@ bool FRAM3_Transfer_B_Pasaje(Aplicacion& app) {
         throw;
     } catch (...) {
         AppError e = AppError::Actual();
-        app.Op->MsgBox(e.Description + vbCrLf + vbCrLf + std::to_string(e.Number) +
+        app.Op->MsgBox(e.Mensaje() +
                            " - seccion [Quelvorin.frmMain.FRAM3_Transfer_B_pasaje]:: linea " + std::to_string(linea),
                        Icono::Critico);
         return false;

@@ -94,7 +94,7 @@ bool FRAM3_Transfer_A_Validar(Aplicacion& app) {
         throw;
     } catch (...) {
         AppError e = AppError::Actual();
-        app.Op->MsgBox(e.Description + vbCrLf + vbCrLf + std::to_string(e.Number) +
+        app.Op->MsgBox(e.Mensaje() +
                            " - seccion [Quelvorin.frmMain_FRAM3_Transfer_A_Validar]",
                        Icono::Critico);
         return false;
@@ -148,7 +148,7 @@ bool FRM3_Tranferir(Aplicacion& app) {
         throw;
     } catch (...) {
         AppError e = AppError::Actual();
-        app.Op->MsgBox(e.Description + vbCrLf + vbCrLf + std::to_string(e.Number) +
+        app.Op->MsgBox(e.Mensaje() +
                        " - seccion [Quelvorin.FRAM3_Transferir]");
         return false;
     }
