@@ -5,8 +5,8 @@
 #include "platform/Texto.h"
 
 #include <chrono>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <random>
 #include <string>

@@ -32,7 +32,9 @@ long EscribirEnvio(const std::string& ruta, long h, long p, const std::string& t
     return r.Cabeceras + r.Detalles;
 }
 
-double Segundos(const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; }
+double Segundos(const timeval& t) {
+    return t.tv_sec + t.tv_usec / 1e6;
+}
 
 void Caso(long h, long p, const std::string& tipo) {
     EntornoPrueba e;
@@ -49,14 +51,14 @@ void Caso(long h, long p, const std::string& tipo) {
     double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     getrusage(RUSAGE_SELF, &despues);
     // CPU time too: the machine is shared, and wall time varies with its load.
-    double cpu = Segundos(despues.ru_utime) + Segundos(despues.ru_stime) - Segundos(antes.ru_utime) -
-                 Segundos(antes.ru_stime);
+    double cpu =
+        Segundos(despues.ru_utime) + Segundos(despues.ru_stime) - Segundos(antes.ru_utime) - Segundos(antes.ru_stime);
 
     const Importacion::Resumen& r = Importacion::UltimoResumen();
     std::printf("%-4s %6ld H %7ld P %7ld lines  wall %5.2f s %7.0f lines/s  cpu %5.2f s %7.0f lines/s  "
                 "peak %5.1f MB  ART %6ld ARTINS %6ld%s\n",
-                tipo.c_str(), h, p, lineas, s, lineas / s, cpu, lineas / cpu, despues.ru_maxrss / 1024.0,
-                r.Articulos, r.Insumos, ok ? "" : "  FAILED");
+                tipo.c_str(), h, p, lineas, s, lineas / s, cpu, lineas / cpu, despues.ru_maxrss / 1024.0, r.Articulos,
+                r.Insumos, ok ? "" : "  FAILED");
     if (!ok)
         std::printf("     %s\n", e.Op.Ultimo().c_str());
 }

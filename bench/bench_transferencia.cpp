@@ -10,8 +10,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -19,7 +19,9 @@ namespace {
 
 using Reloj = std::chrono::steady_clock;
 
-double Segundos(Reloj::time_point desde) { return std::chrono::duration<double>(Reloj::now() - desde).count(); }
+double Segundos(Reloj::time_point desde) {
+    return std::chrono::duration<double>(Reloj::now() - desde).count();
+}
 
 void Ejecutar(Almacor::Gestor& db, const std::string& sql) {
     db.Sql(sql);

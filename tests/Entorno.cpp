@@ -49,7 +49,9 @@ void OperadorPrueba::MostrarRelPais(Aplicacion& app) {
     f.f_Grabar(f.txtValor, f.IndiceDe(it->second.first), it->second.second);
 }
 
-std::string CarpetaDatosFuente() { return VELMARION_DATA_DIR; }
+std::string CarpetaDatosFuente() {
+    return VELMARION_DATA_DIR;
+}
 
 EntornoPrueba::EntornoPrueba(bool referencias) {
     static std::mt19937_64 azar{std::random_device{}()};

@@ -37,7 +37,7 @@ public:
     Respuesta PorDefecto = Respuesta::No;
     std::string Tipo;
     std::map<std::string, std::pair<std::string, std::string>> Relaciones; // PAI -> ORI, ESM
-    std::function<void(Aplicacion&)> AlMostrarRelPais;                    // replaces the scripted relation
+    std::function<void(Aplicacion&)> AlMostrarRelPais;                     // replaces the scripted relation
     std::deque<std::string> Entradas;
 
     // Record

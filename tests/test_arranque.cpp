@@ -87,8 +87,10 @@ TEST(Arranque, EntidadesEnOtroArchivoYArchivosQueFaltan) {
     fs::copy_file(e.Home / "db" / "Corvex.db", e.Home / "db" / "Nomenclador.db");
     std::ofstream(e.Home / "db" / "entidades.ini") << "[NCM]\nArchivo=db/Nomenclador.db\n[OTRA]\nArchivo=x.db\n";
     Arranque::Form_Load(e.App, "");
-    EXPECT_NE(&e.App.Entidades->getDataConnectionByEntity("NCM"), &e.App.Entidades->getDataConnectionByEntity("INTERNOS"));
-    EXPECT_EQ(e.App.Entidades->ArchivoDeEntidad("NCM"), fs::weakly_canonical(e.Home / "db" / "Nomenclador.db").string());
+    EXPECT_NE(&e.App.Entidades->getDataConnectionByEntity("NCM"),
+              &e.App.Entidades->getDataConnectionByEntity("INTERNOS"));
+    EXPECT_EQ(e.App.Entidades->ArchivoDeEntidad("NCM"),
+              fs::weakly_canonical(e.Home / "db" / "Nomenclador.db").string());
 
     // A missing database stops the start-up with its path.
     std::ofstream(e.Home / "db" / "entidades.ini") << "[CATALOGOS]\nArchivo=db/Falta.db\n";

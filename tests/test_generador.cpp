@@ -13,9 +13,13 @@
 
 namespace {
 
-std::vector<Demo::ArticuloDemo> Pool() { return Demo::LeerArticulos(CarpetaDatosFuente()); }
+std::vector<Demo::ArticuloDemo> Pool() {
+    return Demo::LeerArticulos(CarpetaDatosFuente());
+}
 
-std::string Campo(const std::string& linea, size_t desde, size_t ancho) { return Trim(Mid(linea, desde, ancho)); }
+std::string Campo(const std::string& linea, size_t desde, size_t ancho) {
+    return Trim(Mid(linea, desde, ancho));
+}
 
 // A fixed-width number field as a whole number of its smallest unit; -1 when it holds anything but digits.
 long long Numero(const std::string& linea, size_t desde, size_t ancho) {
@@ -198,7 +202,9 @@ TEST(Generador, CodificacionesCuentanCaracteres) {
     EXPECT_EQ(bom, "\xEF\xBB\xBF" + utf8);
     for (const std::string& l : Lineas(ansi)) {
         EXPECT_EQ(l.size(), l[0] == 'H' ? 129u : 225u);
-        EXPECT_NE(l.find("MONTA\xD1" "A 4X4"), std::string::npos);
+        EXPECT_NE(l.find("MONTA\xD1"
+                         "A 4X4"),
+                  std::string::npos);
     }
     for (const std::string& l : Lineas(utf8))
         EXPECT_EQ(Len(l), l[0] == 'H' ? 129u : 225u);

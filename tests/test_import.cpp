@@ -209,7 +209,8 @@ TEST_F(Importar, LineaDeComandos) {
     EXPECT_EQ(cli("list", out), 0);
     EXPECT_EQ(out, ""); // nothing was written
 
-    EXPECT_EQ(cli("import " + archivo + " --interno 77 --relacion JAP=320:1", out), 1); // classification stops: no catalog set
+    EXPECT_EQ(cli("import " + archivo + " --interno 77 --relacion JAP=320:1", out),
+              1); // classification stops: no catalog set
     EXPECT_NE(out.find("Interno 77 importado (tipo ECR1): 1 registros H, 1 registros P, 1 artículos, 1 insumos."),
               std::string::npos)
         << out;

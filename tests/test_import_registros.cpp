@@ -13,8 +13,8 @@ using namespace modEntidadesTarvelo;
 
 TEST(Registros, CortesDeCampos) {
     RegistroH h = getRegistroHfromString(LineaH{.Factura = "  A'1  "}.Texto());
-    EXPECT_EQ(h.Interno + "|" + h.InternoSufijo + "|" + h.Factura + "|" + h.NroCTC + "|" + h.Modelo + "|" +
-                  h.Variante + "|" + h.NroVIN + "|" + h.Pais + "|" + h.Tipo,
+    EXPECT_EQ(h.Interno + "|" + h.InternoSufijo + "|" + h.Factura + "|" + h.NroCTC + "|" + h.Modelo + "|" + h.Variante +
+                  "|" + h.NroVIN + "|" + h.Pais + "|" + h.Tipo,
               "1001|01|A'1|CTC1|MOD|VAR|VIN1|AR1|ECR1");
     EXPECT_DOUBLE_EQ(h.Importe, 12345.67);
     // A short line gives what exists, without an error.
@@ -38,8 +38,8 @@ TEST(Registros, Numeros) {
         const char* texto;
         int enteros, decimales;
         double valor;
-    } casos[] = {{"000001234567", 10, 2, 12345.67}, {"0000000002500", 10, 3, 2.5}, {"             ", 10, 3, 0},
-                 {"-00000012345", 10, 2, -123.45},  {"0 0 0 1 2 3 45", 12, 2, 123.45}, {"12345", 5, 0, 12345},
+    } casos[] = {{"000001234567", 10, 2, 12345.67},    {"0000000002500", 10, 3, 2.5},     {"             ", 10, 3, 0},
+                 {"-00000012345", 10, 2, -123.45},     {"0 0 0 1 2 3 45", 12, 2, 123.45}, {"12345", 5, 0, 12345},
                  {"00000012x456", 10, 2, 12}, // reading stops at the first character that cannot continue
                  {"0000000000000000100000", 18, 4, 10}};
     for (const Caso& c : casos)

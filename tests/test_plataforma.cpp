@@ -45,18 +45,18 @@ TEST(FuncionesSql, TienenLaSemanticaDelMotorOriginal) {
         const char* esperado;
     } casos[] = {
         {"select mid('22001ICR2000123X',6,4)", "ICR2"},
-        {"select mid('ABC',6,4)", ""},              // shorter than the start: empty, not null
-        {"select mid('ABCDE',4,10)", "DE"},         // length past the end
-        {"select mid('ABCDE',2)", "BCDE"},          // without length: to the end
-        {"select mid(null,6,4)", "<null>"},         // null in, null out
-        {"select mid('ÑANDÚ',2,3)", "AND"},         // characters, not bytes
+        {"select mid('ABC',6,4)", ""},      // shorter than the start: empty, not null
+        {"select mid('ABCDE',4,10)", "DE"}, // length past the end
+        {"select mid('ABCDE',2)", "BCDE"},  // without length: to the end
+        {"select mid(null,6,4)", "<null>"}, // null in, null out
+        {"select mid('ÑANDÚ',2,3)", "AND"}, // characters, not bytes
         {"select left('AB12',2)", "AB"},
         {"select left('AB',5)", "AB"},
         {"select left(null,2)", "<null>"},
         {"select instr(1,'AA(X)-AB()-','()')", "9"},
         {"select instr(1,'AA(X)-','()')", "0"},
-        {"select instr(3,'()ab()','()')", "5"},     // the search starts at the given position
-        {"select instr(1,'abc','B')", "2"},         // text comparison ignores case
+        {"select instr(3,'()ab()','()')", "5"}, // the search starts at the given position
+        {"select instr(1,'abc','B')", "2"},     // text comparison ignores case
         {"select instr(1,null,'()')", "<null>"},
         {"select instr(9,'abc','a')", "0"},
         {"select count(*) from (select 1 as x) where instr(1,'A()','()')>0", "1"},
@@ -75,15 +75,16 @@ TEST(FuncionesSql, LeftSoloSeRenombraComoFuncion) {
               "select vb_left(sufijo,2) as a from s where x = 'left(' and y=1");
     EXPECT_EQ(Almacor::Gestor::TraducirSql("select * from a left join b on a.x = b.x"),
               "select * from a left join b on a.x = b.x");
-    EXPECT_EQ(Almacor::Gestor::TraducirSql("select LEFT (x, 1), aleft(x) from t"), "select vb_left (x, 1), aleft(x) from t");
+    EXPECT_EQ(Almacor::Gestor::TraducirSql("select LEFT (x, 1), aleft(x) from t"),
+              "select vb_left (x, 1), aleft(x) from t");
 }
 
 TEST(Comillas, UnValorConComillaVuelveIgual) {
     BaseEnMemoria b;
     b.db.Sql("create table t (v text)");
     b.db.Ejecutar();
-    for (std::string v : {std::string("O'BRIEN"), std::string("A'1"), std::string("''"), std::string("'; drop table t; --"),
-                          std::string("ÑANDÚ 'x'")}) {
+    for (std::string v : {std::string("O'BRIEN"), std::string("A'1"), std::string("''"),
+                          std::string("'; drop table t; --"), std::string("ÑANDÚ 'x'")}) {
         b.db.Sql("delete from t");
         b.db.Ejecutar();
         b.db.Sql("insert into t (v) values ('" + SqlTexto(v) + "')");
@@ -177,12 +178,14 @@ TEST(Numeros, TextoYFormatosComoElOriginal) {
         const char* patron;
         const char* esperado;
     } casos[] = {
-        {2.5, "00.00", "02.50"},     {1234.567, "00.00", "1234.57"}, {1.005, "00.00", "01.01"},
-        {0.125, "00.00", "00.13"},   {5, "00.00", "05.00"},          {33.333333, "00.0000", "33.3333"},
-        {12.5, "00.00000", "12.50000"}, {42, "000000", "000042"},     {12345, "0000", "12345"},
-        {0, "0000", "0000"},         {99.995, "00.00", "100.00"},    {-0.001, "00.00", "00.00"},
-        {-3.256, "00.00", "-03.26"}, {0.004, "00.00", "00.00"},      {0.005, "00.00", "00.01"},
-        {199.74, "00.00", "199.74"},
+        {2.5, "00.00", "02.50"},        {1234.567, "00.00", "1234.57"},
+        {1.005, "00.00", "01.01"},      {0.125, "00.00", "00.13"},
+        {5, "00.00", "05.00"},          {33.333333, "00.0000", "33.3333"},
+        {12.5, "00.00000", "12.50000"}, {42, "000000", "000042"},
+        {12345, "0000", "12345"},       {0, "0000", "0000"},
+        {99.995, "00.00", "100.00"},    {-0.001, "00.00", "00.00"},
+        {-3.256, "00.00", "-03.26"},    {0.004, "00.00", "00.00"},
+        {0.005, "00.00", "00.01"},      {199.74, "00.00", "199.74"},
     };
     for (const Caso& c : casos)
         EXPECT_EQ(Formatear(c.v, c.patron), c.esperado) << c.v << " " << c.patron;
@@ -268,7 +271,8 @@ TEST(Errores, LaCadenaDeFuentesSeAlarga) {
     AppError e(111, "Validando Fecha desde String", "Fecha 30/02/2023 inválida!");
     AppError r = e.Relanzar(-2036030393, "seccion getFechafromString de Módulo modEntidadesTarvelo:: ", " nro: 3");
     EXPECT_EQ(r.Number, -2036030393);
-    EXPECT_EQ(r.Source, "seccion getFechafromString de Módulo modEntidadesTarvelo:: Validando Fecha desde String nro: 3");
+    EXPECT_EQ(r.Source,
+              "seccion getFechafromString de Módulo modEntidadesTarvelo:: Validando Fecha desde String nro: 3");
     EXPECT_EQ(r.Description, e.Description);
     try {
         try {

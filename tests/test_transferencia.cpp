@@ -5,8 +5,8 @@
 #include "platform/AppError.h"
 #include "platform/Esquema.h"
 #include "platform/Numeros.h"
-#include "transfer/RegistroDespacho.h"
 #include "tools/generador.h"
+#include "transfer/RegistroDespacho.h"
 #include "transfer/Transferencia.h"
 
 #include <gtest/gtest.h>

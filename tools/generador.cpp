@@ -45,7 +45,9 @@ int DiasDelMes(int anio, int mes) {
     return mes == 2 && bisiesto ? 29 : dias[mes - 1];
 }
 
-long long Redondear(double v) { return static_cast<long long>(std::llround(v)); }
+long long Redondear(double v) {
+    return static_cast<long long>(std::llround(v));
+}
 
 // The VIN's check digit (ninth character) from the other sixteen.
 char DigitoVerificadorVin(const std::string& vin) {
@@ -94,10 +96,10 @@ std::string RegistroGenerado::Linea() const {
     } else {
         std::string fecha = Digitos(Anio, 4) + Digitos(Mes, 2) + Digitos(Dia, 2);
         l = "P" + Campo("", 10) + Campo("", 2) + Campo(ArticuloEscrito, 21) + Digitos(CantidadMilesimas, 13) +
-            Campo("", 2) + Digitos(CifDiezmilesimas, 22) + Campo(Posicion, 15) + fecha + Campo(DIT, 16) +
-            Campo("", 4) + Campo("", 3) + Campo(Item, 4) + Campo(SubItem, 4) + Campo(Modelo, 9) +
-            Campo(Variante, 19) + Digitos(PrecioDiezmilesimas, 22) + Campo(Origen, 3) + Campo(Pais, 3) +
-            Digitos(Importe1Diezmilesimas, 22) + Digitos(Importe2Diezmilesimas, 22);
+            Campo("", 2) + Digitos(CifDiezmilesimas, 22) + Campo(Posicion, 15) + fecha + Campo(DIT, 16) + Campo("", 4) +
+            Campo("", 3) + Campo(Item, 4) + Campo(SubItem, 4) + Campo(Modelo, 9) + Campo(Variante, 19) +
+            Digitos(PrecioDiezmilesimas, 22) + Campo(Origen, 3) + Campo(Pais, 3) + Digitos(Importe1Diezmilesimas, 22) +
+            Digitos(Importe2Diezmilesimas, 22);
     }
     return l;
 }
@@ -154,9 +156,13 @@ Generador::Generador(const OpcionesGenerador& op, std::vector<Demo::ArticuloDemo
     m_nroFactura = 1 + static_cast<long>(Entero(900000));
 }
 
-std::uint64_t Generador::Entero(std::uint64_t n) { return n == 0 ? 0 : m_azar() % n; }
+std::uint64_t Generador::Entero(std::uint64_t n) {
+    return n == 0 ? 0 : m_azar() % n;
+}
 
-double Generador::Real() { return static_cast<double>(m_azar() >> 11) * 0x1.0p-53; }
+double Generador::Real() {
+    return static_cast<double>(m_azar() >> 11) * 0x1.0p-53;
+}
 
 bool Generador::Toca(Cupo& c) {
     if (c.Quedan <= 0)
@@ -182,7 +188,9 @@ int Generador::Elegir(Cupo& a, Cupo& b) {
     return r;
 }
 
-const Art& Generador::Tomar(const std::vector<const Art*>& lista) { return *lista[Entero(lista.size())]; }
+const Art& Generador::Tomar(const std::vector<const Art*>& lista) {
+    return *lista[Entero(lista.size())];
+}
 
 long Generador::DetallesDe(long h) const {
     if (m_op.DetallesTotal < 0)
@@ -239,9 +247,9 @@ void Generador::Cabecera(RegistroGenerado& r) {
     std::string vin = Wmi(a.Pais);
     for (int i = 0; i < 5; ++i)
         vin += kAlfabetoVin[Entero(33)];
-    vin += '0';                              // check digit, below
-    vin += 'R';                              // model year 2024
-    vin += kAlfabetoVin[Entero(23)];         // plant: a letter
+    vin += '0';                      // check digit, below
+    vin += 'R';                      // model year 2024
+    vin += kAlfabetoVin[Entero(23)]; // plant: a letter
     vin += Digitos((m_nroFactura * 37 + m_h) % 1000000, 6);
     vin[8] = DigitoVerificadorVin(vin);
     r.NroVIN = vin;
@@ -327,8 +335,7 @@ ResumenGenerador GenerarEnvio(std::ostream& salida, const OpcionesGenerador& op)
     return GenerarEnvio(salida, op, PoolGenerador(op));
 }
 
-ResumenGenerador GenerarEnvio(std::ostream& salida, const OpcionesGenerador& op,
-                              std::vector<Demo::ArticuloDemo> pool) {
+ResumenGenerador GenerarEnvio(std::ostream& salida, const OpcionesGenerador& op, std::vector<Demo::ArticuloDemo> pool) {
     Generador g(op, std::move(pool));
     if (op.Salida == OpcionesGenerador::Codificacion::Utf8ConBom)
         salida << "\xEF\xBB\xBF";

@@ -28,12 +28,12 @@ struct OpcionesGenerador {
     // Fractions of the H records and, separately, of the P records. Each
     // becomes an exact count (rounded, at least one when above zero) placed at
     // random records.
-    double Nuevos = 0;          // articles left out of the demo catalog
-    double Ceros = 0;           // zero price (H Importe, P PrecioUnitario), only on otherwise sound articles
-    double SufijosMalos = 0;    // articles whose catalog suffix string is wrong for the position
-    double SinVinculo = 0.05;   // P records whose vehicle is no H record of the file
-    double Asteriscos = 0.1;    // P Articulo written with asterisks
-    double Paises000 = 0.1;     // P Origen and Pais written "000" (each on its own)
+    double Nuevos = 0;            // articles left out of the demo catalog
+    double Ceros = 0;             // zero price (H Importe, P PrecioUnitario), only on otherwise sound articles
+    double SufijosMalos = 0;      // articles whose catalog suffix string is wrong for the position
+    double SinVinculo = 0.05;     // P records whose vehicle is no H record of the file
+    double Asteriscos = 0.1;      // P Articulo written with asterisks
+    double Paises000 = 0.1;       // P Origen and Pais written "000" (each on its own)
     bool PaisSinRelacion = false; // one record (the middle H, or the first P) with a code the demo does not relate
 
     Codificacion Salida = Codificacion::Windows1252;
@@ -44,7 +44,7 @@ struct OpcionesGenerador {
 // One generated record with the values it was made from. Amounts are whole
 // numbers of the field's smallest unit, as the file writes them.
 struct RegistroGenerado {
-    char Clase = 'H'; // 'H' or 'P'
+    char Clase = 'H';                             // 'H' or 'P'
     const Demo::ArticuloDemo* Articulo = nullptr; // valid while its generator lives
     bool Nuevo = false, SufijoMalo = false, Cero = false, SinVinculo = false;
 
@@ -53,9 +53,9 @@ struct RegistroGenerado {
     std::string Interno, InternoSufijo, Factura, NroCTC, NroVIN, Tipo;
     long long ImporteCentavos = 0; // 10 + 2 digits
     // P
-    std::string ArticuloEscrito; // as written, asterisks included
-    long long CantidadMilesimas = 0;                           // 10 + 3 digits
-    long long CifDiezmilesimas = 0, PrecioDiezmilesimas = 0;   // 18 + 4 digits (Cif per unit)
+    std::string ArticuloEscrito;                             // as written, asterisks included
+    long long CantidadMilesimas = 0;                         // 10 + 3 digits
+    long long CifDiezmilesimas = 0, PrecioDiezmilesimas = 0; // 18 + 4 digits (Cif per unit)
     long long Importe1Diezmilesimas = 0, Importe2Diezmilesimas = 0;
     std::string Posicion; // 15 characters: position and check letter
     int Anio = 0, Mes = 0, Dia = 0;
@@ -104,10 +104,10 @@ private:
     std::vector<const Demo::ArticuloDemo*> m_vehiculos[3], m_partes[3]; // by EnCatalogo
     std::mt19937_64 m_azar;
     long m_totalP = 0;
-    long m_h = 0;        // H records written
-    long m_pEnH = 0;     // P records written after the current H
+    long m_h = 0;    // H records written
+    long m_pEnH = 0; // P records written after the current H
     long m_pPendientes = 0;
-    long m_p = 0;        // P records written
+    long m_p = 0; // P records written
     long m_hSinRelacion = -1;
     Cupo m_hNuevo, m_hMalo, m_hCero, m_pNuevo, m_pMalo, m_pCero, m_pSinVinculo;
     RegistroGenerado m_vehiculo; // the current H record, for the links of its P records

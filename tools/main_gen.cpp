@@ -114,8 +114,8 @@ int main(int argc, char** argv) {
                 throw std::runtime_error("no se pudo escribir " + salida);
         }
         std::cerr << "tarvelo-gen: " << r.Cabeceras << " registros H, " << r.Detalles << " registros P (nuevos "
-                  << r.Nuevos << ", precio cero " << r.Ceros << ", sufijo malo " << r.SufijosMalos
-                  << ", sin vehiculo " << r.SinVinculo << ")\n";
+                  << r.Nuevos << ", precio cero " << r.Ceros << ", sufijo malo " << r.SufijosMalos << ", sin vehiculo "
+                  << r.SinVinculo << ")\n";
         return 0;
     } catch (const std::invalid_argument& e) {
         std::cerr << "tarvelo-gen: " << e.what() << "\n" << kUso;

@@ -14,10 +14,10 @@ class Operador;
 
 // The settings read at start-up and updated by the settings dialog.
 struct Ajustes {
-    std::string INTDUN;   // declared unit written into every article
-    std::string INTCAT;   // catalog for catalog look-ups
-    std::string AA_MARCA; // brand value of suffix AA
-    std::string ORIGEN;   // origin of the articles made from header records
+    std::string INTDUN;                // declared unit written into every article
+    std::string INTCAT;                // catalog for catalog look-ups
+    std::string AA_MARCA;              // brand value of suffix AA
+    std::string ORIGEN;                // origin of the articles made from header records
     bool MODELOVARIANTESINSPC = false; // model and variant joined without a blank
 };
 

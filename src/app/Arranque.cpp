@@ -28,7 +28,9 @@ std::string LineaVersion(bool qmr) {
     return std::string("Versión: ") + kVersion + " - " + kDescripcion + (qmr ? " version QMR" : " version Ferlani");
 }
 
-bool EsUno(const std::string& texto) { return EsNumerico(texto) && ValorNumerico(texto) == 1.0; }
+bool EsUno(const std::string& texto) {
+    return EsNumerico(texto) && ValorNumerico(texto) == 1.0;
+}
 
 void LeerAjustes(Aplicacion& app) {
     app.Config.INTDUN = app.Almacen->GetSetting("INTDUN", "");
@@ -75,6 +77,8 @@ std::string CarpetaDatos() {
     return (fs::path(CarpetaEjecutable()) / ".." / "share" / "velmarion" / "data").lexically_normal().string();
 }
 
-std::string RutaTrabajo(const std::string& home) { return (fs::path(home) / "db" / "Dantremos.db").string(); }
+std::string RutaTrabajo(const std::string& home) {
+    return (fs::path(home) / "db" / "Dantremos.db").string();
+}
 
 } // namespace Arranque

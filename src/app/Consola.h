@@ -18,9 +18,9 @@ struct UsoIncorrecto : std::runtime_error {
 };
 
 struct Contexto {
-    std::string Home;                   // resolved program folder
-    std::string ArchivoAjustes;         // --settings, or "" for the per-user store
-    std::vector<std::string> Args;      // after the command name
+    std::string Home;              // resolved program folder
+    std::string ArchivoAjustes;    // --settings, or "" for the per-user store
+    std::vector<std::string> Args; // after the command name
     OperadorConsola* Op = nullptr;
     std::ostream* Out = nullptr;
     std::ostream* Err = nullptr;

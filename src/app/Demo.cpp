@@ -69,7 +69,9 @@ void Ejecutar(Almacor::Gestor& db, const std::string& sql) {
     db.Ejecutar();
 }
 
-std::string Q(const std::string& v) { return "'" + SqlTexto(v) + "'"; }
+std::string Q(const std::string& v) {
+    return "'" + SqlTexto(v) + "'";
+}
 
 // Brazilian statistical unit codes to the customs system's codes.
 std::string Unidad(const std::string& brasil) {
@@ -131,8 +133,8 @@ void CargarReferencias(Almacor::Gestor&, Almacor::Gestor& aduana, const std::str
             while (Linea(s, linea)) {
                 auto c = Partir(linea, ',');
                 if (c.size() >= 3)
-                    Ejecutar(aduana, "insert into sufidos (sim, sufijo, detalle) values (" + Q(c[0]) + "," +
-                                         Q(c[1]) + "," + Q(c[2]) + ")");
+                    Ejecutar(aduana, "insert into sufidos (sim, sufijo, detalle) values (" + Q(c[0]) + "," + Q(c[1]) +
+                                         "," + Q(c[2]) + ")");
             }
         }
         {
@@ -149,7 +151,6 @@ void CargarReferencias(Almacor::Gestor&, Almacor::Gestor& aduana, const std::str
         aduana.DeshacerTransaccion();
         throw;
     }
-
 }
 
 void CargarPaises(Almacor::Gestor& trabajo, const std::string& carpeta) {
@@ -162,8 +163,8 @@ void CargarPaises(Almacor::Gestor& trabajo, const std::string& carpeta) {
             auto c = Partir(linea, ',');
             // The source list has one code twice (Guernsey and Jersey): the first stays.
             if (c.size() >= 2)
-                Ejecutar(trabajo, "insert or ignore into pais (id, descripcion) values (" + Q(c[0]) + "," +
-                                      Q(c[1]) + ")");
+                Ejecutar(trabajo,
+                         "insert or ignore into pais (id, descripcion) values (" + Q(c[0]) + "," + Q(c[1]) + ")");
         }
         trabajo.ConfirmarTransaccion();
     } catch (...) {
@@ -186,8 +187,7 @@ std::vector<ArticuloDemo> LeerArticulos(const std::string& carpeta) {
             continue;
         auto c = Partir(linea, ';');
         auto malo = [&](const std::string& por) {
-            return AppError(13, "Demo.LeerArticulos",
-                            "demo-articulos.csv, línea " + std::to_string(nro) + ": " + por);
+            return AppError(13, "Demo.LeerArticulos", "demo-articulos.csv, línea " + std::to_string(nro) + ": " + por);
         };
         if (c.size() != 13)
             throw malo("se esperaban 13 campos y hay " + std::to_string(c.size()));
@@ -256,13 +256,12 @@ void CargarCatalogo(Almacor::Gestor& trabajo, Almacor::Gestor& aduana, AlmacenAj
             // Articles left out of the configured catalog live only in the older one,
             // so a demo shipment has new articles while switching catalogs finds them.
             const char* id = a.Catalogo == ArticuloDemo::EnCatalogo::No ? kCatalogoAnterior : kCatalogo;
-            Ejecutar(aduana,
-                     "insert into catarticulos (idcatalogo, idarticulo, descripcion, idpais, cantidad, "
-                     "preciounitario, ncm, lapi, sufijos, idunidad, estadistica, valorrelacionestadistica, "
-                     "estadomerc, deresp, ArtKgUnitario, valorderesp) values (" +
-                         Q(id) + "," + Q(a.Articulo) + "," + Q(a.Descripcion) + "," + Q(OrigenDe(a.Pais)) + ",0," +
-                         NumeroSql(a.Precio) + "," + Q(a.Ncm) + "," + Q(a.Lapi) + "," + Q(a.Sufijos) + "," +
-                         Q(a.Unidad) + "," + Q(a.Unidad) + ",1,'1',''," + NumeroSql(a.Kg) + ",0)");
+            Ejecutar(aduana, "insert into catarticulos (idcatalogo, idarticulo, descripcion, idpais, cantidad, "
+                             "preciounitario, ncm, lapi, sufijos, idunidad, estadistica, valorrelacionestadistica, "
+                             "estadomerc, deresp, ArtKgUnitario, valorderesp) values (" +
+                                 Q(id) + "," + Q(a.Articulo) + "," + Q(a.Descripcion) + "," + Q(OrigenDe(a.Pais)) +
+                                 ",0," + NumeroSql(a.Precio) + "," + Q(a.Ncm) + "," + Q(a.Lapi) + "," + Q(a.Sufijos) +
+                                 "," + Q(a.Unidad) + "," + Q(a.Unidad) + ",1,'1',''," + NumeroSql(a.Kg) + ",0)");
         }
         aduana.ConfirmarTransaccion();
     } catch (...) {
@@ -273,8 +272,8 @@ void CargarCatalogo(Almacor::Gestor& trabajo, Almacor::Gestor& aduana, AlmacenAj
     trabajo.ComenzarTransaccion();
     try {
         for (const RelacionDemo& r : kRelaciones)
-            Ejecutar(trabajo, "insert or replace into ORG (PAI, ORI, ESM) values (" + Q(r.PAI) + "," + Q(r.ORI) +
-                                  "," + Q(r.ESM) + ")");
+            Ejecutar(trabajo, "insert or replace into ORG (PAI, ORI, ESM) values (" + Q(r.PAI) + "," + Q(r.ORI) + "," +
+                                  Q(r.ESM) + ")");
         trabajo.ConfirmarTransaccion();
     } catch (...) {
         trabajo.DeshacerTransaccion();

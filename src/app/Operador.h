@@ -21,8 +21,7 @@ public:
     virtual Respuesta MsgBox(const std::string& texto, Icono icono = Icono::Ninguno,
                              Botones botones = Botones::Aceptar) = 0;
     // An input box; "" when cancelled.
-    virtual std::string InputBox(const std::string& prompt, const std::string& titulo,
-                                 const std::string& defecto) = 0;
+    virtual std::string InputBox(const std::string& prompt, const std::string& titulo, const std::string& defecto) = 0;
 
     // The type question "PROCESAR COMO:": "ICR1", "ICR2", or "" when closed
     // without a button. The caller stores it as the type answer.

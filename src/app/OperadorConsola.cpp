@@ -10,11 +10,16 @@ OperadorConsola::OperadorConsola(std::ostream& out, std::ostream& err) : m_out(o
 
 const char* OperadorConsola::NombreIcono(Icono icono) {
     switch (icono) {
-    case Icono::Critico: return "CRITICO";
-    case Icono::Pregunta: return "PREGUNTA";
-    case Icono::Exclamacion: return "EXCLAMACION";
-    case Icono::Informacion: return "INFORMACION";
-    case Icono::Ninguno: break;
+    case Icono::Critico:
+        return "CRITICO";
+    case Icono::Pregunta:
+        return "PREGUNTA";
+    case Icono::Exclamacion:
+        return "EXCLAMACION";
+    case Icono::Informacion:
+        return "INFORMACION";
+    case Icono::Ninguno:
+        break;
     }
     return "MENSAJE";
 }
@@ -62,8 +67,9 @@ void OperadorConsola::MostrarRelPais(Aplicacion& app) {
         ori = dada->second.first;
         esm = dada->second.second;
     } else if (Terminal) {
-        m_err << "Establecer Pais: el valor \"" << f.txtValor
-              << "\" no tiene relación. Escriba ORI:ESM (país del sistema y estado de mercadería), vacío para cancelar: ";
+        m_err
+            << "Establecer Pais: el valor \"" << f.txtValor
+            << "\" no tiene relación. Escriba ORI:ESM (país del sistema y estado de mercadería), vacío para cancelar: ";
         std::string linea;
         std::getline(std::cin, linea);
         size_t dos = linea.find(':');
@@ -84,4 +90,6 @@ void OperadorConsola::MostrarRelPais(Aplicacion& app) {
         throw Cancelacion("No se pudo guardar la relación de país para el valor " + f.txtValor + ".");
 }
 
-void OperadorConsola::Estado(const std::string& texto) { m_err << texto << "\n"; }
+void OperadorConsola::Estado(const std::string& texto) {
+    m_err << texto << "\n";
+}

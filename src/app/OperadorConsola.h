@@ -27,12 +27,12 @@ public:
     void ProcesarEventos() override {}
 
     // The answers the runner gives.
-    Respuesta RespuestaSiNo = Respuesta::No;      // every Yes/No question
-    std::map<std::string, Respuesta> Respuestas;  // by the question's first words, before RespuestaSiNo
-    std::string Tipo;                             // the type question ("" = closed without a button)
+    Respuesta RespuestaSiNo = Respuesta::No;     // every Yes/No question
+    std::map<std::string, Respuesta> Respuestas; // by the question's first words, before RespuestaSiNo
+    std::string Tipo;                            // the type question ("" = closed without a button)
     std::map<std::string, std::pair<std::string, std::string>> Relaciones; // PAI -> (ORI, ESM)
-    bool Terminal = false;                        // missing answers may be asked on the terminal
-    std::deque<std::string> Entradas;             // input box answers, in order
+    bool Terminal = false;            // missing answers may be asked on the terminal
+    std::deque<std::string> Entradas; // input box answers, in order
 
     // How many messages with the critical icon were shown.
     int Criticos = 0;

@@ -46,8 +46,7 @@ int main(int argc, char** argv) {
         Arranque::Form_Load(app, linea);
     } catch (...) {
         AppError e = AppError::Actual();
-        static_cast<Operador&>(op).MsgBox(e.Mensaje() + " - " + e.Source,
-                                          Operador::Icono::Critico);
+        static_cast<Operador&>(op).MsgBox(e.Mensaje() + " - " + e.Source, Operador::Icono::Critico);
         return 1;
     }
     ventana.show();

@@ -198,9 +198,8 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
                 e.Description += vbCrLf + std::string("No se pudo guardar lo clasificado: ") + c.Description;
             }
         }
-        op.MsgBox(e.Mensaje() +
-                      " - seccion [Quelvorin.frmMain.FRAM2_GuardarDatosToBase]::" + e.Source + vbCrLf + vbCrLf +
-                      "SQL:" + vbCrLf + sSQL,
+        op.MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmMain.FRAM2_GuardarDatosToBase]::" + e.Source + vbCrLf +
+                      vbCrLf + "SQL:" + vbCrLf + sSQL,
                   Operador::Icono::Critico);
         return false;
     }

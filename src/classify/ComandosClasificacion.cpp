@@ -61,8 +61,7 @@ int CmdStats(Contexto& c) {
         n = Estadisticas::FRAM3_CargarEstadisticas(app);
     } catch (...) {
         AppError e = AppError::Actual();
-        c.Op->MsgBox(e.Mensaje(), Operador::Icono::Ninguno,
-                     Operador::Botones::Aceptar);
+        c.Op->MsgBox(e.Mensaje(), Operador::Icono::Ninguno, Operador::Botones::Aceptar);
         return 1;
     }
     std::ostream& out = *c.Out;

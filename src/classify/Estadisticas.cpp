@@ -45,8 +45,7 @@ std::vector<TotalCIF> CargarTotalesCIF(Aplicacion& app, bool* ok) {
         AppError e = AppError::Actual();
         if (ok)
             *ok = false;
-        app.Op->MsgBox(e.Mensaje() +
-                       " - seccion[CargarTotalesCIF.frmMain.Velmarion]::" + e.Source);
+        app.Op->MsgBox(e.Mensaje() + " - seccion[CargarTotalesCIF.frmMain.Velmarion]::" + e.Source);
     }
     return filas;
 }

@@ -42,7 +42,9 @@ std::map<std::string, std::pair<std::string, std::string>> g_recordadas;
 int g_recordando = 0;
 } // namespace
 
-RecordarRelaciones::RecordarRelaciones() { ++g_recordando; }
+RecordarRelaciones::RecordarRelaciones() {
+    ++g_recordando;
+}
 
 RecordarRelaciones::~RecordarRelaciones() {
     if (--g_recordando == 0)

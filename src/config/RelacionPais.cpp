@@ -47,9 +47,7 @@ void FormRelPais::Form_Load() {
         }
     } catch (...) {
         AppError e = AppError::Actual();
-        m_app.Op->MsgBox(e.Mensaje() +
-                             " - seccion [Ostrevan.frmRelPais.Form_Load]",
-                         Icono::Critico);
+        m_app.Op->MsgBox(e.Mensaje() + " - seccion [Ostrevan.frmRelPais.Form_Load]", Icono::Critico);
     }
 }
 
@@ -95,6 +93,8 @@ bool FormRelPais::f_Grabar(const std::string& valor, int indicePais, const std::
     return false;
 }
 
-void FormRelPais::Salir() { m_app.Retorno1.clear(); }
+void FormRelPais::Salir() {
+    m_app.Retorno1.clear();
+}
 
 } // namespace RelacionPais

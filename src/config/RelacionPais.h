@@ -36,10 +36,10 @@ public:
     // Esc: the first return text is emptied and the dialog closes.
     void Salir();
 
-    std::string txtValor;                // the code to relate, as loaded
-    std::vector<std::string> cboPais;    // "descripcion (id)"
-    std::vector<std::string> cboidPais;  // ids at the same positions
-    int seleccion = -1;                  // first item selected when there is one
+    std::string txtValor;               // the code to relate, as loaded
+    std::vector<std::string> cboPais;   // "descripcion (id)"
+    std::vector<std::string> cboidPais; // ids at the same positions
+    int seleccion = -1;                 // first item selected when there is one
     // The position in cboPais of a country id (-1 when absent).
     int IndiceDe(const std::string& id) const;
 

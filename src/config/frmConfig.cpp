@@ -24,9 +24,7 @@ QString Q(const std::string& s) {
 
 void MostrarError(Aplicacion& app, const std::string& seccion) {
     AppError e = AppError::Actual();
-    app.Op->MsgBox(e.Mensaje() + " - seccion [" + seccion +
-                       "]::" + e.Source,
-                   Operador::Icono::Critico);
+    app.Op->MsgBox(e.Mensaje() + " - seccion [" + seccion + "]::" + e.Source, Operador::Icono::Critico);
 }
 } // namespace
 

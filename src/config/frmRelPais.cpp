@@ -84,9 +84,7 @@ bool frmRelPais::f_Grabar() {
             return false;
     } catch (...) {
         AppError e = AppError::Actual();
-        m_app.Op->MsgBox(e.Mensaje() +
-                             " - seccion [Ostrevan.frmRelPais.f_Grabar]",
-                         Operador::Icono::Critico);
+        m_app.Op->MsgBox(e.Mensaje() + " - seccion [Ostrevan.frmRelPais.f_Grabar]", Operador::Icono::Critico);
         return false;
     }
     QDialog::accept();

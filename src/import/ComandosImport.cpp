@@ -16,8 +16,7 @@ namespace Consola {
 namespace {
 
 const char* const kUsoImport = "import FILE [--interno N] [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...]";
-const char* const kUsoRun =
-    "run \"INTNRO|FILE\" [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...] [--reemplazar si|no]";
+const char* const kUsoRun = "run \"INTNRO|FILE\" [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...] [--reemplazar si|no]";
 
 // --tipo and --relacion answer the questions an import may ask; what they do
 // not answer is asked on a terminal, or stops the run without one.

@@ -153,8 +153,12 @@ void Deshacer(Aplicacion& app, const std::set<std::string>& paisesAntes) {
 
 } // namespace
 
-const Resumen& UltimoResumen() { return g_resumen; }
-void OlvidarResumen() { g_resumen = {}; }
+const Resumen& UltimoResumen() {
+    return g_resumen;
+}
+void OlvidarResumen() {
+    g_resumen = {};
+}
 
 bool ProcesarArchivo(Aplicacion& app, const std::string& ruta) {
     Operador& op = *app.Op;
@@ -207,9 +211,8 @@ bool ProcesarArchivo(Aplicacion& app, const std::string& ruta) {
         AppError e = AppError::Actual();
         if (enTransaccion)
             Deshacer(app, paisesAntes);
-        op.MsgBox(e.Mensaje() +
-                  " - seccion ProcesarArchivo de Formulario frmInterno - nro " + std::to_string(nro) + " :: [" +
-                  e.Source + "]");
+        op.MsgBox(e.Mensaje() + " - seccion ProcesarArchivo de Formulario frmInterno - nro " + std::to_string(nro) +
+                  " :: [" + e.Source + "]");
         archivo.Cerrar_Archivo();
         op.PunteroEspera(false);
         return false;

@@ -19,9 +19,7 @@ std::vector<Item> FRAM1_CargarInternos(Aplicacion& app) {
                 items.push_back({rs.Fields("INTNRO").Texto(), rs.Fields("INTDSC").Texto()});
     } catch (...) {
         AppError e = AppError::Actual();
-        app.Op->MsgBox(e.Mensaje() +
-                           " - seccion [Quelvorin.frmMain.FRAM1_CargarInternos]",
-                       Icono::Critico);
+        app.Op->MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmMain.FRAM1_CargarInternos]", Icono::Critico);
     }
     return items;
 }
@@ -49,9 +47,7 @@ bool FRAM1_EliminarInterno(Aplicacion& app, const std::string& interno) {
             app.Db.DeshacerTransaccion();
         } catch (...) {
         }
-        app.Op->MsgBox(e.Mensaje() +
-                           " - seccion [Quelvorin.frmInterno.EliminarInterno]",
-                       Icono::Critico);
+        app.Op->MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmInterno.EliminarInterno]", Icono::Critico);
         return false;
     }
 }

@@ -122,8 +122,7 @@ void frmInterno::cmdExaminar_Click() {
         // Nothing above a click handler catches: the message is shown here.
         AppError e = AppError::Actual().Relanzar(-2036030393,
                                                  "seccion cmdExaminar_Click de Formulario frmInterno:: ", " nro: 1");
-        m_app.Op->MsgBox(e.Mensaje() + " - " + e.Source,
-                         Operador::Icono::Critico);
+        m_app.Op->MsgBox(e.Mensaje() + " - " + e.Source, Operador::Icono::Critico);
     }
 }
 

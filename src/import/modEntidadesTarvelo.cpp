@@ -16,8 +16,9 @@ namespace {
 // Called inside a catch block: the error in flight goes on to the caller with
 // this function's section in front of its source.
 [[noreturn]] void Relanzar(const char* funcion, int nro) {
-    throw AppError::Actual().Relanzar(kErrorModulo, std::string("seccion ") + funcion + " de Módulo modEntidadesTarvelo:: ",
-                                      " nro: " + std::to_string(nro));
+    throw AppError::Actual().Relanzar(
+        kErrorModulo,
+        std::string("seccion ") + funcion + " de Módulo modEntidadesTarvelo:: ", " nro: " + std::to_string(nro));
 }
 
 // A line cut into fields by characters. Lines are nearly always ASCII, where
@@ -55,7 +56,9 @@ bool FechaValida(int dia, int mes, int anio) {
     return dia <= kDias[mes - 1] + (mes == 2 && bisiesto ? 1 : 0);
 }
 
-std::string Q(const std::string& texto) { return "'" + SqlTexto(texto) + "'"; }
+std::string Q(const std::string& texto) {
+    return "'" + SqlTexto(texto) + "'";
+}
 
 } // namespace
 
@@ -187,8 +190,7 @@ std::string getSQLfromRegH(Aplicacion& app, const RegistroH& reg, long orden, co
                "PRCORI,PRCESM,PRCTDS) values (" +
                Q(interno) + "," + EnteroSql(orden) + "," + Q(UnirModeloVariante(app, reg.Modelo, reg.Variante)) +
                ",1," + importe + "," + importe + "," + Q(reg.Factura) + ",1," + Q(reg.NroCTC) + "," + Q(reg.NroVIN) +
-               "," + Q(destino) + "," + Q(app.Config.ORIGEN) + "," + Q(app.Config.ORIGEN) + ",'1'," + Q(reg.Tipo) +
-               ")";
+               "," + Q(destino) + "," + Q(app.Config.ORIGEN) + "," + Q(app.Config.ORIGEN) + ",'1'," + Q(reg.Tipo) + ")";
     } catch (const Cancelacion&) {
         throw;
     } catch (...) {
@@ -210,8 +212,8 @@ std::string getSQLfromRegP(Aplicacion& app, const RegistroP& reg, const std::str
                                 ",cif,Cantidad) values ("
                               : "insert into ARTINS(INTNRO, PARENTART ,IdReg ,DIT ,Item ,SubItem ,Posicion ,CTIT "
                                 ",cif,IDPARENT,Cantidad) values (";
-        sql += Q(interno) + "," + Q(UnirModeloVariante(app, reg.Modelo, reg.Variante)) + "," + EnteroSql(idReg) +
-               "," + Q(reg.DIT) + "," + Q(reg.Item) + "," + Q(reg.SubItem) + "," + Q(reg.Posicion) + ",''," +
+        sql += Q(interno) + "," + Q(UnirModeloVariante(app, reg.Modelo, reg.Variante)) + "," + EnteroSql(idReg) + "," +
+               Q(reg.DIT) + "," + Q(reg.Item) + "," + Q(reg.SubItem) + "," + Q(reg.Posicion) + ",''," +
                setNumeroAnsi(reg.Cif) + ",";
         if (!parent.empty())
             sql += parent + ",";

@@ -28,4 +28,6 @@ std::vector<std::pair<std::string, std::string>> AlmacenAjustes::Todas() const {
     return r;
 }
 
-std::string AlmacenAjustes::Ubicacion() const { return m_s->fileName().toStdString(); }
+std::string AlmacenAjustes::Ubicacion() const {
+    return m_s->fileName().toStdString();
+}

@@ -174,7 +174,9 @@ std::string Gestor::TraducirSql(const std::string& original) {
     return r;
 }
 
-Gestor::~Gestor() { Desconectar(); }
+Gestor::~Gestor() {
+    Desconectar();
+}
 
 void Gestor::Desconectar() {
     VaciarCache();
@@ -208,7 +210,8 @@ void Gestor::Abrir(const std::string& ruta, bool crear) {
     if (rc != SQLITE_OK) {
         std::string msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
         sqlite3_close_v2(db);
-        throw AppError(-2147467259, "Almacor.Gestor.Conectar", "No se pudo abrir la base de datos " + ruta + ": " + msg);
+        throw AppError(-2147467259, "Almacor.Gestor.Conectar",
+                       "No se pudo abrir la base de datos " + ruta + ": " + msg);
     }
     m_db = db;
     m_ruta = ruta;
@@ -223,8 +226,8 @@ void Gestor::Abrir(const std::string& ruta, bool crear) {
         EjecutarDirecto("select count(*) from sqlite_master");
     } catch (const AppError& e) {
         Desconectar();
-        throw AppError(e.Number, "Almacor.Gestor.Conectar", "No se pudo abrir la base de datos " + ruta + ": " +
-                                                                  e.Description);
+        throw AppError(e.Number, "Almacor.Gestor.Conectar",
+                       "No se pudo abrir la base de datos " + ruta + ": " + e.Description);
     }
 }
 
@@ -400,8 +403,12 @@ Gestor::Sentencia Gestor::Preparar(const std::string& sql, const char* operacion
                 case Literal::Tipo::Texto:
                     rc = sqlite3_bind_text(st, p, v.texto.c_str(), static_cast<int>(v.texto.size()), SQLITE_STATIC);
                     break;
-                case Literal::Tipo::Entero: rc = sqlite3_bind_int64(st, p, v.entero); break;
-                case Literal::Tipo::Real: rc = sqlite3_bind_double(st, p, v.real); break;
+                case Literal::Tipo::Entero:
+                    rc = sqlite3_bind_int64(st, p, v.entero);
+                    break;
+                case Literal::Tipo::Real:
+                    rc = sqlite3_bind_double(st, p, v.real);
+                    break;
                 }
             }
             if (rc == SQLITE_OK)
@@ -473,14 +480,19 @@ bool Gestor::CrearRs(Recordset& rs) {
     for (; rc == SQLITE_ROW; rc = sqlite3_step(st)) {
         for (int i = 0; i < columnas; ++i) {
             switch (sqlite3_column_type(st, i)) {
-            case SQLITE_NULL: celdas.emplace_back(); break;
-            case SQLITE_INTEGER: celdas.push_back(Valor::DeEntero(sqlite3_column_int64(st, i))); break;
-            case SQLITE_FLOAT: celdas.push_back(Valor::DeReal(sqlite3_column_double(st, i))); break;
+            case SQLITE_NULL:
+                celdas.emplace_back();
+                break;
+            case SQLITE_INTEGER:
+                celdas.push_back(Valor::DeEntero(sqlite3_column_int64(st, i)));
+                break;
+            case SQLITE_FLOAT:
+                celdas.push_back(Valor::DeReal(sqlite3_column_double(st, i)));
+                break;
             default: {
                 const unsigned char* t = sqlite3_column_text(st, i);
-                celdas.push_back(Valor::DeTexto(t ? std::string(reinterpret_cast<const char*>(t),
-                                                                sqlite3_column_bytes(st, i))
-                                                  : std::string()));
+                celdas.push_back(Valor::DeTexto(
+                    t ? std::string(reinterpret_cast<const char*>(t), sqlite3_column_bytes(st, i)) : std::string()));
             }
             }
         }
@@ -510,17 +522,27 @@ long Gestor::Ejecutar() {
     return cambia ? static_cast<long>(sqlite3_changes(m_db)) : 0;
 }
 
-void Gestor::ComenzarTransaccion() { EjecutarDirecto("begin immediate"); }
-void Gestor::ConfirmarTransaccion() { EjecutarDirecto("commit"); }
+void Gestor::ComenzarTransaccion() {
+    EjecutarDirecto("begin immediate");
+}
+void Gestor::ConfirmarTransaccion() {
+    EjecutarDirecto("commit");
+}
 
 void Gestor::DeshacerTransaccion() {
     if (EnTransaccion())
         EjecutarDirecto("rollback");
 }
 
-bool Gestor::EnTransaccion() const { return m_db && !sqlite3_get_autocommit(m_db); }
-void Gestor::Savepoint(const std::string& nombre) { EjecutarDirecto("savepoint " + nombre); }
-void Gestor::LiberarSavepoint(const std::string& nombre) { EjecutarDirecto("release " + nombre); }
+bool Gestor::EnTransaccion() const {
+    return m_db && !sqlite3_get_autocommit(m_db);
+}
+void Gestor::Savepoint(const std::string& nombre) {
+    EjecutarDirecto("savepoint " + nombre);
+}
+void Gestor::LiberarSavepoint(const std::string& nombre) {
+    EjecutarDirecto("release " + nombre);
+}
 void Gestor::VolverASavepoint(const std::string& nombre) {
     EjecutarDirecto("rollback to " + nombre);
     EjecutarDirecto("release " + nombre);

@@ -21,4 +21,6 @@ AppError AppError::Relanzar(long number, const std::string& prefijo, const std::
     return AppError(number, prefijo + Source + sufijo, Description);
 }
 
-std::string AppError::Mensaje() const { return Description + vbCrLf + vbCrLf + std::to_string(Number); }
+std::string AppError::Mensaje() const {
+    return Description + vbCrLf + vbCrLf + std::to_string(Number);
+}

@@ -4,6 +4,8 @@
 
 namespace Dalvorm {
 
-double Motor::EsNumero(const std::string& texto) const { return ValorNumerico(texto); }
+double Motor::EsNumero(const std::string& texto) const {
+    return ValorNumerico(texto);
+}
 
 } // namespace Dalvorm

@@ -216,15 +216,19 @@ void Verificar(Almacor::Gestor& db, int actual, const char* que) {
                        db.Ruta() + " no es una base de datos " + que + " de Velmarion (sin versión de esquema).");
     if (v > actual)
         throw AppError(-2147467259, "Esquema.Verificar",
-                       db.Ruta() + " fue creada por una versión más nueva del programa (esquema " +
-                           std::to_string(v) + ").");
+                       db.Ruta() + " fue creada por una versión más nueva del programa (esquema " + std::to_string(v) +
+                           ").");
     // Upgrade steps go here as `if (v <= N) { ... }` inside one transaction.
 }
 
 } // namespace
 
-void CrearTrabajo(Almacor::Gestor& db) { Crear(db, kTrabajo, kVersionTrabajo); }
-void CrearAduana(Almacor::Gestor& db) { Crear(db, kAduana, kVersionAduana); }
+void CrearTrabajo(Almacor::Gestor& db) {
+    Crear(db, kTrabajo, kVersionTrabajo);
+}
+void CrearAduana(Almacor::Gestor& db) {
+    Crear(db, kAduana, kVersionAduana);
+}
 void VerificarTrabajo(Almacor::Gestor& db) {
     Verificar(db, kVersionTrabajo, "de trabajo");
     if (VersionDe(db) <= 1) {
@@ -239,6 +243,8 @@ void VerificarTrabajo(Almacor::Gestor& db) {
         }
     }
 }
-void VerificarAduana(Almacor::Gestor& db) { Verificar(db, kVersionAduana, "del sistema aduanero"); }
+void VerificarAduana(Almacor::Gestor& db) {
+    Verificar(db, kVersionAduana, "del sistema aduanero");
+}
 
 } // namespace Esquema

@@ -75,7 +75,9 @@ Entorno::Dialogo& DialogoInstalado() {
 }
 } // namespace
 
-void Entorno::InstalarDialogo(Dialogo d) { DialogoInstalado() = std::move(d); }
+void Entorno::InstalarDialogo(Dialogo d) {
+    DialogoInstalado() = std::move(d);
+}
 
 std::string Entorno::ShowOpen(const std::string& titulo, void* ventana, const std::string&, const std::string&) {
     return DialogoInstalado() ? DialogoInstalado()(titulo, ventana) : std::string();

@@ -21,7 +21,9 @@ char SeparadorDecimal() {
     return g_separador;
 }
 
-void FijarSeparadorDecimal(char separador) { g_separador = separador; }
+void FijarSeparadorDecimal(char separador) {
+    g_separador = separador;
+}
 
 std::string NumeroTexto(double valor) {
     if (valor == 0)
@@ -110,11 +112,17 @@ std::string Formatear(double valor, std::string_view patron) {
     return r;
 }
 
-std::string NumeroSql(std::string_view textoNumero) { return Reemplazar(std::string(textoNumero), ",", "."); }
+std::string NumeroSql(std::string_view textoNumero) {
+    return Reemplazar(std::string(textoNumero), ",", ".");
+}
 
-std::string NumeroSql(double valor) { return NumeroSql(NumeroTexto(valor)); }
+std::string NumeroSql(double valor) {
+    return NumeroSql(NumeroTexto(valor));
+}
 
-std::string EnteroSql(long long valor) { return std::to_string(valor); }
+std::string EnteroSql(long long valor) {
+    return std::to_string(valor);
+}
 
 double LeerNumero(std::string_view texto) {
     std::string limpio;
@@ -178,4 +186,6 @@ double ValorNumerico(std::string_view texto) {
     return LeerNumero(t);
 }
 
-double ADosDecimales(double valor) { return ValorNumerico(Formatear(valor, "00.00")); }
+double ADosDecimales(double valor) {
+    return ValorNumerico(Formatear(valor, "00.00"));
+}

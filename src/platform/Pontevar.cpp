@@ -23,7 +23,9 @@ std::string Normalizar(const std::string& ruta) {
 
 Principal::Principal(std::string home) : m_home(std::move(home)) {}
 
-std::string Principal::ArchivoPorDefecto(const std::string& home) { return (fs::path(home) / "db" / "Corvex.db").string(); }
+std::string Principal::ArchivoPorDefecto(const std::string& home) {
+    return (fs::path(home) / "db" / "Corvex.db").string();
+}
 
 void Principal::LoadParameters() {
     std::map<std::string, std::string> archivoDe;

@@ -35,7 +35,7 @@ public:
 
 private:
     std::string m_home;
-    std::map<std::string, std::string> m_archivos;                         // entity -> file
+    std::map<std::string, std::string> m_archivos;                        // entity -> file
     std::map<std::string, std::unique_ptr<Almacor::Gestor>> m_conexiones; // file -> connection
 };
 

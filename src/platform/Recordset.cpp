@@ -27,20 +27,28 @@ Valor Valor::DeTexto(std::string v) {
 
 std::string Valor::Texto() const {
     switch (m_tipo) {
-    case Tipo::Nulo: return {};
-    case Tipo::Entero: return std::to_string(m_entero);
-    case Tipo::Real: return NumeroTexto(m_real);
-    case Tipo::Texto: return m_texto;
+    case Tipo::Nulo:
+        return {};
+    case Tipo::Entero:
+        return std::to_string(m_entero);
+    case Tipo::Real:
+        return NumeroTexto(m_real);
+    case Tipo::Texto:
+        return m_texto;
     }
     return {};
 }
 
 double Valor::Numero() const {
     switch (m_tipo) {
-    case Tipo::Nulo: return 0;
-    case Tipo::Entero: return static_cast<double>(m_entero);
-    case Tipo::Real: return m_real;
-    case Tipo::Texto: return ValorNumerico(m_texto);
+    case Tipo::Nulo:
+        return 0;
+    case Tipo::Entero:
+        return static_cast<double>(m_entero);
+    case Tipo::Real:
+        return m_real;
+    case Tipo::Texto:
+        return ValorNumerico(m_texto);
     }
     return 0;
 }
@@ -56,8 +64,8 @@ const Valor& Recordset::Fields(size_t indice) const {
     if (Eof())
         throw AppError(3021, "Recordset", "No hay registro actual (fin del recordset).");
     if (indice >= m_columnas.size())
-        throw AppError(3265, "Recordset", "No se encontró el elemento en la colección (campo " +
-                                              std::to_string(indice) + ").");
+        throw AppError(3265, "Recordset",
+                       "No se encontró el elemento en la colección (campo " + std::to_string(indice) + ").");
     return m_celdas[m_fila * m_columnas.size() + indice];
 }
 

@@ -5,10 +5,10 @@
 namespace {
 
 // Windows-1252 bytes 0x80..0x9F; 0 marks the five unassigned ones.
-constexpr char32_t kCp1252Alto[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+constexpr char32_t kCp1252Alto[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 // Decodes one code point starting at s[i]; advances i. Invalid bytes decode as U+FFFD.
 char32_t Siguiente(std::string_view s, size_t& i) {
@@ -43,11 +43,16 @@ char32_t Mayuscula(char32_t c) {
     if (c >= 0xE0 && c <= 0xFE && c != 0xF7)
         return c - 32;
     switch (c) {
-    case 0xFF: return 0x178;
-    case 0x161: return 0x160;
-    case 0x17E: return 0x17D;
-    case 0x153: return 0x152;
-    default: return c;
+    case 0xFF:
+        return 0x178;
+    case 0x161:
+        return 0x160;
+    case 0x17E:
+        return 0x17D;
+    case 0x153:
+        return 0x152;
+    default:
+        return c;
     }
 }
 
@@ -119,7 +124,9 @@ std::string Mid(std::string_view s, size_t inicio, long largo) {
     return std::string(s.substr(desde, hasta - desde));
 }
 
-std::string Left(std::string_view s, size_t n) { return Mid(s, 1, static_cast<long>(n)); }
+std::string Left(std::string_view s, size_t n) {
+    return Mid(s, 1, static_cast<long>(n));
+}
 
 std::string Right(std::string_view s, size_t n) {
     size_t total = Len(s);
@@ -180,7 +187,9 @@ std::string Reemplazar(std::string s, std::string_view de, std::string_view a) {
     return s;
 }
 
-bool EmpiezaCon(std::string_view s, std::string_view prefijo) { return s.substr(0, prefijo.size()) == prefijo; }
+bool EmpiezaCon(std::string_view s, std::string_view prefijo) {
+    return s.substr(0, prefijo.size()) == prefijo;
+}
 
 bool TerminaCon(std::string_view s, std::string_view sufijo) {
     return s.size() >= sufijo.size() && s.substr(s.size() - sufijo.size()) == sufijo;

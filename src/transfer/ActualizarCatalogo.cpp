@@ -15,7 +15,9 @@ using ValoresSql::Texto;
 
 constexpr long kDivisionPorCero = 11;
 
-Almacor::Gestor& Catalogos(Aplicacion& app) { return app.Entidades->getDataConnectionByEntity("CATALOGOS"); }
+Almacor::Gestor& Catalogos(Aplicacion& app) {
+    return app.Entidades->getDataConnectionByEntity("CATALOGOS");
+}
 
 std::string PrecioUnitario(Aplicacion& app, const Recordset& rs) {
     if (Trim(rs.Fields("PRCDUN").Texto()) != "01")
@@ -106,8 +108,7 @@ bool FRAM3_Transfer_C_ActualCAT(Aplicacion& app) {
         throw;
     } catch (...) {
         AppError e = AppError::Actual();
-        app.Op->MsgBox(e.Mensaje() +
-                       " - seccion [Quelvorin.frmMain_FRAM3_Transfer_C_ActualCAT]");
+        app.Op->MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmMain_FRAM3_Transfer_C_ActualCAT]");
         return false;
     }
 }

@@ -81,9 +81,8 @@ bool FRAM3_Transfer_B_Descarga(Aplicacion& app) {
         throw;
     } catch (...) {
         AppError e = AppError::Actual();
-        app.Op->MsgBox(e.Mensaje() +
-                       " - seccion[FRAM3_Transfer_B_Descarga.frmMain.Velmarion]::" + std::to_string(linea) +
-                       "::" + e.Source);
+        app.Op->MsgBox(e.Mensaje() + " - seccion[FRAM3_Transfer_B_Descarga.frmMain.Velmarion]::" +
+                       std::to_string(linea) + "::" + e.Source);
         return false;
     }
 }

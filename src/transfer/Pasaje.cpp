@@ -17,7 +17,9 @@ using ValoresSql::Texto;
 
 constexpr long kUsoNull = 94;
 
-Almacor::Gestor& Internos(Aplicacion& app) { return app.Entidades->getDataConnectionByEntity("INTERNOS"); }
+Almacor::Gestor& Internos(Aplicacion& app) {
+    return app.Entidades->getDataConnectionByEntity("INTERNOS");
+}
 
 long EjecutarEnInternos(Aplicacion& app, const std::string& sql) {
     Internos(app).Sql(sql);
@@ -165,8 +167,8 @@ bool FRAM3_Transfer_B_Pasaje(Aplicacion& app) {
         throw;
     } catch (...) {
         AppError e = AppError::Actual();
-        app.Op->MsgBox(e.Mensaje() +
-                           " - seccion [Quelvorin.frmMain.FRAM3_Transfer_B_pasaje]:: linea " + std::to_string(linea),
+        app.Op->MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmMain.FRAM3_Transfer_B_pasaje]:: linea " +
+                           std::to_string(linea),
                        Icono::Critico);
         return false;
     }

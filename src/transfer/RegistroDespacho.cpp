@@ -14,7 +14,9 @@ namespace modGlobal {
 namespace {
 constexpr long kErrorDespacho = -2146102393; // 0x80151387
 
-Almacor::Gestor& Internos(Aplicacion& app) { return app.Entidades->getDataConnectionByEntity("INTERNOS"); }
+Almacor::Gestor& Internos(Aplicacion& app) {
+    return app.Entidades->getDataConnectionByEntity("INTERNOS");
+}
 
 [[noreturn]] void Relanzar(const char* rutina, int linea) {
     throw AppError::Actual().Relanzar(kErrorDespacho, std::string("[ DANTREMOS21.modGlobal.") + rutina + " Linea " +

@@ -94,9 +94,7 @@ bool FRAM3_Transfer_A_Validar(Aplicacion& app) {
         throw;
     } catch (...) {
         AppError e = AppError::Actual();
-        app.Op->MsgBox(e.Mensaje() +
-                           " - seccion [Quelvorin.frmMain_FRAM3_Transfer_A_Validar]",
-                       Icono::Critico);
+        app.Op->MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmMain_FRAM3_Transfer_A_Validar]", Icono::Critico);
         return false;
     }
 }
@@ -148,8 +146,7 @@ bool FRM3_Tranferir(Aplicacion& app) {
         throw;
     } catch (...) {
         AppError e = AppError::Actual();
-        app.Op->MsgBox(e.Mensaje() +
-                       " - seccion [Quelvorin.FRAM3_Transferir]");
+        app.Op->MsgBox(e.Mensaje() + " - seccion [Quelvorin.FRAM3_Transferir]");
         return false;
     }
 }
