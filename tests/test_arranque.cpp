@@ -5,6 +5,7 @@
 #include "app/Consola.h"
 #include "config/RelacionPais.h"
 #include "platform/AppError.h"
+#include "platform/Esquema.h"
 
 #include <gtest/gtest.h>
 
@@ -175,4 +176,23 @@ TEST(RelPais, ElDialogoGuardaYDevuelveLaRelacion) {
     EXPECT_EQ(e.Valor("select ORI || '/' || ESM from ORG where PAI = 'JPN'"), "320/1");
     EXPECT_FALSE(f.f_Grabar("jpn", japon, "1")); // same code, other case: refused
     EXPECT_EQ(e.Valor("select count(*) from ORG"), "1");
+}
+
+TEST(Esquema, UnaBaseViejaSeActualizaYUnaMasNuevaSeRechaza) {
+    EntornoPrueba e;
+    // A work database as the first version left it.
+    e.Trabajo("drop index ART_ARTICULO_ORDEN");
+    e.Trabajo("create index ART_ESTADO on ART (INTNRO, PRCEST)");
+    e.Trabajo("pragma user_version = 1");
+    e.Trabajo("insert into INTN values ('7','7')");
+    Esquema::VerificarTrabajo(e.App.Db);
+    EXPECT_EQ(e.Valor("pragma user_version"), std::to_string(Esquema::kVersionTrabajo));
+    EXPECT_EQ(e.Valor("select group_concat(name) from sqlite_master where name in ('ART_ARTICULO_ORDEN','ART_ESTADO')"),
+              "ART_ARTICULO_ORDEN");
+    EXPECT_EQ(e.Valor("select INTDSC from INTN"), "7"); // the data stays
+
+    e.Trabajo("pragma user_version = " + std::to_string(Esquema::kVersionTrabajo + 1));
+    EXPECT_THROW(Esquema::VerificarTrabajo(e.App.Db), AppError);
+    e.Trabajo("pragma user_version = 0");
+    EXPECT_THROW(Esquema::VerificarTrabajo(e.App.Db), AppError);
 }

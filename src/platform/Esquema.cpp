@@ -49,7 +49,6 @@ const std::vector<const char*> kTrabajo = {
         PRCCRC text collate nocase))",
     "create unique index ART_ORDEN on ART (INTNRO, ARTORD)",
     "create index ART_ARTICULO on ART (INTNRO, ARTNRO, PRCVIN)",
-    "create index ART_ESTADO on ART (INTNRO, PRCEST)",
     // The import links input lines to the first article of each number.
     "create index ART_ARTICULO_ORDEN on ART (INTNRO, ARTNRO, ARTORD)",
     R"(create table ARTINS (
@@ -218,7 +217,6 @@ void Verificar(Almacor::Gestor& db, int actual, const char* que) {
         throw AppError(-2147467259, "Esquema.Verificar",
                        db.Ruta() + " fue creada por una versión más nueva del programa (esquema " + std::to_string(v) +
                            ").");
-    // Upgrade steps go here as `if (v <= N) { ... }` inside one transaction.
 }
 
 } // namespace
@@ -231,16 +229,30 @@ void CrearAduana(Almacor::Gestor& db) {
 }
 void VerificarTrabajo(Almacor::Gestor& db) {
     Verificar(db, kVersionTrabajo, "de trabajo");
-    if (VersionDe(db) <= 1) {
-        db.ComenzarTransaccion();
-        try {
-            Ejecutar(db, "create index if not exists ART_ARTICULO_ORDEN on ART (INTNRO, ARTNRO, ARTORD)");
-            Ejecutar(db, "pragma user_version = 2");
-            db.ConfirmarTransaccion();
-        } catch (...) {
-            db.DeshacerTransaccion();
-            throw;
-        }
+    // Upgrades of older work databases, one step per version, all in one transaction.
+    struct Paso {
+        int version;
+        const char* sql;
+    };
+    static const Paso kPasos[] = {
+        // Linking inputs to their first article reads (INTNRO, ARTNRO) in ARTORD order.
+        {2, "create index if not exists ART_ARTICULO_ORDEN on ART (INTNRO, ARTNRO, ARTORD)"},
+        // Nothing needed (INTNRO, PRCEST) that the other indexes do not give, and every insert paid for it.
+        {3, "drop index if exists ART_ESTADO"},
+    };
+    int v = VersionDe(db);
+    if (v >= kVersionTrabajo)
+        return;
+    db.ComenzarTransaccion();
+    try {
+        for (const Paso& p : kPasos)
+            if (v < p.version)
+                Ejecutar(db, p.sql);
+        Ejecutar(db, "pragma user_version = " + std::to_string(kVersionTrabajo));
+        db.ConfirmarTransaccion();
+    } catch (...) {
+        db.DeshacerTransaccion();
+        throw;
     }
 }
 void VerificarAduana(Almacor::Gestor& db) {
