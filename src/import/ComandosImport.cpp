@@ -44,6 +44,16 @@ void ImprimirResumen(Contexto& c) {
            << " artículos, " << r.Insumos << " insumos.\n";
 }
 
+// The summary goes out when the import hands the interno over, before the
+// classification and transfer print their own lines.
+void ResumenAlTraspasar(Contexto& c, Aplicacion& app) {
+    auto siguiente = app.MAIN_CambiarPaso;
+    app.MAIN_CambiarPaso = [&c, siguiente] {
+        ImprimirResumen(c);
+        siguiente();
+    };
+}
+
 } // namespace
 
 int CmdImport(Contexto& c) {
@@ -58,9 +68,9 @@ int CmdImport(Contexto& c) {
     // command-line file it never transfers.
     Asistente asistente(app);
     asistente.FRAM1_CargarInternos();
+    ResumenAlTraspasar(c, app);
     Importacion::OlvidarResumen();
     bool ok = Importacion::ProcesarArchivo(app, c.Args[0]);
-    ImprimirResumen(c);
     return ok && asistente.UltimoPasoOk() && asistente.UltimaClasificacionOk() ? 0 : 1;
 }
 
@@ -106,9 +116,9 @@ int CmdRun(Contexto& c) {
     if (!c.Arrancar(app, linea))
         return 1;
     Asistente asistente(app);
+    ResumenAlTraspasar(c, app);
     Importacion::OlvidarResumen();
     bool ok = asistente.Iniciar();
-    ImprimirResumen(c);
     return ok ? 0 : 1;
 }
 
