@@ -68,6 +68,9 @@ TEST_F(Importar, TablaDeTiposYEnlaces) {
         {"RR01", "", 0, "2 PZ1 RR01;3 PZ2 RR01;5 PZ3 RR01", "1 2 ;2 3 ;3 5 ", "RR01"},
         // ICR1: the line of the other sub-regime writes nothing but uses its IdReg.
         {"ICR1", "", 1, "1 MOD VAR ICR1;2 PZ1 ;3 MOD VAR ICR1;4 PZ3 ", "1 1 CTC1;3 1 CTC1", "ICR1"},
+        // The answer types the first header whatever its code (the transfer reads the
+        // type back from the first article); a later header keeps a code of its own.
+        {"ICR2", "ICR1", 1, "1 MOD VAR ICR1;2 PZ1 ;3 MOD VAR ICR2;4 PZ3 ", "1 1 CTC1;3 1 CTC1", "ICR1"},
         // The answer types every header that leaves the type open, not only the first.
         {"", "ICR1", 1, "1 MOD VAR ICR1;2 PZ1 ;3 MOD VAR ICR1;4 PZ3 ", "1 1 CTC1;3 1 CTC1", "ICR1"},
         {"X9", "ICR1", 1, "1 MOD VAR ICR1;2 PZ1 ;3 MOD VAR ICR1;4 PZ3 ", "1 1 CTC1;3 1 CTC1", "ICR1"},

@@ -67,15 +67,17 @@ void ProcesarH(Aplicacion& app, Corrida& c, const std::string& linea) {
             app.Op->PunteroEspera(false);
             app.RespuestaTipo = app.Op->PreguntarTipo();
             app.Op->PunteroEspera(true);
+            // The answer also types this header's article, whatever code it had:
+            // the transfer reads the type back from the first article.
             if (!app.RespuestaTipo.empty())
-                c.Tipo = c.Respuesta = app.RespuestaTipo;
+                c.Tipo = c.Respuesta = reg.Tipo = app.RespuestaTipo;
         }
         // Classification and transfer read the type the articles were imported with.
         app.TipoDeclaracion = c.Tipo;
         c.PrimerH = true;
     }
-    // The answer types every header that leaves the type open, not only the
-    // first; a header naming a type of its own keeps it.
+    // The answer types every later header that leaves the type open; a later
+    // header naming a type of its own keeps it.
     if (!c.Respuesta.empty() && !TipoConocido(reg.Tipo))
         reg.Tipo = c.Respuesta;
     std::string sql = getSQLfromRegH(app, reg, c.Orden, c.Interno);
