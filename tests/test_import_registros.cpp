@@ -49,12 +49,14 @@ TEST(Registros, Numeros) {
 TEST(Registros, Fechas) {
     EXPECT_EQ(getFechafromString("20230215"), "15/02/2023");
     EXPECT_EQ(getFechafromString("20240229"), "29/02/2024");
+    EXPECT_EQ(getFechafromString("2023 2 1"), " 1/ 2/2023"); // blank-padded day and month are still a date
     struct Caso {
         const char* texto;
         const char* descripcion;
     } malas[] = {{"20230230", "Fecha 30/02/2023 inválida!"}, {"20230229", "Fecha 29/02/2023 inválida!"},
-                 {"20231301", "Fecha 01/13/2023 inválida!"}, {"2023 2 1", "Fecha  1/ 2/2023 inválida!"},
-                 {"        ", "Fecha   /  /     inválida!"}, {"2023", "Fecha //2023 inválida!"}};
+                 {"20231301", "Fecha 01/13/2023 inválida!"}, {"  23 2 1", "Fecha  1/ 2/  23 inválida!"},
+                 {"2023 200", "Fecha 00/ 2/2023 inválida!"},
+                 {"        ", "Fecha   /  /     inválida!"}, {"2023", "Fecha //2023 inválida!"}, {"202", "Fecha //202 inválida!"}};
     for (const Caso& c : malas) {
         try {
             getFechafromString(c.texto);

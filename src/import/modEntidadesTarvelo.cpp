@@ -148,10 +148,12 @@ std::string getFechafromString(const std::string& texto) {
         std::string anio = Mid(texto, 1, 4), mes = Mid(texto, 5, 2), dia = Mid(texto, 7, 2);
         std::string fecha = dia + "/" + mes + "/" + anio;
         nro = 2;
-        // Only the digits of a real calendar date pass: blanks, a short field
-        // or 30 February stop the import.
-        if (anio.size() != 4 || !SoloDigitos(anio + mes + dia) || mes.size() != 2 || dia.size() != 2 ||
-            !FechaValida(std::stoi(dia), std::stoi(mes), std::stoi(anio)))
+        // A day or month padded with a blank (" 1/ 2/2023") still reads as a
+        // date; a blank or short field, a year of fewer than four digits or
+        // 30 February stop the import.
+        const std::string d = Trim(dia), m = Trim(mes);
+        if (anio.size() != 4 || !SoloDigitos(anio) || !SoloDigitos(m) || !SoloDigitos(d) ||
+            !FechaValida(std::stoi(d), std::stoi(m), std::stoi(anio)))
             throw AppError(111, "Validando Fecha desde String", "Fecha " + fecha + " inválida!");
         return fecha;
     } catch (...) {
