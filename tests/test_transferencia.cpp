@@ -1,5 +1,6 @@
 #include "Entorno.h"
 
+#include "app/Arranque.h"
 #include "app/Asistente.h"
 #include "app/Consola.h"
 #include "platform/AppError.h"
@@ -378,6 +379,18 @@ TEST_F(Transferencia, WizardTransfersAtStepThree) {
     EXPECT_EQ(e.App.Paso, 2);
 }
 
+TEST_F(Transferencia, InteractiveStartWithOnlyAFileNeverTransfersByItself) {
+    Articulo(1, "A1");
+    Arranque::DividirLineaComandos("|/tmp/envio.txt", e.App.InternoLinea, e.App.ArchivoLinea);
+    Asistente a(e.App);
+    a.Iniciar();
+    ASSERT_EQ(a.pantalla().Internos.size(), 1u);
+    a.ElegirInterno();
+    EXPECT_EQ(a.pantalla().lbPasoNro, "Paso 3");
+    EXPECT_EQ(Filas("subitems"), 0);
+    EXPECT_EQ(e.Op.Estados.size(), 0u);
+}
+
 TEST_F(Transferencia, CommandLineTransfer) {
     e.App.Almacen->SaveSetting("INTCAT", "CAT1");
     Articulo(1, "A1");
@@ -397,6 +410,12 @@ TEST_F(Transferencia, CommandLineTransfer) {
     EXPECT_EQ(cli({"transfer", "100"}), 1); // the replace question is answered No
     EXPECT_NE(out.find("Desea reemplazarlo?\n-> No"), std::string::npos);
     EXPECT_EQ(cli({"transfer", "100", "--reemplazar", "si"}), 0);
+    // A failed discharge stage lets the run commit, but its error makes the exit status 1.
+    Insumo(1, 1, "22001IC04000001", "10", "null");
+    EXPECT_EQ(cli({"transfer", "100", "--reemplazar", "si"}), 1);
+    EXPECT_NE(out.find("MENSAJE: Uso no válido de Null"), std::string::npos);
+    EXPECT_NE(out.find("INFORMACION: Se transfirio 1 articulos en el interno 100"), std::string::npos);
+    e.Trabajo("delete from ARTINS");
     e.Trabajo("update ART set PRCCRC = null");
     EXPECT_EQ(cli({"transfer", "100", "--reemplazar", "si"}), 1);
     EXPECT_NE(out.find("EXCLAMACION: Hay registros para depurar."), std::string::npos);

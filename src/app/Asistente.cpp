@@ -23,6 +23,9 @@ void Asistente::Seleccionar(int indice) {
 bool Asistente::Iniciar() {
     bool ok = true;
     if (m_app.InternoLinea.empty()) {
+        // A file without an interno is no unattended run: kept, it would
+        // transfer every interno the operator merely opens.
+        m_app.ArchivoLinea.clear();
         FRAM1_CargarInternos();
         m_app.Paso = 1;
     } else {

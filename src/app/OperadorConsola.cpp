@@ -27,6 +27,8 @@ const char* OperadorConsola::NombreIcono(Icono icono) {
 Operador::Respuesta OperadorConsola::MsgBox(const std::string& texto, Icono icono, Botones botones) {
     if (icono == Icono::Critico)
         ++Criticos;
+    if (icono == Icono::Critico || (icono == Icono::Ninguno && botones == Botones::Aceptar))
+        ++Errores;
     std::string t = Reemplazar(texto, "\r\n", "\n");
     m_out << NombreIcono(icono) << ": " << t;
     Respuesta r = Respuesta::Aceptar;

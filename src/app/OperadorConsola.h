@@ -36,6 +36,9 @@ public:
 
     // How many messages with the critical icon were shown.
     int Criticos = 0;
+    // How many messages reported an error: the critical icon, or an error
+    // trap's box without icon (a run may show one and still go on).
+    int Errores = 0;
 
     static const char* NombreIcono(Icono icono);
 

@@ -118,8 +118,11 @@ int CmdRun(Contexto& c) {
     Asistente asistente(app);
     ResumenAlTraspasar(c, app);
     Importacion::OlvidarResumen();
+    int errores = c.Op->Errores;
     bool ok = asistente.Iniciar();
-    return ok ? 0 : 1;
+    // Some errors do not stop the run (a failed discharge stage, the CIF totals):
+    // shown on the way, they still make it incomplete.
+    return ok && c.Op->Errores == errores ? 0 : 1;
 }
 
 } // namespace Consola

@@ -46,7 +46,11 @@ int CmdTransfer(Contexto& c) {
     }
     app.InternoActual = interno;
     app.Paso = 2;
-    return FRM3_Tranferir(app) ? 0 : 1;
+    // A failed discharge stage shows its error and the run still commits: the
+    // command did not do its whole work.
+    int errores = c.Op->Errores;
+    bool ok = FRM3_Tranferir(app);
+    return ok && c.Op->Errores == errores ? 0 : 1;
 }
 
 } // namespace Consola
