@@ -41,7 +41,7 @@ TEST(Tesmira, PosicionesYTextosDeSufijos) {
         {"8703.23.10.100A", "AA(TOYOTA)-CA01-ZA(002022)-AM(X)--QA01-", 2},  // empty entry
         {"8703.23.10.100A", "AA(toyota)-CA01-ZA(002022)-AM(X)-QA01-", 2},   // lower case
         {"8703.23.10.100A", "AA(TOY.OTA)-CA01-ZA(002022)-AM(X)-QA01-", 2},  // full stop
-        {"8703.23.10.100A", "AA( TOYOTA)-CA01-ZA(002022)-AM(X)-QA01-", 2},  // outer blank
+        {"8703.23.10.100A", "AA( TOY)-CA01-ZA(002022)-AM(ÑAND )-QA01-", 0}, // blanks of dropped characters
         {"8703.23.10.100A", "AA(TOYOTA)-CA01-ZA(002022)-AM()-QA01-", 2},    // empty VIN
         {"8703.23.10.100A", "AA(   )-CA01-ZA(002022)-AM(X)-QA01-", 2},      // only blanks
         {"8703.23.10.100A", "AA(TOYOTA)-CA01-ZA(2022)-AM(X)-QA01-", 2},     // number of four digits

@@ -14,7 +14,9 @@ bool Consultar(Pontevar::Principal& entidades, const std::string& sql, Recordset
     return entidades.getDataConnectionByEntity("NCM").CrearRs(rs);
 }
 
-// Letters A-Z, "Ñ", digits, "/", ",", "&" and blanks between them.
+// Letters A-Z, "Ñ", digits, "/", ",", "&" and blanks, not only blanks. The
+// editor's normalised values may begin or end with a blank where it dropped
+// a character, so outer blanks are allowed.
 bool ValorValido(const std::string& valor, bool numerico) {
     std::u32string u = Utf8aU32(valor);
     if (numerico) {
@@ -25,12 +27,15 @@ bool ValorValido(const std::string& valor, bool numerico) {
                 return false;
         return true;
     }
-    if (u.empty() || u.front() == U' ' || u.back() == U' ')
-        return false;
-    for (char32_t c : u)
-        if (c != U' ' && !modGlobal::CaracterPermitido(c))
+    bool alguno = false;
+    for (char32_t c : u) {
+        if (c == U' ')
+            continue;
+        if (!modGlobal::CaracterPermitido(c))
             return false;
-    return true;
+        alguno = true;
+    }
+    return alguno;
 }
 
 } // namespace

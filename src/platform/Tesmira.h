@@ -29,8 +29,10 @@ namespace Tesmira {
 //          and no entry for a group it does not have, where a value entry is
 //          its code + "(" + value + ")" and an option entry is one of the
 //          group's codes or the group + "00". A value holds only A-Z, "Ñ",
-//          digits, "/", "," and "&" and inner blanks, and is not empty or only
-//          blanks; a value whose code starts with "Z" is six digits.
+//          digits, "/", "," and "&" and blanks, and is not empty or only
+//          blanks (a typed value keeps the blank of a character the editor
+//          filtered out at either end: "ñandú" is stored "ÑAND "); a value
+//          whose code starts with "Z" is six digits.
 //      An empty text is not valid for any position.
 //   0  otherwise.
 // A failing look-up raises an error. One instance serves one run: what it
