@@ -356,14 +356,19 @@ template <class F> bool frmMain::Ejecutar(F&& operacion) {
         return false;
     m_enCurso = true;
     Dibujar();
+    // Classification and transfer run here: the hourglass until they end (the
+    // message boxes on the way bring the arrow back while they wait).
+    m_op.PunteroEspera(true);
     bool ok = true;
     try {
         operacion();
     } catch (...) {
         AppError e = AppError::Actual();
+        m_op.PunteroEspera(false);
         m_app.Op->MsgBox(e.Mensaje());
         ok = false;
     }
+    m_op.PunteroEspera(false);
     m_enCurso = false;
     Dibujar();
     return ok;

@@ -105,6 +105,23 @@ TEST_F(VentanaPrincipal, EnterSobreUnInternoMuestraElPaso3SinClasificar) {
     EXPECT_EQ(e.Valor("select count(*) from ART where PRCEST is null"), "1");
 }
 
+TEST_F(VentanaPrincipal, TransferirCorreConRelojDeArena) {
+    Datos();
+    Abrir();
+    Lista()->setCurrentItem(Lista()->topLevelItem(1));
+    QTest::keyClick(Lista(), Qt::Key_Return);
+    ASSERT_EQ(Texto("lbPasoNro"), "Paso 3");
+    bool esperaDuranteElMensaje = false;
+    op.AlMensaje = [&](const std::string&) { esperaDuranteElMensaje = op.Espera(); };
+    QTest::mouseClick(Control<QPushButton>("cmdSiguiente"), Qt::LeftButton);
+    EXPECT_EQ(op.Textos(), std::vector<std::string>{"Hay registros para depurar.\r\n\r\nHaga click en el boton "
+                                                    "\"DATOS SIN DEPURAR\""});
+    EXPECT_EQ(Texto("Main_lbMensaje"), "Validando datos...");
+    EXPECT_TRUE(esperaDuranteElMensaje);
+    EXPECT_FALSE(op.Espera());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
 TEST_F(VentanaPrincipal, DobleClicElige_VolverVaciaElInternoYRecarga) {
     Datos();
     Abrir();
