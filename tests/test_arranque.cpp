@@ -136,6 +136,12 @@ TEST(Consola, InitConfigYRelaciones) {
     EXPECT_NE(cli.out.find("ORIGEN=310"), std::string::npos);
     EXPECT_NE(cli.out.find("MODELOVARIANTESINSPC=0"), std::string::npos);
     EXPECT_EQ(cli({"config", "NO_EXISTE", "1"}), 2);
+    // A settings store that cannot be written is an error, never a value shown as stored.
+    std::ostringstream o, r;
+    EXPECT_EQ(Consola::Ejecutar({"--home", cli.home.string(), "--settings", cli.home.string(), "config", "ORIGEN", "1"},
+                                o, r),
+              1);
+    EXPECT_NE(o.str().find("CRITICO: No se pudo guardar el ajuste ORIGEN"), std::string::npos) << o.str();
 
     EXPECT_EQ(cli({"relacion", "add", "JAP", "320", "1"}), 0);
     EXPECT_EQ(cli({"relacion", "add", "JAP", "203", "1"}), 1); // one relation per code

@@ -1,6 +1,7 @@
 // The settings dialog's logic: what it loads and what Esc saves.
 #include "Entorno.h"
 #include "config/Configuracion.h"
+#include "platform/AppError.h"
 
 #include <gtest/gtest.h>
 
@@ -83,6 +84,26 @@ TEST_F(Configuracion, GuardaEnAlmacenYEnElProgramaEnMayusculas) {
     ASSERT_TRUE(f.GrabarySalir());
     EXPECT_EQ(Guardado("MODELOVARIANTESINSPC"), "0");
     EXPECT_FALSE(e.App.Config.MODELOVARIANTESINSPC);
+}
+
+TEST_F(Configuracion, AlmacenQueNoSePuedeEscribirDejaLosValoresEnUsoYAvisa) {
+    FormConfig f(e.App);
+    f.Form_Load();
+    e.App.Almacen = std::make_unique<AlmacenAjustes>(e.Home.string()); // a folder, not a file
+    f.txtOrigen = "ar0";
+    f.txtMarca = "MARCA";
+    f.catalogo = 0;
+    f.chkModeloyVariantesinespacio = 1;
+    try {
+        f.GrabarySalir();
+        FAIL();
+    } catch (const AppError& x) {
+        EXPECT_EQ(x.Description.rfind("No se pudo guardar el ajuste ORIGEN", 0), 0u) << x.Description;
+    }
+    EXPECT_EQ(e.App.Config.ORIGEN, "AR0");
+    EXPECT_EQ(e.App.Config.INTCAT, "12");
+    EXPECT_EQ(e.App.Config.AA_MARCA, "MARCA");
+    EXPECT_TRUE(e.App.Config.MODELOVARIANTESINSPC);
 }
 
 TEST_F(Configuracion, ListasVaciasConservanElAjuste) {

@@ -3,10 +3,12 @@
 #include "app/Aplicacion.h"
 #include "app/Arranque.h"
 #include "app/Operador.h"
+#include "platform/AppError.h"
 #include "platform/Numeros.h"
 #include "platform/Texto.h"
 
 #include <cmath>
+#include <optional>
 
 namespace {
 // Where nothing was remembered, the first entry is selected.
@@ -68,24 +70,36 @@ bool FormConfig::GrabarySalir() {
         return false;
     }
     Ajustes& c = m_app.Config;
-    AlmacenAjustes& s = *m_app.Almacen;
+    // A store that cannot be written still leaves every value in force for this
+    // run; the first failure is raised once they all are.
+    std::optional<AppError> fallo;
+    auto guardar = [&](const char* clave, const std::string& valor) {
+        try {
+            m_app.Almacen->SaveSetting(clave, valor);
+        } catch (const AppError& e) {
+            if (!fallo)
+                fallo = e;
+        }
+    };
     c.ORIGEN = UCase(txtOrigen);
-    s.SaveSetting("ORIGEN", c.ORIGEN);
+    guardar("ORIGEN", c.ORIGEN);
     // With an empty list (a customs database without catalogs or units) there
     // is no entry to read: the setting keeps its value instead of being lost.
     if (catalogo >= 0 && catalogo < static_cast<int>(cboIdCatalogo.size())) {
         c.INTCAT = cboIdCatalogo[catalogo];
-        s.SaveSetting("INTCAT", c.INTCAT);
+        guardar("INTCAT", c.INTCAT);
     }
     if (unidad >= 0 && unidad < static_cast<int>(cboIdUnidad.size())) {
         c.INTDUN = cboIdUnidad[unidad];
-        s.SaveSetting("INTDUN", c.INTDUN);
+        guardar("INTDUN", c.INTDUN);
     }
     c.AA_MARCA = txtMarca;
-    s.SaveSetting("AA_MARCA", c.AA_MARCA);
+    guardar("AA_MARCA", c.AA_MARCA);
     const std::string modelo = std::to_string(chkModeloyVariantesinespacio);
-    s.SaveSetting("MODELOVARIANTESINSPC", modelo);
+    guardar("MODELOVARIANTESINSPC", modelo);
     c.MODELOVARIANTESINSPC = Arranque::EsUno(modelo);
+    if (fallo)
+        throw *fallo;
     return true;
 }
 

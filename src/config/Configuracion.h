@@ -18,7 +18,8 @@ public:
     void Form_Load();
     // Esc: refuses an empty origin with its message (false: the dialog stays
     // open); otherwise stores every setting, in the store and in the running
-    // program, and returns true (the dialog closes).
+    // program, and returns true (the dialog closes). A store that cannot be
+    // written raises its error after every value is in force in the program.
     bool GrabarySalir();
 
     // Relation list: Insert opens "Establecer Pais" for a new code and reloads;

@@ -175,7 +175,10 @@ bool frmConfig::GrabarySalir() {
     try {
         ok = m_form.GrabarySalir();
     } catch (...) {
+        // The values are in force for this run and the message says they were
+        // not stored; staying open would only repeat it on every Esc.
         MostrarError(m_app, "Quelvorin.frmConfig.GrabarySalir");
+        ok = true;
     }
     if (ok)
         QDialog::accept();

@@ -1,5 +1,7 @@
 #include "platform/Ajustes.h"
 
+#include "platform/AppError.h"
+
 #include <QSettings>
 
 AlmacenAjustes::AlmacenAjustes(const std::string& archivoIni)
@@ -17,6 +19,11 @@ std::string AlmacenAjustes::GetSetting(const std::string& clave, const std::stri
 void AlmacenAjustes::SaveSetting(const std::string& clave, const std::string& valor) {
     m_s->setValue("CONFIG/" + QString::fromStdString(clave), QString::fromStdString(valor));
     m_s->sync();
+    // QSettings keeps a failed write to itself: a value that never reached the
+    // store must not look saved.
+    if (m_s->status() == QSettings::AccessError)
+        throw AppError(75, "AlmacenAjustes.SaveSetting",
+                       "No se pudo guardar el ajuste " + clave + " en " + Ubicacion() + ".");
 }
 
 std::vector<std::pair<std::string, std::string>> AlmacenAjustes::Todas() const {

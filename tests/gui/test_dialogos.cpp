@@ -156,6 +156,18 @@ TEST_F(Dialogos, ConfiguracionEscGuardaSoloConOrigen) {
     EXPECT_EQ(e.App.Config.ORIGEN, "AR0");
     EXPECT_EQ(e.App.Config.INTCAT, "5");
     EXPECT_EQ(e.App.Almacen->GetSetting("INTDUN"), "07");
+
+    // A store that cannot be written: the error is shown once and Esc still closes.
+    e.App.Almacen = std::make_unique<AlmacenAjustes>(e.Home.string());
+    frmConfig otro(e.App);
+    otro.show();
+    Hijo<QLineEdit>(&otro, "txtOrigen")->setText("320");
+    op.OlvidarMensajes();
+    QTest::keyClick(&otro, Qt::Key_Escape);
+    EXPECT_FALSE(otro.isVisible());
+    ASSERT_EQ(op.Mensajes().size(), 1u);
+    EXPECT_EQ(op.Mensajes()[0].Icon, Operador::Icono::Critico);
+    EXPECT_EQ(e.App.Config.ORIGEN, "320");
 }
 
 TEST_F(Dialogos, ConfiguracionInsertYDeleteEnLaListaDeRelaciones) {
