@@ -64,15 +64,6 @@ std::vector<std::string> Partir(const std::string& linea, char sep) {
     return r;
 }
 
-void Ejecutar(Almacor::Gestor& db, const std::string& sql) {
-    db.Sql(sql);
-    db.Ejecutar();
-}
-
-std::string Q(const std::string& v) {
-    return "'" + SqlTexto(v) + "'";
-}
-
 // Brazilian statistical unit codes to the customs system's codes.
 std::string Unidad(const std::string& brasil) {
     static const std::map<std::string, std::string> m = {
@@ -123,9 +114,9 @@ void CargarReferencias(Almacor::Gestor&, Almacor::Gestor& aduana, const std::str
             std::string unidad = d == descripciones.end() ? "07" : d->second.first;
             // Vehicles and their chassis need an import licence in the demo nomenclator.
             std::string lapi = (EmpiezaCon(p, "8703") || EmpiezaCon(p, "8704")) ? "*" : "";
-            Ejecutar(aduana, "insert into ncm ([001],[002],[003],[004],[010],[012],[019],[020],[059]) values (" +
-                                 Q(n001) + "," + Q(n002) + "," + Q(n003) + "," + Q(desc) + "," + Q(desc) + "," +
-                                 Q(unidad) + ",'',''," + Q(lapi) + ")");
+            aduana.Ejecutar("insert into ncm ([001],[002],[003],[004],[010],[012],[019],[020],[059]) values (" +
+                            SqlCadena(n001) + "," + SqlCadena(n002) + "," + SqlCadena(n003) + "," + SqlCadena(desc) +
+                            "," + SqlCadena(desc) + "," + SqlCadena(unidad) + ",'',''," + SqlCadena(lapi) + ")");
         }
         {
             auto s = Abrir(carpeta, "sufijos-demo.csv");
@@ -133,8 +124,8 @@ void CargarReferencias(Almacor::Gestor&, Almacor::Gestor& aduana, const std::str
             while (Linea(s, linea)) {
                 auto c = Partir(linea, ',');
                 if (c.size() >= 3)
-                    Ejecutar(aduana, "insert into sufidos (sim, sufijo, detalle) values (" + Q(c[0]) + "," + Q(c[1]) +
-                                         "," + Q(c[2]) + ")");
+                    aduana.Ejecutar("insert into sufidos (sim, sufijo, detalle) values (" + SqlCadena(c[0]) + "," +
+                                    SqlCadena(c[1]) + "," + SqlCadena(c[2]) + ")");
             }
         }
         {
@@ -143,7 +134,8 @@ void CargarReferencias(Almacor::Gestor&, Almacor::Gestor& aduana, const std::str
             while (Linea(u, linea)) {
                 auto c = Partir(linea, ',');
                 if (c.size() >= 2)
-                    Ejecutar(aduana, "insert into unidades (id, descripcion) values (" + Q(c[0]) + "," + Q(c[1]) + ")");
+                    aduana.Ejecutar("insert into unidades (id, descripcion) values (" + SqlCadena(c[0]) + "," +
+                                    SqlCadena(c[1]) + ")");
             }
         }
         aduana.ConfirmarTransaccion();
@@ -163,8 +155,8 @@ void CargarPaises(Almacor::Gestor& trabajo, const std::string& carpeta) {
             auto c = Partir(linea, ',');
             // The source list has one code twice (Guernsey and Jersey): the first stays.
             if (c.size() >= 2)
-                Ejecutar(trabajo,
-                         "insert or ignore into pais (id, descripcion) values (" + Q(c[0]) + "," + Q(c[1]) + ")");
+                trabajo.Ejecutar("insert or ignore into pais (id, descripcion) values (" + SqlCadena(c[0]) + "," +
+                                 SqlCadena(c[1]) + ")");
         }
         trabajo.ConfirmarTransaccion();
     } catch (...) {
@@ -245,23 +237,24 @@ void CargarCatalogo(Almacor::Gestor& trabajo, Almacor::Gestor& aduana, AlmacenAj
     try {
         // Loading twice replaces the demo catalogs instead of doubling their articles.
         for (const char* id : {kCatalogo, kCatalogoAnterior}) {
-            Ejecutar(aduana, "delete from catarticulos where idcatalogo = " + Q(id));
-            Ejecutar(aduana, "delete from catalogo where idcatalogo = " + Q(id));
+            aduana.Ejecutar("delete from catarticulos where idcatalogo = " + SqlCadena(id));
+            aduana.Ejecutar("delete from catalogo where idcatalogo = " + SqlCadena(id));
         }
-        Ejecutar(aduana, "insert into catalogo (idcatalogo, descripcion) values (" + Q(kCatalogo) + "," +
-                             Q(std::string(kMarca) + " - VEHICULOS Y REPUESTOS") + ")");
-        Ejecutar(aduana, "insert into catalogo (idcatalogo, descripcion) values (" + Q(kCatalogoAnterior) + "," +
-                             Q(std::string(kMarca) + " - CATALOGO ANTERIOR") + ")");
+        aduana.Ejecutar("insert into catalogo (idcatalogo, descripcion) values (" + SqlCadena(kCatalogo) + "," +
+                        SqlCadena(std::string(kMarca) + " - VEHICULOS Y REPUESTOS") + ")");
+        aduana.Ejecutar("insert into catalogo (idcatalogo, descripcion) values (" + SqlCadena(kCatalogoAnterior) + "," +
+                        SqlCadena(std::string(kMarca) + " - CATALOGO ANTERIOR") + ")");
         for (const ArticuloDemo& a : pool) {
             // Articles left out of the configured catalog live only in the older one,
             // so a demo shipment has new articles while switching catalogs finds them.
             const char* id = a.Catalogo == ArticuloDemo::EnCatalogo::No ? kCatalogoAnterior : kCatalogo;
-            Ejecutar(aduana, "insert into catarticulos (idcatalogo, idarticulo, descripcion, idpais, cantidad, "
-                             "preciounitario, ncm, lapi, sufijos, idunidad, estadistica, valorrelacionestadistica, "
-                             "estadomerc, deresp, ArtKgUnitario, valorderesp) values (" +
-                                 Q(id) + "," + Q(a.Articulo) + "," + Q(a.Descripcion) + "," + Q(OrigenDe(a.Pais)) +
-                                 ",0," + NumeroSql(a.Precio) + "," + Q(a.Ncm) + "," + Q(a.Lapi) + "," + Q(a.Sufijos) +
-                                 "," + Q(a.Unidad) + "," + Q(a.Unidad) + ",1,'1',''," + NumeroSql(a.Kg) + ",0)");
+            aduana.Ejecutar("insert into catarticulos (idcatalogo, idarticulo, descripcion, idpais, cantidad, "
+                            "preciounitario, ncm, lapi, sufijos, idunidad, estadistica, valorrelacionestadistica, "
+                            "estadomerc, deresp, ArtKgUnitario, valorderesp) values (" +
+                            SqlCadena(id) + "," + SqlCadena(a.Articulo) + "," + SqlCadena(a.Descripcion) + "," +
+                            SqlCadena(OrigenDe(a.Pais)) + ",0," + NumeroSql(a.Precio) + "," + SqlCadena(a.Ncm) + "," +
+                            SqlCadena(a.Lapi) + "," + SqlCadena(a.Sufijos) + "," + SqlCadena(a.Unidad) + "," +
+                            SqlCadena(a.Unidad) + ",1,'1',''," + NumeroSql(a.Kg) + ",0)");
         }
         aduana.ConfirmarTransaccion();
     } catch (...) {
@@ -272,8 +265,8 @@ void CargarCatalogo(Almacor::Gestor& trabajo, Almacor::Gestor& aduana, AlmacenAj
     trabajo.ComenzarTransaccion();
     try {
         for (const RelacionDemo& r : kRelaciones)
-            Ejecutar(trabajo, "insert or replace into ORG (PAI, ORI, ESM) values (" + Q(r.PAI) + "," + Q(r.ORI) + "," +
-                                  Q(r.ESM) + ")");
+            trabajo.Ejecutar("insert or replace into ORG (PAI, ORI, ESM) values (" + SqlCadena(r.PAI) + "," +
+                             SqlCadena(r.ORI) + "," + SqlCadena(r.ESM) + ")");
         trabajo.ConfirmarTransaccion();
     } catch (...) {
         trabajo.DeshacerTransaccion();

@@ -19,11 +19,6 @@ bool Consultar(Aplicacion& app, const char* entidad, const std::string& sql, Rec
     return app.Entidades->getDataConnectionByEntity(entidad).CrearRs(rs);
 }
 
-void EjecutarArt(Aplicacion& app, const std::string& sql) {
-    app.Db.Sql(sql);
-    app.Db.Ejecutar();
-}
-
 // Stage 2: every distinct article row looked up in the catalog and completed
 // from the nomenclator.
 void Etapa2(Aplicacion& app, std::string& sSQL) {
@@ -87,7 +82,7 @@ void Etapa2(Aplicacion& app, std::string& sSQL) {
             sSQL += "PRCEST = 'A' WHERE INTNRO = '" + interno + "'   and ARTNRO = '" + SqlTexto(artnro) + "' ";
             sSQL += vin.EsNulo() ? "  and PRCVIN is null " : "  and PRCVIN = '" + SqlTexto(vin.Texto()) + "' ";
             sSQL += "  and (PRCEST <> 'A' or PRCEST is null)";
-            EjecutarArt(app, sSQL);
+            app.Db.Ejecutar(sSQL);
         }
         op.ProgresoValor(static_cast<int>(art.AbsolutePosition()));
     }
@@ -120,7 +115,7 @@ void Etapa4(Aplicacion& app, std::unique_ptr<Tesmira::Motor>& validador, std::st
                                                : "PRCCRC = 'ERR', PRCEST = 'E' ";
         sSQL = std::string("update ART set ") + codigos + "where INTNRO = '" + interno +
                "'  and ARTORD = " + EnteroSql(static_cast<long long>(rs.Fields("ARTORD").Numero()));
-        EjecutarArt(app, sSQL);
+        app.Db.Ejecutar(sSQL);
         op.ProgresoValor(static_cast<int>(rs.AbsolutePosition()));
     }
 }
@@ -155,27 +150,27 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
             Etapa2(app, sSQL);
 
         sSQL = "update ART set PRCECA = ARTCAN WHERE INTNRO = '" + interno + "'  AND PRCEUN = '07'";
-        EjecutarArt(app, sSQL);
+        app.Db.Ejecutar(sSQL);
         sSQL = "update ART set PRCSCA = ARTCAN WHERE INTNRO = '" + interno + "'  AND PRCSUN = '07'";
-        EjecutarArt(app, sSQL);
+        app.Db.Ejecutar(sSQL);
         op.Estado("Procesando... Etapa 3 de 4: Actualizando datos comunes");
         sSQL = "update ART set PRCDUN = '" + SqlTexto(app.Config.INTDUN) + "' where INTNRO = '" + interno + "'";
-        EjecutarArt(app, sSQL);
+        app.Db.Ejecutar(sSQL);
 
         Etapa4(app, validador, sSQL);
 
         sSQL = "update ART set PRCECA = ARTCAN where INTNRO = '" + interno + "' and PRCDUN = PRCEUN and PRCCRC = 'OK' ";
-        EjecutarArt(app, sSQL);
+        app.Db.Ejecutar(sSQL);
         op.Estado("Procesando... validando precios");
         sSQL = "update ART set PRCCRC = 'CERO' where INTNRO = '" + interno +
                "' and (ARTTOT = 0 OR ARTUNI = 0)and PRCCRC = 'OK' ";
-        EjecutarArt(app, sSQL);
+        app.Db.Ejecutar(sSQL);
         op.Estado("Procesando... estableciendo pais destino y proc ");
         sSQL = "update ART set PRCORI = '200',PRCDST = '200' where INTNRO = '" + interno + "' and PRCTDS = 'ICR1' ";
-        EjecutarArt(app, sSQL);
+        app.Db.Ejecutar(sSQL);
         op.Estado("Procesando... validando sufijos");
         sSQL = "update ART set PRCCRC = 'SUF' where INTNRO = '" + interno + "' and instr(1,PRCSUF,'()')>0 ";
-        EjecutarArt(app, sSQL);
+        app.Db.Ejecutar(sSQL);
 
         abierta = false;
         app.Db.LiberarSavepoint(kSavepoint);

@@ -33,18 +33,13 @@ struct Corrida {
     long H = 0, P = 0, Articulos = 0, Insumos = 0;
 };
 
-void Ejecutar(Aplicacion& app, const std::string& sql) {
-    app.Db.Sql(sql);
-    app.Db.Ejecutar();
-}
-
 void InsertarArticulo(Aplicacion& app, Corrida& c, const std::string& sql) {
-    Ejecutar(app, sql);
+    app.Db.Ejecutar(sql);
     ++c.Articulos;
 }
 
 void InsertarInsumo(Aplicacion& app, Corrida& c, const std::string& sql) {
-    Ejecutar(app, sql);
+    app.Db.Ejecutar(sql);
     ++c.Insumos;
 }
 
@@ -59,8 +54,8 @@ void ProcesarH(Aplicacion& app, Corrida& c, const std::string& linea) {
     if (!c.PrimerH) {
         c.Interno = app.InternoLinea.empty() ? reg.Interno + "//" + reg.InternoSufijo : app.InternoLinea;
         const std::string n = SqlTexto(c.Interno);
-        Ejecutar(app, "delete from ART where INTNRO = '" + n + "'");
-        Ejecutar(app, "delete from ARTINS where INTNRO = '" + n + "'");
+        app.Db.Ejecutar("delete from ART where INTNRO = '" + n + "'");
+        app.Db.Ejecutar("delete from ARTINS where INTNRO = '" + n + "'");
         c.Tipo = reg.Tipo;
         if (c.Tipo != "RR01" && c.Tipo != "ECR1") {
             app.RespuestaTipo.clear();
@@ -146,8 +141,8 @@ void Deshacer(Aplicacion& app, const std::set<std::string>& paisesAntes) {
     }
     for (const Relacion& r : nuevas) {
         try {
-            Ejecutar(app, "insert into ORG (PAI, ORI, ESM) values ('" + SqlTexto(r.PAI) + "','" + SqlTexto(r.ORI) +
-                              "','" + SqlTexto(r.ESM) + "')");
+            app.Db.Ejecutar("insert into ORG (PAI, ORI, ESM) values ('" + SqlTexto(r.PAI) + "','" + SqlTexto(r.ORI) +
+                            "','" + SqlTexto(r.ESM) + "')");
         } catch (...) {
         }
     }
@@ -196,8 +191,8 @@ bool ProcesarArchivo(Aplicacion& app, const std::string& ruta) {
         }
         nro = 0;
         const std::string n = SqlTexto(c.Interno);
-        Ejecutar(app, "delete from INTN where INTNRO = '" + n + "'");
-        Ejecutar(app, "insert into INTN (INTNRO, INTDSC) values (" + std::string("'") + n + "'," + "'" + n + "')");
+        app.Db.Ejecutar("delete from INTN where INTNRO = '" + n + "'");
+        app.Db.Ejecutar("insert into INTN (INTNRO, INTDSC) values (" + std::string("'") + n + "'," + "'" + n + "')");
         EstablecerParents(app, c.Interno);
         // Committed before the hand-over: classification and transfer never undo the import.
         app.Db.ConfirmarTransaccion();

@@ -56,10 +56,6 @@ bool FechaValida(int dia, int mes, int anio) {
     return dia <= kDias[mes - 1] + (mes == 2 && bisiesto ? 1 : 0);
 }
 
-std::string Q(const std::string& texto) {
-    return "'" + SqlTexto(texto) + "'";
-}
-
 } // namespace
 
 RegistroH getRegistroHfromString(const std::string& linea) {
@@ -190,9 +186,11 @@ std::string getSQLfromRegH(Aplicacion& app, const RegistroH& reg, long orden, co
         std::string importe = setNumeroAnsi(reg.Importe);
         return "insert into ART (INTNRO,ARTORD,ARTNRO,ARTCAN,ARTTOT,ARTUNI,ARTFAC,PRCCAN,PRCCTC,PRCVIN,PRCDST,ARTORG,"
                "PRCORI,PRCESM,PRCTDS) values (" +
-               Q(interno) + "," + EnteroSql(orden) + "," + Q(UnirModeloVariante(app, reg.Modelo, reg.Variante)) +
-               ",1," + importe + "," + importe + "," + Q(reg.Factura) + ",1," + Q(reg.NroCTC) + "," + Q(reg.NroVIN) +
-               "," + Q(destino) + "," + Q(app.Config.ORIGEN) + "," + Q(app.Config.ORIGEN) + ",'1'," + Q(reg.Tipo) + ")";
+               SqlCadena(interno) + "," + EnteroSql(orden) + "," +
+               SqlCadena(UnirModeloVariante(app, reg.Modelo, reg.Variante)) + ",1," + importe + "," + importe + "," +
+               SqlCadena(reg.Factura) + ",1," + SqlCadena(reg.NroCTC) + "," + SqlCadena(reg.NroVIN) + "," +
+               SqlCadena(destino) + "," + SqlCadena(app.Config.ORIGEN) + "," + SqlCadena(app.Config.ORIGEN) + ",'1'," +
+               SqlCadena(reg.Tipo) + ")";
     } catch (const Cancelacion&) {
         throw;
     } catch (...) {
@@ -214,9 +212,9 @@ std::string getSQLfromRegP(Aplicacion& app, const RegistroP& reg, const std::str
                                 ",cif,Cantidad) values ("
                               : "insert into ARTINS(INTNRO, PARENTART ,IdReg ,DIT ,Item ,SubItem ,Posicion ,CTIT "
                                 ",cif,IDPARENT,Cantidad) values (";
-        sql += Q(interno) + "," + Q(UnirModeloVariante(app, reg.Modelo, reg.Variante)) + "," + EnteroSql(idReg) + "," +
-               Q(reg.DIT) + "," + Q(reg.Item) + "," + Q(reg.SubItem) + "," + Q(reg.Posicion) + ",''," +
-               setNumeroAnsi(reg.Cif) + ",";
+        sql += SqlCadena(interno) + "," + SqlCadena(UnirModeloVariante(app, reg.Modelo, reg.Variante)) + "," +
+               EnteroSql(idReg) + "," + SqlCadena(reg.DIT) + "," + SqlCadena(reg.Item) + "," + SqlCadena(reg.SubItem) +
+               "," + SqlCadena(reg.Posicion) + ",''," + setNumeroAnsi(reg.Cif) + ",";
         if (!parent.empty())
             sql += parent + ",";
         sql += setNumeroAnsi(reg.Cantidad) + ")";
@@ -234,10 +232,11 @@ std::string getSQLfromRegPtoART(Aplicacion& app, const RegistroP& reg, const std
         std::string posicion = (tipo == "ICR2" || tipo == "RR01") ? reg.Posicion : "";
         return "insert into ART (INTNRO,ARTORD,ARTNRO,ARTCAN,ARTTOT,ARTUNI,ARTFAC,PRCCAN,PRCCTC,PRCVIN,PRCDST,ARTORG,"
                "PRCORI,PRCESM,PRCNCM,PRCTDS) values (" +
-               Q(interno) + "," + EnteroSql(orden) + "," + Q(reg.Articulo) + "," + cantidad + "," +
+               SqlCadena(interno) + "," + EnteroSql(orden) + "," + SqlCadena(reg.Articulo) + "," + cantidad + "," +
                setNumeroAnsi(Formatear(reg.Cantidad * reg.PrecioUnitario, "00.00")) + "," +
-               setNumeroAnsi(Formatear(reg.PrecioUnitario, "00.00000")) + ",''," + cantidad + ",'',''," + Q(destino) +
-               "," + Q(reg.Origen) + "," + Q(reg.Origen) + ",'1'," + Q(posicion) + "," + Q(tipo) + ")";
+               setNumeroAnsi(Formatear(reg.PrecioUnitario, "00.00000")) + ",''," + cantidad + ",'',''," +
+               SqlCadena(destino) + "," + SqlCadena(reg.Origen) + "," + SqlCadena(reg.Origen) + ",'1'," +
+               SqlCadena(posicion) + "," + SqlCadena(tipo) + ")";
     } catch (const Cancelacion&) {
         throw;
     } catch (...) {

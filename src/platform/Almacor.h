@@ -39,6 +39,11 @@ public:
     bool CrearRs(Recordset& rs);
     // Runs the statement; returns the number of rows it changed.
     long Ejecutar();
+    // Sets `Sql` and runs it: the two steps every writing statement takes.
+    long Ejecutar(const std::string& sql) {
+        Sql(sql);
+        return Ejecutar();
+    }
 
     // Transactions and savepoints (the original ran every statement on its own;
     // the runs that must not leave half their work use these).

@@ -180,11 +180,6 @@ const std::vector<const char*> kAduana = {
     "create index despacho_resumen_interno on DESPACHO_RESUMEN (INTERNO, ORIGEN, id)",
 };
 
-void Ejecutar(Almacor::Gestor& db, const std::string& sql) {
-    db.Sql(sql);
-    db.Ejecutar();
-}
-
 int VersionDe(Almacor::Gestor& db) {
     Recordset rs;
     db.Sql("pragma user_version");
@@ -199,8 +194,8 @@ void Crear(Almacor::Gestor& db, const std::vector<const char*>& tablas, int vers
     db.ComenzarTransaccion();
     try {
         for (const char* t : tablas)
-            Ejecutar(db, t);
-        Ejecutar(db, "pragma user_version = " + std::to_string(version));
+            db.Ejecutar(t);
+        db.Ejecutar("pragma user_version = " + std::to_string(version));
         db.ConfirmarTransaccion();
     } catch (...) {
         db.DeshacerTransaccion();
@@ -247,8 +242,8 @@ void VerificarTrabajo(Almacor::Gestor& db) {
     try {
         for (const Paso& p : kPasos)
             if (v < p.version)
-                Ejecutar(db, p.sql);
-        Ejecutar(db, "pragma user_version = " + std::to_string(kVersionTrabajo));
+                db.Ejecutar(p.sql);
+        db.Ejecutar("pragma user_version = " + std::to_string(kVersionTrabajo));
         db.ConfirmarTransaccion();
     } catch (...) {
         db.DeshacerTransaccion();

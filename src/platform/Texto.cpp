@@ -69,6 +69,10 @@ std::string SqlTexto(std::string_view valor) {
     return r;
 }
 
+std::string SqlCadena(std::string_view valor) {
+    return "'" + SqlTexto(valor) + "'";
+}
+
 std::string LTrim(std::string_view s) {
     size_t i = 0;
     while (i < s.size() && s[i] == ' ')

@@ -9,6 +9,8 @@
 // A text value ready to stand between single quotes in a statement: every
 // single quote doubled. Every text value put into SQL goes through here.
 std::string SqlTexto(std::string_view valor);
+// The same between its single quotes: 'O''BRIEN'.
+std::string SqlCadena(std::string_view valor);
 
 // Blanks (spaces only, as the original's Trim) removed from both ends.
 std::string Trim(std::string_view s);

@@ -13,12 +13,6 @@ using ValoresSql::Entero;
 using ValoresSql::Numero;
 using ValoresSql::Texto;
 
-long EjecutarEnInternos(Aplicacion& app, const std::string& sql) {
-    Almacor::Gestor& cx = app.Entidades->getDataConnectionByEntity("INTERNOS");
-    cx.Sql(sql);
-    return cx.Ejecutar();
-}
-
 std::string Descarga(const std::string& interno, const Recordset& rs) {
     std::string s;
     s.reserve(320);
@@ -46,9 +40,10 @@ void TotalesInsumos(Aplicacion& app, const std::string& n, const std::string& co
     if (!app.Db.CrearRs(rs))
         return;
     for (; !rs.Eof(); rs.MoveNext())
-        EjecutarEnInternos(app, "update subitems set " + columna + " = " +
-                                    NumeroSql(Formatear(rs.Fields("tcif").Numero(), "00.00")) + " where interno = '" +
-                                    n + "' and idext = " + Entero(rs.Fields("idparent")));
+        app.Entidades->getDataConnectionByEntity("INTERNOS")
+            .Ejecutar("update subitems set " + columna + " = " +
+                      NumeroSql(Formatear(rs.Fields("tcif").Numero(), "00.00")) + " where interno = '" + n +
+                      "' and idext = " + Entero(rs.Fields("idparent")));
 }
 
 } // namespace
@@ -68,7 +63,7 @@ bool FRAM3_Transfer_B_Descarga(Aplicacion& app) {
             std::string sql = Descarga(interno, rs);
             // The quantity as written (a null one has already failed the line).
             app.TotalDescarga += LeerNumero(Numero(rs.Fields("Cantidad")));
-            EjecutarEnInternos(app, sql);
+            app.Entidades->getDataConnectionByEntity("INTERNOS").Ejecutar(sql);
         }
         if (app.TipoDeclaracion != "ICR1") {
             linea = 3;

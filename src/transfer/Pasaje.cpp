@@ -21,11 +21,6 @@ Almacor::Gestor& Internos(Aplicacion& app) {
     return app.Entidades->getDataConnectionByEntity("INTERNOS");
 }
 
-long EjecutarEnInternos(Aplicacion& app, const std::string& sql) {
-    Internos(app).Sql(sql);
-    return Internos(app).Ejecutar();
-}
-
 // The field `total` of a sum on the work database; `nulo` is what an empty sum gives.
 double Suma(Aplicacion& app, const std::string& sql, bool& nulo) {
     Recordset rs;
@@ -102,10 +97,10 @@ bool FRAM3_Transfer_B_Pasaje(Aplicacion& app) {
                                Icono::Pregunta, Operador::Botones::SiNo) != Operador::Respuesta::Si)
                 return false;
             linea = 2;
-            EjecutarEnInternos(app, "delete from caratula where interno = '" + n + "'");
-            EjecutarEnInternos(app, "delete from subitems where interno = '" + n + "'");
-            EjecutarEnInternos(app, "delete from facturas where interno = '" + n + "'");
-            EjecutarEnInternos(app, "delete from descargas where interno = '" + n + "'");
+            Internos(app).Ejecutar("delete from caratula where interno = '" + n + "'");
+            Internos(app).Ejecutar("delete from subitems where interno = '" + n + "'");
+            Internos(app).Ejecutar("delete from facturas where interno = '" + n + "'");
+            Internos(app).Ejecutar("delete from descargas where interno = '" + n + "'");
         }
 
         linea = 3;
@@ -140,15 +135,15 @@ bool FRAM3_Transfer_B_Pasaje(Aplicacion& app) {
         }
 
         linea = 7;
-        EjecutarEnInternos(app, Caratula(app, interno, fob, flete, seguro, ajuste));
+        Internos(app).Ejecutar(Caratula(app, interno, fob, flete, seguro, ajuste));
 
         linea = 8;
         app.Db.Sql("select distinct ARTFAC from ART where INTNRO = '" + n +
                    "' and PRCCRC = 'OK' and ARTFAC<>'' AND ARTFAC IS NOT NULL order by ARTFAC");
         if (app.Db.CrearRs(rs))
             for (long orden = 1; !rs.Eof(); rs.MoveNext(), ++orden)
-                EjecutarEnInternos(app, "insert into FACTURAS (interno,orden,factura) values ('" + n + "'," +
-                                            EnteroSql(orden) + ",'" + SqlTexto(rs.Fields("ARTFAC").Texto()) + "')");
+                Internos(app).Ejecutar("insert into FACTURAS (interno,orden,factura) values ('" + n + "'," +
+                                       EnteroSql(orden) + ",'" + SqlTexto(rs.Fields("ARTFAC").Texto()) + "')");
 
         linea = 9;
         app.Db.Sql("select * from ART where INTNRO = '" + n + "' and PRCCRC = 'OK' order by ARTORD");
@@ -157,7 +152,7 @@ bool FRAM3_Transfer_B_Pasaje(Aplicacion& app) {
         app.Op->ProgresoRango(0, static_cast<int>(rs.RecordCount()));
         linea = 10;
         for (; !rs.Eof(); rs.MoveNext()) {
-            if (EjecutarEnInternos(app, Subitem(app, interno, rs)) == 0)
+            if (Internos(app).Ejecutar(Subitem(app, interno, rs)) == 0)
                 throw AppError(1, "Transfiriendo a Corvex",
                                "Error Grabando registro en Corvex Windows: 0 Registros agregados");
             app.Op->ProgresoValor(static_cast<int>(rs.AbsolutePosition()));

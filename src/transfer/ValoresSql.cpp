@@ -13,7 +13,7 @@ constexpr long kTipos = 13;
 } // namespace
 
 std::string Texto(const std::string& s) {
-    return "'" + SqlTexto(s) + "'";
+    return SqlCadena(s);
 }
 
 std::string Texto(const Valor& v) {
