@@ -4,7 +4,7 @@
 #include "tests/Entorno.h"
 
 #include "app/Arranque.h"
-#include "app/Demo.h"
+#include "tools/Demo.h"
 #include "import/Importacion.h"
 #include "tools/generador.h"
 

@@ -65,7 +65,7 @@ void Medir(EntornoPrueba& e, const std::string& interno, long articulos) {
     for (auto* g : conexiones)
         g->ComenzarTransaccion();
     auto t = Reloj::now();
-    bool ok = FRAM3_Transfer_B_Pasaje(e.App);
+    bool ok = FRAM3_Transfer_B_Pasaje(e.App) == Resultado::Hecho;
     double pasaje = Segundos(t);
     t = Reloj::now();
     e.App.TotalDescarga = 0;
@@ -79,7 +79,7 @@ void Medir(EntornoPrueba& e, const std::string& interno, long articulos) {
 
     t = Reloj::now();
     std::clock_t cpu = std::clock();
-    ok = FRM3_Tranferir(e.App) && ok;
+    ok = FRM3_Tranferir(e.App) == Resultado::Hecho && ok;
     double total = Segundos(t);
     double totalCpu = static_cast<double>(std::clock() - cpu) / CLOCKS_PER_SEC;
 

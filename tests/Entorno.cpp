@@ -1,7 +1,7 @@
 #include "Entorno.h"
 
 #include "app/Arranque.h"
-#include "app/Demo.h"
+#include "tools/Demo.h"
 #include "config/RelacionPais.h"
 #include "platform/Esquema.h"
 
@@ -22,12 +22,31 @@ Operador::Respuesta OperadorPrueba::MsgBox(const std::string& texto, Icono icono
     return r;
 }
 
-std::string OperadorPrueba::InputBox(const std::string&, const std::string&, const std::string& defecto) {
+bool OperadorPrueba::Preguntar(const std::string& id, const std::string& texto) {
+    IdsPreguntas.push_back(id);
+    return Operador::Preguntar(id, texto);
+}
+
+std::string OperadorPrueba::InputBox(const std::string& id, const std::string&, const std::string&,
+                                     const std::string& defecto) {
+    EntradasPedidas.push_back(id);
     if (Entradas.empty())
         return defecto;
     std::string r = Entradas.front();
     Entradas.pop_front();
     return r;
+}
+
+std::string OperadorPrueba::ElegirOpcion(const std::string& id, const std::vector<std::string>& lineas,
+                                         const std::string&) {
+    OpcionesPedidas.push_back(id);
+    auto it = Opciones.find(id);
+    if (it == Opciones.end() || it->second.empty())
+        return {};
+    for (const std::string& l : lineas)
+        if (l.rfind(it->second, 0) == 0)
+            return l;
+    return {};
 }
 
 std::string OperadorPrueba::PreguntarTipo() {

@@ -1,8 +1,8 @@
 #pragma once
 // A test home: a temporary program folder with fresh databases, an application
 // state connected to them, and a scripted operator that records every message.
-#include "app/Aplicacion.h"
-#include "app/Operador.h"
+#include "comun/Aplicacion.h"
+#include "comun/Operador.h"
 
 #include <deque>
 #include <filesystem>
@@ -21,7 +21,14 @@ public:
     };
 
     Respuesta MsgBox(const std::string& texto, Icono icono, Botones botones) override;
-    std::string InputBox(const std::string& prompt, const std::string& titulo, const std::string& defecto) override;
+    bool Preguntar(const std::string& id, const std::string& texto) override;
+    std::string InputBox(const std::string& id, const std::string& prompt, const std::string& titulo,
+                         const std::string& defecto) override;
+    std::string ElegirOpcion(const std::string& id, const std::vector<std::string>& lineas,
+                             const std::string& actual) override;
+    std::string ElegirArchivo(const std::string&, const std::string&, bool, const std::string&) override {
+        return Archivo;
+    }
     std::string PreguntarTipo() override;
     void MostrarRelPais(Aplicacion& app) override;
     void PunteroEspera(bool espera) override { Espera = espera; }
@@ -38,12 +45,17 @@ public:
     std::string Tipo;
     std::map<std::string, std::pair<std::string, std::string>> Relaciones; // PAI -> ORI, ESM
     std::function<void(Aplicacion&)> AlMostrarRelPais;                     // replaces the scripted relation
-    std::deque<std::string> Entradas;
+    std::deque<std::string> Entradas;                // input boxes, in order (then the default)
+    std::map<std::string, std::string> Opciones;     // option picker by group: the code chosen ("" closes it)
+    std::string Archivo;                             // every file dialog
 
     // Record
     std::vector<Mensaje> Mensajes;
     std::vector<std::string> Estados;
     std::vector<std::string> Preguntas;
+    std::vector<std::string> IdsPreguntas;     // identifiers of the yes/no questions, in order
+    std::vector<std::string> EntradasPedidas;  // identifiers of the input boxes, in order
+    std::vector<std::string> OpcionesPedidas;  // groups of the option pickers, in order
     int PreguntasTipo = 0, DialogosRelacion = 0, Eventos = 0;
     bool Espera = false, BarraVisible = false;
     int BarraMin = 0, BarraMax = 0, BarraValor = 0;

@@ -1,4 +1,4 @@
-// The components every run stands on: the SQL functions of the original engine,
+// The components every run stands on: the SQL functions statement texts use,
 // quoting, the recordset contract, number formatting and the file reader.
 #include "Entorno.h"
 #include "platform/AppError.h"
@@ -64,7 +64,7 @@ TEST(FuncionesSql, TienenLaSemanticaDelMotorOriginal) {
     for (const Caso& c : casos)
         EXPECT_EQ(b.Uno(c.sql), c.esperado) << c.sql;
 
-    // Arguments the original engine refused are errors here too.
+    // Arguments that make no sense are errors, not quiet empty results.
     b.db.Sql("select mid('abc',0,1)");
     Recordset rs;
     EXPECT_THROW(b.db.CrearRs(rs), AppError);

@@ -84,7 +84,7 @@ TEST_F(Transferencia, PreCheckRefusesUnvalidatedArticlesAndWritesNothing) {
         Articulo(2, "A2", {{"PRCCRC", crc}});
         e.Op.Mensajes.clear();
         e.Op.Estados.clear();
-        EXPECT_FALSE(FRM3_Tranferir(e.App)) << crc;
+        EXPECT_NE(FRM3_Tranferir(e.App), Resultado::Hecho) << crc;
         ASSERT_EQ(e.Op.Mensajes.size(), 1u);
         EXPECT_EQ(e.Op.Ultimo(), "Hay registros para depurar.\r\n\r\nHaga click en el boton \"DATOS SIN DEPURAR\"");
         EXPECT_EQ(e.Op.Mensajes[0].Icon, Icono::Exclamacion);
@@ -98,7 +98,7 @@ TEST_F(Transferencia, WholeRunWritesTheDeclarationAndReportsTheCount) {
     Articulo(2, "A2", {{"ARTTOT", "50"}, {"PRCSCA", "2.5"}});
     Insumo(1, 1, "22001IC04000001", "10", "1000");
     Insumo(2, 2, "22001IC04000002", "5", "234.567");
-    ASSERT_TRUE(FRM3_Tranferir(e.App));
+    ASSERT_EQ(FRM3_Tranferir(e.App), Resultado::Hecho);
     EXPECT_EQ(e.Op.Ultimo(), "Se transfirio 2 articulos en el interno 100");
     EXPECT_EQ(e.Op.Mensajes.back().Icon, Icono::Informacion);
     EXPECT_EQ(e.Op.Estados, (std::vector<std::string>{"Validando datos...", "Transfiriendo al Corvex Windows...",
@@ -119,21 +119,21 @@ TEST_F(Transferencia, WholeRunWritesTheDeclarationAndReportsTheCount) {
 TEST_F(Transferencia, ReplaceQuestionNoKeepsTheEarlierDeclarationYesReplacesIt) {
     Articulo(1, "A1", {{"ARTFAC", "'F1'"}});
     Insumo(1, 1, "22001IC04000001", "10", "2");
-    ASSERT_TRUE(FRM3_Tranferir(e.App));
+    ASSERT_EQ(FRM3_Tranferir(e.App), Resultado::Hecho);
     const std::string antes = Volcado();
 
     e.Trabajo("update ART set ARTFAC = 'F9', ARTTOT = 70");
     Articulo(2, "A2");
     e.Op.Mensajes.clear();
     e.Op.RespuestasSiNo = {Respuesta::No};
-    EXPECT_FALSE(FRM3_Tranferir(e.App));
+    EXPECT_NE(FRM3_Tranferir(e.App), Resultado::Hecho);
     ASSERT_EQ(e.Op.Preguntas.size(), 1u);
     EXPECT_EQ(e.Op.Preguntas[0], "El interno [ 100 ] ya existe.\r\n\r\nDesea reemplazarlo?");
     EXPECT_EQ(e.Op.Mensajes.size(), 1u);
     EXPECT_EQ(Volcado(), antes);
 
     e.Op.RespuestasSiNo = {Respuesta::Si};
-    ASSERT_TRUE(FRM3_Tranferir(e.App));
+    ASSERT_EQ(FRM3_Tranferir(e.App), Resultado::Hecho);
     EXPECT_EQ(Filas("caratula"), 1);
     EXPECT_EQ(N("select fobdivisas from caratula"), 170);
     EXPECT_EQ(T("select group_concat(factura) from facturas"), "F9");
@@ -157,7 +157,7 @@ TEST_F(Transferencia, CoverAmountsByDeclarationType) {
         Articulo(2, "A2", {{"PRCTDS", std::string("'") + c.tipo + "'"}, {"ARTTOT", "300"}});
         Insumo(1, 1, "22001ICR2000001", "600", "1");
         Insumo(2, 2, "22001ICR2000002", "400", "1");
-        ASSERT_TRUE(FRM3_Tranferir(e.App)) << e.Op.Ultimo();
+        ASSERT_EQ(FRM3_Tranferir(e.App), Resultado::Hecho) << e.Op.Ultimo();
         EXPECT_EQ(T("select idsubreg from caratula"), c.tipo);
         EXPECT_EQ(N("select fobdivisas from caratula"), 800);
         EXPECT_EQ(N("select fletedivisas from caratula"), c.flete);
@@ -172,7 +172,7 @@ TEST_F(Transferencia, InvoicesInOrderAndIcr1ItemMarks) {
     Articulo(3, "A3", {{"ARTFAC", "'A'"}, {"PRCTDS", "'ICR2'"}});
     Articulo(4, "A4", {{"ARTFAC", "''"}});
     Articulo(5, "A5", {{"ARTFAC", "null"}});
-    ASSERT_TRUE(FRM3_Tranferir(e.App));
+    ASSERT_EQ(FRM3_Tranferir(e.App), Resultado::Hecho);
     EXPECT_EQ(T("select group_concat(orden || factura, ',') from (select * from facturas order by orden)"), "1A,2B");
     EXPECT_EQ(T("select group_concat(EstadoMerc || tipoitem, ',') from (select * from subitems order by idext)"),
               "1G,1G,2D,2D,2D");
@@ -188,7 +188,7 @@ TEST_F(Transferencia, DischargeRegimesAndInputTotals) {
     Insumo(5, 2, "22001ICR1000002", "9", "5"); // discharged, in no total
     Insumo(6, 2, "22001IC04000003", "5", "6");
     Insumo(7, 0, "22001IC04000004", "1", "7"); // matched no article
-    ASSERT_TRUE(FRM3_Tranferir(e.App));
+    ASSERT_EQ(FRM3_Tranferir(e.App), Resultado::Hecho);
     EXPECT_EQ(T("select group_concat(idreg || ':' || idext, ',') from (select * from descargas order by idreg)"),
               "2:1,3:1,4:1,5:2,6:2,7:0");
     EXPECT_EQ(N("select count(*) from descargas where factorponderacion <> 100"), 0);
@@ -201,7 +201,7 @@ TEST_F(Transferencia, DischargeRegimesAndInputTotals) {
     // An ICR1 declaration discharges the same lines but totals nothing.
     e.Trabajo("update ART set PRCTDS = 'ICR1'");
     e.Op.RespuestasSiNo = {Respuesta::Si};
-    ASSERT_TRUE(FRM3_Tranferir(e.App));
+    ASSERT_EQ(FRM3_Tranferir(e.App), Resultado::Hecho);
     EXPECT_EQ(Filas("descargas"), 6);
     EXPECT_EQ(N("select sum(insumostemp) + sum(insumosacons) from subitems"), 0);
 }
@@ -212,7 +212,7 @@ TEST_F(Transferencia, CatalogUpdateAndInsert) {
     Articulo(1, "A1", {{"ARTDSC", "''"}, {"PRCDUN", "' 01 '"}, {"ARTTOT", "100"}, {"PRCCAN", "3"}});
     Articulo(2, "A2", {{"ARTDSC", "null"}, {"ARTUNI", "12.5"}, {"PRCSCA", "null"}, {"ARTKGU", "2"}});
     Articulo(3, "A2", {{"ARTDSC", "'Segunda'"}, {"ARTUNI", "14"}, {"PRCECA", "3"}});
-    ASSERT_TRUE(FRM3_Tranferir(e.App)) << e.Op.Ultimo();
+    ASSERT_EQ(FRM3_Tranferir(e.App), Resultado::Hecho) << e.Op.Ultimo();
     // A1 updated: description and weight kept, price per kilogram to four decimals.
     EXPECT_EQ(T("select descripcion || '|' || ArtKgUnitario || '|' || preciounitario || '|' || idunidad from "
                 "catarticulos where idcatalogo = 'CAT1' and idarticulo = 'A1'"),
@@ -228,14 +228,14 @@ TEST_F(Transferencia, CatalogUpdateAndInsert) {
 TEST_F(Transferencia, RunsThatEndEarlyLeaveTheCustomsSideAsItWas) {
     Articulo(1, "A1", {{"ARTFAC", "'F1'"}});
     Insumo(1, 1, "22001IC04000001", "10", "2");
-    ASSERT_TRUE(FRM3_Tranferir(e.App));
+    ASSERT_EQ(FRM3_Tranferir(e.App), Resultado::Hecho);
     const std::string antes = Volcado();
 
     // The catalog stage fails on a price it cannot compute, after the replace was agreed.
     Articulo(2, "A2", {{"PRCDUN", "'01'"}, {"PRCCAN", "0"}});
     e.Op.Mensajes.clear();
     e.Op.RespuestasSiNo = {Respuesta::Si};
-    EXPECT_FALSE(FRM3_Tranferir(e.App));
+    EXPECT_NE(FRM3_Tranferir(e.App), Resultado::Hecho);
     ASSERT_EQ(e.Op.Mensajes.size(), 2u);
     EXPECT_NE(e.Op.Ultimo().find("A2"), std::string::npos);
     EXPECT_NE(e.Op.Ultimo().find("\r\n\r\n11 - seccion [Quelvorin.frmMain_FRAM3_Transfer_C_ActualCAT]"),
@@ -247,7 +247,7 @@ TEST_F(Transferencia, RunsThatEndEarlyLeaveTheCustomsSideAsItWas) {
     e.EnAduana("alter table DESPACHO_RESUMEN rename to DESPACHO_OTRO");
     e.Op.Mensajes.clear();
     e.Op.RespuestasSiNo = {Respuesta::Si};
-    EXPECT_FALSE(FRM3_Tranferir(e.App));
+    EXPECT_NE(FRM3_Tranferir(e.App), Resultado::Hecho);
     EXPECT_NE(e.Op.Ultimo().find("\r\n\r\n-2146102393 - seccion [Quelvorin.FRAM3_Transferir]"), std::string::npos);
     e.EnAduana("alter table DESPACHO_OTRO rename to DESPACHO_RESUMEN");
     EXPECT_EQ(Volcado(), antes);
@@ -256,7 +256,7 @@ TEST_F(Transferencia, RunsThatEndEarlyLeaveTheCustomsSideAsItWas) {
     e.EnAduana("create trigger sin_subitems after insert on subitems begin delete from subitems; end");
     e.Op.Mensajes.clear();
     e.Op.RespuestasSiNo = {Respuesta::Si};
-    EXPECT_FALSE(FRM3_Tranferir(e.App));
+    EXPECT_NE(FRM3_Tranferir(e.App), Resultado::Hecho);
     EXPECT_EQ(e.Op.Ultimo(), "ERROR: No se transfirio los articulos en el interno 100");
     EXPECT_EQ(e.Op.Estados.back(), "Fin de proceso");
     e.EnAduana("drop trigger sin_subitems");
@@ -266,7 +266,7 @@ TEST_F(Transferencia, RunsThatEndEarlyLeaveTheCustomsSideAsItWas) {
     e.Trabajo("delete from ART");
     e.Op.Mensajes.clear();
     e.Op.RespuestasSiNo = {Respuesta::Si};
-    EXPECT_FALSE(FRM3_Tranferir(e.App));
+    EXPECT_NE(FRM3_Tranferir(e.App), Resultado::Hecho);
     EXPECT_EQ(e.Op.Mensajes.back().Icon, Icono::Critico);
     EXPECT_NE(e.Op.Ultimo().find("seccion [Quelvorin.frmMain.FRAM3_Transfer_B_pasaje]:: linea "), std::string::npos);
     EXPECT_EQ(Volcado(), antes);
@@ -290,12 +290,12 @@ TEST_F(Transferencia, CatalogInItsOwnDatabaseIsUndoneWithTheRest) {
     };
     Articulo(1, "A1");
     e.EnAduana("alter table DESPACHO_RESUMEN rename to DESPACHO_OTRO");
-    EXPECT_FALSE(FRM3_Tranferir(e.App));
+    EXPECT_NE(FRM3_Tranferir(e.App), Resultado::Hecho);
     EXPECT_EQ(articulosEnCatalogo(), 0);
     e.EnAduana("alter table DESPACHO_OTRO rename to DESPACHO_RESUMEN");
     EXPECT_EQ(Volcado(), "");
 
-    EXPECT_TRUE(FRM3_Tranferir(e.App));
+    EXPECT_EQ(FRM3_Tranferir(e.App), Resultado::Hecho);
     EXPECT_EQ(articulosEnCatalogo(), 1);
     EXPECT_EQ(Filas("catarticulos"), 0);
 }
@@ -309,7 +309,7 @@ TEST_F(Transferencia, CancelledQuestionStopsTheRunAndLeavesNoTransactionOpen) {
         }
     } op;
     Articulo(1, "A1");
-    ASSERT_TRUE(FRM3_Tranferir(e.App));
+    ASSERT_EQ(FRM3_Tranferir(e.App), Resultado::Hecho);
     const std::string antes = Volcado();
     e.App.Op = &op;
     EXPECT_THROW(FRM3_Tranferir(e.App), Cancelacion);
@@ -323,7 +323,8 @@ TEST_F(Transferencia, FailingDischargeStageIsUndoneAndTheRunGoesOn) {
     Articulo(1, "A1");
     Insumo(1, 1, "22001IC04000001", "10", "2");
     Insumo(2, 1, "22001IC04000002", "10", "null");
-    ASSERT_TRUE(FRM3_Tranferir(e.App));
+    // Committed, but the run says it did not do its whole work.
+    ASSERT_EQ(FRM3_Tranferir(e.App), Resultado::Fallido);
     ASSERT_EQ(e.Op.Mensajes.size(), 2u);
     EXPECT_EQ(e.Op.Mensajes[0].Icon, Icono::Ninguno);
     EXPECT_NE(e.Op.Mensajes[0].Texto.find("94 - seccion[FRAM3_Transfer_B_Descarga.frmMain.Velmarion]::2::"),
@@ -361,7 +362,7 @@ TEST_F(Transferencia, CommaLocaleWritesPointNumbers) {
     Articulo(1, "A1", {{"ARTTOT", "1234.5"}, {"PRCSCA", "'2,5'"}, {"PRCCAN", "'1,5'"}});
     Insumo(1, 1, "22001IC04000001", "10", "'2,5'");
     Insumo(2, 1, "22001IC04000002", "10", "3");
-    ASSERT_TRUE(FRM3_Tranferir(e.App)) << e.Op.Ultimo();
+    ASSERT_EQ(FRM3_Tranferir(e.App), Resultado::Hecho) << e.Op.Ultimo();
     EXPECT_EQ(N("select fobdivisas from caratula"), 1234.5);
     EXPECT_EQ(N("select Cantidad from subitems"), 1.5);
     EXPECT_EQ(N("select sum(cantidad) from descargas"), 5.5);
@@ -374,7 +375,7 @@ TEST_F(Transferencia, WizardTransfersAtStepThree) {
     Asistente a(e.App);
     e.App.Paso = 2;
     a.cmdSiguiente_Click();
-    EXPECT_TRUE(a.UltimaTransferenciaOk());
+    EXPECT_EQ(a.UltimoResultado(), Resultado::Hecho);
     EXPECT_EQ(Filas("subitems"), 1);
     EXPECT_EQ(e.App.Paso, 2);
 }

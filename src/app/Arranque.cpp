@@ -1,7 +1,7 @@
 #include "app/Arranque.h"
 
-#include "app/Aplicacion.h"
-#include "app/Operador.h"
+#include "comun/Aplicacion.h"
+#include "comun/Operador.h"
 #include "platform/Esquema.h"
 #include "platform/Numeros.h"
 #include "platform/Texto.h"
@@ -26,10 +26,6 @@ void DividirLineaComandos(const std::string& linea, std::string& interno, std::s
 
 std::string LineaVersion(bool qmr) {
     return std::string("Versión: ") + kVersion + " - " + kDescripcion + (qmr ? " version QMR" : " version Ferlani");
-}
-
-bool EsUno(const std::string& texto) {
-    return EsNumerico(texto) && ValorNumerico(texto) == 1.0;
 }
 
 void LeerAjustes(Aplicacion& app) {

@@ -17,8 +17,6 @@ void DividirLineaComandos(const std::string& linea, std::string& interno, std::s
 std::string LineaVersion(bool modeloVarianteSinEspacio);
 // The settings in their order (INTDUN, INTCAT, AA_MARCA, ORIGEN, MODELOVARIANTESINSPC).
 void LeerAjustes(Aplicacion& app);
-// MODELOVARIANTESINSPC is on exactly when the stored text converts to the number 1.
-bool EsUno(const std::string& texto);
 
 // Steps 1 to 7. `app.Home`, `app.Almacen` and `app.Op` must be set. A component
 // or database that cannot be opened raises an error (the caller shows it and

@@ -1,7 +1,7 @@
 #include "app/Asistente.h"
 
-#include "app/Aplicacion.h"
-#include "app/Operador.h"
+#include "comun/Aplicacion.h"
+#include "comun/Operador.h"
 #include "classify/Clasificacion.h"
 #include "import/Importacion.h"
 #include "platform/AppError.h"
@@ -20,8 +20,8 @@ void Asistente::Seleccionar(int indice) {
     m_p.Seleccionado = (indice >= 0 && indice < static_cast<int>(m_p.Internos.size())) ? indice : -1;
 }
 
-bool Asistente::Iniciar() {
-    bool ok = true;
+Resultado Asistente::Iniciar() {
+    Resultado r = Resultado::Hecho;
     if (m_app.InternoLinea.empty()) {
         // A file without an interno is no unattended run: kept, it would
         // transfer every interno the operator merely opens.
@@ -29,8 +29,9 @@ bool Asistente::Iniciar() {
         FRAM1_CargarInternos();
         m_app.Paso = 1;
     } else {
-        ok = Importacion::ProcesarArchivo(m_app, m_app.ArchivoLinea) && m_pasoOk && m_clasificacionOk &&
-             m_transferenciaOk;
+        // The import hands over to MAIN_CambiarPaso, which records how the rest went.
+        m_resultado = Resultado::Hecho;
+        r = Importacion::ProcesarArchivo(m_app, m_app.ArchivoLinea) ? m_resultado : Resultado::Fallido;
         // The run is over: the window stays on the interno it processed, and a
         // later "Transferir" must not take the command line as a new run.
         m_app.InternoLinea.clear();
@@ -41,7 +42,7 @@ bool Asistente::Iniciar() {
         }
     }
     Refrescar();
-    return ok;
+    return r;
 }
 
 void Asistente::FRAM1_CargarInternos() {
@@ -54,7 +55,7 @@ void Asistente::FRAM1_EliminarInterno() {
     if (m_p.Internos.empty())
         return;
     int i = m_p.Seleccionado >= 0 ? m_p.Seleccionado : 0;
-    if (ListaInternos::FRAM1_EliminarInterno(m_app, m_p.Internos[i].INTNRO)) {
+    if (ListaInternos::FRAM1_EliminarInterno(m_app, m_p.Internos[i].INTNRO) == Resultado::Hecho) {
         m_p.Internos.erase(m_p.Internos.begin() + i);
         if (m_p.Seleccionado >= static_cast<int>(m_p.Internos.size()))
             m_p.Seleccionado = static_cast<int>(m_p.Internos.size()) - 1;
@@ -77,7 +78,7 @@ void Asistente::MostrarPaso3() {
 }
 
 void Asistente::MAIN_CambiarPaso() {
-    m_pasoOk = m_clasificacionOk = m_transferenciaOk = true;
+    m_resultado = Resultado::Hecho;
     try {
         if (m_app.Paso == 1) {
             // After "< Volver" the current interno is empty; with the flag still
@@ -88,7 +89,7 @@ void Asistente::MAIN_CambiarPaso() {
                 if (m_p.Internos.empty()) {
                     m_app.Op->MsgBox("Debe seleccionar un interno para continuar, presione [ INSERT ] para crear uno.",
                                      Operador::Icono::Exclamacion);
-                    m_pasoOk = false;
+                    m_resultado = Resultado::Detenido;
                     return;
                 }
                 m_app.InternoActual = m_p.Internos[m_p.Seleccionado >= 0 ? m_p.Seleccionado : 0].INTNRO;
@@ -104,24 +105,31 @@ void Asistente::MAIN_CambiarPaso() {
             m_p.lstCIF.clear();
             Refrescar();
 
-            if (clasificar)
-                m_clasificacionOk = FRAM2_GuardarDatosToBase(m_app);
-            if (m_clasificacionOk)
+            bool clasificado = !clasificar || FRAM2_GuardarDatosToBase(m_app);
+            if (clasificado)
                 MostrarPaso3();
-            m_p.lstCIF = Estadisticas::CargarTotalesCIF(m_app);
+            else
+                m_resultado = Resultado::Fallido;
+            bool cifOk = true;
+            m_p.lstCIF = Estadisticas::CargarTotalesCIF(m_app, &cifOk);
+            if (!cifOk)
+                m_resultado = Resultado::Fallido;
             m_p.cmdSiguienteHabilitado = true;
             Refrescar();
 
-            if (!m_app.ArchivoLinea.empty() && m_app.Paso == 2)
-                m_transferenciaOk = FRM3_Tranferir(m_app);
+            if (!m_app.ArchivoLinea.empty() && m_app.Paso == 2) {
+                Resultado t = FRM3_Tranferir(m_app);
+                if (m_resultado == Resultado::Hecho)
+                    m_resultado = t;
+            }
         } else {
-            m_transferenciaOk = FRM3_Tranferir(m_app);
+            m_resultado = FRM3_Tranferir(m_app);
         }
     } catch (const Cancelacion&) {
         throw;
     } catch (...) {
         AppError e = AppError::Actual();
-        m_pasoOk = false;
+        m_resultado = Resultado::Fallido;
         m_app.Op->MsgBox(e.Mensaje());
     }
     Refrescar();

@@ -1,5 +1,6 @@
 #pragma once
 #include "classify/Estadisticas.h"
+#include "comun/Operador.h"
 #include "import/ListaInternos.h"
 
 #include <functional>
@@ -36,9 +37,8 @@ public:
     void Seleccionar(int indice);
 
     // Start-up steps 8 and 9: the interno list, or the unattended import,
-    // classification and transfer of the command-line file. True unless that
-    // unattended run stopped early.
-    bool Iniciar();
+    // classification and transfer of the command-line file, and how that ended.
+    Resultado Iniciar();
 
     // The wizard's forward move (also the step-3 "Transferir").
     void MAIN_CambiarPaso();
@@ -51,10 +51,10 @@ public:
     void FRAM1_CargarInternos();
     void FRAM1_EliminarInterno();
 
-    // How the last forward move ended (for the command-line runner's exit status).
-    bool UltimaClasificacionOk() const { return m_clasificacionOk; }
-    bool UltimaTransferenciaOk() const { return m_transferenciaOk; }
-    bool UltimoPasoOk() const { return m_pasoOk; }
+    // How the last forward move ended: Hecho when it did all it set out to do
+    // (classification, step 3, and the transfer of an unattended run) with no
+    // error shown on the way.
+    Resultado UltimoResultado() const { return m_resultado; }
 
 private:
     void Refrescar();
@@ -63,7 +63,5 @@ private:
     Aplicacion& m_app;
     std::function<void()> m_refrescar;
     Pantalla m_p;
-    bool m_clasificacionOk = true;
-    bool m_transferenciaOk = true;
-    bool m_pasoOk = true;
+    Resultado m_resultado = Resultado::Hecho;
 };

@@ -1,8 +1,8 @@
 // Commands of the runner that set up the program: init, config, relacion.
-#include "app/Aplicacion.h"
+#include "comun/Aplicacion.h"
 #include "app/Arranque.h"
 #include "app/Consola.h"
-#include "app/Demo.h"
+#include "tools/Demo.h"
 #include "app/OperadorConsola.h"
 #include "config/RelacionPais.h"
 #include "platform/AppError.h"
@@ -119,7 +119,7 @@ int CmdRelacion(Contexto& c) {
         c.Exigir(2, "relacion delete PAI ORI");
         if (!c.Arrancar(app))
             return 1;
-        c.Op->RespuestaSiNo = Operador::Respuesta::Si; // the command itself is the confirmation
+        c.Op->Respuestas[Operador::Preguntas::EliminarRelacion] = true; // the command itself is the confirmation
         if (!RelacionPais::ORI_Eliminar(app, c.Args[0], c.Args[1])) {
             c.Op->MsgBox("No existe la relación " + c.Args[0] + " - " + c.Args[1] + ".", Operador::Icono::Exclamacion,
                          Operador::Botones::Aceptar);

@@ -1,6 +1,6 @@
 #include "app/Consola.h"
 
-#include "app/Aplicacion.h"
+#include "comun/Aplicacion.h"
 #include "app/Arranque.h"
 #include "app/OperadorConsola.h"
 #include "platform/AppError.h"

@@ -1,6 +1,6 @@
 #include "app/OperadorConsola.h"
 
-#include "app/Aplicacion.h"
+#include "comun/Aplicacion.h"
 #include "config/RelacionPais.h"
 #include "platform/Texto.h"
 
@@ -25,34 +25,74 @@ const char* OperadorConsola::NombreIcono(Icono icono) {
 }
 
 Operador::Respuesta OperadorConsola::MsgBox(const std::string& texto, Icono icono, Botones botones) {
-    if (icono == Icono::Critico)
-        ++Criticos;
-    if (icono == Icono::Critico || (icono == Icono::Ninguno && botones == Botones::Aceptar))
-        ++Errores;
-    std::string t = Reemplazar(texto, "\r\n", "\n");
-    m_out << NombreIcono(icono) << ": " << t;
-    Respuesta r = Respuesta::Aceptar;
-    if (botones == Botones::SiNo) {
-        r = RespuestaSiNo;
-        for (const auto& [inicio, respuesta] : Respuestas)
-            if (EmpiezaCon(texto, inicio))
-                r = respuesta;
-        m_out << "\n-> " << (r == Respuesta::Si ? "Si" : "No");
-    }
-    m_out << "\n\n";
+    if (botones == Botones::SiNo)
+        return Preguntar("", texto) ? Respuesta::Si : Respuesta::No;
+    m_out << NombreIcono(icono) << ": " << Reemplazar(texto, "\r\n", "\n") << "\n\n";
     m_out.flush();
+    return Respuesta::Aceptar;
+}
+
+std::string OperadorConsola::DelTerminal(const std::string& pedido, const std::string& faltante) {
+    if (!Terminal)
+        throw Cancelacion("Falta la respuesta a " + faltante + ": no se hizo nada.");
+    m_err << pedido;
+    m_err.flush();
+    std::string linea;
+    if (!std::getline(std::cin, linea))
+        throw Cancelacion("Falta la respuesta a " + faltante + ": no se hizo nada.");
+    return linea;
+}
+
+bool OperadorConsola::Preguntar(const std::string& id, const std::string& texto) {
+    std::string t = Reemplazar(texto, "\r\n", "\n");
+    m_out << "PREGUNTA: " << t;
+    m_out.flush();
+    bool si = false;
+    auto dada = Respuestas.find(id);
+    if (dada != Respuestas.end()) {
+        si = dada->second;
+    } else {
+        std::string r = LCaseAscii(Trim(DelTerminal("\n" + t + " [s/n]: ", "la pregunta \"" + t + "\" (--" + id + " si|no)")));
+        si = r == "s" || r == "si" || r == "sí";
+    }
+    m_out << "\n-> " << (si ? "Si" : "No") << "\n\n";
+    return si;
+}
+
+std::string OperadorConsola::InputBox(const std::string& id, const std::string& prompt, const std::string& titulo,
+                                      const std::string& defecto) {
+    std::string r;
+    auto dado = Valores.find(id);
+    if (dado != Valores.end())
+        r = dado->second;
+    else
+        r = DelTerminal(titulo + ": " + prompt + " [" + defecto + "]: ", "\"" + prompt + "\" (--valor " + id + "=VALOR)");
+    m_out << "ENTRADA: " << titulo << ": " << prompt << "\n-> " << r << "\n\n";
     return r;
 }
 
-std::string OperadorConsola::InputBox(const std::string& prompt, const std::string& titulo,
-                                      const std::string& defecto) {
-    std::string r = defecto;
-    if (!Entradas.empty()) {
-        r = Entradas.front();
-        Entradas.pop_front();
+std::string OperadorConsola::ElegirOpcion(const std::string& id, const std::vector<std::string>& lineas,
+                                          const std::string&) {
+    std::string codigo;
+    auto dada = Opciones.find(id);
+    if (dada != Opciones.end()) {
+        codigo = dada->second;
+    } else {
+        std::string lista;
+        for (const std::string& l : lineas)
+            lista += "  " + l + "\n";
+        codigo = Trim(DelTerminal("Carga de Sufijos:\n" + lista + "Código: ", "la opción del grupo " + id +
+                                                                                  " (--opcion " + id + "=CODIGO)"));
     }
-    m_out << "ENTRADA: " << titulo << ": " << prompt << "\n-> " << r << "\n\n";
-    return r;
+    std::string elegida;
+    for (const std::string& l : lineas)
+        if (!codigo.empty() && UCase(l).rfind(UCase(codigo), 0) == 0) {
+            elegida = l;
+            break;
+        }
+    m_out << "OPCION: Carga de Sufijos: " << id << "\n-> " << (elegida.empty() ? "(cerrada sin elegir)" : elegida)
+          << "\n\n";
+    return elegida;
 }
 
 std::string OperadorConsola::PreguntarTipo() {

@@ -1,11 +1,11 @@
 #pragma once
-#include "app/Operador.h"
+#include "comun/Operador.h"
 
-#include <deque>
 #include <iosfwd>
 #include <map>
 #include <string>
 #include <utility>
+#include <vector>
 
 // The operator of the command-line runner: every message box is printed as
 // one block on standard output with its icon as a word in front, every
@@ -14,8 +14,14 @@ class OperadorConsola : public Operador {
 public:
     OperadorConsola(std::ostream& out, std::ostream& err);
 
-    Respuesta MsgBox(const std::string& texto, Icono icono, Botones botones) override;
-    std::string InputBox(const std::string& prompt, const std::string& titulo, const std::string& defecto) override;
+    Respuesta MsgBox(const std::string& texto, Icono icono = Icono::Ninguno, Botones botones = Botones::Aceptar) override;
+    bool Preguntar(const std::string& id, const std::string& texto) override;
+    std::string InputBox(const std::string& id, const std::string& prompt, const std::string& titulo,
+                         const std::string& defecto) override;
+    std::string ElegirOpcion(const std::string& id, const std::vector<std::string>& lineas,
+                             const std::string& actual) override;
+    // The command line names its files: no dialog, cancelled.
+    std::string ElegirArchivo(const std::string&, const std::string&, bool, const std::string&) override { return {}; }
     std::string PreguntarTipo() override;
     void MostrarRelPais(Aplicacion& app) override;
     void PunteroEspera(bool) override {}
@@ -26,23 +32,22 @@ public:
     void ContadoresImportacion(long, long) override {}
     void ProcesarEventos() override {}
 
-    // The answers the runner gives.
-    Respuesta RespuestaSiNo = Respuesta::No;     // every Yes/No question
-    std::map<std::string, Respuesta> Respuestas; // by the question's first words, before RespuestaSiNo
-    std::string Tipo;                            // the type question ("" = closed without a button)
+    // The answers the runner gives. A question, value or option without its
+    // answer is asked on the terminal when there is one; otherwise the run
+    // stops (Cancelacion) and undoes its own work.
+    std::map<std::string, bool> Respuestas;       // yes/no questions by identifier (Operador::Preguntas)
+    std::map<std::string, std::string> Valores;   // input boxes by identifier (suffix code)
+    std::map<std::string, std::string> Opciones;  // option pickers by group: the code chosen
+    std::string Tipo;                             // the type question ("" = closed without a button)
     std::map<std::string, std::pair<std::string, std::string>> Relaciones; // PAI -> (ORI, ESM)
-    bool Terminal = false;            // missing answers may be asked on the terminal
-    std::deque<std::string> Entradas; // input box answers, in order
-
-    // How many messages with the critical icon were shown.
-    int Criticos = 0;
-    // How many messages reported an error: the critical icon, or an error
-    // trap's box without icon (a run may show one and still go on).
-    int Errores = 0;
+    bool Terminal = false;                        // missing answers may be asked on the terminal
 
     static const char* NombreIcono(Icono icono);
 
 private:
+    // A missing answer read from the terminal; without one the run stops.
+    std::string DelTerminal(const std::string& pedido, const std::string& faltante);
+
     std::ostream& m_out;
     std::ostream& m_err;
 };

@@ -1,6 +1,6 @@
 #include "app/frmMain.h"
 
-#include "app/Aplicacion.h"
+#include "comun/Aplicacion.h"
 #include "app/gui/OperadorQt.h"
 #include "config/frmConfig.h"
 #include "controls/gui/ClCntrl.h"
@@ -376,7 +376,7 @@ template <class F> bool frmMain::Ejecutar(F&& operacion) {
 
 bool frmMain::Iniciar() {
     bool ok = false;
-    Ejecutar([&] { ok = m_asistente.Iniciar(); });
+    Ejecutar([&] { ok = m_asistente.Iniciar() == Resultado::Hecho; });
     EnfocarLista();
     return ok;
 }
@@ -417,7 +417,7 @@ void frmMain::ElegirInterno() {
 void frmMain::FRAM1_NuevoInterno() {
     if (m_enCurso)
         return;
-    frmInterno d(m_app, this);
+    frmInterno d(m_app, m_op, this);
     d.exec();
 }
 

@@ -25,6 +25,7 @@ public:
     ~frmMain() override;
 
     Asistente& asistente() { return m_asistente; }
+    OperadorQt& operador() { return m_op; }
 
     // Start-up steps 8 and 9 (after Arranque::Form_Load): the interno list, or
     // the unattended run of the command-line file. False when that run stopped early.

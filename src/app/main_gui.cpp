@@ -1,9 +1,8 @@
 // velmarion: the windows. velmarion [--home DIR] [--settings FILE] ["INTNRO|path"]
-#include "app/Aplicacion.h"
+#include "comun/Aplicacion.h"
 #include "app/Arranque.h"
 #include "app/frmMain.h"
 #include "app/gui/Captura.h"
-#include "app/gui/DialogoArchivo.h"
 #include "app/gui/OperadorQt.h"
 #include "platform/AppError.h"
 
@@ -35,7 +34,6 @@ int main(int argc, char** argv) {
         }
     }
 
-    DialogoArchivo::Instalar();
     OperadorQt op;
     Aplicacion app;
     app.Home = Arranque::CarpetaPrograma(home);

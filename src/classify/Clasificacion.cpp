@@ -1,7 +1,7 @@
 #include "classify/Clasificacion.h"
 
-#include "app/Aplicacion.h"
-#include "app/Operador.h"
+#include "comun/Aplicacion.h"
+#include "comun/Operador.h"
 #include "import/modEntidadesTarvelo.h"
 #include "platform/AppError.h"
 #include "platform/Numeros.h"

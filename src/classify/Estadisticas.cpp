@@ -1,7 +1,7 @@
 #include "classify/Estadisticas.h"
 
-#include "app/Aplicacion.h"
-#include "app/Operador.h"
+#include "comun/Aplicacion.h"
+#include "comun/Operador.h"
 #include "platform/AppError.h"
 #include "platform/Numeros.h"
 #include "platform/Texto.h"

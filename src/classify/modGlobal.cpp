@@ -1,19 +1,13 @@
 #include "classify/modGlobal.h"
 
-#include "app/Aplicacion.h"
-#include "app/Operador.h"
+#include "comun/Aplicacion.h"
+#include "comun/Operador.h"
 #include "platform/AppError.h"
 #include "platform/Texto.h"
 
 #include <map>
 
 namespace modGlobal {
-
-bool CaracterPermitido(char32_t c) {
-    int ansi = CodigoAnsi(c);
-    return ansi == 47 || ansi == 44 || ansi == 38 || (ansi >= 48 && ansi <= 57) || (ansi >= 65 && ansi <= 90) ||
-           ansi == 209;
-}
 
 std::string FiltrarCaracter(const std::string& caracter) {
     std::u32string u = Utf8aU32(caracter);

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/Texto.h"
+
 #include <string>
 #include <utility>
 
@@ -12,7 +14,6 @@ namespace modGlobal {
 std::string NormalizarValor(std::string& valor);
 // The character itself when suffix values may hold it, else one blank.
 std::string FiltrarCaracter(const std::string& caracter);
-bool CaracterPermitido(char32_t c);
 
 // The ORI and ESM of the relation of a file's country value. A value without a
 // relation makes the operator create one (the dialog comes back until a

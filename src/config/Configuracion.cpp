@@ -1,8 +1,8 @@
 #include "config/Configuracion.h"
 
-#include "app/Aplicacion.h"
-#include "app/Arranque.h"
-#include "app/Operador.h"
+#include "comun/Aplicacion.h"
+#include "comun/Operador.h"
+#include "platform/Ajustes.h"
 #include "platform/AppError.h"
 #include "platform/Numeros.h"
 #include "platform/Texto.h"
@@ -97,7 +97,7 @@ bool FormConfig::GrabarySalir() {
     guardar("AA_MARCA", c.AA_MARCA);
     const std::string modelo = std::to_string(chkModeloyVariantesinespacio);
     guardar("MODELOVARIANTESINSPC", modelo);
-    c.MODELOVARIANTESINSPC = Arranque::EsUno(modelo);
+    c.MODELOVARIANTESINSPC = EsUno(modelo);
     if (fallo)
         throw *fallo;
     return true;

@@ -1,7 +1,7 @@
 #include "config/RelacionPais.h"
 
-#include "app/Aplicacion.h"
-#include "app/Operador.h"
+#include "comun/Aplicacion.h"
+#include "comun/Operador.h"
 #include "platform/AppError.h"
 #include "platform/Texto.h"
 
@@ -21,8 +21,7 @@ std::vector<Relacion> ORI_CargarListado(Aplicacion& app) {
 }
 
 bool ORI_Eliminar(Aplicacion& app, const std::string& pai, const std::string& ori) {
-    if (app.Op->MsgBox("Confirma eliminar la relación " + pai + " - " + ori, Icono::Pregunta,
-                       Operador::Botones::SiNo) != Operador::Respuesta::Si)
+    if (!app.Op->Preguntar(Operador::Preguntas::EliminarRelacion, "Confirma eliminar la relación " + pai + " - " + ori))
         return false;
     app.Db.Sql("delete from ORG where PAI = '" + SqlTexto(pai) + "' and ORI = '" + SqlTexto(ori) + "'");
     return app.Db.Ejecutar() > 0;

@@ -1,7 +1,7 @@
 #include "config/frmRelPais.h"
 
-#include "app/Aplicacion.h"
-#include "app/Operador.h"
+#include "comun/Aplicacion.h"
+#include "comun/Operador.h"
 #include "controls/gui/ClCntrl.h"
 #include "platform/AppError.h"
 

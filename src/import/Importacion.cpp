@@ -1,7 +1,7 @@
 #include "import/Importacion.h"
 
-#include "app/Aplicacion.h"
-#include "app/Operador.h"
+#include "comun/Aplicacion.h"
+#include "comun/Operador.h"
 #include "classify/modGlobal.h"
 #include "import/modEntidadesTarvelo.h"
 #include "platform/AppError.h"

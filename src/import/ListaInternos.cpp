@@ -1,7 +1,7 @@
 #include "import/ListaInternos.h"
 
-#include "app/Aplicacion.h"
-#include "app/Operador.h"
+#include "comun/Aplicacion.h"
+#include "comun/Operador.h"
 #include "platform/AppError.h"
 #include "platform/Texto.h"
 
@@ -9,8 +9,10 @@ namespace ListaInternos {
 
 using Icono = Operador::Icono;
 
-std::vector<Item> FRAM1_CargarInternos(Aplicacion& app) {
+std::vector<Item> FRAM1_CargarInternos(Aplicacion& app, bool* ok) {
     std::vector<Item> items;
+    if (ok)
+        *ok = true;
     try {
         Recordset rs;
         app.Db.Sql("select * from INTN order by INTNRO");
@@ -20,14 +22,15 @@ std::vector<Item> FRAM1_CargarInternos(Aplicacion& app) {
     } catch (...) {
         AppError e = AppError::Actual();
         app.Op->MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmMain.FRAM1_CargarInternos]", Icono::Critico);
+        if (ok)
+            *ok = false;
     }
     return items;
 }
 
-bool FRAM1_EliminarInterno(Aplicacion& app, const std::string& interno) {
-    if (app.Op->MsgBox("Desea eliminar el Interno " + interno + "?", Icono::Pregunta, Operador::Botones::SiNo) !=
-        Operador::Respuesta::Si)
-        return false;
+Resultado FRAM1_EliminarInterno(Aplicacion& app, const std::string& interno) {
+    if (!app.Op->Preguntar(Operador::Preguntas::EliminarInterno, "Desea eliminar el Interno " + interno + "?"))
+        return Resultado::Detenido;
     try {
         // The three deletes stand or fall together: a failure part-way must not
         // leave an interno without its articles.
@@ -40,7 +43,7 @@ bool FRAM1_EliminarInterno(Aplicacion& app, const std::string& interno) {
         app.Db.Sql("delete from INTN where INTNRO = '" + n + "'");
         long borradas = app.Db.Ejecutar();
         app.Db.ConfirmarTransaccion();
-        return borradas > 0;
+        return borradas > 0 ? Resultado::Hecho : Resultado::Detenido;
     } catch (...) {
         AppError e = AppError::Actual();
         try {
@@ -48,7 +51,7 @@ bool FRAM1_EliminarInterno(Aplicacion& app, const std::string& interno) {
         } catch (...) {
         }
         app.Op->MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmInterno.EliminarInterno]", Icono::Critico);
-        return false;
+        return Resultado::Fallido;
     }
 }
 

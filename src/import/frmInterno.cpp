@@ -1,6 +1,6 @@
 #include "import/frmInterno.h"
 
-#include "app/Aplicacion.h"
+#include "comun/Aplicacion.h"
 #include "app/gui/OperadorQt.h"
 #include "controls/gui/ClCntrl.h"
 #include "import/Importacion.h"
@@ -16,7 +16,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmInterno::frmInterno(Aplicacion& app, QWidget* parent) : QDialog(parent), m_app(app) {
+frmInterno::frmInterno(Aplicacion& app, OperadorQt& op, QWidget* parent) : QDialog(parent), m_app(app), m_op(op) {
     setObjectName("frmInterno");
     setWindowTitle(" ");
     setModal(true);
@@ -114,8 +114,7 @@ void frmInterno::cmdExaminar_Click() {
     if (m_enCurso)
         return;
     try {
-        Lectran::Entorno entorno;
-        std::string ruta = entorno.ShowOpen("Abrir archivo Tarvelo", this, "", "");
+        std::string ruta = m_op.ElegirArchivo("Abrir archivo Tarvelo", "Archivos de texto (*.txt *.TXT)", false, "");
         if (!ruta.empty())
             m_txtArchivo->setText(QString::fromStdString(ruta));
     } catch (...) {
@@ -137,11 +136,9 @@ void frmInterno::cmdAceptar_Click() {
     if (m_enCurso || Trim(m_txtArchivo->text().toStdString()).empty())
         return;
     const std::string ruta = m_app.ArchivoLinea.empty() ? m_txtArchivo->text().toStdString() : m_app.ArchivoLinea;
-    auto* op = dynamic_cast<OperadorQt*>(m_app.Op);
     m_lbH->clear();
     m_lbP->clear();
-    if (op)
-        op->EnlazarContadores(m_lbH, m_lbP);
+    m_op.EnlazarContadores(m_lbH, m_lbP);
     m_enCurso = true;
     Habilitar(false);
     bool ok = false;
@@ -153,8 +150,7 @@ void frmInterno::cmdAceptar_Click() {
     }
     m_enCurso = false;
     Habilitar(true);
-    if (op)
-        op->EnlazarContadores(nullptr, nullptr);
+    m_op.EnlazarContadores(nullptr, nullptr);
     if (ok)
         accept();
 }

@@ -2,6 +2,7 @@
 #include <QDialog>
 
 struct Aplicacion;
+class OperadorQt;
 class ClCntrl;
 class QLabel;
 class QLineEdit;
@@ -14,7 +15,7 @@ class QPushButton;
 class frmInterno : public QDialog {
     Q_OBJECT
 public:
-    explicit frmInterno(Aplicacion& app, QWidget* parent = nullptr);
+    frmInterno(Aplicacion& app, OperadorQt& op, QWidget* parent = nullptr);
 
     void cmdExaminar_Click();
     void cmdAceptar_Click();
@@ -30,6 +31,7 @@ private:
     void Habilitar(bool habilitado);
 
     Aplicacion& m_app;
+    OperadorQt& m_op;
     QLineEdit* m_txtArchivo;
     QPushButton *m_cmdExaminar, *m_cmdAceptar, *m_command2;
     QLabel *m_lbH, *m_lbP;

@@ -1,5 +1,7 @@
 #include "platform/Ajustes.h"
 
+#include "platform/Numeros.h"
+
 #include "platform/AppError.h"
 
 #include <QSettings>
@@ -37,4 +39,8 @@ std::vector<std::pair<std::string, std::string>> AlmacenAjustes::Todas() const {
 
 std::string AlmacenAjustes::Ubicacion() const {
     return m_s->fileName().toStdString();
+}
+
+bool EsUno(const std::string& texto) {
+    return EsNumerico(texto) && ValorNumerico(texto) == 1.0;
 }

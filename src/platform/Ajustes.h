@@ -6,6 +6,10 @@
 
 class QSettings;
 
+// A switch setting (MODELOVARIANTESINSPC) is on exactly when its stored text
+// converts to the number 1.
+bool EsUno(const std::string& texto);
+
 // The per-user settings store: organisation and application "Quelvorin",
 // group "CONFIG". Given an INI file instead, it keeps the settings there
 // (tests and acceptance runs use that).

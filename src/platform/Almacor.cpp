@@ -13,7 +13,7 @@ namespace Almacor {
 
 namespace {
 
-constexpr long kErrorSql = -2147217900; // the number the original's provider gave failing statements
+constexpr long kErrorSql = -2147217900; // the number every failing statement reports
 constexpr size_t kMaxCache = 200;       // statement shapes kept; a run uses a few dozen
 
 std::string Argumento(sqlite3_value* v) {
@@ -33,7 +33,7 @@ void ResultadoTexto(sqlite3_context* ctx, const std::string& s) {
 }
 
 // mid(text, start [, length]): 1-based characters; start below 1 or a negative
-// length is an invalid argument, as in the original engine.
+// length is an invalid argument: a statement that cuts wrongly fails loudly.
 void FuncionMid(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (AlgunoNulo(argc, argv)) {
         sqlite3_result_null(ctx);
@@ -62,7 +62,7 @@ void FuncionLeft(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 }
 
 // instr(start, text, search): 1-based position at or after start, 0 when absent;
-// the original engine compared text without case.
+// text is compared without case, as the database compares it.
 void FuncionInstr(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (AlgunoNulo(argc, argv)) {
         sqlite3_result_null(ctx);
@@ -138,8 +138,8 @@ std::string TraducirTop(const std::string& sql) {
 
 } // namespace
 
-std::string Gestor::TraducirSql(const std::string& original) {
-    std::string sql = TraducirTop(original);
+std::string Gestor::TraducirSql(const std::string& texto) {
+    std::string sql = TraducirTop(texto);
     std::string bajo = LCaseAscii(sql);
     if (bajo.find("left") == std::string::npos)
         return sql;

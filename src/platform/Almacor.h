@@ -45,8 +45,8 @@ public:
         return Ejecutar();
     }
 
-    // Transactions and savepoints (the original ran every statement on its own;
-    // the runs that must not leave half their work use these).
+    // Transactions and savepoints: the runs that must not leave half their work
+    // behind (import, classification, depuration save, transfer) use these.
     void ComenzarTransaccion();
     void ConfirmarTransaccion();
     void DeshacerTransaccion();
@@ -55,9 +55,9 @@ public:
     void LiberarSavepoint(const std::string& nombre);
     void VolverASavepoint(const std::string& nombre);
 
-    // The statement text as SQLite receives it: the original engine's left()
-    // is a keyword in SQLite and is renamed to our registered function, and a
-    // leading "select top N" becomes a "limit N" at the end.
+    // The statement text as SQLite receives it. Statement texts use left(),
+    // which is a keyword in SQLite, so it is renamed to our registered function;
+    // a leading "select top N" becomes a "limit N" at the end.
     static std::string TraducirSql(const std::string& sql);
 
     sqlite3* Handle() const { return m_db; }
@@ -106,7 +106,8 @@ private:
 
 // The database file named by a connection text ("...;Data Source=path").
 std::string RutaDeCadena(const std::string& cadena);
-// Registers mid(), left() and the three-argument instr() of the original engine.
+// Statement texts use mid(), left() and the three-argument instr(), which
+// SQLite lacks, so we register them.
 void RegistrarFunciones(sqlite3* db);
 
 } // namespace Almacor

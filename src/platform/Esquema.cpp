@@ -11,9 +11,9 @@ namespace Esquema {
 
 namespace {
 
-// Number columns of ART and ARTINS default to 0, as the original's number
-// fields did; ARTKGU stays null (nothing writes it). Text that statements
-// compare is case-insensitive, as the original file database compared it.
+// Number columns of ART and ARTINS default to 0, so sums and checks never meet
+// a null the import did not write; ARTKGU stays null (nothing writes it). Text
+// that statements compare is case-insensitive: codes come in either case.
 // Code columns are TEXT so "0001" stays "0001".
 const std::vector<const char*> kTrabajo = {
     R"(create table INTN (

@@ -68,19 +68,4 @@ void Gestor::Cerrar_Archivo() {
     m_in.clear();
 }
 
-namespace {
-Entorno::Dialogo& DialogoInstalado() {
-    static Entorno::Dialogo d;
-    return d;
-}
-} // namespace
-
-void Entorno::InstalarDialogo(Dialogo d) {
-    DialogoInstalado() = std::move(d);
-}
-
-std::string Entorno::ShowOpen(const std::string& titulo, void* ventana, const std::string&, const std::string&) {
-    return DialogoInstalado() ? DialogoInstalado()(titulo, ventana) : std::string();
-}
-
 } // namespace Lectran

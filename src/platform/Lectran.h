@@ -1,6 +1,5 @@
 #pragma once
 #include <fstream>
-#include <functional>
 #include <string>
 
 namespace Lectran {
@@ -13,7 +12,7 @@ class Gestor {
 public:
     void Ubicacion_Archivo(const std::string& ruta) { m_ruta = ruta; }
     const std::string& Ubicacion_Archivo() const { return m_ruta; }
-    // Opens the file for reading (the argument is the original's file mode, 1).
+    // Opens the file for reading (the argument is the file mode; 1, reading, is the only one).
     void Abrir_Archivo(int modo);
     bool FindeArchivo();
     std::string LeerLinea();
@@ -27,17 +26,6 @@ private:
     std::ifstream m_in;
     Codificacion m_cod = Codificacion::Desconocida;
     bool m_primera = true;
-};
-
-// The system-information component: the file-open dialog of the import.
-// The windows program installs the dialog; without one, ShowOpen returns "".
-class Entorno {
-public:
-    using Dialogo = std::function<std::string(const std::string& titulo, void* ventana)>;
-    static void InstalarDialogo(Dialogo d);
-    // Shows a file-open dialog; the chosen file's full path, or "" when cancelled.
-    std::string ShowOpen(const std::string& titulo, void* ventana, const std::string& filtro,
-                         const std::string& carpeta);
 };
 
 } // namespace Lectran

@@ -50,8 +50,8 @@ std::string Formatear(double valor, std::string_view patron) {
 
     bool negativo = valor < 0;
     double absoluto = std::fabs(valor);
-    // Round on the 15-significant-digit decimal value, as the original formatter
-    // did, so 1.005 gives 1.01 rather than the binary neighbour's 1.00.
+    // Round on the 15-significant-digit decimal value, the number as the person
+    // reads it, so 1.005 gives 1.01 rather than the binary neighbour's 1.00.
     char buf[64];
     *std::to_chars(buf, buf + sizeof buf - 1, absoluto, std::chars_format::scientific, 14).ptr = 0;
     std::string mantisa;

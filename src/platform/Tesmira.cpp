@@ -1,6 +1,5 @@
 #include "platform/Tesmira.h"
 
-#include "classify/modGlobal.h"
 #include "platform/AppError.h"
 #include "platform/Pontevar.h"
 #include "platform/Texto.h"
@@ -31,7 +30,7 @@ bool ValorValido(const std::string& valor, bool numerico) {
     for (char32_t c : u) {
         if (c == U' ')
             continue;
-        if (!modGlobal::CaracterPermitido(c))
+        if (!CaracterPermitido(c))
             return false;
         alguno = true;
     }

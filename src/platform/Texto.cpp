@@ -305,3 +305,9 @@ std::string Cp1252aUtf8(std::string_view b) {
     }
     return r;
 }
+
+bool CaracterPermitido(char32_t c) {
+    int ansi = CodigoAnsi(c);
+    return ansi == 47 || ansi == 44 || ansi == 38 || (ansi >= 48 && ansi <= 57) || (ansi >= 65 && ansi <= 90) ||
+           ansi == 209;
+}

@@ -12,7 +12,7 @@ std::string SqlTexto(std::string_view valor);
 // The same between its single quotes: 'O''BRIEN'.
 std::string SqlCadena(std::string_view valor);
 
-// Blanks (spaces only, as the original's Trim) removed from both ends.
+// Blanks (spaces only; tabs and other white space stay) removed from both ends.
 std::string Trim(std::string_view s);
 std::string RTrim(std::string_view s);
 std::string LTrim(std::string_view s);
@@ -41,6 +41,9 @@ bool IgualSinMayusculas(std::string_view a, std::string_view b);
 std::u32string Utf8aU32(std::string_view s);
 std::string U32aUtf8(std::u32string_view s);
 void AgregarUtf8(std::string& destino, char32_t c);
+
+// The characters a suffix value may hold: A-Z, "Ñ", digits, "/", "," and "&".
+bool CaracterPermitido(char32_t c);
 
 // Windows-1252 code of a character, or -1 when the code page has none.
 int CodigoAnsi(char32_t c);

@@ -1,6 +1,6 @@
 // What the classification and the operator settled, taught to the article catalog.
-#include "app/Aplicacion.h"
-#include "app/Operador.h"
+#include "comun/Aplicacion.h"
+#include "comun/Operador.h"
 #include "platform/AppError.h"
 #include "platform/Numeros.h"
 #include "platform/Texto.h"

@@ -1,6 +1,6 @@
 // Discharge lines and the input totals of the sub-items.
-#include "app/Aplicacion.h"
-#include "app/Operador.h"
+#include "comun/Aplicacion.h"
+#include "comun/Operador.h"
 #include "platform/AppError.h"
 #include "platform/Numeros.h"
 #include "platform/Texto.h"

@@ -1,6 +1,6 @@
 // Cover, invoices and sub-items of the declaration.
-#include "app/Aplicacion.h"
-#include "app/Operador.h"
+#include "comun/Aplicacion.h"
+#include "comun/Operador.h"
 #include "platform/AppError.h"
 #include "platform/Numeros.h"
 #include "platform/Texto.h"
@@ -84,7 +84,7 @@ std::string Subitem(Aplicacion& app, const std::string& interno, const Recordset
 
 } // namespace
 
-bool FRAM3_Transfer_B_Pasaje(Aplicacion& app) {
+Resultado FRAM3_Transfer_B_Pasaje(Aplicacion& app) {
     const std::string interno = app.InternoActual;
     const std::string n = SqlTexto(interno);
     int linea = 0;
@@ -93,9 +93,9 @@ bool FRAM3_Transfer_B_Pasaje(Aplicacion& app) {
         Recordset rs;
         Internos(app).Sql("select interno from caratula where interno = '" + n + "'");
         if (Internos(app).CrearRs(rs)) {
-            if (app.Op->MsgBox("El interno [ " + interno + " ] ya existe." + vbCrLf + vbCrLf + "Desea reemplazarlo?",
-                               Icono::Pregunta, Operador::Botones::SiNo) != Operador::Respuesta::Si)
-                return false;
+            if (!app.Op->Preguntar(Operador::Preguntas::Reemplazar,
+                                   "El interno [ " + interno + " ] ya existe." + vbCrLf + vbCrLf + "Desea reemplazarlo?"))
+                return Resultado::Detenido;
             linea = 2;
             Internos(app).Ejecutar("delete from caratula where interno = '" + n + "'");
             Internos(app).Ejecutar("delete from subitems where interno = '" + n + "'");
@@ -148,7 +148,7 @@ bool FRAM3_Transfer_B_Pasaje(Aplicacion& app) {
         linea = 9;
         app.Db.Sql("select * from ART where INTNRO = '" + n + "' and PRCCRC = 'OK' order by ARTORD");
         if (!app.Db.CrearRs(rs))
-            return false;
+            return Resultado::Fallido;
         app.Op->ProgresoRango(0, static_cast<int>(rs.RecordCount()));
         linea = 10;
         for (; !rs.Eof(); rs.MoveNext()) {
@@ -157,7 +157,7 @@ bool FRAM3_Transfer_B_Pasaje(Aplicacion& app) {
                                "Error Grabando registro en Corvex Windows: 0 Registros agregados");
             app.Op->ProgresoValor(static_cast<int>(rs.AbsolutePosition()));
         }
-        return true;
+        return Resultado::Hecho;
     } catch (const Cancelacion&) {
         throw;
     } catch (...) {
@@ -165,6 +165,6 @@ bool FRAM3_Transfer_B_Pasaje(Aplicacion& app) {
         app.Op->MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmMain.FRAM3_Transfer_B_pasaje]:: linea " +
                            std::to_string(linea),
                        Icono::Critico);
-        return false;
+        return Resultado::Fallido;
     }
 }

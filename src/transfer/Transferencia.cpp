@@ -1,7 +1,7 @@
 #include "transfer/Transferencia.h"
 
-#include "app/Aplicacion.h"
-#include "app/Operador.h"
+#include "comun/Aplicacion.h"
+#include "comun/Operador.h"
 #include "platform/AppError.h"
 #include "platform/Numeros.h"
 #include "platform/Texto.h"
@@ -99,26 +99,27 @@ bool FRAM3_Transfer_A_Validar(Aplicacion& app) {
     }
 }
 
-bool FRM3_Tranferir(Aplicacion& app) {
+Resultado FRM3_Tranferir(Aplicacion& app) {
     const std::string interno = app.InternoActual;
     try {
         app.Op->Estado("Validando datos...");
         if (!FRAM3_Transfer_A_Validar(app))
-            return false;
+            return Resultado::Detenido;
 
         app.Op->Estado("Transfiriendo al Corvex Windows...");
         app.Op->ProgresoVisible(true);
 
         TransaccionAduana transaccion(app);
-        if (!FRAM3_Transfer_B_Pasaje(app))
-            return false;
+        Resultado pasaje = FRAM3_Transfer_B_Pasaje(app);
+        if (pasaje != Resultado::Hecho)
+            return pasaje;
 
         app.TotalDescarga = 0;
-        DescargaCompleta(app);
+        bool descargaOk = DescargaCompleta(app);
 
         app.Op->Estado("Actualizando catalogo...");
         if (!FRAM3_Transfer_C_ActualCAT(app))
-            return false;
+            return Resultado::Fallido;
 
         bool confirmada = false;
         Almacor::Gestor& internos = app.Entidades->getDataConnectionByEntity("INTERNOS");
@@ -141,12 +142,14 @@ bool FRM3_Tranferir(Aplicacion& app) {
         transaccion.Deshacer();
         app.Op->Estado("Fin de proceso");
         app.Op->ProgresoVisible(false);
-        return confirmada;
+        if (!confirmada)
+            return Resultado::Fallido;
+        return descargaOk ? Resultado::Hecho : Resultado::Fallido;
     } catch (const Cancelacion&) {
         throw;
     } catch (...) {
         AppError e = AppError::Actual();
         app.Op->MsgBox(e.Mensaje() + " - seccion [Quelvorin.FRAM3_Transferir]");
-        return false;
+        return Resultado::Fallido;
     }
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "comun/Operador.h"
 
 struct Aplicacion;
 
@@ -12,14 +13,18 @@ struct Aplicacion;
 // it was, an earlier declaration it agreed to replace included. The work
 // database is only read.
 
-// The whole transfer. True when the declaration was written and committed.
-bool FRM3_Tranferir(Aplicacion& app);
+// The whole transfer. Hecho when the declaration was written and committed
+// with every stage whole; Detenido when the pre-check refused the interno or
+// the operator kept an earlier declaration; Fallido when an error was shown
+// (a failed discharge stage is shown and the declaration still committed).
+Resultado FRM3_Tranferir(Aplicacion& app);
 
 // True when no article of the interno still needs depuration.
 bool FRAM3_Transfer_A_Validar(Aplicacion& app);
 // Cover, invoices and one sub-item per "OK" article; sets the declaration type.
-// True only when every sub-item was written.
-bool FRAM3_Transfer_B_Pasaje(Aplicacion& app);
+// Hecho only when every sub-item was written; Detenido when the operator kept
+// an earlier declaration.
+Resultado FRAM3_Transfer_B_Pasaje(Aplicacion& app);
 // Discharge lines, the discharge quantity total and the input totals of the
 // sub-items. False when an error stopped it (its message already shown).
 bool FRAM3_Transfer_B_Descarga(Aplicacion& app);

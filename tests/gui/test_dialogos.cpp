@@ -2,7 +2,6 @@
 // operator's own message box.
 #include "Entorno.h"
 #include "Ventanas.h"
-#include "app/gui/DialogoArchivo.h"
 #include "classify/modGlobal.h"
 #include "config/frmConfig.h"
 #include "config/frmRelPais.h"
@@ -32,7 +31,7 @@ template <class T = QWidget> T* Hijo(QWidget* w, const char* nombre) {
 }
 
 TEST_F(Dialogos, ImportacionBloqueaSusBotonesMientrasCorre) {
-    frmInterno d(e.App);
+    frmInterno d(e.App, op);
     d.show();
     auto* aceptar = Hijo<QPushButton>(&d, "cmdAceptar");
     auto* cancelar = Hijo<QPushButton>(&d, "Command2");
@@ -68,14 +67,13 @@ TEST_F(Dialogos, ImportacionBloqueaSusBotonesMientrasCorre) {
 }
 
 TEST_F(Dialogos, F6EligeElArchivoYCancelarNoLoCambia) {
-    frmInterno d(e.App);
+    frmInterno d(e.App, op);
     d.show();
     auto* archivo = Hijo<QLineEdit>(&d, "txtArchivo");
-    DialogoArchivo::Instalar();
-    DialogoArchivo::SiguienteArchivo("/datos/envio 1001.txt");
+    op.SiguienteArchivo("/datos/envio 1001.txt");
     QTest::keyClick(archivo, Qt::Key_F6);
     EXPECT_EQ(archivo->text(), "/datos/envio 1001.txt");
-    DialogoArchivo::SiguienteArchivo("");
+    op.SiguienteArchivo("");
     QTest::mouseClick(Hijo<QPushButton>(&d, "cmdExaminar"), Qt::LeftButton);
     EXPECT_EQ(archivo->text(), "/datos/envio 1001.txt");
     EXPECT_EQ(Hijo<QLabel>(&d, "Label5")->text(), "NUEVO INTERNO");

@@ -2,7 +2,7 @@
 #include "Entorno.h"
 #include "Ventanas.h"
 #include "app/Arranque.h"
-#include "app/Demo.h"
+#include "tools/Demo.h"
 #include "app/frmMain.h"
 #include "config/frmRelPais.h"
 #include "import/frmInterno.h"

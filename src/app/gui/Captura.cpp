@@ -1,6 +1,6 @@
 #include "app/gui/Captura.h"
 
-#include "app/Aplicacion.h"
+#include "comun/Aplicacion.h"
 #include "app/frmMain.h"
 #include "config/frmConfig.h"
 #include "config/frmRelPais.h"
@@ -50,7 +50,7 @@ int CapturarVentanas(frmMain& ventana, Aplicacion& app, const std::string& carpe
     n += Guardar(ventana, dir + "paso1.png");
 
     {
-        frmInterno d(app, &ventana);
+        frmInterno d(app, ventana.operador(), &ventana);
         d.findChild<QLineEdit*>("txtArchivo")->setText(QString::fromStdString(PrimerEnvio(app.Home)));
         n += Guardar(d, dir + "importacion.png");
     }

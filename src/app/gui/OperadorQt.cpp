@@ -2,8 +2,10 @@
 
 #include "config/frmRelPais.h"
 #include "import/frmPreguntaICRX.h"
+#include "review/FrmCargaSufijos.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
@@ -93,7 +95,8 @@ Operador::Respuesta OperadorQt::MsgBox(const std::string& texto, Icono icono, Bo
     return Respuesta::Aceptar;
 }
 
-std::string OperadorQt::InputBox(const std::string& prompt, const std::string& titulo, const std::string& defecto) {
+std::string OperadorQt::InputBox(const std::string&, const std::string& prompt, const std::string& titulo,
+                                 const std::string& defecto) {
     if (!m_entradas.empty()) {
         std::string r = m_entradas.front();
         m_entradas.pop_front();
@@ -107,6 +110,44 @@ std::string OperadorQt::InputBox(const std::string& prompt, const std::string& t
     d.setCancelButtonText("Cancelar");
     Flecha f(m_espera);
     return d.exec() == QDialog::Accepted ? d.textValue().toStdString() : std::string();
+}
+
+std::string OperadorQt::ElegirOpcion(const std::string&, const std::vector<std::string>& lineas,
+                                     const std::string& actual) {
+    if (!m_opciones.empty()) {
+        std::string codigo = m_opciones.front();
+        m_opciones.pop_front();
+        for (const std::string& l : lineas)
+            if (!codigo.empty() && l.rfind(codigo, 0) == 0)
+                return l;
+        return {};
+    }
+    FrmCargaSufijos d(lineas, actual, Duenio());
+    Flecha f(m_espera);
+    d.exec();
+    return d.Eleccion();
+}
+
+std::string OperadorQt::ElegirArchivo(const std::string& titulo, const std::string& filtro, bool guardar,
+                                      const std::string& sugerido) {
+    if (!m_archivos.empty()) {
+        std::string r = m_archivos.front();
+        m_archivos.pop_front();
+        return r;
+    }
+    QFileDialog d(Duenio(), Q(titulo), Q(sugerido));
+    d.setFileMode(guardar ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    d.setAcceptMode(guardar ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    d.setNameFilters({Q(filtro), "Todos los archivos (*)"});
+    d.setLabelText(QFileDialog::LookIn, guardar ? "Guardar en:" : "Buscar en:");
+    d.setLabelText(QFileDialog::FileName, "Nombre:");
+    d.setLabelText(QFileDialog::FileType, "Tipo:");
+    d.setLabelText(QFileDialog::Accept, guardar ? "Guardar" : "Abrir");
+    d.setLabelText(QFileDialog::Reject, "Cancelar");
+    Flecha f(m_espera);
+    if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty())
+        return {};
+    return d.selectedFiles().first().toStdString();
 }
 
 std::string OperadorQt::PreguntarTipo() {

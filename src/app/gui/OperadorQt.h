@@ -1,5 +1,5 @@
 #pragma once
-#include "app/Operador.h"
+#include "comun/Operador.h"
 
 #include <QPointer>
 
@@ -30,8 +30,13 @@ public:
     // The counters of the open import dialog (nullptr when it closes).
     void EnlazarContadores(QLabel* registrosH, QLabel* registrosP);
 
-    Respuesta MsgBox(const std::string& texto, Icono icono, Botones botones) override;
-    std::string InputBox(const std::string& prompt, const std::string& titulo, const std::string& defecto) override;
+    Respuesta MsgBox(const std::string& texto, Icono icono = Icono::Ninguno, Botones botones = Botones::Aceptar) override;
+    std::string InputBox(const std::string& id, const std::string& prompt, const std::string& titulo,
+                         const std::string& defecto) override;
+    std::string ElegirOpcion(const std::string& id, const std::vector<std::string>& lineas,
+                             const std::string& actual) override;
+    std::string ElegirArchivo(const std::string& titulo, const std::string& filtro, bool guardar,
+                              const std::string& sugerido) override;
     std::string PreguntarTipo() override;
     void MostrarRelPais(Aplicacion& app) override;
     void PunteroEspera(bool espera) override;
@@ -51,6 +56,10 @@ public:
     bool RespuestasPendientes() const { return !m_respuestas.empty(); }
     void SiguienteTipo(const std::string& tipo) { m_tipos.push_back(tipo); }
     void SiguienteEntrada(const std::string& texto) { m_entradas.push_back(texto); }
+    // The next option picker returns the line beginning with `codigo` ("" = closed).
+    void SiguienteOpcion(const std::string& codigo) { m_opciones.push_back(codigo); }
+    // The next file dialog returns `ruta` ("" = cancelled) without showing.
+    void SiguienteArchivo(const std::string& ruta) { m_archivos.push_back(ruta); }
     const std::vector<Mensaje>& Mensajes() const { return m_mensajes; }
     void OlvidarMensajes() { m_mensajes.clear(); }
     bool Espera() const { return m_espera; }
@@ -71,6 +80,6 @@ private:
     QPointer<QProgressBar> m_barra;
     bool m_espera = false;
     std::deque<Respuesta> m_respuestas;
-    std::deque<std::string> m_tipos, m_entradas;
+    std::deque<std::string> m_tipos, m_entradas, m_opciones, m_archivos;
     std::vector<Mensaje> m_mensajes;
 };

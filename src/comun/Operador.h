@@ -1,6 +1,7 @@
 #pragma once
 #include <exception>
 #include <string>
+#include <vector>
 
 struct Aplicacion;
 
@@ -15,13 +16,41 @@ public:
     enum class Botones { Aceptar, SiNo };
     enum class Respuesta { Aceptar, Si, No };
 
+    // Identifiers of the yes/no questions the logic asks. The windows show the
+    // question's text; the command line answers by identifier.
+    struct Preguntas {
+        static constexpr const char* EliminarInterno = "eliminar";
+        static constexpr const char* EliminarRelacion = "eliminar-relacion";
+        static constexpr const char* Reemplazar = "reemplazar";
+        static constexpr const char* SinPais = "sin-pais";
+        static constexpr const char* Cancelar = "cancelar";
+        static constexpr const char* Deshacer = "deshacer";
+    };
+
     virtual ~Operador() = default;
 
     // A message box with the application's title.
     virtual Respuesta MsgBox(const std::string& texto, Icono icono = Icono::Ninguno,
                              Botones botones = Botones::Aceptar) = 0;
-    // An input box; "" when cancelled.
-    virtual std::string InputBox(const std::string& prompt, const std::string& titulo, const std::string& defecto) = 0;
+    // A question with the question icon and Yes and No; true for Yes. `id` is
+    // one of Preguntas.
+    virtual bool Preguntar(const std::string& /*id*/, const std::string& texto) {
+        return MsgBox(texto, Icono::Pregunta, Botones::SiNo) == Respuesta::Si;
+    }
+    // An input box; "" when cancelled. `id` names the value asked for (a suffix
+    // value question: its code).
+    virtual std::string InputBox(const std::string& id, const std::string& prompt, const std::string& titulo,
+                                 const std::string& defecto) = 0;
+    // The option picker "Carga de Sufijos": one line of `lineas` ("AC01 - detail"),
+    // the first line beginning with `actual` pre-selected. The line chosen, or ""
+    // when closed without choosing. `id` is the option group (its two letters).
+    virtual std::string ElegirOpcion(const std::string& id, const std::vector<std::string>& lineas,
+                                     const std::string& actual) = 0;
+    // A file dialog: an existing file to open, or a file to write (`guardar`).
+    // `filtro` as "Descripción (*.txt *.TXT)", `sugerido` the initial name or
+    // folder. The full path chosen, or "" when cancelled.
+    virtual std::string ElegirArchivo(const std::string& titulo, const std::string& filtro, bool guardar,
+                                      const std::string& sugerido) = 0;
 
     // The type question "PROCESAR COMO:": "ICR1", "ICR2", or "" when closed
     // without a button. The caller stores it as the type answer.
@@ -55,3 +84,7 @@ struct Cancelacion : std::exception {
     explicit Cancelacion(std::string motivo) : Motivo(std::move(motivo)) {}
     const char* what() const noexcept override { return Motivo.c_str(); }
 };
+
+// How a run ended: it did its whole work; the operator (or a rule the operator
+// must act on) stopped it; or an error stopped it or was shown on the way.
+enum class Resultado { Hecho, Detenido, Fallido };

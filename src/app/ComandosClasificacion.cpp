@@ -1,5 +1,5 @@
 // Commands of the runner for the classification: classify, stats.
-#include "app/Aplicacion.h"
+#include "comun/Aplicacion.h"
 #include "app/Consola.h"
 #include "app/OperadorConsola.h"
 #include "classify/Clasificacion.h"

@@ -31,7 +31,6 @@ struct Aplicacion {
     Almacor::Gestor Db;
     std::unique_ptr<Pontevar::Principal> Entidades;
     Dalvorm::Motor Formato;
-    Lectran::Entorno Entorno;
 
     int16_t Paso = 1;                // wizard step: 1, or 2 for steps 2 and 3
     std::string InternoActual;       // interno being processed

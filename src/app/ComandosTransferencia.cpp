@@ -1,5 +1,5 @@
 // The runner's command for the transfer: transfer INTNRO [--reemplazar si|no].
-#include "app/Aplicacion.h"
+#include "comun/Aplicacion.h"
 #include "app/Consola.h"
 #include "app/OperadorConsola.h"
 #include "platform/Texto.h"
@@ -29,7 +29,7 @@ void TomarReemplazo(Contexto& c) {
     if (!reemplazar.empty() && reemplazar != "si" && reemplazar != "no")
         throw UsoIncorrecto("--reemplazar admite si o no, no " + reemplazar);
     // Without the option an earlier declaration is never replaced.
-    c.Op->Respuestas["El interno ["] = reemplazar == "si" ? Operador::Respuesta::Si : Operador::Respuesta::No;
+    c.Op->Respuestas[Operador::Preguntas::Reemplazar] = reemplazar == "si";
 }
 
 int CmdTransfer(Contexto& c) {
@@ -46,11 +46,7 @@ int CmdTransfer(Contexto& c) {
     }
     app.InternoActual = interno;
     app.Paso = 2;
-    // A failed discharge stage shows its error and the run still commits: the
-    // command did not do its whole work.
-    int errores = c.Op->Errores;
-    bool ok = FRM3_Tranferir(app);
-    return ok && c.Op->Errores == errores ? 0 : 1;
+    return FRM3_Tranferir(app) == Resultado::Hecho ? 0 : 1;
 }
 
 } // namespace Consola

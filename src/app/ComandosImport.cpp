@@ -1,5 +1,5 @@
 // Commands of the runner for the shipment import: import, list, delete, run.
-#include "app/Aplicacion.h"
+#include "comun/Aplicacion.h"
 #include "app/Asistente.h"
 #include "app/Consola.h"
 #include "app/OperadorConsola.h"
@@ -71,7 +71,7 @@ int CmdImport(Contexto& c) {
     ResumenAlTraspasar(c, app);
     Importacion::OlvidarResumen();
     bool ok = Importacion::ProcesarArchivo(app, c.Args[0]);
-    return ok && asistente.UltimoPasoOk() && asistente.UltimaClasificacionOk() ? 0 : 1;
+    return ok && asistente.UltimoResultado() == Resultado::Hecho ? 0 : 1;
 }
 
 int CmdList(Contexto& c) {
@@ -79,10 +79,10 @@ int CmdList(Contexto& c) {
     Aplicacion app;
     if (!c.Arrancar(app))
         return 1;
-    int criticos = c.Op->Criticos;
-    for (const ListaInternos::Item& i : ListaInternos::FRAM1_CargarInternos(app))
+    bool ok = true;
+    for (const ListaInternos::Item& i : ListaInternos::FRAM1_CargarInternos(app, &ok))
         *c.Out << i.INTNRO << "\t" << i.INTDSC << "\n";
-    return c.Op->Criticos > criticos ? 1 : 0;
+    return ok ? 0 : 1;
 }
 
 int CmdDelete(Contexto& c) {
@@ -92,15 +92,18 @@ int CmdDelete(Contexto& c) {
     if (!c.Arrancar(app))
         return 1;
     const std::string& interno = c.Args[0];
-    c.Op->RespuestaSiNo = si ? Operador::Respuesta::Si : Operador::Respuesta::No;
-    int criticos = c.Op->Criticos;
-    if (ListaInternos::FRAM1_EliminarInterno(app, interno)) {
+    c.Op->Respuestas[Operador::Preguntas::EliminarInterno] = si;
+    switch (ListaInternos::FRAM1_EliminarInterno(app, interno)) {
+    case Resultado::Hecho:
         *c.Out << "Interno " << interno << " eliminado.\n";
         return 0;
+    case Resultado::Detenido:
+        if (si)
+            c.Op->MsgBox("El interno " + interno + " no está en la lista.", Operador::Icono::Exclamacion);
+        return 1;
+    case Resultado::Fallido:
+        break;
     }
-    if (si && c.Op->Criticos == criticos)
-        c.Op->MsgBox("El interno " + interno + " no está en la lista.", Operador::Icono::Exclamacion,
-                     Operador::Botones::Aceptar);
     return 1;
 }
 
@@ -118,11 +121,7 @@ int CmdRun(Contexto& c) {
     Asistente asistente(app);
     ResumenAlTraspasar(c, app);
     Importacion::OlvidarResumen();
-    int errores = c.Op->Errores;
-    bool ok = asistente.Iniciar();
-    // Some errors do not stop the run (a failed discharge stage, the CIF totals):
-    // shown on the way, they still make it incomplete.
-    return ok && c.Op->Errores == errores ? 0 : 1;
+    return asistente.Iniciar() == Resultado::Hecho ? 0 : 1;
 }
 
 } // namespace Consola

@@ -1,4 +1,4 @@
-#include "app/Demo.h"
+#include "tools/Demo.h"
 
 #include "platform/Ajustes.h"
 #include "platform/Almacor.h"
