@@ -15,6 +15,21 @@ namespace {
 // a null the import did not write; ARTKGU stays null (nothing writes it). Text
 // that statements compare is case-insensitive: codes come in either case.
 // Code columns are TEXT so "0001" stays "0001".
+// What every correction of the editor changed, one row per column and article,
+// so it can be read back and undone as a whole (LOTE). Values keep their type.
+constexpr const char* kHistoria = R"(create table if not exists HIST (
+        LOTE integer not null,
+        FECHA text,
+        USUARIO text,
+        INTNRO text collate nocase not null,
+        ARTORD integer not null,
+        COLUMNA text not null,
+        ANTES,
+        DESPUES,
+        TIPO text,
+        DESHECHA integer default 0))";
+constexpr const char* kHistoriaIndice = "create index if not exists HIST_INTERNO on HIST (INTNRO, LOTE)";
+
 const std::vector<const char*> kTrabajo = {
     R"(create table INTN (
         INTNRO text collate nocase primary key,
@@ -72,6 +87,8 @@ const std::vector<const char*> kTrabajo = {
     R"(create table pais (
         id text collate nocase primary key,
         descripcion text collate nocase))",
+    kHistoria,
+    kHistoriaIndice,
 };
 
 const std::vector<const char*> kAduana = {
@@ -234,6 +251,9 @@ void VerificarTrabajo(Almacor::Gestor& db) {
         {2, "create index if not exists ART_ARTICULO_ORDEN on ART (INTNRO, ARTNRO, ARTORD)"},
         // Nothing needed (INTNRO, PRCEST) that the other indexes do not give, and every insert paid for it.
         {3, "drop index if exists ART_ESTADO"},
+        // The history of corrections.
+        {4, kHistoria},
+        {4, kHistoriaIndice},
     };
     int v = VersionDe(db);
     if (v >= kVersionTrabajo)

@@ -9,7 +9,7 @@ class Gestor;
 // each file (PRAGMA user_version) so later versions can upgrade it.
 namespace Esquema {
 
-inline constexpr int kVersionTrabajo = 3;
+inline constexpr int kVersionTrabajo = 4;
 inline constexpr int kVersionAduana = 1;
 
 // Creates the tables of a new work database (INTN, ART, ARTINS, ORG, pais).
