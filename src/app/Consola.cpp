@@ -30,6 +30,7 @@ const Entrada kComandos[] = {
     {"run", CmdRun, "run \"INTNRO|FILE\" [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...] [--reemplazar si|no]"},
     {"classify", CmdClassify, "classify INTNRO"},
     {"stats", CmdStats, "stats INTNRO"},
+    {"nomenclador", CmdNomenclador, "nomenclador TEXT... | --detalle POS"},
 };
 
 void Uso(std::ostream& err) {

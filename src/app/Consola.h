@@ -56,5 +56,6 @@ int CmdDelete(Contexto& c);
 int CmdRun(Contexto& c);
 int CmdClassify(Contexto& c);
 int CmdStats(Contexto& c);
+int CmdNomenclador(Contexto& c);
 
 } // namespace Consola

@@ -55,9 +55,10 @@ public:
     void LiberarSavepoint(const std::string& nombre);
     void VolverASavepoint(const std::string& nombre);
 
-    // The statement text as SQLite receives it: the original engine's left()
-    // is a keyword in SQLite and is renamed to our registered function, and a
-    // leading "select top N" becomes a "limit N" at the end.
+    // The statement text as SQLite receives it: left() is a keyword in SQLite
+    // and is renamed to our registered function, a
+    // leading "select top N" becomes a "limit N" at the end, and "+" joining
+    // texts ([001]+ '.' +[002]) becomes "||".
     static std::string TraducirSql(const std::string& sql);
 
     sqlite3* Handle() const { return m_db; }
