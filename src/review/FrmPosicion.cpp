@@ -48,6 +48,7 @@ FrmPosicion::FrmPosicion(Pontevar::Principal& entidades, Operador& op, QWidget* 
     lbBuscar->setBuddy(m_txtNCMF);
 
     auto* lbLista = new QLabel("Posiciones &encontradas", this);
+    m_lbCantidad = lbLista;
     m_lstNCM = new QListWidget(this);
     m_lstNCM->setObjectName("LstNCM");
     m_lstNCM->setFont(fija);
@@ -105,6 +106,7 @@ FrmPosicion::FrmPosicion(Pontevar::Principal& entidades, Operador& op, QWidget* 
     centro->setStretchFactor(0, 0);
     centro->setStretchFactor(1, 1);
     centro->setChildrenCollapsible(false);
+    centro->setSizes({230, 530});
 
     auto* l = new QVBoxLayout(this);
     l->setContentsMargins(14, 12, 14, 10);
@@ -138,6 +140,7 @@ void FrmPosicion::Buscar() {
     {
         Espera espera(m_op);
         m_lstNCM->clear();
+        m_lbCantidad->setText("Posiciones &encontradas");
         try {
             posiciones = Nomenclador::Buscar(m_entidades, texto);
         } catch (...) {
@@ -152,6 +155,7 @@ void FrmPosicion::Buscar() {
             for (const std::string& p : posiciones)
                 items << QString::fromStdString(p);
             m_lstNCM->addItems(items);
+            m_lbCantidad->setText(QString("Posiciones &encontradas: %1").arg(items.size()));
             m_lstNCM->setCurrentRow(0);
             m_lstNCM->setFocus();
             return;

@@ -4,6 +4,7 @@
 
 class ClCntrl;
 class Operador;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
@@ -43,5 +44,6 @@ private:
     QPlainTextEdit* m_lbDescripcion;
     QListWidget* m_lstSufijos;
     ClCntrl* m_cntrl;
+    QLabel* m_lbCantidad; // "Posiciones encontradas", with how many
     QString m_posicion;
 };
