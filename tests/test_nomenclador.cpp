@@ -19,7 +19,7 @@ using Lista = std::vector<std::string>;
 
 namespace {
 
-struct Nomenclador_ : ::testing::Test {
+struct Busqueda : ::testing::Test {
     EntornoPrueba e{true};
     Pontevar::Principal& ent() { return *e.App.Entidades; }
     Lista Buscar(const std::string& t) { return Nomenclador::Buscar(ent(), t); }
@@ -56,7 +56,7 @@ TEST(TraduccionSql, MasEntreTextosLosUne) {
         EXPECT_EQ(Almacor::Gestor::TraducirSql(c.sql), c.esperado) << c.sql;
 }
 
-TEST_F(Nomenclador_, PrefijoDeLaPrimeraParte) {
+TEST_F(Busqueda, PrefijoDeLaPrimeraParte) {
     const Lista todas = Posiciones();
     ASSERT_EQ(todas.size(), 33110u);
     // The oracle, from the reference file: the dots of the text match any run of characters in [001].
@@ -78,7 +78,7 @@ TEST_F(Nomenclador_, PrefijoDeLaPrimeraParte) {
     EXPECT_EQ(Buscar(".").size(), 33110u);
 }
 
-TEST_F(Nomenclador_, PosicionesCompletasYSinPuntos) {
+TEST_F(Busqueda, PosicionesCompletasYSinPuntos) {
     const Lista una = {"8703.23.10.100A"};
     const Lista dos = {"8703.23.10.100A", "8703.23.10.900U"};
     struct Caso {
@@ -86,21 +86,33 @@ TEST_F(Nomenclador_, PosicionesCompletasYSinPuntos) {
         Lista esperado;
     };
     const Caso casos[] = {
-        {"8703.23.10.100A", una},  {"8703.23.10.100a", una}, {"8703.23.10.100", una},
-        {" 8703,23,10,100 ", una}, {"87032310100", una},     {"87032310100A", una},
-        {"870323101", una},        {"87032310", dos},        {"8703,23,10", dos},
+        {"8703.23.10.100A", una},
+        {"8703.23.10.100a", una},
+        {"8703.23.10.100", una},
+        {" 8703,23,10,100 ", una},
+        {"87032310100", una},
+        {"87032310100A", una},
+        {"870323101", una},
+        {"87032310", dos},
+        {"8703,23,10", dos},
         // A wrong check letter names no position; neither do more digits than a position has.
-        {"8703.23.10.100B", {}},   {"870323101000", {}},     {"9999.99.99.999", {}},
-        {"zzzz", {}},              {"", {}},                 {"   ", {}},
+        {"8703.23.10.100B", {}},
+        {"870323101000", {}},
+        {"9999.99.99.999", {}},
+        {"zzzz", {}},
+        {"", {}},
+        {"   ", {}},
         // Quotes reach the statement doubled: no SQL error, just nothing found.
-        {"O'Brien", {}},           {"87'03", {}},            {"'; drop table ncm; --", {}},
+        {"O'Brien", {}},
+        {"87'03", {}},
+        {"'; drop table ncm; --", {}},
     };
     for (const Caso& c : casos)
         EXPECT_EQ(Buscar(c.texto), c.esperado) << c.texto;
     EXPECT_EQ(e.ValorAduana("select count(*) from ncm"), "33110");
 }
 
-TEST_F(Nomenclador_, PalabrasDeLaDescripcion) {
+TEST_F(Busqueda, PalabrasDeLaDescripcion) {
     Lista motor = Buscar("motor diesel");
     EXPECT_FALSE(motor.empty());
     EXPECT_TRUE(std::is_sorted(motor.begin(), motor.end()));
@@ -123,7 +135,7 @@ TEST_F(Nomenclador_, PalabrasDeLaDescripcion) {
     EXPECT_EQ(con[0].Descripcion, "Limpiaparabrisas para automóviles");
 }
 
-TEST_F(Nomenclador_, ElIndiceDePalabrasSigueANcm) {
+TEST_F(Busqueda, ElIndiceDePalabrasSigueANcm) {
     e.EnAduana("insert into ncm ([001],[002],[003],[010],[004]) values ('9999.01.01','001','A','Xilófono de ensayo', "
                "'con teclas')");
     EXPECT_EQ(Buscar("xilofono teclas"), Lista{"9999.01.01.001A"});
@@ -165,7 +177,7 @@ TEST(LetraVerificadora, LaDeCadaPosicionDeReferencia) {
     EXPECT_EQ(Nomenclador::PosicionCompleta("8703.23.10"), "");
 }
 
-TEST_F(Nomenclador_, DatosYSufijos) {
+TEST_F(Busqueda, DatosYSufijos) {
     // Codes of one, five and six characters at the full-position level, and blanks around a code.
     e.EnAduana("insert into sufidos (sim, sufijo, detalle) values ('8703.23.10.100', 'X', ' UNO '), "
                "('8703.23.10.100', 'ABCDE', 'CINCO'), ('8703.23.10.100', 'ABCDEF', 'SEIS'), "
@@ -174,12 +186,20 @@ TEST_F(Nomenclador_, DatosYSufijos) {
     EXPECT_TRUE(d.Encontrada);
     const std::string desc = "Vehíc.autom.c/motor explos.1500<cm3<=3000, hasta 6 pers.";
     EXPECT_EQ(d.Descripcion, desc + "\n\n" + desc);
-    const Lista esperados = {
-        // chapter 87, heading 8703, subheading 8703.23, then the position itself
-        "AA   MARCA", "AB   MODELO", "CA01 NUEVO SIN USO", "CA02 USADO",
-        "AM   NUMERO DE IDENTIFICACION DEL VEHICULO (VIN)", "PA01 CON CAJA DE CAMBIOS AUTOMATICA",
-        "PA02 CON CAJA DE CAMBIOS MANUAL", "ZA   AÑO DE FABRICACION", "ZC   CILINDRADA EN CM3",
-        "ABCDECINCO", "ABCDEFSEIS", "X    UNO", "Y    "};
+    const Lista esperados = {// chapter 87, heading 8703, subheading 8703.23, then the position itself
+                             "AA   MARCA",
+                             "AB   MODELO",
+                             "CA01 NUEVO SIN USO",
+                             "CA02 USADO",
+                             "AM   NUMERO DE IDENTIFICACION DEL VEHICULO (VIN)",
+                             "PA01 CON CAJA DE CAMBIOS AUTOMATICA",
+                             "PA02 CON CAJA DE CAMBIOS MANUAL",
+                             "ZA   AÑO DE FABRICACION",
+                             "ZC   CILINDRADA EN CM3",
+                             "ABCDECINCO",
+                             "ABCDEFSEIS",
+                             "X    UNO",
+                             "Y    "};
     Lista ordenados = d.Sufijos;
     Lista esperadosOrdenados = esperados;
     std::sort(ordenados.begin(), ordenados.end());
@@ -197,7 +217,7 @@ TEST_F(Nomenclador_, DatosYSufijos) {
     EXPECT_FALSE(Nomenclador::MostrarDatos(ent(), "87'3.23.10.100'").Encontrada);
 }
 
-TEST_F(Nomenclador_, TextoEnBlancoNoConsulta) {
+TEST_F(Busqueda, TextoEnBlancoNoConsulta) {
     // Without the nomenclator every query fails: a blank text must not run one.
     e.EnAduana("drop table ncm");
     EXPECT_EQ(Buscar("  "), Lista{});
@@ -242,8 +262,10 @@ TEST(Consola, Nomenclador) {
     EXPECT_EQ(cli({"nomenclador", "--detalle", "8704.99.99.999Z"}), 1);
     EXPECT_TRUE(EmpiezaCon(cli.out, "EXCLAMACION: La posición 8704.99.99.999Z no está en el nomenclador."));
 
-    for (std::vector<std::string> malo : {std::vector<std::string>{"nomenclador"}, {"nomenclador", " "},
-                                          {"nomenclador", "--detalle"}, {"nomenclador", "--detalle", "8703", "x"},
+    for (std::vector<std::string> malo : {std::vector<std::string>{"nomenclador"},
+                                          {"nomenclador", " "},
+                                          {"nomenclador", "--detalle"},
+                                          {"nomenclador", "--detalle", "8703", "x"},
                                           {"nomenclador", "--otra", "8703"}})
         EXPECT_EQ(cli(malo), 2) << malo.back();
 }

@@ -13,10 +13,11 @@ namespace {
 
 // The words of the nomenclator's descriptions, for the search by words: an
 // index over ncm's own rows (no second copy of the texts), accents and case
-// ignored. The triggers keep it in step with every change to ncm.
-const char* const kTextoNcm =
-    "create virtual table ncm_texto using fts5([010], [004], content='ncm', "
-    "tokenize='unicode61 remove_diacritics 2')";
+// ignored. The triggers keep it in step with every change to ncm. It follows
+// ncm's rowids: after a VACUUM of the file (which may renumber them) it needs
+// a 'rebuild'.
+const char* const kTextoNcm = "create virtual table ncm_texto using fts5([010], [004], content='ncm', "
+                              "tokenize='unicode61 remove_diacritics 2')";
 const char* const kTextoNcmAlta = R"(create trigger ncm_texto_alta after insert on ncm begin
         insert into ncm_texto (rowid, [010], [004]) values (new.rowid, new.[010], new.[004]);
     end)";

@@ -53,8 +53,9 @@ std::string Columnas(bool descripcion) {
 std::vector<Encontrada> PorPrefijo(Pontevar::Principal& entidades, const std::string& texto, bool descripcion) {
     std::string patron = Reemplazar(texto, ".", "%");
     return Filas(entidades,
-                 "select " + Columnas(descripcion) + ",[012] as estadistica,[020] as deresp from ncm where [001] like '" +
-                     SqlTexto(patron) + "%' order by [001],[002],[003]",
+                 "select " + Columnas(descripcion) +
+                     ",[012] as estadistica,[020] as deresp from ncm where [001] like '" + SqlTexto(patron) +
+                     "%' order by [001],[002],[003]",
                  descripcion);
 }
 
@@ -126,8 +127,8 @@ std::vector<Encontrada> Busqueda(Pontevar::Principal& entidades, const std::stri
         if (puntos.size() <= 10) // the position and the beginning of its sub-item
             return Filas(entidades,
                          "select " + Columnas(descripcion) + " from ncm where [001] = '" +
-                             SqlTexto(Puntear(puntos.substr(0, 8))) + "' and [002] like '" + SqlTexto(puntos.substr(8)) +
-                             "%' order by [001],[002],[003]",
+                             SqlTexto(Puntear(puntos.substr(0, 8))) + "' and [002] like '" +
+                             SqlTexto(puntos.substr(8)) + "%' order by [001],[002],[003]",
                          descripcion);
         return {}; // more digits than a position has
     }
@@ -192,12 +193,13 @@ Detalle MostrarDatos(Pontevar::Principal& entidades, const std::string& posicion
     if (Trim(posicion).empty())
         return d;
     Recordset rs;
-    if (Consultar(entidades,
-                  "Select [010] as descrip,[004] as descrip1, [012] as estadistica,[020] as deresp, [059],[019] as rein "
-                  "from ncm where [001] = '" +
-                      SqlTexto(Mid(posicion, 1, 10)) + "' and [002] = '" + SqlTexto(Mid(posicion, 12, 3)) +
-                      "' and [003] = '" + SqlTexto(Mid(posicion, 15, 1)) + "'",
-                  rs)) {
+    if (Consultar(
+            entidades,
+            "Select [010] as descrip,[004] as descrip1, [012] as estadistica,[020] as deresp, [059],[019] as rein "
+            "from ncm where [001] = '" +
+                SqlTexto(Mid(posicion, 1, 10)) + "' and [002] = '" + SqlTexto(Mid(posicion, 12, 3)) +
+                "' and [003] = '" + SqlTexto(Mid(posicion, 15, 1)) + "'",
+            rs)) {
         d.Encontrada = true;
         // "\n\n": the dialog's multi-line box breaks lines on it.
         d.Descripcion = rs.Fields("descrip").Texto() + "\n\n" + rs.Fields("descrip1").Texto();

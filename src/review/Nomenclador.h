@@ -37,8 +37,8 @@ std::string PosicionCompleta(const std::string& texto);
 
 // What the dialog shows of a position.
 struct Detalle {
-    bool Encontrada = false;      // the position is a row of the nomenclator
-    std::string Descripcion;      // [010], an empty line, [004]
+    bool Encontrada = false;          // the position is a row of the nomenclator
+    std::string Descripcion;          // [010], an empty line, [004]
     std::vector<std::string> Sufijos; // code padded with blanks to 5 characters, then its detail
 };
 // The description and the suffixes of a 15-character position. Suffixes are
