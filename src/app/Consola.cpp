@@ -38,6 +38,7 @@ const Entrada kComandos[] = {
      "         [--cancelar si|no]"},
     {"historial", CmdHistorial, "historial INTNRO"},
     {"deshacer", CmdDeshacer, "deshacer INTNRO"},
+    {"nomenclador", CmdNomenclador, "nomenclador TEXT... | --detalle POS"},
 };
 
 void Uso(std::ostream& err) {

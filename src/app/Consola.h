@@ -63,5 +63,6 @@ int CmdDepurar(Contexto& c);
 int CmdEditar(Contexto& c);
 int CmdHistorial(Contexto& c);
 int CmdDeshacer(Contexto& c);
+int CmdNomenclador(Contexto& c);
 
 } // namespace Consola
