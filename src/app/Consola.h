@@ -56,5 +56,7 @@ int CmdDelete(Contexto& c);
 int CmdRun(Contexto& c);
 int CmdClassify(Contexto& c);
 int CmdStats(Contexto& c);
+// Where the home, the databases, the settings, the entity parameters and the run log are.
+int CmdDonde(Contexto& c);
 
 } // namespace Consola
