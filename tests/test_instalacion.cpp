@@ -109,8 +109,9 @@ TEST(Instalacion, AyudaYVersion) {
         EXPECT_EQ(Cli(c.args, out, err), c.rc) << out << err;
         EXPECT_NE(out.find(c.salidaContiene), std::string::npos) << out;
         EXPECT_NE(err.find(c.errorContiene), std::string::npos) << err;
-        if (c.rc == 0)
+        if (c.rc == 0) {
             EXPECT_EQ(err, "");
+        }
     }
     std::string out, err;
     Cli({"--help"}, out, err);
