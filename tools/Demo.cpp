@@ -103,6 +103,7 @@ void CargarReferencias(Almacor::Gestor&, Almacor::Gestor& aduana, const std::str
 
     aduana.ComenzarTransaccion();
     try {
+        Esquema::SuspenderTextoNcm(aduana);
         auto in = Abrir(carpeta, "sim-posiciones.txt");
         while (Linea(in, linea)) {
             std::string p = Trim(linea);
@@ -119,6 +120,7 @@ void CargarReferencias(Almacor::Gestor&, Almacor::Gestor& aduana, const std::str
                             SqlCadena(n001) + "," + SqlCadena(n002) + "," + SqlCadena(n003) + "," + SqlCadena(desc) +
                             "," + SqlCadena(desc) + "," + SqlCadena(unidad) + ",'',''," + SqlCadena(lapi) + ")");
         }
+        Esquema::ReanudarTextoNcm(aduana);
         {
             auto s = Abrir(carpeta, "sufijos-demo.csv");
             Linea(s, linea);

@@ -37,6 +37,15 @@ const Entrada kComandos[] = {
     {"classify", CmdClassify, "classify INTNRO", "clasifica un interno"},
     {"stats", CmdStats, "stats INTNRO", "contadores y totales CIF de un interno"},
     {"donde", CmdDonde, "donde", "muestra la carpeta, las bases, la configuración, las entidades y el registro en uso"},
+    {"depurar", CmdDepurar, "depurar INTNRO [--ok]", "lista los artículos a depurar (--ok: los correctos)"},
+    {"editar", CmdEditar,
+     "editar INTNRO ARTORD [--posicion POS] [--sufijos TEXT] [--unidad-declarada U] [--cantidad-declarada N]\n"
+     "         [--cantidad-estadistica N] [--der-especifico N] [--estado-mercaderia N] [--origen ID] [--cantidad N]\n"
+     "         [--unitario N] [--total N] [--valor CODE=VALUE ...] [--opcion GROUP=CODE ...] [--sin-pais si|no]\n"
+     "         [--cancelar si|no]", "corrige un artículo y replica la corrección"},
+    {"historial", CmdHistorial, "historial INTNRO", "correcciones guardadas de un interno"},
+    {"deshacer", CmdDeshacer, "deshacer INTNRO", "deshace la última corrección guardada"},
+    {"nomenclador", CmdNomenclador, "nomenclador TEXT... | --detalle POS", "busca posiciones en el nomenclador"},
 };
 
 void Uso(std::ostream& err) {
