@@ -57,12 +57,12 @@ TEST(Instalacion, CarpetaDelPrograma) {
         fs::path ejecutable;
         std::string esperado;
     } casos[] = {
-        {"/otra/casa", "/de/entorno", portable, "/otra/casa"},       // --home wins over everything
-        {"", "/de/entorno", portable, "/de/entorno"},                // then VELMARION_HOME
-        {"", "", portable, portable.string()},                       // an empty variable counts as unset
-        {"", nullptr, portable, portable.string()},                  // a copied folder holding db/ is portable
-        {"", nullptr, instalado, usuario},                           // an installed program: the user's data folder
-        {"/otra/../casa/./", nullptr, instalado, "/casa/"},          // given paths come normalised
+        {"/otra/casa", "/de/entorno", portable, "/otra/casa"}, // --home wins over everything
+        {"", "/de/entorno", portable, "/de/entorno"},          // then VELMARION_HOME
+        {"", "", portable, portable.string()},                 // an empty variable counts as unset
+        {"", nullptr, portable, portable.string()},            // a copied folder holding db/ is portable
+        {"", nullptr, instalado, usuario},                     // an installed program: the user's data folder
+        {"/otra/../casa/./", nullptr, instalado, "/casa/"},    // given paths come normalised
     };
     for (const Caso& c : casos)
         EXPECT_EQ(Arranque::ResolverHome(c.argumento, c.entorno, c.ejecutable.string()), c.esperado)
@@ -98,7 +98,7 @@ TEST(Instalacion, AyudaYVersion) {
         {{"--help"}, 0, "Estado de salida:", ""},
         {{"-h"}, 0, "  donde", ""},
         {{"--home", "/x", "--help"}, 0, "Uso: velmarion-cli", ""},
-        {{"run", "--help"}, 0, "run \"INTNRO|FILE\"", ""},  // a command's own help
+        {{"run", "--help"}, 0, "run \"INTNRO|FILE\"", ""}, // a command's own help
         {{"--bogus", "list"}, 2, "", "opción desconocida --bogus"},
         {{"--home"}, 2, "", "falta el valor"},
         {{}, 2, "", "falta el comando"},
@@ -115,8 +115,8 @@ TEST(Instalacion, AyudaYVersion) {
     }
     std::string out, err;
     Cli({"--help"}, out, err);
-    for (const char* orden : {"init", "config", "relacion", "import", "list", "delete", "run", "classify", "stats",
-                              "transfer", "donde"})
+    for (const char* orden :
+         {"init", "config", "relacion", "import", "list", "delete", "run", "classify", "stats", "transfer", "donde"})
         EXPECT_NE(out.find(std::string("\n  ") + orden), std::string::npos) << orden;
 
 #ifdef VELMARION_GUI

@@ -24,7 +24,8 @@ struct Entrada {
 };
 
 const Entrada kComandos[] = {
-    {"init", CmdInit, "init [--demo] [--force]", "crea las bases en DIR/db (--demo: datos de referencia, catálogo y configuración)"},
+    {"init", CmdInit, "init [--demo] [--force]",
+     "crea las bases en DIR/db (--demo: datos de referencia, catálogo y configuración)"},
     {"config", CmdConfig, "config [KEY VALUE]", "muestra la configuración, o guarda un valor"},
     {"relacion", CmdRelacion, "relacion list | add PAI ORI ESM | delete PAI ORI", "relaciones de países"},
     {"transfer", CmdTransfer, "transfer INTNRO [--reemplazar si|no]", "transfiere un interno al sistema aduanero"},
@@ -36,13 +37,14 @@ const Entrada kComandos[] = {
      "importa, clasifica y transfiere sin detenerse"},
     {"classify", CmdClassify, "classify INTNRO", "clasifica un interno"},
     {"stats", CmdStats, "stats INTNRO", "contadores y totales CIF de un interno"},
-    {"donde", CmdDonde, "donde", "muestra la carpeta, las bases, la configuración, las entidades y el registro en uso"},
+    {"donde", CmdDonde, "donde", "muestra carpeta, bases, configuración, entidades y registro en uso"},
     {"depurar", CmdDepurar, "depurar INTNRO [--ok]", "lista los artículos a depurar (--ok: los correctos)"},
     {"editar", CmdEditar,
      "editar INTNRO ARTORD [--posicion POS] [--sufijos TEXT] [--unidad-declarada U] [--cantidad-declarada N]\n"
      "         [--cantidad-estadistica N] [--der-especifico N] [--estado-mercaderia N] [--origen ID] [--cantidad N]\n"
      "         [--unitario N] [--total N] [--valor CODE=VALUE ...] [--opcion GROUP=CODE ...] [--sin-pais si|no]\n"
-     "         [--cancelar si|no]", "corrige un artículo y replica la corrección"},
+     "         [--cancelar si|no]",
+     "corrige un artículo y replica la corrección"},
     {"historial", CmdHistorial, "historial INTNRO", "correcciones guardadas de un interno"},
     {"deshacer", CmdDeshacer, "deshacer INTNRO", "deshace la última corrección guardada"},
     {"nomenclador", CmdNomenclador, "nomenclador TEXT... | --detalle POS", "busca posiciones en el nomenclador"},
@@ -65,7 +67,7 @@ void Ayuda(std::ostream& out) {
            "                        usuario ("
         << Arranque::CarpetaDatosUsuario()
         << ")\n"
-           "      --settings FILE   guarda la configuración en ese archivo INI en lugar del almacén del usuario\n"
+           "      --settings FILE   configuración en ese archivo INI, no en el almacén del usuario\n"
            "  -h, --help            muestra esta ayuda y termina\n"
            "  -V, --version         muestra la versión y termina\n\n"
            "Órdenes (cada una admite --help):\n";

@@ -105,7 +105,8 @@ bool frmPrimerInicio::Resolver(Aplicacion& app, Operador& op, QWidget* parent) {
                 op.PunteroEspera(true);
                 Demo::CrearBases(app.Home, conDemo, *app.Almacen, Arranque::CarpetaDatos());
                 op.PunteroEspera(false);
-                Bitacora::Registrar(app.Home, "", "inicio", conDemo ? "hecho: bases con datos de demostración" : "hecho: bases vacías",
+                Bitacora::Registrar(app.Home, "", "inicio",
+                                    conDemo ? "hecho: bases con datos de demostración" : "hecho: bases vacías",
                                     Bitacora::Ahora() - inicio);
             } catch (...) {
                 op.PunteroEspera(false);

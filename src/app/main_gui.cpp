@@ -1,10 +1,10 @@
 // velmarion: the windows. velmarion [--home DIR] [--settings FILE] ["INTNRO|path"]
-#include "comun/Aplicacion.h"
 #include "app/Arranque.h"
 #include "app/frmMain.h"
 #include "app/frmPrimerInicio.h"
 #include "app/gui/Captura.h"
 #include "app/gui/OperadorQt.h"
+#include "comun/Aplicacion.h"
 #include "platform/AppError.h"
 #include "platform/Bitacora.h"
 
@@ -29,7 +29,7 @@ void Ayuda() {
                  "                        usuario ("
               << Arranque::CarpetaDatosUsuario()
               << ")\n"
-                 "      --settings FILE   guarda la configuración en ese archivo INI en lugar del almacén del usuario\n"
+                 "      --settings FILE   configuración en ese archivo INI, no en el almacén del usuario\n"
                  "  -h, --help            muestra esta ayuda y termina\n"
                  "  -V, --version         muestra la versión y termina\n\n"
                  "Sin bases de datos en la carpeta, la ventana ofrece crearlas (vacías o con datos de\n"

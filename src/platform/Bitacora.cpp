@@ -62,8 +62,8 @@ void Registrar(const std::string& home, const std::string& interno, const std::s
     std::snprintf(seg, sizeof seg, "%.2f", segundos < 0 ? 0.0 : segundos);
 
     std::ofstream f(ruta, std::ios::app | std::ios::binary);
-    f << fecha << '\t' << Campo(Usuario()) << '\t' << Campo(interno) << '\t' << Campo(que) << '\t'
-      << Campo(resultado) << '\t' << seg << '\n';
+    f << fecha << '\t' << Campo(Usuario()) << '\t' << Campo(interno) << '\t' << Campo(que) << '\t' << Campo(resultado)
+      << '\t' << seg << '\n';
 }
 
 } // namespace Bitacora
