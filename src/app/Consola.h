@@ -64,5 +64,7 @@ int CmdEditar(Contexto& c);
 int CmdHistorial(Contexto& c);
 int CmdDeshacer(Contexto& c);
 int CmdNomenclador(Contexto& c);
+// Where the home, the databases, the settings, the entity parameters and the run log are.
+int CmdDonde(Contexto& c);
 
 } // namespace Consola

@@ -1,5 +1,7 @@
 #include "app/frmMain.h"
 
+#include "app/Arranque.h"
+
 #include "comun/Aplicacion.h"
 #include "app/gui/OperadorQt.h"
 #include "config/frmConfig.h"
@@ -96,13 +98,16 @@ frmMain::frmMain(Aplicacion& app, OperadorQt& op, QWidget* parent)
     m_lbVersion->setStyleSheet("color: palette(dark);");
     m_cmdConfig = Boton(this, "cmdConfig", "Configur.");
     m_cmdConfig->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    m_cmdAcercaDe = Boton(this, "cmdAcercaDe", "Acerca de");
+    m_cmdAcercaDe->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
     m_command4 = Boton(this, "Command4", "Cancelar");
     m_cmdVolver = Boton(this, "cmdVolver", "< Volver");
     m_cmdSiguiente = Boton(this, "cmdSiguiente", "Siguiente >");
-    for (QPushButton* b : {m_cmdConfig, m_command4, m_cmdVolver, m_cmdSiguiente})
+    for (QPushButton* b : {m_cmdConfig, m_cmdAcercaDe, m_command4, m_cmdVolver, m_cmdSiguiente})
         b->setMinimumSize(104, 30);
     auto* botones = new QHBoxLayout;
     botones->addWidget(m_cmdConfig);
+    botones->addWidget(m_cmdAcercaDe);
     botones->addSpacing(12);
     botones->addWidget(m_lbVersion, 1);
     botones->addWidget(m_command4);
@@ -131,6 +136,7 @@ frmMain::frmMain(Aplicacion& app, OperadorQt& op, QWidget* parent)
     connect(m_cmdVolver, &QPushButton::clicked, this, &frmMain::cmdVolver_Click);
     connect(m_cmdConfig, &QPushButton::clicked, this, &frmMain::cmdConfig_Click);
     connect(m_command4, &QPushButton::clicked, this, &frmMain::Command4_Click);
+    connect(m_cmdAcercaDe, &QPushButton::clicked, this, &frmMain::cmdAcercaDe_Click);
     connect(m_cmdRegErr, &QPushButton::clicked, this, &frmMain::FRAM3_cmdRegErr_Click);
     connect(m_cmdRegOk, &QPushButton::clicked, this, &frmMain::FRAM3_cmdRegOk_Click);
     connect(m_cmdRepErr, &QPushButton::clicked, this, &frmMain::FRAM3_cmdRepErr_Click);
@@ -373,6 +379,12 @@ template <class F> bool frmMain::Ejecutar(F&& operacion) {
     m_enCurso = false;
     Dibujar();
     return ok;
+}
+
+void frmMain::cmdAcercaDe_Click() {
+    m_op.MsgBox("Velmarion\r\n" + m_app.Version + "\r\n\r\n" +
+                    Arranque::Ubicaciones(m_app.Home, m_app.Almacen ? m_app.Almacen->Ubicacion() : ""),
+                Operador::Icono::Informacion);
 }
 
 bool frmMain::Iniciar() {
