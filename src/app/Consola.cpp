@@ -30,6 +30,8 @@ const Entrada kComandos[] = {
     {"run", CmdRun, "run \"INTNRO|FILE\" [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...] [--reemplazar si|no]"},
     {"classify", CmdClassify, "classify INTNRO"},
     {"stats", CmdStats, "stats INTNRO"},
+    {"reporte", CmdReporte, "reporte INTNRO [--ok] [--pdf FILE] [--xlsx FILE]"},
+    {"catalogo", CmdCatalogo, "catalogo [--pdf FILE] [--xlsx FILE]"},
 };
 
 void Uso(std::ostream& err) {

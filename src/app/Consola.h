@@ -56,5 +56,7 @@ int CmdDelete(Contexto& c);
 int CmdRun(Contexto& c);
 int CmdClassify(Contexto& c);
 int CmdStats(Contexto& c);
+int CmdReporte(Contexto& c);
+int CmdCatalogo(Contexto& c);
 
 } // namespace Consola
