@@ -80,7 +80,7 @@ int CmdCatalogo(Contexto& c) {
         return 1;
     Reportes::Informe inf;
     try {
-        inf = Reportes::RevisionCatalogo(app);
+        inf = Reportes::RevisionCatalogo(app, app.Config.INTCAT);
     } catch (...) {
         AppError e = AppError::Actual();
         c.Op->MsgBox(e.Mensaje() + " - seccion [Quelvorin.RevisarCatalogo]", Operador::Icono::Critico);

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <ctime>
+#include <functional>
 #include <limits>
 #include <map>
 #include <ostream>
@@ -45,11 +46,11 @@ void Llenar(Informe& inf, Recordset& rs, const std::string& campoSegunda) {
     }
 }
 
-bool Preparar(Aplicacion& app, Informe& informe, const std::string& seccion, Informe (*armar)(Aplicacion&, bool),
-              bool ok, const std::string& vacio) {
+bool Preparar(Aplicacion& app, Informe& informe, const std::string& seccion,
+              const std::function<Informe()>& armar, const std::string& vacio) {
     try {
         app.Op->PunteroEspera(true);
-        informe = armar(app, ok);
+        informe = armar();
         app.Op->PunteroEspera(false);
     } catch (...) {
         app.Op->PunteroEspera(false);
@@ -63,8 +64,6 @@ bool Preparar(Aplicacion& app, Informe& informe, const std::string& seccion, Inf
     }
     return true;
 }
-
-Informe Catalogo(Aplicacion& app, bool) { return RevisionCatalogo(app); }
 
 } // namespace
 
@@ -121,10 +120,10 @@ Informe ReporteArticulos(Aplicacion& app, bool ok) {
     return inf;
 }
 
-Informe RevisionCatalogo(Aplicacion& app) {
+Informe RevisionCatalogo(Aplicacion& app, const std::string& catalogo) {
     Informe inf;
     inf.Titulo = "Revisión del catálogo";
-    inf.Identidad = "Catálogo " + app.Config.INTCAT + " - " + FechaImpresion();
+    inf.Identidad = "Catálogo " + catalogo + " - " + FechaImpresion();
     inf.Columnas = {{"Articulo", "idarticulo", A::Izquierda, "", 90},
                     {"Descripcion", "descripcion", A::Izquierda, "", 170},
                     {"Posición", "ncm", A::Izquierda, "", 90},
@@ -133,7 +132,7 @@ Informe RevisionCatalogo(Aplicacion& app) {
 
     Almacor::Gestor& cat = app.Entidades->getDataConnectionByEntity("CATALOGOS");
     cat.Sql("select idarticulo, descripcion, ncm, sufijos from catarticulos where idcatalogo = " +
-            SqlCadena(app.Config.INTCAT) + " order by idarticulo");
+            SqlCadena(catalogo) + " order by idarticulo");
     Recordset rs;
     cat.CrearRs(rs);
     Tesmira::Motor validador;
@@ -177,12 +176,12 @@ Informe RevisionCatalogo(Aplicacion& app) {
 }
 
 bool PrepararArticulos(Aplicacion& app, bool ok, Informe& informe, const std::string& seccion) {
-    return Preparar(app, informe, seccion, ReporteArticulos, ok, "No hay articulos para mostrar");
+    return Preparar(app, informe, seccion, [&] { return ReporteArticulos(app, ok); }, "No hay articulos para mostrar");
 }
 
-bool PrepararCatalogo(Aplicacion& app, Informe& informe, const std::string& seccion) {
-    return Preparar(app, informe, seccion, Catalogo, false,
-                    "El catálogo " + app.Config.INTCAT + " no tiene articulos con errores.");
+bool PrepararCatalogo(Aplicacion& app, const std::string& catalogo, Informe& informe, const std::string& seccion) {
+    return Preparar(app, informe, seccion, [&] { return RevisionCatalogo(app, catalogo); },
+                    "El catálogo " + catalogo + " no tiene articulos con errores.");
 }
 
 void EscribirTexto(const Informe& informe, std::ostream& salida) {

@@ -63,10 +63,10 @@ const std::vector<Columna>& ColumnasArticulos();
 // A failing query raises an AppError.
 Informe ReporteArticulos(Aplicacion& app, bool ok);
 
-// The articles of the configured catalog whose position is not in the
+// The articles of catalog `catalogo` whose position is not in the
 // nomenclator or whose suffixes do not fit it, grouped by reason, the larger
 // groups first, with the reason in words on each row.
-Informe RevisionCatalogo(Aplicacion& app);
+Informe RevisionCatalogo(Aplicacion& app, const std::string& catalogo);
 
 // The texts every page names the report by: "Interno 1001 - 03/06/2025 10:12".
 std::string FechaImpresion();
@@ -75,7 +75,7 @@ std::string FechaImpresion();
 // and true; or false after the message box ("No hay articulos para mostrar"
 // for an empty selection, the error with `seccion` for a failing query).
 bool PrepararArticulos(Aplicacion& app, bool ok, Informe& informe, const std::string& seccion);
-bool PrepararCatalogo(Aplicacion& app, Informe& informe, const std::string& seccion);
+bool PrepararCatalogo(Aplicacion& app, const std::string& catalogo, Informe& informe, const std::string& seccion);
 
 // Tab-separated text: the summary lines (if any) and an empty line, the
 // captions, then one line per row with the second line as the last field.

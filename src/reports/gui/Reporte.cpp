@@ -3,6 +3,7 @@
 #include "platform/AppError.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
@@ -57,6 +58,8 @@ Reporte::Reporte(const Reportes::Informe& informe)
     : m_inf(informe), m_letra(Letra(7.5, false)), m_negrita(Letra(7.5, true)), m_titulo(Letra(10, true)) {
     m_linea = Puntos(QFontMetricsF(m_letra, &Referencia()).height()) + 1;
     m_lineaTitulo = Puntos(QFontMetricsF(m_titulo, &Referencia()).height()) + 2;
+    m_raw = QRawFont::fromFont(m_letra);
+    m_raw.setPixelSize(m_letra.pointSizeF()); // the painter draws in points
     Paginar(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF()));
 }
 
@@ -229,6 +232,25 @@ void Reporte::PintarPagina(QPainter& p, const QPaintDevice& dispositivo, int pag
             encabezadoSeccion(s, true);
     }
     const QColor gris(70, 70, 70);
+    // Detail text goes straight to glyphs, aligned by their advances: shaping
+    // and laying out every cell would cost more than everything else in a PDF
+    // of thousands of pages, and these texts need neither.
+    const double base = (m_linea - fm.height()) / 2 + fm.ascent();
+    QList<QPointF> posiciones;
+    auto glifos = [&](const QString& t, QGlyphRun& run) {
+        const QList<quint32> indices = m_raw.glyphIndexesForString(t);
+        const QList<QPointF> avances = m_raw.advancesForGlyphIndexes(indices);
+        posiciones.resize(indices.size());
+        double x = 0;
+        for (qsizetype i = 0; i < indices.size(); ++i) {
+            posiciones[i] = QPointF(x, 0);
+            x += avances[i].x();
+        }
+        run.setRawFont(m_raw);
+        run.setGlyphIndexes(indices);
+        run.setPositions(posiciones);
+        return x;
+    };
     for (size_t i = desde; i < hasta; ++i) {
         const auto& f = m_inf.Filas[i];
         int s = SeccionDe(i);
@@ -240,8 +262,17 @@ void Reporte::PintarPagina(QPainter& p, const QPaintDevice& dispositivo, int pag
             if (f.Textos[c].empty())
                 continue;
             const double w = m_x[c + 1] - m_x[c] - 2 * kRelleno;
-            const QString t = fm.elidedText(QString::fromStdString(f.Textos[c]), Qt::ElideRight, w);
-            p.drawText(QRectF(m_x[c] + kRelleno, y, w, m_linea), Alinear(m_inf.Columnas[c].Alin), t);
+            QString t = QString::fromStdString(f.Textos[c]);
+            QGlyphRun run;
+            double ancho = glifos(t, run);
+            if (ancho > w)
+                ancho = glifos(fm.elidedText(t, Qt::ElideRight, w), run);
+            double x = m_x[c] + kRelleno;
+            if (m_inf.Columnas[c].Alin == Reportes::Alineacion::Derecha)
+                x += w - ancho;
+            else if (m_inf.Columnas[c].Alin == Reportes::Alineacion::Centro)
+                x += (w - ancho) / 2;
+            p.drawGlyphRun(QPointF(x, y + base), run);
         }
         y += m_linea;
         p.setPen(gris);
@@ -249,7 +280,9 @@ void Reporte::PintarPagina(QPainter& p, const QPaintDevice& dispositivo, int pag
             y += m_linea;
         } else {
             for (const QString& l : Partir(QString::fromStdString(f.Segunda), m_ancho - kSangria)) {
-                p.drawText(QRectF(kSangria, y, m_ancho - kSangria, m_linea), Qt::AlignLeft | Qt::AlignVCenter, l);
+                QGlyphRun run;
+                glifos(l, run);
+                p.drawGlyphRun(QPointF(kSangria, y + base), run);
                 y += m_linea;
             }
         }
