@@ -44,9 +44,10 @@ protected:
         if (escala <= 0)
             return;
         const int ancho = static_cast<int>(hoja.width() * escala);
-        if (m_cache.isNull() || m_cache.width() != ancho || m_pagina != m_f.m_actual) {
+        if (m_cache.isNull() || m_ancho != ancho || m_pagina != m_f.m_actual) {
             m_cache = m_f.Imagen(m_f.m_actual, ancho);
             m_pagina = m_f.m_actual;
+            m_ancho = ancho;
         }
         const QPoint origen((width() - m_cache.width()) / 2, (height() - m_cache.height()) / 2);
         p.fillRect(QRect(origen + QPoint(4, 4), m_cache.size()), QColor(60, 60, 60));
@@ -56,7 +57,7 @@ protected:
 private:
     frmReporte& m_f;
     QImage m_cache;
-    int m_pagina = -1;
+    int m_pagina = -1, m_ancho = 0;
 };
 
 frmReporte::frmReporte(Reportes::Informe informe, Operador& op, QWidget* parent)
