@@ -3,6 +3,7 @@
 // that cannot be written.
 #include "Entorno.h"
 #include "Ventanas.h"
+#include "app/frmMain.h"
 #include "reports/Informe.h"
 #include "reports/frmReporte.h"
 #include "reports/gui/Reporte.h"
@@ -10,6 +11,8 @@
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
 
 #include <filesystem>
 
@@ -121,4 +124,48 @@ TEST(Reporte, VistaPreviaYExportaciones) {
     op.SiguienteArchivo("");
     d.findChild<QPushButton*>("cmdExportarPdf")->click();
     EXPECT_TRUE(op.Mensajes().empty());
+}
+
+// Step 3's report buttons: the error report is modal, the OK report is not.
+TEST(Reporte, BotonesDelPaso3) {
+    EntornoPrueba e;
+    OperadorVentanas op;
+    e.App.Op = &op;
+    e.Trabajo("insert into INTN (INTNRO, INTDSC) values ('1002//B','1002//B'),('1003//C','1003//C')");
+    e.Trabajo("insert into ART (INTNRO, ARTORD, ARTNRO, PRCEST, PRCCRC) values "
+              "('1002//B',1,'X1','A','OK'),('1002//B',2,'X2','A','POS'),('1002//B',3,'X3',NULL,NULL),"
+              "('1003//C',1,'Y1','A','OK')");
+    frmMain w(e.App, op);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    w.Iniciar();
+    auto* lista = w.findChild<QTreeWidget*>("FRAM1LstInternos");
+    ASSERT_NE(lista, nullptr);
+    lista->setCurrentItem(lista->topLevelItem(0));
+    QTest::keyClick(lista, Qt::Key_Return);
+    ASSERT_EQ(e.App.InternoActual, "1002//B");
+
+    int filas = -1;
+    CuandoAparezca<frmReporte>([&](frmReporte* d) {
+        filas = static_cast<int>(d->reporte().FinDeFilas(d->reporte().Paginas() - 1));
+        d->close();
+    });
+    w.findChild<QPushButton*>("FRAM3_cmdRepErr")->click();
+    EXPECT_EQ(filas, 2);
+
+    w.findChild<QPushButton*>("FRAM3_cmdRepOK")->click();
+    auto* ok = w.findChild<frmReporte*>();
+    ASSERT_NE(ok, nullptr);
+    EXPECT_TRUE(ok->isVisible());
+    EXPECT_FALSE(ok->isModal());
+    EXPECT_EQ(ok->reporte().FinDeFilas(0), 1u);
+    ok->close();
+
+    w.cmdVolver_Click();
+    lista->setCurrentItem(lista->topLevelItem(1));
+    QTest::keyClick(lista, Qt::Key_Return);
+    ASSERT_EQ(e.App.InternoActual, "1003//C");
+    op.OlvidarMensajes();
+    w.findChild<QPushButton*>("FRAM3_cmdRepErr")->click();
+    EXPECT_EQ(op.Textos(), std::vector<std::string>{"No hay articulos para mostrar"});
 }
