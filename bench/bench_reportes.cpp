@@ -16,8 +16,8 @@
 #include <sys/resource.h>
 
 #include <chrono>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <string>
 
@@ -25,10 +25,14 @@ namespace {
 
 using Reloj = std::chrono::steady_clock;
 
-double Segundos(Reloj::time_point desde) { return std::chrono::duration<double>(Reloj::now() - desde).count(); }
+double Segundos(Reloj::time_point desde) {
+    return std::chrono::duration<double>(Reloj::now() - desde).count();
+}
 
 // Processor time too: the machine may be shared while the benchmark runs.
-double Cpu() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
+double Cpu() {
+    return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+}
 
 double PicoMb() {
     rusage r{};
@@ -68,7 +72,8 @@ std::string Catalogo(EntornoPrueba& e, long articulos) {
     cat.Sql("with recursive n(i) as (select 1 union all select i + 1 from n where i < " + std::to_string(copias) +
             ") insert into catarticulos (idcatalogo,idarticulo,ncm,sufijos,descripcion) select idcatalogo, "
             "idarticulo || '-' || i, case when i % 7 = 0 then '9999.99.99.999' else ncm end, sufijos, descripcion "
-            "from catarticulos, n where idcatalogo = '" + id + "'");
+            "from catarticulos, n where idcatalogo = '" +
+            id + "'");
     cat.Ejecutar();
     cat.ConfirmarTransaccion();
     return id;

@@ -28,13 +28,16 @@ struct Articulo {
     const char* Resultado; // PRCCRC, nullptr for null
 };
 
-std::string Literal(const char* v) { return v ? "'" + std::string(v) + "'" : "null"; }
+std::string Literal(const char* v) {
+    return v ? "'" + std::string(v) + "'" : "null";
+}
 
 void Insertar(EntornoPrueba& e, const std::string& interno, const std::vector<Articulo>& articulos) {
     e.Trabajo("insert into INTN values ('" + interno + "','" + interno + "')");
     for (const Articulo& a : articulos)
         e.Trabajo("insert into ART (INTNRO,ARTORD,ARTNRO,ARTDSC,ARTCAN,ARTUNI,ARTTOT,ARTORG,PRCNCM,PRCSUF,PRCEST,"
-                  "PRCCRC) values ('" + interno + "'," + std::to_string(a.Orden) + ",'A" + std::to_string(a.Orden) +
+                  "PRCCRC) values ('" +
+                  interno + "'," + std::to_string(a.Orden) + ",'A" + std::to_string(a.Orden) +
                   "','Pieza',2,10.5,21,'320','8708.29.99.900X','AA(MARCA)-'," + Literal(a.Estado) + "," +
                   Literal(a.Resultado) + ")");
 }
@@ -84,8 +87,16 @@ size_t Contar(const std::string& texto, const std::string& buscado) {
 TEST(Reportes, SeleccionesYOrden) {
     EntornoPrueba e;
     // Inserted out of order: the OK report must still follow ARTORD.
-    Insertar(e, "100", {{6, "M", "OK"}, {5, "E", "SUF"}, {2, "A", "CERO"}, {1, "A", "OK"}, {8, nullptr, nullptr},
-                        {7, "E", "POS"}, {4, "", "OK"}, {3, nullptr, nullptr}, {9, "R", "OK"}});
+    Insertar(e, "100",
+             {{6, "M", "OK"},
+              {5, "E", "SUF"},
+              {2, "A", "CERO"},
+              {1, "A", "OK"},
+              {8, nullptr, nullptr},
+              {7, "E", "POS"},
+              {4, "", "OK"},
+              {3, nullptr, nullptr},
+              {9, "R", "OK"}});
     Insertar(e, "200", {{1, nullptr, nullptr}, {2, "A", "OK"}});
     e.App.InternoActual = "100";
     struct Caso {
@@ -137,22 +148,30 @@ TEST(Reportes, PatronesYAlineaciones) {
     FijarSeparadorDecimal('.');
     ASSERT_EQ(inf.Filas.size(), 1u);
     const auto& t = inf.Filas[0].Textos;
-    EXPECT_EQ(t[3], "02,50");     // Cantidad 00.00, the locale's separator
-    EXPECT_EQ(t[4], "10,1235");   // Unitario 00.0000, rounded
-    EXPECT_EQ(t[5], "");          // a null total shows nothing, not 00,00
-    EXPECT_EQ(t[9], "123,46");    // Estad Cant
-    EXPECT_EQ(t[6], "");          // a null position
+    EXPECT_EQ(t[3], "02,50");   // Cantidad 00.00, the locale's separator
+    EXPECT_EQ(t[4], "10,1235"); // Unitario 00.0000, rounded
+    EXPECT_EQ(t[5], "");        // a null total shows nothing, not 00,00
+    EXPECT_EQ(t[9], "123,46");  // Estad Cant
+    EXPECT_EQ(t[6], "");        // a null position
     ASSERT_EQ(inf.Filas[0].Numeros.size(), 4u);
     EXPECT_DOUBLE_EQ(inf.Filas[0].Numeros[0], 2.5);
     EXPECT_TRUE(std::isnan(inf.Filas[0].Numeros[2]));
 
     using A = Reportes::Alineacion;
-    const std::vector<std::tuple<std::string, A, std::string>> esperado = {
-        {"Articulo", A::Izquierda, ""}, {"Descripcion", A::Izquierda, ""}, {"Pais", A::Izquierda, ""},
-        {"Cantidad", A::Derecha, "00.00"}, {"Unitario", A::Derecha, "00.0000"}, {"Total", A::Derecha, "00.00"},
-        {"Posición", A::Izquierda, ""}, {"Declar", A::Centro, ""}, {"Estadis", A::Centro, ""},
-        {"Estad Cant", A::Derecha, "00.00"}, {"Merc", A::Centro, ""}, {"Orig", A::Centro, ""},
-        {"Modo", A::Centro, ""}, {"Estad", A::Centro, ""}};
+    const std::vector<std::tuple<std::string, A, std::string>> esperado = {{"Articulo", A::Izquierda, ""},
+                                                                           {"Descripcion", A::Izquierda, ""},
+                                                                           {"Pais", A::Izquierda, ""},
+                                                                           {"Cantidad", A::Derecha, "00.00"},
+                                                                           {"Unitario", A::Derecha, "00.0000"},
+                                                                           {"Total", A::Derecha, "00.00"},
+                                                                           {"Posición", A::Izquierda, ""},
+                                                                           {"Declar", A::Centro, ""},
+                                                                           {"Estadis", A::Centro, ""},
+                                                                           {"Estad Cant", A::Derecha, "00.00"},
+                                                                           {"Merc", A::Centro, ""},
+                                                                           {"Orig", A::Centro, ""},
+                                                                           {"Modo", A::Centro, ""},
+                                                                           {"Estad", A::Centro, ""}};
     ASSERT_EQ(inf.Columnas.size(), esperado.size());
     for (size_t i = 0; i < esperado.size(); ++i) {
         EXPECT_EQ(inf.Columnas[i].Titulo, std::get<0>(esperado[i]));
@@ -178,7 +197,7 @@ TEST(Reportes, LibroXlsx) {
     // Cantidad, Unitario and Total of row 2 are numbers, not text.
     EXPECT_TRUE(std::regex_search(hoja, std::regex("<c r=\"D2\" s=\"[0-9]+\"><v>2</v></c>"))) << hoja;
     EXPECT_TRUE(std::regex_search(hoja, std::regex("<c r=\"E2\" s=\"[0-9]+\"><v>10.5</v></c>")));
-    EXPECT_NE(hoja.find("ySplit=\"1\""), std::string::npos);          // frozen header
+    EXPECT_NE(hoja.find("ySplit=\"1\""), std::string::npos);              // frozen header
     EXPECT_NE(hoja.find("<autoFilter ref=\"A1:O3\""), std::string::npos); // filtered, PRCSUF last (O)
     const std::string estilos = Comando("python3 -c \"import zipfile,sys; sys.stdout.write(zipfile.ZipFile('" +
                                         libro.string() + "').read('xl/styles.xml').decode())\"");

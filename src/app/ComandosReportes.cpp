@@ -1,7 +1,7 @@
 // Commands of the runner for the reports: reporte, catalogo.
-#include "comun/Aplicacion.h"
 #include "app/Consola.h"
 #include "app/OperadorConsola.h"
+#include "comun/Aplicacion.h"
 #include "platform/AppError.h"
 #include "platform/Texto.h"
 #include "reports/Informe.h"

@@ -46,8 +46,8 @@ void Llenar(Informe& inf, Recordset& rs, const std::string& campoSegunda) {
     }
 }
 
-bool Preparar(Aplicacion& app, Informe& informe, const std::string& seccion,
-              const std::function<Informe()>& armar, const std::string& vacio) {
+bool Preparar(Aplicacion& app, Informe& informe, const std::string& seccion, const std::function<Informe()>& armar,
+              const std::string& vacio) {
     try {
         app.Op->PunteroEspera(true);
         informe = armar();
@@ -77,13 +77,20 @@ std::vector<size_t> Informe::ColumnasNumericas() const {
 
 const std::vector<Columna>& ColumnasArticulos() {
     static const std::vector<Columna> columnas = {
-        {"Articulo", "ARTNRO", A::Izquierda, "", 105}, {"Descripcion", "ARTDSC", A::Izquierda, "", 125},
-        {"Pais", "ARTORG", A::Izquierda, "", 30},       {"Cantidad", "ARTCAN", A::Derecha, "00.00", 50},
-        {"Unitario", "ARTUNI", A::Derecha, "00.0000", 60}, {"Total", "ARTTOT", A::Derecha, "00.00", 60},
-        {"Posición", "PRCNCM", A::Izquierda, "", 88},   {"Declar", "PRCDUN", A::Centro, "", 34},
-        {"Estadis", "PRCEUN", A::Centro, "", 34},       {"Estad Cant", "PRCECA", A::Derecha, "00.00", 50},
-        {"Merc", "PRCESM", A::Centro, "", 28},          {"Orig", "PRCORI", A::Centro, "", 28},
-        {"Modo", "PRCEST", A::Centro, "", 28},          {"Estad", "PRCCRC", A::Centro, "", 34},
+        {"Articulo", "ARTNRO", A::Izquierda, "", 105},
+        {"Descripcion", "ARTDSC", A::Izquierda, "", 125},
+        {"Pais", "ARTORG", A::Izquierda, "", 30},
+        {"Cantidad", "ARTCAN", A::Derecha, "00.00", 50},
+        {"Unitario", "ARTUNI", A::Derecha, "00.0000", 60},
+        {"Total", "ARTTOT", A::Derecha, "00.00", 60},
+        {"Posición", "PRCNCM", A::Izquierda, "", 88},
+        {"Declar", "PRCDUN", A::Centro, "", 34},
+        {"Estadis", "PRCEUN", A::Centro, "", 34},
+        {"Estad Cant", "PRCECA", A::Derecha, "00.00", 50},
+        {"Merc", "PRCESM", A::Centro, "", 28},
+        {"Orig", "PRCORI", A::Centro, "", 28},
+        {"Modo", "PRCEST", A::Centro, "", 28},
+        {"Estad", "PRCCRC", A::Centro, "", 34},
     };
     return columnas;
 }
@@ -131,8 +138,8 @@ Informe RevisionCatalogo(Aplicacion& app, const std::string& catalogo) {
     inf.TituloSegunda = "Sufijos";
 
     Almacor::Gestor& cat = app.Entidades->getDataConnectionByEntity("CATALOGOS");
-    cat.Sql("select idarticulo, descripcion, ncm, sufijos from catarticulos where idcatalogo = " +
-            SqlCadena(catalogo) + " order by idarticulo");
+    cat.Sql("select idarticulo, descripcion, ncm, sufijos from catarticulos where idcatalogo = " + SqlCadena(catalogo) +
+            " order by idarticulo");
     Recordset rs;
     cat.CrearRs(rs);
     Tesmira::Motor validador;
@@ -176,12 +183,14 @@ Informe RevisionCatalogo(Aplicacion& app, const std::string& catalogo) {
 }
 
 bool PrepararArticulos(Aplicacion& app, bool ok, Informe& informe, const std::string& seccion) {
-    return Preparar(app, informe, seccion, [&] { return ReporteArticulos(app, ok); }, "No hay articulos para mostrar");
+    return Preparar(
+        app, informe, seccion, [&] { return ReporteArticulos(app, ok); }, "No hay articulos para mostrar");
 }
 
 bool PrepararCatalogo(Aplicacion& app, const std::string& catalogo, Informe& informe, const std::string& seccion) {
-    return Preparar(app, informe, seccion, [&] { return RevisionCatalogo(app, catalogo); },
-                    "El catálogo " + catalogo + " no tiene articulos con errores.");
+    return Preparar(
+        app, informe, seccion, [&] { return RevisionCatalogo(app, catalogo); },
+        "El catálogo " + catalogo + " no tiene articulos con errores.");
 }
 
 void EscribirTexto(const Informe& informe, std::ostream& salida) {

@@ -15,7 +15,7 @@ enum class Alineacion { Izquierda, Derecha, Centro };
 
 struct Columna {
     std::string Titulo;
-    std::string Campo;  // column of the query
+    std::string Campo; // column of the query
     Alineacion Alin = Alineacion::Izquierda;
     std::string Patron; // number pattern ("00.00"); "" for text
     double Ancho = 1;   // share of the line's width

@@ -19,7 +19,9 @@
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 } // namespace
 
@@ -98,8 +100,8 @@ frmReporte::frmReporte(Reportes::Informe informe, Operador& op, QWidget* parent)
     connect(cmdCerrar, &QPushButton::clicked, this, &QDialog::close);
 
     auto* barra = new QHBoxLayout;
-    for (QWidget* w : std::initializer_list<QWidget*>{m_cmdPrimera, m_cmdAnterior, m_lbPagina, m_cmdSiguiente,
-                                                      m_cmdUltima})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_cmdPrimera, m_cmdAnterior, m_lbPagina, m_cmdSiguiente, m_cmdUltima})
         barra->addWidget(w);
     barra->addSpacing(16);
     barra->addWidget(m_cmdOrientacion);
@@ -126,8 +128,7 @@ void frmReporte::Actualizar() {
     m_cmdAnterior->setEnabled(m_actual > 0);
     m_cmdSiguiente->setEnabled(m_actual < n - 1);
     m_cmdUltima->setEnabled(m_actual < n - 1);
-    m_cmdOrientacion->setText(m_reporte->Pagina().orientation() == QPageLayout::Landscape ? "Vertical"
-                                                                                          : "Horizontal");
+    m_cmdOrientacion->setText(m_reporte->Pagina().orientation() == QPageLayout::Landscape ? "Vertical" : "Horizontal");
     m_vista->Invalidar();
 }
 
@@ -238,8 +239,7 @@ bool frmReporte::ExportarPdf() {
 }
 
 bool frmReporte::ExportarExcel() {
-    const std::string ruta =
-        m_op.ElegirArchivo("Exportar Excel", "Libro de Excel (*.xlsx)", true, Sugerido(".xlsx"));
+    const std::string ruta = m_op.ElegirArchivo("Exportar Excel", "Libro de Excel (*.xlsx)", true, Sugerido(".xlsx"));
     if (ruta.empty())
         return false;
     try {

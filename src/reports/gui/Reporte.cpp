@@ -30,7 +30,9 @@ const QPaintDevice& Referencia() {
     return imagen;
 }
 
-double Puntos(double decimas) { return decimas / 10.0; }
+double Puntos(double decimas) {
+    return decimas / 10.0;
+}
 
 int Alinear(Reportes::Alineacion a) {
     switch (a) {
@@ -70,7 +72,8 @@ size_t Reporte::FinDeFilas(int pagina) const {
 
 int Reporte::SeccionDe(size_t fila) const {
     const auto& s = m_inf.Secciones;
-    auto it = std::upper_bound(s.begin(), s.end(), fila, [](size_t f, const Reportes::Seccion& x) { return f < x.Desde; });
+    auto it =
+        std::upper_bound(s.begin(), s.end(), fila, [](size_t f, const Reportes::Seccion& x) { return f < x.Desde; });
     return it == s.begin() ? -1 : static_cast<int>(it - s.begin()) - 1;
 }
 
@@ -175,7 +178,8 @@ void Reporte::PintarPagina(QPainter& p, const QPaintDevice& dispositivo, int pag
 
     double y = 0;
     p.setFont(titulo);
-    p.drawText(QRectF(0, y, m_ancho, m_lineaTitulo), Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(m_inf.Titulo));
+    p.drawText(QRectF(0, y, m_ancho, m_lineaTitulo), Qt::AlignLeft | Qt::AlignVCenter,
+               QString::fromStdString(m_inf.Titulo));
     p.setFont(letra);
     p.drawText(QRectF(0, y, m_ancho, m_lineaTitulo), Qt::AlignRight | Qt::AlignVCenter,
                QString::fromStdString(m_inf.Identidad));

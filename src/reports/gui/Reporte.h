@@ -49,7 +49,7 @@ private:
     const Reportes::Informe& m_inf;
     QPageLayout m_pagina;
     QFont m_letra, m_negrita, m_titulo;
-    QRawFont m_raw; // the detail font, for drawing glyphs directly
+    QRawFont m_raw;                        // the detail font, for drawing glyphs directly
     double m_linea = 0, m_lineaTitulo = 0; // line heights in points
     double m_ancho = 0, m_alto = 0;        // the usable area in points
     std::vector<double> m_x;               // left edge of every column, and the right edge of the last
