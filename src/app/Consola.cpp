@@ -48,6 +48,10 @@ const Entrada kComandos[] = {
     {"historial", CmdHistorial, "historial INTNRO", "correcciones guardadas de un interno"},
     {"deshacer", CmdDeshacer, "deshacer INTNRO", "deshace la última corrección guardada"},
     {"nomenclador", CmdNomenclador, "nomenclador TEXT... | --detalle POS", "busca posiciones en el nomenclador"},
+    {"reporte", CmdReporte, "reporte INTNRO [--ok] [--pdf FILE] [--xlsx FILE]",
+     "reporte de los artículos a depurar (o los OK) en texto, PDF o Excel"},
+    {"catalogo", CmdCatalogo, "catalogo [--pdf FILE] [--xlsx FILE]",
+     "artículos del catálogo cuya posición o sufijos ya no sirven, por motivo"},
 };
 
 void Uso(std::ostream& err) {

@@ -9,6 +9,8 @@
 #include "import/frmInterno.h"
 #include "review/frmDEP.h"
 #include "platform/AppError.h"
+#include "reports/Informe.h"
+#include "reports/frmReporte.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -462,13 +464,20 @@ void frmMain::FRAM3_cmdRegOk_Click() {
 }
 
 void frmMain::FRAM3_cmdRepErr_Click() {
-    if (!m_enCurso)
-        m_app.Op->MsgBox("El reporte de datos sin depurar todavía no está disponible.", Operador::Icono::Informacion);
+    Reportes::Informe informe;
+    if (m_enCurso || !Reportes::PrepararArticulos(m_app, false, informe, "FRAM3_cmdRepErr_Click"))
+        return;
+    frmReporte d(std::move(informe), *m_app.Op, this);
+    d.exec();
 }
 
 void frmMain::FRAM3_cmdRepOK_Click() {
-    if (!m_enCurso)
-        m_app.Op->MsgBox("El reporte de registros OK todavía no está disponible.", Operador::Icono::Informacion);
+    Reportes::Informe informe;
+    if (m_enCurso || !Reportes::PrepararArticulos(m_app, true, informe, "FRAM3_cmdRepOK_Click"))
+        return;
+    auto* d = new frmReporte(std::move(informe), *m_app.Op, this);
+    d->setAttribute(Qt::WA_DeleteOnClose);
+    d->show();
 }
 
 bool frmMain::eventFilter(QObject* objeto, QEvent* evento) {
