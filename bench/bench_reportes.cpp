@@ -59,7 +59,7 @@ void Interno(EntornoPrueba& e, long articulos) {
 }
 
 std::string Catalogo(EntornoPrueba& e, long articulos) {
-    Almacor::Gestor& cat = e.App.Entidades->getDataConnectionByEntity("CATALOGOS");
+    Conexion& cat = e.App.Entidades->getDataConnectionByEntity("CATALOGOS");
     Demo::CargarCatalogo(e.App.Db, cat, *e.App.Almacen, CarpetaDatosFuente());
     Recordset rs;
     cat.Sql("select idcatalogo, count(*) as n from catarticulos group by idcatalogo order by 2 desc");
@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
     const double tiempo = Segundos(t);
     long total = 0;
     Recordset rs;
-    Almacor::Gestor& cat = e.App.Entidades->getDataConnectionByEntity("CATALOGOS");
+    Conexion& cat = e.App.Entidades->getDataConnectionByEntity("CATALOGOS");
     cat.Sql("select count(*) as n from catarticulos where idcatalogo = '" + id + "'");
     if (cat.CrearRs(rs))
         total = static_cast<long>(rs.Fields("n").Numero());

@@ -23,7 +23,7 @@ double Segundos(Reloj::time_point desde) {
     return std::chrono::duration<double>(Reloj::now() - desde).count();
 }
 
-void Ejecutar(Almacor::Gestor& db, const std::string& sql) {
+void Ejecutar(Conexion& db, const std::string& sql) {
     db.Sql(sql);
     db.Ejecutar();
 }
@@ -48,7 +48,7 @@ void Preparar(EntornoPrueba& e, const std::string& interno, long articulos) {
                            "-' || i, i, '22001' || case i % 3 when 0 then 'IC04' when 1 then 'IT04' else 'ICR2' end "
                            "|| '000' || i, '0001', '01', '8708.29.99.900', 'CTC' || i, 12.5, i, 1.5 from n");
     e.App.Db.ConfirmarTransaccion();
-    Almacor::Gestor& cat = e.App.Entidades->getDataConnectionByEntity("CATALOGOS");
+    Conexion& cat = e.App.Entidades->getDataConnectionByEntity("CATALOGOS");
     cat.ComenzarTransaccion();
     Ejecutar(cat, serie + "insert into catarticulos (idcatalogo,idarticulo,descripcion) select 'CAT1', '" + interno +
                       "-' || i, 'Vieja' from n where i % 2 = 0");

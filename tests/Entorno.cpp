@@ -4,6 +4,8 @@
 #include "tools/Demo.h"
 #include "config/RelacionPais.h"
 #include "platform/Esquema.h"
+#include "platform/EsquemaServidor.h"
+#include "platform/Postgres.h"
 
 #include <fstream>
 #include <random>
@@ -74,11 +76,41 @@ std::string CarpetaDatosFuente() {
     return VELMARION_DATA_DIR;
 }
 
+std::string ServidorDePrueba() {
+    const char* s = std::getenv("VELMARION_PRUEBA_SERVIDOR");
+    return s ? s : "";
+}
+
+bool EnServidor() {
+    return !ServidorDePrueba().empty();
+}
+
 EntornoPrueba::EntornoPrueba(bool referencias) {
     static std::mt19937_64 azar{std::random_device{}()};
-    Home = fs::temp_directory_path() / ("velmarion-prueba-" + std::to_string(azar()));
+    uint64_t numero = azar();
+    Home = fs::temp_directory_path() / ("velmarion-prueba-" + std::to_string(numero));
     fs::create_directories(Home / "db");
-    {
+    if (EnServidor()) {
+        EsquemaPrueba = "prueba_" + std::to_string(numero % 1000000000000ULL);
+        std::string conninfo = ServidorDePrueba() + " options='-csearch_path=" + EsquemaPrueba + ",public'";
+        {
+            Postgres::Gestor base(ServidorDePrueba());
+            base.Conectar();
+            base.EjecutarDirecto("create schema " + EsquemaPrueba);
+        }
+        Almacor::Gestor t;
+        t.CrearArchivo((Home / "db" / "Dantremos.db").string());
+        Esquema::CrearTrabajo(t);
+        Demo::CargarPaises(t, CarpetaDatosFuente());
+        Postgres::Gestor a(conninfo);
+        a.Conectar();
+        EsquemaServidor::Crear(a, false);
+        if (referencias)
+            Demo::CargarReferencias(t, a, CarpetaDatosFuente());
+        std::ofstream ini(Home / "db" / "entidades.ini");
+        for (const char* entidad : {"CATALOGOS", "NCM", "INTERNOS"})
+            ini << "[" << entidad << "]\nServidor=" << conninfo << "\n";
+    } else {
         Almacor::Gestor t, a;
         t.CrearArchivo((Home / "db" / "Dantremos.db").string());
         Esquema::CrearTrabajo(t);
@@ -99,6 +131,15 @@ EntornoPrueba::~EntornoPrueba() {
     App.Db.Desconectar();
     App.Entidades.reset();
     App.Almacen.reset();
+    if (!EsquemaPrueba.empty()) {
+        try {
+            Postgres::Gestor base(ServidorDePrueba());
+            base.Conectar();
+            base.EjecutarDirecto("drop schema " + EsquemaPrueba + " cascade");
+        } catch (...) {
+            // The throw-away server goes with everything in it.
+        }
+    }
     std::error_code ec;
     fs::remove_all(Home, ec);
 }

@@ -4,6 +4,8 @@
 #include "comun/Aplicacion.h"
 #include "comun/Operador.h"
 
+#include <gtest/gtest.h>
+
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -76,7 +78,11 @@ struct EntornoPrueba {
     Aplicacion App;
     OperadorPrueba Op;
 
-    Almacor::Gestor& Aduana() { return App.Entidades->getDataConnectionByEntity("INTERNOS"); }
+    Conexion& Aduana() { return App.Entidades->getDataConnectionByEntity("INTERNOS"); }
+    // The customs database as a SQLite file (nullptr when it is on a server).
+    Almacor::Gestor* AduanaArchivo() { return dynamic_cast<Almacor::Gestor*>(&Aduana()); }
+    // The schema of this test on the server ("" on the file engine).
+    std::string EsquemaPrueba;
     // Runs a statement on the work database; returns the rows changed.
     long Trabajo(const std::string& sql);
     long EnAduana(const std::string& sql);
@@ -88,6 +94,18 @@ struct EntornoPrueba {
     // A file in the home folder with the given bytes.
     std::filesystem::path Archivo(const std::string& nombre, const std::string& contenido);
 };
+
+// The customs side of every test home is on a PostgreSQL server when
+// VELMARION_PRUEBA_SERVIDOR holds a connection string (each home gets a schema
+// of its own there), otherwise in a SQLite file.
+std::string ServidorDePrueba();
+bool EnServidor();
+// A test that checks the file engine's own ways stops here on the server.
+#define SOLO_ARCHIVO()                                                                                                 \
+    do {                                                                                                               \
+        if (EnServidor())                                                                                              \
+            GTEST_SKIP() << "propio de la base en archivo";                                                            \
+    } while (0)
 
 // The data folder of the source tree.
 std::string CarpetaDatosFuente();

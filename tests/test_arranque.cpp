@@ -79,10 +79,12 @@ TEST(Arranque, EntidadesCompartenUnaConexionPorArchivo) {
     std::string literal = e.App.Entidades->getDateFormatbyEntity("INTERNOS", 0);
     EXPECT_EQ(literal.front(), '\'');
     EXPECT_EQ(literal.size(), 21u);
-    EXPECT_EQ(e.ValorAduana("select typeof(datetime(" + literal + "))"), "text");
+    // The engine reads it back as the same date.
+    EXPECT_EQ(e.ValorAduana("select " + literal), literal.substr(1, 19));
 }
 
 TEST(Arranque, EntidadesEnOtroArchivoYArchivosQueFaltan) {
+    SOLO_ARCHIVO();
     EntornoPrueba e;
     // NCM in a file of its own, named relative to the home.
     fs::copy_file(e.Home / "db" / "Corvex.db", e.Home / "db" / "Nomenclador.db");

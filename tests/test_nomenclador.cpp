@@ -136,6 +136,7 @@ TEST_F(Busqueda, PalabrasDeLaDescripcion) {
 }
 
 TEST_F(Busqueda, ElIndiceDePalabrasSigueANcm) {
+    SOLO_ARCHIVO();
     e.EnAduana("insert into ncm ([001],[002],[003],[010],[004]) values ('9999.01.01','001','A','Xilófono de ensayo', "
                "'con teclas')");
     EXPECT_EQ(Buscar("xilofono teclas"), Lista{"9999.01.01.001A"});
@@ -150,6 +151,7 @@ TEST_F(Busqueda, ElIndiceDePalabrasSigueANcm) {
 }
 
 TEST(Esquema, UnaBaseAduaneraAnteriorRecibeElIndiceDePalabras) {
+    SOLO_ARCHIVO();
     EntornoPrueba e;
     // A customs database as version 1 left it: ncm rows, no word index.
     e.EnAduana("drop table ncm_texto");
@@ -158,7 +160,7 @@ TEST(Esquema, UnaBaseAduaneraAnteriorRecibeElIndiceDePalabras) {
     e.EnAduana("insert into ncm ([001],[002],[003],[010],[004]) values ('8703.23.10','100','A','Vehículos automóviles',"
                "'')");
     e.EnAduana("pragma user_version = 1");
-    Esquema::VerificarAduana(e.Aduana());
+    Esquema::VerificarAduana(*e.AduanaArchivo());
     EXPECT_EQ(e.ValorAduana("pragma user_version"), std::to_string(Esquema::kVersionAduana));
     EXPECT_EQ(Nomenclador::Buscar(*e.App.Entidades, "vehiculos"), Lista{"8703.23.10.100A"});
     e.EnAduana("insert into ncm ([001],[002],[003],[010]) values ('8703.23.10','900','U','Vehículos usados')");

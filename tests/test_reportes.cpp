@@ -215,7 +215,7 @@ TEST(Reportes, LibroXlsx) {
 
 TEST(Reportes, RevisionDelCatalogo) {
     EntornoPrueba e(true);
-    Almacor::Gestor& cat = e.App.Entidades->getDataConnectionByEntity("CATALOGOS");
+    Conexion& cat = e.App.Entidades->getDataConnectionByEntity("CATALOGOS");
     Recordset rs;
     e.App.Entidades->getDataConnectionByEntity("NCM").Sql("select [001] || '.' || [002] as pos from ncm limit 1");
     ASSERT_TRUE(e.App.Entidades->getDataConnectionByEntity("NCM").CrearRs(rs));

@@ -173,8 +173,8 @@ TEST_F(Transferencia, InvoicesInOrderAndIcr1ItemMarks) {
     Articulo(4, "A4", {{"ARTFAC", "''"}});
     Articulo(5, "A5", {{"ARTFAC", "null"}});
     ASSERT_EQ(FRM3_Tranferir(e.App), Resultado::Hecho);
-    EXPECT_EQ(T("select group_concat(orden || factura, ',') from (select * from facturas order by orden)"), "1A,2B");
-    EXPECT_EQ(T("select group_concat(EstadoMerc || tipoitem, ',') from (select * from subitems order by idext)"),
+    EXPECT_EQ(T("select group_concat(orden || factura, ',') from (select * from facturas order by orden) t"), "1A,2B");
+    EXPECT_EQ(T("select group_concat(EstadoMerc || tipoitem, ',') from (select * from subitems order by idext) t"),
               "1G,1G,2D,2D,2D");
 }
 
@@ -189,7 +189,7 @@ TEST_F(Transferencia, DischargeRegimesAndInputTotals) {
     Insumo(6, 2, "22001IC04000003", "5", "6");
     Insumo(7, 0, "22001IC04000004", "1", "7"); // matched no article
     ASSERT_EQ(FRM3_Tranferir(e.App), Resultado::Hecho);
-    EXPECT_EQ(T("select group_concat(idreg || ':' || idext, ',') from (select * from descargas order by idreg)"),
+    EXPECT_EQ(T("select group_concat(idreg || ':' || idext, ',') from (select * from descargas order by idreg) t"),
               "2:1,3:1,4:1,5:2,6:2,7:0");
     EXPECT_EQ(N("select count(*) from descargas where factorponderacion <> 100"), 0);
     EXPECT_EQ(N("select insumostemp from subitems where idext = 1"), 15.5);
@@ -226,6 +226,7 @@ TEST_F(Transferencia, CatalogUpdateAndInsert) {
 }
 
 TEST_F(Transferencia, RunsThatEndEarlyLeaveTheCustomsSideAsItWas) {
+    SOLO_ARCHIVO();
     Articulo(1, "A1", {{"ARTFAC", "'F1'"}});
     Insumo(1, 1, "22001IC04000001", "10", "2");
     ASSERT_EQ(FRM3_Tranferir(e.App), Resultado::Hecho);
@@ -273,6 +274,7 @@ TEST_F(Transferencia, RunsThatEndEarlyLeaveTheCustomsSideAsItWas) {
 }
 
 TEST_F(Transferencia, CatalogInItsOwnDatabaseIsUndoneWithTheRest) {
+    SOLO_ARCHIVO();
     {
         Almacor::Gestor g;
         g.CrearArchivo((e.Home / "db" / "Catalogos.db").string());
@@ -281,7 +283,7 @@ TEST_F(Transferencia, CatalogInItsOwnDatabaseIsUndoneWithTheRest) {
     std::ofstream(e.Home / "db" / "entidades.ini") << "[CATALOGOS]\nArchivo=db/Catalogos.db\n";
     e.App.Entidades->LoadParameters();
     ASSERT_EQ(e.App.Entidades->Conexiones().size(), 2u);
-    Almacor::Gestor& cat = e.App.Entidades->getDataConnectionByEntity("CATALOGOS");
+    Conexion& cat = e.App.Entidades->getDataConnectionByEntity("CATALOGOS");
     auto articulosEnCatalogo = [&] {
         Recordset rs;
         cat.Sql("select count(*) from catarticulos");
@@ -314,7 +316,7 @@ TEST_F(Transferencia, CancelledQuestionStopsTheRunAndLeavesNoTransactionOpen) {
     e.App.Op = &op;
     EXPECT_THROW(FRM3_Tranferir(e.App), Cancelacion);
     EXPECT_EQ(Volcado(), antes);
-    for (Almacor::Gestor* g : e.App.Entidades->Conexiones())
+    for (Conexion* g : e.App.Entidades->Conexiones())
         EXPECT_FALSE(g->EnTransaccion());
     e.App.Op = &e.Op;
 }
@@ -343,7 +345,7 @@ TEST_F(Transferencia, SummaryRegisterIds) {
     EXPECT_EQ(T("select group_concat(id) from DESPACHO_RESUMEN where ORIGEN = 'DANTREMOS21'"), "1,2");
     modGlobal::Registrar_Despacho_Reset(e.App, "", "100");
     modGlobal::Registrar_Despacho(e.App, "", "100", "C", 3);
-    EXPECT_EQ(T("select group_concat(ORIGEN || id) from (select * from DESPACHO_RESUMEN order by ORIGEN)"),
+    EXPECT_EQ(T("select group_concat(ORIGEN || id) from (select * from DESPACHO_RESUMEN order by ORIGEN) t"),
               "DANTREMOS211,OTRO5");
 
     e.EnAduana("drop table DESPACHO_RESUMEN");

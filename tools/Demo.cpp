@@ -86,7 +86,7 @@ char LetraControl(const std::string& p) {
     return letras[suma % 23];
 }
 
-void CargarReferencias(Almacor::Gestor&, Almacor::Gestor& aduana, const std::string& carpeta) {
+void CargarReferencias(Almacor::Gestor&, Conexion& aduana, const std::string& carpeta) {
     std::string linea;
 
     // Descriptions and statistical units by 8-digit code (the last row of a code wins).
@@ -232,7 +232,7 @@ std::string OrigenDe(const std::string& pai) {
     return "";
 }
 
-void CargarCatalogo(Almacor::Gestor& trabajo, Almacor::Gestor& aduana, AlmacenAjustes& ajustes,
+void CargarCatalogo(Almacor::Gestor& trabajo, Conexion& aduana, AlmacenAjustes& ajustes,
                     const std::string& carpeta) {
     auto pool = LeerArticulos(carpeta);
 

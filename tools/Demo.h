@@ -6,6 +6,7 @@ namespace Almacor {
 class Gestor;
 }
 class AlmacenAjustes;
+class Conexion;
 
 // The demo data that `init --demo` loads: real reference data (nomenclator,
 // suffixes, units, countries) from the installed data folder, and a demo
@@ -21,11 +22,11 @@ void CrearBases(const std::string& home, bool conDemo, AlmacenAjustes& ajustes, 
 // Nomenclator `ncm` (every position of sim-posiciones.txt with the Spanish
 // descriptions and statistical units of ncm-descripciones.csv), `sufidos`,
 // and `unidades`.
-void CargarReferencias(Almacor::Gestor& trabajo, Almacor::Gestor& aduana, const std::string& carpetaDatos);
+void CargarReferencias(Almacor::Gestor& trabajo, Conexion& aduana, const std::string& carpetaDatos);
 // The work database's country list `pais` (every new work database gets it).
 void CargarPaises(Almacor::Gestor& trabajo, const std::string& carpetaDatos);
 // The demo catalog with its articles, the country relations and the settings.
-void CargarCatalogo(Almacor::Gestor& trabajo, Almacor::Gestor& aduana, AlmacenAjustes& ajustes,
+void CargarCatalogo(Almacor::Gestor& trabajo, Conexion& aduana, AlmacenAjustes& ajustes,
                     const std::string& carpetaDatos);
 
 // The check letter of a 14-character position (8703.23.10.100 gives A).

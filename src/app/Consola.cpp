@@ -26,6 +26,8 @@ struct Entrada {
 const Entrada kComandos[] = {
     {"init", CmdInit, "init [--demo] [--force]",
      "crea las bases en DIR/db (--demo: datos de referencia, catálogo y configuración)"},
+    {"init-servidor", CmdInitServidor, "init-servidor CONNINFO [--demo] [--force]",
+     "crea las tablas del sistema aduanero en un servidor PostgreSQL y apunta las entidades a él"},
     {"config", CmdConfig, "config [KEY VALUE]", "muestra la configuración, o guarda un valor"},
     {"relacion", CmdRelacion, "relacion list | add PAI ORI ESM | delete PAI ORI", "relaciones de países"},
     {"transfer", CmdTransfer, "transfer INTNRO [--reemplazar si|no]", "transfiere un interno al sistema aduanero"},

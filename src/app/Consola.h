@@ -48,6 +48,7 @@ int Ejecutar(const std::vector<std::string>& argumentos, std::ostream& out, std:
 
 // The commands, by subsystem.
 int CmdInit(Contexto& c);
+int CmdInitServidor(Contexto& c);
 int CmdConfig(Contexto& c);
 int CmdRelacion(Contexto& c);
 int CmdTransfer(Contexto& c);

@@ -31,7 +31,7 @@ void FormConfig::Form_Load() {
     const std::string intdun = m_app.Almacen->GetSetting("INTDUN", "");
     int recordada = -1;
     Recordset rs;
-    Almacor::Gestor& internos = m_app.Entidades->getDataConnectionByEntity("INTERNOS");
+    Conexion& internos = m_app.Entidades->getDataConnectionByEntity("INTERNOS");
     internos.Sql("select id,descripcion from unidades order by descripcion");
     if (internos.CrearRs(rs)) {
         for (; !rs.Eof(); rs.MoveNext()) {
@@ -50,7 +50,7 @@ void FormConfig::Form_Load() {
     cboIdCatalogo.clear();
     cboCatalogo.clear();
     catalogo = -1;
-    Almacor::Gestor& catalogos = m_app.Entidades->getDataConnectionByEntity("CATALOGOS");
+    Conexion& catalogos = m_app.Entidades->getDataConnectionByEntity("CATALOGOS");
     catalogos.Sql("select idcatalogo, descripcion from catalogo order by descripcion");
     if (catalogos.CrearRs(rs)) {
         for (; !rs.Eof(); rs.MoveNext()) {

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/Conexion.h"
 #include "platform/Recordset.h"
 
 #include <string>
@@ -13,7 +14,7 @@ namespace Almacor {
 // The work-database component: a connection to one SQLite file, run by
 // setting `Sql` and calling `CrearRs` (queries) or `Ejecutar` (changes).
 // The entity manager hands out the same object for the customs databases.
-class Gestor {
+class Gestor : public Conexion {
 public:
     Gestor() = default;
     ~Gestor();
@@ -62,6 +63,8 @@ public:
     static std::string TraducirSql(const std::string& sql);
 
     sqlite3* Handle() const { return m_db; }
+    Motor MotorDatos() const override { return Motor::Sqlite; }
+    std::string Destino() const override { return m_ruta; }
 
     // A literal value taken out of a statement text.
     struct Literal {

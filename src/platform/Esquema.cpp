@@ -300,11 +300,15 @@ void VerificarTrabajo(Almacor::Gestor& db) {
         throw;
     }
 }
-void SuspenderTextoNcm(Almacor::Gestor& db) {
+void SuspenderTextoNcm(Conexion& db) {
+    if (db.MotorDatos() != Conexion::Motor::Sqlite)
+        return; // the server searches the rows themselves
     db.Ejecutar("drop trigger if exists ncm_texto_alta");
 }
 
-void ReanudarTextoNcm(Almacor::Gestor& db) {
+void ReanudarTextoNcm(Conexion& db) {
+    if (db.MotorDatos() != Conexion::Motor::Sqlite)
+        return;
     db.Ejecutar("insert into ncm_texto (ncm_texto) values ('rebuild')");
     db.Ejecutar(kTextoNcmAlta);
 }

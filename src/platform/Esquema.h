@@ -4,6 +4,7 @@
 namespace Almacor {
 class Gestor;
 }
+class Conexion;
 
 // Tables, columns and indexes of the two databases, with a schema version in
 // each file (PRAGMA user_version) so later versions can upgrade it.
@@ -26,7 +27,7 @@ void VerificarAduana(Almacor::Gestor& db);
 // A bulk load of the nomenclator: its word index is built once at the end
 // (Reanudar, inside the same transaction) instead of row by row, where every
 // statement would write a small index segment of its own.
-void SuspenderTextoNcm(Almacor::Gestor& db);
-void ReanudarTextoNcm(Almacor::Gestor& db);
+void SuspenderTextoNcm(Conexion& db);
+void ReanudarTextoNcm(Conexion& db);
 
 } // namespace Esquema

@@ -2,6 +2,8 @@
 
 #include "platform/AppError.h"
 #include "platform/Esquema.h"
+#include "platform/EsquemaServidor.h"
+#include "platform/Postgres.h"
 #include "platform/Texto.h"
 
 #include <filesystem>
@@ -30,8 +32,21 @@ std::string Principal::ArchivoPorDefecto(const std::string& home) {
 void Principal::LoadParameters() {
     LeerParametros();
     m_conexiones.clear();
+    for (const auto& [entidad, conninfo] : m_servidores) {
+        std::string clave = Clave(entidad);
+        if (m_conexiones.count(clave))
+            continue;
+        auto g = std::make_unique<Postgres::Gestor>(conninfo);
+        try {
+            g->Conectar();
+            EsquemaServidor::Verificar(*g);
+        } catch (const AppError& e) {
+            throw e.Relanzar(e.Number, "Pontevar.Principal.LoadParameters (" + entidad + "):: ");
+        }
+        m_conexiones[clave] = std::move(g);
+    }
     for (const auto& [entidad, archivo] : m_archivos) {
-        if (m_conexiones.count(archivo))
+        if (m_servidores.count(entidad) || m_conexiones.count(archivo))
             continue;
         auto g = std::make_unique<Almacor::Gestor>();
         g->CadenaConexion("Provider=SQLite;Data Source=" + archivo);
@@ -46,7 +61,7 @@ void Principal::LoadParameters() {
 }
 
 void Principal::LeerParametros() {
-    std::map<std::string, std::string> archivoDe;
+    std::map<std::string, std::string> archivoDe, servidorDe;
     fs::path ini = fs::path(m_home) / "db" / "entidades.ini";
     std::ifstream in(ini);
     std::string linea, seccion;
@@ -65,8 +80,14 @@ void Principal::LeerParametros() {
             continue;
         if (IgualSinMayusculas(Trim(t.substr(0, igual)), "Archivo"))
             archivoDe[seccion] = Trim(t.substr(igual + 1));
+        else if (IgualSinMayusculas(Trim(t.substr(0, igual)), "Servidor"))
+            servidorDe[seccion] = Trim(t.substr(igual + 1));
     }
     m_archivos.clear();
+    m_servidores.clear();
+    for (const char* e : kEntidades)
+        if (servidorDe.count(e) && !servidorDe[e].empty())
+            m_servidores[e] = servidorDe[e];
     for (const char* e : kEntidades) {
         std::string archivo = archivoDe.count(e) ? archivoDe[e] : "";
         fs::path p = archivo.empty() ? fs::path(ArchivoPorDefecto(m_home)) : fs::path(archivo);
@@ -76,16 +97,28 @@ void Principal::LeerParametros() {
     }
 }
 
-Almacor::Gestor& Principal::getDataConnectionByEntity(const std::string& entidad) {
+// Entities on the same server database share its connection, as entities in one file do.
+std::string Principal::Clave(const std::string& entidad) const {
+    auto s = m_servidores.find(entidad);
+    if (s != m_servidores.end())
+        return "servidor:" + s->second;
+    auto a = m_archivos.find(entidad);
+    return a == m_archivos.end() ? std::string() : a->second;
+}
+
+Conexion& Principal::getDataConnectionByEntity(const std::string& entidad) {
     auto a = m_archivos.find(UCase(entidad));
     if (a == m_archivos.end())
         throw AppError(-2147467259, "Pontevar.Principal.getDataConnectionByEntity",
                        m_archivos.empty() ? "Faltan cargar los parámetros de entidades (LoadParameters)."
                                           : "Entidad desconocida: " + entidad);
-    return *m_conexiones.at(a->second);
+    return *m_conexiones.at(Clave(a->first));
 }
 
-std::string Principal::getDateFormatbyEntity(const std::string&, std::time_t fecha) const {
+std::string Principal::getDateFormatbyEntity(const std::string& entidad, std::time_t fecha) const {
+    auto c = m_conexiones.find(Clave(UCase(entidad)));
+    if (c != m_conexiones.end())
+        return c->second->LiteralFecha(fecha);
     std::tm t{};
     localtime_r(&fecha, &t);
     char buf[32];
@@ -94,12 +127,20 @@ std::string Principal::getDateFormatbyEntity(const std::string&, std::time_t fec
 }
 
 std::string Principal::ArchivoDeEntidad(const std::string& entidad) const {
+    auto s = m_servidores.find(UCase(entidad));
+    if (s != m_servidores.end())
+        return "servidor " + Postgres::Gestor::DescribirServidor(s->second);
     auto a = m_archivos.find(UCase(entidad));
     return a == m_archivos.end() ? std::string() : a->second;
 }
 
-std::vector<Almacor::Gestor*> Principal::Conexiones() {
-    std::vector<Almacor::Gestor*> r;
+std::string Principal::ServidorDeEntidad(const std::string& entidad) const {
+    auto s = m_servidores.find(UCase(entidad));
+    return s == m_servidores.end() ? std::string() : s->second;
+}
+
+std::vector<Conexion*> Principal::Conexiones() {
+    std::vector<Conexion*> r;
     for (auto& [archivo, g] : m_conexiones)
         r.push_back(g.get());
     return r;

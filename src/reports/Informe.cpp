@@ -137,7 +137,7 @@ Informe RevisionCatalogo(Aplicacion& app, const std::string& catalogo) {
                     {"Motivo", "motivo", A::Izquierda, "", 330}};
     inf.TituloSegunda = "Sufijos";
 
-    Almacor::Gestor& cat = app.Entidades->getDataConnectionByEntity("CATALOGOS");
+    Conexion& cat = app.Entidades->getDataConnectionByEntity("CATALOGOS");
     cat.Sql("select idarticulo, descripcion, ncm, sufijos from catarticulos where idcatalogo = " + SqlCadena(catalogo) +
             " order by idarticulo");
     Recordset rs;

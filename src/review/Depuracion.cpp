@@ -24,7 +24,7 @@ const char* const kColumnasHistoria[] = {"PRCNCM", "PRCLAP", "PRCSUF", "PRCDUN",
                                          "ARTCAN", "ARTUNI", "ARTTOT", "PRCSUN", "PRCSCA", "PRCESM",
                                          "PRCORI", "PRCCAN", "PRCEST", "PRCCRC"};
 
-Almacor::Gestor& Ncm(Aplicacion& app) {
+Conexion& Ncm(Aplicacion& app) {
     return app.Entidades->getDataConnectionByEntity("NCM");
 }
 
@@ -667,7 +667,7 @@ Resultado Deshacer(Aplicacion& app, const std::string& interno, bool preguntar) 
     // What was transferred after the correction carries it: undoing it here
     // would leave the declaration and the work database disagreeing.
     Recordset car;
-    Almacor::Gestor& internos = app.Entidades->getDataConnectionByEntity("INTERNOS");
+    Conexion& internos = app.Entidades->getDataConnectionByEntity("INTERNOS");
     internos.Sql("select max(fechaalta) as fecha from caratula where interno = '" + n + "'");
     if (internos.CrearRs(car) && !car.Fields("fecha").EsNulo() && car.Fields("fecha").Texto() >= fecha) {
         op.MsgBox("La corrección del " + fecha + " ya fue transferida con el interno " + interno + " (" +

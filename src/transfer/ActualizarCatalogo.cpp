@@ -15,7 +15,7 @@ using ValoresSql::Texto;
 
 constexpr long kDivisionPorCero = 11;
 
-Almacor::Gestor& Catalogos(Aplicacion& app) {
+Conexion& Catalogos(Aplicacion& app) {
     return app.Entidades->getDataConnectionByEntity("CATALOGOS");
 }
 

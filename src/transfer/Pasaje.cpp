@@ -17,7 +17,7 @@ using ValoresSql::Texto;
 
 constexpr long kUsoNull = 94;
 
-Almacor::Gestor& Internos(Aplicacion& app) {
+Conexion& Internos(Aplicacion& app) {
     return app.Entidades->getDataConnectionByEntity("INTERNOS");
 }
 

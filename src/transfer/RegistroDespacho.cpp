@@ -14,7 +14,7 @@ namespace modGlobal {
 namespace {
 constexpr long kErrorDespacho = -2146102393; // 0x80151387
 
-Almacor::Gestor& Internos(Aplicacion& app) {
+Conexion& Internos(Aplicacion& app) {
     return app.Entidades->getDataConnectionByEntity("INTERNOS");
 }
 

@@ -22,7 +22,7 @@ class TransaccionAduana {
 public:
     explicit TransaccionAduana(Aplicacion& app) {
         for (const char* entidad : {"INTERNOS", "CATALOGOS"}) {
-            Almacor::Gestor* g = &app.Entidades->getDataConnectionByEntity(entidad);
+            Conexion* g = &app.Entidades->getDataConnectionByEntity(entidad);
             if (std::find(m_abiertas.begin(), m_abiertas.end(), g) != m_abiertas.end())
                 continue; // entities sharing a file share the connection
             g->ComenzarTransaccion();
@@ -40,7 +40,7 @@ public:
         }
     }
     void Deshacer() noexcept {
-        for (Almacor::Gestor* g : m_abiertas) {
+        for (Conexion* g : m_abiertas) {
             try {
                 g->DeshacerTransaccion();
             } catch (...) {
@@ -51,13 +51,13 @@ public:
     }
 
 private:
-    std::vector<Almacor::Gestor*> m_abiertas;
+    std::vector<Conexion*> m_abiertas;
 };
 
 // The discharge stage's own rows, undone when it fails while the run goes on.
 bool DescargaCompleta(Aplicacion& app) {
     const std::string punto = "descarga";
-    Almacor::Gestor& internos = app.Entidades->getDataConnectionByEntity("INTERNOS");
+    Conexion& internos = app.Entidades->getDataConnectionByEntity("INTERNOS");
     internos.Savepoint(punto);
     bool ok = false;
     try {
@@ -122,7 +122,7 @@ Resultado FRM3_Tranferir(Aplicacion& app) {
             return Resultado::Fallido;
 
         bool confirmada = false;
-        Almacor::Gestor& internos = app.Entidades->getDataConnectionByEntity("INTERNOS");
+        Conexion& internos = app.Entidades->getDataConnectionByEntity("INTERNOS");
         Recordset rs;
         internos.Sql("select count(interno) as Total from subitems where interno = '" + SqlTexto(interno) + "'");
         if (internos.CrearRs(rs)) {

@@ -1,0 +1,45 @@
+#pragma once
+#include "platform/Recordset.h"
+
+#include <ctime>
+#include <string>
+
+// A connection to one customs-side database, whichever engine holds it: the
+// subsystems set `Sql` and call `CrearRs` or `Ejecutar`, and never learn which
+// engine answered. Each engine's dialect lives in its own class.
+class Conexion {
+public:
+    enum class Motor { Sqlite, Postgres };
+
+    virtual ~Conexion() = default;
+
+    virtual void Sql(const std::string& texto) = 0;
+    virtual const std::string& Sql() const = 0;
+    // Runs the query; leaves every row in `rs` (a snapshot), positioned on the
+    // first. True when there is at least one row.
+    virtual bool CrearRs(Recordset& rs) = 0;
+    // Runs the statement; returns the number of rows it changed.
+    virtual long Ejecutar() = 0;
+    long Ejecutar(const std::string& sql) {
+        Sql(sql);
+        return Ejecutar();
+    }
+
+    virtual void ComenzarTransaccion() = 0;
+    virtual void ConfirmarTransaccion() = 0;
+    virtual void DeshacerTransaccion() = 0;
+    virtual bool EnTransaccion() const = 0;
+    virtual void Savepoint(const std::string& nombre) = 0;
+    virtual void LiberarSavepoint(const std::string& nombre) = 0;
+    virtual void VolverASavepoint(const std::string& nombre) = 0;
+
+    // A complete date-time literal this engine reads: '2026-12-08 06:38:58'.
+    virtual std::string LiteralFecha(std::time_t fecha) const;
+    // Holds `clave` (an interno) for this connection until its transaction
+    // ends, so two workstations writing the same declaration take turns. A
+    // file database already lets one writer in at a time.
+    virtual void BloquearClave(const std::string&) {}
+    virtual Motor MotorDatos() const = 0;
+    // Where the data lives, for messages: a file path or the server (never a password).
+    virtual std::string Destino() const = 0;
+};

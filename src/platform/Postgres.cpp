@@ -1,0 +1,409 @@
+#include "platform/Postgres.h"
+
+#include "platform/Almacor.h"
+#include "platform/AppError.h"
+
+#include <libpq-fe.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace Postgres {
+
+namespace {
+
+constexpr long kErrorSql = -2147217900;       // the number every failing statement reports
+constexpr long kErrorServidor = -2147467259;  // the server cannot be reached
+constexpr size_t kMaxPreparadas = 400;        // shapes kept per connection; a run uses a few dozen
+
+// Type oids of the results (pg_type.h is a server header).
+constexpr Oid kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kOid = 26, kFloat4 = 700, kFloat8 = 701,
+              kNumeric = 1700;
+
+// [name] becomes "name"; quoted texts are copied untouched.
+std::string Corchetes(const std::string& sql) {
+    if (sql.find('[') == std::string::npos)
+        return sql;
+    std::string r;
+    r.reserve(sql.size());
+    for (size_t i = 0; i < sql.size(); ++i) {
+        char c = sql[i];
+        if (c == '\'' || c == '"') {
+            size_t j = sql.find(c, i + 1);
+            j = j == std::string::npos ? sql.size() - 1 : j;
+            r.append(sql, i, j + 1 - i);
+            i = j;
+        } else if (c == '[') {
+            size_t j = sql.find(']', i + 1);
+            if (j == std::string::npos) {
+                r += c;
+                continue;
+            }
+            r += '"';
+            r.append(sql, i + 1, j - i - 1);
+            r += '"';
+            i = j;
+        } else {
+            r += c;
+        }
+    }
+    return r;
+}
+
+// The word search reads the nomenclator's SQLite word index; the server has no
+// such table, so the join goes and the match becomes a function over the two
+// description columns with the same query text.
+std::string IndicePalabras(std::string sql) {
+    const std::string join = "ncm_texto join ncm on ncm.rowid = ncm_texto.rowid";
+    size_t p = sql.find(join);
+    if (p == std::string::npos)
+        return sql;
+    sql.replace(p, join.size(), "ncm");
+    const std::string match = "ncm_texto match '";
+    size_t m = sql.find(match);
+    if (m == std::string::npos)
+        return sql;
+    size_t fin = m + match.size();
+    for (; fin < sql.size(); ++fin) {
+        if (sql[fin] != '\'')
+            continue;
+        if (fin + 1 < sql.size() && sql[fin + 1] == '\'') {
+            ++fin;
+            continue;
+        }
+        break;
+    }
+    if (fin >= sql.size())
+        return sql;
+    std::string literal = sql.substr(m + match.size() - 1, fin - (m + match.size()) + 2);
+    sql.replace(m, fin + 1 - m, "ncm_coincide(ncm.\"010\", ncm.\"004\", " + literal + ")");
+    return sql;
+}
+
+// The "?" of a parametrised template as $1, $2 ... (identifiers in "" are left alone).
+std::string Numerar(const std::string& plantilla) {
+    std::string r;
+    r.reserve(plantilla.size() + 16);
+    int n = 0;
+    for (size_t i = 0; i < plantilla.size(); ++i) {
+        char c = plantilla[i];
+        if (c == '"') {
+            size_t j = plantilla.find('"', i + 1);
+            j = j == std::string::npos ? plantilla.size() - 1 : j;
+            r.append(plantilla, i, j + 1 - i);
+            i = j;
+        } else if (c == '?') {
+            r += '$' + std::to_string(++n);
+        } else {
+            r += c;
+        }
+    }
+    return r;
+}
+
+// Every key=value of a connection string that is not the password, for messages.
+std::string Opcion(PQconninfoOption* opciones, const char* clave) {
+    for (PQconninfoOption* o = opciones; o && o->keyword; ++o)
+        if (std::strcmp(o->keyword, clave) == 0 && o->val && *o->val)
+            return o->val;
+    return {};
+}
+
+} // namespace
+
+struct Gestor::Respuesta {
+    PGresult* r = nullptr;
+    explicit Respuesta(PGresult* p) : r(p) {}
+    Respuesta(Respuesta&& o) noexcept : r(o.r) { o.r = nullptr; }
+    Respuesta& operator=(Respuesta&&) = delete;
+    ~Respuesta() { PQclear(r); }
+};
+
+std::string Gestor::TraducirSql(const std::string& sql) {
+    return IndicePalabras(Corchetes(Almacor::Gestor::TraducirSql(sql)));
+}
+
+std::string Gestor::DescribirServidor(const std::string& conninfo) {
+    char* error = nullptr;
+    PQconninfoOption* o = PQconninfoParse(conninfo.c_str(), &error);
+    if (!o) {
+        PQfreemem(error);
+        return "(cadena de conexión ilegible)";
+    }
+    std::string host = Opcion(o, "host");
+    if (host.empty())
+        host = Opcion(o, "hostaddr");
+    if (host.empty())
+        host = std::getenv("PGHOST") ? std::getenv("PGHOST") : "localhost";
+    std::string puerto = Opcion(o, "port");
+    if (puerto.empty())
+        puerto = std::getenv("PGPORT") ? std::getenv("PGPORT") : "5432";
+    std::string base = Opcion(o, "dbname");
+    if (base.empty())
+        base = Opcion(o, "user");
+    PQconninfoFree(o);
+    return host + ":" + puerto + "/" + base;
+}
+
+bool Gestor::LlevaContrasena(const std::string& conninfo) {
+    char* error = nullptr;
+    PQconninfoOption* o = PQconninfoParse(conninfo.c_str(), &error);
+    if (!o) {
+        PQfreemem(error);
+        return false;
+    }
+    bool lleva = !Opcion(o, "password").empty();
+    PQconninfoFree(o);
+    return lleva;
+}
+
+Gestor::Gestor(std::string conninfo) : m_conninfo(std::move(conninfo)), m_destino(DescribirServidor(m_conninfo)) {}
+
+Gestor::~Gestor() {
+    Desconectar();
+}
+
+void Gestor::Desconectar() {
+    if (m_pg) {
+        PQfinish(m_pg);
+        m_pg = nullptr;
+    }
+    m_preparadas.clear();
+}
+
+bool Gestor::Conectado() const {
+    return m_pg && PQstatus(m_pg) == CONNECTION_OK;
+}
+
+void Gestor::Conectar() {
+    Desconectar();
+    m_pg = PQconnectdb(m_conninfo.c_str());
+    if (PQstatus(m_pg) != CONNECTION_OK) {
+        std::string msg = PQerrorMessage(m_pg);
+        while (!msg.empty() && (msg.back() == '\n' || msg.back() == ' '))
+            msg.pop_back();
+        Desconectar();
+        throw AppError(kErrorServidor, "Postgres.Gestor.Conectar",
+                       "No se pudo conectar con el servidor " + m_destino + ": " + msg);
+    }
+    // Texts go both ways in UTF-8, dates as the statements write them, and
+    // warnings of the server are not the operator's business.
+    PQsetClientEncoding(m_pg, "UTF8");
+    EjecutarDirecto("set client_min_messages = warning");
+}
+
+void Gestor::Fallar(const char* operacion, const std::string& mensaje, const char* estado) {
+    std::string texto = mensaje;
+    while (!texto.empty() && (texto.back() == '\n' || texto.back() == ' '))
+        texto.pop_back();
+    if (!m_pg || PQstatus(m_pg) != CONNECTION_OK) {
+        // The server went away: nothing it had not committed was kept.
+        Desconectar();
+        throw AppError(kErrorServidor, std::string("Postgres.Gestor.") + operacion,
+                       "Se perdió la conexión con el servidor " + m_destino + ": " + texto);
+    }
+    std::string sufijo = estado && *estado ? std::string(" [") + estado + "]" : "";
+    throw AppError(kErrorSql, std::string("Postgres.Gestor.") + operacion, texto + sufijo);
+}
+
+void Gestor::Asegurar(const char* operacion) {
+    // A connection lost between runs is opened again; one lost inside a
+    // transaction is not, since the transaction's work is gone.
+    if (m_pg && PQstatus(m_pg) == CONNECTION_OK)
+        return;
+    if (m_transaccion)
+        throw AppError(kErrorServidor, std::string("Postgres.Gestor.") + operacion,
+                       "Se perdió la conexión con el servidor " + m_destino +
+                           " durante la transacción: no se grabó nada de ella.");
+    try {
+        Conectar();
+    } catch (const AppError& e) {
+        throw AppError(e.Number, std::string("Postgres.Gestor.") + operacion, e.Description);
+    }
+}
+
+void Gestor::EjecutarDirecto(const std::string& sql) {
+    Asegurar("Ejecutar");
+    Respuesta r(PQexec(m_pg, sql.c_str()));
+    ExecStatusType s = PQresultStatus(r.r);
+    if (s != PGRES_COMMAND_OK && s != PGRES_TUPLES_OK)
+        Fallar("Ejecutar", PQerrorMessage(m_pg), PQresultErrorField(r.r, PG_DIAG_SQLSTATE));
+}
+
+Gestor::Respuesta Gestor::Correr(const std::string& sql, const char* operacion) {
+    Asegurar(operacion);
+    std::string texto = TraducirSql(sql);
+    std::string plantilla;
+    std::vector<Almacor::Gestor::Literal> valores;
+    if (Almacor::Gestor::Parametrizar(texto, plantilla, valores)) {
+        // The server types each parameter when it prepares the shape, so a
+        // shape seen with 12 and with 12.5 is two statements.
+        std::string clave = plantilla;
+        clave += '\x01';
+        for (const auto& v : valores)
+            clave += v.tipo == Almacor::Gestor::Literal::Tipo::Entero ? 'i'
+                     : v.tipo == Almacor::Gestor::Literal::Tipo::Real ? 'r'
+                                                                       : 't';
+        auto it = m_preparadas.find(clave);
+        if (it == m_preparadas.end()) {
+            if (m_preparadas.size() >= kMaxPreparadas) {
+                EjecutarDirecto("deallocate all");
+                m_preparadas.clear();
+            }
+            std::vector<Oid> tipos;
+            for (const auto& v : valores)
+                tipos.push_back(v.tipo == Almacor::Gestor::Literal::Tipo::Entero ? kInt8
+                                : v.tipo == Almacor::Gestor::Literal::Tipo::Real ? kFloat8
+                                                                                  : 0);
+            std::string nombre = "v" + std::to_string(m_preparadas.size() + 1);
+            // A shape the server refuses to prepare (a literal whose type only
+            // its text tells) runs from its own text; inside a transaction the
+            // refusal must not abort it, so it is tried behind a savepoint.
+            bool dentro = EnTransaccion();
+            if (dentro)
+                EjecutarDirecto("savepoint velmarion_preparar");
+            Respuesta p(PQprepare(m_pg, nombre.c_str(), Numerar(plantilla).c_str(), static_cast<int>(tipos.size()),
+                                  tipos.data()));
+            bool bien = PQresultStatus(p.r) == PGRES_COMMAND_OK;
+            if (!bien && PQstatus(m_pg) != CONNECTION_OK)
+                Fallar(operacion, PQerrorMessage(m_pg));
+            if (dentro)
+                EjecutarDirecto(bien ? "release velmarion_preparar"
+                                     : "rollback to velmarion_preparar; release velmarion_preparar");
+            it = m_preparadas.emplace(clave, bien ? nombre : std::string()).first;
+        }
+        if (!it->second.empty()) {
+            std::vector<std::string> textos;
+            textos.reserve(valores.size());
+            for (const auto& v : valores) {
+                switch (v.tipo) {
+                case Almacor::Gestor::Literal::Tipo::Texto:
+                    textos.push_back(v.texto);
+                    break;
+                case Almacor::Gestor::Literal::Tipo::Entero:
+                    textos.push_back(std::to_string(v.entero));
+                    break;
+                case Almacor::Gestor::Literal::Tipo::Real: {
+                    char buf[40];
+                    std::snprintf(buf, sizeof buf, "%.17g", v.real);
+                    textos.emplace_back(buf);
+                    break;
+                }
+                }
+            }
+            std::vector<const char*> punteros;
+            for (const auto& t : textos)
+                punteros.push_back(t.c_str());
+            return Respuesta(PQexecPrepared(m_pg, it->second.c_str(), static_cast<int>(punteros.size()),
+                                            punteros.data(), nullptr, nullptr, 0));
+        }
+    }
+    return Respuesta(PQexec(m_pg, texto.c_str()));
+}
+
+bool Gestor::CrearRs(Recordset& rs) {
+    Respuesta r = Correr(m_sql, "CrearRs");
+    ExecStatusType s = PQresultStatus(r.r);
+    if (s != PGRES_TUPLES_OK && s != PGRES_COMMAND_OK)
+        Fallar("CrearRs", PQresultErrorMessage(r.r), PQresultErrorField(r.r, PG_DIAG_SQLSTATE));
+    int columnas = PQnfields(r.r), filas = PQntuples(r.r);
+    std::vector<std::string> nombres;
+    std::vector<Oid> tipos;
+    for (int i = 0; i < columnas; ++i) {
+        nombres.emplace_back(PQfname(r.r, i));
+        tipos.push_back(PQftype(r.r, i));
+    }
+    std::vector<Valor> celdas;
+    celdas.reserve(static_cast<size_t>(columnas) * filas);
+    for (int f = 0; f < filas; ++f) {
+        for (int i = 0; i < columnas; ++i) {
+            if (PQgetisnull(r.r, f, i)) {
+                celdas.emplace_back();
+                continue;
+            }
+            const char* v = PQgetvalue(r.r, f, i);
+            switch (tipos[i]) {
+            case kInt2:
+            case kInt4:
+            case kInt8:
+            case kOid:
+                celdas.push_back(Valor::DeEntero(std::strtoll(v, nullptr, 10)));
+                break;
+            case kBool:
+                celdas.push_back(Valor::DeEntero(*v == 't' ? 1 : 0));
+                break;
+            case kFloat4:
+            case kFloat8:
+            case kNumeric:
+                celdas.push_back(Valor::DeReal(std::strtod(v, nullptr)));
+                break;
+            default:
+                celdas.push_back(Valor::DeTexto(std::string(v, static_cast<size_t>(PQgetlength(r.r, f, i)))));
+            }
+        }
+    }
+    rs = Recordset(std::move(nombres), std::move(celdas));
+    return rs.RecordCount() > 0;
+}
+
+long Gestor::Ejecutar() {
+    Respuesta r = Correr(m_sql, "Ejecutar");
+    ExecStatusType s = PQresultStatus(r.r);
+    if (s != PGRES_COMMAND_OK && s != PGRES_TUPLES_OK)
+        Fallar("Ejecutar", PQresultErrorMessage(r.r), PQresultErrorField(r.r, PG_DIAG_SQLSTATE));
+    if (s == PGRES_TUPLES_OK)
+        return 0; // a query changes nothing
+    const char* n = PQcmdTuples(r.r);
+    return n && *n ? std::atol(n) : 0;
+}
+
+void Gestor::ComenzarTransaccion() {
+    EjecutarDirecto("begin");
+    m_transaccion = true;
+}
+
+void Gestor::ConfirmarTransaccion() {
+    EjecutarDirecto("commit");
+    m_transaccion = false;
+}
+
+void Gestor::DeshacerTransaccion() {
+    bool vivo = m_pg && PQstatus(m_pg) == CONNECTION_OK;
+    m_transaccion = false;
+    if (vivo && EnTransaccion())
+        EjecutarDirecto("rollback");
+}
+
+bool Gestor::EnTransaccion() const {
+    if (m_transaccion)
+        return true;
+    if (!m_pg || PQstatus(m_pg) != CONNECTION_OK)
+        return false;
+    PGTransactionStatusType t = PQtransactionStatus(m_pg);
+    return t == PQTRANS_INTRANS || t == PQTRANS_INERROR || t == PQTRANS_ACTIVE;
+}
+
+void Gestor::Savepoint(const std::string& nombre) {
+    EjecutarDirecto("savepoint " + nombre);
+}
+
+void Gestor::LiberarSavepoint(const std::string& nombre) {
+    EjecutarDirecto("release " + nombre);
+}
+
+void Gestor::VolverASavepoint(const std::string& nombre) {
+    EjecutarDirecto("rollback to " + nombre);
+    EjecutarDirecto("release " + nombre);
+}
+
+void Gestor::BloquearClave(const std::string& clave) {
+    Asegurar("BloquearClave");
+    const char* valores[] = {clave.c_str()};
+    Respuesta r(PQexecParams(m_pg, "select pg_advisory_xact_lock(hashtext(lower($1)))", 1, nullptr, valores, nullptr,
+                             nullptr, 0));
+    if (PQresultStatus(r.r) != PGRES_TUPLES_OK)
+        Fallar("BloquearClave", PQresultErrorMessage(r.r));
+}
+
+} // namespace Postgres
