@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 
 namespace {
@@ -453,6 +454,10 @@ TEST_F(Depurar, ComandoEditarConRespuestas) {
     EXPECT_EQ(Col(1, "PRCSUF"), "AA(O BRIEN)-CA02-ZA(002024)-AM(VIN1)-");
     EXPECT_EQ(Col(1, "ARTUNI"), "12.5");
     EXPECT_EQ(Col(1, "PRCORI"), "");
+    // The office's log says what happened to the interno.
+    std::ifstream log(e.Home / "velmarion.log");
+    std::string lineas((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+    EXPECT_NE(lineas.find("\t100\tdepuracion\thecho: articulo 1, replicada a 0\t"), std::string::npos) << lineas;
 
     EXPECT_EQ(Cli({"depurar", "100", "--ok"}), 0);
     EXPECT_NE(out.str().find("Orden\tArticulo\tNro VIN\tOrigen\tCantidad\tUnitario\tTotal\tPosición\tEstado\tCRC\tMotivo\n"

@@ -3,6 +3,7 @@
 #include "classify/modGlobal.h"
 #include "comun/Aplicacion.h"
 #include "platform/AppError.h"
+#include "platform/Bitacora.h"
 #include "platform/Numeros.h"
 #include "platform/Tesmira.h"
 #include "platform/Texto.h"
@@ -522,9 +523,21 @@ long FormModificar::CopiarModificacion() {
 }
 
 Resultado FormModificar::GrabarDatos() {
-    Operador& op = *m_app.Op;
     if (!VerificarDatos())
         return Resultado::Detenido;
+    // What reached the database is logged: saved, not found, or failed.
+    const double inicio = Bitacora::Ahora();
+    const std::string orden = Tag;
+    Resultado r = Grabar();
+    Bitacora::Registrar(m_app.Home, m_app.InternoActual, "depuracion",
+                        std::string(TextoResultado(r)) + ": articulo " + orden +
+                            (r == Resultado::Hecho ? ", replicada a " + std::to_string(m_replicados) : ""),
+                        Bitacora::Ahora() - inicio);
+    return r;
+}
+
+Resultado FormModificar::Grabar() {
+    Operador& op = *m_app.Op;
     const std::string interno = SqlTexto(m_app.InternoActual);
     const std::string orden = EnteroSql(static_cast<long long>(ValorNumerico(Tag)));
     std::string sql = "update ART set ";
@@ -699,6 +712,8 @@ Resultado Deshacer(Aplicacion& app, const std::string& interno, bool preguntar) 
         op.MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmDEP.Deshacer]", Icono::Critico);
         return Resultado::Fallido;
     }
+    Bitacora::Registrar(app.Home, interno, "deshacer", std::string(TextoResultado(Resultado::Hecho)) + ": correccion " + lote,
+                        0);
     op.MsgBox("Se deshizo la corrección del " + fecha + " (" + std::to_string(articulos) + " articulos).",
               Icono::Informacion);
     return Resultado::Hecho;
