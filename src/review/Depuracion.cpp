@@ -36,9 +36,8 @@ std::string Motivo(Aplicacion& app, Tesmira::Motor& validador, const Recordset& 
     const std::string ncm = Trim(rs.Fields("PRCNCM").Texto());
     const std::string suf = rs.Fields("PRCSUF").Texto();
     if (est.empty()) {
-        std::string m = "El artículo no está en el catálogo" +
-                        (app.Config.INTCAT.empty() ? std::string() : " " + app.Config.INTCAT) +
-                        ": corríjalo a mano.";
+        std::string m = "No está en el catálogo" +
+                        (app.Config.INTCAT.empty() ? std::string() : " " + app.Config.INTCAT) + ".";
         if (Trim(rs.Fields("PRCDST").Texto()).empty())
             m += " Su país no tiene relación de origen.";
         return m;
@@ -209,10 +208,17 @@ bool FormModificar::CargarDatos(const std::string& tag) {
         cboIdPRCDST.clear();
 
         lbEstado = texto("PRCCRC");
+        const std::string lap = texto("PRCLAP");
         if (lbEstado == "OK") {
             txtPRCNCM_Tag = eun;
-            lbPRCLAPVisible = texto("PRCLAP") == "S";
+            lbPRCLAPVisible = lap == "S";
             lbPRCLAP_Tag = lbPRCLAPVisible ? "S" : "N";
+        } else if (lap == "S" || lap == "N") {
+            // A flag the classification already set stays (a price-only
+            // correction of a zero price must not erase it); the position
+            // check sets it anew.
+            lbPRCLAPVisible = lap == "S";
+            lbPRCLAP_Tag = lap;
         }
 
         long posOri = 9999, posDst = 9999;
