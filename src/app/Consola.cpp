@@ -66,14 +66,7 @@ void Ayuda(std::ostream& out) {
            "Prepara los despachos de importación sin ventanas: importa el archivo de envío, clasifica\n"
            "los artículos y transfiere el interno al sistema aduanero.\n\n"
            "Opciones (antes de la orden):\n"
-           "      --home DIR        carpeta del programa, con las bases en DIR/db; sin ella: $VELMARION_HOME,\n"
-           "                        la carpeta del ejecutable si contiene db/, o la carpeta de datos del\n"
-           "                        usuario ("
-        << Arranque::CarpetaDatosUsuario()
-        << ")\n"
-           "      --settings FILE   configuración en ese archivo INI, no en el almacén del usuario\n"
-           "  -h, --help            muestra esta ayuda y termina\n"
-           "  -V, --version         muestra la versión y termina\n\n"
+        << Arranque::AyudaOpciones() << "\n"
            "Órdenes (cada una admite --help):\n";
     for (const Entrada& e : kComandos) {
         out << "  " << e.uso << "\n";

@@ -104,6 +104,14 @@ std::vector<Fila> Listar(Aplicacion& app, const std::string& sql, bool errores, 
     return filas;
 }
 
+// The error message of the position check and the suffix collection (number
+// first, then the description and the section); called inside a catch block.
+void ErrorDeSeccion(Operador& op, const char* seccion) {
+    AppError e = AppError::Actual();
+    op.PunteroEspera(false);
+    op.MsgBox(std::to_string(e.Number) + " - " + e.Description + vbCrLf + vbCrLf + seccion, Icono::Critico);
+}
+
 // The four suffix keys of a position: chapter, heading, subheading, full position.
 std::string ClavesSufijos(const std::string& ncm) {
     return "('" + SqlTexto(Left(ncm, 2) + "  .  .  .   ") + "','" + SqlTexto(Left(ncm, 4) + ".  .  .   ") + "','" +
@@ -307,11 +315,7 @@ std::string FormModificar::ProcesarNCM(std::string posicion) {
         op.PunteroEspera(false);
         throw;
     } catch (...) {
-        AppError e = AppError::Actual();
-        op.PunteroEspera(false);
-        op.MsgBox(std::to_string(e.Number) + " - " + e.Description + vbCrLf + vbCrLf +
-                      "Sección [Nembral.frmModificar.ProcesarNCM]",
-                  Icono::Critico);
+        ErrorDeSeccion(op, "Sección [Nembral.frmModificar.ProcesarNCM]");
         return {};
     }
 }
@@ -424,11 +428,7 @@ std::string FormModificar::VerificarSufijos(const std::string& ncm, const std::s
         op.PunteroEspera(false);
         throw;
     } catch (...) {
-        AppError e = AppError::Actual();
-        op.PunteroEspera(false);
-        op.MsgBox(std::to_string(e.Number) + " - " + e.Description + vbCrLf + vbCrLf +
-                      "Seccion [Brontalis.frmModificar.VarificarSufijos]",
-                  Icono::Critico);
+        ErrorDeSeccion(op, "Seccion [Brontalis.frmModificar.VarificarSufijos]");
         return {};
     }
 }
