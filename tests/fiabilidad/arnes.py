@@ -2,7 +2,8 @@
 """Hostile runs of velmarion-cli against a throw-away home.
 
     arnes.py CLI GEN corpus        bad inputs of tests/corpus: exit 1, their message, databases untouched
-    arnes.py CLI GEN caidas        kill -9 of import and transfer at 20 moments each on a 5k x 20 shipment
+    arnes.py CLI GEN caidas-import    kill -9 of the import at 20 moments on a 5k x 20 shipment
+    arnes.py CLI GEN caidas-transfer  the same for the transfer
     arnes.py CLI GEN concurrencia  two imports, an import during a transfer, two transfers, at once
 
 Each prints its figures and exits non-zero on any unsound case.
@@ -174,7 +175,7 @@ def matar_en(h, args, segundos):
     return vivo
 
 
-def caidas(raiz):
+def caidas(raiz, cual):
     h = preparar(raiz)
     n = "1001//01"
     viejo = generar(raiz, "viejo.txt", "--seed", "21", "--headers", "50", "--detalles", "2")
@@ -185,15 +186,16 @@ def caidas(raiz):
     antes_trabajo = interno_trabajo(base, n)
     antes_decl = declaracion(base, n)
 
-    # Import over an earlier version: the interno is the earlier one or the new one, whole.
-    t0 = time.monotonic()
-    medida = base.copiar(os.path.join(raiz, "medida"))
-    correr(medida, "import", grande)
-    duracion = time.monotonic() - t0
-    nuevo_trabajo = interno_trabajo(medida, n)
     matados = {"import": 0, "transfer": 0}
     inconsistencias = 0
-    for i in range(PUNTOS):
+    # Import over an earlier version: the interno is the earlier one or the new one, whole.
+    if cual == "import":
+        t0 = time.monotonic()
+        medida = base.copiar(os.path.join(raiz, "medida"))
+        correr(medida, "import", grande)
+        duracion = time.monotonic() - t0
+        nuevo_trabajo = interno_trabajo(medida, n)
+    for i in range(PUNTOS if cual == "import" else 0):
         momento = duracion * (i + 0.5) / PUNTOS
         k = base.copiar(os.path.join(raiz, "k"))
         if matar_en(k, ["import", grande], momento):
@@ -212,6 +214,10 @@ def caidas(raiz):
             fallo(f"import +{momento:.2f}s: la segunda corrida no dejó el interno entero")
         inconsistencias += len(fallos) > antes
 
+    if cual == "import":
+        print(f"caidas: {PUNTOS} momentos de import ({matados['import']} matados en marcha), "
+              f"{inconsistencias} inconsistencias")
+        return
     # Transfer over an earlier declaration: it is the earlier one or the new one, whole.
     correr(base, "import", grande)
     t0 = time.monotonic()
@@ -233,8 +239,8 @@ def caidas(raiz):
         if declaracion(k, n) != nueva_decl:
             fallo(f"transfer +{momento:.2f}s: la segunda corrida no dejó la declaración entera")
         inconsistencias += len(fallos) > antes
-    print(f"caidas: {PUNTOS} momentos de import ({matados['import']} matados en marcha), {PUNTOS} de transfer "
-          f"({matados['transfer']} matados en marcha), {inconsistencias} inconsistencias")
+    print(f"caidas: {PUNTOS} momentos de transfer ({matados['transfer']} matados en marcha), "
+          f"{inconsistencias} inconsistencias")
 
 
 # ---------------------------------------------------------------- concurrency
@@ -297,7 +303,8 @@ def concurrencia(raiz):
 
 raiz = tempfile.mkdtemp(prefix="velmarion-arnes-")
 try:
-    {"corpus": corpus, "caidas": caidas, "concurrencia": concurrencia}[MODO](raiz)
+    {"corpus": corpus, "concurrencia": concurrencia, "caidas-import": lambda r: caidas(r, "import"),
+     "caidas-transfer": lambda r: caidas(r, "transfer")}[MODO](raiz)
 finally:
     subprocess.run(["chmod", "-R", "u+rwX", raiz])
     shutil.rmtree(raiz, ignore_errors=True)
