@@ -55,6 +55,29 @@ TEST(Tesmira, PosicionesYTextosDeSufijos) {
     for (const Caso& c : casos)
         EXPECT_EQ(m.ValidarSufijos(c.posicion, c.sufijos), c.resultado) << c.posicion << " " << c.sufijos;
 
+    // The reason says what the operator must fix.
+    struct Motivo {
+        const char* posicion;
+        std::string sufijos;
+        const char* motivo;
+    } motivos[] = {
+        {"8703.23.10.100A", ok, ""},
+        {"8703.23.10.100B", ok, "La posición 8703.23.10.100B no está en el nomenclador."},
+        {"8703.23.10.10", ok, "La posición \"8703.23.10.10\" no tiene 14 ni 15 caracteres."},
+        {"8703.23.10.100A", "AA(TOYOTA)-CA01-ZA(002022)-QA01-", "Falta el sufijo AM."},
+        {"8703.23.10.100A", "AA(TOYOTA)-ZA(002022)-QA01-", "Faltan los sufijos AM, CA."},
+        {"8703.23.10.100A", "AA(TOYOTA)-CA03-ZA(002022)-AM(X)-QA01-", "La opción CA03 no existe en el grupo CA."},
+        {"8703.23.10.100A", "AA(TOYOTA)-CA01-ZA(2022)-AM(X)-QA01-",
+         "Valor inválido en el sufijo ZA: debe tener seis dígitos."},
+        {"8703.23.10.100A", ok + "ZB(000001)-", "El sufijo ZB(000001) no corresponde a la posición."},
+        {"8703.23.10.100A", "SIN SUFIJOS", "La posición pide los sufijos AA, AM, CA, QA, ZA y dice SIN SUFIJOS."},
+        {"0101.21.00.100W", "", "La posición no lleva sufijos: debe decir SIN SUFIJOS."},
+    };
+    for (const Motivo& c : motivos) {
+        m.ValidarSufijos(c.posicion, c.sufijos);
+        EXPECT_EQ(m.Motivo(), c.motivo) << c.posicion << " " << c.sufijos;
+    }
+
     e.EnAduana("drop table sufidos"); // a failing look-up is an error, not a result
     Tesmira::Motor otro;
     otro.ConexionString(*e.App.Entidades);

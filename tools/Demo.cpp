@@ -3,6 +3,7 @@
 #include "platform/Ajustes.h"
 #include "platform/Almacor.h"
 #include "platform/AppError.h"
+#include "platform/Esquema.h"
 #include "platform/Numeros.h"
 #include "platform/Texto.h"
 
@@ -102,6 +103,7 @@ void CargarReferencias(Almacor::Gestor&, Almacor::Gestor& aduana, const std::str
 
     aduana.ComenzarTransaccion();
     try {
+        Esquema::SuspenderTextoNcm(aduana);
         auto in = Abrir(carpeta, "sim-posiciones.txt");
         while (Linea(in, linea)) {
             std::string p = Trim(linea);
@@ -118,6 +120,7 @@ void CargarReferencias(Almacor::Gestor&, Almacor::Gestor& aduana, const std::str
                             SqlCadena(n001) + "," + SqlCadena(n002) + "," + SqlCadena(n003) + "," + SqlCadena(desc) +
                             "," + SqlCadena(desc) + "," + SqlCadena(unidad) + ",'',''," + SqlCadena(lapi) + ")");
         }
+        Esquema::ReanudarTextoNcm(aduana);
         {
             auto s = Abrir(carpeta, "sufijos-demo.csv");
             Linea(s, linea);

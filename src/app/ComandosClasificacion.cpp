@@ -11,9 +11,6 @@
 
 namespace Consola {
 
-namespace {
-
-// Starts up and makes the interno current; false (message shown) when it does not exist.
 bool AbrirInterno(Contexto& c, Aplicacion& app, const std::string& interno) {
     if (!c.Arrancar(app))
         return false;
@@ -26,8 +23,6 @@ bool AbrirInterno(Contexto& c, Aplicacion& app, const std::string& interno) {
     app.InternoActual = rs.Fields("INTNRO").Texto();
     return true;
 }
-
-} // namespace
 
 int CmdClassify(Contexto& c) {
     c.Exigir(1, "classify INTNRO");

@@ -31,6 +31,15 @@ const Entrada kComandos[] = {
     {"run", CmdRun, "run \"INTNRO|FILE\" [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...] [--reemplazar si|no]"},
     {"classify", CmdClassify, "classify INTNRO"},
     {"stats", CmdStats, "stats INTNRO"},
+    {"depurar", CmdDepurar, "depurar INTNRO [--ok]"},
+    {"editar", CmdEditar,
+     "editar INTNRO ARTORD [--posicion POS] [--sufijos TEXT] [--unidad-declarada U] [--cantidad-declarada N]\n"
+     "         [--cantidad-estadistica N] [--der-especifico N] [--estado-mercaderia N] [--origen ID] [--cantidad N]\n"
+     "         [--unitario N] [--total N] [--valor CODE=VALUE ...] [--opcion GROUP=CODE ...] [--sin-pais si|no]\n"
+     "         [--cancelar si|no]"},
+    {"historial", CmdHistorial, "historial INTNRO"},
+    {"deshacer", CmdDeshacer, "deshacer INTNRO"},
+    {"nomenclador", CmdNomenclador, "nomenclador TEXT... | --detalle POS"},
 };
 
 void Uso(std::ostream& err) {

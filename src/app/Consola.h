@@ -42,6 +42,9 @@ struct Contexto {
 
 using Comando = int (*)(Contexto&);
 
+// Starts up and makes the interno current; false (message shown) when it does not exist.
+bool AbrirInterno(Contexto& c, Aplicacion& app, const std::string& interno);
+
 // Runs the whole command line (argv without the program name).
 int Ejecutar(const std::vector<std::string>& argumentos, std::ostream& out, std::ostream& err);
 
@@ -58,5 +61,10 @@ int CmdDelete(Contexto& c);
 int CmdRun(Contexto& c);
 int CmdClassify(Contexto& c);
 int CmdStats(Contexto& c);
+int CmdDepurar(Contexto& c);
+int CmdEditar(Contexto& c);
+int CmdHistorial(Contexto& c);
+int CmdDeshacer(Contexto& c);
+int CmdNomenclador(Contexto& c);
 
 } // namespace Consola

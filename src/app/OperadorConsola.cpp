@@ -63,9 +63,12 @@ std::string OperadorConsola::InputBox(const std::string& id, const std::string& 
                                       const std::string& defecto) {
     std::string r;
     auto dado = Valores.find(id);
-    if (dado != Valores.end())
+    if (dado != Valores.end()) {
+        // Used once: a value refused and asked again needs a new answer, or
+        // the question would come back for ever.
         r = dado->second;
-    else
+        Valores.erase(dado);
+    } else
         r = DelTerminal(titulo + ": " + prompt + " [" + defecto + "]: ", "\"" + prompt + "\" (--valor " + id + "=VALOR)");
     m_out << "ENTRADA: " << titulo << ": " << prompt << "\n-> " << r << "\n\n";
     return r;

@@ -5,6 +5,7 @@
 #include "config/frmConfig.h"
 #include "controls/gui/ClCntrl.h"
 #include "import/frmInterno.h"
+#include "review/frmDEP.h"
 #include "platform/AppError.h"
 
 #include <QApplication>
@@ -438,14 +439,14 @@ void frmMain::FRAM3_cmdRegErr_Click() {
     if (m_enCurso)
         return;
     m_app.ModoDepuracion = 1;
-    m_app.Op->MsgBox("La lista de registros para depurar todavía no está disponible.", Operador::Icono::Informacion);
+    (new frmDEP(m_app, m_op, this))->show();
 }
 
 void frmMain::FRAM3_cmdRegOk_Click() {
     if (m_enCurso)
         return;
     m_app.ModoDepuracion = 2;
-    m_app.Op->MsgBox("La lista de registros OK todavía no está disponible.", Operador::Icono::Informacion);
+    (new frmDEP(m_app, m_op, this))->show();
 }
 
 void frmMain::FRAM3_cmdRepErr_Click() {

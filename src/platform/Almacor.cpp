@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cstring>
 #include <filesystem>
+#include <string_view>
 
 namespace Almacor {
 
@@ -136,10 +137,153 @@ std::string TraducirTop(const std::string& sql) {
     return sql.substr(0, i + 6) + resto + " limit " + sql.substr(d, f - d);
 }
 
+// One piece of a statement text, as far as joining texts with "+" needs to know.
+struct Pieza {
+    enum class Clase { Blanco, Texto, Nombre, Numero, Mas, Punto, Otro } clase;
+    size_t desde, hasta; // [desde, hasta) in the text
+};
+
+std::vector<Pieza> Trocear(const std::string& sql) {
+    std::vector<Pieza> r;
+    const size_t n = sql.size();
+    size_t i = 0;
+    auto digito = [](char c) { return c >= '0' && c <= '9'; };
+    while (i < n) {
+        char c = sql[i];
+        size_t j = i + 1;
+        Pieza::Clase clase = Pieza::Clase::Otro;
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+            while (j < n && (sql[j] == ' ' || sql[j] == '\t' || sql[j] == '\r' || sql[j] == '\n'))
+                ++j;
+            clase = Pieza::Clase::Blanco;
+        } else if (c == '\'' || c == '"' || c == '[' || c == '`') {
+            char cierre = c == '[' ? ']' : c;
+            for (; j < n; ++j) {
+                if (sql[j] != cierre)
+                    continue;
+                if (cierre != ']' && j + 1 < n && sql[j + 1] == cierre) {
+                    ++j;
+                    continue;
+                }
+                break;
+            }
+            j = j < n ? j + 1 : n;
+            clase = c == '\'' ? Pieza::Clase::Texto : Pieza::Clase::Nombre;
+        } else if (digito(c)) {
+            while (j < n && (digito(sql[j]) || sql[j] == '.'))
+                ++j;
+            if (j < n && (sql[j] == 'e' || sql[j] == 'E')) {
+                size_t k = j + 1;
+                if (k < n && (sql[k] == '+' || sql[k] == '-'))
+                    ++k;
+                if (k < n && digito(sql[k]))
+                    for (j = k; j < n && digito(sql[j]);)
+                        ++j;
+            }
+            clase = Pieza::Clase::Numero;
+        } else if (EsLetraId(c)) {
+            while (j < n && EsLetraId(sql[j]))
+                ++j;
+            clase = Pieza::Clase::Nombre;
+        } else if (c == '+') {
+            clase = Pieza::Clase::Mas;
+        } else if (c == '.') {
+            clase = Pieza::Clase::Punto;
+        }
+        r.push_back({clase, i, j});
+        i = j;
+    }
+    return r;
+}
+
+// "+" between texts joins them in the statements we are given, but adds in
+// SQLite. A run of operands joined only by "+" in which one operand is a quoted
+// text ([001]+ '.' +[002] + [003]) is a join: its "+" become "||". A run next
+// to another arithmetic operator is left alone, since "||" binds tighter than
+// "*" or "-" and would regroup it.
+std::string TraducirConcatenacion(const std::string& sql) {
+    if (sql.find('+') == std::string::npos)
+        return sql;
+    std::vector<Pieza> p = Trocear(sql);
+    using C = Pieza::Clase;
+    auto siguiente = [&](size_t k) {
+        while (k < p.size() && p[k].clase == C::Blanco)
+            ++k;
+        return k;
+    };
+    auto aritmetico = [&](size_t k) {
+        if (k >= p.size() || p[k].clase != C::Otro)
+            return false;
+        char c = sql[p[k].desde];
+        return c == '*' || c == '/' || c == '-' || c == '%' || c == '|' || c == '&';
+    };
+    // One operand from k: a quoted text, a number, or a name with its qualifiers
+    // (t.[001]). Returns the piece after it, or k when there is none.
+    auto operando = [&](size_t k, bool& texto) {
+        texto = false;
+        if (k >= p.size())
+            return k;
+        if (p[k].clase == C::Texto || p[k].clase == C::Numero) {
+            texto = p[k].clase == C::Texto;
+            return k + 1;
+        }
+        if (p[k].clase != C::Nombre)
+            return k;
+        size_t f = k + 1;
+        while (f + 1 < p.size() && p[f].clase == C::Punto && p[f + 1].clase == C::Nombre)
+            f += 2;
+        // A name followed by "(" is a function call: not an operand we can read.
+        size_t s = siguiente(f);
+        if (s < p.size() && p[s].clase == C::Otro && sql[p[s].desde] == '(')
+            return k;
+        return f;
+    };
+    std::vector<bool> unir(p.size(), false);
+    size_t anterior = p.size(); // the last piece that is not a blank, before k
+    for (size_t k = 0; k < p.size();) {
+        bool texto = false;
+        size_t f = operando(k, texto);
+        if (f == k) {
+            if (p[k].clase != C::Blanco)
+                anterior = k;
+            ++k;
+            continue;
+        }
+        std::vector<size_t> mases;
+        bool hayTexto = texto;
+        size_t fin = f;
+        for (;;) {
+            size_t m = siguiente(fin);
+            if (m >= p.size() || p[m].clase != C::Mas)
+                break;
+            bool t = false;
+            size_t o = siguiente(m + 1);
+            size_t g = operando(o, t);
+            if (g == o)
+                break;
+            mases.push_back(m);
+            hayTexto = hayTexto || t;
+            fin = g;
+        }
+        bool aislada = !aritmetico(anterior) && !aritmetico(siguiente(fin)) &&
+                       !(anterior < p.size() && p[anterior].clase == C::Mas);
+        if (hayTexto && aislada)
+            for (size_t m : mases)
+                unir[m] = true;
+        anterior = fin - 1;
+        k = fin;
+    }
+    std::string r;
+    r.reserve(sql.size() + 8);
+    for (size_t k = 0; k < p.size(); ++k)
+        r.append(unir[k] ? std::string_view("||") : std::string_view(sql).substr(p[k].desde, p[k].hasta - p[k].desde));
+    return r;
+}
+
 } // namespace
 
 std::string Gestor::TraducirSql(const std::string& texto) {
-    std::string sql = TraducirTop(texto);
+    std::string sql = TraducirConcatenacion(TraducirTop(texto));
     std::string bajo = LCaseAscii(sql);
     if (bajo.find("left") == std::string::npos)
         return sql;

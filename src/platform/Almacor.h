@@ -69,7 +69,8 @@ public:
 
     // The statement text as SQLite receives it. Statement texts use left(),
     // which is a keyword in SQLite, so it is renamed to our registered function;
-    // a leading "select top N" becomes a "limit N" at the end.
+    // a leading "select top N" becomes a "limit N" at the end, and "+" joining
+    // texts ([001]+ '.' +[002]) becomes "||".
     static std::string TraducirSql(const std::string& sql);
 
     sqlite3* Handle() const { return m_db; }

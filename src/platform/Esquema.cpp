@@ -11,10 +11,43 @@ namespace Esquema {
 
 namespace {
 
+// The words of the nomenclator's descriptions, for the search by words: an
+// index over ncm's own rows (no second copy of the texts), accents and case
+// ignored. The triggers keep it in step with every change to ncm. It follows
+// ncm's rowids: after a VACUUM of the file (which may renumber them) it needs
+// a 'rebuild'.
+const char* const kTextoNcm = "create virtual table ncm_texto using fts5([010], [004], content='ncm', "
+                              "tokenize='unicode61 remove_diacritics 2')";
+const char* const kTextoNcmAlta = R"(create trigger ncm_texto_alta after insert on ncm begin
+        insert into ncm_texto (rowid, [010], [004]) values (new.rowid, new.[010], new.[004]);
+    end)";
+const char* const kTextoNcmBaja = R"(create trigger ncm_texto_baja after delete on ncm begin
+        insert into ncm_texto (ncm_texto, rowid, [010], [004]) values ('delete', old.rowid, old.[010], old.[004]);
+    end)";
+const char* const kTextoNcmCambio = R"(create trigger ncm_texto_cambio after update on ncm begin
+        insert into ncm_texto (ncm_texto, rowid, [010], [004]) values ('delete', old.rowid, old.[010], old.[004]);
+        insert into ncm_texto (rowid, [010], [004]) values (new.rowid, new.[010], new.[004]);
+    end)";
+
 // Number columns of ART and ARTINS default to 0, so sums and checks never meet
 // a null the import did not write; ARTKGU stays null (nothing writes it). Text
 // that statements compare is case-insensitive: codes come in either case.
 // Code columns are TEXT so "0001" stays "0001".
+// What every correction of the editor changed, one row per column and article,
+// so it can be read back and undone as a whole (LOTE). Values keep their type.
+constexpr const char* kHistoria = R"(create table if not exists HIST (
+        LOTE integer not null,
+        FECHA text,
+        USUARIO text,
+        INTNRO text collate nocase not null,
+        ARTORD integer not null,
+        COLUMNA text not null,
+        ANTES,
+        DESPUES,
+        TIPO text,
+        DESHECHA integer default 0))";
+constexpr const char* kHistoriaIndice = "create index if not exists HIST_INTERNO on HIST (INTNRO, LOTE)";
+
 const std::vector<const char*> kTrabajo = {
     R"(create table INTN (
         INTNRO text collate nocase primary key,
@@ -72,6 +105,8 @@ const std::vector<const char*> kTrabajo = {
     R"(create table pais (
         id text collate nocase primary key,
         descripcion text collate nocase))",
+    kHistoria,
+    kHistoriaIndice,
 };
 
 const std::vector<const char*> kAduana = {
@@ -110,6 +145,10 @@ const std::vector<const char*> kAduana = {
         [020] text,
         [059] text))",
     "create index ncm_posicion on ncm ([001], [002], [003])",
+    kTextoNcm,
+    kTextoNcmAlta,
+    kTextoNcmBaja,
+    kTextoNcmCambio,
     R"(create table sufidos (
         sim text collate nocase not null,
         sufijo text collate nocase not null,
@@ -234,6 +273,9 @@ void VerificarTrabajo(Almacor::Gestor& db) {
         {2, "create index if not exists ART_ARTICULO_ORDEN on ART (INTNRO, ARTNRO, ARTORD)"},
         // Nothing needed (INTNRO, PRCEST) that the other indexes do not give, and every insert paid for it.
         {3, "drop index if exists ART_ESTADO"},
+        // The history of corrections.
+        {4, kHistoria},
+        {4, kHistoriaIndice},
     };
     int v = VersionDe(db);
     if (v >= kVersionTrabajo)
@@ -250,8 +292,34 @@ void VerificarTrabajo(Almacor::Gestor& db) {
         throw;
     }
 }
+void SuspenderTextoNcm(Almacor::Gestor& db) {
+    db.Ejecutar("drop trigger if exists ncm_texto_alta");
+}
+
+void ReanudarTextoNcm(Almacor::Gestor& db) {
+    db.Ejecutar("insert into ncm_texto (ncm_texto) values ('rebuild')");
+    db.Ejecutar(kTextoNcmAlta);
+}
+
 void VerificarAduana(Almacor::Gestor& db) {
     Verificar(db, kVersionAduana, "del sistema aduanero");
+    int v = VersionDe(db);
+    if (v >= kVersionAduana)
+        return;
+    db.ComenzarTransaccion();
+    try {
+        if (v < 2) {
+            // The search by words: the index and its triggers, then filled from the rows already there.
+            for (const char* sql : {kTextoNcm, kTextoNcmAlta, kTextoNcmBaja, kTextoNcmCambio})
+                db.Ejecutar(sql);
+            db.Ejecutar("insert into ncm_texto (ncm_texto) values ('rebuild')");
+        }
+        db.Ejecutar("pragma user_version = " + std::to_string(kVersionAduana));
+        db.ConfirmarTransaccion();
+    } catch (...) {
+        db.DeshacerTransaccion();
+        throw;
+    }
 }
 
 } // namespace Esquema

@@ -100,12 +100,29 @@ const Motor::Grupos& Motor::GruposDe(const std::string& posicion) {
     return m_grupos[completa] = std::move(grupos);
 }
 
-bool Motor::SufijosValidos(const Grupos& grupos, const std::string& texto) {
+namespace {
+std::string ListaGrupos(const std::map<std::string, bool>& grupos) {
+    std::string r;
+    for (const auto& [g, _] : grupos)
+        r += (r.empty() ? "" : ", ") + g;
+    return r;
+}
+} // namespace
+
+std::string Motor::MotivoSufijos(const Grupos& grupos, const std::string& texto) {
+    std::map<std::string, bool> pedidos;
+    for (const auto& [g, _] : grupos)
+        pedidos[g] = true;
     std::string sufijos = Trim(texto);
     if (sufijos == "SIN SUFIJOS")
-        return grupos.empty();
-    if (grupos.empty() || sufijos.empty() || sufijos.back() != '-')
-        return false;
+        return grupos.empty() ? "" : "La posición pide los sufijos " + ListaGrupos(pedidos) + " y dice SIN SUFIJOS.";
+    if (sufijos.empty())
+        return grupos.empty() ? "La posición no lleva sufijos: debe decir SIN SUFIJOS."
+                              : "Faltan los sufijos " + ListaGrupos(pedidos) + ".";
+    if (grupos.empty())
+        return "La posición no lleva sufijos: debe decir SIN SUFIJOS, no " + sufijos + ".";
+    if (sufijos.back() != '-')
+        return "Los sufijos deben terminar con \"-\".";
     std::map<std::string, bool> vistos;
     size_t desde = 0;
     while (desde < sufijos.size()) {
@@ -114,36 +131,52 @@ bool Motor::SufijosValidos(const Grupos& grupos, const std::string& texto) {
         desde = guion + 1;
         std::string g = entrada.substr(0, 2);
         auto it = grupos.find(g);
-        if (it == grupos.end() || vistos[g])
-            return false;
+        if (it == grupos.end())
+            return "El sufijo " + (entrada.empty() ? std::string("vacío") : entrada) + " no corresponde a la posición.";
+        if (vistos[g])
+            return "El grupo de sufijos " + g + " está repetido.";
         vistos[g] = true;
         const Grupo& grupo = it->second;
         if (grupo.Valor) {
             if (entrada.size() < 4 || entrada[2] != '(' || entrada.back() != ')')
-                return false;
+                return "El sufijo " + g + " debe llevar su valor entre paréntesis: " + entrada + ".";
             if (!ValorValido(entrada.substr(3, entrada.size() - 4), grupo.Numerico))
-                return false;
+                return grupo.Numerico ? "Valor inválido en el sufijo " + g + ": debe tener seis dígitos."
+                                      : "Valor inválido en el sufijo " + g + ": " + entrada.substr(3, entrada.size() - 4) + ".";
         } else {
             if (entrada.size() != 4)
-                return false;
+                return "La opción " + entrada + " del grupo " + g + " debe tener cuatro caracteres.";
             bool conocido = entrada == g + "00";
             for (const std::string& c : grupo.Codigos)
                 conocido = conocido || c == entrada;
             if (!conocido)
-                return false;
+                return "La opción " + entrada + " no existe en el grupo " + g + ".";
         }
     }
-    return vistos.size() == grupos.size();
+    std::map<std::string, bool> faltan;
+    for (const auto& [g, _] : grupos)
+        if (!vistos.count(g))
+            faltan[g] = true;
+    if (!faltan.empty())
+        return (faltan.size() == 1 ? "Falta el sufijo " : "Faltan los sufijos ") + ListaGrupos(faltan) + ".";
+    return "";
 }
 
 int Motor::ValidarSufijos(const std::string& posicion, const std::string& sufijos) {
     if (!m_entidades)
         throw AppError(91, "Tesmira.Motor.ValidarSufijos",
                        "El validador no tiene conexión con el nomenclador (falta ConexionString).");
+    m_motivo.clear();
     try {
-        if (!PosicionExiste(posicion))
+        if (!PosicionExiste(posicion)) {
+            size_t largo = Len(posicion);
+            m_motivo = largo == 14 || largo == 15
+                           ? "La posición " + posicion + " no está en el nomenclador."
+                           : "La posición \"" + posicion + "\" no tiene 14 ni 15 caracteres.";
             return 1;
-        return SufijosValidos(GruposDe(posicion), sufijos) ? 0 : 2;
+        }
+        m_motivo = MotivoSufijos(GruposDe(posicion), sufijos);
+        return m_motivo.empty() ? 0 : 2;
     } catch (...) {
         AppError e = AppError::Actual();
         throw e.Relanzar(e.Number, "Tesmira.Motor.ValidarSufijos ");

@@ -42,6 +42,9 @@ public:
     // Called once after creation, before any validation.
     void ConexionString(Pontevar::Principal& entidades);
     int ValidarSufijos(const std::string& posicion, const std::string& sufijos);
+    // Why the last validation did not return 0, in words for the operator
+    // ("" after a 0): which group is missing, which value is invalid...
+    const std::string& Motivo() const { return m_motivo; }
 
 private:
     struct Grupo {
@@ -53,11 +56,13 @@ private:
 
     bool PosicionExiste(const std::string& posicion);
     const Grupos& GruposDe(const std::string& posicion);
-    static bool SufijosValidos(const Grupos& grupos, const std::string& sufijos);
+    // "" when the text fits the groups, else why not.
+    static std::string MotivoSufijos(const Grupos& grupos, const std::string& sufijos);
 
     Pontevar::Principal* m_entidades = nullptr;
     std::map<std::string, bool> m_posiciones;
     std::map<std::string, Grupos> m_grupos; // by full-position key
+    std::string m_motivo;
 };
 
 } // namespace Tesmira

@@ -1,0 +1,693 @@
+#include "review/Depuracion.h"
+
+#include "classify/modGlobal.h"
+#include "comun/Aplicacion.h"
+#include "platform/AppError.h"
+#include "platform/Numeros.h"
+#include "platform/Tesmira.h"
+#include "platform/Texto.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <map>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace Depuracion {
+
+namespace {
+
+using Icono = Operador::Icono;
+
+// The columns a save or its replication may change: what the history keeps.
+const char* const kColumnasHistoria[] = {"PRCNCM", "PRCLAP", "PRCSUF", "PRCDUN", "PRCEUN", "PRCECA",
+                                         "ARTCAN", "ARTUNI", "ARTTOT", "PRCSUN", "PRCSCA", "PRCESM",
+                                         "PRCORI", "PRCCAN", "PRCEST", "PRCCRC"};
+
+Almacor::Gestor& Ncm(Aplicacion& app) {
+    return app.Entidades->getDataConnectionByEntity("NCM");
+}
+
+// Why an article is among those to depurate, in words.
+std::string Motivo(Aplicacion& app, Tesmira::Motor& validador, const Recordset& rs) {
+    const std::string est = Trim(rs.Fields("PRCEST").Texto());
+    const std::string crc = UCase(Trim(rs.Fields("PRCCRC").Texto()));
+    const std::string ncm = Trim(rs.Fields("PRCNCM").Texto());
+    const std::string suf = rs.Fields("PRCSUF").Texto();
+    if (est.empty()) {
+        std::string m = "El artículo no está en el catálogo" +
+                        (app.Config.INTCAT.empty() ? std::string() : " " + app.Config.INTCAT) +
+                        ": corríjalo a mano.";
+        if (Trim(rs.Fields("PRCDST").Texto()).empty())
+            m += " Su país no tiene relación de origen.";
+        return m;
+    }
+    if (crc == "CERO")
+        return "El total o el unitario es cero.";
+    if (crc == "POS" || crc == "SUF" || crc == "ERR") {
+        int r = validador.ValidarSufijos(ncm, suf);
+        if (r != 0)
+            return validador.Motivo();
+        if (InStr(1, suf, "()") > 0)
+            return "Un sufijo quedó sin valor: \"()\".";
+        return crc == "ERR" ? "El validador no pudo verificar la posición." : "Verificado de nuevo: ya es válido.";
+    }
+    if (crc.empty())
+        return "Sin validar (el tipo de declaración no se valida al clasificar): revíselo en el editor.";
+    return "Resultado " + crc + ".";
+}
+
+std::vector<Fila> Listar(Aplicacion& app, const std::string& sql, bool errores, bool* ok) {
+    std::vector<Fila> filas;
+    if (ok)
+        *ok = true;
+    app.Op->PunteroEspera(true);
+    try {
+        Recordset rs;
+        app.Db.Sql(sql);
+        if (app.Db.CrearRs(rs)) {
+            Tesmira::Motor validador;
+            validador.ConexionString(*app.Entidades);
+            filas.reserve(static_cast<size_t>(rs.RecordCount()));
+            for (; !rs.Eof(); rs.MoveNext()) {
+                Fila f;
+                f.Orden = Formatear(app.Formato.EsNumero(rs.Fields("ARTORD")), "0000");
+                f.ARTNRO = app.Formato.EsNull(rs.Fields("ARTNRO"));
+                f.PRCVIN = app.Formato.EsNull(rs.Fields("PRCVIN"));
+                f.ARTORG = app.Formato.EsNull(rs.Fields("ARTORG"));
+                f.ARTCAN = app.Formato.EsNull(rs.Fields("ARTCAN"));
+                f.ARTUNI = app.Formato.EsNull(rs.Fields("ARTUNI"));
+                f.ARTTOT = app.Formato.EsNull(rs.Fields("ARTTOT"));
+                f.PRCNCM = app.Formato.EsNull(rs.Fields("PRCNCM"));
+                f.PRCEST = app.Formato.EsNull(rs.Fields("PRCEST"));
+                f.PRCCRC = app.Formato.EsNull(rs.Fields("PRCCRC"));
+                if (errores) {
+                    f.Colour = f.PRCEST.empty() ? Color::RojoOscuro : Color::AzulOscuro;
+                    f.Motivo = Motivo(app, validador, rs);
+                } else {
+                    f.Colour = f.PRCEST == "M" ? Color::CianOscuro : Color::Normal;
+                }
+                filas.push_back(std::move(f));
+            }
+        }
+    } catch (const Cancelacion&) {
+        app.Op->PunteroEspera(false);
+        throw;
+    } catch (...) {
+        AppError e = AppError::Actual();
+        app.Op->PunteroEspera(false);
+        app.Op->MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmDEP.]");
+        if (ok)
+            *ok = false;
+    }
+    app.Op->PunteroEspera(false);
+    return filas;
+}
+
+// The four suffix keys of a position: chapter, heading, subheading, full position.
+std::string ClavesSufijos(const std::string& ncm) {
+    return "('" + SqlTexto(Left(ncm, 2) + "  .  .  .   ") + "','" + SqlTexto(Left(ncm, 4) + ".  .  .   ") + "','" +
+           SqlTexto(Left(ncm, 7) + ".  .   ") + "','" + SqlTexto(Left(ncm, 14)) + "')";
+}
+
+// A number typed in a box, as stored: rounded as its pattern shows it, with ".".
+std::string NumeroDe(const std::string& texto, const char* patron) {
+    return NumeroSql(Formatear(ValorNumerico(texto), patron));
+}
+
+std::string Usuario() {
+    if (const char* u = std::getenv("USER"); u && *u)
+        return u;
+    if (const passwd* p = getpwuid(getuid()))
+        return p->pw_name;
+    return "";
+}
+
+} // namespace
+
+std::string Mostrar(double valor) {
+    return Formatear(valor, "00.00");
+}
+
+std::vector<Fila> CargarRegConErrores(Aplicacion& app, bool* ok) {
+    return Listar(app,
+                  "select * from ART where INTNRO = '" + SqlTexto(app.InternoActual) +
+                      "' and (PRCEST = '' or PRCEST IS NULL or PRCCRC <> 'OK' or PRCCRC is null) order by "
+                      "PRCEST,PRCCRC,ARTORD",
+                  true, ok);
+}
+
+std::vector<Fila> CargarRegOK(Aplicacion& app, bool* ok) {
+    return Listar(app, "select * from ART where INTNRO = '" + SqlTexto(app.InternoActual) +
+                           "' and  PRCCRC = 'OK' order by ARTORD",
+                  false, ok);
+}
+
+std::vector<Fila> Cargar(Aplicacion& app, int modo, bool* ok) {
+    return modo == 1 ? CargarRegConErrores(app, ok) : CargarRegOK(app, ok);
+}
+
+// ---------------------------------------------------------------------------
+// The editor
+
+bool FormModificar::CargarDatos(const std::string& tag) {
+    Tag = tag;
+    Cargado = true;
+    try {
+        Recordset rs;
+        m_app.Db.Sql("select * from ART where INTNRO = '" + SqlTexto(m_app.InternoActual) +
+                     "' and ARTORD = " + EnteroSql(static_cast<long long>(ValorNumerico(tag))));
+        if (!m_app.Db.CrearRs(rs))
+            return false;
+        auto texto = [&](const char* c) { return m_app.Formato.EsNull(rs.Fields(c)); };
+        auto numero = [&](const char* c) { return Mostrar(m_app.Formato.EsNumero(rs.Fields(c))); };
+
+        const std::string artnro = texto("ARTNRO");
+        if (m_app.Config.MODELOVARIANTESINSPC) {
+            txtARTNRO_Tag = artnro;
+            size_t blanco = artnro.find(' ');
+            txtARTNRO = blanco == std::string::npos ? artnro : artnro.substr(0, blanco);
+        } else {
+            txtARTNRO = artnro;
+        }
+        txtARTCAN = numero("ARTCAN");
+        txtARTUNI = numero("ARTUNI");
+        txtARTTOT = numero("ARTTOT");
+        txtNroVin = texto("PRCVIN");
+        txtFactura = texto("ARTFAC");
+        txtCTC = texto("PRCCTC");
+        txtPRCNCM = texto("PRCNCM");
+        txtPRCNCM_Tag = texto("PRCEUN");
+        txtPRCSUF = texto("PRCSUF");
+        txtPRCDUN = texto("PRCDUN");
+        txtPRCCAN = numero("PRCCAN");
+        const std::string eun = texto("PRCEUN");
+        lbPRCEUN = "Unidad Estadistica [" + eun + "]";
+        lbPRCEUN_Tag = eun;
+        txtPRCECA = numero("PRCECA");
+
+        const std::string sun = texto("PRCSUN");
+        if (!sun.empty()) {
+            PRCSCAVisible = true;
+            lbPRCSUN = "Derecho Especifico [" + sun + "]";
+            txtPRCSCA_Tag = sun;
+            lbPRCSUN_Tag = sun;
+            txtPRCSCA = texto("PRCSCA");
+        } else {
+            PRCSCAVisible = false;
+            lbPRCSUN.clear();
+            lbPRCSUN_Tag.clear();
+            txtPRCSCA = "0";
+        }
+
+        txtPRCESM = texto("PRCESM");
+        const std::string ori = texto("PRCORI"), dst = texto("PRCDST");
+        cboPRCORI.clear();
+        cboidPRCORI.clear();
+        cboPRCDST.clear();
+        cboIdPRCDST.clear();
+
+        lbEstado = texto("PRCCRC");
+        if (lbEstado == "OK") {
+            txtPRCNCM_Tag = eun;
+            lbPRCLAPVisible = texto("PRCLAP") == "S";
+            lbPRCLAP_Tag = lbPRCLAPVisible ? "S" : "N";
+        }
+
+        long posOri = 9999, posDst = 9999;
+        Recordset paises;
+        m_app.Db.Sql("select * from pais order by descripcion");
+        if (m_app.Db.CrearRs(paises)) {
+            for (; !paises.Eof(); paises.MoveNext()) {
+                const std::string id = paises.Fields("id").Texto();
+                const std::string desc = paises.Fields("descripcion").Texto();
+                cboidPRCORI.push_back(id);
+                cboPRCORI.push_back(desc);
+                if (id == ori)
+                    posOri = paises.AbsolutePosition();
+                cboIdPRCDST.push_back(id);
+                cboPRCDST.push_back(desc);
+                if (id == dst)
+                    posDst = paises.AbsolutePosition();
+            }
+        }
+        cboPRCORI_Indice = posOri != 9999 ? static_cast<int>(posOri - 1) : -1;
+        cboPRCDST_Indice = posDst != 9999 ? static_cast<int>(posDst - 1) : -1;
+        return true;
+    } catch (const Cancelacion&) {
+        throw;
+    } catch (...) {
+        AppError e = AppError::Actual();
+        m_app.Op->MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmModificar.CargarDatos]", Icono::Critico);
+        return false;
+    }
+}
+
+std::string FormModificar::ProcesarNCM(std::string posicion) {
+    Operador& op = *m_app.Op;
+    op.PunteroEspera(true);
+    try {
+        size_t largo = Len(posicion);
+        if (largo < 14 || largo > 15) {
+            op.PunteroEspera(false);
+            op.MsgBox("Error en la estructura de la posición", Icono::Exclamacion);
+            return {};
+        }
+        posicion = Reemplazar(posicion, ",", ".");
+        Recordset rs;
+        Ncm(m_app).Sql("select [001],[002],[003],[012] as uest,[020] as deresp,[059] as lapi from NCM where  [001] = '" +
+                       SqlTexto(Left(posicion, 10)) + "' and [002] = '" + SqlTexto(Mid(posicion, 12, 3)) +
+                       "'  and [003] = '" + SqlTexto(Right(posicion, 1)) + "'");
+        if (!Ncm(m_app).CrearRs(rs)) {
+            op.MsgBox("Posición no encontrada en Nomenclador", Icono::Exclamacion);
+            op.PunteroEspera(false);
+            return {};
+        }
+        const std::string u = Formatear(m_app.Formato.EsNumero(rs.Fields("uest")), "00");
+        lbPRCEUN = "Unidad Estadistica [" + u + "]";
+        lbPRCEUN_Tag = u;
+        txtPRCNCM_Tag = u;
+
+        const std::string deresp = m_app.Formato.EsNull(rs.Fields("deresp"));
+        const std::string deresp00 = deresp.empty() ? "" : Formatear(m_app.Formato.EsNumero(deresp), "00");
+        if (!deresp.empty()) {
+            PRCSCAVisible = true;
+            lbPRCSUN = "Unidad Der Especif [" + deresp00 + "]";
+            txtPRCSCA_Tag = deresp;
+        } else {
+            PRCSCAVisible = false;
+            lbPRCSUN.clear();
+            lbPRCSUN_Tag.clear();
+        }
+
+        txtPRCSUF = VerificarSufijos(posicion, txtPRCSUF, 1);
+
+        lbPRCEUN_Tag = u;
+        lbPRCSUN_Tag = deresp00;
+        // The three keys are the first three columns of the query.
+        std::string r = m_app.Formato.EsNull(rs.Fields(size_t{0})) + "." + m_app.Formato.EsNull(rs.Fields(size_t{1})) +
+                        m_app.Formato.EsNull(rs.Fields(size_t{2}));
+        if (Len(m_app.Formato.EsNull(rs.Fields("lapi"))) == 0) {
+            lbPRCLAP_Tag = "N";
+            lbPRCLAPVisible = false;
+        } else {
+            lbPRCLAP_Tag = "S";
+            lbPRCLAPVisible = true;
+        }
+        op.PunteroEspera(false);
+        return r;
+    } catch (const Cancelacion&) {
+        op.PunteroEspera(false);
+        throw;
+    } catch (...) {
+        AppError e = AppError::Actual();
+        op.PunteroEspera(false);
+        op.MsgBox(std::to_string(e.Number) + " - " + e.Description + vbCrLf + vbCrLf +
+                      "Sección [Nembral.frmModificar.ProcesarNCM]",
+                  Icono::Critico);
+        return {};
+    }
+}
+
+std::string FormModificar::ArticuloDeSufijos() const {
+    return m_app.Config.MODELOVARIANTESINSPC ? txtARTNRO_Tag : txtARTNRO;
+}
+
+std::string FormModificar::VerificarSufijos(const std::string& ncm, const std::string& sufijoAnt, int) {
+    Operador& op = *m_app.Op;
+    op.PunteroEspera(true);
+    try {
+        const std::string articulo = ArticuloDeSufijos();
+        const std::string claves = ClavesSufijos(ncm);
+        Recordset grupos;
+        Ncm(m_app).Sql("select distinct left(sufijo,2) as asufijo from sufidos where sim in " + claves);
+        if (!Ncm(m_app).CrearRs(grupos)) {
+            op.PunteroEspera(false);
+            op.MsgBox("No se encontro Sufijo en el nomenclador");
+            return "SIN SUFIJOS";
+        }
+        std::string acumulado;
+        // A value suffix's kind carries over to the next; before any "A" or "Z"
+        // code it is text, so such a code can still be answered.
+        bool numerico = false;
+        for (; !grupos.Eof(); grupos.MoveNext()) {
+            const std::string grupo = Trim(grupos.Fields("asufijo").Texto());
+            Recordset rs;
+            Ncm(m_app).Sql("select sufijo,detalle from sufidos where sim in " + claves + " and left(sufijo,2) = '" +
+                           SqlTexto(grupo) + "'");
+            if (!Ncm(m_app).CrearRs(rs))
+                continue;
+            const std::string codigo = Trim(rs.Fields("sufijo").Texto());
+            const size_t largo = Len(codigo);
+            if (largo == 2) {
+                if (EmpiezaCon(UCase(codigo), "A"))
+                    numerico = false;
+                else if (EmpiezaCon(UCase(codigo), "Z"))
+                    numerico = true;
+                std::string defecto;
+                if (Trim(sufijoAnt).empty()) {
+                    const std::string c = UCase(codigo);
+                    if (c == "AA")
+                        defecto = m_app.Config.AA_MARCA;
+                    else if (c == "AI" || c == "AB")
+                        defecto = articulo;
+                    else if (c == "AM")
+                        defecto = m_app.Config.MODELOVARIANTESINSPC ? txtNroVin : Left(txtNroVin, 9);
+                } else if (size_t p = sufijoAnt.find(codigo + "("); p != std::string::npos) {
+                    size_t desde = p + codigo.size() + 1;
+                    size_t hasta = sufijoAnt.find(')', desde);
+                    defecto = sufijoAnt.substr(desde, hasta == std::string::npos ? std::string::npos : hasta - desde);
+                }
+                const std::string prompt = codigo + " - " + m_app.Formato.EsNull(rs.Fields("detalle"));
+                std::string valor;
+                while (true) {
+                    op.PunteroEspera(false);
+                    std::string respuesta = op.InputBox(codigo, prompt, "Ingrese Valor", defecto);
+                    op.PunteroEspera(true);
+                    defecto.clear();
+                    if (respuesta.empty() &&
+                        op.Preguntar(Operador::Preguntas::Cancelar, "Desea cancelar la operación")) {
+                        op.PunteroEspera(false);
+                        return {};
+                    }
+                    for (char& c : respuesta)
+                        if (c == '(' || c == ')' || c == '-')
+                            c = ' ';
+                    std::string normal = modGlobal::NormalizarValor(respuesta);
+                    if (numerico) {
+                        if (!EsNumerico(normal)) {
+                            op.MsgBox("Debe Ingresar un Valor Númerico");
+                            continue;
+                        }
+                        valor = Formatear(ValorNumerico(Left(Trim(normal), 6)), "000000");
+                    } else {
+                        if (Trim(normal).empty())
+                            continue;
+                        valor = normal;
+                    }
+                    break;
+                }
+                acumulado += (Trim(acumulado).empty() ? "" : "-") + Trim(codigo) + "(" + valor + ")";
+            } else if (largo == 4) {
+                std::string actual;
+                if (size_t p = sufijoAnt.find(grupo); p != std::string::npos && !grupo.empty()) {
+                    size_t guion = sufijoAnt.find('-', p);
+                    actual = sufijoAnt.substr(p, guion == std::string::npos ? std::string::npos : guion - p);
+                }
+                std::vector<std::string> lineas{grupo + "00" + " - " + "Ninguna opción"};
+                for (; !rs.Eof(); rs.MoveNext())
+                    lineas.push_back(Trim(rs.Fields("sufijo").Texto()) + " - " +
+                                     Trim(m_app.Formato.EsNull(rs.Fields("detalle"))));
+                op.PunteroEspera(false);
+                std::string eleccion = op.ElegirOpcion(grupo, lineas, actual);
+                op.PunteroEspera(true);
+                if (eleccion.empty()) {
+                    op.PunteroEspera(false);
+                    op.MsgBox("Error en generar sufijos");
+                    return {};
+                }
+                acumulado += (Trim(acumulado).empty() ? "" : "-") + Left(eleccion, 4);
+            }
+        }
+        if (!TerminaCon(acumulado, "-"))
+            acumulado += "-";
+        op.PunteroEspera(false);
+        return acumulado;
+    } catch (const Cancelacion&) {
+        op.PunteroEspera(false);
+        throw;
+    } catch (...) {
+        AppError e = AppError::Actual();
+        op.PunteroEspera(false);
+        op.MsgBox(std::to_string(e.Number) + " - " + e.Description + vbCrLf + vbCrLf +
+                      "Seccion [Brontalis.frmModificar.VarificarSufijos]",
+                  Icono::Critico);
+        return {};
+    }
+}
+
+bool FormModificar::VerificarDatos() {
+    Operador& op = *m_app.Op;
+    auto falla = [&](const std::string& texto, Icono icono = Icono::Exclamacion) {
+        op.MsgBox(texto, icono);
+        return false;
+    };
+    try {
+        Tesmira::Motor validador;
+        validador.ConexionString(*m_app.Entidades);
+
+        if (txtPRCNCM_Tag.empty())
+            return falla("Falta información sobre la posición arancelaria.");
+        if (Trim(txtPRCDUN).empty())
+            return falla("Falta ingresar unidad declarada");
+
+        const Dalvorm::Motor& f = m_app.Formato;
+        if (f.EsNumero(txtPRCECA) == 0) {
+            if (txtPRCNCM_Tag == txtPRCDUN)
+                txtPRCECA = txtPRCCAN;
+        } else if (txtPRCNCM_Tag == txtPRCDUN && f.EsNumero(txtPRCCAN) != f.EsNumero(txtPRCECA)) {
+            return falla("La Cantidad Declarada debe ser igual a la Cantidad Especifica");
+        }
+
+        if (PRCSCAVisible) {
+            if (!EsNumerico(txtPRCSCA))
+                return falla("Debe ingresar un valor númerico en el campo Der Especifico");
+            if (lbPRCSUN_Tag == txtPRCNCM_Tag && f.EsNumero(txtPRCSCA) == 0 && f.EsNumero(txtPRCECA) > 0)
+                txtPRCSCA = txtPRCECA;
+        }
+
+        if (!EsNumerico(Trim(txtPRCESM)))
+            return falla("Estado de mercaderia inválida", Icono::Critico);
+
+        // The position is stored dotted, so it is checked dotted.
+        int r = validador.ValidarSufijos(Reemplazar(txtPRCNCM, ",", "."), txtPRCSUF);
+        if (r == 1)
+            return falla(std::string("La posición es Inexistente!") + vbCrLf + vbCrLf + validador.Motivo());
+        if (r == 2)
+            return falla(std::string("Sufijos inválidos") + vbCrLf + vbCrLf + validador.Motivo());
+
+        if (cboPRCORI_Indice < 0 &&
+            !op.Preguntar(Operador::Preguntas::SinPais, "No ha seleccionado ningun pais, desea continuar?"))
+            return false;
+
+        const std::pair<const std::string*, const char*> campos[] = {
+            {&txtARTCAN, "cantidad"}, {&txtARTUNI, "unitario"}, {&txtARTTOT, "total"}};
+        for (const auto& [texto, nombre] : campos)
+            if (!EsNumerico(*texto))
+                return falla(std::string("el campo ") + nombre + " debe ser númerico");
+        for (const auto& [texto, nombre] : campos)
+            if (ValorNumerico(*texto) <= 0)
+                return falla(std::string("el campo ") + nombre + " debe ser mayor a cero");
+        return true;
+    } catch (const Cancelacion&) {
+        throw;
+    } catch (...) {
+        AppError e = AppError::Actual();
+        op.MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmModificar_VerificarDatos]", Icono::Critico);
+        return false;
+    }
+}
+
+long FormModificar::CopiarModificacion() {
+    const std::string interno = SqlTexto(m_app.InternoActual);
+    const std::string articulo = SqlTexto(txtARTNRO);
+    try {
+        std::string sql = "update ART set ";
+        sql += "PRCNCM = '" + SqlTexto(Reemplazar(txtPRCNCM, ",", ".")) + "',";
+        sql += "PRCLAP = '" + SqlTexto(lbPRCLAP_Tag) + "',";
+        if (!m_app.Config.MODELOVARIANTESINSPC)
+            sql += "PRCSUF = '" + SqlTexto(txtPRCSUF) + "',";
+        sql += "PRCEST = 'R',";
+        sql += "PRCCRC = 'OK',";
+        sql += "PRCEUN = '" + SqlTexto(txtPRCNCM_Tag) + "' ";
+        if (PRCSCAVisible)
+            sql += ", PRCSUN = '" + SqlTexto(txtPRCSCA_Tag) + "' ";
+        sql += "where ";
+        sql += "INTNRO = '" + interno + "' ";
+        sql += "and ARTNRO = '" + articulo + "' ";
+        sql += "and (PRCEST = '' or PRCEST IS NULL)";
+        sql += "and (PRCVIN = '' or PRCVIN IS NULL)";
+        long n = m_app.Db.Ejecutar(sql);
+
+        m_app.Db.Ejecutar("update ART set PRCECA = PRCCAN where INTNRO = '" + interno +
+                          "' and PRCEUN = PRCDUN and ARTNRO = '" + articulo + "' and PRCEST = 'R'");
+        if (PRCSCAVisible)
+            m_app.Db.Ejecutar("update ART set PRCSCA = PRCCAN where INTNRO = '" + interno +
+                              "' and PRCEUN = PRCDUN and ARTNRO = '" + articulo + "' and PRCEST = 'R'");
+        return n;
+    } catch (...) {
+        AppError e = AppError::Actual();
+        throw e.Relanzar(1119111, "CopiarModificacion.frmModificar.Velmarion ");
+    }
+}
+
+Resultado FormModificar::GrabarDatos() {
+    Operador& op = *m_app.Op;
+    if (!VerificarDatos())
+        return Resultado::Detenido;
+    const std::string interno = SqlTexto(m_app.InternoActual);
+    const std::string orden = EnteroSql(static_cast<long long>(ValorNumerico(Tag)));
+    std::string sql = "update ART set ";
+    sql += "PRCNCM = '" + SqlTexto(Reemplazar(txtPRCNCM, ",", ".")) + "', ";
+    sql += "PRCLAP = '" + SqlTexto(lbPRCLAP_Tag) + "', ";
+    sql += "PRCSUF = '" + SqlTexto(txtPRCSUF) + "', ";
+    sql += "PRCDUN = '" + SqlTexto(txtPRCDUN) + "', ";
+    sql += "PRCEUN = '" + SqlTexto(txtPRCNCM_Tag) + "', ";
+    sql += "PRCECA = " + NumeroDe(txtPRCECA, "00.00") + ", ";
+    sql += "ARTCAN = " + NumeroDe(txtARTCAN, "00.00") + ", ";
+    sql += "ARTUNI = " + NumeroDe(txtARTUNI, "00.00000") + ", ";
+    sql += "ARTTOT = " + NumeroDe(txtARTTOT, "00.00") + ", ";
+    if (PRCSCAVisible) {
+        sql += "PRCSUN = '" + SqlTexto(txtPRCSCA_Tag) + "', ";
+        sql += "PRCSCA = " + NumeroDe(txtPRCSCA, "00.00") + ", ";
+    }
+    sql += "PRCESM = '" + SqlTexto(txtPRCESM) + "', ";
+    // No country selected (after Yes): an empty origin, never a stale id.
+    const bool hayPais = cboPRCORI_Indice >= 0 && cboPRCORI_Indice < static_cast<int>(cboidPRCORI.size());
+    sql += "PRCORI = '" + SqlTexto(hayPais ? cboidPRCORI[static_cast<size_t>(cboPRCORI_Indice)] : "") + "', ";
+    sql += "PRCCAN = " + NumeroDe(txtPRCCAN, "00.00") + ",";
+    sql += "PRCEST = 'M', ";
+    sql += "PRCCRC = 'OK' ";
+    sql += "where ";
+    sql += "ARTORD = " + orden + " and ";
+    sql += "INTNRO = '" + interno + "' ";
+
+    // The save, its replication and what they changed stand or fall together;
+    // the replication's message waits until the work is committed.
+    std::string seccion = " - seccion [Quelvorin.frmModificar_GrabarDatos]";
+    bool abierta = false;
+    try {
+        m_app.Db.ComenzarTransaccion();
+        abierta = true;
+        const std::string filas = "from ART where INTNRO = '" + interno + "' and (ARTORD = " + orden +
+                                  " or ARTNRO = '" + SqlTexto(txtARTNRO) + "')";
+        m_app.Db.Ejecutar("create temp table if not exists HIST_ANTES as select * from main.ART where 0");
+        m_app.Db.Ejecutar("delete from temp.HIST_ANTES");
+        m_app.Db.Ejecutar("insert into temp.HIST_ANTES select * " + filas);
+
+        if (m_app.Db.Ejecutar(sql) <= 0) {
+            m_app.Db.DeshacerTransaccion();
+            return Resultado::Detenido;
+        }
+        m_replicados = CopiarModificacion();
+
+        Recordset rs;
+        m_app.Db.Sql("select coalesce(max(LOTE), 0) + 1 as lote from HIST");
+        m_app.Db.CrearRs(rs);
+        const std::string lote = EnteroSql(static_cast<long long>(rs.Fields("lote").Numero()));
+        const std::string fecha = m_app.Entidades->getDateFormatbyEntity("INTERNOS", std::time(nullptr));
+        for (const char* c : kColumnasHistoria) {
+            const std::string col = c;
+            m_app.Db.Ejecutar("insert into HIST (LOTE, FECHA, USUARIO, INTNRO, ARTORD, COLUMNA, ANTES, DESPUES, "
+                              "TIPO) select " +
+                              lote + ", " + fecha + ", '" + SqlTexto(Usuario()) + "', a.INTNRO, a.ARTORD, '" + col +
+                              "', b." + col + ", a." + col + ", case when a.ARTORD = " + orden +
+                              " then 'M' else 'R' end from ART a join temp.HIST_ANTES b on a.INTNRO = b.INTNRO and "
+                              "a.ARTORD = b.ARTORD where a.INTNRO = '" +
+                              interno + "' and a." + col + " is not b." + col);
+        }
+        m_app.Db.ConfirmarTransaccion();
+        abierta = false;
+    } catch (...) {
+        AppError e = AppError::Actual();
+        std::string perdido;
+        if (abierta) {
+            try {
+                m_app.Db.DeshacerTransaccion();
+                perdido = std::string(vbCrLf) + vbCrLf + "No se guardó la corrección: el artículo y los demás quedan como estaban.";
+            } catch (...) {
+                perdido = std::string(vbCrLf) + vbCrLf + "No se pudo deshacer la corrección a medias: revise el interno.";
+            }
+        }
+        op.MsgBox(e.Mensaje() + seccion + "::" + e.Source + perdido, Icono::Critico);
+        return Resultado::Fallido;
+    }
+    if (m_replicados > 0)
+        op.MsgBox("Se replico la modificiación a " + std::to_string(m_replicados) + " articulos " + txtARTNRO,
+                  Icono::Informacion);
+    Tag.clear();
+    m_app.Retorno1 = "OK";
+    Cargado = false;
+    return Resultado::Hecho;
+}
+
+// ---------------------------------------------------------------------------
+// History and undo
+
+std::vector<Cambio> Historial(Aplicacion& app, const std::string& interno) {
+    std::vector<Cambio> r;
+    Recordset rs;
+    app.Db.Sql("select * from HIST where INTNRO = '" + SqlTexto(interno) + "' order by LOTE, ARTORD, rowid");
+    if (app.Db.CrearRs(rs))
+        for (; !rs.Eof(); rs.MoveNext()) {
+            Cambio c;
+            c.Lote = static_cast<long>(rs.Fields("LOTE").Numero());
+            c.FECHA = rs.Fields("FECHA").Texto();
+            c.USUARIO = rs.Fields("USUARIO").Texto();
+            c.INTNRO = rs.Fields("INTNRO").Texto();
+            c.ARTORD = static_cast<long>(rs.Fields("ARTORD").Numero());
+            c.COLUMNA = rs.Fields("COLUMNA").Texto();
+            c.ANTES = rs.Fields("ANTES").EsNulo() ? "(nulo)" : rs.Fields("ANTES").Texto();
+            c.DESPUES = rs.Fields("DESPUES").EsNulo() ? "(nulo)" : rs.Fields("DESPUES").Texto();
+            c.TIPO = rs.Fields("TIPO").Texto();
+            c.Deshecha = rs.Fields("DESHECHA").Numero() != 0;
+            r.push_back(std::move(c));
+        }
+    return r;
+}
+
+Resultado Deshacer(Aplicacion& app, const std::string& interno, bool preguntar) {
+    Operador& op = *app.Op;
+    const std::string n = SqlTexto(interno);
+    Recordset rs;
+    app.Db.Sql("select LOTE, FECHA, count(distinct ARTORD) as articulos from HIST where INTNRO = '" + n +
+               "' and DESHECHA = 0 group by LOTE order by LOTE desc limit 1");
+    if (!app.Db.CrearRs(rs)) {
+        op.MsgBox("No hay correcciones para deshacer en el interno " + interno + ".", Icono::Exclamacion);
+        return Resultado::Detenido;
+    }
+    const std::string lote = EnteroSql(static_cast<long long>(rs.Fields("LOTE").Numero()));
+    const std::string fecha = rs.Fields("FECHA").Texto();
+    const long articulos = static_cast<long>(rs.Fields("articulos").Numero());
+
+    // What was transferred after the correction carries it: undoing it here
+    // would leave the declaration and the work database disagreeing.
+    Recordset car;
+    Almacor::Gestor& internos = app.Entidades->getDataConnectionByEntity("INTERNOS");
+    internos.Sql("select max(fechaalta) as fecha from caratula where interno = '" + n + "'");
+    if (internos.CrearRs(car) && !car.Fields("fecha").EsNulo() && car.Fields("fecha").Texto() >= fecha) {
+        op.MsgBox("La corrección del " + fecha + " ya fue transferida con el interno " + interno + " (" +
+                      car.Fields("fecha").Texto() + "): no se puede deshacer.",
+                  Icono::Exclamacion);
+        return Resultado::Detenido;
+    }
+    if (preguntar && !op.Preguntar(Operador::Preguntas::Deshacer,
+                                   "Desea deshacer la última corrección (" + fecha + ", " +
+                                       std::to_string(articulos) + " articulos)?"))
+        return Resultado::Detenido;
+    try {
+        app.Db.ComenzarTransaccion();
+        for (const char* c : kColumnasHistoria) {
+            const std::string col = c;
+            app.Db.Ejecutar("update ART set " + col + " = (select h.ANTES from HIST h where h.LOTE = " + lote +
+                            " and h.ARTORD = ART.ARTORD and h.COLUMNA = '" + col + "') where INTNRO = '" + n +
+                            "' and ARTORD in (select ARTORD from HIST where LOTE = " + lote + " and COLUMNA = '" + col +
+                            "')");
+        }
+        app.Db.Ejecutar("update HIST set DESHECHA = 1 where LOTE = " + lote);
+        app.Db.ConfirmarTransaccion();
+    } catch (...) {
+        AppError e = AppError::Actual();
+        try {
+            app.Db.DeshacerTransaccion();
+        } catch (...) {
+        }
+        op.MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmDEP.Deshacer]", Icono::Critico);
+        return Resultado::Fallido;
+    }
+    op.MsgBox("Se deshizo la corrección del " + fecha + " (" + std::to_string(articulos) + " articulos).",
+              Icono::Informacion);
+    return Resultado::Hecho;
+}
+
+} // namespace Depuracion

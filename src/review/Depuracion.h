@@ -1,0 +1,101 @@
+#pragma once
+#include "comun/Operador.h"
+
+#include <string>
+#include <vector>
+
+struct Aplicacion;
+
+// Depuration: the record lists of frmDEP, the article editor frmModificar as
+// logic (its controls are the fields of FormModificar), the position check, the
+// suffix collection, the replication of a correction, and the history of
+// corrections with its undo. The windows and the command line drive the same
+// objects; questions and messages go through the operator interface.
+namespace Depuracion {
+
+// The record lists.
+inline constexpr const char* kColumnas[] = {"Orden",    "Articulo", "Nro VIN", "Origen", "Cantidad",
+                                            "Unitario", "Total",    "Posición", "Estado", "CRC"};
+enum class Color { Normal, RojoOscuro, AzulOscuro, CianOscuro };
+
+struct Fila {
+    std::string Orden; // ARTORD as "0000"
+    std::string ARTNRO, PRCVIN, ARTORG, ARTCAN, ARTUNI, ARTTOT, PRCNCM, PRCEST, PRCCRC;
+    std::string Motivo; // why the article needs depuration ("" in the OK list)
+    Color Colour = Color::Normal;
+};
+
+// Records with errors (modo 1) or without (any other modo). An error shows its
+// message; the rows read so far are returned and `ok` (when given) says false.
+std::vector<Fila> CargarRegConErrores(Aplicacion& app, bool* ok = nullptr);
+std::vector<Fila> CargarRegOK(Aplicacion& app, bool* ok = nullptr);
+std::vector<Fila> Cargar(Aplicacion& app, int modo, bool* ok = nullptr);
+
+// The article editor's controls and hidden values.
+class FormModificar {
+public:
+    explicit FormModificar(Aplicacion& app) : m_app(app) {}
+
+    // Loads the article of order number `tag` of the current interno. False
+    // when there is no such article (the controls keep their design values).
+    bool CargarDatos(const std::string& tag);
+    // The position check of Enter in the position box. The position found,
+    // rebuilt from the nomenclator, or "" (messages shown).
+    std::string ProcesarNCM(std::string posicion);
+    // Collects the suffixes of a position anew, asking values and options.
+    std::string VerificarSufijos(const std::string& ncm, const std::string& sufijoAnt, int modificar);
+    bool VerificarDatos();
+    // F11: checks, saves the article with its replication and history in one
+    // transaction, then tells how many like articles took the correction.
+    Resultado GrabarDatos();
+
+    // Controls (text as shown) and their hidden values.
+    std::string Tag; // ARTORD of the article
+    bool Cargado = false;
+    std::string txtARTNRO, txtARTNRO_Tag;
+    std::string txtARTCAN, txtARTUNI, txtARTTOT;
+    std::string txtNroVin, txtFactura, txtCTC;
+    std::string txtPRCNCM, txtPRCNCM_Tag; // tag: statistical unit
+    std::string txtPRCSUF, txtPRCDUN, txtPRCCAN;
+    std::string lbPRCEUN = "Unidad Estadistica", lbPRCEUN_Tag;
+    std::string txtPRCECA;
+    std::string lbPRCSUN = "Derecho Especifico [01]", lbPRCSUN_Tag;
+    std::string txtPRCSCA, txtPRCSCA_Tag; // tag: specific-duty unit as read
+    bool PRCSCAVisible = false;           // lbPRCSUN and txtPRCSCA
+    std::string lbPRCLAP_Tag;
+    bool lbPRCLAPVisible = false;
+    std::string txtPRCESM;
+    std::vector<std::string> cboPRCORI, cboidPRCORI, cboPRCDST, cboIdPRCDST;
+    int cboPRCORI_Indice = -1, cboPRCDST_Indice = -1;
+    std::string lbEstado;
+
+    // How many like articles the last save replicated to.
+    long Replicados() const { return m_replicados; }
+
+private:
+    // The replication, inside the save's transaction. Rows changed by its first step.
+    long CopiarModificacion();
+    std::string ArticuloDeSufijos() const;
+
+    Aplicacion& m_app;
+    long m_replicados = 0;
+};
+
+// The number formats of the editor: shown in the locale's form, stored as numbers.
+std::string Mostrar(double valor);
+
+// History of corrections.
+struct Cambio {
+    long Lote = 0;
+    std::string FECHA, USUARIO, INTNRO;
+    long ARTORD = 0;
+    std::string COLUMNA, ANTES, DESPUES, TIPO;
+    bool Deshecha = false;
+};
+std::vector<Cambio> Historial(Aplicacion& app, const std::string& interno);
+// Undoes the last correction of the interno (its save and its replication) as
+// a whole; asks first when `preguntar`. Refused, with its reason, once the
+// interno was transferred after that correction.
+Resultado Deshacer(Aplicacion& app, const std::string& interno, bool preguntar);
+
+} // namespace Depuracion

@@ -1,0 +1,260 @@
+#include "review/frmModificar.h"
+
+#include "app/gui/OperadorQt.h"
+#include "comun/Aplicacion.h"
+#include "controls/gui/ClCntrl.h"
+#include "platform/AppError.h"
+#include "review/FrmPosicion.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace {
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+std::string S(const QString& s) {
+    return s.toStdString();
+}
+} // namespace
+
+frmModificar::frmModificar(Aplicacion& app, OperadorQt& op, QWidget* parent)
+    : QDialog(parent), m_app(app), m_op(op), m_f(app) {
+    setObjectName("frmModificar");
+    setWindowTitle("Modificar");
+    setModal(true);
+
+    auto caja = [this](const char* nombre, bool soloLectura = false) {
+        auto* t = new QLineEdit(this);
+        t->setObjectName(nombre);
+        t->setReadOnly(soloLectura);
+        return t;
+    };
+    auto etiqueta = [this](const char* nombre, const QString& texto) {
+        auto* l = new QLabel(texto, this);
+        l->setObjectName(nombre);
+        return l;
+    };
+    // Values as the file brought them; only the quantities and prices can change.
+    m_txtARTNRO = caja("txtARTNRO", true);
+    m_txtARTCAN = caja("txtARTCAN");
+    m_txtARTUNI = caja("txtARTUNI");
+    m_txtARTTOT = caja("txtARTTOT");
+    m_txtNroVin = caja("txtNroVin", true);
+    m_txtFactura = caja("txtFactura", true);
+    m_txtCTC = caja("txtCTC", true);
+    m_txtPRCNCM = caja("txtPRCNCM");
+    m_txtPRCNCM->setPlaceholderText("8252.00.00.000B");
+    // The position box has a look-up (F6): the peach focus colour.
+    m_txtPRCNCM->setProperty("Tag", "#F6");
+    m_txtPRCSUF = caja("txtPRCSUF");
+    m_txtPRCDUN = caja("txtPRCDUN");
+    m_txtPRCCAN = caja("txtPRCCAN");
+    m_txtPRCECA = caja("txtPRCECA");
+    m_txtPRCSCA = caja("txtPRCSCA");
+    m_txtPRCESM = caja("txtPRCESM");
+    m_lbPRCEUN = etiqueta("lbPRCEUN", "Unidad Estadistica");
+    m_lbPRCSUN = etiqueta("lbPRCSUN", "Derecho Especifico [01]");
+    m_lbPRCLAP = etiqueta("lbPRCLAP", "LAPI");
+    m_lbPRCLAP->setStyleSheet("color: #a00000; font-weight: bold;");
+    m_lbEstado = etiqueta("lbEstado", "");
+    m_lbEstado->setStyleSheet("font-weight: bold;");
+    m_cboPRCORI = new QComboBox(this);
+    m_cboPRCORI->setObjectName("cboPRCORI");
+    m_cboPRCDST = new QComboBox(this);
+    m_cboPRCDST->setObjectName("cboPRCDST");
+    m_cboPRCDST->setEnabled(false);
+    for (QLineEdit* t : {m_txtARTCAN, m_txtARTUNI, m_txtARTTOT, m_txtPRCCAN, m_txtPRCECA, m_txtPRCSCA})
+        t->setAlignment(Qt::AlignRight);
+    for (QLineEdit* t : {m_txtARTNRO, m_txtNroVin, m_txtFactura, m_txtCTC})
+        t->setProperty("Tag", "BB"); // read-only: no focus colours
+
+    auto* origen = new QGroupBox("Datos del archivo origen", this);
+    auto* go = new QGridLayout(origen);
+    int f = 0;
+    for (auto [texto, w] : std::initializer_list<std::pair<const char*, QWidget*>>{{"Articulo", m_txtARTNRO},
+                                                                                  {"Cantidad", m_txtARTCAN},
+                                                                                  {"Unitario", m_txtARTUNI},
+                                                                                  {"Total", m_txtARTTOT},
+                                                                                  {"Nro VIN", m_txtNroVin},
+                                                                                  {"Factura", m_txtFactura},
+                                                                                  {"Nro CTC", m_txtCTC}}) {
+        go->addWidget(new QLabel(texto, origen), f, 0);
+        go->addWidget(w, f++, 1);
+    }
+    go->setRowStretch(f, 1);
+
+    auto* extra = new QGroupBox("Datos Extra", this);
+    auto* ge = new QGridLayout(extra);
+    f = 0;
+    ge->addWidget(new QLabel("Posición", extra), f, 0);
+    ge->addWidget(m_txtPRCNCM, f, 1);
+    ge->addWidget(m_lbPRCLAP, f++, 2);
+    ge->addWidget(new QLabel("Sufijos", extra), f, 0);
+    ge->addWidget(m_txtPRCSUF, f++, 1, 1, 2);
+    ge->addWidget(new QLabel("Unidad Declarada  ", extra), f, 0);
+    ge->addWidget(m_txtPRCDUN, f++, 1);
+    ge->addWidget(new QLabel("Cantidad Declarada", extra), f, 0);
+    ge->addWidget(m_txtPRCCAN, f++, 1);
+    ge->addWidget(m_lbPRCEUN, f, 0);
+    ge->addWidget(m_txtPRCECA, f++, 1);
+    ge->addWidget(m_lbPRCSUN, f, 0);
+    ge->addWidget(m_txtPRCSCA, f++, 1);
+    ge->addWidget(new QLabel("Estado Mercaderia", extra), f, 0);
+    ge->addWidget(m_txtPRCESM, f++, 1);
+    ge->addWidget(new QLabel("Pais Origen", extra), f, 0);
+    ge->addWidget(m_cboPRCORI, f++, 1, 1, 2);
+    ge->addWidget(new QLabel("Destino", extra), f, 0);
+    ge->addWidget(m_cboPRCDST, f++, 1, 1, 2);
+    ge->addWidget(new QLabel("Estado", extra), f, 0);
+    ge->addWidget(m_lbEstado, f++, 1);
+    ge->setColumnStretch(1, 1);
+    m_txtPRCSUF->setMinimumWidth(420);
+
+    auto* cuerpo = new QHBoxLayout;
+    cuerpo->addWidget(origen, 2);
+    cuerpo->addWidget(extra, 3);
+    auto* ayuda = new QLabel("[F11] Guardar -  [ESC]  Salir          [F6] en Posición: buscar en el nomenclador", this);
+    ayuda->setObjectName("lbAyuda");
+    ayuda->setStyleSheet("color: palette(dark);");
+    auto* l = new QVBoxLayout(this);
+    l->addLayout(cuerpo, 1);
+    l->addWidget(ayuda);
+
+    // The tab order of the editing: the classification first, then the prices.
+    QWidget* orden[] = {m_txtPRCNCM, m_txtPRCSUF, m_txtPRCDUN, m_txtPRCCAN, m_txtPRCECA, m_txtPRCSCA,
+                        m_txtPRCESM, m_cboPRCORI, m_txtARTCAN, m_txtARTUNI, m_txtARTTOT};
+    for (size_t i = 0; i + 1 < std::size(orden); ++i)
+        setTabOrder(orden[i], orden[i + 1]);
+
+    // One input-control helper per text box, in the window's order of controls.
+    for (QLineEdit* t : findChildren<QLineEdit*>()) {
+        auto* c = new ClCntrl(this);
+        c->sLinkText(t);
+    }
+    m_txtPRCNCM->installEventFilter(this);
+}
+
+void frmModificar::showEvent(QShowEvent* evento) {
+    QDialog::showEvent(evento);
+    if (m_f.Cargado)
+        return;
+    m_f.CargarDatos(Tag);
+    Dibujar();
+    m_txtPRCNCM->setFocus();
+}
+
+void frmModificar::Dibujar() {
+    m_txtARTNRO->setText(Q(m_f.txtARTNRO));
+    m_txtARTCAN->setText(Q(m_f.txtARTCAN));
+    m_txtARTUNI->setText(Q(m_f.txtARTUNI));
+    m_txtARTTOT->setText(Q(m_f.txtARTTOT));
+    m_txtNroVin->setText(Q(m_f.txtNroVin));
+    m_txtFactura->setText(Q(m_f.txtFactura));
+    m_txtCTC->setText(Q(m_f.txtCTC));
+    m_txtPRCNCM->setText(Q(m_f.txtPRCNCM));
+    m_txtPRCSUF->setText(Q(m_f.txtPRCSUF));
+    m_txtPRCDUN->setText(Q(m_f.txtPRCDUN));
+    m_txtPRCCAN->setText(Q(m_f.txtPRCCAN));
+    m_lbPRCEUN->setText(Q(m_f.lbPRCEUN));
+    m_txtPRCECA->setText(Q(m_f.txtPRCECA));
+    m_lbPRCSUN->setText(Q(m_f.lbPRCSUN));
+    m_lbPRCSUN->setVisible(m_f.PRCSCAVisible);
+    m_txtPRCSCA->setText(Q(m_f.txtPRCSCA));
+    m_txtPRCSCA->setVisible(m_f.PRCSCAVisible);
+    m_lbPRCLAP->setVisible(m_f.lbPRCLAPVisible);
+    m_txtPRCESM->setText(Q(m_f.txtPRCESM));
+    if (m_cboPRCORI->count() != static_cast<int>(m_f.cboPRCORI.size())) {
+        QSignalBlocker b1(m_cboPRCORI), b2(m_cboPRCDST);
+        m_cboPRCORI->clear();
+        m_cboPRCDST->clear();
+        for (const std::string& p : m_f.cboPRCORI)
+            m_cboPRCORI->addItem(Q(p));
+        for (const std::string& p : m_f.cboPRCDST)
+            m_cboPRCDST->addItem(Q(p));
+    }
+    m_cboPRCORI->setCurrentIndex(m_f.cboPRCORI_Indice);
+    m_cboPRCDST->setCurrentIndex(m_f.cboPRCDST_Indice);
+    m_lbEstado->setText(Q(m_f.lbEstado));
+}
+
+void frmModificar::Leer() {
+    m_f.txtARTCAN = S(m_txtARTCAN->text());
+    m_f.txtARTUNI = S(m_txtARTUNI->text());
+    m_f.txtARTTOT = S(m_txtARTTOT->text());
+    m_f.txtPRCNCM = S(m_txtPRCNCM->text());
+    m_f.txtPRCSUF = S(m_txtPRCSUF->text());
+    m_f.txtPRCDUN = S(m_txtPRCDUN->text());
+    m_f.txtPRCCAN = S(m_txtPRCCAN->text());
+    m_f.txtPRCECA = S(m_txtPRCECA->text());
+    m_f.txtPRCSCA = S(m_txtPRCSCA->text());
+    m_f.txtPRCESM = S(m_txtPRCESM->text());
+    m_f.cboPRCORI_Indice = m_cboPRCORI->currentIndex();
+}
+
+void frmModificar::GrabarDatos() {
+    Leer();
+    Resultado r = Resultado::Fallido;
+    try {
+        r = m_f.GrabarDatos();
+    } catch (...) {
+        // Nothing above a key handler catches: the message is shown here.
+        AppError e = AppError::Actual();
+        m_op.MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmModificar_GrabarDatos]", Operador::Icono::Critico);
+    }
+    Dibujar();
+    if (r == Resultado::Hecho)
+        accept();
+}
+
+void frmModificar::ProcesarNCM() {
+    Leer();
+    try {
+        m_f.ProcesarNCM(m_f.txtPRCNCM);
+    } catch (...) {
+        AppError e = AppError::Actual();
+        m_op.MsgBox(e.Mensaje() + " - seccion [Nembral.frmModificar.ProcesarNCM]", Operador::Icono::Critico);
+    }
+    Dibujar();
+}
+
+void frmModificar::BuscarPosicion() {
+    FrmPosicion d(*m_app.Entidades, m_op, this);
+    d.setBusqueda(m_txtPRCNCM->text());
+    if (d.exec() == QDialog::Accepted)
+        m_txtPRCNCM->setText(d.Posicion());
+}
+
+void frmModificar::keyPressEvent(QKeyEvent* evento) {
+    if (evento->key() == Qt::Key_Escape) {
+        m_f.Cargado = false;
+        reject();
+        return;
+    }
+    if (evento->key() == Qt::Key_F11) {
+        GrabarDatos();
+        return;
+    }
+    QDialog::keyPressEvent(evento);
+}
+
+bool frmModificar::eventFilter(QObject* objeto, QEvent* evento) {
+    if (objeto == m_txtPRCNCM && evento->type() == QEvent::KeyPress) {
+        auto* k = static_cast<QKeyEvent*>(evento);
+        if (k->key() == Qt::Key_F6) {
+            BuscarPosicion();
+            return true;
+        }
+        if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
+            // The check runs; the helper's Enter still moves to the next box.
+            ProcesarNCM();
+            return false;
+        }
+    }
+    return QDialog::eventFilter(objeto, evento);
+}

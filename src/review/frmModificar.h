@@ -1,0 +1,48 @@
+#pragma once
+#include "review/Depuracion.h"
+
+#include <QDialog>
+
+#include <string>
+
+struct Aplicacion;
+class OperadorQt;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+// "Modificar": the article editor. Its logic is Depuracion::FormModificar;
+// this window copies the controls into it before every operation and draws it
+// back after. F11 saves, Esc closes, F6 in the position box opens the
+// nomenclator search, Enter in it runs the position check.
+class frmModificar : public QDialog {
+    Q_OBJECT
+public:
+    frmModificar(Aplicacion& app, OperadorQt& op, QWidget* parent = nullptr);
+
+    // The ARTORD of the article, set by the opener before the window is shown.
+    std::string Tag;
+
+    void GrabarDatos();
+    void ProcesarNCM();
+    void BuscarPosicion();
+    Depuracion::FormModificar& Formulario() { return m_f; }
+
+protected:
+    void showEvent(QShowEvent* evento) override;
+    void keyPressEvent(QKeyEvent* evento) override;
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
+
+private:
+    void Leer();
+    void Dibujar();
+
+    Aplicacion& m_app;
+    OperadorQt& m_op;
+    Depuracion::FormModificar m_f;
+
+    QLineEdit *m_txtARTNRO, *m_txtARTCAN, *m_txtARTUNI, *m_txtARTTOT, *m_txtNroVin, *m_txtFactura, *m_txtCTC;
+    QLineEdit *m_txtPRCNCM, *m_txtPRCSUF, *m_txtPRCDUN, *m_txtPRCCAN, *m_txtPRCECA, *m_txtPRCSCA, *m_txtPRCESM;
+    QLabel *m_lbPRCEUN, *m_lbPRCSUN, *m_lbPRCLAP, *m_lbEstado;
+    QComboBox *m_cboPRCORI, *m_cboPRCDST;
+};
