@@ -30,11 +30,13 @@ bool OperadorPrueba::Preguntar(const std::string& id, const std::string& texto) 
 std::string OperadorPrueba::InputBox(const std::string& id, const std::string&, const std::string&,
                                      const std::string& defecto) {
     EntradasPedidas.push_back(id);
+    Defectos.push_back(defecto);
+    // An input box nobody scripted would come back for ever: the run stops.
     if (Entradas.empty())
-        return defecto;
+        throw Cancelacion("sin entrada para " + id + " (" + defecto + ")");
     std::string r = Entradas.front();
     Entradas.pop_front();
-    return r;
+    return r == "<defecto>" ? defecto : r;
 }
 
 std::string OperadorPrueba::ElegirOpcion(const std::string& id, const std::vector<std::string>& lineas,

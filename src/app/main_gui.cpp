@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     if (!captura.empty()) {
         ventana.Iniciar();
         QTimer::singleShot(0, &ventana,
-                           [&] { QApplication::exit(CapturarVentanas(ventana, app, captura) == 5 ? 0 : 1); });
+                           [&] { QApplication::exit(CapturarVentanas(ventana, app, captura) == 9 ? 0 : 1); });
     } else if (app.InternoLinea.empty()) {
         ventana.Iniciar();
     } else {

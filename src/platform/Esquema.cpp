@@ -33,20 +33,26 @@ const char* const kTextoNcmCambio = R"(create trigger ncm_texto_cambio after upd
 // a null the import did not write; ARTKGU stays null (nothing writes it). Text
 // that statements compare is case-insensitive: codes come in either case.
 // Code columns are TEXT so "0001" stays "0001".
-// What every correction of the editor changed, one row per column and article,
-// so it can be read back and undone as a whole (LOTE). Values keep their type.
-constexpr const char* kHistoria = R"(create table if not exists HIST (
-        LOTE integer not null,
+// What every correction of the editor changed, so it can be read back and
+// undone as a whole: one HIST_LOTE row per correction (when, who, which
+// interno), one HIST row per article and column it changed. Values keep their
+// type. HIST is keyed by its correction, column and article: the one b-tree a
+// save writes and an undo reads.
+constexpr const char* kHistoriaLotes = R"(create table if not exists HIST_LOTE (
+        LOTE integer primary key,
         FECHA text,
         USUARIO text,
         INTNRO text collate nocase not null,
-        ARTORD integer not null,
+        DESHECHA integer default 0))";
+constexpr const char* kHistoriaLotesIndice = "create index if not exists HIST_LOTE_INTERNO on HIST_LOTE (INTNRO, LOTE)";
+constexpr const char* kHistoria = R"(create table if not exists HIST (
+        LOTE integer not null,
         COLUMNA text not null,
+        ARTORD integer not null,
         ANTES,
         DESPUES,
         TIPO text,
-        DESHECHA integer default 0))";
-constexpr const char* kHistoriaIndice = "create index if not exists HIST_INTERNO on HIST (INTNRO, LOTE)";
+        primary key (LOTE, COLUMNA, ARTORD)) without rowid)";
 
 const std::vector<const char*> kTrabajo = {
     R"(create table INTN (
@@ -105,8 +111,9 @@ const std::vector<const char*> kTrabajo = {
     R"(create table pais (
         id text collate nocase primary key,
         descripcion text collate nocase))",
+    kHistoriaLotes,
+    kHistoriaLotesIndice,
     kHistoria,
-    kHistoriaIndice,
 };
 
 const std::vector<const char*> kAduana = {
@@ -274,8 +281,9 @@ void VerificarTrabajo(Almacor::Gestor& db) {
         // Nothing needed (INTNRO, PRCEST) that the other indexes do not give, and every insert paid for it.
         {3, "drop index if exists ART_ESTADO"},
         // The history of corrections.
+        {4, kHistoriaLotes},
+        {4, kHistoriaLotesIndice},
         {4, kHistoria},
-        {4, kHistoriaIndice},
     };
     int v = VersionDe(db);
     if (v >= kVersionTrabajo)

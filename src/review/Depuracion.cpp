@@ -561,9 +561,12 @@ Resultado FormModificar::GrabarDatos() {
         abierta = true;
         const std::string filas = "from ART where INTNRO = '" + interno + "' and (ARTORD = " + orden +
                                   " or ARTNRO = '" + SqlTexto(txtARTNRO) + "')";
-        m_app.Db.Ejecutar("create temp table if not exists HIST_ANTES as select * from main.ART where 0");
+        std::string lista = "INTNRO, ARTORD";
+        for (const char* c : kColumnasHistoria)
+            lista += std::string(", ") + c;
+        m_app.Db.Ejecutar("create temp table if not exists HIST_ANTES as select " + lista + " from main.ART where 0");
         m_app.Db.Ejecutar("delete from temp.HIST_ANTES");
-        m_app.Db.Ejecutar("insert into temp.HIST_ANTES select * " + filas);
+        m_app.Db.Ejecutar("insert into temp.HIST_ANTES select " + lista + " " + filas);
 
         if (m_app.Db.Ejecutar(sql) <= 0) {
             m_app.Db.DeshacerTransaccion();
@@ -571,21 +574,27 @@ Resultado FormModificar::GrabarDatos() {
         }
         m_replicados = CopiarModificacion();
 
+        const std::string fecha = m_app.Entidades->getDateFormatbyEntity("INTERNOS", std::time(nullptr));
+        m_app.Db.Ejecutar("insert into HIST_LOTE (FECHA, USUARIO, INTNRO) values (" + fecha + ", '" +
+                          SqlTexto(Usuario()) + "', '" + interno + "')");
         Recordset rs;
-        m_app.Db.Sql("select coalesce(max(LOTE), 0) + 1 as lote from HIST");
+        m_app.Db.Sql("select max(LOTE) as lote from HIST_LOTE");
         m_app.Db.CrearRs(rs);
         const std::string lote = EnteroSql(static_cast<long long>(rs.Fields("lote").Numero()));
-        const std::string fecha = m_app.Entidades->getDateFormatbyEntity("INTERNOS", std::time(nullptr));
+        // One pass over the article pairs (after, before), one row per changed column.
+        std::string columnas, antes, despues, cambio;
         for (const char* c : kColumnasHistoria) {
             const std::string col = c;
-            m_app.Db.Ejecutar("insert into HIST (LOTE, FECHA, USUARIO, INTNRO, ARTORD, COLUMNA, ANTES, DESPUES, "
-                              "TIPO) select " +
-                              lote + ", " + fecha + ", '" + SqlTexto(Usuario()) + "', a.INTNRO, a.ARTORD, '" + col +
-                              "', b." + col + ", a." + col + ", case when a.ARTORD = " + orden +
-                              " then 'M' else 'R' end from ART a join temp.HIST_ANTES b on a.INTNRO = b.INTNRO and "
-                              "a.ARTORD = b.ARTORD where a.INTNRO = '" +
-                              interno + "' and a." + col + " is not b." + col);
+            columnas += std::string(columnas.empty() ? "" : " union all ") + "select '" + col + "' as col";
+            antes += " when '" + col + "' then b." + col;
+            despues += " when '" + col + "' then a." + col;
+            cambio += " when '" + col + "' then a." + col + " is not b." + col;
         }
+        m_app.Db.Ejecutar("insert into HIST (LOTE, COLUMNA, ARTORD, ANTES, DESPUES, TIPO) select " + lote +
+                          ", c.col, a.ARTORD, case c.col" + antes + " end, case c.col" + despues +
+                          " end, case when a.ARTORD = " + orden + " then 'M' else 'R' end from temp.HIST_ANTES b " +
+                          "join ART a on a.INTNRO = b.INTNRO and a.ARTORD = b.ARTORD join (" + columnas +
+                          ") c where a.INTNRO = '" + interno + "' and case c.col" + cambio + " end");
         m_app.Db.ConfirmarTransaccion();
         abierta = false;
     } catch (...) {
@@ -615,7 +624,9 @@ Resultado FormModificar::GrabarDatos() {
 std::vector<Cambio> Historial(Aplicacion& app, const std::string& interno) {
     std::vector<Cambio> r;
     Recordset rs;
-    app.Db.Sql("select * from HIST where INTNRO = '" + SqlTexto(interno) + "' order by LOTE, ARTORD, rowid");
+    app.Db.Sql("select l.LOTE, l.FECHA, l.USUARIO, l.INTNRO, l.DESHECHA, h.ARTORD, h.COLUMNA, h.ANTES, h.DESPUES, "
+               "h.TIPO from HIST_LOTE l join HIST h on h.LOTE = l.LOTE where l.INTNRO = '" +
+               SqlTexto(interno) + "' order by l.LOTE, h.ARTORD, h.COLUMNA");
     if (app.Db.CrearRs(rs))
         for (; !rs.Eof(); rs.MoveNext()) {
             Cambio c;
@@ -638,15 +649,18 @@ Resultado Deshacer(Aplicacion& app, const std::string& interno, bool preguntar) 
     Operador& op = *app.Op;
     const std::string n = SqlTexto(interno);
     Recordset rs;
-    app.Db.Sql("select LOTE, FECHA, count(distinct ARTORD) as articulos from HIST where INTNRO = '" + n +
-               "' and DESHECHA = 0 group by LOTE order by LOTE desc limit 1");
+    app.Db.Sql("select LOTE, FECHA from HIST_LOTE where INTNRO = '" + n +
+               "' and DESHECHA = 0 order by LOTE desc limit 1");
     if (!app.Db.CrearRs(rs)) {
         op.MsgBox("No hay correcciones para deshacer en el interno " + interno + ".", Icono::Exclamacion);
         return Resultado::Detenido;
     }
     const std::string lote = EnteroSql(static_cast<long long>(rs.Fields("LOTE").Numero()));
     const std::string fecha = rs.Fields("FECHA").Texto();
-    const long articulos = static_cast<long>(rs.Fields("articulos").Numero());
+    Recordset cuenta;
+    app.Db.Sql("select count(distinct ARTORD) as articulos from HIST where LOTE = " + lote);
+    app.Db.CrearRs(cuenta);
+    const long articulos = static_cast<long>(cuenta.Fields("articulos").Numero());
 
     // What was transferred after the correction carries it: undoing it here
     // would leave the declaration and the work database disagreeing.
@@ -668,11 +682,11 @@ Resultado Deshacer(Aplicacion& app, const std::string& interno, bool preguntar) 
         for (const char* c : kColumnasHistoria) {
             const std::string col = c;
             app.Db.Ejecutar("update ART set " + col + " = (select h.ANTES from HIST h where h.LOTE = " + lote +
-                            " and h.ARTORD = ART.ARTORD and h.COLUMNA = '" + col + "') where INTNRO = '" + n +
-                            "' and ARTORD in (select ARTORD from HIST where LOTE = " + lote + " and COLUMNA = '" + col +
-                            "')");
+                            " and h.COLUMNA = '" + col + "' and h.ARTORD = ART.ARTORD) where INTNRO = '" + n +
+                            "' and ARTORD in (select ARTORD from HIST where LOTE = " + lote + " and COLUMNA = '" +
+                            col + "')");
         }
-        app.Db.Ejecutar("update HIST set DESHECHA = 1 where LOTE = " + lote);
+        app.Db.Ejecutar("update HIST_LOTE set DESHECHA = 1 where LOTE = " + lote);
         app.Db.ConfirmarTransaccion();
     } catch (...) {
         AppError e = AppError::Actual();

@@ -90,7 +90,7 @@ frmDEP::frmDEP(Aplicacion& app, OperadorQt& op, QWidget* parent)
     // Fixed row heights and column widths: a long list lays out at once and scrolls smoothly.
     m_lstDEP->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_lstDEP->verticalHeader()->setDefaultSectionSize(QFontMetrics(courier).height() + 6);
-    const int anchos[kColumnas] = {60, 200, 170, 60, 80, 90, 90, 130, 60, 50, 420};
+    const int anchos[kColumnas] = {52, 190, 160, 52, 70, 80, 80, 128, 52, 44, 360};
     for (int c = 0; c < kColumnas; ++c)
         m_lstDEP->setColumnWidth(c, anchos[c]);
     m_lstDEP->horizontalHeader()->setStretchLastSection(true);
@@ -109,7 +109,7 @@ frmDEP::frmDEP(Aplicacion& app, OperadorQt& op, QWidget* parent)
     pie->addStretch(1);
     pie->addWidget(ayuda);
     l->addLayout(pie);
-    resize(1180, 560);
+    resize(1240, 560);
     Form_Load();
 }
 

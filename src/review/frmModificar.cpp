@@ -71,8 +71,10 @@ frmModificar::frmModificar(Aplicacion& app, OperadorQt& op, QWidget* parent)
     m_cboPRCDST->setEnabled(false);
     for (QLineEdit* t : {m_txtARTCAN, m_txtARTUNI, m_txtARTTOT, m_txtPRCCAN, m_txtPRCECA, m_txtPRCSCA})
         t->setAlignment(Qt::AlignRight);
-    for (QLineEdit* t : {m_txtARTNRO, m_txtNroVin, m_txtFactura, m_txtCTC})
+    for (QLineEdit* t : {m_txtARTNRO, m_txtNroVin, m_txtFactura, m_txtCTC}) {
         t->setProperty("Tag", "BB"); // read-only: no focus colours
+        t->setMinimumWidth(230);
+    }
 
     auto* origen = new QGroupBox("Datos del archivo origen", this);
     auto* go = new QGridLayout(origen);

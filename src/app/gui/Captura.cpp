@@ -2,13 +2,20 @@
 
 #include "comun/Aplicacion.h"
 #include "app/frmMain.h"
+#include "app/gui/OperadorQt.h"
 #include "config/frmConfig.h"
 #include "config/frmRelPais.h"
 #include "import/frmInterno.h"
+#include "review/FrmCargaSufijos.h"
+#include "review/FrmPosicion.h"
+#include "review/frmDEP.h"
+#include "review/frmModificar.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QTableView>
 #include <QPixmap>
 #include <QTreeWidget>
 
@@ -68,6 +75,30 @@ int CapturarVentanas(frmMain& ventana, Aplicacion& app, const std::string& carpe
     if (!ventana.asistente().pantalla().Internos.empty()) {
         ventana.ElegirInterno();
         n += Guardar(ventana, dir + "paso3.png");
+
+        // Depuration: the list of articles to depurate, the editor on its first
+        // row, the nomenclator search and the option picker.
+        app.ModoDepuracion = 1;
+        auto* lista = new frmDEP(app, ventana.operador(), &ventana);
+        n += Guardar(*lista, dir + "depurar.png");
+        if (lista->Filas() > 0) {
+            frmModificar d(app, ventana.operador(), lista);
+            d.Tag = lista->findChild<QTableView*>("lstDEP")->model()->index(0, 0).data().toString().toStdString();
+            n += Guardar(d, dir + "modificar.png");
+        }
+        {
+            FrmPosicion d(*app.Entidades, ventana.operador(), &ventana);
+            d.setBusqueda("8703.23");
+            d.Buscar();
+            if (auto* l = d.findChild<QListWidget*>("LstNCM"); l && l->count() > 0)
+                d.MostrarDatos(l->item(0)->text());
+            n += Guardar(d, dir + "posicion.png");
+        }
+        {
+            FrmCargaSufijos d({"CA00 - Ninguna opción", "CA01 - NUEVO SIN USO", "CA02 - USADO"}, "CA01", &ventana);
+            n += Guardar(d, dir + "sufijos.png");
+        }
+        lista->close();
     } else {
         std::cerr << "no hay internos: falta la imagen del paso 3\n";
     }

@@ -1,0 +1,128 @@
+// Depuration in the windows: the list of articles to depurate, the editor
+// opened from it with the search (F6), the position check (Enter), the suffix
+// questions and the picker, the save (F11) with its replication, the list
+// loaded again, and Ctrl+Z.
+#include "Entorno.h"
+#include "Ventanas.h"
+#include "review/FrmCargaSufijos.h"
+#include "review/FrmPosicion.h"
+#include "review/frmDEP.h"
+#include "review/frmModificar.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTableView>
+#include <QTest>
+
+namespace {
+
+struct DepuracionVentanas : ::testing::Test {
+    EntornoPrueba e{true};
+    OperadorVentanas op;
+    void SetUp() override {
+        e.App.Op = &op;
+        e.App.InternoActual = "100";
+        // Three articles of one number: one classified with a suffix error, two not in the catalog.
+        for (int ord : {1, 2, 3})
+            e.Trabajo("insert into ART (INTNRO, ARTORD, ARTNRO, ARTCAN, ARTUNI, ARTTOT, PRCCAN, PRCDUN, PRCEUN, "
+                      "PRCESM, PRCORI, PRCNCM, PRCSUF, PRCEST, PRCCRC) values ('100', " +
+                      std::to_string(ord) + ", 'SOLVIA', 1, 10, 10, 1, '07', " + (ord == 1 ? "'07'" : "null") +
+                      ", '1', '200', " + (ord == 1 ? "'8703.23.10.100A', 'AA(X)-', 'E', 'SUF'" : "null, null, null, null") +
+                      ")");
+    }
+    std::string Col(int ord, const std::string& col) {
+        return e.Valor("select " + col + " from ART where ARTORD = " + std::to_string(ord));
+    }
+};
+
+TEST_F(DepuracionVentanas, CorregirUnArticuloDesdeLaLista) {
+    e.App.ModoDepuracion = 1;
+    auto* lista = new frmDEP(e.App, op);
+    lista->show();
+    auto* tabla = lista->findChild<QTableView*>("lstDEP");
+    ASSERT_NE(tabla, nullptr);
+    ASSERT_EQ(tabla->model()->rowCount(), 3);
+    EXPECT_EQ(tabla->model()->headerData(7, Qt::Horizontal).toString(), "Posición");
+    // Status null first: the articles not in the catalog, dark red.
+    EXPECT_EQ(tabla->model()->index(0, 0).data().toString(), "0002");
+    EXPECT_EQ(tabla->model()->index(0, 1).data(Qt::ForegroundRole).value<QColor>(), QColor(0x80, 0, 0));
+    EXPECT_EQ(tabla->model()->index(2, 0).data().toString(), "0001");
+    tabla->selectRow(2);
+
+    bool editado = false;
+    CuandoAparezca<frmModificar>([&](frmModificar* d) {
+        auto* ncm = d->findChild<QLineEdit*>("txtPRCNCM");
+        EXPECT_EQ(ncm->text(), "8703.23.10.100A");
+        EXPECT_EQ(d->findChild<QLabel*>("lbEstado")->text(), "SUF");
+        // F6: the search gets the editor's position and hands one back.
+        CuandoAparezca<FrmPosicion>([&](FrmPosicion* p) {
+            auto* lst = p->findChild<QListWidget*>("LstNCM");
+            QTest::keyClick(p->findChild<QLineEdit*>("TxtNCMF"), Qt::Key_Return);
+            ASSERT_EQ(lst->count(), 1); // the full position finds its own row
+            QTest::keyClick(lst, Qt::Key_Return);
+        });
+        QTest::keyClick(ncm, Qt::Key_F6);
+        EXPECT_EQ(ncm->text(), "8703.23.10.100A");
+        // Enter: the position check asks the suffixes anew.
+        for (const char* v : {"ORVANTA", "SOLVIA", "X1", "2024", "1598"})
+            op.SiguienteEntrada(v);
+        op.SiguienteOpcion("CA01");
+        op.SiguienteOpcion("PA02");
+        QTest::keyClick(ncm, Qt::Key_Return);
+        EXPECT_EQ(d->findChild<QLineEdit*>("txtPRCSUF")->text(),
+                  "AA(ORVANTA)-AB(SOLVIA)-CA01-AM(X1)-PA02-ZA(002024)-ZC(001598)-");
+        EXPECT_TRUE(d->findChild<QLabel*>("lbPRCLAP")->isVisible());
+        d->findChild<QLineEdit*>("txtARTUNI")->setText("12.5");
+        QTest::keyClick(d, Qt::Key_F11);
+        editado = true;
+    });
+    QTest::keyClick(tabla, Qt::Key_Return);
+    ASSERT_TRUE(editado);
+    EXPECT_EQ(op.Textos().back(), "Se replico la modificiación a 2 articulos SOLVIA");
+    EXPECT_EQ(Col(1, "PRCEST || PRCCRC"), "MOK");
+    EXPECT_EQ(Col(1, "ARTUNI = 12.5"), "1");
+    EXPECT_EQ(Col(3, "PRCEST || PRCCRC"), "ROK");
+    // Loaded again: nothing left to depurate.
+    EXPECT_EQ(tabla->model()->rowCount(), 0);
+
+    // Ctrl+Z after Yes: the three are back.
+    op.SiguienteRespuesta(Operador::Respuesta::Si);
+    QTest::keyClick(tabla, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(tabla->model()->rowCount(), 3);
+    EXPECT_EQ(Col(1, "PRCEST || PRCCRC"), "ESUF");
+
+    // Esc in the editor closes it without saving; the list stays as it was.
+    tabla->selectRow(0);
+    CuandoAparezca<frmModificar>([&](frmModificar* d) { QTest::keyClick(d, Qt::Key_Escape); });
+    QTest::keyClick(tabla, Qt::Key_Return);
+    EXPECT_EQ(tabla->model()->rowCount(), 3);
+    lista->close();
+}
+
+TEST_F(DepuracionVentanas, ElegidorDeOpcionesYListaVacia) {
+    FrmCargaSufijos d({"CA00 - Ninguna opción", "CA01 - NUEVO", "CA02 - USADO"}, "ca02");
+    d.show();
+    auto* l = d.findChild<QListWidget*>("LstOpcion");
+    EXPECT_EQ(l->currentRow(), 2); // the current option, without regard to case
+    QTest::keyClick(l, Qt::Key_Return);
+    EXPECT_EQ(d.Eleccion(), "CA02 - USADO");
+
+    FrmCargaSufijos cerrado({"CA00 - Ninguna opción"}, "");
+    cerrado.show();
+    EXPECT_EQ(cerrado.findChild<QListWidget*>("LstOpcion")->currentRow(), 0);
+    QTest::keyClick(&cerrado, Qt::Key_Escape);
+    EXPECT_EQ(cerrado.Eleccion(), "");
+
+    // An empty list: Enter does nothing.
+    e.Trabajo("delete from ART");
+    e.App.ModoDepuracion = 2;
+    auto* lista = new frmDEP(e.App, op);
+    lista->show();
+    auto* tabla = lista->findChild<QTableView*>("lstDEP");
+    QTest::keyClick(tabla, Qt::Key_Return);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    lista->close();
+}
+
+} // namespace

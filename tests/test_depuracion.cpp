@@ -1,0 +1,468 @@
+// Depuration against a small nomenclator: the record lists, the editor's
+// checks and save, the position check, the suffix collection, the replication,
+// the history with its undo, and the editar command.
+#include "Entorno.h"
+#include "app/Consola.h"
+#include "platform/Numeros.h"
+#include "review/Depuracion.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+using Icono = Operador::Icono;
+using Depuracion::FormModificar;
+
+class Depurar : public ::testing::Test {
+protected:
+    EntornoPrueba e;
+
+    void SetUp() override {
+        e.EnAduana("insert into ncm ([001],[002],[003],[012],[020],[059]) values "
+                   "('8703.23.10','100','A','7','','*'), ('2204.21.00','100','X','5','5',''), "
+                   "('0101.21.00','100','W','1','','')");
+        e.EnAduana("insert into sufidos (sim, sufijo, detalle) values "
+                   "('87  .  .  .   ','AA','MARCA'), ('87  .  .  .   ','CA01','NUEVO'), "
+                   "('87  .  .  .   ','CA02','USADO'), ('8703.  .  .   ','ZA','AÑO'), "
+                   "('8703.23.  .   ','AM','VIN'), ('22  .  .  .   ','AA','MARCA')");
+        e.App.InternoActual = "100";
+    }
+
+    // An article of interno 100 as the classification leaves one with a suffix error.
+    void Articulo(int ord, const std::string& nro, const std::map<std::string, std::string>& c = {}) {
+        std::map<std::string, std::string> v = {
+            {"INTNRO", "'100'"},  {"ARTORD", std::to_string(ord)}, {"ARTNRO", "'" + nro + "'"},
+            {"ARTCAN", "1"},      {"ARTUNI", "10"},                {"ARTTOT", "10"},
+            {"PRCCAN", "1"},      {"PRCDUN", "'07'"},              {"PRCEUN", "'07'"},
+            {"PRCESM", "'1'"},    {"PRCORI", "'200'"},             {"PRCNCM", "'8703.23.10.100A'"},
+            {"PRCSUF", "'AA(X)-CA01-ZA(002024)-'"},               {"PRCEST", "'E'"},
+            {"PRCCRC", "'SUF'"}};
+        for (const auto& [k, x] : c)
+            v[k] = x;
+        std::string cols, vals;
+        for (const auto& [k, x] : v) {
+            cols += (cols.empty() ? "" : ",") + k;
+            vals += (vals.empty() ? "" : ",") + x;
+        }
+        e.Trabajo("insert into ART (" + cols + ") values (" + vals + ")");
+    }
+
+    std::string Col(int ord, const std::string& col) {
+        return e.Valor("select " + col + " from ART where ARTORD = " + std::to_string(ord));
+    }
+
+    // The editor on an article whose values all pass the checks.
+    FormModificar Editor(int ord) {
+        FormModificar f(e.App);
+        EXPECT_TRUE(f.CargarDatos(std::to_string(ord)));
+        f.txtPRCSUF = "AA(X)-CA01-ZA(002024)-AM(V1)-";
+        return f;
+    }
+};
+
+TEST_F(Depurar, ListasEligenYOrdenanComoSeDepura) {
+    Articulo(7, "A", {{"PRCEST", "null"}, {"PRCCRC", "null"}, {"PRCVIN", "null"}});
+    Articulo(2, "B", {{"PRCEST", "'A'"}, {"PRCCRC", "'OK'"}});       // good: never among errors
+    Articulo(3, "C", {{"PRCEST", "''"}, {"PRCCRC", "'OK'"}});        // "OK" without status: to depurate
+    Articulo(4, "D", {{"PRCEST", "'A'"}, {"PRCCRC", "'CERO'"}});
+    Articulo(12345, "E");
+    Articulo(6, "F", {{"PRCEST", "'M'"}, {"PRCCRC", "'OK'"}});
+    bool ok = false;
+    auto errores = Depuracion::CargarRegConErrores(e.App, &ok);
+    ASSERT_TRUE(ok);
+    std::vector<std::string> orden;
+    for (const auto& f : errores)
+        orden.push_back(f.Orden);
+    // Status null first, then by status, result code and order number.
+    EXPECT_EQ(orden, (std::vector<std::string>{"0007", "0003", "0004", "12345"}));
+    EXPECT_EQ(errores[0].PRCVIN, "");
+    EXPECT_EQ(errores[0].Colour, Depuracion::Color::RojoOscuro);
+    EXPECT_EQ(errores[2].Colour, Depuracion::Color::AzulOscuro);
+    // Each says why, in words.
+    EXPECT_NE(errores[0].Motivo.find("no está en el catálogo"), std::string::npos) << errores[0].Motivo;
+    EXPECT_EQ(errores[2].Motivo, "El total o el unitario es cero.");
+    EXPECT_EQ(errores[3].Motivo, "Falta el sufijo AM.");
+
+    auto buenos = Depuracion::CargarRegOK(e.App);
+    ASSERT_EQ(buenos.size(), 3u);
+    EXPECT_EQ(buenos[0].Orden, "0002");
+    EXPECT_EQ(buenos[2].Orden, "0006");
+    EXPECT_EQ(buenos[2].Colour, Depuracion::Color::CianOscuro);
+    EXPECT_EQ(buenos[0].Colour, Depuracion::Color::Normal);
+    EXPECT_TRUE(buenos[0].Motivo.empty());
+}
+
+TEST_F(Depurar, VerificarDatosReglasEnOrdenConSuTexto) {
+    Articulo(1, "A");
+    struct Caso {
+        const char* nombre;
+        std::function<void(FormModificar&)> cambio;
+        std::string texto;
+        Icono icono;
+    };
+    const std::vector<Caso> casos = {
+        {"sin unidad estadistica", [](FormModificar& f) { f.txtPRCNCM_Tag.clear(); f.txtPRCDUN.clear(); },
+         "Falta información sobre la posición arancelaria.", Icono::Exclamacion},
+        {"sin unidad declarada", [](FormModificar& f) { f.txtPRCDUN = "  "; f.txtPRCESM = "x"; },
+         "Falta ingresar unidad declarada", Icono::Exclamacion},
+        {"cantidades distintas", [](FormModificar& f) { f.txtPRCECA = "3"; f.txtPRCCAN = "5"; f.txtPRCESM = "x"; },
+         "La Cantidad Declarada debe ser igual a la Cantidad Especifica", Icono::Exclamacion},
+        {"estado", [](FormModificar& f) { f.txtPRCESM = " x "; f.txtPRCNCM = "9999.99.99.999Z"; },
+         "Estado de mercaderia inválida", Icono::Critico},
+        {"posicion", [](FormModificar& f) { f.txtPRCNCM = "9999.99.99.999Z"; f.txtARTCAN = "x"; },
+         "La posición es Inexistente!\r\n\r\nLa posición 9999.99.99.999Z no está en el nomenclador.",
+         Icono::Exclamacion},
+        {"sufijos", [](FormModificar& f) { f.txtPRCSUF = "AA(X)-"; f.txtARTCAN = "x"; },
+         "Sufijos inválidos\r\n\r\nFaltan los sufijos AM, CA, ZA.", Icono::Exclamacion},
+        {"cantidad texto", [](FormModificar& f) { f.txtARTCAN = "x"; f.txtARTUNI = "0"; },
+         "el campo cantidad debe ser númerico", Icono::Exclamacion},
+        {"unitario texto", [](FormModificar& f) { f.txtARTUNI = "1,2,3"; }, "el campo unitario debe ser númerico",
+         Icono::Exclamacion},
+        {"total texto", [](FormModificar& f) { f.txtARTTOT = ""; }, "el campo total debe ser númerico",
+         Icono::Exclamacion},
+        {"cantidad cero", [](FormModificar& f) { f.txtARTCAN = "0"; f.txtARTTOT = "-1"; },
+         "el campo cantidad debe ser mayor a cero", Icono::Exclamacion},
+        {"unitario negativo", [](FormModificar& f) { f.txtARTUNI = "-2"; }, "el campo unitario debe ser mayor a cero",
+         Icono::Exclamacion},
+        {"total cero", [](FormModificar& f) { f.txtARTTOT = "0.00"; }, "el campo total debe ser mayor a cero",
+         Icono::Exclamacion},
+    };
+    for (const Caso& c : casos) {
+        FormModificar f = Editor(1);
+        c.cambio(f);
+        e.Op.Mensajes.clear();
+        EXPECT_FALSE(f.VerificarDatos()) << c.nombre;
+        ASSERT_EQ(e.Op.Mensajes.size(), 1u) << c.nombre;
+        EXPECT_EQ(e.Op.Mensajes[0].Texto, c.texto) << c.nombre;
+        EXPECT_EQ(e.Op.Mensajes[0].Icon, c.icono) << c.nombre;
+    }
+    FormModificar f = Editor(1);
+    EXPECT_TRUE(f.VerificarDatos()) << e.Op.Ultimo();
+}
+
+TEST_F(Depurar, CantidadEstadisticaYDerechoEspecifico) {
+    Articulo(1, "A", {{"PRCECA", "0"}, {"PRCCAN", "4"}});
+    FormModificar f = Editor(1);
+    ASSERT_TRUE(f.VerificarDatos());
+    EXPECT_EQ(f.txtPRCECA, f.txtPRCCAN); // same units: the declared quantity is copied
+    ASSERT_EQ(f.GrabarDatos(), Resultado::Hecho) << e.Op.Ultimo();
+    EXPECT_EQ(Col(1, "PRCECA"), "4");
+    // Without specific duty neither PRCSUN nor PRCSCA is written.
+    EXPECT_EQ(Col(1, "PRCSUN"), "");
+    EXPECT_EQ(Col(1, "typeof(PRCSCA)"), "real");
+
+    Articulo(2, "W", {{"PRCNCM", "'2204.21.00.100X'"}, {"PRCSUF", "'AA(V)-'"}, {"PRCEUN", "'05'"},
+                      {"PRCDUN", "'05'"}, {"PRCSUN", "'05'"}, {"PRCSCA", "0"}, {"PRCECA", "2"}, {"PRCCAN", "2"}});
+    FormModificar w(e.App);
+    ASSERT_TRUE(w.CargarDatos("2"));
+    EXPECT_TRUE(w.PRCSCAVisible);
+    EXPECT_EQ(w.lbPRCSUN, "Derecho Especifico [05]");
+    w.txtPRCSCA = "abc";
+    EXPECT_FALSE(w.VerificarDatos());
+    EXPECT_EQ(e.Op.Ultimo(), "Debe ingresar un valor númerico en el campo Der Especifico");
+    w.txtPRCSCA = "0";
+    ASSERT_TRUE(w.VerificarDatos()) << e.Op.Ultimo();
+    EXPECT_EQ(w.txtPRCSCA, w.txtPRCECA); // same unit, zero duty quantity: the statistical quantity
+    ASSERT_EQ(w.GrabarDatos(), Resultado::Hecho) << e.Op.Ultimo();
+    EXPECT_EQ(Col(2, "PRCSCA"), "2");
+    EXPECT_EQ(Col(2, "PRCSUN"), "05");
+}
+
+TEST_F(Depurar, GrabarGuardaNumerosComoNumerosEnCualquierLocale) {
+    for (char separador : {',', '.'}) {
+        FijarSeparadorDecimal(separador);
+        e.Trabajo("delete from ART");
+        Articulo(1, "A");
+        FormModificar f = Editor(1);
+        EXPECT_EQ(f.txtARTUNI, separador == ',' ? "10,00" : "10.00");
+        f.txtARTUNI = separador == ',' ? "12,5" : "12.5";
+        f.txtARTCAN = "2.004";
+        f.txtPRCNCM = "8703,23,10,100A"; // typed with commas: stored dotted
+        f.txtPRCDUN = "0'7";             // an apostrophe stays an apostrophe
+        f.txtPRCNCM_Tag = "0'7";
+        ASSERT_EQ(f.GrabarDatos(), Resultado::Hecho) << e.Op.Ultimo();
+        EXPECT_EQ(Col(1, "typeof(ARTUNI)"), "real");
+        EXPECT_EQ(Col(1, "ARTUNI = 12.5"), "1");
+        EXPECT_EQ(Col(1, "ARTCAN = 2"), "1"); // two decimals
+        EXPECT_EQ(Col(1, "PRCNCM"), "8703.23.10.100A");
+        EXPECT_EQ(Col(1, "PRCDUN"), "0'7");
+        EXPECT_EQ(Col(1, "PRCEST || PRCCRC"), "MOK");
+        EXPECT_EQ(e.App.Retorno1, "OK");
+        FormModificar otra(e.App);
+        otra.CargarDatos("1");
+        EXPECT_EQ(otra.txtARTUNI, separador == ',' ? "12,50" : "12.50");
+    }
+    FijarSeparadorDecimal('.');
+}
+
+TEST_F(Depurar, SinPaisPreguntaYGuardaOrigenVacio) {
+    Articulo(1, "A");
+    FormModificar f = Editor(1);
+    ASSERT_GE(f.cboPRCORI_Indice, 0);
+    EXPECT_EQ(f.cboidPRCORI[static_cast<size_t>(f.cboPRCORI_Indice)], "200");
+    f.cboPRCORI_Indice = -1;
+    e.Op.RespuestasSiNo = {Operador::Respuesta::No};
+    EXPECT_EQ(f.GrabarDatos(), Resultado::Detenido);
+    EXPECT_EQ(e.Op.IdsPreguntas.back(), Operador::Preguntas::SinPais);
+    EXPECT_EQ(Col(1, "PRCEST"), "E"); // nothing written
+    e.Op.RespuestasSiNo = {Operador::Respuesta::Si};
+    EXPECT_EQ(f.GrabarDatos(), Resultado::Hecho);
+    EXPECT_EQ(Col(1, "PRCORI"), "");
+}
+
+TEST_F(Depurar, ControlDePosicion) {
+    Articulo(1, "A", {{"PRCEUN", "''"}, {"PRCCRC", "'POS'"}});
+    FormModificar f(e.App);
+    ASSERT_TRUE(f.CargarDatos("1"));
+    // No unit: the save must wait for the position check.
+    EXPECT_FALSE(f.VerificarDatos());
+    EXPECT_EQ(e.Op.Ultimo(), "Falta información sobre la posición arancelaria.");
+
+    for (const char* mala : {"8703.23.10.10", "8703.23.10.100AB"}) {
+        e.Op.Mensajes.clear();
+        EXPECT_EQ(f.ProcesarNCM(mala), "");
+        EXPECT_EQ(e.Op.Ultimo(), "Error en la estructura de la posición");
+    }
+    // Not found: the editor keeps what it showed.
+    e.Op.Mensajes.clear();
+    EXPECT_EQ(f.ProcesarNCM("8703.23.10.900U"), "");
+    EXPECT_EQ(e.Op.Ultimo(), "Posición no encontrada en Nomenclador");
+    EXPECT_EQ(f.txtPRCNCM_Tag, "");
+    EXPECT_EQ(f.txtPRCSUF, "AA(X)-CA01-ZA(002024)-");
+
+    // Commas are taken as dots; a unit read as 1 is "01"; suffixes collected anew.
+    f.txtPRCNCM = "0101,21,00,100W";
+    EXPECT_EQ(f.ProcesarNCM(f.txtPRCNCM), "0101.21.00.100W");
+    EXPECT_EQ(f.txtPRCNCM, "0101,21,00,100W"); // the box keeps what was typed
+    EXPECT_EQ(f.txtPRCNCM_Tag, "01");
+    EXPECT_EQ(f.lbPRCEUN, "Unidad Estadistica [01]");
+    EXPECT_EQ(f.txtPRCSUF, "SIN SUFIJOS");
+    EXPECT_EQ(e.Op.Ultimo(), "No se encontro Sufijo en el nomenclador");
+    EXPECT_FALSE(f.PRCSCAVisible);
+    EXPECT_EQ(f.lbPRCLAP_Tag, "N");
+
+    // Specific duty and LAPI follow the nomenclator.
+    e.Op.Entradas = {"MARCA"};
+    EXPECT_EQ(f.ProcesarNCM("2204.21.00.100X"), "2204.21.00.100X");
+    EXPECT_TRUE(f.PRCSCAVisible);
+    EXPECT_EQ(f.lbPRCSUN, "Unidad Der Especif [05]");
+    EXPECT_EQ(f.txtPRCSCA_Tag, "5");
+    EXPECT_EQ(f.lbPRCSUN_Tag, "05");
+    EXPECT_EQ(f.txtPRCSUF, "AA(MARCA)-");
+    e.Op.Opciones = {{"CA", "CA02"}};
+    e.Op.Entradas = {"M", "2024", "V"};
+    f.txtNroVin = "VIN123";
+    EXPECT_EQ(f.ProcesarNCM("8703.23.10.100A"), "8703.23.10.100A");
+    EXPECT_FALSE(f.PRCSCAVisible);
+    EXPECT_EQ(f.lbPRCLAP_Tag, "S");
+    EXPECT_TRUE(f.lbPRCLAPVisible);
+}
+
+TEST_F(Depurar, RecoleccionDeSufijos) {
+    Articulo(1, "MODELO X");
+    e.App.Config.AA_MARCA = "ORVANTA";
+    using R = Operador::Respuesta;
+    // Groups come as the nomenclator returns them: AA and CA (chapter), ZA (heading), AM (subheading).
+    struct Caso {
+        const char* nombre;
+        std::deque<std::string> entradas;
+        std::map<std::string, std::string> opciones;
+        std::deque<R> cancelar;
+        std::string resultado;
+    } casos[] = {
+        {"valores y opcion", {"marca-(x)", "42", "vin"}, {{"CA", "CA01"}}, {}, "AA(MARCA  X)-CA01-ZA(000042)-AM(VIN)-"},
+        {"ninguna opcion", {"M", "42", "V"}, {{"CA", "CA00"}}, {}, "AA(M)-CA00-ZA(000042)-AM(V)-"},
+        {"siete cifras", {"M", "1234567", "V"}, {{"CA", "CA01"}}, {}, "AA(M)-CA01-ZA(123456)-AM(V)-"},
+        {"largo", {"ABCDEFGHIJKLMNOPQRSTUVWXYZ", "1", "V"}, {{"CA", "CA01"}}, {},
+         "AA(ABCDEFGHIJKLMNOPQRSTU)-CA01-ZA(000001)-AM(V)-"},
+        {"cancelar valor", {"M", ""}, {{"CA", "CA01"}}, {R::Si}, ""},
+        {"picker cerrado", {"M"}, {}, {}, ""},
+        {"numero no numerico", {"M", "abc", "7", "V"}, {{"CA", "CA02"}}, {}, "AA(M)-CA02-ZA(000007)-AM(V)-"},
+        {"vacio y seguir", {"", "M", "7", "V"}, {{"CA", "CA02"}}, {R::No}, "AA(M)-CA02-ZA(000007)-AM(V)-"},
+    };
+    for (const Caso& c : casos) {
+        FormModificar f(e.App);
+        ASSERT_TRUE(f.CargarDatos("1"));
+        e.Op.Entradas = c.entradas;
+        e.Op.Opciones = c.opciones;
+        e.Op.RespuestasSiNo = c.cancelar;
+        e.Op.Mensajes.clear();
+        EXPECT_EQ(f.VerificarSufijos("8703.23.10.100A", "", 1), c.resultado) << c.nombre;
+        EXPECT_TRUE(e.Op.Entradas.empty()) << c.nombre;
+        if (std::string(c.nombre) == "numero no numerico") {
+            EXPECT_EQ(e.Op.Mensajes.at(0).Texto, "Debe Ingresar un Valor Númerico");
+        }
+        if (std::string(c.nombre) == "picker cerrado") {
+            EXPECT_EQ(e.Op.Ultimo(), "Error en generar sufijos");
+        }
+    }
+
+    // Defaults: the brand setting and the VIN's first nine characters without
+    // previous suffixes, the previous values otherwise.
+    FormModificar f(e.App);
+    ASSERT_TRUE(f.CargarDatos("1"));
+    f.txtNroVin = "8AJBA3FS0R0123456";
+    e.Op.Opciones = {{"CA", "CA02"}};
+    e.Op.Entradas = {"<defecto>", "1", "<defecto>"};
+    e.Op.Defectos.clear();
+    EXPECT_EQ(f.VerificarSufijos("8703.23.10.100A", "", 1), "AA(ORVANTA)-CA02-ZA(000001)-AM(8AJBA3FS0)-");
+    e.Op.Entradas = {"<defecto>", "<defecto>", "<defecto>"};
+    EXPECT_EQ(f.VerificarSufijos("8703.23.10.100A", "AA(PREVIA)-AM(Q)-CA01-ZA(002020)-", 1),
+              "AA(PREVIA)-CA02-ZA(002020)-AM(Q)-");
+    EXPECT_EQ(e.Op.Defectos,
+              (std::vector<std::string>{"ORVANTA", "", "8AJBA3FS0", "PREVIA", "002020", "Q"}));
+
+    // Only options chosen: still ends with "-". A value code of another letter
+    // before any A or Z is text, never an endless question.
+    e.EnAduana("insert into sufidos (sim, sufijo, detalle) values ('01  .  .  .   ','QB01','OPCION'), "
+               "('0101.21.00.100','QC','OTRO')");
+    e.Op.Opciones = {{"QB", "QB01"}};
+    e.Op.Entradas = {"libre texto"};
+    EXPECT_EQ(f.VerificarSufijos("0101.21.00.100W", "", 1), "QB01-QC(LIBRE TEXTO)-");
+    e.EnAduana("delete from sufidos where sufijo = 'QC'");
+    EXPECT_EQ(f.VerificarSufijos("0101.21.00.100W", "", 1), "QB01-");
+}
+
+TEST_F(Depurar, ReplicacionALosIgualesSinTocar) {
+    Articulo(1, "A");
+    Articulo(2, "A", {{"PRCEST", "null"}, {"PRCCRC", "null"}, {"PRCSUF", "null"}, {"PRCECA", "0"}, {"PRCCAN", "3"}});
+    Articulo(3, "A", {{"PRCEST", "''"}, {"PRCVIN", "''"}});
+    Articulo(4, "A", {{"PRCEST", "null"}, {"PRCVIN", "'VIN4'"}});
+    Articulo(5, "A", {{"PRCEST", "'M'"}, {"PRCCRC", "'OK'"}, {"PRCSUF", "'MANO-'"}});
+    Articulo(6, "A", {{"PRCEST", "'R'"}, {"PRCCRC", "'OK'"}, {"PRCSUF", "'ANTES-'"}});
+    Articulo(7, "B", {{"PRCEST", "null"}});
+    FormModificar f = Editor(1);
+    ASSERT_EQ(f.GrabarDatos(), Resultado::Hecho) << e.Op.Ultimo();
+    EXPECT_EQ(e.Op.Ultimo(), "Se replico la modificiación a 2 articulos A");
+    EXPECT_EQ(e.Op.Mensajes.back().Icon, Icono::Informacion);
+    for (int ord : {2, 3}) {
+        EXPECT_EQ(Col(ord, "PRCEST || PRCCRC"), "ROK") << ord;
+        EXPECT_EQ(Col(ord, "PRCSUF"), f.txtPRCSUF) << ord;
+    }
+    EXPECT_EQ(Col(2, "PRCECA"), "3"); // same units: declared quantity taken as statistical
+    EXPECT_EQ(Col(4, "PRCEST"), "");  // has a VIN
+    EXPECT_EQ(Col(5, "PRCSUF"), "MANO-");
+    EXPECT_EQ(Col(6, "PRCSUF"), "ANTES-");
+    EXPECT_EQ(Col(7, "PRCEST"), "");
+
+    // Nothing left to replicate: no message, the quantity steps still run.
+    e.Trabajo("update ART set PRCECA = 0, PRCCAN = 9 where ARTORD = 6");
+    e.Op.Mensajes.clear();
+    FormModificar g = Editor(5);
+    ASSERT_EQ(g.GrabarDatos(), Resultado::Hecho) << e.Op.Ultimo();
+    EXPECT_TRUE(e.Op.Mensajes.empty()) << e.Op.Ultimo();
+    EXPECT_EQ(Col(6, "PRCECA"), "9");
+
+    // Model and variant: the others keep their suffixes.
+    e.App.Config.MODELOVARIANTESINSPC = true;
+    Articulo(8, "C V1");
+    Articulo(9, "C", {{"PRCEST", "null"}, {"PRCSUF", "'PROPIO-'"}});
+    FormModificar h(e.App);
+    ASSERT_TRUE(h.CargarDatos("8"));
+    EXPECT_EQ(h.txtARTNRO, "C");
+    EXPECT_EQ(h.txtARTNRO_Tag, "C V1");
+    h.txtPRCSUF = "AA(X)-CA01-ZA(002024)-AM(V1)-";
+    ASSERT_EQ(h.GrabarDatos(), Resultado::Hecho) << e.Op.Ultimo();
+    EXPECT_EQ(Col(9, "PRCEST"), "R");
+    EXPECT_EQ(Col(9, "PRCSUF"), "PROPIO-");
+}
+
+TEST_F(Depurar, UnaReplicacionQueFallaNoDejaNadaDeLaCorreccion) {
+    Articulo(1, "A");
+    Articulo(2, "A", {{"PRCEST", "null"}});
+    e.Trabajo("create trigger falla before update of PRCEST on ART when new.PRCEST = 'R' "
+              "begin select raise(abort, 'replica rota'); end");
+    FormModificar f = Editor(1);
+    EXPECT_EQ(f.GrabarDatos(), Resultado::Fallido);
+    const std::string m = e.Op.Ultimo();
+    EXPECT_NE(m.find("replica rota"), std::string::npos) << m;
+    EXPECT_NE(m.find("CopiarModificacion.frmModificar.Velmarion"), std::string::npos) << m;
+    EXPECT_NE(m.find("No se guardó la corrección"), std::string::npos) << m;
+    EXPECT_EQ(Col(1, "PRCEST || PRCCRC"), "ESUF");
+    EXPECT_EQ(e.Valor("select count(*) from HIST") + e.Valor("select count(*) from HIST_LOTE"), "00");
+    EXPECT_NE(e.App.Retorno1, "OK");
+    EXPECT_FALSE(e.App.Db.EnTransaccion());
+}
+
+TEST_F(Depurar, HistorialYDeshacer) {
+    Articulo(1, "A", {{"PRCSUF", "null"}});
+    Articulo(2, "A", {{"PRCEST", "null"}, {"PRCCRC", "null"}, {"PRCSUF", "null"}});
+    EXPECT_EQ(Depuracion::Deshacer(e.App, "100", false), Resultado::Detenido);
+    EXPECT_EQ(e.Op.Ultimo(), "No hay correcciones para deshacer en el interno 100.");
+
+    const std::string antes = e.Valor("select group_concat(quote(PRCSUF) || PRCEST || quote(PRCCRC) || ARTUNI, '|') "
+                                      "from ART order by ARTORD");
+    FormModificar f = Editor(1);
+    f.txtARTUNI = "7.5";
+    ASSERT_EQ(f.GrabarDatos(), Resultado::Hecho) << e.Op.Ultimo();
+    auto h = Depuracion::Historial(e.App, "100");
+    std::map<std::string, std::string> tipos;
+    for (const auto& c : h)
+        tipos[std::to_string(c.ARTORD) + c.COLUMNA] = c.TIPO + ":" + c.ANTES + ">" + c.DESPUES;
+    EXPECT_EQ(tipos["1ARTUNI"], "M:10>7.5");
+    EXPECT_EQ(tipos["2PRCEST"], "R:(nulo)>R");
+    EXPECT_EQ(tipos["1PRCSUF"], "M:(nulo)>AA(X)-CA01-ZA(002024)-AM(V1)-");
+
+    // Undone as a whole; nulls come back as nulls. The question comes first in the windows.
+    e.Op.RespuestasSiNo = {Operador::Respuesta::No};
+    EXPECT_EQ(Depuracion::Deshacer(e.App, "100", true), Resultado::Detenido);
+    EXPECT_EQ(e.Op.IdsPreguntas.back(), Operador::Preguntas::Deshacer);
+    EXPECT_EQ(Depuracion::Deshacer(e.App, "100", false), Resultado::Hecho);
+    EXPECT_EQ(e.Valor("select group_concat(quote(PRCSUF) || PRCEST || quote(PRCCRC) || ARTUNI, '|') "
+                      "from ART order by ARTORD"),
+              antes);
+    EXPECT_EQ(Depuracion::Deshacer(e.App, "100", false), Resultado::Detenido);
+
+    // Transferred after the correction: refused.
+    FormModificar g = Editor(1);
+    ASSERT_EQ(g.GrabarDatos(), Resultado::Hecho);
+    e.EnAduana("insert into caratula (interno, fechaalta) values ('100', '2999-01-01 00:00:00')");
+    EXPECT_EQ(Depuracion::Deshacer(e.App, "100", false), Resultado::Detenido);
+    EXPECT_NE(e.Op.Ultimo().find("ya fue transferida"), std::string::npos) << e.Op.Ultimo();
+    EXPECT_EQ(Col(1, "PRCEST"), "M");
+}
+
+TEST_F(Depurar, ComandoEditarConRespuestas) {
+    Articulo(1, "A", {{"PRCVIN", "'VIN1'"}});
+    e.Trabajo("insert into INTN (INTNRO, INTDSC) values ('100', 'Prueba')");
+    std::ostringstream out, err;
+    auto Cli = [&](std::vector<std::string> args) {
+        out.str("");
+        args.insert(args.begin(), {"--home", e.Home.string(), "--settings", (e.Home / "ajustes.ini").string()});
+        return Consola::Ejecutar(args, out, err);
+    };
+    // A question without its answer stops the run, nothing written.
+    EXPECT_EQ(Cli({"editar", "100", "1", "--posicion", "8703.23.10.100A", "--valor", "AA=M"}), 1);
+    EXPECT_NE(out.str().find("--opcion CA=CODIGO"), std::string::npos) << out.str();
+    EXPECT_EQ(Col(1, "PRCEST"), "E");
+    EXPECT_EQ(Cli({"editar", "100", "1", "--unitario", "1,5"}), 2);
+    EXPECT_EQ(Cli({"editar", "100", "x1"}), 2);
+    EXPECT_EQ(Cli({"editar", "100", "99"}), 1);
+
+    EXPECT_EQ(Cli({"editar", "100", "1", "--posicion", "8703.23.10.100A", "--valor", "AA=O'Brien", "--valor",
+                   "AM=VIN1", "--valor", "ZA=2024", "--opcion", "CA=CA02", "--unitario", "12.5", "--origen", ""}),
+              1); // no country, and no answer to that question
+    EXPECT_EQ(Col(1, "PRCEST"), "E");
+    EXPECT_EQ(Cli({"editar", "100", "1", "--posicion", "8703.23.10.100A", "--valor", "AA=O'Brien", "--valor",
+                   "AM=VIN1", "--valor", "ZA=2024", "--opcion", "CA=CA02", "--unitario", "12.5", "--origen", "",
+                   "--sin-pais", "si"}),
+              0)
+        << out.str();
+    EXPECT_EQ(Col(1, "PRCSUF"), "AA(O BRIEN)-CA02-ZA(002024)-AM(VIN1)-");
+    EXPECT_EQ(Col(1, "ARTUNI"), "12.5");
+    EXPECT_EQ(Col(1, "PRCORI"), "");
+
+    EXPECT_EQ(Cli({"depurar", "100", "--ok"}), 0);
+    EXPECT_NE(out.str().find("Orden\tArticulo\tNro VIN\tOrigen\tCantidad\tUnitario\tTotal\tPosición\tEstado\tCRC\tMotivo\n"
+                             "0001\tA\tVIN1\t"),
+              std::string::npos)
+        << out.str();
+    EXPECT_EQ(Cli({"historial", "100"}), 0);
+    EXPECT_NE(out.str().find("\tARTUNI\t10\t12.5\tM"), std::string::npos) << out.str();
+    EXPECT_EQ(Cli({"deshacer", "100"}), 0);
+    EXPECT_EQ(Col(1, "PRCEST"), "E");
+}
+
+} // namespace
