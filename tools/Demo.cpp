@@ -283,4 +283,39 @@ void CargarCatalogo(Almacor::Gestor& trabajo, Almacor::Gestor& aduana, AlmacenAj
     ajustes.SaveSetting("MODELOVARIANTESINSPC", "0");
 }
 
+namespace {
+void BorrarBase(const fs::path& p) {
+    for (const char* sufijo : {"", "-wal", "-shm", "-journal"})
+        fs::remove(p.string() + sufijo);
+}
+} // namespace
+
+void CrearBases(const std::string& home, bool conDemo, AlmacenAjustes& ajustes, const std::string& carpetaDatos) {
+    fs::path db = fs::path(home) / "db";
+    fs::path trabajo = db / "Dantremos.db", aduana = db / "Corvex.db", ini = db / "entidades.ini";
+    std::error_code ec;
+    fs::create_directories(db, ec);
+    if (ec)
+        throw AppError(75, "Demo", "No se pudo crear la carpeta " + db.string() + ": " + ec.message());
+    BorrarBase(trabajo);
+    BorrarBase(aduana);
+    if (!fs::exists(ini)) {
+        std::ofstream f(ini);
+        f << "; Base de datos de cada entidad del sistema aduanero (ruta absoluta o relativa a la carpeta del "
+             "programa).\n";
+        for (const char* e : {"CATALOGOS", "NCM", "INTERNOS"})
+            f << "[" << e << "]\nArchivo=db/Corvex.db\n";
+    }
+    Almacor::Gestor t, a;
+    t.CrearArchivo(trabajo.string());
+    Esquema::CrearTrabajo(t);
+    CargarPaises(t, carpetaDatos);
+    a.CrearArchivo(aduana.string());
+    Esquema::CrearAduana(a);
+    if (conDemo) {
+        CargarReferencias(t, a, carpetaDatos);
+        CargarCatalogo(t, a, ajustes, carpetaDatos);
+    }
+}
+
 } // namespace Demo

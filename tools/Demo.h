@@ -12,6 +12,12 @@ class AlmacenAjustes;
 // catalog, country relations and settings that make a demo shipment run.
 namespace Demo {
 
+// Creates the databases under <home>/db, replacing any there: the work database
+// (with its country list), the customs system's database, and db/entidades.ini
+// when missing. With `conDemo` also the reference data, the demo catalog, the
+// relations and the settings. `init` and the windows' first start use it.
+void CrearBases(const std::string& home, bool conDemo, AlmacenAjustes& ajustes, const std::string& carpetaDatos);
+
 // Nomenclator `ncm` (every position of sim-posiciones.txt with the Spanish
 // descriptions and statistical units of ncm-descripciones.csv), `sufidos`,
 // and `unidades`.

@@ -2,6 +2,7 @@
 
 #include "comun/Aplicacion.h"
 #include "comun/Operador.h"
+#include "platform/Bitacora.h"
 #include "platform/Esquema.h"
 #include "platform/Numeros.h"
 #include "platform/Texto.h"
@@ -9,6 +10,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+
+#include <QDir>
+#include <QStandardPaths>
 
 namespace fs = std::filesystem;
 
@@ -61,12 +65,60 @@ std::string CarpetaEjecutable() {
     return ec ? fs::current_path().string() : exe.parent_path().string();
 }
 
-std::string CarpetaPrograma(const std::string& homeArgumento) {
+std::string ResolverHome(const std::string& homeArgumento, const char* entorno, const std::string& carpetaEjecutable) {
     if (!homeArgumento.empty())
         return fs::absolute(homeArgumento).lexically_normal().string();
-    if (const char* env = std::getenv("VELMARION_HOME"); env && *env)
-        return fs::absolute(env).lexically_normal().string();
-    return CarpetaEjecutable();
+    if (entorno && *entorno)
+        return fs::absolute(entorno).lexically_normal().string();
+    std::error_code ec;
+    if (fs::is_directory(fs::path(carpetaEjecutable) / "db", ec))
+        return carpetaEjecutable;
+    return CarpetaDatosUsuario();
+}
+
+std::string CarpetaPrograma(const std::string& homeArgumento) {
+    return ResolverHome(homeArgumento, std::getenv("VELMARION_HOME"), CarpetaEjecutable());
+}
+
+std::string CarpetaDatosUsuario() {
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (base.isEmpty()) // no HOME: still somewhere the message can name
+        base = QDir::homePath() + "/.local/share";
+    return (fs::path(base.toStdString()) / "Velmarion").lexically_normal().string();
+}
+
+std::vector<std::string> BasesFaltantes(const std::string& home) {
+    std::vector<std::string> r;
+    std::error_code ec;
+    const std::string trabajo = RutaTrabajo(home);
+    if (fs::exists(trabajo, ec))
+        return r;
+    r.push_back(trabajo);
+    const std::string aduana = Pontevar::Principal::ArchivoPorDefecto(home);
+    if (!fs::exists(fs::path(home) / "db" / "entidades.ini", ec) && !fs::exists(aduana, ec))
+        r.push_back(aduana);
+    return r;
+}
+
+std::string Ubicaciones(const std::string& home, const std::string& ubicacionAjustes) {
+    std::string r = "Carpeta: " + home + "\n";
+    r += "Base de trabajo: " + RutaTrabajo(home) + "\n";
+    const fs::path ini = fs::path(home) / "db" / "entidades.ini";
+    std::error_code ec;
+    if (fs::exists(ini, ec)) {
+        // The files as the start-up will open them; nothing is opened here.
+        Pontevar::Principal p(home);
+        p.LeerParametros();
+        for (const char* e : {"CATALOGOS", "NCM", "INTERNOS"})
+            r += std::string("Entidad ") + e + ": " + p.ArchivoDeEntidad(e) + "\n";
+    } else {
+        r += "Entidades: " + Pontevar::Principal::ArchivoPorDefecto(home) + "\n";
+    }
+    r += "Parametros de entidades: " + ini.string() + (fs::exists(ini, ec) ? "" : " (no existe)") + "\n";
+    r += "Configuracion: " + ubicacionAjustes + "\n";
+    r += "Registro de corridas: " + Bitacora::Ruta(home) + "\n";
+    r += "Datos de referencia: " + CarpetaDatos() + "\n";
+    return r;
 }
 
 std::string CarpetaDatos() {

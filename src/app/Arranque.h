@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 struct Aplicacion;
 
@@ -8,7 +9,8 @@ struct Aplicacion;
 // settings, and the "not configured" warning.
 namespace Arranque {
 
-inline constexpr const char* kVersion = "1.4.5";
+// The project's version, set by the build (one place for the window, --version and the package).
+inline constexpr const char* kVersion = VELMARION_VERSION;
 inline constexpr const char* kDescripcion = "Generado 22-07-2014";
 
 // "INTNRO|path": exactly two fields start unattended; anything else is interactive.
@@ -23,8 +25,24 @@ void LeerAjustes(Aplicacion& app);
 // ends the program with status 1). Returns after the ORIGEN warning, if any.
 void Form_Load(Aplicacion& app, const std::string& lineaComandos);
 
-// The program's folder: --home, else VELMARION_HOME, else the executable's folder.
+// The program's folder (the home): --home, else VELMARION_HOME, else the
+// executable's folder when it holds db/ (a copied, portable install), else the
+// user's data folder.
 std::string CarpetaPrograma(const std::string& homeArgumento);
+// The same choice with its inputs given (`entorno` null when unset).
+std::string ResolverHome(const std::string& homeArgumento, const char* entorno, const std::string& carpetaEjecutable);
+// The user's data folder, ~/.local/share/Velmarion: what QStandardPaths'
+// AppDataLocation gives the application "Velmarion", whatever name the
+// running program has set.
+std::string CarpetaDatosUsuario();
+// The databases a first start would have to create: the work database, and
+// the customs database when db/entidades.ini does not name another one.
+// Empty when the work database is there.
+std::vector<std::string> BasesFaltantes(const std::string& home);
+// "Where things are": home, databases, settings, entity parameters and run
+// log, one "name: path" per line (velmarion-cli donde, "Acerca de").
+// `ubicacionAjustes`: where the settings store keeps them (AlmacenAjustes::Ubicacion).
+std::string Ubicaciones(const std::string& home, const std::string& ubicacionAjustes);
 // The executable's own folder.
 std::string CarpetaEjecutable();
 // Where the installed reference data lives (../share/velmarion/data from the executable).

@@ -5,6 +5,7 @@
 #include "classify/Clasificacion.h"
 #include "import/Importacion.h"
 #include "platform/AppError.h"
+#include "platform/Bitacora.h"
 #include "transfer/Transferencia.h"
 
 Asistente::Asistente(Aplicacion& app, std::function<void()> refrescar) : m_app(app), m_refrescar(std::move(refrescar)) {
@@ -105,7 +106,7 @@ void Asistente::MAIN_CambiarPaso() {
             m_p.lstCIF.clear();
             Refrescar();
 
-            bool clasificado = !clasificar || FRAM2_GuardarDatosToBase(m_app);
+            bool clasificado = !clasificar || Clasificar();
             if (clasificado)
                 MostrarPaso3();
             else
@@ -118,12 +119,12 @@ void Asistente::MAIN_CambiarPaso() {
             Refrescar();
 
             if (!m_app.ArchivoLinea.empty() && m_app.Paso == 2) {
-                Resultado t = FRM3_Tranferir(m_app);
+                Resultado t = Transferir();
                 if (m_resultado == Resultado::Hecho)
                     m_resultado = t;
             }
         } else {
-            m_resultado = FRM3_Tranferir(m_app);
+            m_resultado = Transferir();
         }
     } catch (const Cancelacion&) {
         throw;
@@ -133,6 +134,28 @@ void Asistente::MAIN_CambiarPaso() {
         m_app.Op->MsgBox(e.Mensaje());
     }
     Refrescar();
+}
+
+bool Asistente::Clasificar() {
+    const double inicio = Bitacora::Ahora();
+    bool ok = FRAM2_GuardarDatosToBase(m_app);
+    Bitacora::Registrar(m_app.Home, m_app.InternoActual, "clasificacion", ok ? "hecho" : "fallido",
+                        Bitacora::Ahora() - inicio);
+    return ok;
+}
+
+Resultado Asistente::Transferir() {
+    const double inicio = Bitacora::Ahora();
+    const std::string interno = m_app.InternoActual;
+    Resultado r = Resultado::Fallido;
+    try {
+        r = FRM3_Tranferir(m_app);
+    } catch (...) {
+        Bitacora::Registrar(m_app.Home, interno, "transferencia", "fallido", Bitacora::Ahora() - inicio);
+        throw;
+    }
+    Bitacora::Registrar(m_app.Home, interno, "transferencia", TextoResultado(r), Bitacora::Ahora() - inicio);
+    return r;
 }
 
 void Asistente::cmdVolver_Click() {

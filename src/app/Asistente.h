@@ -56,6 +56,11 @@ public:
     // error shown on the way.
     Resultado UltimoResultado() const { return m_resultado; }
 
+    // The classification and the transfer of the current interno, each leaving
+    // its line in the run log (the runner's classify and transfer use them too).
+    bool Clasificar();
+    Resultado Transferir();
+
 private:
     void Refrescar();
     void MostrarPaso3();

@@ -19,11 +19,6 @@ namespace Consola {
 
 namespace {
 const char* const kClaves[] = {"INTDUN", "INTCAT", "AA_MARCA", "ORIGEN", "MODELOVARIANTESINSPC"};
-
-void BorrarBase(const fs::path& p) {
-    for (const char* sufijo : {"", "-wal", "-shm", "-journal"})
-        fs::remove(p.string() + sufijo);
-}
 } // namespace
 
 int CmdInit(Contexto& c) {
@@ -31,36 +26,18 @@ int CmdInit(Contexto& c) {
     bool forzar = c.Bandera("--force");
     c.Exigir(0, "init [--demo] [--force]");
     fs::path db = fs::path(c.Home) / "db";
-    fs::path trabajo = db / "Dantremos.db", aduana = db / "Corvex.db", ini = db / "entidades.ini";
+    fs::path trabajo = db / "Dantremos.db", aduana = db / "Corvex.db";
     if (!forzar && (fs::exists(trabajo) || fs::exists(aduana))) {
         *c.Out << "EXCLAMACION: Las bases de datos ya existen en " << db.string()
                << ". Use --force para crearlas de nuevo (se pierden sus datos).\n\n";
         return 1;
     }
-    fs::create_directories(db);
-    BorrarBase(trabajo);
-    BorrarBase(aduana);
-    if (!fs::exists(ini)) {
-        std::ofstream f(ini);
-        f << "; Base de datos de cada entidad del sistema aduanero (ruta absoluta o relativa a la carpeta del "
-             "programa).\n";
-        for (const char* e : {"CATALOGOS", "NCM", "INTERNOS"})
-            f << "[" << e << "]\nArchivo=db/Corvex.db\n";
-    }
-    Almacor::Gestor t, a;
-    t.CrearArchivo(trabajo.string());
-    Esquema::CrearTrabajo(t);
-    Demo::CargarPaises(t, Arranque::CarpetaDatos());
-    a.CrearArchivo(aduana.string());
-    Esquema::CrearAduana(a);
+    AlmacenAjustes ajustes(c.ArchivoAjustes);
+    Demo::CrearBases(c.Home, demo, ajustes, Arranque::CarpetaDatos());
     *c.Out << "Bases de datos creadas en " << db.string() << "\n";
-    if (demo) {
-        AlmacenAjustes ajustes(c.ArchivoAjustes);
-        Demo::CargarReferencias(t, a, Arranque::CarpetaDatos());
-        Demo::CargarCatalogo(t, a, ajustes, Arranque::CarpetaDatos());
+    if (demo)
         *c.Out << "Datos de demostración cargados (nomenclador, sufijos, unidades, países, catálogo, relaciones y "
                   "configuración).\n";
-    }
     return 0;
 }
 

@@ -1,5 +1,6 @@
 // Commands of the runner for the classification: classify, stats.
 #include "comun/Aplicacion.h"
+#include "app/Asistente.h"
 #include "app/Consola.h"
 #include "app/OperadorConsola.h"
 #include "classify/Clasificacion.h"
@@ -43,7 +44,7 @@ int CmdClassify(Contexto& c) {
     // The type as the transfer takes it: that of the first article.
     app.Db.Sql("select PRCTDS from ART where INTNRO = '" + interno + "' order by ARTORD limit 1");
     app.TipoDeclaracion = app.Db.CrearRs(rs) ? rs.Fields("PRCTDS").Texto() : "";
-    return FRAM2_GuardarDatosToBase(app) ? 0 : 1;
+    return Asistente(app).Clasificar() ? 0 : 1;
 }
 
 int CmdStats(Contexto& c) {

@@ -1,5 +1,6 @@
 // The runner's command for the transfer: transfer INTNRO [--reemplazar si|no].
 #include "comun/Aplicacion.h"
+#include "app/Asistente.h"
 #include "app/Consola.h"
 #include "app/OperadorConsola.h"
 #include "platform/Texto.h"
@@ -46,7 +47,7 @@ int CmdTransfer(Contexto& c) {
     }
     app.InternoActual = interno;
     app.Paso = 2;
-    return FRM3_Tranferir(app) == Resultado::Hecho ? 0 : 1;
+    return Asistente(app).Transferir() == Resultado::Hecho ? 0 : 1;
 }
 
 } // namespace Consola

@@ -4,6 +4,9 @@
 #include "app/Arranque.h"
 #include "app/OperadorConsola.h"
 #include "platform/AppError.h"
+#include "platform/Bitacora.h"
+
+#include <QCommandLineParser>
 
 #include <algorithm>
 #include <filesystem>
@@ -18,34 +21,76 @@ struct Entrada {
     const char* nombre;
     Comando comando;
     const char* uso;
+    const char* ayuda = nullptr; // one line for --help
 };
 
 const Entrada kComandos[] = {
-    {"init", CmdInit, "init [--demo] [--force]"},
-    {"config", CmdConfig, "config [KEY VALUE]"},
-    {"relacion", CmdRelacion, "relacion list | add PAI ORI ESM | delete PAI ORI"},
-    {"transfer", CmdTransfer, "transfer INTNRO [--reemplazar si|no]"},
-    {"import", CmdImport, "import FILE [--interno N] [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...]"},
-    {"list", CmdList, "list"},
-    {"delete", CmdDelete, "delete INTNRO [--si]"},
-    {"run", CmdRun, "run \"INTNRO|FILE\" [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...] [--reemplazar si|no]"},
-    {"classify", CmdClassify, "classify INTNRO"},
-    {"stats", CmdStats, "stats INTNRO"},
-    {"depurar", CmdDepurar, "depurar INTNRO [--ok]"},
+    {"init", CmdInit, "init [--demo] [--force]",
+     "crea las bases en DIR/db (--demo: datos de referencia, catálogo y configuración)"},
+    {"config", CmdConfig, "config [KEY VALUE]", "muestra la configuración, o guarda un valor"},
+    {"relacion", CmdRelacion, "relacion list | add PAI ORI ESM | delete PAI ORI", "relaciones de países"},
+    {"transfer", CmdTransfer, "transfer INTNRO [--reemplazar si|no]", "transfiere un interno al sistema aduanero"},
+    {"import", CmdImport, "import FILE [--interno N] [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...]",
+     "importa un archivo de envío y lo clasifica"},
+    {"list", CmdList, "list", "lista los internos"},
+    {"delete", CmdDelete, "delete INTNRO [--si]", "elimina un interno"},
+    {"run", CmdRun, "run \"INTNRO|FILE\" [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...] [--reemplazar si|no]",
+     "importa, clasifica y transfiere sin detenerse"},
+    {"classify", CmdClassify, "classify INTNRO", "clasifica un interno"},
+    {"stats", CmdStats, "stats INTNRO", "contadores y totales CIF de un interno"},
+    {"donde", CmdDonde, "donde", "muestra carpeta, bases, configuración, entidades y registro en uso"},
+    {"depurar", CmdDepurar, "depurar INTNRO [--ok]", "lista los artículos a depurar (--ok: los correctos)"},
     {"editar", CmdEditar,
      "editar INTNRO ARTORD [--posicion POS] [--sufijos TEXT] [--unidad-declarada U] [--cantidad-declarada N]\n"
      "         [--cantidad-estadistica N] [--der-especifico N] [--estado-mercaderia N] [--origen ID] [--cantidad N]\n"
      "         [--unitario N] [--total N] [--valor CODE=VALUE ...] [--opcion GROUP=CODE ...] [--sin-pais si|no]\n"
-     "         [--cancelar si|no]"},
-    {"historial", CmdHistorial, "historial INTNRO"},
-    {"deshacer", CmdDeshacer, "deshacer INTNRO"},
-    {"nomenclador", CmdNomenclador, "nomenclador TEXT... | --detalle POS"},
+     "         [--cancelar si|no]",
+     "corrige un artículo y replica la corrección"},
+    {"historial", CmdHistorial, "historial INTNRO", "correcciones guardadas de un interno"},
+    {"deshacer", CmdDeshacer, "deshacer INTNRO", "deshace la última corrección guardada"},
+    {"nomenclador", CmdNomenclador, "nomenclador TEXT... | --detalle POS", "busca posiciones en el nomenclador"},
+    {"reporte", CmdReporte, "reporte INTNRO [--ok] [--pdf FILE] [--xlsx FILE]",
+     "reporte de los artículos a depurar (o los OK) en texto, PDF o Excel"},
+    {"catalogo", CmdCatalogo, "catalogo [--pdf FILE] [--xlsx FILE]",
+     "artículos del catálogo cuya posición o sufijos ya no sirven, por motivo"},
 };
 
 void Uso(std::ostream& err) {
     err << "Uso: velmarion-cli [--home DIR] [--settings FILE] COMMAND ...\n";
     for (const Entrada& e : kComandos)
         err << "  " << e.uso << "\n";
+    err << "Pruebe 'velmarion-cli --help' para más información.\n";
+}
+
+void Ayuda(std::ostream& out) {
+    out << "Uso: velmarion-cli [OPCIÓN]... ORDEN [ARGUMENTO]...\n"
+           "Prepara los despachos de importación sin ventanas: importa el archivo de envío, clasifica\n"
+           "los artículos y transfiere el interno al sistema aduanero.\n\n"
+           "Opciones (antes de la orden):\n"
+           "      --home DIR        carpeta del programa, con las bases en DIR/db; sin ella: $VELMARION_HOME,\n"
+           "                        la carpeta del ejecutable si contiene db/, o la carpeta de datos del\n"
+           "                        usuario ("
+        << Arranque::CarpetaDatosUsuario()
+        << ")\n"
+           "      --settings FILE   configuración en ese archivo INI, no en el almacén del usuario\n"
+           "  -h, --help            muestra esta ayuda y termina\n"
+           "  -V, --version         muestra la versión y termina\n\n"
+           "Órdenes (cada una admite --help):\n";
+    for (const Entrada& e : kComandos) {
+        out << "  " << e.uso << "\n";
+        if (e.ayuda)
+            out << "      " << e.ayuda << "\n";
+    }
+    out << "\nSolo init crea las bases de datos; cualquier otra orden sin ellas se detiene y nombra el archivo.\n"
+           "Cada importación, clasificación, transferencia y falla deja una línea en DIR/velmarion.log.\n\n"
+           "Estado de salida:\n"
+           "  0  la orden hizo todo su trabajo\n"
+           "  1  se detuvo antes de terminar o mostró un error\n"
+           "  2  uso incorrecto (orden, opción o argumento)\n";
+}
+
+void Version(std::ostream& out, const char* programa) {
+    out << programa << " (Velmarion) " << Arranque::kVersion << "\n";
 }
 
 } // namespace
@@ -70,6 +115,7 @@ bool Contexto::Arrancar(Aplicacion& app, const std::string& lineaComandos) {
     } catch (...) {
         AppError e = AppError::Actual();
         *Out << "CRITICO: " << e.Description << "\n\n" << e.Number << " - " << e.Source << "\n\n";
+        Bitacora::Registrar(Home, "", "arranque", "fallido: " + e.Description, 0);
         return false;
     }
 }
@@ -114,32 +160,53 @@ int Ejecutar(const std::vector<std::string>& argumentos, std::ostream& out, std:
     c.Op = &op;
     c.Out = &out;
     c.Err = &err;
-    std::string home;
-    size_t i = 0;
+    std::string comando; // for the run log of an error that ends the command
     try {
-        for (; i < argumentos.size(); ++i) {
-            const std::string& a = argumentos[i];
-            if (a == "--home" || a == "--settings") {
-                if (i + 1 >= argumentos.size())
-                    throw UsoIncorrecto("falta el valor de " + a);
-                (a == "--home" ? home : c.ArchivoAjustes) = argumentos[++i];
-            } else if (a.rfind("--", 0) == 0) {
-                throw UsoIncorrecto("opción desconocida " + a);
-            } else {
-                break;
-            }
+        QCommandLineParser p;
+        // Everything from the command name on is the command's own.
+        p.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+        const QCommandLineOption home(QStringList{"home"}, "", "DIR"), ajustes(QStringList{"settings"}, "", "FILE"),
+            ayuda(QStringList{"h", "help"}), version(QStringList{"V", "version"});
+        p.addOptions({home, ajustes, ayuda, version});
+        QStringList lista{"velmarion-cli"};
+        for (const std::string& a : argumentos)
+            lista << QString::fromStdString(a);
+        if (!p.parse(lista)) {
+            const QStringList desconocidas = p.unknownOptionNames();
+            if (!desconocidas.isEmpty())
+                throw UsoIncorrecto("opción desconocida " + std::string(desconocidas.first().size() > 1 ? "--" : "-") +
+                                    desconocidas.first().toStdString());
+            throw UsoIncorrecto("falta el valor de una opción (" + p.errorText().toStdString() + ")");
         }
-        if (i >= argumentos.size())
+        if (p.isSet(ayuda)) {
+            Ayuda(out);
+            return 0;
+        }
+        if (p.isSet(version)) {
+            Version(out, "velmarion-cli");
+            return 0;
+        }
+        c.ArchivoAjustes = p.value(ajustes).toStdString();
+        const QStringList resto = p.positionalArguments();
+        if (resto.isEmpty())
             throw UsoIncorrecto("falta el comando");
-        const std::string nombre = argumentos[i];
+        const std::string nombre = resto.first().toStdString();
         const Entrada* e = nullptr;
         for (const Entrada& k : kComandos)
             if (nombre == k.nombre)
                 e = &k;
         if (!e)
             throw UsoIncorrecto("comando desconocido: " + nombre);
-        c.Home = Arranque::CarpetaPrograma(home);
-        c.Args.assign(argumentos.begin() + static_cast<long>(i) + 1, argumentos.end());
+        for (qsizetype i = 1; i < resto.size(); ++i)
+            c.Args.push_back(resto[i].toStdString());
+        if (!c.Args.empty() && (c.Args[0] == "--help" || c.Args[0] == "-h")) {
+            out << "Uso: velmarion-cli [--home DIR] [--settings FILE] " << e->uso << "\n";
+            if (e->ayuda)
+                out << e->ayuda << "\n";
+            return 0;
+        }
+        c.Home = Arranque::CarpetaPrograma(p.value(home).toStdString());
+        comando = nombre;
         return e->comando(c);
     } catch (const UsoIncorrecto& u) {
         err << "velmarion-cli: " << u.what() << "\n";
@@ -147,12 +214,22 @@ int Ejecutar(const std::vector<std::string>& argumentos, std::ostream& out, std:
         return 2;
     } catch (const Cancelacion& x) {
         out << "EXCLAMACION: " << x.Motivo << "\n\n";
+        Bitacora::Registrar(c.Home, "", comando, "detenido: " + x.Motivo, 0);
         return 1;
     } catch (...) {
         AppError e = AppError::Actual();
         out << "CRITICO: " << e.Description << "\n\n" << e.Number << " - " << e.Source << "\n\n";
+        Bitacora::Registrar(c.Home, "", comando, "fallido: " + e.Description, 0);
         return 1;
     }
+}
+
+int CmdDonde(Contexto& c) {
+    c.Exigir(0, "donde");
+    *c.Out << Arranque::Ubicaciones(c.Home, AlmacenAjustes(c.ArchivoAjustes).Ubicacion());
+    for (const std::string& f : Arranque::BasesFaltantes(c.Home))
+        *c.Out << "Falta: " << f << " (velmarion-cli init la crea)\n";
+    return 0;
 }
 
 } // namespace Consola

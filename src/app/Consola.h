@@ -66,5 +66,9 @@ int CmdEditar(Contexto& c);
 int CmdHistorial(Contexto& c);
 int CmdDeshacer(Contexto& c);
 int CmdNomenclador(Contexto& c);
+// Where the home, the databases, the settings, the entity parameters and the run log are.
+int CmdDonde(Contexto& c);
+int CmdReporte(Contexto& c);
+int CmdCatalogo(Contexto& c);
 
 } // namespace Consola

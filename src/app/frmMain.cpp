@@ -1,5 +1,7 @@
 #include "app/frmMain.h"
 
+#include "app/Arranque.h"
+
 #include "comun/Aplicacion.h"
 #include "app/gui/OperadorQt.h"
 #include "config/frmConfig.h"
@@ -7,6 +9,8 @@
 #include "import/frmInterno.h"
 #include "review/frmDEP.h"
 #include "platform/AppError.h"
+#include "reports/Informe.h"
+#include "reports/frmReporte.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -96,13 +100,16 @@ frmMain::frmMain(Aplicacion& app, OperadorQt& op, QWidget* parent)
     m_lbVersion->setStyleSheet("color: palette(dark);");
     m_cmdConfig = Boton(this, "cmdConfig", "Configur.");
     m_cmdConfig->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    m_cmdAcercaDe = Boton(this, "cmdAcercaDe", "Acerca de");
+    m_cmdAcercaDe->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
     m_command4 = Boton(this, "Command4", "Cancelar");
     m_cmdVolver = Boton(this, "cmdVolver", "< Volver");
     m_cmdSiguiente = Boton(this, "cmdSiguiente", "Siguiente >");
-    for (QPushButton* b : {m_cmdConfig, m_command4, m_cmdVolver, m_cmdSiguiente})
+    for (QPushButton* b : {m_cmdConfig, m_cmdAcercaDe, m_command4, m_cmdVolver, m_cmdSiguiente})
         b->setMinimumSize(104, 30);
     auto* botones = new QHBoxLayout;
     botones->addWidget(m_cmdConfig);
+    botones->addWidget(m_cmdAcercaDe);
     botones->addSpacing(12);
     botones->addWidget(m_lbVersion, 1);
     botones->addWidget(m_command4);
@@ -131,6 +138,7 @@ frmMain::frmMain(Aplicacion& app, OperadorQt& op, QWidget* parent)
     connect(m_cmdVolver, &QPushButton::clicked, this, &frmMain::cmdVolver_Click);
     connect(m_cmdConfig, &QPushButton::clicked, this, &frmMain::cmdConfig_Click);
     connect(m_command4, &QPushButton::clicked, this, &frmMain::Command4_Click);
+    connect(m_cmdAcercaDe, &QPushButton::clicked, this, &frmMain::cmdAcercaDe_Click);
     connect(m_cmdRegErr, &QPushButton::clicked, this, &frmMain::FRAM3_cmdRegErr_Click);
     connect(m_cmdRegOk, &QPushButton::clicked, this, &frmMain::FRAM3_cmdRegOk_Click);
     connect(m_cmdRepErr, &QPushButton::clicked, this, &frmMain::FRAM3_cmdRepErr_Click);
@@ -375,6 +383,12 @@ template <class F> bool frmMain::Ejecutar(F&& operacion) {
     return ok;
 }
 
+void frmMain::cmdAcercaDe_Click() {
+    m_op.MsgBox("Velmarion\r\n" + m_app.Version + "\r\n\r\n" +
+                    Arranque::Ubicaciones(m_app.Home, m_app.Almacen ? m_app.Almacen->Ubicacion() : ""),
+                Operador::Icono::Informacion);
+}
+
 bool frmMain::Iniciar() {
     bool ok = false;
     Ejecutar([&] { ok = m_asistente.Iniciar() == Resultado::Hecho; });
@@ -450,13 +464,20 @@ void frmMain::FRAM3_cmdRegOk_Click() {
 }
 
 void frmMain::FRAM3_cmdRepErr_Click() {
-    if (!m_enCurso)
-        m_app.Op->MsgBox("El reporte de datos sin depurar todavía no está disponible.", Operador::Icono::Informacion);
+    Reportes::Informe informe;
+    if (m_enCurso || !Reportes::PrepararArticulos(m_app, false, informe, "FRAM3_cmdRepErr_Click"))
+        return;
+    frmReporte d(std::move(informe), *m_app.Op, this);
+    d.exec();
 }
 
 void frmMain::FRAM3_cmdRepOK_Click() {
-    if (!m_enCurso)
-        m_app.Op->MsgBox("El reporte de registros OK todavía no está disponible.", Operador::Icono::Informacion);
+    Reportes::Informe informe;
+    if (m_enCurso || !Reportes::PrepararArticulos(m_app, true, informe, "FRAM3_cmdRepOK_Click"))
+        return;
+    auto* d = new frmReporte(std::move(informe), *m_app.Op, this);
+    d->setAttribute(Qt::WA_DeleteOnClose);
+    d->show();
 }
 
 bool frmMain::eventFilter(QObject* objeto, QEvent* evento) {

@@ -35,6 +35,8 @@ public:
     void cmdVolver_Click();
     void cmdConfig_Click();
     void Command4_Click();
+    // "Acerca de": the version line, the home, the databases, the settings and the run log.
+    void cmdAcercaDe_Click();
     // F1 and F2 open the record lists, only at step 2.
     void Form_KeyDown(int tecla);
 
@@ -76,6 +78,6 @@ private:
     QFrame *m_fram1, *m_fram3;
     QTreeWidget *m_lstInternos, *m_lstCIF;
     QLabel *m_lbTotal, *m_lbEnCatalogo, *m_lbNuevos, *m_lbErroneos, *m_lbErrPos, *m_lbErrSuf;
-    QPushButton *m_cmdSiguiente, *m_cmdVolver, *m_cmdConfig, *m_command4;
+    QPushButton *m_cmdSiguiente, *m_cmdVolver, *m_cmdConfig, *m_command4, *m_cmdAcercaDe;
     QPushButton *m_cmdRegErr, *m_cmdRegOk, *m_cmdRepErr, *m_cmdRepOK;
 };

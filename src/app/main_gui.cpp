@@ -1,57 +1,107 @@
 // velmarion: the windows. velmarion [--home DIR] [--settings FILE] ["INTNRO|path"]
-#include "comun/Aplicacion.h"
 #include "app/Arranque.h"
 #include "app/frmMain.h"
+#include "app/frmPrimerInicio.h"
 #include "app/gui/Captura.h"
 #include "app/gui/OperadorQt.h"
+#include "comun/Aplicacion.h"
 #include "platform/AppError.h"
+#include "platform/Bitacora.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QIcon>
 #include <QTimer>
 
 #include <clocale>
+#include <cstring>
 #include <iostream>
 
-int main(int argc, char** argv) {
-    QApplication a(argc, argv);
-    QApplication::setApplicationName(OperadorQt::kTitulo);
-    std::setlocale(LC_NUMERIC, ""); // numbers shown with the user's decimal separator
+namespace {
 
-    std::string home, ajustes, captura, linea;
-    const QStringList args = QApplication::arguments();
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        const QString& x = args[i];
-        if ((x == "--home" || x == "--settings" || x == "--captura") && i + 1 < args.size()) {
-            std::string v = args[++i].toStdString();
-            (x == "--home" ? home : x == "--settings" ? ajustes : captura) = v;
-        } else if (x.startsWith("--")) {
-            std::cerr << "velmarion: opción desconocida " << x.toStdString() << "\n"
-                      << "Uso: velmarion [--home DIR] [--settings FILE] [\"INTNRO|archivo\"]\n";
-            return 2;
-        } else {
-            // The command line is one text: a path with blanks may come split.
-            linea += (linea.empty() ? "" : " ") + x.toStdString();
+void Ayuda() {
+    std::cout << "Uso: velmarion [OPCIÓN]... [\"INTNRO|ARCHIVO\"]\n"
+                 "Prepara los despachos de importación en la ventana del asistente de tres pasos.\n"
+                 "Con \"INTNRO|ARCHIVO\" importa, clasifica y transfiere ese archivo por sí solo.\n\n"
+                 "Opciones:\n"
+                 "      --home DIR        carpeta del programa, con las bases en DIR/db; sin ella: $VELMARION_HOME,\n"
+                 "                        la carpeta del ejecutable si contiene db/, o la carpeta de datos del\n"
+                 "                        usuario ("
+              << Arranque::CarpetaDatosUsuario()
+              << ")\n"
+                 "      --settings FILE   configuración en ese archivo INI, no en el almacén del usuario\n"
+                 "  -h, --help            muestra esta ayuda y termina\n"
+                 "  -V, --version         muestra la versión y termina\n\n"
+                 "Sin bases de datos en la carpeta, la ventana ofrece crearlas (vacías o con datos de\n"
+                 "demostración) o elegir otra carpeta. Cada corrida deja una línea en DIR/velmarion.log.\n\n"
+                 "Estado de salida:\n"
+                 "  0  la ventana se cerró después de hacer su trabajo\n"
+                 "  1  no pudo abrir las bases, se salió del primer inicio, o la corrida desatendida se detuvo\n"
+                 "  2  uso incorrecto\n";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Help and version need no display: answered before the application exists.
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+            Ayuda();
+            return 0;
+        }
+        if (!std::strcmp(argv[i], "--version") || !std::strcmp(argv[i], "-V")) {
+            std::cout << "velmarion (Velmarion) " << Arranque::kVersion << "\n";
+            return 0;
         }
     }
 
+    QApplication a(argc, argv);
+    QApplication::setApplicationName(OperadorQt::kTitulo);
+    QApplication::setApplicationVersion(Arranque::kVersion);
+    QApplication::setWindowIcon(QIcon::fromTheme("velmarion"));
+    std::setlocale(LC_NUMERIC, ""); // numbers shown with the user's decimal separator
+
+    QCommandLineParser p;
+    const QCommandLineOption home(QStringList{"home"}, "", "DIR"), ajustesOpcion(QStringList{"settings"}, "", "FILE"),
+        captura(QStringList{"captura"}, "", "DIR");
+    p.addOptions({home, ajustesOpcion, captura});
+    if (!p.parse(QApplication::arguments())) {
+        const QStringList desconocidas = p.unknownOptionNames();
+        std::cerr << "velmarion: "
+                  << (desconocidas.isEmpty() ? "falta el valor de una opción (" + p.errorText().toStdString() + ")"
+                                             : "opción desconocida " + desconocidas.first().toStdString())
+                  << "\n"
+                  << "Uso: velmarion [--home DIR] [--settings FILE] [\"INTNRO|archivo\"]\n"
+                  << "Pruebe 'velmarion --help' para más información.\n";
+        return 2;
+    }
+    // The command line is one text: a path with blanks may come split.
+    std::string linea;
+    for (const QString& x : p.positionalArguments())
+        linea += (linea.empty() ? "" : " ") + x.toStdString();
+    const std::string carpetaCaptura = p.value(captura).toStdString();
+
     OperadorQt op;
     Aplicacion app;
-    app.Home = Arranque::CarpetaPrograma(home);
-    app.Almacen = std::make_unique<AlmacenAjustes>(ajustes);
+    app.Home = Arranque::CarpetaPrograma(p.value(home).toStdString());
+    app.Almacen = std::make_unique<AlmacenAjustes>(p.value(ajustesOpcion).toStdString());
     app.Op = &op;
+    if (!frmPrimerInicio::Resolver(app, op))
+        return 1;
     frmMain ventana(app, op);
     try {
         Arranque::Form_Load(app, linea);
     } catch (...) {
         AppError e = AppError::Actual();
+        Bitacora::Registrar(app.Home, "", "arranque", "fallido: " + e.Description, 0);
         static_cast<Operador&>(op).MsgBox(e.Mensaje() + " - " + e.Source, Operador::Icono::Critico);
         return 1;
     }
     ventana.show();
-    if (!captura.empty()) {
+    if (!carpetaCaptura.empty()) {
         ventana.Iniciar();
         QTimer::singleShot(0, &ventana,
-                           [&] { QApplication::exit(CapturarVentanas(ventana, app, captura) == 9 ? 0 : 1); });
+                           [&] { QApplication::exit(CapturarVentanas(ventana, app, carpetaCaptura) == 9 ? 0 : 1); });
     } else if (app.InternoLinea.empty()) {
         ventana.Iniciar();
     } else {

@@ -88,3 +88,7 @@ struct Cancelacion : std::exception {
 // How a run ended: it did its whole work; the operator (or a rule the operator
 // must act on) stopped it; or an error stopped it or was shown on the way.
 enum class Resultado { Hecho, Detenido, Fallido };
+// The result column of the run log: "hecho", "detenido", "fallido".
+inline const char* TextoResultado(Resultado r) {
+    return r == Resultado::Hecho ? "hecho" : r == Resultado::Detenido ? "detenido" : "fallido";
+}

@@ -4,6 +4,8 @@
 #include "comun/Operador.h"
 #include "controls/gui/ClCntrl.h"
 #include "platform/AppError.h"
+#include "reports/Informe.h"
+#include "reports/frmReporte.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,6 +16,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -112,6 +115,13 @@ frmConfig::frmConfig(Aplicacion& app, QWidget* parent) : QDialog(parent), m_app(
     g->addWidget(m_chk, 4, 1, 1, 2);
     g->setColumnStretch(2, 1);
     g->setHorizontalSpacing(12);
+
+    auto* cmdRevisar = new QPushButton("Revisar catálogo", this);
+    cmdRevisar->setObjectName("cmdRevisarCatalogo");
+    cmdRevisar->setAutoDefault(false);
+    cmdRevisar->setToolTip("Articulos del catálogo cuya posición o cuyos sufijos ya no son válidos");
+    connect(cmdRevisar, &QPushButton::clicked, this, &frmConfig::cmdRevisarCatalogo_Click);
+    g->addWidget(cmdRevisar, 0, 3);
 
     auto* pie = new QHBoxLayout;
     pie->addWidget(lbTeclas);
@@ -221,4 +231,14 @@ bool frmConfig::eventFilter(QObject* objeto, QEvent* evento) {
         }
     }
     return QDialog::eventFilter(objeto, evento);
+}
+
+void frmConfig::cmdRevisarCatalogo_Click() {
+    const std::string catalogo = m_cboIdCatalogo->currentText().toStdString();
+    Reportes::Informe informe;
+    if (!Reportes::PrepararCatalogo(m_app, catalogo.empty() ? m_app.Config.INTCAT : catalogo, informe,
+                                    "frmConfig.cmdRevisarCatalogo_Click"))
+        return;
+    frmReporte d(std::move(informe), *m_app.Op, this);
+    d.exec();
 }

@@ -22,6 +22,8 @@ public:
     void reject() override { GrabarySalir(); }
     void Ori_Nuevo();
     void ORI_Eliminar();
+    // The catalog health report of the catalog chosen in the combo.
+    void cmdRevisarCatalogo_Click();
 
 protected:
     bool eventFilter(QObject* objeto, QEvent* evento) override;

@@ -5,6 +5,7 @@
 #include "classify/modGlobal.h"
 #include "import/modEntidadesTarvelo.h"
 #include "platform/AppError.h"
+#include "platform/Bitacora.h"
 #include "platform/Numeros.h"
 #include "platform/Texto.h"
 
@@ -172,6 +173,7 @@ bool ProcesarArchivo(Aplicacion& app, const std::string& ruta) {
         return false;
     }
     op.PunteroEspera(true);
+    const double inicio = Bitacora::Ahora();
     Lectran::Gestor archivo;
     Corrida c;
     long nro = 0; // the file line being processed, for the message
@@ -206,6 +208,8 @@ bool ProcesarArchivo(Aplicacion& app, const std::string& ruta) {
         std::string nota = enTransaccion ? Deshacer(app, paisesAntes) : "";
         archivo.Cerrar_Archivo();
         op.PunteroEspera(false);
+        Bitacora::Registrar(app.Home, c.Interno.empty() ? app.InternoLinea : c.Interno, "importacion",
+                            "detenido: " + x.Motivo, Bitacora::Ahora() - inicio);
         op.MsgBox(x.Motivo + vbCrLf + vbCrLf + "La importación se deshizo: la base de trabajo quedó como estaba." +
                       (nota.empty() ? std::string() : std::string(vbCrLf) + vbCrLf + nota),
                   Icono::Exclamacion);
@@ -217,6 +221,8 @@ bool ProcesarArchivo(Aplicacion& app, const std::string& ruta) {
             if (!nota.empty())
                 e.Description += vbCrLf + nota;
         }
+        Bitacora::Registrar(app.Home, c.Interno.empty() ? app.InternoLinea : c.Interno, "importacion",
+                            "fallido: " + e.Description, Bitacora::Ahora() - inicio);
         op.MsgBox(e.Mensaje() + " - seccion ProcesarArchivo de Formulario frmInterno - nro " + std::to_string(nro) +
                   " :: [" + e.Source + "]");
         archivo.Cerrar_Archivo();
@@ -225,6 +231,8 @@ bool ProcesarArchivo(Aplicacion& app, const std::string& ruta) {
     }
     archivo.Cerrar_Archivo();
     g_resumen = {c.Interno, c.Tipo, c.H, c.P, c.Articulos, c.Insumos};
+    // Logged before the hand-over: classification and transfer log their own lines.
+    Bitacora::Registrar(app.Home, c.Interno, "importacion", "hecho", Bitacora::Ahora() - inicio);
 
     app.Paso = 1;
     app.InternoActual = c.Interno;

@@ -28,6 +28,24 @@ std::string Principal::ArchivoPorDefecto(const std::string& home) {
 }
 
 void Principal::LoadParameters() {
+    LeerParametros();
+    m_conexiones.clear();
+    for (const auto& [entidad, archivo] : m_archivos) {
+        if (m_conexiones.count(archivo))
+            continue;
+        auto g = std::make_unique<Almacor::Gestor>();
+        g->CadenaConexion("Provider=SQLite;Data Source=" + archivo);
+        try {
+            g->Conectar();
+            Esquema::VerificarAduana(*g);
+        } catch (const AppError& e) {
+            throw e.Relanzar(e.Number, "Pontevar.Principal.LoadParameters (" + entidad + "):: ");
+        }
+        m_conexiones[archivo] = std::move(g);
+    }
+}
+
+void Principal::LeerParametros() {
     std::map<std::string, std::string> archivoDe;
     fs::path ini = fs::path(m_home) / "db" / "entidades.ini";
     std::ifstream in(ini);
@@ -55,20 +73,6 @@ void Principal::LoadParameters() {
         if (p.is_relative())
             p = fs::path(m_home) / p;
         m_archivos[e] = Normalizar(p.string());
-    }
-    m_conexiones.clear();
-    for (const auto& [entidad, archivo] : m_archivos) {
-        if (m_conexiones.count(archivo))
-            continue;
-        auto g = std::make_unique<Almacor::Gestor>();
-        g->CadenaConexion("Provider=SQLite;Data Source=" + archivo);
-        try {
-            g->Conectar();
-            Esquema::VerificarAduana(*g);
-        } catch (const AppError& e) {
-            throw e.Relanzar(e.Number, "Pontevar.Principal.LoadParameters (" + entidad + "):: ");
-        }
-        m_conexiones[archivo] = std::move(g);
     }
 }
 

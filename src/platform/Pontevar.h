@@ -20,6 +20,8 @@ public:
     // section leaves the entity in <home>/db/Corvex.db. Opens every database,
     // so a missing file stops the start-up with its path.
     void LoadParameters();
+    // Only the reading of db/entidades.ini: which file each entity names, nothing opened.
+    void LeerParametros();
     // The same connection object every time for an entity, and one object for
     // all entities that share a file, so `Sql` set through one call is run by the next.
     Almacor::Gestor& getDataConnectionByEntity(const std::string& entidad);

@@ -6,6 +6,8 @@
 #include "config/frmConfig.h"
 #include "config/frmRelPais.h"
 #include "import/frmInterno.h"
+#include "reports/Informe.h"
+#include "reports/frmReporte.h"
 #include "review/FrmCargaSufijos.h"
 #include "review/FrmPosicion.h"
 #include "review/frmDEP.h"
@@ -99,6 +101,16 @@ int CapturarVentanas(frmMain& ventana, Aplicacion& app, const std::string& carpe
             n += Guardar(d, dir + "sufijos.png");
         }
         lista->close();
+
+        // The preview of the articles to depurate of that interno, first and last page.
+        Reportes::Informe informe;
+        if (Reportes::PrepararArticulos(app, false, informe, "Captura")) {
+            frmReporte d(std::move(informe), *app.Op, &ventana);
+            d.resize(1200, 860);
+            n += Guardar(d, dir + "reporte-primera.png");
+            d.IrAPagina(d.reporte().Paginas() - 1);
+            n += Guardar(d, dir + "reporte-ultima.png");
+        }
     } else {
         std::cerr << "no hay internos: falta la imagen del paso 3\n";
     }
