@@ -9,6 +9,7 @@
 #include <QCommandLineParser>
 
 #include <algorithm>
+#include <filesystem>
 #include <iostream>
 #include <map>
 
@@ -87,11 +88,21 @@ void Version(std::ostream& out, const char* programa) {
 
 } // namespace
 
+void Contexto::ComprobarAjustes() const {
+    // A folder opens as an empty settings file that can never be written: it
+    // would read as a system never configured.
+    std::error_code ec;
+    if (!ArchivoAjustes.empty() && std::filesystem::is_directory(ArchivoAjustes, ec))
+        throw AppError(75, "Consola.Ajustes",
+                       "El archivo de ajustes " + ArchivoAjustes + " es una carpeta: no se pueden leer ni guardar ajustes.");
+}
+
 bool Contexto::Arrancar(Aplicacion& app, const std::string& lineaComandos) {
     app.Home = Home;
-    app.Almacen = std::make_unique<AlmacenAjustes>(ArchivoAjustes);
     app.Op = Op;
     try {
+        ComprobarAjustes();
+        app.Almacen = std::make_unique<AlmacenAjustes>(ArchivoAjustes);
         Arranque::Form_Load(app, lineaComandos);
         return true;
     } catch (...) {

@@ -620,12 +620,10 @@ Resultado FormModificar::Grabar() {
         AppError e = AppError::Actual();
         std::string perdido;
         if (abierta) {
-            try {
-                m_app.Db.DeshacerTransaccion();
-                perdido = std::string(vbCrLf) + vbCrLf + "No se guardó la corrección: el artículo y los demás quedan como estaban.";
-            } catch (...) {
-                perdido = std::string(vbCrLf) + vbCrLf + "No se pudo deshacer la corrección a medias: revise el interno.";
-            }
+            // A rollback that fails reconnects, which undoes the half-made correction as well.
+            std::string nota = m_app.Db.DeshacerOReconectar();
+            perdido = std::string(vbCrLf) + vbCrLf + "No se guardó la corrección: el artículo y los demás quedan como estaban." +
+                      (nota.empty() ? std::string() : std::string(vbCrLf) + nota);
         }
         op.MsgBox(e.Mensaje() + seccion + "::" + e.Source + perdido, Icono::Critico);
         return Resultado::Fallido;
@@ -711,10 +709,9 @@ Resultado Deshacer(Aplicacion& app, const std::string& interno, bool preguntar) 
         app.Db.ConfirmarTransaccion();
     } catch (...) {
         AppError e = AppError::Actual();
-        try {
-            app.Db.DeshacerTransaccion();
-        } catch (...) {
-        }
+        std::string nota = app.Db.DeshacerOReconectar();
+        if (!nota.empty())
+            e.Description += vbCrLf + nota;
         op.MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmDEP.Deshacer]", Icono::Critico);
         return Resultado::Fallido;
     }
