@@ -29,6 +29,10 @@ public:
     virtual void ConfirmarTransaccion() = 0;
     virtual void DeshacerTransaccion() = 0;
     virtual bool EnTransaccion() const = 0;
+    // Rolls back; when that fails, drops the connection (which undoes it as
+    // well) so the next run starts clean. "" when the rollback went well,
+    // otherwise what happened, for the operator's message.
+    virtual std::string DeshacerOReconectar() noexcept = 0;
     virtual void Savepoint(const std::string& nombre) = 0;
     virtual void LiberarSavepoint(const std::string& nombre) = 0;
     virtual void VolverASavepoint(const std::string& nombre) = 0;

@@ -375,6 +375,21 @@ void Gestor::DeshacerTransaccion() {
         EjecutarDirecto("rollback");
 }
 
+std::string Gestor::DeshacerOReconectar() noexcept {
+    try {
+        DeshacerTransaccion();
+        return {};
+    } catch (...) {
+        std::string nota = "No se pudo deshacer la transacción en el servidor " + m_destino + ": " +
+                           AppError::Actual().Description;
+        // The server undoes whatever a closed connection left open; the next
+        // statement opens a new one.
+        m_transaccion = false;
+        Desconectar();
+        return nota + ". Se cerró la conexión: lo escrito en la transacción no quedó.";
+    }
+}
+
 bool Gestor::EnTransaccion() const {
     if (m_transaccion)
         return true;

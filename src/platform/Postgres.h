@@ -36,6 +36,7 @@ public:
     void ConfirmarTransaccion() override;
     void DeshacerTransaccion() override;
     bool EnTransaccion() const override;
+    std::string DeshacerOReconectar() noexcept override;
     void Savepoint(const std::string& nombre) override;
     void LiberarSavepoint(const std::string& nombre) override;
     void VolverASavepoint(const std::string& nombre) override;
