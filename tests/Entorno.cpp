@@ -93,6 +93,7 @@ EntornoPrueba::EntornoPrueba(bool referencias) {
     if (EnServidor()) {
         EsquemaPrueba = "prueba_" + std::to_string(numero % 1000000000000ULL);
         std::string conninfo = ServidorDePrueba() + " options='-csearch_path=" + EsquemaPrueba + ",public'";
+        Conninfo = conninfo;
         {
             Postgres::Gestor base(ServidorDePrueba());
             base.Conectar();

@@ -83,6 +83,7 @@ struct EntornoPrueba {
     Almacor::Gestor* AduanaArchivo() { return dynamic_cast<Almacor::Gestor*>(&Aduana()); }
     // The schema of this test on the server ("" on the file engine).
     std::string EsquemaPrueba;
+    std::string Conninfo; // its connection string, with that schema first
     // Runs a statement on the work database; returns the rows changed.
     long Trabajo(const std::string& sql);
     long EnAduana(const std::string& sql);

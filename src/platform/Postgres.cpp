@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 
 namespace Postgres {
 
@@ -302,8 +303,29 @@ Gestor::Respuesta Gestor::Correr(const std::string& sql, const char* operacion) 
     return Respuesta(PQexec(m_pg, texto.c_str()));
 }
 
+namespace {
+// "select distinct" with no "order by": SQLite hands the rows out in the order
+// it first meets them, and the suffix questions follow that order; the server
+// would hand them out in its hash order. Such a query runs without the
+// distinct and its repeated rows are dropped here, first one kept.
+bool DistintoSinOrden(std::string& sql) {
+    size_t i = sql.find_first_not_of(" \t\r\n");
+    if (i == std::string::npos)
+        return false;
+    std::string bajo;
+    for (char c : sql)
+        bajo += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (bajo.compare(i, 16, "select distinct ") != 0 || bajo.find("order by") != std::string::npos)
+        return false;
+    sql.erase(i + 7, 9);
+    return true;
+}
+} // namespace
+
 bool Gestor::CrearRs(Recordset& rs) {
-    Respuesta r = Correr(m_sql, "CrearRs");
+    std::string sql = m_sql;
+    bool distinto = DistintoSinOrden(sql);
+    Respuesta r = Correr(sql, "CrearRs");
     ExecStatusType s = PQresultStatus(r.r);
     if (s != PGRES_TUPLES_OK && s != PGRES_COMMAND_OK)
         Fallar("CrearRs", PQresultErrorMessage(r.r), PQresultErrorField(r.r, PG_DIAG_SQLSTATE));
@@ -316,7 +338,15 @@ bool Gestor::CrearRs(Recordset& rs) {
     }
     std::vector<Valor> celdas;
     celdas.reserve(static_cast<size_t>(columnas) * filas);
+    std::set<std::vector<std::string>> vistas;
     for (int f = 0; f < filas; ++f) {
+        if (distinto) {
+            std::vector<std::string> fila;
+            for (int i = 0; i < columnas; ++i)
+                fila.push_back(PQgetisnull(r.r, f, i) ? std::string("\x01") : std::string(PQgetvalue(r.r, f, i)));
+            if (!vistas.insert(std::move(fila)).second)
+                continue;
+        }
         for (int i = 0; i < columnas; ++i) {
             if (PQgetisnull(r.r, f, i)) {
                 celdas.emplace_back();
