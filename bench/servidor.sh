@@ -1,0 +1,21 @@
+#!/bin/sh
+# The transfer benchmark on both engines: the 100,000-article transfer on the
+# SQLite file and on a throw-away local PostgreSQL server (Unix socket), and
+# the ratio of the two whole runs. Prints figures only.
+#   bench/servidor.sh [BUILD_DIR] [ARTICLES]
+set -e
+cd "$(dirname "$0")/.."
+BUILD="${1:-build}"
+N="${2:-100000}"
+DIR="$(mktemp -d /tmp/velmarion-bench-pg.XXXXXX)"
+rmdir "$DIR"
+trap 'scripts/servidor-prueba stop "$DIR"' EXIT INT TERM
+CONNINFO="$(scripts/servidor-prueba start "$DIR")"
+echo "== SQLite (archivo)"
+"$BUILD/bin/bench_transferencia" "$N" | tee "$DIR.archivo"
+echo "== PostgreSQL ($DIR)"
+VELMARION_PRUEBA_SERVIDOR="$CONNINFO" "$BUILD/bin/bench_transferencia" "$N" | tee "$DIR.servidor"
+A=$(grep "transferencia entera" "$DIR.archivo" | awk '{print $3}')
+S=$(grep "transferencia entera" "$DIR.servidor" | awk '{print $3}')
+rm -f "$DIR.archivo" "$DIR.servidor"
+awk -v a="$A" -v s="$S" 'BEGIN { printf "servidor / archivo: %.2f s / %.2f s = %.2fx\n", s, a, s / a }'
