@@ -6,6 +6,7 @@
 #include "platform/AppError.h"
 #include "platform/Postgres.h"
 #include "tools/generador.h"
+#include "transfer/Transferencia.h"
 
 #include <gtest/gtest.h>
 
@@ -108,6 +109,58 @@ TEST(Servidor, CaidaDentroDeLaTransaccionNoDejaNada) {
     EXPECT_THROW(c.Ejecutar("insert into caratula (interno) values ('902')"), AppError);
     EXPECT_EQ(c.DeshacerOReconectar(), "");
     EXPECT_EQ(e.ValorAduana("select count(*) from caratula"), "0");
+}
+
+// An operator that does something when the run reports a given stage.
+class OperadorConCorte : public OperadorPrueba {
+public:
+    std::string Etapa;
+    std::function<void()> AlLlegar;
+    void Estado(const std::string& texto) override {
+        OperadorPrueba::Estado(texto);
+        if (texto == Etapa && AlLlegar)
+            AlLlegar();
+    }
+};
+
+TEST(Servidor, ServidorQueSeVaAMitadDeLaTransferenciaNoDejaNada) {
+    SOLO_SERVIDOR();
+    EntornoPrueba e;
+    e.App.Config.INTCAT = "CAT1";
+    e.App.InternoActual = "100";
+    e.Trabajo("insert into INTN values ('100','100')");
+    for (int i = 1; i <= 3; ++i)
+        e.Trabajo("insert into ART (INTNRO,ARTORD,ARTNRO,ARTDSC,ARTUNI,ARTTOT,PRCCAN,PRCDUN,PRCESM,PRCNCM,PRCCRC) "
+                  "values ('100'," +
+                  std::to_string(i) + ",'A" + std::to_string(i) + "','Puerta',10,100,10,'07','1','8703.23.10.100A','OK')");
+    auto volcado = [&] {
+        std::string r;
+        for (Recordset rs = e.Filas("select * from ART order by ARTORD"); !rs.Eof(); rs.MoveNext())
+            for (size_t i = 0; i < rs.Columnas().size(); ++i)
+                r += rs.Fields(i).Texto() + "|";
+        return r;
+    };
+    const std::string antes = volcado();
+    const std::string pid = e.ValorAduana("select pg_backend_pid()");
+    OperadorConCorte op;
+    // Sub-items and discharges are written by then; the catalog update is next.
+    op.Etapa = "Actualizando catalogo...";
+    op.AlLlegar = [&] {
+        Postgres::Gestor otra(e.Conninfo);
+        otra.Conectar();
+        otra.Ejecutar("select pg_terminate_backend(" + pid + ")");
+    };
+    e.App.Op = &op;
+    EXPECT_EQ(FRM3_Tranferir(e.App), Resultado::Fallido);
+    e.App.Op = &e.Op;
+    ASSERT_FALSE(op.Mensajes.empty());
+    EXPECT_NE(op.Ultimo().find("servidor " + e.Aduana().Destino()), std::string::npos) << op.Ultimo();
+    for (const char* t : {"caratula", "facturas", "subitems", "descargas", "DESPACHO_RESUMEN"})
+        EXPECT_EQ(e.ValorAduana(std::string("select count(*) from ") + t), "0") << t;
+    EXPECT_EQ(volcado(), antes);
+    // The program goes on: the next transfer reaches the server again.
+    EXPECT_EQ(FRM3_Tranferir(e.App), Resultado::Hecho) << e.Op.Ultimo();
+    EXPECT_EQ(e.ValorAduana("select count(*) from subitems"), "3");
 }
 
 // velmarion-cli in a home of its own, as a workstation runs it.

@@ -45,10 +45,9 @@ end $f$;
 -- The word search: every quoted word of the query ("word"* ...) must begin a
 -- word of one of the two descriptions, accents and case ignored.
 create or replace function ncm_coincide(a text, b text, consulta text) returns boolean language sql stable as $f$
-    select coalesce(bool_and(
-        (' ' || regexp_replace(lower(unaccent(coalesce(a, '') || ' ' || coalesce(b, ''))), '[^[:alnum:]]+', ' ', 'g'))
-            like '% ' || lower(unaccent(m[1])) || '%'), false)
-    from regexp_matches(consulta, '"([^"]*)"', 'g') as m
+    select coalesce(bool_and(t ~ ('\m' || lower(unaccent(m[1])))), false)
+    from (select lower(unaccent(coalesce(a, '') || ' ' || coalesce(b, ''))) as t) x,
+         regexp_matches(consulta, '"([^"]*)"', 'g') as m
 $f$;
 )sql";
 
