@@ -60,6 +60,25 @@ TEST(TraduccionServidor, ElServidorEnLosMensajesSinContrasena) {
     }
 }
 
+TEST(TraduccionServidor, UnServidorQueNoRespondeNoDetieneElArranque) {
+    EntornoPrueba e;
+    std::ofstream(e.Home / "db" / "entidades.ini")
+        << "[CATALOGOS]\nServidor=host=127.0.0.1 port=1 dbname=aduana user=ana connect_timeout=2\n"
+        << "[NCM]\nServidor=host=127.0.0.1 port=1 dbname=aduana user=ana connect_timeout=2\n"
+        << "[INTERNOS]\nServidor=host=127.0.0.1 port=1 dbname=aduana user=ana connect_timeout=2\n";
+    Pontevar::Principal p(e.Home.string());
+    ASSERT_NO_THROW(p.LoadParameters());
+    EXPECT_EQ(p.ArchivoDeEntidad("NCM"), "servidor 127.0.0.1:1/aduana");
+    Recordset rs;
+    p.getDataConnectionByEntity("NCM").Sql("select [001] from ncm");
+    try {
+        p.getDataConnectionByEntity("NCM").CrearRs(rs);
+        FAIL();
+    } catch (const AppError& x) {
+        EXPECT_NE(x.Description.find("servidor 127.0.0.1:1/aduana"), std::string::npos) << x.Description;
+    }
+}
+
 #define SOLO_SERVIDOR()                                                                                                \
     do {                                                                                                               \
         if (!EnServidor())                                                                                             \

@@ -39,7 +39,14 @@ void Principal::LoadParameters() {
         auto g = std::make_unique<Postgres::Gestor>(conninfo);
         try {
             g->Conectar();
-            EsquemaServidor::Verificar(*g);
+        } catch (const AppError&) {
+            // A server that does not answer now is tried again by the first
+            // statement that needs it, whose message names it: everything
+            // that needs only the work database goes on meanwhile.
+        }
+        try {
+            if (g->Conectado())
+                EsquemaServidor::Verificar(*g);
         } catch (const AppError& e) {
             throw e.Relanzar(e.Number, "Pontevar.Principal.LoadParameters (" + entidad + "):: ");
         }

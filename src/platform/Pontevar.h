@@ -21,8 +21,8 @@ public:
     // `Servidor` names a PostgreSQL database (a libpq connection string or
     // postgresql:// URI; the password only from libpq's own places). A missing
     // file or section leaves the entity in <home>/db/Corvex.db. Opens every
-    // database, so a missing file or an unreachable server stops the start-up
-    // naming it.
+    // database, so a missing file stops the start-up with its path; a server
+    // that does not answer is tried again when a statement needs it.
     void LoadParameters();
     // Only the reading of db/entidades.ini: which file each entity names, nothing opened.
     void LeerParametros();
