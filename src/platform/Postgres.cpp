@@ -192,9 +192,6 @@ void Gestor::Conectar() {
     // warnings of the server are not the operator's business.
     PQsetClientEncoding(m_pg, "UTF8");
     EjecutarDirecto("set client_min_messages = warning");
-    // Our shapes are prepared once and run thousands of times with other
-    // values: planning each run again for its values costs more than it gains.
-    EjecutarDirecto("set plan_cache_mode = force_generic_plan");
 }
 
 void Gestor::Fallar(const char* operacion, const std::string& mensaje, const char* estado) {
