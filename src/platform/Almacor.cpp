@@ -506,6 +506,7 @@ bool Gestor::Parametrizar(const std::string& sql, std::string& plantilla, std::v
 sqlite3_stmt* Gestor::PrepararPlantilla(const std::string& plantilla, size_t valores) {
     sqlite3_stmt* st = nullptr;
     const char* resto = nullptr;
+    ++m_preparaciones;
     if (sqlite3_prepare_v2(m_db, plantilla.c_str(), static_cast<int>(plantilla.size()), &st, &resto) != SQLITE_OK ||
         !st)
         return nullptr;
@@ -562,6 +563,7 @@ Gestor::Sentencia Gestor::Preparar(const std::string& sql, const char* operacion
     }
     sqlite3_stmt* st = nullptr;
     const char* resto = nullptr;
+    ++m_preparaciones;
     if (sqlite3_prepare_v2(m_db, texto.c_str(), static_cast<int>(texto.size()), &st, &resto) != SQLITE_OK)
         Fallar(operacion, sqlite3_errmsg(m_db));
     // One statement per text: a second one hidden behind a ";" is refused.

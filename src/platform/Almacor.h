@@ -76,8 +76,10 @@ public:
     // parameters, blob literals, an unterminated quote). Integers after an
     // ORDER BY or GROUP BY stay in the text: there they name result columns.
     static bool Parametrizar(const std::string& sql, std::string& plantilla, std::vector<Literal>& valores);
-    // Prepared statements kept for reuse (for tests).
+    // Prepared statements kept for reuse, and how many statements were
+    // prepared since connecting (for tests: a reused shape prepares nothing).
     size_t SentenciasEnCache() const;
+    long Preparaciones() const { return m_preparaciones; }
 
 private:
     // A statement ready to run: kept in the cache (reset after use) or not (finalized).
@@ -103,6 +105,7 @@ private:
     // does not take parameters, always prepared from its own text).
     std::unordered_map<std::string, sqlite3_stmt*> m_cache;
     std::vector<Literal> m_valores;
+    long m_preparaciones = 0;
 };
 
 // The database file named by a connection text ("...;Data Source=path").
