@@ -44,6 +44,21 @@ TEST(CacheSql, Parametrizar) {
         EXPECT_FALSE(Almacor::Gestor::Parametrizar(fuera, p, v)) << fuera;
 }
 
+// A text passed to SQLite untranslated must be one the translation leaves alone.
+TEST(CacheSql, SinTraduccionSoloSiNadaCambia) {
+    for (const char* sql : {"insert into ART (INTNRO, ARTNRO) values ('1', 'A+B')", "select LEFT(x, 2) from t",
+                            "select Top 3 a from t", "select [001]+ '.' +[002] from ncm", "select a from t where b = 'x'",
+                            "update ART set PRCDUN = '07' where INTNRO = 'TOPE'", "select lefty, stop from t"}) {
+        if (Almacor::Gestor::SinTraduccion(sql)) {
+            EXPECT_EQ(Almacor::Gestor::TraducirSql(sql), sql);
+        }
+    }
+    EXPECT_TRUE(Almacor::Gestor::SinTraduccion("select a from t where b = 'x'"));
+    EXPECT_FALSE(Almacor::Gestor::SinTraduccion("select LEFT(x, 2) from t"));
+    EXPECT_FALSE(Almacor::Gestor::SinTraduccion("select Top 3 a from t"));
+    EXPECT_FALSE(Almacor::Gestor::SinTraduccion("select [001]+ '.' +[002] from ncm"));
+}
+
 TEST(CacheSql, MismosResultadosQueElTextoLiteral) {
     fs::path ruta = fs::temp_directory_path() / ("velmarion-cache-" + std::to_string(::getpid()) + ".db");
     fs::remove(ruta);
