@@ -65,7 +65,7 @@ void Medir(EntornoPrueba& e, const std::string& interno, long articulos) {
     for (auto* g : conexiones)
         g->ComenzarTransaccion();
     auto t = Reloj::now();
-    bool ok = FRAM3_Transfer_B_Pasaje(e.App) == Resultado::Hecho;
+    bool ok = FRAM3_Transfer_B_Pasaje(e.App, true) == Resultado::Hecho;
     double pasaje = Segundos(t);
     t = Reloj::now();
     e.App.TotalDescarga = 0;

@@ -13,6 +13,8 @@ struct Configuracion : ::testing::Test {
         e.EnAduana("insert into unidades (id, descripcion) values ('07','UNIDAD'),('01','KILOGRAMO'),('10','LITRO')");
         e.EnAduana("insert into catalogo (idcatalogo, descripcion) values ('9','Zeta motors'),('12','Autos del Sur'),"
                    "('3','Motos')");
+        // Origins the tests type, as countries of the country table.
+        e.Trabajo("insert or ignore into pais (id, descripcion) values ('2A0','PRUEBA'),('AR0','PRUEBA AR')");
     }
     std::string Guardado(const std::string& clave) { return e.App.Almacen->GetSetting(clave, "<ausente>"); }
 };

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 
 namespace {
@@ -81,7 +82,7 @@ TEST_F(Depurar, ListasEligenYOrdenanComoSeDepura) {
     EXPECT_EQ(errores[0].Colour, Depuracion::Color::RojoOscuro);
     EXPECT_EQ(errores[2].Colour, Depuracion::Color::AzulOscuro);
     // Each says why, in words.
-    EXPECT_NE(errores[0].Motivo.find("no está en el catálogo"), std::string::npos) << errores[0].Motivo;
+    EXPECT_EQ(errores[0].Motivo, "No está en el catálogo. Su país no tiene relación de origen.");
     EXPECT_EQ(errores[2].Motivo, "El total o el unitario es cero.");
     EXPECT_EQ(errores[3].Motivo, "Falta el sufijo AM.");
 
@@ -195,6 +196,19 @@ TEST_F(Depurar, GrabarGuardaNumerosComoNumerosEnCualquierLocale) {
         EXPECT_EQ(otra.txtARTUNI, separador == ',' ? "12,50" : "12.50");
     }
     FijarSeparadorDecimal('.');
+}
+
+TEST_F(Depurar, CorregirSoloElPrecioConservaLaMarcaLapi) {
+    Articulo(1, "A", {{"PRCEST", "'A'"}, {"PRCCRC", "'CERO'"}, {"PRCLAP", "'S'"}, {"ARTUNI", "0"}, {"ARTTOT", "0"}});
+    Articulo(2, "B", {{"PRCLAP", "null"}});
+    FormModificar f = Editor(1);
+    EXPECT_TRUE(f.lbPRCLAPVisible);
+    f.txtARTUNI = "25000";
+    f.txtARTTOT = "25000";
+    ASSERT_EQ(f.GrabarDatos(), Resultado::Hecho) << e.Op.Ultimo();
+    EXPECT_EQ(Col(1, "PRCLAP || PRCCRC"), "SOK");
+    FormModificar g = Editor(2);
+    EXPECT_EQ(g.lbPRCLAP_Tag, ""); // nothing known yet: the position check decides
 }
 
 TEST_F(Depurar, SinPaisPreguntaYGuardaOrigenVacio) {
@@ -453,6 +467,10 @@ TEST_F(Depurar, ComandoEditarConRespuestas) {
     EXPECT_EQ(Col(1, "PRCSUF"), "AA(O BRIEN)-CA02-ZA(002024)-AM(VIN1)-");
     EXPECT_EQ(Col(1, "ARTUNI"), "12.5");
     EXPECT_EQ(Col(1, "PRCORI"), "");
+    // The office's log says what happened to the interno.
+    std::ifstream log(e.Home / "velmarion.log");
+    std::string lineas((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+    EXPECT_NE(lineas.find("\t100\tdepuracion\thecho: articulo 1, replicada a 0\t"), std::string::npos) << lineas;
 
     EXPECT_EQ(Cli({"depurar", "100", "--ok"}), 0);
     EXPECT_NE(out.str().find("Orden\tArticulo\tNro VIN\tOrigen\tCantidad\tUnitario\tTotal\tPosición\tEstado\tCRC\tMotivo\n"

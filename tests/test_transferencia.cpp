@@ -172,6 +172,7 @@ TEST_F(Transferencia, InvoicesInOrderAndIcr1ItemMarks) {
     Articulo(3, "A3", {{"ARTFAC", "'A'"}, {"PRCTDS", "'ICR2'"}});
     Articulo(4, "A4", {{"ARTFAC", "''"}});
     Articulo(5, "A5", {{"ARTFAC", "null"}});
+    Insumo(1, 3, "22001ICR2000001", "900", "1"); // an ICR declaration needs its CIF total
     ASSERT_EQ(FRM3_Tranferir(e.App), Resultado::Hecho);
     EXPECT_EQ(T("select group_concat(orden || factura, ',') from (select * from facturas order by orden)"), "1A,2B");
     EXPECT_EQ(T("select group_concat(EstadoMerc || tipoitem, ',') from (select * from subitems order by idext)"),

@@ -129,4 +129,15 @@ std::string RutaTrabajo(const std::string& home) {
     return (fs::path(home) / "db" / "Dantremos.db").string();
 }
 
+std::string AyudaOpciones() {
+    return "      --home DIR        carpeta del programa, con las bases en DIR/db; sin ella: $VELMARION_HOME,\n"
+           "                        la carpeta del ejecutable si contiene db/, o la carpeta de datos del\n"
+           "                        usuario (" +
+           CarpetaDatosUsuario() +
+           ")\n"
+           "      --settings FILE   configuración en ese archivo INI, no en el almacén del usuario\n"
+           "  -h, --help            muestra esta ayuda y termina\n"
+           "  -V, --version         muestra la versión y termina\n";
+}
+
 } // namespace Arranque

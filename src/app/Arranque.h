@@ -35,6 +35,8 @@ std::string ResolverHome(const std::string& homeArgumento, const char* entorno, 
 // AppDataLocation gives the application "Velmarion", whatever name the
 // running program has set.
 std::string CarpetaDatosUsuario();
+// The options both programs take, as their --help lists them.
+std::string AyudaOpciones();
 // The databases a first start would have to create: the work database, and
 // the customs database when db/entidades.ini does not name another one.
 // Empty when the work database is there.

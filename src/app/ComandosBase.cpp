@@ -4,6 +4,7 @@
 #include "app/Consola.h"
 #include "tools/Demo.h"
 #include "app/OperadorConsola.h"
+#include "config/Configuracion.h"
 #include "config/RelacionPais.h"
 #include "platform/AppError.h"
 #include "platform/Esquema.h"
@@ -41,8 +42,9 @@ int CmdInit(Contexto& c) {
 }
 
 int CmdConfig(Contexto& c) {
-    AlmacenAjustes ajustes(c.ArchivoAjustes);
     if (c.Args.empty()) {
+        c.ComprobarAjustes();
+        AlmacenAjustes ajustes(c.ArchivoAjustes);
         for (const char* k : kClaves)
             *c.Out << k << "=" << ajustes.GetSetting(k, std::string(k) == "MODELOVARIANTESINSPC" ? "0" : "") << "\n";
         return 0;
@@ -55,6 +57,32 @@ int CmdConfig(Contexto& c) {
     if (!conocida)
         throw UsoIncorrecto("clave desconocida " + clave + " (INTDUN, INTCAT, AA_MARCA, ORIGEN, MODELOVARIANTESINSPC)");
     std::string valor = c.Args[1];
+    std::error_code ec;
+    if (fs::is_directory(c.ArchivoAjustes, ec))
+        throw AppError(75, "Consola.config",
+                       "No se pudo guardar el ajuste " + clave + " en " + c.ArchivoAjustes + ": es una carpeta.");
+    AlmacenAjustes ajustes(c.ArchivoAjustes);
+    // Checked against the home's tables: a value that would be copied into
+    // every article must be one the customs system knows.
+    Aplicacion app;
+    app.Home = c.Home;
+    app.Op = c.Op;
+    try {
+        app.Entidades = std::make_unique<Pontevar::Principal>(app.Home);
+        app.Entidades->LoadParameters();
+        app.Db.CadenaConexion("Provider=SQLite;Data Source=" + Arranque::RutaTrabajo(app.Home));
+        app.Db.Conectar();
+        std::string motivo = AjusteInvalido(app, clave, valor);
+        if (!motivo.empty()) {
+            c.Op->MsgBox(motivo, Operador::Icono::Exclamacion, Operador::Botones::Aceptar);
+            return 1;
+        }
+    } catch (...) {
+        AppError e = AppError::Actual();
+        c.Op->MsgBox("No se pudo comprobar el valor de " + clave + ": " + e.Description, Operador::Icono::Critico,
+                     Operador::Botones::Aceptar);
+        return 1;
+    }
     ajustes.SaveSetting(clave, valor);
     *c.Out << clave << "=" << valor << "\n";
     return 0;

@@ -9,6 +9,7 @@
 #include <QCommandLineParser>
 
 #include <algorithm>
+#include <filesystem>
 #include <iostream>
 #include <map>
 
@@ -66,14 +67,7 @@ void Ayuda(std::ostream& out) {
            "Prepara los despachos de importación sin ventanas: importa el archivo de envío, clasifica\n"
            "los artículos y transfiere el interno al sistema aduanero.\n\n"
            "Opciones (antes de la orden):\n"
-           "      --home DIR        carpeta del programa, con las bases en DIR/db; sin ella: $VELMARION_HOME,\n"
-           "                        la carpeta del ejecutable si contiene db/, o la carpeta de datos del\n"
-           "                        usuario ("
-        << Arranque::CarpetaDatosUsuario()
-        << ")\n"
-           "      --settings FILE   configuración en ese archivo INI, no en el almacén del usuario\n"
-           "  -h, --help            muestra esta ayuda y termina\n"
-           "  -V, --version         muestra la versión y termina\n\n"
+        << Arranque::AyudaOpciones() << "\n"
            "Órdenes (cada una admite --help):\n";
     for (const Entrada& e : kComandos) {
         out << "  " << e.uso << "\n";
@@ -94,11 +88,21 @@ void Version(std::ostream& out, const char* programa) {
 
 } // namespace
 
+void Contexto::ComprobarAjustes() const {
+    // A folder opens as an empty settings file that can never be written: it
+    // would read as a system never configured.
+    std::error_code ec;
+    if (!ArchivoAjustes.empty() && std::filesystem::is_directory(ArchivoAjustes, ec))
+        throw AppError(75, "Consola.Ajustes",
+                       "El archivo de ajustes " + ArchivoAjustes + " es una carpeta: no se pueden leer ni guardar ajustes.");
+}
+
 bool Contexto::Arrancar(Aplicacion& app, const std::string& lineaComandos) {
     app.Home = Home;
-    app.Almacen = std::make_unique<AlmacenAjustes>(ArchivoAjustes);
     app.Op = Op;
     try {
+        ComprobarAjustes();
+        app.Almacen = std::make_unique<AlmacenAjustes>(ArchivoAjustes);
         Arranque::Form_Load(app, lineaComandos);
         return true;
     } catch (...) {

@@ -28,6 +28,8 @@ struct Contexto {
     // Runs the start-up (components, databases, settings) for commands that
     // need the databases; prints the error and returns false when it fails.
     bool Arrancar(Aplicacion& app, const std::string& lineaComandos = "");
+    // Raises an error when --settings names a folder.
+    void ComprobarAjustes() const;
     // Takes "--name VALUE" out of Args; "" when absent. Usage error when the value is missing.
     std::string Opcion(const std::string& nombre);
     // Takes every "--name VALUE" out of Args.

@@ -202,8 +202,10 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
                 app.Db.LiberarSavepoint(kSavepoint);
             } catch (...) {
                 AppError c = AppError::Actual();
-                app.Db.DeshacerTransaccion();
+                std::string nota = app.Db.DeshacerOReconectar();
                 e.Description += vbCrLf + std::string("No se pudo guardar lo clasificado: ") + c.Description;
+                if (!nota.empty())
+                    e.Description += vbCrLf + nota;
             }
         }
         op.MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmMain.FRAM2_GuardarDatosToBase]::" + e.Source + vbCrLf +

@@ -45,6 +45,14 @@ RecordarRelaciones::~RecordarRelaciones() {
         g_recordadas.clear();
 }
 
+namespace {
+bool SinPaises(Aplicacion& app) {
+    Recordset rs;
+    app.Db.Sql("select count(*) as n from PAIS");
+    return !app.Db.CrearRs(rs) || rs.Fields("n").Numero() == 0;
+}
+} // namespace
+
 std::pair<std::string, std::string> BuscarRelacionPais(Aplicacion& app, const std::string& pai) {
     std::pair<std::string, std::string> r;
     if (pai.empty())
@@ -64,6 +72,11 @@ std::pair<std::string, std::string> BuscarRelacionPais(Aplicacion& app, const st
                 app.Retorno1 = pai;
                 app.Retorno2.clear();
                 app.Op->MostrarRelPais(app);
+                // Without countries no relation can ever be saved: closing the
+                // dialog is then the way out, and the run undoes itself.
+                if (app.Retorno1.empty() && SinPaises(app))
+                    throw Cancelacion("La tabla de países está vacía: no se puede relacionar el valor " + pai +
+                                      ". Cargue los países y vuelva a importar.");
             } while (app.Retorno1.empty());
             r = {app.Retorno1, app.Retorno2};
         }

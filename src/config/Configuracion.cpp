@@ -17,7 +17,53 @@ int Posicion(int recordada, size_t elementos) {
         return -1;
     return recordada >= 0 && recordada < static_cast<int>(elementos) ? recordada : 0;
 }
+// Whether the table holds the value, read through `db`; true when the table is empty.
+bool EnTabla(Almacor::Gestor& db, const std::string& tabla, const std::string& columna, const std::string& valor) {
+    Recordset rs;
+    db.Sql("select count(*) as n from " + tabla);
+    if (!db.CrearRs(rs) || rs.Fields("n").Numero() == 0)
+        return true;
+    db.Sql("select " + columna + " from " + tabla + " where upper(" + columna + ") = upper(" + SqlCadena(valor) +
+           ") limit 1");
+    return db.CrearRs(rs);
+}
+
+// The characters of a suffix value: A-Z, Ñ, digits, "/", ",", "&" and blanks.
+bool CaracterDeSufijo(char32_t c) {
+    return (c >= U'A' && c <= U'Z') || (c >= U'0' && c <= U'9') || c == U'Ñ' || c == U'/' || c == U',' ||
+           c == U'&' || c == U' ';
+}
+
 } // namespace
+
+std::string AjusteInvalido(Aplicacion& app, const std::string& clave, const std::string& valor) {
+    if (valor.find_first_of("\r\n") != std::string::npos)
+        return "El valor de " + clave + " no puede tener saltos de línea.";
+    if (clave == "ORIGEN") {
+        if (Trim(valor).empty())
+            return "Debe ingresar un origen por defecto";
+        if (!EnTabla(app.Db, "pais", "id", Trim(valor)))
+            return "El origen " + Trim(valor) + " no es un país de la tabla de países.";
+    } else if (clave == "INTCAT") {
+        if (!EnTabla(app.Entidades->getDataConnectionByEntity("CATALOGOS"), "catalogo", "idcatalogo", valor))
+            return "El catálogo " + valor + " no existe en la tabla de catálogos.";
+    } else if (clave == "INTDUN") {
+        if (!EnTabla(app.Entidades->getDataConnectionByEntity("INTERNOS"), "unidades", "id", valor))
+            return "La unidad " + valor + " no existe en la tabla de unidades.";
+    } else if (clave == "AA_MARCA") {
+        std::u32string v = Utf8aU32(UCase(valor));
+        if (v.size() > 21)
+            return "La marca (sufijo AA) admite hasta 21 caracteres; tiene " + std::to_string(v.size()) + ".";
+        for (char32_t c : v)
+            if (!CaracterDeSufijo(c))
+                return "La marca (sufijo AA) solo admite letras, números, blancos y / , &: \"" + valor +
+                       "\" no es válida.";
+    } else if (clave == "MODELOVARIANTESINSPC") {
+        if (valor != "0" && valor != "1")
+            return "MODELOVARIANTESINSPC admite 0 o 1, no " + valor + ".";
+    }
+    return {};
+}
 
 void FormConfig::Form_Load() {
     const std::string modelo = m_app.Almacen->GetSetting("MODELOVARIANTESINSPC", "0");
@@ -68,6 +114,14 @@ bool FormConfig::GrabarySalir() {
     if (Trim(txtOrigen).empty()) {
         m_app.Op->MsgBox("Debe ingresar un origen por defecto", Operador::Icono::Exclamacion);
         return false;
+    }
+    for (const auto& [clave, valor] : {std::pair<const char*, std::string>{"ORIGEN", UCase(txtOrigen)},
+                                       std::pair<const char*, std::string>{"AA_MARCA", txtMarca}}) {
+        std::string motivo = AjusteInvalido(m_app, clave, valor);
+        if (!motivo.empty()) {
+            m_app.Op->MsgBox(motivo, Operador::Icono::Exclamacion);
+            return false;
+        }
     }
     Ajustes& c = m_app.Config;
     // A store that cannot be written still leaves every value in force for this

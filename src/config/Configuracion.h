@@ -6,6 +6,14 @@
 
 struct Aplicacion;
 
+// Why `valor` cannot be stored under the setting `clave` ("" when it can).
+// ORIGEN must be a country of `pais`, INTCAT a catalog of `catalogo`, INTDUN a
+// unit of `unidades` (an empty table, a home still being set up, checks
+// nothing), AA_MARCA at most 21 characters of a suffix value (letters in either
+// case), MODELOVARIANTESINSPC 0 or 1; no value may hold a line break. A failing
+// look-up raises its error.
+std::string AjusteInvalido(Aplicacion& app, const std::string& clave, const std::string& valor);
+
 // The settings dialog "Configuración" (frmConfig) as logic: what its controls
 // show when it opens and what "Esc" saves. The window draws these fields and
 // writes the operator's edits back into them before saving.
@@ -16,8 +24,8 @@ public:
     // Fills every field from the settings store, the units (entity "INTERNOS"),
     // the relations and the catalogs (entity "CATALOGOS"). Query errors reach the caller.
     void Form_Load();
-    // Esc: refuses an empty origin with its message (false: the dialog stays
-    // open); otherwise stores every setting, in the store and in the running
+    // Esc: refuses an empty origin, and an origin or brand that
+    // AjusteInvalido refuses, with its message (false: the dialog stays open); otherwise stores every setting, in the store and in the running
     // program, and returns true (the dialog closes). A store that cannot be
     // written raises its error after every value is in force in the program.
     bool GrabarySalir();

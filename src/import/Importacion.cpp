@@ -125,7 +125,9 @@ struct Relacion {
 
 // Undoes the run. Relations the operator created during it are settings, not
 // import data: they are read before the rollback and stored again after it.
-void Deshacer(Aplicacion& app, const std::set<std::string>& paisesAntes) {
+// Returns "" or what could not be kept, for the run's message.
+std::string Deshacer(Aplicacion& app, const std::set<std::string>& paisesAntes) {
+    std::string nota;
     std::vector<Relacion> nuevas;
     try {
         Recordset rs;
@@ -135,18 +137,22 @@ void Deshacer(Aplicacion& app, const std::set<std::string>& paisesAntes) {
                 if (!paisesAntes.count(rs.Fields("PAI").Texto()))
                     nuevas.push_back({rs.Fields("PAI").Texto(), rs.Fields("ORI").Texto(), rs.Fields("ESM").Texto()});
     } catch (...) {
+        nota += "No se pudieron leer las relaciones de país creadas durante la importación (" +
+                AppError::Actual().Description + "): si creó alguna, vuelva a crearla." + vbCrLf;
     }
-    try {
-        app.Db.DeshacerTransaccion();
-    } catch (...) {
-    }
+    std::string rollback = app.Db.DeshacerOReconectar();
+    if (!rollback.empty())
+        nota += rollback + vbCrLf;
     for (const Relacion& r : nuevas) {
         try {
             app.Db.Ejecutar("insert into ORG (PAI, ORI, ESM) values ('" + SqlTexto(r.PAI) + "','" + SqlTexto(r.ORI) +
                             "','" + SqlTexto(r.ESM) + "')");
         } catch (...) {
+            nota += "No se pudo guardar la relación de país " + r.PAI + " - " + r.ORI + " (estado " + r.ESM +
+                    "): " + AppError::Actual().Description + vbCrLf;
         }
     }
+    return nota;
 }
 
 } // namespace
@@ -199,19 +205,22 @@ bool ProcesarArchivo(Aplicacion& app, const std::string& ruta) {
         // Committed before the hand-over: classification and transfer never undo the import.
         app.Db.ConfirmarTransaccion();
     } catch (const Cancelacion& x) {
-        if (enTransaccion)
-            Deshacer(app, paisesAntes);
+        std::string nota = enTransaccion ? Deshacer(app, paisesAntes) : "";
         archivo.Cerrar_Archivo();
         op.PunteroEspera(false);
         Bitacora::Registrar(app.Home, c.Interno.empty() ? app.InternoLinea : c.Interno, "importacion",
                             "detenido: " + x.Motivo, Bitacora::Ahora() - inicio);
-        op.MsgBox(x.Motivo + vbCrLf + vbCrLf + "La importación se deshizo: la base de trabajo quedó como estaba.",
+        op.MsgBox(x.Motivo + vbCrLf + vbCrLf + "La importación se deshizo: la base de trabajo quedó como estaba." +
+                      (nota.empty() ? std::string() : std::string(vbCrLf) + vbCrLf + nota),
                   Icono::Exclamacion);
         return false;
     } catch (...) {
         AppError e = AppError::Actual();
-        if (enTransaccion)
-            Deshacer(app, paisesAntes);
+        if (enTransaccion) {
+            std::string nota = Deshacer(app, paisesAntes);
+            if (!nota.empty())
+                e.Description += vbCrLf + nota;
+        }
         Bitacora::Registrar(app.Home, c.Interno.empty() ? app.InternoLinea : c.Interno, "importacion",
                             "fallido: " + e.Description, Bitacora::Ahora() - inicio);
         op.MsgBox(e.Mensaje() + " - seccion ProcesarArchivo de Formulario frmInterno - nro " + std::to_string(nro) +

@@ -46,10 +46,9 @@ Resultado FRAM1_EliminarInterno(Aplicacion& app, const std::string& interno) {
         return borradas > 0 ? Resultado::Hecho : Resultado::Detenido;
     } catch (...) {
         AppError e = AppError::Actual();
-        try {
-            app.Db.DeshacerTransaccion();
-        } catch (...) {
-        }
+        std::string nota = app.Db.DeshacerOReconectar();
+        if (!nota.empty())
+            e.Description += vbCrLf + nota;
         app.Op->MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmInterno.EliminarInterno]", Icono::Critico);
         return Resultado::Fallido;
     }

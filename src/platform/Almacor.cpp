@@ -374,7 +374,8 @@ void Gestor::Abrir(const std::string& ruta, bool crear) {
     m_db = db;
     m_ruta = ruta;
     sqlite3_extended_result_codes(m_db, 1);
-    sqlite3_busy_timeout(m_db, 5000);
+    sqlite3_busy_timeout(m_db, kEsperaBloqueo);
+    m_savepointRaiz.clear();
     RegistrarFunciones(m_db);
     try {
         // The file must really be a database: reading its schema tells.
@@ -706,30 +707,92 @@ long Gestor::Ejecutar() {
     return cambia ? static_cast<long>(sqlite3_changes(m_db)) : 0;
 }
 
+void Gestor::TomarEscritura(const char* operacion) {
+    if (!m_db)
+        throw AppError(3704, std::string("Almacor.Gestor.") + operacion,
+                       "La conexión con la base de datos no está abierta.");
+    char* err = nullptr;
+    int rc = sqlite3_exec(m_db, "begin immediate", nullptr, nullptr, &err);
+    if (rc == SQLITE_OK)
+        return;
+    std::string msg = err ? err : sqlite3_errstr(rc);
+    sqlite3_free(err);
+    if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
+        throw AppError(kErrorSql, std::string("Almacor.Gestor.") + operacion,
+                       "Otra ejecución tiene la base de datos " + m_ruta + " en uso y no la liberó en " +
+                           std::to_string(kEsperaBloqueo / 1000) +
+                           " segundos: espere a que termine y vuelva a intentarlo.");
+    throw AppError(kErrorSql, std::string("Almacor.Gestor.") + operacion, msg);
+}
+
 void Gestor::ComenzarTransaccion() {
-    EjecutarDirecto("begin immediate");
+    TomarEscritura("ComenzarTransaccion");
 }
 void Gestor::ConfirmarTransaccion() {
     EjecutarDirecto("commit");
+    m_savepointRaiz.clear();
 }
 
 void Gestor::DeshacerTransaccion() {
+    m_savepointRaiz.clear();
     if (EnTransaccion())
         EjecutarDirecto("rollback");
+}
+
+void Gestor::Reconectar() {
+    const std::string ruta = m_ruta;
+    Desconectar();
+    if (!ruta.empty())
+        Abrir(ruta, false);
+}
+
+std::string Gestor::DeshacerOReconectar() noexcept {
+    std::string nota;
+    try {
+        DeshacerTransaccion();
+        return nota;
+    } catch (...) {
+        nota = "No se pudo deshacer la transacción en " + m_ruta + ": " + AppError::Actual().Description;
+    }
+    try {
+        Reconectar();
+        nota += ". Se cerró y reabrió la conexión: lo escrito en la transacción no quedó.";
+    } catch (...) {
+        nota += ". Tampoco se pudo reabrir la conexión: " + AppError::Actual().Description;
+    }
+    return nota;
 }
 
 bool Gestor::EnTransaccion() const {
     return m_db && !sqlite3_get_autocommit(m_db);
 }
 void Gestor::Savepoint(const std::string& nombre) {
-    EjecutarDirecto("savepoint " + nombre);
+    // Outside a transaction a savepoint would begin a reading one, which
+    // SQLite refuses at once to turn into a writing one while another
+    // connection writes: take the write lock first.
+    bool raiz = !EnTransaccion();
+    if (raiz)
+        TomarEscritura("Savepoint");
+    try {
+        EjecutarDirecto("savepoint " + nombre);
+    } catch (...) {
+        if (raiz)
+            EjecutarDirecto("rollback");
+        throw;
+    }
+    if (raiz)
+        m_savepointRaiz = nombre;
 }
 void Gestor::LiberarSavepoint(const std::string& nombre) {
     EjecutarDirecto("release " + nombre);
+    if (nombre == m_savepointRaiz && EnTransaccion()) {
+        EjecutarDirecto("commit");
+        m_savepointRaiz.clear();
+    }
 }
 void Gestor::VolverASavepoint(const std::string& nombre) {
     EjecutarDirecto("rollback to " + nombre);
-    EjecutarDirecto("release " + nombre);
+    LiberarSavepoint(nombre);
 }
 
 } // namespace Almacor

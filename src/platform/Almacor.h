@@ -47,9 +47,21 @@ public:
 
     // Transactions and savepoints: the runs that must not leave half their work
     // behind (import, classification, depuration save, transfer) use these.
+    // Every one of them writes, so it takes the write lock when it starts
+    // ("begin immediate", waiting up to kEsperaBloqueo for another run to
+    // finish); a savepoint outside a transaction starts one the same way and
+    // its release commits it. When the lock does not come, the error says that
+    // another run holds the database.
+    static constexpr int kEsperaBloqueo = 20000; // milliseconds
     void ComenzarTransaccion();
     void ConfirmarTransaccion();
     void DeshacerTransaccion();
+    // After a rollback that failed: the connection is closed, which undoes
+    // whatever it held, and opened again, so the program stays usable.
+    void Reconectar();
+    // Rolls back; when that fails, reconnects. "" when the rollback went
+    // well, otherwise what happened, for the operator's message.
+    std::string DeshacerOReconectar() noexcept;
     bool EnTransaccion() const;
     void Savepoint(const std::string& nombre);
     void LiberarSavepoint(const std::string& nombre);
@@ -99,6 +111,7 @@ private:
     void Soltar(Sentencia& s);
     void VaciarCache();
     void EjecutarDirecto(const std::string& sql);
+    void TomarEscritura(const char* operacion);
     [[noreturn]] void Fallar(const char* operacion, const std::string& mensaje) const;
 
     std::string m_cadena;
@@ -112,6 +125,7 @@ private:
     std::vector<Literal> m_valores; // slots reused from statement to statement
     std::string m_plantilla, m_traducida;
     long m_preparaciones = 0;
+    std::string m_savepointRaiz; // the savepoint that began the transaction, if one did
 };
 
 // The database file named by a connection text ("...;Data Source=path").

@@ -3,6 +3,8 @@
 #include "platform/AppError.h"
 #include "platform/Texto.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 namespace Lectran {
@@ -13,10 +15,23 @@ void Gestor::Abrir_Archivo(int) {
     std::error_code ec;
     if (std::filesystem::is_directory(m_ruta, ec))
         throw AppError(75, "Lectran.Gestor.Abrir_Archivo", "La ruta " + m_ruta + " es una carpeta, no un archivo.");
+    errno = 0;
     m_in.open(m_ruta, std::ios::binary);
-    if (!m_in)
+    if (!m_in) {
+        int causa = errno;
+        m_in.clear();
+        // A file that is there but cannot be read is no missing file: say why.
+        if (std::filesystem::exists(m_ruta, ec))
+            throw AppError(75, "Lectran.Gestor.Abrir_Archivo",
+                           "No se puede leer el archivo " + m_ruta + ": " +
+                               (causa == EACCES || causa == EPERM ? std::string("permiso denegado")
+                                                                  : causa ? std::string(std::strerror(causa))
+                                                                          : std::string("error de acceso")) +
+                               ".");
         throw AppError(53, "Lectran.Gestor.Abrir_Archivo", "No se encontró el archivo " + m_ruta);
+    }
     m_cod = Codificacion::Desconocida;
+    m_linea = 0;
     m_primera = true;
 }
 
@@ -34,11 +49,34 @@ std::string Gestor::LeerLinea() {
     if (!m_in.is_open())
         throw AppError(52, "Lectran.Gestor.LeerLinea", "El archivo no está abierto.");
     std::string linea;
-    std::getline(m_in, linea);
+    ++m_linea;
+    // CR LF, LF and a lone CR all end a line: a file from an old Mac editor
+    // must not come in as one line with its records run together.
+    std::streambuf* b = m_in.rdbuf();
+    using T = std::ifstream::traits_type;
+    for (;;) {
+        T::int_type c = b->sbumpc();
+        if (T::eq_int_type(c, T::eof())) {
+            m_in.setstate(std::ios::eofbit);
+            break;
+        }
+        char ch = T::to_char_type(c);
+        if (ch == '\n')
+            break;
+        if (ch == '\r') {
+            if (T::eq_int_type(b->sgetc(), T::to_int_type('\n')))
+                b->sbumpc();
+            break;
+        }
+        if (linea.size() >= kLargoMaximo)
+            throw AppError(57, "Lectran.Gestor.LeerLinea",
+                           "La línea " + std::to_string(m_linea) + " del archivo " + m_ruta + " tiene más de " +
+                               std::to_string(kLargoMaximo) +
+                               " caracteres: ningún registro es tan largo, el archivo no es válido.");
+        linea += ch;
+    }
     if (m_in.bad())
         throw AppError(57, "Lectran.Gestor.LeerLinea", "Error de lectura en el archivo " + m_ruta);
-    if (!linea.empty() && linea.back() == '\r')
-        linea.pop_back();
     if (m_primera) {
         m_primera = false;
         if (EmpiezaCon(linea, "\xEF\xBB\xBF")) {

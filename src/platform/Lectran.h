@@ -5,11 +5,15 @@
 namespace Lectran {
 
 // The text-file reader of the shipment import. Lines come back without their
-// line end (CR LF or LF); a last line without one is still read. Files come in
+// line end (CR LF, LF or a lone CR); a last line without one is still read. A
+// line longer than kLargoMaximo is refused with its number: no record is that
+// long, and reading on would take all the memory there is. Files come in
 // Windows-1252; a file with a UTF-8 byte-order mark, or whose text is valid
 // UTF-8, is read as UTF-8. Lines are returned as UTF-8. The file is streamed.
 class Gestor {
 public:
+    static constexpr size_t kLargoMaximo = 64 * 1024;
+
     void Ubicacion_Archivo(const std::string& ruta) { m_ruta = ruta; }
     const std::string& Ubicacion_Archivo() const { return m_ruta; }
     // Opens the file for reading (the argument is the file mode; 1, reading, is the only one).
@@ -24,6 +28,7 @@ private:
 
     std::string m_ruta;
     std::ifstream m_in;
+    long m_linea = 0; // lines read, for the message of a line too long
     Codificacion m_cod = Codificacion::Desconocida;
     bool m_primera = true;
 };

@@ -3,6 +3,7 @@
 #include "classify/modGlobal.h"
 #include "comun/Aplicacion.h"
 #include "platform/AppError.h"
+#include "platform/Bitacora.h"
 #include "platform/Numeros.h"
 #include "platform/Tesmira.h"
 #include "platform/Texto.h"
@@ -35,9 +36,8 @@ std::string Motivo(Aplicacion& app, Tesmira::Motor& validador, const Recordset& 
     const std::string ncm = Trim(rs.Fields("PRCNCM").Texto());
     const std::string suf = rs.Fields("PRCSUF").Texto();
     if (est.empty()) {
-        std::string m = "El artículo no está en el catálogo" +
-                        (app.Config.INTCAT.empty() ? std::string() : " " + app.Config.INTCAT) +
-                        ": corríjalo a mano.";
+        std::string m = "No está en el catálogo" +
+                        (app.Config.INTCAT.empty() ? std::string() : " " + app.Config.INTCAT) + ".";
         if (Trim(rs.Fields("PRCDST").Texto()).empty())
             m += " Su país no tiene relación de origen.";
         return m;
@@ -102,6 +102,14 @@ std::vector<Fila> Listar(Aplicacion& app, const std::string& sql, bool errores, 
     }
     app.Op->PunteroEspera(false);
     return filas;
+}
+
+// The error message of the position check and the suffix collection (number
+// first, then the description and the section); called inside a catch block.
+void ErrorDeSeccion(Operador& op, const char* seccion) {
+    AppError e = AppError::Actual();
+    op.PunteroEspera(false);
+    op.MsgBox(std::to_string(e.Number) + " - " + e.Description + vbCrLf + vbCrLf + seccion, Icono::Critico);
 }
 
 // The four suffix keys of a position: chapter, heading, subheading, full position.
@@ -208,10 +216,17 @@ bool FormModificar::CargarDatos(const std::string& tag) {
         cboIdPRCDST.clear();
 
         lbEstado = texto("PRCCRC");
+        const std::string lap = texto("PRCLAP");
         if (lbEstado == "OK") {
             txtPRCNCM_Tag = eun;
-            lbPRCLAPVisible = texto("PRCLAP") == "S";
+            lbPRCLAPVisible = lap == "S";
             lbPRCLAP_Tag = lbPRCLAPVisible ? "S" : "N";
+        } else if (lap == "S" || lap == "N") {
+            // A flag the classification already set stays (a price-only
+            // correction of a zero price must not erase it); the position
+            // check sets it anew.
+            lbPRCLAPVisible = lap == "S";
+            lbPRCLAP_Tag = lap;
         }
 
         long posOri = 9999, posDst = 9999;
@@ -300,11 +315,7 @@ std::string FormModificar::ProcesarNCM(std::string posicion) {
         op.PunteroEspera(false);
         throw;
     } catch (...) {
-        AppError e = AppError::Actual();
-        op.PunteroEspera(false);
-        op.MsgBox(std::to_string(e.Number) + " - " + e.Description + vbCrLf + vbCrLf +
-                      "Sección [Nembral.frmModificar.ProcesarNCM]",
-                  Icono::Critico);
+        ErrorDeSeccion(op, "Sección [Nembral.frmModificar.ProcesarNCM]");
         return {};
     }
 }
@@ -417,11 +428,7 @@ std::string FormModificar::VerificarSufijos(const std::string& ncm, const std::s
         op.PunteroEspera(false);
         throw;
     } catch (...) {
-        AppError e = AppError::Actual();
-        op.PunteroEspera(false);
-        op.MsgBox(std::to_string(e.Number) + " - " + e.Description + vbCrLf + vbCrLf +
-                      "Seccion [Brontalis.frmModificar.VarificarSufijos]",
-                  Icono::Critico);
+        ErrorDeSeccion(op, "Seccion [Brontalis.frmModificar.VarificarSufijos]");
         return {};
     }
 }
@@ -522,9 +529,21 @@ long FormModificar::CopiarModificacion() {
 }
 
 Resultado FormModificar::GrabarDatos() {
-    Operador& op = *m_app.Op;
     if (!VerificarDatos())
         return Resultado::Detenido;
+    // What reached the database is logged: saved, not found, or failed.
+    const double inicio = Bitacora::Ahora();
+    const std::string orden = Tag;
+    Resultado r = Grabar();
+    Bitacora::Registrar(m_app.Home, m_app.InternoActual, "depuracion",
+                        std::string(TextoResultado(r)) + ": articulo " + orden +
+                            (r == Resultado::Hecho ? ", replicada a " + std::to_string(m_replicados) : ""),
+                        Bitacora::Ahora() - inicio);
+    return r;
+}
+
+Resultado FormModificar::Grabar() {
+    Operador& op = *m_app.Op;
     const std::string interno = SqlTexto(m_app.InternoActual);
     const std::string orden = EnteroSql(static_cast<long long>(ValorNumerico(Tag)));
     std::string sql = "update ART set ";
@@ -601,12 +620,10 @@ Resultado FormModificar::GrabarDatos() {
         AppError e = AppError::Actual();
         std::string perdido;
         if (abierta) {
-            try {
-                m_app.Db.DeshacerTransaccion();
-                perdido = std::string(vbCrLf) + vbCrLf + "No se guardó la corrección: el artículo y los demás quedan como estaban.";
-            } catch (...) {
-                perdido = std::string(vbCrLf) + vbCrLf + "No se pudo deshacer la corrección a medias: revise el interno.";
-            }
+            // A rollback that fails reconnects, which undoes the half-made correction as well.
+            std::string nota = m_app.Db.DeshacerOReconectar();
+            perdido = std::string(vbCrLf) + vbCrLf + "No se guardó la corrección: el artículo y los demás quedan como estaban." +
+                      (nota.empty() ? std::string() : std::string(vbCrLf) + nota);
         }
         op.MsgBox(e.Mensaje() + seccion + "::" + e.Source + perdido, Icono::Critico);
         return Resultado::Fallido;
@@ -692,13 +709,14 @@ Resultado Deshacer(Aplicacion& app, const std::string& interno, bool preguntar) 
         app.Db.ConfirmarTransaccion();
     } catch (...) {
         AppError e = AppError::Actual();
-        try {
-            app.Db.DeshacerTransaccion();
-        } catch (...) {
-        }
+        std::string nota = app.Db.DeshacerOReconectar();
+        if (!nota.empty())
+            e.Description += vbCrLf + nota;
         op.MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmDEP.Deshacer]", Icono::Critico);
         return Resultado::Fallido;
     }
+    Bitacora::Registrar(app.Home, interno, "deshacer", std::string(TextoResultado(Resultado::Hecho)) + ": correccion " + lote,
+                        0);
     op.MsgBox("Se deshizo la corrección del " + fecha + " (" + std::to_string(articulos) + " articulos).",
               Icono::Informacion);
     return Resultado::Hecho;

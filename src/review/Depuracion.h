@@ -73,6 +73,8 @@ public:
     long Replicados() const { return m_replicados; }
 
 private:
+    // The save itself, after the checks passed.
+    Resultado Grabar();
     // The replication, inside the save's transaction. Rows changed by its first step.
     long CopiarModificacion();
     std::string ArticuloDeSufijos() const;

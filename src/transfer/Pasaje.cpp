@@ -16,6 +16,7 @@ using ValoresSql::Numero;
 using ValoresSql::Texto;
 
 constexpr long kUsoNull = 94;
+constexpr long kEscritoPorOtro = 3197; // the record changed since it was read
 
 Almacor::Gestor& Internos(Aplicacion& app) {
     return app.Entidades->getDataConnectionByEntity("INTERNOS");
@@ -84,7 +85,21 @@ std::string Subitem(Aplicacion& app, const std::string& interno, const Recordset
 
 } // namespace
 
-Resultado FRAM3_Transfer_B_Pasaje(Aplicacion& app) {
+Resultado FRAM3_Transfer_B_Reemplazo(Aplicacion& app, bool& reemplazar) {
+    const std::string interno = app.InternoActual;
+    reemplazar = false;
+    Recordset rs;
+    Internos(app).Sql("select interno from caratula where interno = '" + SqlTexto(interno) + "'");
+    if (!Internos(app).CrearRs(rs))
+        return Resultado::Hecho;
+    if (!app.Op->Preguntar(Operador::Preguntas::Reemplazar,
+                           "El interno [ " + interno + " ] ya existe." + vbCrLf + vbCrLf + "Desea reemplazarlo?"))
+        return Resultado::Detenido;
+    reemplazar = true;
+    return Resultado::Hecho;
+}
+
+Resultado FRAM3_Transfer_B_Pasaje(Aplicacion& app, bool reemplazar) {
     const std::string interno = app.InternoActual;
     const std::string n = SqlTexto(interno);
     int linea = 0;
@@ -93,9 +108,12 @@ Resultado FRAM3_Transfer_B_Pasaje(Aplicacion& app) {
         Recordset rs;
         Internos(app).Sql("select interno from caratula where interno = '" + n + "'");
         if (Internos(app).CrearRs(rs)) {
-            if (!app.Op->Preguntar(Operador::Preguntas::Reemplazar,
-                                   "El interno [ " + interno + " ] ya existe." + vbCrLf + vbCrLf + "Desea reemplazarlo?"))
-                return Resultado::Detenido;
+            // The question came before the transaction: a declaration that
+            // another run wrote since was not the operator's to replace.
+            if (!reemplazar)
+                throw AppError(kEscritoPorOtro, "",
+                               "Otra ejecución transfirió el interno " + interno +
+                                   " mientras tanto: vuelva a transferir para decidir si reemplazarlo.");
             linea = 2;
             Internos(app).Ejecutar("delete from caratula where interno = '" + n + "'");
             Internos(app).Ejecutar("delete from subitems where interno = '" + n + "'");
@@ -124,10 +142,17 @@ Resultado FRAM3_Transfer_B_Pasaje(Aplicacion& app) {
         linea = 6;
         double flete = 0, seguro = 0, ajuste = 0;
         if (app.TipoDeclaracion == "ICR1" || app.TipoDeclaracion == "ICR2") {
-            // An empty sum (every article ICR1, or no input line) counts as 0.
+            // An empty base A (every article ICR1) counts as 0.
             double baseA =
                 Suma(app, "select sum(ARTTOT) as total from ART where INTNRO = '" + n + "' and PRCTDS <> 'ICR1'", nulo);
+            // Without a CIF total there is no freight to work out: taking it as
+            // 0 would write minus base A as freight.
             double cif = Suma(app, "select sum(CIF) as total from ARTINS where INTNRO = '" + n + "'", nulo);
+            if (nulo)
+                throw AppError(kUsoNull, "",
+                               "El interno " + interno + " no tiene insumos con CIF: no se pueden calcular el flete "
+                                                         "y el seguro de una declaración " +
+                                   app.TipoDeclaracion + ".");
             double d = cif - baseA;
             seguro = ADosDecimales(d * 0.13 / 100);
             flete = ADosDecimales(d - seguro);

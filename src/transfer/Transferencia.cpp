@@ -40,18 +40,72 @@ public:
         }
     }
     void Deshacer() noexcept {
+        // A rollback that fails closes and reopens the connection, which undoes
+        // it as well, so the next run does not find it inside a transaction.
         for (Almacor::Gestor* g : m_abiertas) {
-            try {
-                g->DeshacerTransaccion();
-            } catch (...) {
-                // Closing the connection would undo it as well; nothing more to do here.
-            }
+            std::string nota = g->DeshacerOReconectar();
+            if (!nota.empty())
+                Nota += nota + vbCrLf;
         }
         m_abiertas.clear();
     }
 
+    std::string Nota; // what went wrong while undoing, for the operator
+
 private:
     std::vector<Almacor::Gestor*> m_abiertas;
+};
+
+// While the run holds its locks no box waits for a click: every other writer
+// would wait for the operator too. Plain message boxes are kept and shown
+// once the transaction has ended; everything else goes straight through.
+class OperadorDiferido : public Operador {
+public:
+    struct Mensaje {
+        std::string Texto;
+        Icono Icon;
+    };
+    OperadorDiferido(Aplicacion& app, std::vector<Mensaje>& pendientes)
+        : m_app(app), m_op(*app.Op), m_pendientes(pendientes) {
+        m_app.Op = this;
+    }
+    ~OperadorDiferido() override { m_app.Op = &m_op; }
+    OperadorDiferido(const OperadorDiferido&) = delete;
+    OperadorDiferido& operator=(const OperadorDiferido&) = delete;
+
+    Respuesta MsgBox(const std::string& texto, Icono icono, Botones botones) override {
+        if (botones != Botones::Aceptar)
+            return m_op.MsgBox(texto, icono, botones);
+        m_pendientes.push_back({texto, icono});
+        return Respuesta::Aceptar;
+    }
+    bool Preguntar(const std::string& id, const std::string& texto) override { return m_op.Preguntar(id, texto); }
+    std::string InputBox(const std::string& id, const std::string& prompt, const std::string& titulo,
+                         const std::string& defecto) override {
+        return m_op.InputBox(id, prompt, titulo, defecto);
+    }
+    std::string ElegirOpcion(const std::string& id, const std::vector<std::string>& lineas,
+                             const std::string& actual) override {
+        return m_op.ElegirOpcion(id, lineas, actual);
+    }
+    std::string ElegirArchivo(const std::string& titulo, const std::string& filtro, bool guardar,
+                              const std::string& sugerido) override {
+        return m_op.ElegirArchivo(titulo, filtro, guardar, sugerido);
+    }
+    std::string PreguntarTipo() override { return m_op.PreguntarTipo(); }
+    void MostrarRelPais(Aplicacion& app) override { m_op.MostrarRelPais(app); }
+    void PunteroEspera(bool espera) override { m_op.PunteroEspera(espera); }
+    void Estado(const std::string& texto) override { m_op.Estado(texto); }
+    void ProgresoVisible(bool visible) override { m_op.ProgresoVisible(visible); }
+    void ProgresoRango(int minimo, int maximo) override { m_op.ProgresoRango(minimo, maximo); }
+    void ProgresoValor(int valor) override { m_op.ProgresoValor(valor); }
+    void ContadoresImportacion(long h, long p) override { m_op.ContadoresImportacion(h, p); }
+    void ProcesarEventos() override { m_op.ProcesarEventos(); }
+
+private:
+    Aplicacion& m_app;
+    Operador& m_op;
+    std::vector<Mensaje>& m_pendientes;
 };
 
 // The discharge stage's own rows, undone when it fails while the run goes on.
@@ -99,56 +153,104 @@ bool FRAM3_Transfer_A_Validar(Aplicacion& app) {
     }
 }
 
-Resultado FRM3_Tranferir(Aplicacion& app) {
+namespace {
+
+// The writing stages, inside the transaction `transaccion`; their messages go
+// to the deferring operator. `confirmada` tells whether the declaration was committed.
+Resultado Escribir(Aplicacion& app, TransaccionAduana& transaccion, bool reemplazar, bool& confirmada) {
     const std::string interno = app.InternoActual;
+    Resultado pasaje = FRAM3_Transfer_B_Pasaje(app, reemplazar);
+    if (pasaje != Resultado::Hecho)
+        return pasaje;
+
+    app.TotalDescarga = 0;
+    bool descargaOk = DescargaCompleta(app);
+
+    app.Op->Estado("Actualizando catalogo...");
+    if (!FRAM3_Transfer_C_ActualCAT(app))
+        return Resultado::Fallido;
+
+    Almacor::Gestor& internos = app.Entidades->getDataConnectionByEntity("INTERNOS");
+    Recordset rs;
+    internos.Sql("select count(interno) as Total from subitems where interno = '" + SqlTexto(interno) + "'");
+    if (internos.CrearRs(rs)) {
+        if (app.Formato.EsNumero(rs.Fields("total")) > 0) {
+            modGlobal::Registrar_Despacho_Reset(app, "", interno);
+            modGlobal::Registrar_Despacho(app, "", interno, "CANTIDAD_DESCARGAR_TOTAL",
+                                          ADosDecimales(app.TotalDescarga));
+            // Committed before the operator is told it arrived.
+            transaccion.Confirmar();
+            confirmada = true;
+            app.Op->MsgBox("Se transfirio " + rs.Fields("total").Texto() + " articulos en el interno " + interno,
+                           Icono::Informacion);
+        } else {
+            app.Op->MsgBox("ERROR: No se transfirio los articulos en el interno " + interno, Icono::Exclamacion);
+        }
+    }
+    transaccion.Deshacer();
+    app.Op->Estado("Fin de proceso");
+    app.Op->ProgresoVisible(false);
+    if (!confirmada)
+        return Resultado::Fallido;
+    return descargaOk ? Resultado::Hecho : Resultado::Fallido;
+}
+
+} // namespace
+
+Resultado FRM3_Tranferir(Aplicacion& app) {
+    std::vector<OperadorDiferido::Mensaje> pendientes;
+    auto mostrar = [&] {
+        for (const auto& m : pendientes)
+            app.Op->MsgBox(m.Texto, m.Icon);
+        pendientes.clear();
+    };
     try {
         app.Op->Estado("Validando datos...");
         if (!FRAM3_Transfer_A_Validar(app))
+            return Resultado::Detenido;
+        // Asked before the transaction: no lock is held while the operator thinks.
+        bool reemplazar = false;
+        if (FRAM3_Transfer_B_Reemplazo(app, reemplazar) != Resultado::Hecho)
             return Resultado::Detenido;
 
         app.Op->Estado("Transfiriendo al Corvex Windows...");
         app.Op->ProgresoVisible(true);
 
-        TransaccionAduana transaccion(app);
-        Resultado pasaje = FRAM3_Transfer_B_Pasaje(app);
-        if (pasaje != Resultado::Hecho)
-            return pasaje;
-
-        app.TotalDescarga = 0;
-        bool descargaOk = DescargaCompleta(app);
-
-        app.Op->Estado("Actualizando catalogo...");
-        if (!FRAM3_Transfer_C_ActualCAT(app))
-            return Resultado::Fallido;
-
+        Resultado r = Resultado::Fallido;
         bool confirmada = false;
-        Almacor::Gestor& internos = app.Entidades->getDataConnectionByEntity("INTERNOS");
-        Recordset rs;
-        internos.Sql("select count(interno) as Total from subitems where interno = '" + SqlTexto(interno) + "'");
-        if (internos.CrearRs(rs)) {
-            if (app.Formato.EsNumero(rs.Fields("total")) > 0) {
-                modGlobal::Registrar_Despacho_Reset(app, "", interno);
-                modGlobal::Registrar_Despacho(app, "", interno, "CANTIDAD_DESCARGAR_TOTAL",
-                                              ADosDecimales(app.TotalDescarga));
-                // Committed before the operator is told it arrived.
-                transaccion.Confirmar();
-                confirmada = true;
-                app.Op->MsgBox("Se transfirio " + rs.Fields("total").Texto() + " articulos en el interno " + interno,
-                               Icono::Informacion);
-            } else {
-                app.Op->MsgBox("ERROR: No se transfirio los articulos en el interno " + interno, Icono::Exclamacion);
+        std::string nota;
+        {
+            OperadorDiferido diferido(app, pendientes);
+            try {
+                TransaccionAduana transaccion(app);
+                try {
+                    r = Escribir(app, transaccion, reemplazar, confirmada);
+                } catch (...) {
+                    transaccion.Deshacer();
+                    nota = transaccion.Nota;
+                    throw;
+                }
+                transaccion.Deshacer();
+                nota = transaccion.Nota;
+            } catch (const Cancelacion&) {
+                throw;
+            } catch (...) {
+                AppError e = AppError::Actual();
+                app.Op->MsgBox(e.Mensaje() + " - seccion [Quelvorin.FRAM3_Transferir]");
+                r = Resultado::Fallido;
             }
         }
-        transaccion.Deshacer();
-        app.Op->Estado("Fin de proceso");
-        app.Op->ProgresoVisible(false);
-        if (!confirmada)
-            return Resultado::Fallido;
-        return descargaOk ? Resultado::Hecho : Resultado::Fallido;
+        // The transaction has ended (committed or undone): now the boxes.
+        if (!nota.empty())
+            pendientes.push_back({nota, Icono::Critico});
+        mostrar();
+        return r;
     } catch (const Cancelacion&) {
+        mostrar();
         throw;
     } catch (...) {
         AppError e = AppError::Actual();
+        mostrar();
         app.Op->MsgBox(e.Mensaje() + " - seccion [Quelvorin.FRAM3_Transferir]");
         return Resultado::Fallido;
     }

@@ -21,10 +21,15 @@ Resultado FRM3_Tranferir(Aplicacion& app);
 
 // True when no article of the interno still needs depuration.
 bool FRAM3_Transfer_A_Validar(Aplicacion& app);
+// Asked before any lock is taken: when the interno's cover exists, whether to
+// replace it. Detenido when the operator keeps it; otherwise Hecho, with
+// `reemplazar` telling whether there was one to replace.
+Resultado FRAM3_Transfer_B_Reemplazo(Aplicacion& app, bool& reemplazar);
 // Cover, invoices and one sub-item per "OK" article; sets the declaration type.
-// Hecho only when every sub-item was written; Detenido when the operator kept
-// an earlier declaration.
-Resultado FRAM3_Transfer_B_Pasaje(Aplicacion& app);
+// Deletes the earlier declaration when `reemplazar`; finding one otherwise (written
+// by another run since the question) is an error. An ICR declaration without a
+// CIF total is an error too. Hecho only when every sub-item was written.
+Resultado FRAM3_Transfer_B_Pasaje(Aplicacion& app, bool reemplazar);
 // Discharge lines, the discharge quantity total and the input totals of the
 // sub-items. False when an error stopped it (its message already shown).
 bool FRAM3_Transfer_B_Descarga(Aplicacion& app);

@@ -147,6 +147,7 @@ TEST_F(Dialogos, ConfiguracionEscGuardaSoloConOrigen) {
     EXPECT_EQ(op.Textos().back(), "Debe ingresar un origen por defecto");
     EXPECT_TRUE(d.isVisible());
 
+    e.Trabajo("insert or ignore into pais (id, descripcion) values ('AR0','PRUEBA AR')");
     Hijo<QLineEdit>(&d, "txtOrigen")->setText("ar0");
     Hijo<QComboBox>(&d, "cboCatalogo")->setCurrentIndex(1);
     QTest::keyClick(Hijo<QLineEdit>(&d, "txtOrigen"), Qt::Key_Escape);
