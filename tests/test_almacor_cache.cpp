@@ -44,6 +44,21 @@ TEST(CacheSql, Parametrizar) {
         EXPECT_FALSE(Almacor::Gestor::Parametrizar(fuera, p, v)) << fuera;
 }
 
+// A text passed to SQLite untranslated must be one the translation leaves alone.
+TEST(CacheSql, SinTraduccionSoloSiNadaCambia) {
+    for (const char* sql : {"insert into ART (INTNRO, ARTNRO) values ('1', 'A+B')", "select LEFT(x, 2) from t",
+                            "select Top 3 a from t", "select [001]+ '.' +[002] from ncm", "select a from t where b = 'x'",
+                            "update ART set PRCDUN = '07' where INTNRO = 'TOPE'", "select lefty, stop from t"}) {
+        if (Almacor::Gestor::SinTraduccion(sql)) {
+            EXPECT_EQ(Almacor::Gestor::TraducirSql(sql), sql);
+        }
+    }
+    EXPECT_TRUE(Almacor::Gestor::SinTraduccion("select a from t where b = 'x'"));
+    EXPECT_FALSE(Almacor::Gestor::SinTraduccion("select LEFT(x, 2) from t"));
+    EXPECT_FALSE(Almacor::Gestor::SinTraduccion("select Top 3 a from t"));
+    EXPECT_FALSE(Almacor::Gestor::SinTraduccion("select [001]+ '.' +[002] from ncm"));
+}
+
 TEST(CacheSql, MismosResultadosQueElTextoLiteral) {
     fs::path ruta = fs::temp_directory_path() / ("velmarion-cache-" + std::to_string(::getpid()) + ".db");
     fs::remove(ruta);
@@ -80,6 +95,21 @@ TEST(CacheSql, MismosResultadosQueElTextoLiteral) {
     EXPECT_EQ(Filas("select k from t where c = 'ABC'"), "k=2;");
     EXPECT_EQ(Filas("select c, k from t order by 2 desc"), "c=abc;k=2;c=100;k=1;c=0;k=0;");
     EXPECT_LE(db.SentenciasEnCache(), 8u);
+    // Each shape above is prepared once: a thousand more of them with other
+    // values prepare nothing, and the kept statements are there to be reused.
+    const long preparadas = db.Preparaciones();
+    const size_t enCache = db.SentenciasEnCache();
+    EXPECT_GE(enCache, 3u);
+    db.ComenzarTransaccion();
+    for (int i = 10; i < 1010; ++i) {
+        const std::string n = std::to_string(i);
+        EXPECT_EQ(Ejecutar("insert into t values (" + n + ", 'v''" + n + "', " + n + ".5)"), 1);
+        EXPECT_EQ(Filas("select k from t where c = 'V''" + n + "' and n = " + n + ".5"), "k=" + n + ";");
+        EXPECT_EQ(Ejecutar("delete from t where k = " + n), 1);
+    }
+    db.ConfirmarTransaccion();
+    EXPECT_LE(db.Preparaciones() - preparadas, 3);
+    EXPECT_LE(db.SentenciasEnCache(), enCache + 3);
 
     // A failing statement does not block the next one of its shape; the plain refusals hold.
     EXPECT_THROW(Ejecutar("insert into t values (1, 'x', 0)"), AppError);

@@ -9,6 +9,7 @@
 #include "platform/Texto.h"
 
 #include <memory>
+#include <unordered_set>
 
 namespace {
 
@@ -33,8 +34,20 @@ void Etapa2(Aplicacion& app, std::string& sSQL) {
     app.Db.CrearRs(art);
     if (art.RecordCount() > 0)
         op.ProgresoRango(0, static_cast<int>(art.RecordCount()));
+    // The update of an article number and VIN marks all its rows "A", so a later
+    // row of the same pair (another price or origin) would change nothing: only
+    // the first of each pair is looked up. The database compares them ignoring
+    // ASCII case, and a null VIN is not an empty one.
+    std::unordered_set<std::string> hechos;
     for (; !art.Eof(); art.MoveNext()) {
         const std::string artnro = art.Fields("ARTNRO").Texto();
+        const Valor& vinFila = art.Fields("PRCVIN");
+        const std::string clave = std::to_string(artnro.size()) + ":" + LCaseAscii(artnro) +
+                                  (vinFila.EsNulo() ? std::string("n") : "v" + LCaseAscii(vinFila.Texto()));
+        if (!hechos.insert(clave).second) {
+            op.ProgresoValor(static_cast<int>(art.AbsolutePosition()));
+            continue;
+        }
         Recordset cat;
         if (Consultar(app, "CATALOGOS",
                       "select ncm, lapi, sufijos, idunidad, estadistica, estadomerc, deresp, preciounitario, "

@@ -282,6 +282,20 @@ std::string TraducirConcatenacion(const std::string& sql) {
 
 } // namespace
 
+bool Gestor::SinTraduccion(const std::string& sql) {
+    if (sql.find('+') != std::string::npos)
+        return false;
+    // "left" and "top" in any case: a cheap test, a false alarm only costs the translation.
+    for (size_t i = 0; i + 3 <= sql.size(); ++i) {
+        char c = static_cast<char>(sql[i] | 0x20);
+        if ((c == 'l' && i + 4 <= sql.size() && (sql[i + 1] | 0x20) == 'e' && (sql[i + 2] | 0x20) == 'f' &&
+             (sql[i + 3] | 0x20) == 't') ||
+            (c == 't' && (sql[i + 1] | 0x20) == 'o' && (sql[i + 2] | 0x20) == 'p'))
+            return false;
+    }
+    return true;
+}
+
 std::string Gestor::TraducirSql(const std::string& texto) {
     std::string sql = TraducirConcatenacion(TraducirTop(texto));
     std::string bajo = LCaseAscii(sql);
@@ -381,8 +395,26 @@ void Gestor::Fallar(const char* operacion, const std::string& mensaje) const {
 }
 
 bool Gestor::Parametrizar(const std::string& sql, std::string& plantilla, std::vector<Literal>& valores) {
-    plantilla.clear();
     valores.clear();
+    size_t usados = 0;
+    bool r = ParametrizarEn(sql, plantilla, valores, usados);
+    valores.resize(usados);
+    return r;
+}
+
+// The values go into the slots of `valores` from the first, reusing the texts
+// they already hold, so a run of statements allocates nothing per value.
+bool Gestor::ParametrizarEn(const std::string& sql, std::string& plantilla, std::vector<Literal>& valores,
+                            size_t& usados) {
+    auto hueco = [&]() -> Literal& {
+        if (usados == valores.size())
+            valores.emplace_back();
+        Literal& v = valores[usados++];
+        v.texto.clear();
+        return v;
+    };
+    usados = 0;
+    plantilla.clear();
     plantilla.reserve(sql.size());
     const size_t n = sql.size();
     bool sinEnteros = false; // inside ORDER BY / GROUP BY
@@ -394,22 +426,22 @@ bool Gestor::Parametrizar(const std::string& sql, std::string& plantilla, std::v
         if (c == '\'') {
             if (i > 0 && EsLetraId(sql[i - 1]))
                 return false; // x'..' is a blob
-            Literal v;
+            Literal& v = hueco();
+            v.tipo = Literal::Tipo::Texto;
             size_t j = i + 1;
-            for (;; ++j) {
-                if (j >= n)
+            for (;;) {
+                size_t q = sql.find('\'', j);
+                if (q == std::string::npos)
                     return false;
-                if (sql[j] == '\'') {
-                    if (j + 1 < n && sql[j + 1] == '\'') {
-                        v.texto += '\'';
-                        ++j;
-                        continue;
-                    }
-                    break;
+                v.texto.append(sql, j, q - j);
+                if (q + 1 < n && sql[q + 1] == '\'') {
+                    v.texto += '\'';
+                    j = q + 2;
+                    continue;
                 }
-                v.texto += sql[j];
+                j = q;
+                break;
             }
-            valores.push_back(std::move(v));
             plantilla += '?';
             i = j + 1;
             trasOrden = false;
@@ -464,6 +496,7 @@ bool Gestor::Parametrizar(const std::string& sql, std::string& plantilla, std::v
             const char* desde = sql.data() + i;
             const char* hasta = sql.data() + j;
             Literal v;
+            v.tipo = Literal::Tipo::Real;
             bool leido = false;
             if (real) {
                 v.tipo = Literal::Tipo::Real;
@@ -475,7 +508,10 @@ bool Gestor::Parametrizar(const std::string& sql, std::string& plantilla, std::v
                 leido = r.ec == std::errc() && r.ptr == hasta;
             }
             if (leido) {
-                valores.push_back(std::move(v));
+                Literal& h = hueco();
+                h.tipo = v.tipo;
+                h.entero = v.entero;
+                h.real = v.real;
                 plantilla += '?';
             } else {
                 plantilla.append(desde, hasta); // too large for a 64-bit integer, or a column number
@@ -507,6 +543,7 @@ bool Gestor::Parametrizar(const std::string& sql, std::string& plantilla, std::v
 sqlite3_stmt* Gestor::PrepararPlantilla(const std::string& plantilla, size_t valores) {
     sqlite3_stmt* st = nullptr;
     const char* resto = nullptr;
+    ++m_preparaciones;
     if (sqlite3_prepare_v2(m_db, plantilla.c_str(), static_cast<int>(plantilla.size()), &st, &resto) != SQLITE_OK ||
         !st)
         return nullptr;
@@ -530,18 +567,20 @@ Gestor::Sentencia Gestor::Preparar(const std::string& sql, const char* operacion
     if (!m_db)
         throw AppError(3704, std::string("Almacor.Gestor.") + operacion,
                        "La conexión con la base de datos no está abierta.");
-    std::string texto = TraducirSql(sql);
-    std::string plantilla;
-    if (Parametrizar(texto, plantilla, m_valores)) {
+    // Most statements need no translation: they are not copied then.
+    const std::string& texto = SinTraduccion(sql) ? sql : (m_traducida = TraducirSql(sql));
+    std::string& plantilla = m_plantilla;
+    size_t usados = 0;
+    if (ParametrizarEn(texto, plantilla, m_valores, usados)) {
         auto it = m_cache.find(plantilla);
         if (it == m_cache.end()) {
             if (m_cache.size() >= kMaxCache)
                 VaciarCache();
-            it = m_cache.emplace(plantilla, PrepararPlantilla(plantilla, m_valores.size())).first;
+            it = m_cache.emplace(plantilla, PrepararPlantilla(plantilla, usados)).first;
         }
         if (sqlite3_stmt* st = it->second) {
             int rc = SQLITE_OK;
-            for (size_t k = 0; k < m_valores.size() && rc == SQLITE_OK; ++k) {
+            for (size_t k = 0; k < usados && rc == SQLITE_OK; ++k) {
                 const Literal& v = m_valores[k];
                 int p = static_cast<int>(k) + 1;
                 switch (v.tipo) {
@@ -563,6 +602,7 @@ Gestor::Sentencia Gestor::Preparar(const std::string& sql, const char* operacion
     }
     sqlite3_stmt* st = nullptr;
     const char* resto = nullptr;
+    ++m_preparaciones;
     if (sqlite3_prepare_v2(m_db, texto.c_str(), static_cast<int>(texto.size()), &st, &resto) != SQLITE_OK)
         Fallar(operacion, sqlite3_errmsg(m_db));
     // One statement per text: a second one hidden behind a ";" is refused.

@@ -73,6 +73,9 @@ public:
     // a leading "select top N" becomes a "limit N" at the end, and "+" joining
     // texts ([001]+ '.' +[002]) becomes "||".
     static std::string TraducirSql(const std::string& sql);
+    // True when TraducirSql would give the text back unchanged (it may say
+    // false for a text that needs nothing).
+    static bool SinTraduccion(const std::string& sql);
 
     sqlite3* Handle() const { return m_db; }
     Motor MotorDatos() const override { return Motor::Sqlite; }
@@ -91,8 +94,10 @@ public:
     // parameters, blob literals, an unterminated quote). Integers after an
     // ORDER BY or GROUP BY stay in the text: there they name result columns.
     static bool Parametrizar(const std::string& sql, std::string& plantilla, std::vector<Literal>& valores);
-    // Prepared statements kept for reuse (for tests).
+    // Prepared statements kept for reuse, and how many statements were
+    // prepared since connecting (for tests: a reused shape prepares nothing).
     size_t SentenciasEnCache() const;
+    long Preparaciones() const { return m_preparaciones; }
 
 private:
     // A statement ready to run: kept in the cache (reset after use) or not (finalized).
@@ -103,6 +108,8 @@ private:
 
     void Abrir(const std::string& ruta, bool crear);
     Sentencia Preparar(const std::string& sql, const char* operacion);
+    static bool ParametrizarEn(const std::string& sql, std::string& plantilla, std::vector<Literal>& valores,
+                               size_t& usados);
     sqlite3_stmt* PrepararPlantilla(const std::string& plantilla, size_t valores);
     void Soltar(Sentencia& s);
     void VaciarCache();
@@ -118,7 +125,9 @@ private:
     // recurs with other values: prepared once per shape (nullptr: shape that
     // does not take parameters, always prepared from its own text).
     std::unordered_map<std::string, sqlite3_stmt*> m_cache;
-    std::vector<Literal> m_valores;
+    std::vector<Literal> m_valores; // slots reused from statement to statement
+    std::string m_plantilla, m_traducida;
+    long m_preparaciones = 0;
     std::string m_savepointRaiz; // the savepoint that began the transaction, if one did
 };
 
