@@ -41,7 +41,8 @@ TEST(Registros, Numeros) {
     } casos[] = {{"000001234567", 10, 2, 12345.67},    {"0000000002500", 10, 3, 2.5},     {"             ", 10, 3, 0},
                  {"-00000012345", 10, 2, -123.45},     {"0 0 0 1 2 3 45", 12, 2, 123.45}, {"12345", 5, 0, 12345},
                  {"00000012x456", 10, 2, 12}, // reading stops at the first character that cannot continue
-                 {"0000000000000000100000", 18, 4, 10}};
+                 {"0000000000000000100000", 18, 4, 10},
+                 {"12", 10, 2, 12}, {"", 10, 2, 0}}; // shorter than its integer part: no decimals to copy
     for (const Caso& c : casos)
         EXPECT_DOUBLE_EQ(getNumerofromString(c.texto, c.enteros, c.decimales), c.valor) << c.texto;
 }

@@ -147,9 +147,12 @@ double getNumerofromString(const std::string& texto, int enteros, int decimales)
                                          : static_cast<size_t>(enteros) >= t.size() ? std::string_view()
                                                                            : t.substr(e, static_cast<size_t>(decimales));
             if (e + 1 + dec.size() <= sizeof buf) {
-                std::memcpy(buf, t.data(), e);
+                // An empty view may hold no pointer at all: copy only what is there.
+                if (e > 0)
+                    std::memcpy(buf, t.data(), e);
                 buf[e] = '.';
-                std::memcpy(buf + e + 1, dec.data(), dec.size());
+                if (!dec.empty())
+                    std::memcpy(buf + e + 1, dec.data(), dec.size());
                 return LeerNumero(std::string_view(buf, e + 1 + dec.size()));
             }
         }
