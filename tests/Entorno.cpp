@@ -1,6 +1,7 @@
 #include "Entorno.h"
 
 #include "app/Arranque.h"
+#include "app/Consola.h"
 #include "tools/Demo.h"
 #include "config/RelacionPais.h"
 #include "platform/Esquema.h"
@@ -8,6 +9,7 @@
 #include "platform/Postgres.h"
 
 #include <fstream>
+#include <sstream>
 #include <random>
 
 namespace fs = std::filesystem;
@@ -183,4 +185,12 @@ fs::path EntornoPrueba::Archivo(const std::string& nombre, const std::string& co
     fs::path p = Home / nombre;
     std::ofstream(p, std::ios::binary) << contenido;
     return p;
+}
+
+int EntornoPrueba::Cli(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--home", Home.string(), "--settings", (Home / "ajustes.ini").string()});
+    std::ostringstream o, r;
+    int rc = Consola::Ejecutar(args, o, r);
+    SalidaCli = o.str();
+    return rc;
 }

@@ -92,6 +92,10 @@ struct EntornoPrueba {
     std::string ValorAduana(const std::string& sql);
     Recordset Filas(const std::string& sql);
     Recordset FilasAduana(const std::string& sql);
+    // Runs velmarion-cli on this home and its settings file; its standard output
+    // stays in SalidaCli.
+    int Cli(std::vector<std::string> args);
+    std::string SalidaCli;
     // A file in the home folder with the given bytes.
     std::filesystem::path Archivo(const std::string& nombre, const std::string& contenido);
 };

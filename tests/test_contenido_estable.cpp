@@ -80,10 +80,8 @@ std::string Correr(const Caso& c) {
     EntornoPrueba e;
     std::string out;
     auto cli = [&](std::vector<std::string> args) {
-        args.insert(args.begin(), {"--home", e.Home.string(), "--settings", (e.Home / "ajustes.ini").string()});
-        std::ostringstream o, r;
-        int rc = Consola::Ejecutar(args, o, r);
-        out = o.str();
+        int rc = e.Cli(std::move(args));
+        out = e.SalidaCli;
         return rc;
     };
     EXPECT_EQ(cli({"init", "--demo", "--force"}), 0) << out;

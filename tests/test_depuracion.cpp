@@ -441,15 +441,10 @@ TEST_F(Depurar, HistorialYDeshacer) {
 TEST_F(Depurar, ComandoEditarConRespuestas) {
     Articulo(1, "A", {{"PRCVIN", "'VIN1'"}});
     e.Trabajo("insert into INTN (INTNRO, INTDSC) values ('100', 'Prueba')");
-    std::ostringstream out, err;
-    auto Cli = [&](std::vector<std::string> args) {
-        out.str("");
-        args.insert(args.begin(), {"--home", e.Home.string(), "--settings", (e.Home / "ajustes.ini").string()});
-        return Consola::Ejecutar(args, out, err);
-    };
+    auto Cli = [&](std::vector<std::string> args) { return e.Cli(std::move(args)); };
     // A question without its answer stops the run, nothing written.
     EXPECT_EQ(Cli({"editar", "100", "1", "--posicion", "8703.23.10.100A", "--valor", "AA=M"}), 1);
-    EXPECT_NE(out.str().find("--opcion CA=CODIGO"), std::string::npos) << out.str();
+    EXPECT_NE(e.SalidaCli.find("--opcion CA=CODIGO"), std::string::npos) << e.SalidaCli;
     EXPECT_EQ(Col(1, "PRCEST"), "E");
     EXPECT_EQ(Cli({"editar", "100", "1", "--unitario", "1,5"}), 2);
     EXPECT_EQ(Cli({"editar", "100", "x1"}), 2);
@@ -463,7 +458,7 @@ TEST_F(Depurar, ComandoEditarConRespuestas) {
                    "AM=VIN1", "--valor", "ZA=2024", "--opcion", "CA=CA02", "--unitario", "12.5", "--origen", "",
                    "--sin-pais", "si"}),
               0)
-        << out.str();
+        << e.SalidaCli;
     EXPECT_EQ(Col(1, "PRCSUF"), "AA(O BRIEN)-CA02-ZA(002024)-AM(VIN1)-");
     EXPECT_EQ(Col(1, "ARTUNI"), "12.5");
     EXPECT_EQ(Col(1, "PRCORI"), "");
@@ -473,12 +468,12 @@ TEST_F(Depurar, ComandoEditarConRespuestas) {
     EXPECT_NE(lineas.find("\t100\tdepuracion\thecho: articulo 1, replicada a 0\t"), std::string::npos) << lineas;
 
     EXPECT_EQ(Cli({"depurar", "100", "--ok"}), 0);
-    EXPECT_NE(out.str().find("Orden\tArticulo\tNro VIN\tOrigen\tCantidad\tUnitario\tTotal\tPosición\tEstado\tCRC\tMotivo\n"
+    EXPECT_NE(e.SalidaCli.find("Orden\tArticulo\tNro VIN\tOrigen\tCantidad\tUnitario\tTotal\tPosición\tEstado\tCRC\tMotivo\n"
                              "0001\tA\tVIN1\t"),
               std::string::npos)
-        << out.str();
+        << e.SalidaCli;
     EXPECT_EQ(Cli({"historial", "100"}), 0);
-    EXPECT_NE(out.str().find("\tARTUNI\t10\t12.5\tM"), std::string::npos) << out.str();
+    EXPECT_NE(e.SalidaCli.find("\tARTUNI\t10\t12.5\tM"), std::string::npos) << e.SalidaCli;
     EXPECT_EQ(Cli({"deshacer", "100"}), 0);
     EXPECT_EQ(Col(1, "PRCEST"), "E");
 }

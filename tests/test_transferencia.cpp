@@ -406,10 +406,8 @@ TEST_F(Transferencia, CommandLineTransfer) {
     Articulo(1, "A1");
     std::string out;
     auto cli = [&](std::vector<std::string> args) {
-        args.insert(args.begin(), {"--home", e.Home.string(), "--settings", (e.Home / "ajustes.ini").string()});
-        std::ostringstream o, r;
-        int rc = Consola::Ejecutar(args, o, r);
-        out = o.str();
+        int rc = e.Cli(std::move(args));
+        out = e.SalidaCli;
         return rc;
     };
     EXPECT_EQ(cli({"transfer", "999"}), 1);
@@ -436,10 +434,8 @@ TEST(TransferenciaRun, FromShipmentFileToDeclaration) {
     EntornoPrueba e;
     std::string out;
     auto cli = [&](std::vector<std::string> args) {
-        args.insert(args.begin(), {"--home", e.Home.string(), "--settings", (e.Home / "ajustes.ini").string()});
-        std::ostringstream o, r;
-        int rc = Consola::Ejecutar(args, o, r);
-        out = o.str();
+        int rc = e.Cli(std::move(args));
+        out = e.SalidaCli;
         return rc;
     };
     if (EnServidor())
