@@ -2,6 +2,7 @@
 #include "comun/Aplicacion.h"
 #include "comun/Operador.h"
 #include "platform/AppError.h"
+#include "platform/Cursor.h"
 #include "platform/Numeros.h"
 #include "platform/Texto.h"
 #include "transfer/Transferencia.h"
@@ -19,7 +20,7 @@ Conexion& Catalogos(Aplicacion& app) {
     return app.Entidades->getDataConnectionByEntity("CATALOGOS");
 }
 
-std::string PrecioUnitario(Aplicacion& app, const Recordset& rs) {
+std::string PrecioUnitario(Aplicacion& app, const Almacor::Cursor& rs) {
     if (Trim(rs.Fields("PRCDUN").Texto()) != "01")
         return Numero(rs.Fields("ARTUNI"));
     // Sold by the kilogram: the price per declared unit.
@@ -31,7 +32,7 @@ std::string PrecioUnitario(Aplicacion& app, const Recordset& rs) {
     return NumeroSql(Formatear(app.Formato.EsNumero(rs.Fields("ARTTOT")) / cantidad, "00.0000"));
 }
 
-std::string Actualizacion(Aplicacion& app, const std::string& catalogo, const Recordset& rs) {
+std::string Actualizacion(Aplicacion& app, const std::string& catalogo, const Almacor::Cursor& rs) {
     auto f = [&rs](const char* nombre) -> const Valor& { return rs.Fields(nombre); };
     std::string s = "update CATARTICULOS set ";
     // What the catalog knows is never blanked: an article without description
@@ -56,7 +57,7 @@ std::string Actualizacion(Aplicacion& app, const std::string& catalogo, const Re
     return s;
 }
 
-std::string Alta(Aplicacion& app, const std::string& catalogo, const Recordset& rs) {
+std::string Alta(Aplicacion& app, const std::string& catalogo, const Almacor::Cursor& rs) {
     auto f = [&rs](const char* nombre) -> const Valor& { return rs.Fields(nombre); };
     std::string s = "insert into CATARTICULOS (idcatalogo, idarticulo, descripcion, idpais, cantidad, "
                     "Preciounitario, ncm, lapi, sufijos, idunidad, estadistica, valorrelacionestadistica, "
@@ -88,11 +89,12 @@ bool FRAM3_Transfer_C_ActualCAT(Aplicacion& app) {
         app.Op->ProgresoRango(0, 100);
         app.Op->ProgresoValor(1);
 
-        Recordset rs;
-        app.Db.Sql("select * from ART where INTNRO = '" + SqlTexto(app.InternoActual) + "' order by ARTORD");
-        if (!app.Db.CrearRs(rs))
+        // Walked row by row: the articles of an interno are never read whole.
+        const std::string filtro = " from ART where INTNRO = '" + SqlTexto(app.InternoActual) + "'";
+        Almacor::Cursor rs(app.Db, "select *" + filtro + " order by ARTORD");
+        if (rs.Eof())
             return false;
-        app.Op->ProgresoRango(0, static_cast<int>(rs.RecordCount()));
+        app.Op->ProgresoRango(0, static_cast<int>(Almacor::ContarFilas(app.Db, filtro)));
 
         Recordset existe;
         for (; !rs.Eof(); rs.MoveNext()) {

@@ -2,6 +2,7 @@
 #include "comun/Aplicacion.h"
 #include "comun/Operador.h"
 #include "platform/AppError.h"
+#include "platform/Cursor.h"
 #include "platform/Numeros.h"
 #include "platform/Texto.h"
 #include "transfer/Transferencia.h"
@@ -13,7 +14,7 @@ using ValoresSql::Entero;
 using ValoresSql::Numero;
 using ValoresSql::Texto;
 
-std::string Descarga(const std::string& interno, const Recordset& rs) {
+std::string Descarga(const std::string& interno, const Almacor::Cursor& rs) {
     std::string s;
     s.reserve(320);
     s += "insert into descargas (interno, idreg, idext, dit, item, subitem, ncm, expctit, cantidad, "
@@ -34,11 +35,8 @@ std::string Descarga(const std::string& interno, const Recordset& rs) {
 
 // One update per parent article of the CIF total of its inputs selected by `regimen`.
 void TotalesInsumos(Aplicacion& app, const std::string& n, const std::string& columna, const std::string& regimen) {
-    Recordset rs;
-    app.Db.Sql("select IDPARENT, sum(CIF) as tCIF from ARTINS where INTNRO = '" + n + "' and " + regimen +
-               " group by idparent");
-    if (!app.Db.CrearRs(rs))
-        return;
+    Almacor::Cursor rs(app.Db, "select IDPARENT, sum(CIF) as tCIF from ARTINS where INTNRO = '" + n + "' and " +
+                                   regimen + " group by idparent");
     for (; !rs.Eof(); rs.MoveNext())
         app.Entidades->getDataConnectionByEntity("INTERNOS")
             .Ejecutar("update subitems set " + columna + " = " +
@@ -54,9 +52,9 @@ bool FRAM3_Transfer_B_Descarga(Aplicacion& app) {
     int linea = 0;
     try {
         linea = 1;
-        Recordset rs;
-        app.Db.Sql("select * from ARTINS where INTNRO = '" + n + "' and mid(dit,6,4)<>'ICR2'");
-        if (!app.Db.CrearRs(rs))
+        // Walked row by row: the inputs of an interno are never read whole.
+        Almacor::Cursor rs(app.Db, "select * from ARTINS where INTNRO = '" + n + "' and mid(dit,6,4)<>'ICR2'");
+        if (rs.Eof())
             return true; // nothing to discharge
         linea = 2;
         for (; !rs.Eof(); rs.MoveNext()) {

@@ -2,6 +2,7 @@
 #include "comun/Aplicacion.h"
 #include "comun/Operador.h"
 #include "platform/AppError.h"
+#include "platform/Cursor.h"
 #include "platform/Numeros.h"
 #include "platform/Texto.h"
 #include "transfer/Transferencia.h"
@@ -42,7 +43,7 @@ std::string Caratula(Aplicacion& app, const std::string& interno, double fob, do
            "," + NumeroSql(ajuste) + ")";
 }
 
-std::string Subitem(Aplicacion& app, const std::string& interno, const Recordset& rs) {
+std::string Subitem(Aplicacion& app, const std::string& interno, const Almacor::Cursor& rs) {
     auto f = [&rs](const char* nombre) -> const Valor& { return rs.Fields(nombre); };
     std::string estadoMerc, tipoItem;
     if (app.TipoDeclaracion == "ICR1") {
@@ -163,24 +164,28 @@ Resultado FRAM3_Transfer_B_Pasaje(Aplicacion& app, bool reemplazar) {
         Internos(app).Ejecutar(Caratula(app, interno, fob, flete, seguro, ajuste));
 
         linea = 8;
-        app.Db.Sql("select distinct ARTFAC from ART where INTNRO = '" + n +
-                   "' and PRCCRC = 'OK' and ARTFAC<>'' AND ARTFAC IS NOT NULL order by ARTFAC");
-        if (app.Db.CrearRs(rs))
-            for (long orden = 1; !rs.Eof(); rs.MoveNext(), ++orden)
-                Internos(app).Ejecutar("insert into FACTURAS (interno,orden,factura) values ('" + n + "'," +
-                                       EnteroSql(orden) + ",'" + SqlTexto(rs.Fields("ARTFAC").Texto()) + "')");
+        // The work database is walked row by row, never read whole: an interno
+        // may hold hundreds of thousands of articles.
+        for (Almacor::Cursor facturas(app.Db, "select distinct ARTFAC from ART where INTNRO = '" + n +
+                                                  "' and PRCCRC = 'OK' and ARTFAC<>'' AND ARTFAC IS NOT NULL "
+                                                  "order by ARTFAC");
+             !facturas.Eof(); facturas.MoveNext())
+            Internos(app).Ejecutar("insert into FACTURAS (interno,orden,factura) values ('" + n + "'," +
+                                   EnteroSql(facturas.AbsolutePosition()) + ",'" +
+                                   SqlTexto(facturas.Fields("ARTFAC").Texto()) + "')");
 
         linea = 9;
-        app.Db.Sql("select * from ART where INTNRO = '" + n + "' and PRCCRC = 'OK' order by ARTORD");
-        if (!app.Db.CrearRs(rs))
+        const std::string filtro = " from ART where INTNRO = '" + n + "' and PRCCRC = 'OK'";
+        Almacor::Cursor articulos(app.Db, "select *" + filtro + " order by ARTORD");
+        if (articulos.Eof())
             return Resultado::Fallido;
-        app.Op->ProgresoRango(0, static_cast<int>(rs.RecordCount()));
+        app.Op->ProgresoRango(0, static_cast<int>(Almacor::ContarFilas(app.Db, filtro)));
         linea = 10;
-        for (; !rs.Eof(); rs.MoveNext()) {
-            if (Internos(app).Ejecutar(Subitem(app, interno, rs)) == 0)
+        for (; !articulos.Eof(); articulos.MoveNext()) {
+            if (Internos(app).Ejecutar(Subitem(app, interno, articulos)) == 0)
                 throw AppError(1, "Transfiriendo a Corvex",
                                "Error Grabando registro en Corvex Windows: 0 Registros agregados");
-            app.Op->ProgresoValor(static_cast<int>(rs.AbsolutePosition()));
+            app.Op->ProgresoValor(static_cast<int>(articulos.AbsolutePosition()));
         }
         return Resultado::Hecho;
     } catch (const Cancelacion&) {

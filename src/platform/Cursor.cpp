@@ -1,0 +1,117 @@
+#include "platform/Cursor.h"
+
+#include "platform/Almacor.h"
+#include "platform/AppError.h"
+#include "platform/Texto.h"
+
+#include <sqlite3.h>
+
+namespace Almacor {
+
+namespace {
+constexpr long kErrorSql = -2147217900; // the number every failing statement reports
+} // namespace
+
+Cursor::Cursor(Gestor& db, const std::string& sql) : m_db(db.Handle()) {
+    if (!m_db)
+        throw AppError(3704, "Almacor.Cursor", "La conexión con la base de datos no está abierta.");
+    const std::string texto = Gestor::SinTraduccion(sql) ? sql : Gestor::TraducirSql(sql);
+    const char* resto = nullptr;
+    if (sqlite3_prepare_v2(m_db, texto.c_str(), static_cast<int>(texto.size()), &m_st, &resto) != SQLITE_OK)
+        throw AppError(kErrorSql, "Almacor.Cursor", sqlite3_errmsg(m_db));
+    for (; resto && *resto; ++resto) {
+        if (*resto != ' ' && *resto != '\t' && *resto != '\r' && *resto != '\n' && *resto != ';') {
+            Cerrar();
+            throw AppError(kErrorSql, "Almacor.Cursor", "El texto contiene más de una instrucción SQL.");
+        }
+    }
+    if (!m_st)
+        throw AppError(kErrorSql, "Almacor.Cursor", "La instrucción SQL está vacía.");
+    // Columns are read after the first step: the statement is prepared again
+    // there when the schema changed since, and "*" may then mean more.
+    int rc = sqlite3_step(m_st);
+    int columnas = sqlite3_column_count(m_st);
+    for (int i = 0; i < columnas; ++i)
+        m_columnas.emplace_back(sqlite3_column_name(m_st, i));
+    m_fila.resize(m_columnas.size());
+    m_leida.resize(m_columnas.size());
+    Tras(rc);
+}
+
+Cursor::~Cursor() {
+    Cerrar();
+}
+
+void Cursor::Cerrar() {
+    sqlite3_finalize(m_st);
+    m_st = nullptr;
+}
+
+void Cursor::Tras(int rc) {
+    if (rc == SQLITE_ROW) {
+        ++m_posicion;
+        std::fill(m_leida.begin(), m_leida.end(), 0);
+        return;
+    }
+    std::string msg = rc == SQLITE_DONE ? std::string() : sqlite3_errmsg(m_db);
+    Cerrar();
+    if (rc != SQLITE_DONE)
+        throw AppError(kErrorSql, "Almacor.Cursor", msg);
+}
+
+void Cursor::MoveNext() {
+    if (m_st)
+        Tras(sqlite3_step(m_st));
+}
+
+const Valor& Cursor::Leer(size_t i) const {
+    Valor& v = m_fila[i];
+    int c = static_cast<int>(i);
+    switch (sqlite3_column_type(m_st, c)) {
+    case SQLITE_NULL:
+        v = Valor();
+        break;
+    case SQLITE_INTEGER:
+        v = Valor::DeEntero(sqlite3_column_int64(m_st, c));
+        break;
+    case SQLITE_FLOAT:
+        v = Valor::DeReal(sqlite3_column_double(m_st, c));
+        break;
+    default: {
+        const unsigned char* t = sqlite3_column_text(m_st, c);
+        v = Valor::DeTexto(t ? std::string(reinterpret_cast<const char*>(t), sqlite3_column_bytes(m_st, c))
+                             : std::string());
+    }
+    }
+    m_leida[i] = 1;
+    return v;
+}
+
+const Valor& Cursor::Fields(size_t indice) const {
+    if (Eof())
+        throw AppError(3021, "Recordset", "No hay registro actual (fin del recordset).");
+    if (indice >= m_columnas.size())
+        throw AppError(3265, "Recordset",
+                       "No se encontró el elemento en la colección (campo " + std::to_string(indice) + ").");
+    return m_leida[indice] ? m_fila[indice] : Leer(indice);
+}
+
+const Valor& Cursor::Fields(const std::string& nombre) const {
+    auto it = m_indices.find(nombre);
+    if (it == m_indices.end()) {
+        size_t i = 0;
+        while (i < m_columnas.size() && !IgualSinMayusculas(m_columnas[i], nombre))
+            ++i;
+        if (i == m_columnas.size())
+            throw AppError(3265, "Recordset", "No se encontró el campo '" + nombre + "' en el recordset.");
+        it = m_indices.emplace(nombre, i).first;
+    }
+    return Fields(it->second);
+}
+
+long ContarFilas(Gestor& db, const std::string& desde) {
+    Cursor c(db, "select count(*)" + desde);
+    return static_cast<long>(c.Fields(size_t{0}).Numero());
+}
+
+} // namespace Almacor

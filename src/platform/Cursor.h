@@ -1,0 +1,62 @@
+#pragma once
+#include "platform/Recordset.h"
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace Almacor {
+
+class Gestor;
+
+// A forward-only walk over the rows of one query on a work database, stepped
+// row by row: a walk holds one row in memory whatever the table's size, where
+// a Recordset holds them all. Reads like a Recordset (Eof, MoveNext, Fields).
+// Nothing may write the walked tables while the walk is open, since it sees
+// rows as it reaches them; the cursor takes its own statement, so other
+// queries on the same connection may run meanwhile.
+class Cursor {
+public:
+    // Runs `sql` (the same dialect as Gestor::Sql) and stands on its first row.
+    Cursor(Gestor& db, const std::string& sql);
+    ~Cursor();
+    Cursor(const Cursor&) = delete;
+    Cursor& operator=(const Cursor&) = delete;
+
+    bool Eof() const { return m_st == nullptr; }
+    void MoveNext();
+    // 1-based position of the current row.
+    long AbsolutePosition() const { return m_posicion; }
+    // The named field of the current row (names compare without case); an
+    // unknown name or a read past the end raises the same errors a Recordset does.
+    const Valor& Fields(const std::string& nombre) const;
+    const Valor& Fields(size_t indice) const;
+    const std::vector<std::string>& Columnas() const { return m_columnas; }
+
+private:
+    // Takes in the result of a step: a new row, or the end of the rows.
+    void Tras(int rc);
+    void Cerrar();
+    const Valor& Leer(size_t indice) const;
+
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_st = nullptr; // null once the rows are over: the read ends as soon as it can
+    std::vector<std::string> m_columnas;
+    long m_posicion = 0;
+    // The current row, each column read from the statement only when asked:
+    // walks read a few of the many columns of a "select *".
+    mutable std::vector<Valor> m_fila;
+    mutable std::vector<char> m_leida;
+    // Names as the caller spells them, resolved once: a walk asks the same
+    // names on every row.
+    mutable std::unordered_map<std::string, size_t> m_indices;
+};
+
+// The rows that `desde` (a statement's "from ... where ..." part) selects,
+// counted by the database: what a walk's progress bar needs before the walk.
+long ContarFilas(Gestor& db, const std::string& desde);
+
+} // namespace Almacor
