@@ -6,6 +6,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace Almacor {
 
 namespace {
@@ -51,6 +53,7 @@ void Cursor::Tras(int rc) {
     if (rc == SQLITE_ROW) {
         ++m_posicion;
         std::fill(m_leida.begin(), m_leida.end(), 0);
+        m_siguiente = 0;
         return;
     }
     std::string msg = rc == SQLITE_DONE ? std::string() : sqlite3_errmsg(m_db);
@@ -79,8 +82,7 @@ const Valor& Cursor::Leer(size_t i) const {
         break;
     default: {
         const unsigned char* t = sqlite3_column_text(m_st, c);
-        v = Valor::DeTexto(t ? std::string(reinterpret_cast<const char*>(t), sqlite3_column_bytes(m_st, c))
-                             : std::string());
+        v.PonerTexto(t ? reinterpret_cast<const char*>(t) : "", t ? sqlite3_column_bytes(m_st, c) : 0);
     }
     }
     m_leida[i] = 1;
@@ -97,16 +99,22 @@ const Valor& Cursor::Fields(size_t indice) const {
 }
 
 const Valor& Cursor::Fields(const std::string& nombre) const {
-    auto it = m_indices.find(nombre);
-    if (it == m_indices.end()) {
-        size_t i = 0;
-        while (i < m_columnas.size() && !IgualSinMayusculas(m_columnas[i], nombre))
-            ++i;
-        if (i == m_columnas.size())
-            throw AppError(3265, "Recordset", "No se encontró el campo '" + nombre + "' en el recordset.");
-        it = m_indices.emplace(nombre, i).first;
+    size_t k = m_siguiente;
+    if (k >= m_pedidos.size() || m_pedidos[k].first != nombre) {
+        k = 0;
+        while (k < m_pedidos.size() && m_pedidos[k].first != nombre)
+            ++k;
+        if (k == m_pedidos.size()) {
+            size_t i = 0;
+            while (i < m_columnas.size() && !IgualSinMayusculas(m_columnas[i], nombre))
+                ++i;
+            if (i == m_columnas.size())
+                throw AppError(3265, "Recordset", "No se encontró el campo '" + nombre + "' en el recordset.");
+            m_pedidos.emplace_back(nombre, i);
+        }
     }
-    return Fields(it->second);
+    m_siguiente = k + 1;
+    return Fields(m_pedidos[k].second);
 }
 
 long ContarFilas(Gestor& db, const std::string& desde) {

@@ -2,7 +2,7 @@
 #include "platform/Recordset.h"
 
 #include <string>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 struct sqlite3;
@@ -50,9 +50,11 @@ private:
     // walks read a few of the many columns of a "select *".
     mutable std::vector<Valor> m_fila;
     mutable std::vector<char> m_leida;
-    // Names as the caller spells them, resolved once: a walk asks the same
-    // names on every row.
-    mutable std::unordered_map<std::string, size_t> m_indices;
+    // Names as the caller spells them, resolved once, in the order they were
+    // first asked: a walk asks the same names in the same order on every row,
+    // so the name after the last one asked is tried first.
+    mutable std::vector<std::pair<std::string, size_t>> m_pedidos;
+    mutable size_t m_siguiente = 0;
 };
 
 // The rows that `desde` (a statement's "from ... where ..." part) selects,

@@ -25,6 +25,11 @@ Valor Valor::DeTexto(std::string v) {
     return r;
 }
 
+void Valor::PonerTexto(const char* texto, size_t largo) {
+    m_tipo = Tipo::Texto;
+    m_texto.assign(texto, largo);
+}
+
 std::string Valor::Texto() const {
     switch (m_tipo) {
     case Tipo::Nulo:

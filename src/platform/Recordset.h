@@ -12,6 +12,9 @@ public:
     static Valor DeEntero(long long v);
     static Valor DeReal(double v);
     static Valor DeTexto(std::string v);
+    // Makes this value the given text, reusing its storage: a walk reads the
+    // same columns row after row.
+    void PonerTexto(const char* texto, size_t largo);
 
     Tipo tipo() const { return m_tipo; }
     bool EsNulo() const { return m_tipo == Tipo::Nulo; }
