@@ -1,6 +1,6 @@
 // The streamed walk over the work database against the snapshot it replaces.
-#include "platform/AppError.h"
 #include "platform/Almacor.h"
+#include "platform/AppError.h"
 #include "platform/Cursor.h"
 
 #include <gtest/gtest.h>

@@ -98,6 +98,16 @@ TEST(Comillas, UnValorConComillaVuelveIgual) {
     EXPECT_EQ(b.Uno("select count(*) from t"), "1");
 }
 
+// Quotes at the ends, in runs or alone are all doubled, the rest kept as is.
+TEST(Comillas, CadenaDobladaEntreComillas) {
+    const std::pair<std::string, std::string> casos[] = {
+        {"", "''"}, {"'", "''''"}, {"a''b", "'a''''b'"}, {"'x'", "'''x'''"}, {"ÑANDÚ", "'ÑANDÚ'"}};
+    for (const auto& [valor, esperado] : casos) {
+        EXPECT_EQ(SqlCadena(valor), esperado) << valor;
+        EXPECT_EQ(SqlTexto(valor), esperado.substr(1, esperado.size() - 2)) << valor;
+    }
+}
+
 TEST(Recordset, ContratoDeCrearRsYEjecutar) {
     BaseEnMemoria b;
     b.db.Sql("create table t (n integer, r real, s text)");

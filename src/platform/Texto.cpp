@@ -56,21 +56,33 @@ char32_t Mayuscula(char32_t c) {
     }
 }
 
+// Appends `valor` with its quotes doubled, a stretch between quotes at a
+// time: every value of every statement the program builds passes here.
+void AgregarComillasDobladas(std::string& r, std::string_view valor) {
+    size_t desde = 0;
+    for (size_t q; (q = valor.find('\'', desde)) != std::string_view::npos; desde = q + 1) {
+        r.append(valor, desde, q + 1 - desde);
+        r += '\'';
+    }
+    r.append(valor, desde);
+}
+
 } // namespace
 
 std::string SqlTexto(std::string_view valor) {
     std::string r;
     r.reserve(valor.size() + 2);
-    for (char c : valor) {
-        r += c;
-        if (c == '\'')
-            r += '\'';
-    }
+    AgregarComillasDobladas(r, valor);
     return r;
 }
 
 std::string SqlCadena(std::string_view valor) {
-    return "'" + SqlTexto(valor) + "'";
+    std::string r;
+    r.reserve(valor.size() + 4);
+    r += '\'';
+    AgregarComillasDobladas(r, valor);
+    r += '\'';
+    return r;
 }
 
 std::string LTrim(std::string_view s) {

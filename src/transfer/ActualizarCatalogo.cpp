@@ -97,12 +97,14 @@ bool FRAM3_Transfer_C_ActualCAT(Aplicacion& app) {
         app.Op->ProgresoRango(0, static_cast<int>(Almacor::ContarFilas(app.Db, filtro)));
 
         Recordset existe;
+        // Looked up once: finding an entity's connection costs more than a row.
+        Conexion& catalogos = Catalogos(app);
         for (; !rs.Eof(); rs.MoveNext()) {
-            Catalogos(app).Sql("select idarticulo from catarticulos where idcatalogo = '" + SqlTexto(catalogo) +
-                               "' and idarticulo = '" + SqlTexto(rs.Fields("ARTNRO").Texto()) + "'");
-            bool encontrado = Catalogos(app).CrearRs(existe);
-            Catalogos(app).Sql(encontrado ? Actualizacion(app, catalogo, rs) : Alta(app, catalogo, rs));
-            Catalogos(app).Ejecutar();
+            catalogos.Sql("select idarticulo from catarticulos where idcatalogo = '" + SqlTexto(catalogo) +
+                          "' and idarticulo = '" + SqlTexto(rs.Fields("ARTNRO").Texto()) + "'");
+            bool encontrado = catalogos.CrearRs(existe);
+            catalogos.Sql(encontrado ? Actualizacion(app, catalogo, rs) : Alta(app, catalogo, rs));
+            catalogos.Ejecutar();
             app.Op->ProgresoValor(static_cast<int>(rs.AbsolutePosition()));
         }
         return true;

@@ -37,11 +37,11 @@ std::string Descarga(const std::string& interno, const Almacor::Cursor& rs) {
 void TotalesInsumos(Aplicacion& app, const std::string& n, const std::string& columna, const std::string& regimen) {
     Almacor::Cursor rs(app.Db, "select IDPARENT, sum(CIF) as tCIF from ARTINS where INTNRO = '" + n + "' and " +
                                    regimen + " group by idparent");
+    Conexion& internos = app.Entidades->getDataConnectionByEntity("INTERNOS");
     for (; !rs.Eof(); rs.MoveNext())
-        app.Entidades->getDataConnectionByEntity("INTERNOS")
-            .Ejecutar("update subitems set " + columna + " = " +
-                      NumeroSql(Formatear(rs.Fields("tcif").Numero(), "00.00")) + " where interno = '" + n +
-                      "' and idext = " + Entero(rs.Fields("idparent")));
+        internos.Ejecutar("update subitems set " + columna + " = " +
+                          NumeroSql(Formatear(rs.Fields("tcif").Numero(), "00.00")) + " where interno = '" + n +
+                          "' and idext = " + Entero(rs.Fields("idparent")));
 }
 
 } // namespace
@@ -57,11 +57,13 @@ bool FRAM3_Transfer_B_Descarga(Aplicacion& app) {
         if (rs.Eof())
             return true; // nothing to discharge
         linea = 2;
+        // Looked up once: finding an entity's connection costs more than a row.
+        Conexion& internos = app.Entidades->getDataConnectionByEntity("INTERNOS");
         for (; !rs.Eof(); rs.MoveNext()) {
             std::string sql = Descarga(interno, rs);
             // The quantity as written (a null one has already failed the line).
             app.TotalDescarga += LeerNumero(Numero(rs.Fields("Cantidad")));
-            app.Entidades->getDataConnectionByEntity("INTERNOS").Ejecutar(sql);
+            internos.Ejecutar(sql);
         }
         if (app.TipoDeclaracion != "ICR1") {
             linea = 3;

@@ -151,8 +151,9 @@ Resultado FRAM3_Transfer_B_Pasaje(Aplicacion& app, bool reemplazar) {
             double cif = Suma(app, "select sum(CIF) as total from ARTINS where INTNRO = '" + n + "'", nulo);
             if (nulo)
                 throw AppError(kUsoNull, "",
-                               "El interno " + interno + " no tiene insumos con CIF: no se pueden calcular el flete "
-                                                         "y el seguro de una declaración " +
+                               "El interno " + interno +
+                                   " no tiene insumos con CIF: no se pueden calcular el flete "
+                                   "y el seguro de una declaración " +
                                    app.TipoDeclaracion + ".");
             double d = cif - baseA;
             seguro = ADosDecimales(d * 0.13 / 100);
@@ -181,8 +182,9 @@ Resultado FRAM3_Transfer_B_Pasaje(Aplicacion& app, bool reemplazar) {
             return Resultado::Fallido;
         app.Op->ProgresoRango(0, static_cast<int>(Almacor::ContarFilas(app.Db, filtro)));
         linea = 10;
+        Conexion& internos = Internos(app);
         for (; !articulos.Eof(); articulos.MoveNext()) {
-            if (Internos(app).Ejecutar(Subitem(app, interno, articulos)) == 0)
+            if (internos.Ejecutar(Subitem(app, interno, articulos)) == 0)
                 throw AppError(1, "Transfiriendo a Corvex",
                                "Error Grabando registro en Corvex Windows: 0 Registros agregados");
             app.Op->ProgresoValor(static_cast<int>(articulos.AbsolutePosition()));
