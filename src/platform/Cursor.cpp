@@ -53,7 +53,7 @@ void Cursor::Tras(int rc) {
     if (rc == SQLITE_ROW) {
         ++m_posicion;
         std::fill(m_leida.begin(), m_leida.end(), 0);
-        m_siguiente = 0;
+        m_previo = kNinguno;
         return;
     }
     std::string msg = rc == SQLITE_DONE ? std::string() : sqlite3_errmsg(m_db);
@@ -98,23 +98,25 @@ const Valor& Cursor::Fields(size_t indice) const {
     return m_leida[indice] ? m_fila[indice] : Leer(indice);
 }
 
-const Valor& Cursor::Fields(const std::string& nombre) const {
-    size_t k = m_siguiente;
-    if (k >= m_pedidos.size() || m_pedidos[k].first != nombre) {
+const Valor& Cursor::Fields(std::string_view nombre) const {
+    size_t k = m_previo == kNinguno ? m_primero : m_pedidos[m_previo].sucesor;
+    if (k >= m_pedidos.size() || m_pedidos[k].nombre != nombre) {
         k = 0;
-        while (k < m_pedidos.size() && m_pedidos[k].first != nombre)
+        while (k < m_pedidos.size() && m_pedidos[k].nombre != nombre)
             ++k;
         if (k == m_pedidos.size()) {
             size_t i = 0;
             while (i < m_columnas.size() && !IgualSinMayusculas(m_columnas[i], nombre))
                 ++i;
             if (i == m_columnas.size())
-                throw AppError(3265, "Recordset", "No se encontró el campo '" + nombre + "' en el recordset.");
-            m_pedidos.emplace_back(nombre, i);
+                throw AppError(3265, "Recordset",
+                               "No se encontró el campo '" + std::string(nombre) + "' en el recordset.");
+            m_pedidos.push_back({std::string(nombre), i, kNinguno});
         }
+        (m_previo == kNinguno ? m_primero : m_pedidos[m_previo].sucesor) = k;
     }
-    m_siguiente = k + 1;
-    return Fields(m_pedidos[k].second);
+    m_previo = k;
+    return Fields(m_pedidos[k].columna);
 }
 
 long ContarFilas(Gestor& db, const std::string& desde) {

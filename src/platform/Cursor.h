@@ -2,7 +2,7 @@
 #include "platform/Recordset.h"
 
 #include <string>
-#include <utility>
+#include <string_view>
 #include <vector>
 
 struct sqlite3;
@@ -32,7 +32,7 @@ public:
     long AbsolutePosition() const { return m_posicion; }
     // The named field of the current row (names compare without case); an
     // unknown name or a read past the end raises the same errors a Recordset does.
-    const Valor& Fields(const std::string& nombre) const;
+    const Valor& Fields(std::string_view nombre) const;
     const Valor& Fields(size_t indice) const;
     const std::vector<std::string>& Columnas() const { return m_columnas; }
 
@@ -50,11 +50,18 @@ private:
     // walks read a few of the many columns of a "select *".
     mutable std::vector<Valor> m_fila;
     mutable std::vector<char> m_leida;
-    // Names as the caller spells them, resolved once, in the order they were
-    // first asked: a walk asks the same names in the same order on every row,
-    // so the name after the last one asked is tried first.
-    mutable std::vector<std::pair<std::string, size_t>> m_pedidos;
-    mutable size_t m_siguiente = 0;
+    // Names as the caller spells them, each resolved to its column once. A
+    // walk asks the same names in much the same order on every row, so each
+    // name remembers the one asked after it last time, which is tried first.
+    struct Pedido {
+        std::string nombre;
+        size_t columna;
+        size_t sucesor;
+    };
+    static constexpr size_t kNinguno = static_cast<size_t>(-1);
+    mutable std::vector<Pedido> m_pedidos;
+    mutable size_t m_primero = kNinguno; // the first name asked on a row
+    mutable size_t m_previo = kNinguno;  // the last name asked on this row
 };
 
 // The rows that `desde` (a statement's "from ... where ..." part) selects,
