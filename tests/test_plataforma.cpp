@@ -210,6 +210,11 @@ TEST(Numeros, LecturaTolerante) {
     EXPECT_DOUBLE_EQ(LeerNumero("          ."), 0);
     EXPECT_DOUBLE_EQ(LeerNumero("abc"), 0);
     EXPECT_DOUBLE_EQ(LeerNumero(""), 0);
+    EXPECT_DOUBLE_EQ(LeerNumero(" -.5"), -0.5);
+    EXPECT_DOUBLE_EQ(LeerNumero("--5"), 0);
+    EXPECT_DOUBLE_EQ(LeerNumero("12.3.4"), 12.3);
+    // Longer than the reader's stack buffer.
+    EXPECT_DOUBLE_EQ(LeerNumero(std::string(80, ' ') + std::string(70, '0') + "42.25"), 42.25);
     EXPECT_TRUE(EsNumerico(" 42 "));
     EXPECT_FALSE(EsNumerico(""));
     EXPECT_FALSE(EsNumerico("4a"));
