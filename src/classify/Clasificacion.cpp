@@ -28,16 +28,17 @@ bool Consultar(Aplicacion& app, const char* entidad, const std::string& sql, Rec
 class ConsultasAduana {
 public:
     explicit ConsultasAduana(Aplicacion& app) : m_app(app) {}
-    bool Catalogo(const std::string& sql, Recordset& rs) {
+    // The rows of the query, on the first; nullptr when there are none.
+    const Recordset* Catalogo(const std::string& sql) {
         if (!m_hayCatalogo || sql != m_sqlCatalogo) {
             m_hayCatalogo = false;
             ::Consultar(m_app, "CATALOGOS", sql, m_catalogo);
             m_sqlCatalogo = sql;
             m_hayCatalogo = true;
         }
-        return Copia(m_catalogo, rs);
+        return m_catalogo.RecordCount() > 0 ? &m_catalogo : nullptr;
     }
-    bool Ncm(const std::string& sql, Recordset& rs) {
+    const Recordset* Ncm(const std::string& sql) {
         auto it = m_ncm.find(sql);
         if (it == m_ncm.end()) {
             Recordset r;
@@ -46,16 +47,11 @@ public:
                 m_ncm.clear();
             it = m_ncm.emplace(sql, std::move(r)).first;
         }
-        return Copia(it->second, rs);
+        return it->second.RecordCount() > 0 ? &it->second : nullptr;
     }
 
 private:
     static constexpr size_t kMaxNcm = 100000; // three queries per position: memory stays bounded
-    static bool Copia(const Recordset& de, Recordset& a) {
-        a = de;
-        a.MoveFirst();
-        return !a.Eof();
-    }
     Aplicacion& m_app;
     std::string m_sqlCatalogo;
     Recordset m_catalogo;
@@ -92,12 +88,11 @@ void Etapa2(Aplicacion& app, std::string& sSQL) {
             op.ProgresoValor(static_cast<int>(art.AbsolutePosition()));
             continue;
         }
-        Recordset cat;
-        if (aduana.Catalogo(
-                      "select ncm, lapi, sufijos, idunidad, estadistica, estadomerc, deresp, preciounitario, "
-                      "descripcion, idpais, ArtKgUnitario from catarticulos where idcatalogo = '" +
-                          SqlTexto(app.Config.INTCAT) + "' and idarticulo = '" + SqlTexto(artnro) + "'",
-                      cat)) {
+        if (const Recordset* c = aduana.Catalogo(
+                "select ncm, lapi, sufijos, idunidad, estadistica, estadomerc, deresp, preciounitario, "
+                "descripcion, idpais, ArtKgUnitario from catarticulos where idcatalogo = '" +
+                SqlTexto(app.Config.INTCAT) + "' and idarticulo = '" + SqlTexto(artnro) + "'")) {
+            const Recordset& cat = *c;
             sSQL = "update ART set ";
             const std::string ncm = cat.Fields("ncm").Texto();
             std::string posicion = Trim(ncm);
@@ -105,17 +100,18 @@ void Etapa2(Aplicacion& app, std::string& sSQL) {
                 " [001] = '" + SqlTexto(Left(ncm, 10)) + "' and [002] = '" + SqlTexto(Mid(ncm, 12, 3)) + "'";
 
             const std::string lapi = cat.Fields("lapi").Texto();
-            Recordset nom;
             if (!Trim(lapi).empty()) {
                 sSQL += "PRCLAP = '" + SqlTexto(lapi) + "',";
-                if (Len(posicion) == 14 && aduana.Ncm("select [003] as letra from ncm where " + filtro, nom))
-                    posicion += Trim(nom.Fields("letra").Texto());
-            } else if (!aduana.Ncm("select [003] as letra,[059] as lapi from ncm where " + filtro, nom)) {
+                const Recordset* nom = nullptr;
+                if (Len(posicion) == 14 && (nom = aduana.Ncm("select [003] as letra from ncm where " + filtro)))
+                    posicion += Trim(nom->Fields("letra").Texto());
+            } else if (const Recordset* nom = aduana.Ncm("select [003] as letra,[059] as lapi from ncm where " + filtro);
+                       !nom) {
                 sSQL += "PRCLAP = 'N',";
             } else {
-                sSQL += std::string("PRCLAP = '") + (nom.Fields("lapi").Texto() == "*" ? "S" : "N") + "',";
+                sSQL += std::string("PRCLAP = '") + (nom->Fields("lapi").Texto() == "*" ? "S" : "N") + "',";
                 if (Len(posicion) == 14)
-                    posicion += Trim(nom.Fields("letra").Texto());
+                    posicion += Trim(nom->Fields("letra").Texto());
             }
             sSQL += "PRCNCM = '" + SqlTexto(posicion) + "',";
 
@@ -128,10 +124,9 @@ void Etapa2(Aplicacion& app, std::string& sSQL) {
             if (Trim(art.Fields("ARTORG").Texto()).empty() && !Trim(idpais).empty())
                 sSQL += "PRCORI = '" + SqlTexto(idpais) + "',";
 
-            Recordset uni;
-            if (aduana.Ncm("select [012] as estadistica,[020] as deresp from ncm where " + filtro, uni)) {
-                sSQL += "PRCEUN = '" + SqlTexto(uni.Fields("estadistica").Texto()) + "',";
-                const std::string deresp = uni.Fields("deresp").Texto();
+            if (const Recordset* uni = aduana.Ncm("select [012] as estadistica,[020] as deresp from ncm where " + filtro)) {
+                sSQL += "PRCEUN = '" + SqlTexto(uni->Fields("estadistica").Texto()) + "',";
+                const std::string deresp = uni->Fields("deresp").Texto();
                 if (!Trim(deresp).empty())
                     sSQL += "PRCSUN = '" + SqlTexto(deresp) + "',";
             }
