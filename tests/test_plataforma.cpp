@@ -92,6 +92,11 @@ TEST(Comillas, UnValorConComillaVuelveIgual) {
         EXPECT_EQ(b.Uno("select v from t"), v);
         EXPECT_EQ(b.Uno("select count(*) from t where v = '" + SqlTexto(v) + "'"), "1");
     }
+    for (auto [v, doblado] : std::vector<std::pair<std::string, std::string>>{
+             {"", ""}, {"'", "''"}, {"a''b", "a''''b"}, {"'x'", "''x''"}, {"sin", "sin"}}) {
+        EXPECT_EQ(SqlTexto(v), doblado) << v;
+        EXPECT_EQ(SqlCadena(v), "'" + doblado + "'") << v;
+    }
     // A second statement hidden behind a ";" is refused, never run.
     b.db.Sql("delete from t; drop table t");
     EXPECT_THROW(b.db.Ejecutar(), AppError);
