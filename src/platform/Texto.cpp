@@ -56,23 +56,23 @@ char32_t Mayuscula(char32_t c) {
     }
 }
 
-// Appends `valor` with its quotes doubled, a stretch between quotes at a
-// time: every value of every statement the program builds passes here.
-void AgregarComillasDobladas(std::string& r, std::string_view valor) {
-    size_t desde = 0;
-    for (size_t q; (q = valor.find('\'', desde)) != std::string_view::npos; desde = q + 1) {
-        r.append(valor, desde, q + 1 - desde);
+} // namespace
+
+namespace {
+// Appends `valor` with every single quote doubled; runs without a quote go in whole.
+void AgregarDoblandoComillas(std::string& r, std::string_view valor) {
+    for (size_t q; (q = valor.find('\'')) != std::string_view::npos; valor.remove_prefix(q + 1)) {
+        r.append(valor.data(), q + 1);
         r += '\'';
     }
-    r.append(valor, desde);
+    r.append(valor);
 }
-
 } // namespace
 
 std::string SqlTexto(std::string_view valor) {
     std::string r;
     r.reserve(valor.size() + 2);
-    AgregarComillasDobladas(r, valor);
+    AgregarDoblandoComillas(r, valor);
     return r;
 }
 
@@ -80,7 +80,7 @@ std::string SqlCadena(std::string_view valor) {
     std::string r;
     r.reserve(valor.size() + 4);
     r += '\'';
-    AgregarComillasDobladas(r, valor);
+    AgregarDoblandoComillas(r, valor);
     r += '\'';
     return r;
 }
