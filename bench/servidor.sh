@@ -17,5 +17,10 @@ echo "== PostgreSQL ($DIR)"
 VELMARION_PRUEBA_SERVIDOR="$CONNINFO" "$BUILD/bin/bench_transferencia" "$N" | tee "$DIR.servidor"
 A=$(grep "transferencia entera" "$DIR.archivo" | awk '{print $3}')
 S=$(grep "transferencia entera" "$DIR.servidor" | awk '{print $3}')
+# Processor seconds: the program's on the file; the program's and its server
+# session's on the server (both run on this machine).
+AP=$(grep "transferencia entera" "$DIR.archivo" | sed 's/.*procesador \([0-9.]*\) s.*/\1/')
+SP=$(grep "programa y servidor" "$DIR.servidor" | sed 's/.*programa y servidor: \([0-9.]*\) s.*/\1/')
 rm -f "$DIR.archivo" "$DIR.servidor"
 awk -v a="$A" -v s="$S" 'BEGIN { printf "servidor / archivo: %.2f s / %.2f s = %.2fx\n", s, a, s / a }'
+awk -v a="$AP" -v s="$SP" 'BEGIN { printf "procesador, servidor / archivo: %.2f s / %.2f s = %.2fx\n", s, a, s / a }'

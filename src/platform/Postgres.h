@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/Almacor.h"
 #include "platform/Conexion.h"
 
 #include <string>
@@ -29,8 +30,12 @@ public:
     void Sql(const std::string& texto) override { m_sql = texto; }
     const std::string& Sql() const override { return m_sql; }
     bool CrearRs(Recordset& rs) override;
+    // Inside a transaction a single-row insert is sent ahead without waiting
+    // for its answer (see Encolar); every other statement waits for it.
     long Ejecutar() override;
     using Conexion::Ejecutar;
+    void Sincronizar() override;
+    void Reintentando(const std::function<void()>& paso, int intentos) override;
 
     void ComenzarTransaccion() override;
     void ConfirmarTransaccion() override;
@@ -57,12 +62,28 @@ public:
     static bool LlevaContrasena(const std::string& conninfo);
     // Statement shapes prepared on the server (for tests).
     size_t SentenciasPreparadas() const { return m_preparadas.size(); }
+    // Row inserts sent and not yet answered (for tests).
+    size_t EnCola() const { return m_enCola; }
+    // Whether a template is "insert into t (...) values (...)" with one row.
+    static bool InsercionDeUnaFila(const std::string& plantilla);
+    // Most row inserts sent ahead before waiting for their answers.
+    static constexpr size_t kLote = 2000;
 
 private:
     struct Respuesta; // an owned PGresult
-    Respuesta Correr(const std::string& sql, const char* operacion);
+    Respuesta Correr(const std::string& sql, const char* operacion, bool encolable = false);
+    // Translates and parametrises `sql`; prepares its shape when new. The
+    // prepared name, or "" when it runs from its own text (in m_texto).
+    const std::string& Preparar(const std::string& sql, const char* operacion);
+    void Encolar(const std::string& nombre);
+    // Waits for the inserts sent ahead; raises the first one's error.
+    void Vaciar(const char* operacion);
+    // The same, dropping their errors (the transaction is being undone).
+    void Descartar() noexcept;
     void Asegurar(const char* operacion);
-    [[noreturn]] void Fallar(const char* operacion, const std::string& mensaje, const char* estado = nullptr);
+    // Raises the error of a statement; `perdida`: the connection is no longer usable.
+    [[noreturn]] void Fallar(const char* operacion, const std::string& mensaje, const char* estado = nullptr,
+                             bool perdida = false);
 
     std::string m_conninfo;
     std::string m_destino;
@@ -72,8 +93,22 @@ private:
     // away inside it, nothing may run on a new connection until it is undone,
     // or the rest of the run would be written without the part that was lost.
     bool m_transaccion = false;
-    // Template text -> prepared statement name ("" when the shape could not be prepared).
-    std::unordered_map<std::string, std::string> m_preparadas;
+    struct Preparada {
+        std::string nombre; // "" when the shape could not be prepared
+        bool fila;          // a single-row insert, which may be sent ahead
+    };
+    // Template text and parameter types -> its prepared statement.
+    std::unordered_map<std::string, Preparada> m_preparadas;
+    bool m_fila = false; // the statement being run is a single-row insert
+    bool m_trasFila = false; // the previous statement was one too
+    size_t m_enCola = 0;
+    // The SQLSTATE of the last failing statement ("" when none): what decides a retry.
+    std::string m_estado;
+    // Scratch of the statement being run, kept to spare allocations.
+    std::string m_texto, m_plantilla, m_clave;
+    std::vector<Almacor::Gestor::Literal> m_valores;
+    std::vector<std::string> m_parametros;
+    std::vector<const char*> m_punteros;
 };
 
 } // namespace Postgres

@@ -103,6 +103,7 @@ bool FRAM3_Transfer_C_ActualCAT(Aplicacion& app) {
             Catalogos(app).Ejecutar();
             app.Op->ProgresoValor(static_cast<int>(rs.AbsolutePosition()));
         }
+        Catalogos(app).Sincronizar(); // a failure of the last rows is still this stage's
         return true;
     } catch (const Cancelacion&) {
         throw;

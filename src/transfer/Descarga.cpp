@@ -71,6 +71,7 @@ bool FRAM3_Transfer_B_Descarga(Aplicacion& app) {
             linea = 4;
             TotalesInsumos(app, n, "insumosacons", "mid(dit,6,4)='ICR2'");
         }
+        app.Entidades->getDataConnectionByEntity("INTERNOS").Sincronizar(); // the last rows' failure is this stage's
         return true;
     } catch (const Cancelacion&) {
         throw;
