@@ -38,6 +38,18 @@ TEST(TraduccionServidor, LoQueElServidorRecibe) {
         {"select ncm.[001] from ncm_texto join ncm on ncm.rowid = ncm_texto.rowid where ncm_texto match '\"o''b\"*' "
          "order by ncm.[001]",
          "select ncm.\"001\" from ncm where ncm_coincide(ncm.\"010\", ncm.\"004\", '\"o''b\"*') order by ncm.\"001\""},
+        // A code equal to a text in a where clause, through lower() (its index);
+        // assignments, other operands and quoted texts left alone.
+        {"update subitems set interno = 'x', fob = 1 where interno = 'o''b' and idext = 3",
+         "update subitems set interno = 'x', fob = 1 where lower(cast(interno as text)) = lower('o''b') and idext = 3"},
+        {"select idarticulo from catarticulos where idcatalogo = 'C' and catarticulos.IDARTICULO='A'",
+         "select idarticulo from catarticulos where lower(cast(idcatalogo as text)) = lower('C') and "
+         "lower(cast(catarticulos.IDARTICULO as text)) = lower('A')"},
+        {"select count(*) from subitems where (interno = '7')",
+         "select count(*) from subitems where (lower(cast(interno as text)) = lower('7'))"},
+        {"delete from caratula where interno = '1' || 'x'", "delete from caratula where interno = '1' || 'x'"},
+        {"select * from t where interno <> '1' and descripcion = 'interno = ''1'''",
+         "select * from t where interno <> '1' and descripcion = 'interno = ''1'''"},
     };
     for (const auto& [entra, sale] : casos)
         EXPECT_EQ(Postgres::Gestor::TraducirSql(entra), sale) << entra;
@@ -136,8 +148,11 @@ TEST(Servidor, CaidaDentroDeLaTransaccionNoDejaNada) {
         otra.Conectar();
         otra.Ejecutar("select pg_terminate_backend(" + pid + ")");
     }
+    // A row inserted inside a transaction is sent without waiting for its
+    // answer: the loss shows there or where the run next waits.
     try {
         c.Ejecutar("insert into caratula (interno) values ('901')");
+        c.Sincronizar();
         FAIL();
     } catch (const AppError& x) {
         EXPECT_NE(x.Description.find("servidor"), std::string::npos) << x.Description;
@@ -184,7 +199,15 @@ TEST(Servidor, LasFilasEnviadasSinEsperarFallanComoUnaSentenciaSola) {
         EXPECT_EQ(c.Ejecutar("insert into facturas (interno, orden, factura) values ('7', " + std::to_string(i) +
                              ", 'F')"),
                   1);
-    EXPECT_EQ(c.EnCola(), 4u); // the first one waited for its answer
+    EXPECT_EQ(c.EnCola(), 5u);
+    // An update whose count is read waits; one whose count nobody reads is
+    // sent ahead, and changing no row is no failure.
+    EXPECT_EQ(c.Ejecutar("update facturas set factura = 'X' where interno = '7' and orden < 3"), 2);
+    c.Enviar("update facturas set factura = 'Y' where interno = '7' and orden = 5");
+    c.Enviar("update facturas set factura = 'Y' where interno = '7' and orden = 99");
+    EXPECT_EQ(c.EnCola(), 2u);
+    EXPECT_EQ(e.ValorAduana("select group_concat(factura, '') from (select factura from facturas order by orden) t"),
+              "XXFFY");
     // A query waits for them and sees them.
     EXPECT_EQ(e.ValorAduana("select count(*) from facturas"), "5");
     EXPECT_EQ(c.EnCola(), 0u);

@@ -26,6 +26,14 @@ public:
         return Ejecutar();
     }
 
+    // Runs a statement whose count the caller does not need: inside a
+    // transaction a server may answer it later (its failure is raised as
+    // Ejecutar's would be, by the next statement that waits, or Sincronizar).
+    virtual void Enviar() { Ejecutar(); }
+    void Enviar(const std::string& sql) {
+        Sql(sql);
+        Enviar();
+    }
     // Waits for the statements this connection sent ahead and raises the
     // first one's error, as that statement's own Ejecutar would have. A stage
     // that handles its own failures calls it before it ends, so a failure of

@@ -5,10 +5,12 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <set>
+#include <strings.h>
 
 namespace Postgres {
 
@@ -82,6 +84,86 @@ std::string IndicePalabras(std::string sql) {
     return sql;
 }
 
+// Codes compared without case that have an index on lower() (init-servidor).
+const char* const kSinMayusculas[] = {"interno", "idcatalogo", "idarticulo"};
+
+bool EsLetraNombre(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// In a where clause, `code = 'text'` becomes
+// lower(cast(code as text)) = lower('text'): the same test citext's equality
+// makes, written so the index on lower() answers it (cast rather than "::",
+// which would keep the statement from being parametrised and prepared). Assignments (set ... =) and every other comparison are left to
+// citext.
+std::string IgualdadSinMayusculas(const std::string& sql) {
+    size_t w = std::string::npos;
+    for (size_t i = 0; i + 5 <= sql.size(); ++i)
+        if ((sql[i] == 'w' || sql[i] == 'W') && strncasecmp(sql.c_str() + i, "where", 5) == 0 &&
+            (i == 0 || !EsLetraNombre(sql[i - 1])) && (i + 5 == sql.size() || !EsLetraNombre(sql[i + 5]))) {
+            w = i;
+            break;
+        }
+    if (w == std::string::npos)
+        return sql;
+    std::string r;
+    r.reserve(sql.size() + 64);
+    bool tras = false; // past a "where" (outside quotes)
+    size_t i = 0;
+    while (i < sql.size()) {
+        char c = sql[i];
+        if (c == '\'') {
+            size_t j = i + 1;
+            while (j < sql.size() && (sql[j] != '\'' || (j + 1 < sql.size() && sql[j + 1] == '\'')))
+                j += sql[j] == '\'' ? 2 : 1;
+            r.append(sql, i, j + 1 - i);
+            i = j + 1;
+            continue;
+        }
+        if (!EsLetraNombre(c) && c != '"') {
+            r += c;
+            ++i;
+            continue;
+        }
+        // A name, perhaps qualified or quoted: table.code, "code".
+        size_t j = i;
+        while (j < sql.size() && (EsLetraNombre(sql[j]) || sql[j] == '.' || sql[j] == '"'))
+            ++j;
+        std::string nombre = sql.substr(i, j - i);
+        std::string ultimo = nombre.substr(nombre.rfind('.') == std::string::npos ? 0 : nombre.rfind('.') + 1);
+        ultimo.erase(std::remove(ultimo.begin(), ultimo.end(), '"'), ultimo.end());
+        if (strcasecmp(ultimo.c_str(), "where") == 0)
+            tras = true;
+        bool codigo = false;
+        for (const char* n : kSinMayusculas)
+            codigo = codigo || strcasecmp(ultimo.c_str(), n) == 0;
+        if (tras && codigo) {
+            size_t k = sql.find_first_not_of(' ', j);
+            if (k != std::string::npos && sql[k] == '=' && k + 1 < sql.size() && sql[k + 1] != '=') {
+                size_t q = sql.find_first_not_of(' ', k + 1);
+                if (q != std::string::npos && sql[q] == '\'') {
+                    size_t fin = q + 1;
+                    while (fin < sql.size() && (sql[fin] != '\'' || (fin + 1 < sql.size() && sql[fin + 1] == '\'')))
+                        fin += sql[fin] == '\'' ? 2 : 1;
+                    // Only a whole operand: in `code = 'a' || x` the text is not all of it.
+                    size_t sig = fin + 1 < sql.size() ? sql.find_first_not_of(' ', fin + 1) : std::string::npos;
+                    if (fin < sql.size() && (sig == std::string::npos || sql[sig] == ')' ||
+                                             (EsLetraNombre(sql[sig]) && !(sql[sig] >= '0' && sql[sig] <= '9')))) {
+                        r += "lower(cast(" + nombre + " as text)) = lower(";
+                        r.append(sql, q, fin + 1 - q);
+                        r += ')';
+                        i = fin + 1;
+                        continue;
+                    }
+                }
+            }
+        }
+        r += nombre;
+        i = j;
+    }
+    return r;
+}
+
 // The "?" of a parametrised template as $1, $2 ... (identifiers in "" are left alone).
 std::string Numerar(const std::string& plantilla) {
     std::string r;
@@ -122,7 +204,7 @@ struct Gestor::Respuesta {
 };
 
 std::string Gestor::TraducirSql(const std::string& sql) {
-    return IndicePalabras(Corchetes(Almacor::Gestor::TraducirSql(sql)));
+    return IgualdadSinMayusculas(IndicePalabras(Corchetes(Almacor::Gestor::TraducirSql(sql))));
 }
 
 std::string Gestor::DescribirServidor(const std::string& conninfo) {
@@ -167,6 +249,7 @@ Gestor::~Gestor() {
 
 void Gestor::Desconectar() {
     m_enCola = 0;
+    m_filas.clear();
     if (m_pg) {
         PQfinish(m_pg);
         m_pg = nullptr;
@@ -350,41 +433,37 @@ const std::string& Gestor::Preparar(const std::string& sql, const char* operacio
     return it->second.nombre;
 }
 
-Gestor::Respuesta Gestor::Correr(const std::string& sql, const char* operacion, bool encolable) {
+// Encolable: 1 a statement whose count Ejecutar returns, 2 one whose count
+// nobody reads (Enviar), 0 one that waits (queries).
+Gestor::Respuesta Gestor::Correr(const std::string& sql, const char* operacion, int encolable) {
     Asegurar(operacion);
     const std::string nombre = Preparar(sql, operacion);
-    const bool tras = m_trasFila;
-    m_trasFila = false;
     if (nombre.empty()) {
         Vaciar("Ejecutar");
         return Respuesta(PQexec(m_pg, m_texto.c_str()));
     }
-    if (encolable && m_fila && m_transaccion) {
-        m_trasFila = true;
-        // The first row of a run waits for its answer, so a lone insert
-        // fails where it is written and a lost server shows at once; the
-        // rows that follow it are sent ahead.
-        if (tras) {
-            Encolar(nombre);
-            return Respuesta(nullptr);
-        }
+    if (m_transaccion && ((encolable == 1 && m_fila) || encolable == 2)) {
+        Encolar(nombre, m_fila);
+        return Respuesta(nullptr);
     }
     Vaciar("Ejecutar");
     return Respuesta(PQexecPrepared(m_pg, nombre.c_str(), static_cast<int>(m_punteros.size()), m_punteros.data(),
                                     nullptr, nullptr, 0));
 }
 
-// Inside a transaction a single-row insert that follows another one is sent
-// without waiting for its answer: a statement "insert into t (...) values (...)" with one row either
+// Inside a transaction a single-row insert is sent without waiting for its
+// answer: a statement "insert into t (...) values (...)" with one row either
 // adds exactly that row or fails (none of our tables has a rule or trigger
 // that could make it add none), so its count, 1, is known before the server
-// answers. Its failure is raised by the next statement that waits (a query,
-// any other statement, a savepoint, the commit, or Sincronizar), as the same
-// error its own Ejecutar would have raised; the server has by then refused
-// every later statement of the batch and the transaction stays aborted until
-// undone, so nothing after the failing row is kept. At most kLote rows go
-// unanswered, which bounds what a lost connection leaves unreported.
-void Gestor::Encolar(const std::string& nombre) {
+// answers. A statement whose count the caller does not read (Enviar) goes
+// the same way. A failure is raised by the next statement that waits (a
+// query, any other statement, a savepoint, the commit, or Sincronizar), as
+// the same error its own Ejecutar would have raised; the server has by then
+// refused every later statement of the batch and the transaction stays
+// aborted until undone, so nothing after the failing statement is kept. At
+// most kLote statements go unanswered, which bounds what a lost connection
+// leaves unreported.
+void Gestor::Encolar(const std::string& nombre, bool fila) {
     if (PQpipelineStatus(m_pg) == PQ_PIPELINE_OFF && PQenterPipelineMode(m_pg) != 1)
         Fallar("Ejecutar", PQerrorMessage(m_pg));
     if (PQsendQueryPrepared(m_pg, nombre.c_str(), static_cast<int>(m_punteros.size()), m_punteros.data(), nullptr,
@@ -393,6 +472,7 @@ void Gestor::Encolar(const std::string& nombre) {
         Vaciar("Ejecutar"); // an earlier row's failure comes first
         Fallar("Ejecutar", error, nullptr, true);
     }
+    m_filas.push_back(fila);
     if (++m_enCola >= kLote)
         Vaciar("Ejecutar");
 }
@@ -404,6 +484,9 @@ void Gestor::Vaciar(const char* operacion) {
     }
     const size_t enviadas = m_enCola;
     m_enCola = 0;
+    std::vector<bool> filas;
+    filas.swap(m_filas);
+    size_t respuesta = 0;
     std::string error, estado;
     bool sincronizado = false;
     if (PQpipelineSync(m_pg) != 1) {
@@ -424,9 +507,10 @@ void Gestor::Vaciar(const char* operacion) {
             ExecStatusType s = PQresultStatus(r);
             if (s == PGRES_PIPELINE_SYNC) {
                 sincronizado = true;
-            } else if (s == PGRES_COMMAND_OK) {
+            } else if (s == PGRES_COMMAND_OK || s == PGRES_TUPLES_OK) {
                 const char* n = PQcmdTuples(r);
-                if (error.empty() && std::strcmp(n, "1") != 0)
+                bool fila = respuesta < filas.size() && filas[respuesta];
+                if (fila && error.empty() && std::strcmp(n, "1") != 0)
                     error = std::string("Una inserción enviada sin esperar respuesta agregó ") + (*n ? n : "0") +
                             " filas en vez de una";
             } else if (s != PGRES_PIPELINE_ABORTED && error.empty()) {
@@ -434,6 +518,8 @@ void Gestor::Vaciar(const char* operacion) {
                 const char* e = PQresultErrorField(r, PG_DIAG_SQLSTATE);
                 estado = e ? e : "";
             }
+            if (s != PGRES_PIPELINE_SYNC)
+                ++respuesta;
             PQclear(r);
         }
     }
@@ -480,7 +566,7 @@ bool DistintoSinOrden(std::string& sql) {
 bool Gestor::CrearRs(Recordset& rs) {
     std::string sql = m_sql;
     bool distinto = DistintoSinOrden(sql);
-    Respuesta r = Correr(sql, "CrearRs");
+    Respuesta r = Correr(sql, "CrearRs", 0);
     ExecStatusType s = PQresultStatus(r.r);
     if (s != PGRES_TUPLES_OK && s != PGRES_COMMAND_OK)
         Fallar("CrearRs", PQresultErrorMessage(r.r), PQresultErrorField(r.r, PG_DIAG_SQLSTATE));
@@ -532,8 +618,17 @@ bool Gestor::CrearRs(Recordset& rs) {
     return rs.RecordCount() > 0;
 }
 
+void Gestor::Enviar() {
+    Respuesta r = Correr(m_sql, "Ejecutar", 2);
+    if (!r.r)
+        return;
+    ExecStatusType s = PQresultStatus(r.r);
+    if (s != PGRES_COMMAND_OK && s != PGRES_TUPLES_OK)
+        Fallar("Ejecutar", PQresultErrorMessage(r.r), PQresultErrorField(r.r, PG_DIAG_SQLSTATE));
+}
+
 long Gestor::Ejecutar() {
-    Respuesta r = Correr(m_sql, "Ejecutar", true);
+    Respuesta r = Correr(m_sql, "Ejecutar", 1);
     if (!r.r)
         return 1; // sent ahead: a single row
     ExecStatusType s = PQresultStatus(r.r);

@@ -34,6 +34,8 @@ public:
     // for its answer (see Encolar); every other statement waits for it.
     long Ejecutar() override;
     using Conexion::Ejecutar;
+    void Enviar() override;
+    using Conexion::Enviar;
     void Sincronizar() override;
     void Reintentando(const std::function<void()>& paso, int intentos) override;
 
@@ -54,7 +56,8 @@ public:
 
     // The statement text as the server receives it: the SQLite translation
     // (top N, "+" joining texts, left()) plus [001]-style names as quoted
-    // identifiers and the nomenclator's word index as a word-matching function.
+    // identifiers, the nomenclator's word index as a word-matching function,
+    // and a code's equality with a text in a where clause through lower().
     static std::string TraducirSql(const std::string& sql);
     // "host:port/base" of a connection string, for messages (no password).
     static std::string DescribirServidor(const std::string& conninfo);
@@ -62,20 +65,20 @@ public:
     static bool LlevaContrasena(const std::string& conninfo);
     // Statement shapes prepared on the server (for tests).
     size_t SentenciasPreparadas() const { return m_preparadas.size(); }
-    // Row inserts sent and not yet answered (for tests).
+    // Statements sent and not yet answered (for tests).
     size_t EnCola() const { return m_enCola; }
     // Whether a template is "insert into t (...) values (...)" with one row.
     static bool InsercionDeUnaFila(const std::string& plantilla);
-    // Most row inserts sent ahead before waiting for their answers.
+    // Most statements sent ahead before waiting for their answers.
     static constexpr size_t kLote = 2000;
 
 private:
     struct Respuesta; // an owned PGresult
-    Respuesta Correr(const std::string& sql, const char* operacion, bool encolable = false);
+    Respuesta Correr(const std::string& sql, const char* operacion, int encolable);
     // Translates and parametrises `sql`; prepares its shape when new. The
     // prepared name, or "" when it runs from its own text (in m_texto).
     const std::string& Preparar(const std::string& sql, const char* operacion);
-    void Encolar(const std::string& nombre);
+    void Encolar(const std::string& nombre, bool fila);
     // Waits for the inserts sent ahead; raises the first one's error.
     void Vaciar(const char* operacion);
     // The same, dropping their errors (the transaction is being undone).
@@ -99,8 +102,8 @@ private:
     };
     // Template text and parameter types -> its prepared statement.
     std::unordered_map<std::string, Preparada> m_preparadas;
-    bool m_fila = false; // the statement being run is a single-row insert
-    bool m_trasFila = false; // the previous statement was one too
+    bool m_fila = false;       // the statement being run is a single-row insert
+    std::vector<bool> m_filas; // of each statement sent ahead: whether it is one
     size_t m_enCola = 0;
     // The SQLSTATE of the last failing statement ("" when none): what decides a retry.
     std::string m_estado;

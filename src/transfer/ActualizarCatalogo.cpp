@@ -100,7 +100,7 @@ bool FRAM3_Transfer_C_ActualCAT(Aplicacion& app) {
                                "' and idarticulo = '" + SqlTexto(rs.Fields("ARTNRO").Texto()) + "'");
             bool encontrado = Catalogos(app).CrearRs(existe);
             Catalogos(app).Sql(encontrado ? Actualizacion(app, catalogo, rs) : Alta(app, catalogo, rs));
-            Catalogos(app).Ejecutar();
+            Catalogos(app).Enviar();
             app.Op->ProgresoValor(static_cast<int>(rs.AbsolutePosition()));
         }
         Catalogos(app).Sincronizar(); // a failure of the last rows is still this stage's

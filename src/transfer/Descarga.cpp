@@ -41,7 +41,7 @@ void TotalesInsumos(Aplicacion& app, const std::string& n, const std::string& co
         return;
     for (; !rs.Eof(); rs.MoveNext())
         app.Entidades->getDataConnectionByEntity("INTERNOS")
-            .Ejecutar("update subitems set " + columna + " = " +
+            .Enviar("update subitems set " + columna + " = " +
                       NumeroSql(Formatear(rs.Fields("tcif").Numero(), "00.00")) + " where interno = '" + n +
                       "' and idext = " + Entero(rs.Fields("idparent")));
 }
