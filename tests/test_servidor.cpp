@@ -240,6 +240,18 @@ TEST(Servidor, LasFilasEnviadasSinEsperarFallanComoUnaSentenciaSola) {
     EXPECT_THROW(c.ConfirmarTransaccion(), AppError);
     EXPECT_EQ(c.DeshacerOReconectar(), "");
     EXPECT_EQ(e.ValorAduana("select count(*) from facturas"), "0");
+
+    // A query sent behind a failing row raises the row's error, not its own.
+    c.ComenzarTransaccion();
+    c.Ejecutar(mala);
+    try {
+        e.ValorAduana("select count(*) from facturas");
+        FAIL();
+    } catch (const AppError& x) {
+        EXPECT_EQ(x.Source, sola.Source);
+        EXPECT_EQ(x.Description, sola.Description);
+    }
+    EXPECT_EQ(c.DeshacerOReconectar(), "");
 }
 
 TEST(Servidor, ServidorQueSeVaConFilasSinRespuestaNoDejaNada) {

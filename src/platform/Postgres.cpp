@@ -446,6 +446,22 @@ Gestor::Respuesta Gestor::Correr(const std::string& sql, const char* operacion, 
         Encolar(nombre, m_fila);
         return Respuesta(nullptr);
     }
+    if (m_enCola > 0) {
+        // Sent behind the statements still unanswered: one round trip answers them all.
+        if (PQsendQueryPrepared(m_pg, nombre.c_str(), static_cast<int>(m_punteros.size()), m_punteros.data(),
+                                nullptr, nullptr, 0) != 1) {
+            std::string error = PQerrorMessage(m_pg);
+            Vaciar("Ejecutar");
+            Fallar(operacion, error, nullptr, true);
+        }
+        ++m_enCola;
+        m_filas.push_back(false);
+        PGresult* r = nullptr;
+        Vaciar("Ejecutar", &r);
+        if (r)
+            return Respuesta(r);
+        Fallar(operacion, "El servidor no respondió a la sentencia", nullptr, true);
+    }
     Vaciar("Ejecutar");
     return Respuesta(PQexecPrepared(m_pg, nombre.c_str(), static_cast<int>(m_punteros.size()), m_punteros.data(),
                                     nullptr, nullptr, 0));
@@ -477,7 +493,7 @@ void Gestor::Encolar(const std::string& nombre, bool fila) {
         Vaciar("Ejecutar");
 }
 
-void Gestor::Vaciar(const char* operacion) {
+void Gestor::Vaciar(const char* operacion, PGresult** ultima) {
     if (!m_pg || PQpipelineStatus(m_pg) == PQ_PIPELINE_OFF) {
         m_enCola = 0;
         return;
@@ -505,6 +521,12 @@ void Gestor::Vaciar(const char* operacion) {
             }
             vacios = 0;
             ExecStatusType s = PQresultStatus(r);
+            if (ultima && s != PGRES_PIPELINE_SYNC && respuesta + 1 == enviadas) {
+                // The caller's own statement: its answer, failed or not, is the caller's.
+                *ultima = r;
+                ++respuesta;
+                continue;
+            }
             if (s == PGRES_PIPELINE_SYNC) {
                 sincronizado = true;
             } else if (s == PGRES_COMMAND_OK || s == PGRES_TUPLES_OK) {
@@ -527,8 +549,13 @@ void Gestor::Vaciar(const char* operacion) {
         error = PQerrorMessage(m_pg);
     if (!sincronizado && error.empty())
         error = PQerrorMessage(m_pg);
-    if (!sincronizado || !error.empty())
+    if (!sincronizado || !error.empty()) {
+        if (ultima && *ultima) {
+            PQclear(*ultima);
+            *ultima = nullptr;
+        }
         Fallar(operacion, error, estado.c_str(), !sincronizado);
+    }
 }
 
 void Gestor::Descartar() noexcept {

@@ -7,6 +7,7 @@
 #include <vector>
 
 struct pg_conn;
+struct pg_result;
 
 namespace Postgres {
 
@@ -80,7 +81,9 @@ private:
     const std::string& Preparar(const std::string& sql, const char* operacion);
     void Encolar(const std::string& nombre, bool fila);
     // Waits for the inserts sent ahead; raises the first one's error.
-    void Vaciar(const char* operacion);
+    // With `ultima`, the last statement sent is the caller's: its result is
+    // handed back there instead of judged here.
+    void Vaciar(const char* operacion, pg_result** ultima = nullptr);
     // The same, dropping their errors (the transaction is being undone).
     void Descartar() noexcept;
     void Asegurar(const char* operacion);
