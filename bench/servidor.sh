@@ -1,7 +1,9 @@
 #!/bin/sh
 # The transfer benchmark on both engines: the 100,000-article transfer on the
 # SQLite file and on a throw-away local PostgreSQL server (Unix socket), and
-# the ratio of the two whole runs. Prints figures only.
+# the ratio of the two whole runs (wall and processor seconds); then, on the
+# same server, citext against lower() indexes (bench/citext.sql). Prints
+# figures only.
 #   bench/servidor.sh [BUILD_DIR] [ARTICLES]
 set -e
 cd "$(dirname "$0")/.."
@@ -24,3 +26,6 @@ SP=$(grep "programa y servidor" "$DIR.servidor" | sed 's/.*programa y servidor: 
 rm -f "$DIR.archivo" "$DIR.servidor"
 awk -v a="$A" -v s="$S" 'BEGIN { printf "servidor / archivo: %.2f s / %.2f s = %.2fx\n", s, a, s / a }'
 awk -v a="$AP" -v s="$SP" 'BEGIN { printf "procesador, servidor / archivo: %.2f s / %.2f s = %.2fx\n", s, a, s / a }'
+echo "== citext / lower() (100,000 filas, en el servidor)"
+BIN="$(ls -d /usr/lib/postgresql/*/bin | sort -V | tail -n 1)"
+"$BIN/psql" -q -f bench/citext.sql "$CONNINFO" 2>&1 | sed 's/.*NOTICE: *//'
