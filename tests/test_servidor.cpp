@@ -4,6 +4,7 @@
 #include "Entorno.h"
 
 #include "platform/AppError.h"
+#include "platform/EsquemaServidor.h"
 #include "platform/Postgres.h"
 #include "tools/generador.h"
 #include "transfer/RegistroDespacho.h"
@@ -316,6 +317,28 @@ TEST(Servidor, DosRegistrosALaVezDelMismoOrigenTomanIdsDistintos) {
     filas.MoveNext();
     EXPECT_EQ(filas.Fields("CAMPO").Texto(), "SEGUNDO");
     EXPECT_EQ(filas.Fields("id").Texto(), "2");
+}
+
+TEST(Servidor, UnaBaseDeLaVersionAnteriorSeActualizaAlConectar) {
+    SOLO_SERVIDOR();
+    EntornoPrueba e;
+    Postgres::Gestor g(e.Conninfo);
+    g.Conectar();
+    // What version 2 had: citext indexes, no trigram index.
+    g.EjecutarDirecto("drop index ncm_palabras; drop index subitems_interno_lower; "
+                      "create index subitems_interno on subitems (interno, idext); "
+                      "delete from velmarion_esquema; insert into velmarion_esquema values (2)");
+    EsquemaServidor::Verificar(g);
+    auto indices = [&](const std::string& nombres) {
+        return e.ValorAduana("select count(*) from pg_indexes where schemaname = current_schema() and indexname in (" +
+                             nombres + ")");
+    };
+    EXPECT_EQ(indices("'ncm_palabras', 'subitems_interno_lower'"), "2");
+    EXPECT_EQ(indices("'subitems_interno'"), "0");
+    EXPECT_EQ(e.ValorAduana("select max(version) from velmarion_esquema"), std::to_string(EsquemaServidor::kVersion));
+    // Once is enough: the next connection finds it done.
+    EXPECT_NO_THROW(EsquemaServidor::Verificar(g));
+    EXPECT_EQ(e.ValorAduana("select count(*) from velmarion_esquema"), "2");
 }
 
 // An operator that does something when the run reports a given stage.
