@@ -143,6 +143,47 @@ TEST_F(Importar, UnFalloDejaLaBaseComoEstaba) {
     EXPECT_EQ(Volcado(), antes);
 }
 
+// A large import drops the indexes its inserts do not need and builds them
+// again: whether it ends well or fails, the schema is the one it found and
+// every index agrees with the rows; a small import into a larger table leaves
+// them untouched.
+TEST_F(Importar, IndicesDeLaCargaVuelvenComoEstaban) {
+    const std::string esquema = "select name, rootpage, sql from sqlite_master where tbl_name in ('ART', 'ARTINS') "
+                                "and type = 'index' order by name";
+    auto sinRaices = [this](const std::string& sql) {
+        return Filas("select name, sql from (" + sql + ")");
+    };
+    const std::string antes = sinRaices(esquema), raicesAntes = Filas(esquema);
+    std::vector<std::string> grande = {LineaH{}.Texto()};
+    for (int i = 0; i < 300; ++i)
+        grande.push_back(LineaP{}.Texto());
+    ASSERT_TRUE(Correr(grande));
+    EXPECT_NE(Filas(esquema), raicesAntes); // built again, on new pages
+    EXPECT_EQ(sinRaices(esquema), antes);
+    EXPECT_EQ(Filas("pragma integrity_check"), "ok");
+    EXPECT_EQ(Filas("select count(*) from ARTINS where IDPARENT = 1 and CTIT = 'CTC1'"), "300");
+    // Read through the rebuilt indexes.
+    EXPECT_EQ(Filas("select count(*) from ARTINS indexed by ARTINS_IDPADRE where INTNRO = '1001//01' and IDPARENT = 1"),
+              "300");
+    EXPECT_EQ(Filas("select count(*) from ART indexed by ART_ARTICULO where INTNRO = '1001//01' and ARTNRO = 'MOD VAR'"),
+              "1");
+
+    const std::string filas = Volcado();
+    e.Trabajo("delete from ARTINS");
+    e.Trabajo("delete from ART");
+    ASSERT_TRUE(Correr(grande));
+    const std::string raices = Filas(esquema);
+    grande.push_back(LineaP{.Fecha = "20230230"}.Texto());
+    EXPECT_FALSE(Correr(grande));
+    EXPECT_EQ(Filas(esquema), raices);
+    EXPECT_EQ(Filas("pragma integrity_check"), "ok");
+    EXPECT_EQ(Volcado(), filas);
+
+    // Three lines against 300 rows: nothing is dropped nor built again.
+    ASSERT_TRUE(Correr({LineaH{.Interno = "1002"}.Texto(), LineaP{}.Texto(), LineaP{}.Texto()}));
+    EXPECT_EQ(Filas(esquema), raices);
+}
+
 TEST_F(Importar, ValoresConComillasYEnie) {
     // The command-line interno replaces the header's number, quote and all.
     e.App.InternoLinea = "O'1";

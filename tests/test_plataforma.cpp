@@ -92,6 +92,11 @@ TEST(Comillas, UnValorConComillaVuelveIgual) {
         EXPECT_EQ(b.Uno("select v from t"), v);
         EXPECT_EQ(b.Uno("select count(*) from t where v = '" + SqlTexto(v) + "'"), "1");
     }
+    for (auto [v, doblado] : std::vector<std::pair<std::string, std::string>>{
+             {"", ""}, {"'", "''"}, {"a''b", "a''''b"}, {"'x'", "''x''"}, {"sin", "sin"}}) {
+        EXPECT_EQ(SqlTexto(v), doblado) << v;
+        EXPECT_EQ(SqlCadena(v), "'" + doblado + "'") << v;
+    }
     // A second statement hidden behind a ";" is refused, never run.
     b.db.Sql("delete from t; drop table t");
     EXPECT_THROW(b.db.Ejecutar(), AppError);
@@ -210,6 +215,11 @@ TEST(Numeros, LecturaTolerante) {
     EXPECT_DOUBLE_EQ(LeerNumero("          ."), 0);
     EXPECT_DOUBLE_EQ(LeerNumero("abc"), 0);
     EXPECT_DOUBLE_EQ(LeerNumero(""), 0);
+    EXPECT_DOUBLE_EQ(LeerNumero(" -.5"), -0.5);
+    EXPECT_DOUBLE_EQ(LeerNumero("--5"), 0);
+    EXPECT_DOUBLE_EQ(LeerNumero("12.3.4"), 12.3);
+    // Longer than the reader's stack buffer.
+    EXPECT_DOUBLE_EQ(LeerNumero(std::string(80, ' ') + std::string(70, '0') + "42.25"), 42.25);
     EXPECT_TRUE(EsNumerico(" 42 "));
     EXPECT_FALSE(EsNumerico(""));
     EXPECT_FALSE(EsNumerico("4a"));

@@ -9,6 +9,7 @@
 #include "platform/Texto.h"
 
 #include <memory>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace {
@@ -19,6 +20,44 @@ bool Consultar(Aplicacion& app, const char* entidad, const std::string& sql, Rec
     app.Entidades->getDataConnectionByEntity(entidad).Sql(sql);
     return app.Entidades->getDataConnectionByEntity(entidad).CrearRs(rs);
 }
+
+// The catalog and the nomenclator do not change during a classification, and
+// many articles share a position: each distinct nomenclator query is asked once
+// per run and its rows kept. Articles come in number order, so the catalog
+// query of the previous article is the only one worth keeping.
+class ConsultasAduana {
+public:
+    explicit ConsultasAduana(Aplicacion& app) : m_app(app) {}
+    // The rows of the query, on the first; nullptr when there are none.
+    const Recordset* Catalogo(const std::string& sql) {
+        if (!m_hayCatalogo || sql != m_sqlCatalogo) {
+            m_hayCatalogo = false;
+            ::Consultar(m_app, "CATALOGOS", sql, m_catalogo);
+            m_sqlCatalogo = sql;
+            m_hayCatalogo = true;
+        }
+        return m_catalogo.RecordCount() > 0 ? &m_catalogo : nullptr;
+    }
+    const Recordset* Ncm(const std::string& sql) {
+        auto it = m_ncm.find(sql);
+        if (it == m_ncm.end()) {
+            Recordset r;
+            ::Consultar(m_app, "NCM", sql, r);
+            if (m_ncm.size() >= kMaxNcm)
+                m_ncm.clear();
+            it = m_ncm.emplace(sql, std::move(r)).first;
+        }
+        return it->second.RecordCount() > 0 ? &it->second : nullptr;
+    }
+
+private:
+    static constexpr size_t kMaxNcm = 100000; // three queries per position: memory stays bounded
+    Aplicacion& m_app;
+    std::string m_sqlCatalogo;
+    Recordset m_catalogo;
+    bool m_hayCatalogo = false;
+    std::unordered_map<std::string, Recordset> m_ncm;
+};
 
 // Stage 2: every distinct article row looked up in the catalog and completed
 // from the nomenclator.
@@ -39,6 +78,7 @@ void Etapa2(Aplicacion& app, std::string& sSQL) {
     // the first of each pair is looked up. The database compares them ignoring
     // ASCII case, and a null VIN is not an empty one.
     std::unordered_set<std::string> hechos;
+    ConsultasAduana aduana(app);
     for (; !art.Eof(); art.MoveNext()) {
         const std::string artnro = art.Fields("ARTNRO").Texto();
         const Valor& vinFila = art.Fields("PRCVIN");
@@ -48,12 +88,11 @@ void Etapa2(Aplicacion& app, std::string& sSQL) {
             op.ProgresoValor(static_cast<int>(art.AbsolutePosition()));
             continue;
         }
-        Recordset cat;
-        if (Consultar(app, "CATALOGOS",
-                      "select ncm, lapi, sufijos, idunidad, estadistica, estadomerc, deresp, preciounitario, "
-                      "descripcion, idpais, ArtKgUnitario from catarticulos where idcatalogo = '" +
-                          SqlTexto(app.Config.INTCAT) + "' and idarticulo = '" + SqlTexto(artnro) + "'",
-                      cat)) {
+        if (const Recordset* c = aduana.Catalogo(
+                "select ncm, lapi, sufijos, idunidad, estadistica, estadomerc, deresp, preciounitario, "
+                "descripcion, idpais, ArtKgUnitario from catarticulos where idcatalogo = '" +
+                SqlTexto(app.Config.INTCAT) + "' and idarticulo = '" + SqlTexto(artnro) + "'")) {
+            const Recordset& cat = *c;
             sSQL = "update ART set ";
             const std::string ncm = cat.Fields("ncm").Texto();
             std::string posicion = Trim(ncm);
@@ -61,17 +100,18 @@ void Etapa2(Aplicacion& app, std::string& sSQL) {
                 " [001] = '" + SqlTexto(Left(ncm, 10)) + "' and [002] = '" + SqlTexto(Mid(ncm, 12, 3)) + "'";
 
             const std::string lapi = cat.Fields("lapi").Texto();
-            Recordset nom;
             if (!Trim(lapi).empty()) {
                 sSQL += "PRCLAP = '" + SqlTexto(lapi) + "',";
-                if (Len(posicion) == 14 && Consultar(app, "NCM", "select [003] as letra from ncm where " + filtro, nom))
-                    posicion += Trim(nom.Fields("letra").Texto());
-            } else if (!Consultar(app, "NCM", "select [003] as letra,[059] as lapi from ncm where " + filtro, nom)) {
+                const Recordset* nom = nullptr;
+                if (Len(posicion) == 14 && (nom = aduana.Ncm("select [003] as letra from ncm where " + filtro)))
+                    posicion += Trim(nom->Fields("letra").Texto());
+            } else if (const Recordset* nom = aduana.Ncm("select [003] as letra,[059] as lapi from ncm where " + filtro);
+                       !nom) {
                 sSQL += "PRCLAP = 'N',";
             } else {
-                sSQL += std::string("PRCLAP = '") + (nom.Fields("lapi").Texto() == "*" ? "S" : "N") + "',";
+                sSQL += std::string("PRCLAP = '") + (nom->Fields("lapi").Texto() == "*" ? "S" : "N") + "',";
                 if (Len(posicion) == 14)
-                    posicion += Trim(nom.Fields("letra").Texto());
+                    posicion += Trim(nom->Fields("letra").Texto());
             }
             sSQL += "PRCNCM = '" + SqlTexto(posicion) + "',";
 
@@ -84,10 +124,9 @@ void Etapa2(Aplicacion& app, std::string& sSQL) {
             if (Trim(art.Fields("ARTORG").Texto()).empty() && !Trim(idpais).empty())
                 sSQL += "PRCORI = '" + SqlTexto(idpais) + "',";
 
-            Recordset uni;
-            if (Consultar(app, "NCM", "select [012] as estadistica,[020] as deresp from ncm where " + filtro, uni)) {
-                sSQL += "PRCEUN = '" + SqlTexto(uni.Fields("estadistica").Texto()) + "',";
-                const std::string deresp = uni.Fields("deresp").Texto();
+            if (const Recordset* uni = aduana.Ncm("select [012] as estadistica,[020] as deresp from ncm where " + filtro)) {
+                sSQL += "PRCEUN = '" + SqlTexto(uni->Fields("estadistica").Texto()) + "',";
+                const std::string deresp = uni->Fields("deresp").Texto();
                 if (!Trim(deresp).empty())
                     sSQL += "PRCSUN = '" + SqlTexto(deresp) + "',";
             }

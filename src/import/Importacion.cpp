@@ -6,9 +6,11 @@
 #include "import/modEntidadesTarvelo.h"
 #include "platform/AppError.h"
 #include "platform/Bitacora.h"
+#include "platform/Esquema.h"
 #include "platform/Numeros.h"
 #include "platform/Texto.h"
 
+#include <filesystem>
 #include <set>
 #include <vector>
 
@@ -189,6 +191,11 @@ bool ProcesarArchivo(Aplicacion& app, const std::string& ruta) {
         // with the earlier rows of the same interno still there.
         app.Db.ComenzarTransaccion();
         enTransaccion = true;
+        // A shipment line is some 230 bytes and becomes one or two rows.
+        std::error_code ec;
+        const auto bytes = std::filesystem::file_size(ruta, ec);
+        Esquema::IndicesImportacion indices =
+            Esquema::SuspenderIndicesImportacion(app.Db, ec ? 0 : static_cast<long>(bytes / 230));
         while (!archivo.FindeArchivo()) {
             std::string linea = archivo.LeerLinea();
             ++nro;
@@ -201,7 +208,9 @@ bool ProcesarArchivo(Aplicacion& app, const std::string& ruta) {
         const std::string n = SqlTexto(c.Interno);
         app.Db.Ejecutar("delete from INTN where INTNRO = '" + n + "'");
         app.Db.Ejecutar("insert into INTN (INTNRO, INTDSC) values (" + std::string("'") + n + "'," + "'" + n + "')");
+        Esquema::ReanudarIndicesEnlace(app.Db, indices);
         EstablecerParents(app, c.Interno);
+        Esquema::ReanudarIndicesImportacion(app.Db, indices);
         // Committed before the hand-over: classification and transfer never undo the import.
         app.Db.ConfirmarTransaccion();
     } catch (const Cancelacion& x) {

@@ -26,9 +26,18 @@ namespace {
 
 // A line cut into fields by characters. Lines are nearly always ASCII, where
 // a character is a byte: that is checked once per line, not once per field.
+double NumeroAscii(std::string_view t, int enteros, int decimales);
+
 class Linea {
 public:
     explicit Linea(const std::string& texto) : m_texto(texto), m_ascii(EsAscii(texto)) {}
+    // A number field, read without copying the field when the line is ASCII.
+    double Numero(size_t inicio, long largo, int enteros, int decimales) const {
+        if (!m_ascii || inicio > m_texto.size())
+            return getNumerofromString(Corte(inicio, largo), enteros, decimales);
+        return NumeroAscii(std::string_view(m_texto).substr(inicio - 1, static_cast<size_t>(largo)), enteros,
+                           decimales);
+    }
     std::string Corte(size_t inicio, long largo) const {
         if (!m_ascii)
             return ::Mid(m_texto, inicio, largo);
@@ -65,6 +74,25 @@ bool FechaValida(int dia, int mes, int anio) {
     return dia <= kDias[mes - 1] + (mes == 2 && bisiesto ? 1 : 0);
 }
 
+// The integer digits, a point, and the decimals, cut from an ASCII field
+// without copying it (a field too long for the buffer is read the long way).
+double NumeroAscii(std::string_view t, int enteros, int decimales) {
+    const size_t e = std::min(t.size(), static_cast<size_t>(enteros));
+    char buf[96];
+    const std::string_view dec = decimales == 0                                 ? std::string_view("0")
+                                 : static_cast<size_t>(enteros) >= t.size() ? std::string_view()
+                                                                             : t.substr(e, static_cast<size_t>(decimales));
+    if (e + 1 + dec.size() > sizeof buf)
+        return getNumerofromString(std::string(t), enteros, decimales);
+    // An empty view may hold no pointer at all: copy only what is there.
+    if (e > 0)
+        std::memcpy(buf, t.data(), e);
+    buf[e] = '.';
+    if (!dec.empty())
+        std::memcpy(buf + e + 1, dec.data(), dec.size());
+    return LeerNumero(std::string_view(buf, e + 1 + dec.size()));
+}
+
 } // namespace
 
 RegistroH getRegistroHfromString(const std::string& linea) {
@@ -81,7 +109,7 @@ RegistroH getRegistroHfromString(const std::string& linea) {
         r.Modelo = l.Campo(56, 9);
         r.Variante = l.Campo(65, 21);
         nro = 2;
-        r.Importe = getNumerofromString(l.Corte(86, 12), 10, 2);
+        r.Importe = l.Numero(86, 12, 10, 2);
         nro = 3;
         r.NroVIN = l.Campo(98, 17);
         r.Reservado2 = l.Campo(115, 7);
@@ -104,9 +132,9 @@ RegistroP getRegistroPfromString(const std::string& linea) {
         r.Reservado2 = l.Campo(12, 2);
         r.Articulo = Reemplazar(l.Campo(14, 21), "*", "");
         nro = 2;
-        r.Cantidad = getNumerofromString(l.Corte(35, 13), 10, 3);
+        r.Cantidad = l.Numero(35, 13, 10, 3);
         r.Reservado3 = l.Campo(48, 2);
-        r.Cif = getNumerofromString(l.Corte(50, 22), 18, 4);
+        r.Cif = l.Numero(50, 22, 18, 4);
         r.Posicion = l.Campo(72, 15);
         nro = 3;
         r.Fecha = getFechafromString(l.Corte(87, 8));
@@ -118,11 +146,11 @@ RegistroP getRegistroPfromString(const std::string& linea) {
         r.SubItem = l.Campo(122, 4);
         r.Modelo = l.Campo(126, 9);
         r.Variante = l.Campo(135, 19);
-        r.PrecioUnitario = getNumerofromString(l.Corte(154, 22), 18, 4);
+        r.PrecioUnitario = l.Numero(154, 22, 18, 4);
         r.Origen = l.Campo(176, 3);
         r.Pais = l.Campo(179, 3);
-        r.Importe1 = getNumerofromString(l.Corte(182, 22), 18, 4);
-        r.Importe2 = getNumerofromString(l.Corte(204, 22), 18, 4);
+        r.Importe1 = l.Numero(182, 22, 18, 4);
+        r.Importe2 = l.Numero(204, 22, 18, 4);
         nro = 5;
         // The file gives the unit CIF; the input line keeps the line's total.
         r.Cif = r.Cif * r.Cantidad;
@@ -138,24 +166,9 @@ RegistroP getRegistroPfromString(const std::string& linea) {
 
 double getNumerofromString(const std::string& texto, int enteros, int decimales) {
     try {
-        if (EsAscii(texto)) {
-            // The same cut as below without the copies: a byte is a character.
-            const std::string_view t(texto);
-            const size_t e = std::min(t.size(), static_cast<size_t>(enteros));
-            char buf[96];
-            const std::string_view dec = decimales == 0                     ? std::string_view("0")
-                                         : static_cast<size_t>(enteros) >= t.size() ? std::string_view()
-                                                                           : t.substr(e, static_cast<size_t>(decimales));
-            if (e + 1 + dec.size() <= sizeof buf) {
-                // An empty view may hold no pointer at all: copy only what is there.
-                if (e > 0)
-                    std::memcpy(buf, t.data(), e);
-                buf[e] = '.';
-                if (!dec.empty())
-                    std::memcpy(buf + e + 1, dec.data(), dec.size());
-                return LeerNumero(std::string_view(buf, e + 1 + dec.size()));
-            }
-        }
+        // The same cut as below without the copies: a byte is a character.
+        if (EsAscii(texto) && static_cast<size_t>(enteros) + 1 + static_cast<size_t>(decimales) < 96)
+            return NumeroAscii(texto, enteros, decimales);
         std::string entera = Left(texto, static_cast<size_t>(enteros));
         std::string decimal = decimales == 0 ? "0" : Mid(texto, static_cast<size_t>(enteros) + 1, decimales);
         return LeerNumero(entera + "." + decimal);

@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <filesystem>
@@ -46,7 +47,18 @@ void FuncionMid(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
         sqlite3_result_error(ctx, "Argumento o llamada a procedimiento no válida (mid)", -1);
         return;
     }
-    ResultadoTexto(ctx, Mid(Argumento(argv[0]), static_cast<size_t>(inicio), static_cast<long>(largo)));
+    // Statements cut a column of every row (the CIF totals by sub-regime): an
+    // ASCII text, where a byte is a character, is cut in place.
+    const unsigned char* t = sqlite3_value_text(argv[0]);
+    const std::string_view texto(t ? reinterpret_cast<const char*>(t) : "",
+                                 t ? static_cast<size_t>(sqlite3_value_bytes(argv[0])) : 0);
+    if (EsAscii(texto)) {
+        const size_t desde = std::min(texto.size(), static_cast<size_t>(inicio - 1));
+        const size_t n = std::min(texto.size() - desde, largo < 0 ? texto.size() : static_cast<size_t>(largo));
+        sqlite3_result_text(ctx, texto.data() + desde, static_cast<int>(n), SQLITE_TRANSIENT);
+        return;
+    }
+    ResultadoTexto(ctx, Mid(texto, static_cast<size_t>(inicio), static_cast<long>(largo)));
 }
 
 void FuncionLeft(sqlite3_context* ctx, int argc, sqlite3_value** argv) {

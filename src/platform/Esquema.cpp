@@ -54,6 +54,14 @@ constexpr const char* kHistoria = R"(create table if not exists HIST (
         TIPO text,
         primary key (LOTE, COLUMNA, ARTORD)) without rowid)";
 
+// Indexes of ART and ARTINS that the import reads only to link inputs to
+// articles, or not at all: a large import drops them and builds them again once
+// its rows are in (see SuspenderIndicesImportacion).
+const char* const kArtArticulo = "create index ART_ARTICULO on ART (INTNRO, ARTNRO, PRCVIN)";
+const char* const kArtArticuloOrden = "create index ART_ARTICULO_ORDEN on ART (INTNRO, ARTNRO, ARTORD)";
+const char* const kArtinsPadre = "create index ARTINS_PADRE on ARTINS (INTNRO, PARENTART)";
+const char* const kArtinsIdPadre = "create index ARTINS_IDPADRE on ARTINS (INTNRO, IDPARENT)";
+
 const std::vector<const char*> kTrabajo = {
     R"(create table INTN (
         INTNRO text collate nocase primary key,
@@ -87,9 +95,9 @@ const std::vector<const char*> kTrabajo = {
         PRCEST text collate nocase,
         PRCCRC text collate nocase))",
     "create unique index ART_ORDEN on ART (INTNRO, ARTORD)",
-    "create index ART_ARTICULO on ART (INTNRO, ARTNRO, PRCVIN)",
+    kArtArticulo,
     // The import links input lines to the first article of each number.
-    "create index ART_ARTICULO_ORDEN on ART (INTNRO, ARTNRO, ARTORD)",
+    kArtArticuloOrden,
     R"(create table ARTINS (
         INTNRO text collate nocase not null,
         PARENTART text collate nocase,
@@ -102,8 +110,8 @@ const std::vector<const char*> kTrabajo = {
         cif real default 0,
         IDPARENT integer default 0,
         Cantidad real default 0))",
-    "create index ARTINS_PADRE on ARTINS (INTNRO, PARENTART)",
-    "create index ARTINS_IDPADRE on ARTINS (INTNRO, IDPARENT)",
+    kArtinsPadre,
+    kArtinsIdPadre,
     R"(create table ORG (
         PAI text collate nocase primary key,
         ORI text collate nocase,
@@ -311,6 +319,45 @@ void ReanudarTextoNcm(Conexion& db) {
         return;
     db.Ejecutar("insert into ncm_texto (ncm_texto) values ('rebuild')");
     db.Ejecutar(kTextoNcmAlta);
+}
+
+IndicesImportacion SuspenderIndicesImportacion(Almacor::Gestor& db, long filasNuevas) {
+    struct Indice {
+        const char *nombre, *tabla, *crear;
+        bool enlace; // read by the linking of inputs to articles
+    };
+    static const Indice kIndices[] = {{"ART_ARTICULO", "ART", kArtArticulo, false},
+                                      {"ART_ARTICULO_ORDEN", "ART", kArtArticuloOrden, true},
+                                      {"ARTINS_PADRE", "ARTINS", kArtinsPadre, true},
+                                      {"ARTINS_IDPADRE", "ARTINS", kArtinsIdPadre, false}};
+    IndicesImportacion r;
+    for (const Indice& i : kIndices) {
+        // Building an index again reads the whole table: it pays only while the
+        // rows already there are not many more than the ones coming. The largest
+        // rowid stands for the count, which would read the table itself.
+        Recordset rs;
+        db.Sql(std::string("select (select count(*) from sqlite_master where type = 'index' and name = '") + i.nombre +
+               "'), (select coalesce(max(rowid), 0) from " + i.tabla + ")");
+        db.CrearRs(rs);
+        if (rs.Fields(size_t{0}).Numero() != 1 || rs.Fields(size_t{1}).Numero() > filasNuevas)
+            continue;
+        db.Ejecutar(std::string("drop index ") + i.nombre);
+        (i.enlace ? r.Enlace : r.Resto).emplace_back(i.crear);
+    }
+    return r;
+}
+
+void ReanudarIndicesEnlace(Almacor::Gestor& db, IndicesImportacion& indices) {
+    for (const std::string& crear : indices.Enlace)
+        db.Ejecutar(crear);
+    indices.Enlace.clear();
+}
+
+void ReanudarIndicesImportacion(Almacor::Gestor& db, IndicesImportacion& indices) {
+    ReanudarIndicesEnlace(db, indices);
+    for (const std::string& crear : indices.Resto)
+        db.Ejecutar(crear);
+    indices.Resto.clear();
 }
 
 void VerificarAduana(Almacor::Gestor& db) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 namespace Almacor {
 class Gestor;
@@ -29,5 +30,17 @@ void VerificarAduana(Almacor::Gestor& db);
 // statement would write a small index segment of its own.
 void SuspenderTextoNcm(Conexion& db);
 void ReanudarTextoNcm(Conexion& db);
+
+// The import's indexes: inside the import's transaction, the indexes of ART and
+// ARTINS that the row inserts do not need are dropped when the tables hold no
+// more than about `filasNuevas` rows, and built again from the finished rows
+// (a rollback brings them back as they were): those the linking of inputs to
+// articles reads before it, the rest before the commit.
+struct IndicesImportacion {
+    std::vector<std::string> Enlace, Resto; // the statements that build them again
+};
+IndicesImportacion SuspenderIndicesImportacion(Almacor::Gestor& db, long filasNuevas);
+void ReanudarIndicesEnlace(Almacor::Gestor& db, IndicesImportacion& indices);
+void ReanudarIndicesImportacion(Almacor::Gestor& db, IndicesImportacion& indices);
 
 } // namespace Esquema

@@ -125,34 +125,43 @@ std::string EnteroSql(long long valor) {
 }
 
 double LeerNumero(std::string_view texto) {
-    std::string limpio;
-    for (char c : texto)
-        if (c != ' ' && c != '\t')
-            limpio += c;
-    size_t i = 0;
-    bool negativo = false;
-    if (i < limpio.size() && (limpio[i] == '+' || limpio[i] == '-'))
-        negativo = limpio[i++] == '-';
-    std::string numero;
-    bool punto = false;
-    for (; i < limpio.size(); ++i) {
-        char c = limpio[i];
-        if (c >= '0' && c <= '9')
-            numero += c;
-        else if (c == '.' && !punto) {
-            punto = true;
-            numero += c;
-        } else
-            break;
+    // The digits are gathered on the stack: the import reads several numbers a line.
+    char corto[64];
+    std::string largo;
+    char* numero = corto;
+    if (texto.size() + 1 > sizeof corto) {
+        largo.resize(texto.size() + 1);
+        numero = largo.data();
     }
-    if (numero.find_first_of("0123456789") == std::string::npos)
+    size_t n = 0;
+    numero[n++] = '0'; // so that ".5" reads as 0.5
+    bool negativo = false, primero = true, punto = false, digitos = false;
+    for (char c : texto) {
+        if (c == ' ' || c == '\t')
+            continue; // blanks anywhere are ignored
+        if (primero) {
+            primero = false;
+            if (c == '+' || c == '-') {
+                negativo = c == '-';
+                continue;
+            }
+        }
+        if (c >= '0' && c <= '9') {
+            numero[n++] = c;
+            digitos = true;
+        } else if (c == '.' && !punto) {
+            punto = true;
+            numero[n++] = c;
+        } else {
+            break;
+        }
+    }
+    if (!digitos)
         return 0;
-    if (numero.back() == '.')
-        numero.pop_back();
-    if (numero.front() == '.')
-        numero.insert(0, "0");
+    if (numero[n - 1] == '.')
+        --n;
     double v = 0;
-    std::from_chars(numero.data(), numero.data() + numero.size(), v);
+    std::from_chars(numero, numero + n, v);
     return negativo ? -v : v;
 }
 

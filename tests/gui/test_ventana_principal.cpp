@@ -277,4 +277,38 @@ TEST(VentanaImportacion, UnEnvioDesdeLaListaHastaElPaso3) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
+// The counters are painted at most every few milliseconds during a run; what
+// the dialog shows once the lines are in must still be the file's totals, not
+// the last figure painted.
+TEST(VentanaImportacion, LosContadoresTerminanEnLosTotalesDelArchivo) {
+    EntornoPrueba e(true);
+    OpcionesGenerador o;
+    o.Cabeceras = 300;
+    o.DetallesPorCabecera = 20;
+    const auto ruta = EnvioDemo(e, o);
+    struct Operador : OperadorVentanas {
+        QString h, p;
+        void Estado(const std::string& texto) override {
+            OperadorVentanas::Estado(texto);
+            QWidget* d = QApplication::activeModalWidget();
+            if (h.isEmpty() && d && d->findChild<QLabel*>("lbTotalRegistrosH")) {
+                h = d->findChild<QLabel*>("lbTotalRegistrosH")->text();
+                p = d->findChild<QLabel*>("lbTotalRegistrosP")->text();
+            }
+        }
+    } op;
+    e.App.Op = &op;
+    frmMain w(e.App, op);
+    w.show();
+    w.Iniciar();
+    CuandoAparezca<frmInterno>([&](frmInterno* d) {
+        d->findChild<QLineEdit*>("txtArchivo")->setText(QString::fromStdString(ruta.string()));
+        QTest::mouseClick(d->findChild<QPushButton*>("cmdAceptar"), Qt::LeftButton);
+    });
+    w.FRAM1_NuevoInterno();
+    EXPECT_EQ(e.App.Paso, 2);
+    EXPECT_EQ(op.h, "300");
+    EXPECT_EQ(op.p, "6000");
+}
+
 } // namespace

@@ -29,6 +29,8 @@ void OperadorQt::EnlazarEstado(QLabel* estado, QProgressBar* barra) {
 }
 
 void OperadorQt::EnlazarContadores(QLabel* registrosH, QLabel* registrosP) {
+    PintarPendientes();
+    m_contadoresMostrados = false;
     m_contadorH = registrosH;
     m_contadorP = registrosP;
 }
@@ -50,6 +52,7 @@ OperadorQt::Flecha::~Flecha() {
 }
 
 Operador::Respuesta OperadorQt::MsgBox(const std::string& texto, Icono icono, Botones botones) {
+    PintarPendientes();
     m_mensajes.push_back({texto, icono, botones});
     if (!m_respuestas.empty()) {
         Respuesta r = m_respuestas.front();
@@ -151,6 +154,7 @@ std::string OperadorQt::ElegirArchivo(const std::string& titulo, const std::stri
 }
 
 std::string OperadorQt::PreguntarTipo() {
+    PintarPendientes();
     if (!m_tipos.empty()) {
         std::string r = m_tipos.front();
         m_tipos.pop_front();
@@ -163,12 +167,14 @@ std::string OperadorQt::PreguntarTipo() {
 }
 
 void OperadorQt::MostrarRelPais(Aplicacion& app) {
+    PintarPendientes();
     frmRelPais d(app, Duenio());
     Flecha f(m_espera);
     d.exec();
 }
 
 void OperadorQt::PunteroEspera(bool espera) {
+    PintarPendientes();
     if (espera == m_espera)
         return;
     m_espera = espera;
@@ -179,6 +185,7 @@ void OperadorQt::PunteroEspera(bool espera) {
 }
 
 void OperadorQt::Estado(const std::string& texto) {
+    PintarPendientes();
     if (!m_estado)
         return;
     m_estado->setText(Q(texto));
@@ -186,33 +193,67 @@ void OperadorQt::Estado(const std::string& texto) {
 }
 
 void OperadorQt::ProgresoVisible(bool visible) {
+    PintarPendientes();
     if (m_barra)
         m_barra->setVisible(visible);
 }
 
 void OperadorQt::ProgresoRango(int minimo, int maximo) {
+    PintarPendientes();
     if (m_barra)
         m_barra->setRange(minimo, maximo);
+}
+
+// Runs call these once per row: painting each time would cost more than the row
+// itself, so the bar and the counters are painted at most once per kPintura
+// (the first value and the last of a range always show).
+bool OperadorQt::TocaPintar() {
+    if (m_reloj.isValid() && m_reloj.elapsed() < kPintura)
+        return false;
+    m_reloj.start();
+    return true;
 }
 
 void OperadorQt::ProgresoValor(int valor) {
     if (!m_barra)
         return;
-    m_barra->setValue(valor);
-    m_barra->repaint();
+    m_valorPendiente = valor;
+    if (valor >= m_barra->maximum() || valor <= m_barra->minimum() || TocaPintar())
+        PintarPendientes();
 }
 
 void OperadorQt::ContadoresImportacion(long registrosH, long registrosP) {
+    m_contadores = {registrosH, registrosP};
+    m_contadoresPendientes = true;
+    if (!m_contadoresMostrados || TocaPintar())
+        PintarPendientes();
+}
+
+void OperadorQt::PintarPendientes() {
+    if (m_valorPendiente && m_barra) {
+        m_barra->setValue(*m_valorPendiente);
+        m_barra->repaint();
+    }
+    m_valorPendiente.reset();
+    if (!m_contadoresPendientes)
+        return;
+    m_contadoresPendientes = false;
+    m_contadoresMostrados = m_contadorH || m_contadorP;
     if (m_contadorH) {
-        m_contadorH->setText(QString::number(registrosH));
+        m_contadorH->setText(QString::number(m_contadores.first));
         m_contadorH->repaint();
     }
     if (m_contadorP) {
-        m_contadorP->setText(QString::number(registrosP));
+        m_contadorP->setText(QString::number(m_contadores.second));
         m_contadorP->repaint();
     }
 }
 
 void OperadorQt::ProcesarEventos() {
+    // Once per kPintura is enough for the window to stay responsive.
+    if (m_eventos.isValid() && m_eventos.elapsed() < kPintura)
+        return;
+    m_eventos.start();
+    PintarPendientes();
     QCoreApplication::processEvents();
 }

@@ -1,9 +1,12 @@
 #pragma once
 #include "comun/Operador.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 
 #include <deque>
+#include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -68,6 +71,11 @@ public:
 
 private:
     QWidget* Duenio() const;
+    static constexpr qint64 kPintura = 50; // milliseconds between paints of per-row figures
+    bool TocaPintar();
+    // Shows the counters and bar value held back by TocaPintar; everything that
+    // shows something else first (a box, the status line, the end) calls it.
+    void PintarPendientes();
     // The arrow while a modal window waits for the person, the hourglass back after.
     struct Flecha {
         explicit Flecha(bool espera);
@@ -79,6 +87,10 @@ private:
     QPointer<QLabel> m_estado, m_contadorH, m_contadorP;
     QPointer<QProgressBar> m_barra;
     bool m_espera = false;
+    QElapsedTimer m_reloj, m_eventos;
+    std::optional<int> m_valorPendiente;
+    std::pair<long, long> m_contadores;
+    bool m_contadoresPendientes = false, m_contadoresMostrados = false;
     std::deque<Respuesta> m_respuestas;
     std::deque<std::string> m_tipos, m_entradas, m_opciones, m_archivos;
     std::vector<Mensaje> m_mensajes;
