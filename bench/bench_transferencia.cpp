@@ -12,7 +12,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -21,6 +24,26 @@ using Reloj = std::chrono::steady_clock;
 
 double Segundos(Reloj::time_point desde) {
     return std::chrono::duration<double>(Reloj::now() - desde).count();
+}
+
+// Processor seconds a server session has used so far (its process on this
+// machine: user and system time from /proc), or -1 on the file engine.
+double ProcesadorServidor(EntornoPrueba& e) {
+    if (e.AduanaArchivo())
+        return -1;
+    std::string pid = e.ValorAduana("select pg_backend_pid()");
+    std::ifstream f("/proc/" + pid + "/stat");
+    std::string linea;
+    if (!std::getline(f, linea))
+        return -1;
+    // The fields after the command name (which may hold blanks): utime and stime are the 12th and 13th.
+    std::istringstream campos(linea.substr(linea.rfind(')') + 2));
+    std::string campo;
+    double ticks = 0;
+    for (int i = 1; i <= 13 && campos >> campo; ++i)
+        if (i >= 12)
+            ticks += std::atof(campo.c_str());
+    return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
 void Ejecutar(Conexion& db, const std::string& sql) {
@@ -77,11 +100,14 @@ void Medir(EntornoPrueba& e, const std::string& interno, long articulos) {
     for (auto* g : conexiones)
         g->DeshacerTransaccion();
 
+    double servidor = ProcesadorServidor(e);
     t = Reloj::now();
     std::clock_t cpu = std::clock();
     ok = FRM3_Tranferir(e.App) == Resultado::Hecho && ok;
     double total = Segundos(t);
     double totalCpu = static_cast<double>(std::clock() - cpu) / CLOCKS_PER_SEC;
+    if (servidor >= 0)
+        servidor = ProcesadorServidor(e) - servidor;
 
     long subitems = std::lround(
         e.FilasAduana("select count(*) from subitems where interno = '" + interno + "'").Fields(size_t{0}).Numero());
@@ -93,6 +119,10 @@ void Medir(EntornoPrueba& e, const std::string& interno, long articulos) {
     std::printf("  catalogo:            %6.2f s  %9.0f articulos/s\n", catalogo, articulos / catalogo);
     std::printf("  transferencia entera: %5.2f s  %9.0f articulos/s  (procesador %.2f s)\n", total, articulos / total,
                 totalCpu);
+    // The server's share of the work, and both together: what the run costs
+    // whatever else the machine is doing.
+    if (servidor >= 0)
+        std::printf("  procesador del servidor: %.2f s  programa y servidor: %.2f s\n", servidor, totalCpu + servidor);
 }
 
 } // namespace

@@ -4,8 +4,10 @@
 #include "Entorno.h"
 
 #include "platform/AppError.h"
+#include "platform/EsquemaServidor.h"
 #include "platform/Postgres.h"
 #include "tools/generador.h"
+#include "transfer/RegistroDespacho.h"
 #include "transfer/Transferencia.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +17,7 @@
 #include <future>
 #include <map>
 #include <sstream>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -36,9 +39,37 @@ TEST(TraduccionServidor, LoQueElServidorRecibe) {
         {"select ncm.[001] from ncm_texto join ncm on ncm.rowid = ncm_texto.rowid where ncm_texto match '\"o''b\"*' "
          "order by ncm.[001]",
          "select ncm.\"001\" from ncm where ncm_coincide(ncm.\"010\", ncm.\"004\", '\"o''b\"*') order by ncm.\"001\""},
+        // A code equal to a text in a where clause, through lower() (its index);
+        // assignments, other operands and quoted texts left alone.
+        {"update subitems set interno = 'x', fob = 1 where interno = 'o''b' and idext = 3",
+         "update subitems set interno = 'x', fob = 1 where lower(cast(interno as text)) = lower('o''b') and idext = 3"},
+        {"select idarticulo from catarticulos where idcatalogo = 'C' and catarticulos.IDARTICULO='A'",
+         "select idarticulo from catarticulos where lower(cast(idcatalogo as text)) = lower('C') and "
+         "lower(cast(catarticulos.IDARTICULO as text)) = lower('A')"},
+        {"select count(*) from subitems where (interno = '7')",
+         "select count(*) from subitems where (lower(cast(interno as text)) = lower('7'))"},
+        {"delete from caratula where interno = '1' || 'x'", "delete from caratula where interno = '1' || 'x'"},
+        {"select * from t where interno <> '1' and descripcion = 'interno = ''1'''",
+         "select * from t where interno <> '1' and descripcion = 'interno = ''1'''"},
     };
     for (const auto& [entra, sale] : casos)
         EXPECT_EQ(Postgres::Gestor::TraducirSql(entra), sale) << entra;
+}
+
+TEST(TraduccionServidor, SoloLaInsercionDeUnaFilaSeEnviaSinEsperar) {
+    // Each of these adds exactly one row or fails.
+    for (const char* sql : {"insert into subitems (interno,idext,Cantidad) values (?,?,?)",
+                            "INSERT INTO facturas(interno,orden,factura)VALUES(?,?,?)",
+                            "insert into t values (?, -?, mid(?, 1, 2), null)",
+                            "insert into \"values\" (a) values (?)"})
+        EXPECT_TRUE(Postgres::Gestor::InsercionDeUnaFila(sql)) << sql;
+    // These may add none, several, or hand rows back: their answer is awaited.
+    for (const char* sql : {"insert into t (a) values (?), (?)", "insert into t (a) select a from u",
+                            "insert into t (a) values (?) returning a", "insert into t (a) values (?) on conflict do nothing",
+                            "insert into t default values", "insert into t (a) values ((select max(a) from t))",
+                            "update t set a = ?", "delete from t where a = ?", "select ? from t",
+                            "insert into t (a) values (?); delete from t", "insert into t (valuesx) select 1"})
+        EXPECT_FALSE(Postgres::Gestor::InsercionDeUnaFila(sql)) << sql;
 }
 
 TEST(TraduccionServidor, ElServidorEnLosMensajesSinContrasena) {
@@ -118,8 +149,11 @@ TEST(Servidor, CaidaDentroDeLaTransaccionNoDejaNada) {
         otra.Conectar();
         otra.Ejecutar("select pg_terminate_backend(" + pid + ")");
     }
+    // A row inserted inside a transaction is sent without waiting for its
+    // answer: the loss shows there or where the run next waits.
     try {
         c.Ejecutar("insert into caratula (interno) values ('901')");
+        c.Sincronizar();
         FAIL();
     } catch (const AppError& x) {
         EXPECT_NE(x.Description.find("servidor"), std::string::npos) << x.Description;
@@ -128,6 +162,183 @@ TEST(Servidor, CaidaDentroDeLaTransaccionNoDejaNada) {
     EXPECT_THROW(c.Ejecutar("insert into caratula (interno) values ('902')"), AppError);
     EXPECT_EQ(c.DeshacerOReconectar(), "");
     EXPECT_EQ(e.ValorAduana("select count(*) from caratula"), "0");
+}
+
+// Ends the session `pid` from another connection and waits until the server
+// has let it go (ending it is asynchronous).
+void Terminar(const std::string& conninfo, const std::string& pid) {
+    Postgres::Gestor otra(conninfo);
+    otra.Conectar();
+    otra.Ejecutar("select pg_terminate_backend(" + pid + ")");
+    Recordset rs;
+    for (int i = 0; i < 500; ++i) {
+        otra.Sql("select count(*) as n from pg_stat_activity where pid = " + pid);
+        otra.CrearRs(rs);
+        if (rs.Fields("n").Numero() == 0)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+TEST(Servidor, LasFilasEnviadasSinEsperarFallanComoUnaSentenciaSola) {
+    SOLO_SERVIDOR();
+    EntornoPrueba e;
+    auto& c = dynamic_cast<Postgres::Gestor&>(e.Aduana());
+    // The error a row raises on its own, outside a transaction.
+    const std::string mala = "insert into facturas (interno, orden, factura) values (null, 3, 'F3')";
+    AppError sola;
+    try {
+        c.Ejecutar(mala);
+        FAIL();
+    } catch (const AppError& x) {
+        sola = x;
+    }
+    EXPECT_NE(sola.Description.find("23502"), std::string::npos) << sola.Description;
+
+    c.ComenzarTransaccion();
+    for (int i = 1; i <= 5; ++i)
+        EXPECT_EQ(c.Ejecutar("insert into facturas (interno, orden, factura) values ('7', " + std::to_string(i) +
+                             ", 'F')"),
+                  1);
+    EXPECT_EQ(c.EnCola(), 5u);
+    // An update whose count is read waits; one whose count nobody reads is
+    // sent ahead, and changing no row is no failure.
+    EXPECT_EQ(c.Ejecutar("update facturas set factura = 'X' where interno = '7' and orden < 3"), 2);
+    c.Enviar("update facturas set factura = 'Y' where interno = '7' and orden = 5");
+    c.Enviar("update facturas set factura = 'Y' where interno = '7' and orden = 99");
+    EXPECT_EQ(c.EnCola(), 2u);
+    EXPECT_EQ(e.ValorAduana("select group_concat(factura, '') from (select factura from facturas order by orden) t"),
+              "XXFFY");
+    // A query waits for them and sees them.
+    EXPECT_EQ(e.ValorAduana("select count(*) from facturas"), "5");
+    EXPECT_EQ(c.EnCola(), 0u);
+    // More than a batch: sent in bounded batches, all of them land.
+    for (size_t i = 0; i < Postgres::Gestor::kLote + 7; ++i)
+        c.Ejecutar("insert into facturas (interno, orden, factura) values ('8', " + std::to_string(i) + ", 'G')");
+    EXPECT_LE(c.EnCola(), Postgres::Gestor::kLote);
+    EXPECT_EQ(e.ValorAduana("select count(*) from facturas where interno = '8'"), std::to_string(Postgres::Gestor::kLote + 7));
+
+    // A failing row among others: the same error, raised where the batch is
+    // waited for; the rows after it were refused.
+    c.Ejecutar("insert into facturas (interno, orden, factura) values ('9', 1, 'H')");
+    EXPECT_EQ(c.Ejecutar(mala), 1);
+    c.Ejecutar("insert into facturas (interno, orden, factura) values ('9', 2, 'H')");
+    try {
+        c.Sincronizar();
+        FAIL();
+    } catch (const AppError& x) {
+        EXPECT_EQ(x.Number, sola.Number);
+        EXPECT_EQ(x.Source, sola.Source);
+        EXPECT_EQ(x.Description, sola.Description);
+    }
+    EXPECT_EQ(c.DeshacerOReconectar(), "");
+    EXPECT_EQ(e.ValorAduana("select count(*) from facturas"), "0");
+
+    // The failure surfaces at the commit as well, and nothing is committed.
+    c.ComenzarTransaccion();
+    c.Ejecutar("insert into facturas (interno, orden, factura) values ('10', 1, 'H')");
+    c.Ejecutar(mala);
+    EXPECT_THROW(c.ConfirmarTransaccion(), AppError);
+    EXPECT_EQ(c.DeshacerOReconectar(), "");
+    EXPECT_EQ(e.ValorAduana("select count(*) from facturas"), "0");
+
+    // A query sent behind a failing row raises the row's error, not its own.
+    c.ComenzarTransaccion();
+    c.Ejecutar(mala);
+    try {
+        e.ValorAduana("select count(*) from facturas");
+        FAIL();
+    } catch (const AppError& x) {
+        EXPECT_EQ(x.Source, sola.Source);
+        EXPECT_EQ(x.Description, sola.Description);
+    }
+    EXPECT_EQ(c.DeshacerOReconectar(), "");
+}
+
+TEST(Servidor, ServidorQueSeVaConFilasSinRespuestaNoDejaNada) {
+    SOLO_SERVIDOR();
+    EntornoPrueba e;
+    auto& c = dynamic_cast<Postgres::Gestor&>(e.Aduana());
+    const std::string pid = e.ValorAduana("select pg_backend_pid()");
+    c.ComenzarTransaccion();
+    // One batch answered, then rows still on their way when the server goes.
+    for (size_t i = 0; i < Postgres::Gestor::kLote + 20; ++i)
+        c.Ejecutar("insert into facturas (interno, orden, factura) values ('7', " + std::to_string(i) + ", 'F')");
+    ASSERT_GT(c.EnCola(), 0u);
+    Terminar(e.Conninfo, pid);
+    try {
+        c.ConfirmarTransaccion();
+        FAIL();
+    } catch (const AppError& x) {
+        EXPECT_NE(x.Description.find("servidor " + c.Destino()), std::string::npos) << x.Description;
+    }
+    EXPECT_EQ(c.EnCola(), 0u);
+    EXPECT_THROW(c.Ejecutar("insert into facturas (interno, orden, factura) values ('7', 1, 'F')"), AppError);
+    EXPECT_EQ(c.DeshacerOReconectar(), "");
+    EXPECT_EQ(e.ValorAduana("select count(*) from facturas"), "0");
+}
+
+TEST(Servidor, DosRegistrosALaVezDelMismoOrigenTomanIdsDistintos) {
+    SOLO_SERVIDOR();
+    EntornoPrueba e;
+    // A second workstation on the same database.
+    Aplicacion otra;
+    otra.Entidades = std::make_unique<Pontevar::Principal>(e.Home.string());
+    otra.Entidades->LoadParameters();
+    Conexion& a = e.Aduana();
+    Conexion& b = otra.Entidades->getDataConnectionByEntity("INTERNOS");
+    ASSERT_NE(&a, &b);
+    a.ComenzarTransaccion();
+    b.ComenzarTransaccion();
+    modGlobal::Registrar_Despacho(e.App, "", "500", "PRIMERO", 1);
+    // The second computes the same id and waits on the first one's row ...
+    auto segundo = std::async(std::launch::async, [&] {
+        modGlobal::Registrar_Despacho(otra, "", "500", "SEGUNDO", 2);
+        b.ConfirmarTransaccion();
+    });
+    Postgres::Gestor mirar(e.Conninfo);
+    mirar.Conectar();
+    Recordset rs;
+    for (int i = 0; i < 1000; ++i) {
+        mirar.Sql("select count(*) as n from pg_locks where not granted");
+        mirar.CrearRs(rs);
+        if (rs.Fields("n").Numero() > 0)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_GT(rs.Fields("n").Numero(), 0) << "the second registration never waited";
+    // ... which lands: the second finds its id taken and takes the next.
+    a.ConfirmarTransaccion();
+    ASSERT_NO_THROW(segundo.get());
+    Recordset filas = e.FilasAduana("select CAMPO, id from DESPACHO_RESUMEN where INTERNO = '500' order by id");
+    ASSERT_EQ(filas.RecordCount(), 2);
+    EXPECT_EQ(filas.Fields("CAMPO").Texto(), "PRIMERO");
+    EXPECT_EQ(filas.Fields("id").Texto(), "1");
+    filas.MoveNext();
+    EXPECT_EQ(filas.Fields("CAMPO").Texto(), "SEGUNDO");
+    EXPECT_EQ(filas.Fields("id").Texto(), "2");
+}
+
+TEST(Servidor, UnaBaseDeLaVersionAnteriorSeActualizaAlConectar) {
+    SOLO_SERVIDOR();
+    EntornoPrueba e;
+    Postgres::Gestor g(e.Conninfo);
+    g.Conectar();
+    // What version 2 had: citext indexes, no trigram index.
+    g.EjecutarDirecto("drop index ncm_palabras; drop index subitems_interno_lower; "
+                      "create index subitems_interno on subitems (interno, idext); "
+                      "delete from velmarion_esquema; insert into velmarion_esquema values (2)");
+    EsquemaServidor::Verificar(g);
+    auto indices = [&](const std::string& nombres) {
+        return e.ValorAduana("select count(*) from pg_indexes where schemaname = current_schema() and indexname in (" +
+                             nombres + ")");
+    };
+    EXPECT_EQ(indices("'ncm_palabras', 'subitems_interno_lower'"), "2");
+    EXPECT_EQ(indices("'subitems_interno'"), "0");
+    EXPECT_EQ(e.ValorAduana("select max(version) from velmarion_esquema"), std::to_string(EsquemaServidor::kVersion));
+    // Once is enough: the next connection finds it done.
+    EXPECT_NO_THROW(EsquemaServidor::Verificar(g));
+    EXPECT_EQ(e.ValorAduana("select count(*) from velmarion_esquema"), "2");
 }
 
 // An operator that does something when the run reports a given stage.

@@ -2,6 +2,7 @@
 #include "platform/Recordset.h"
 
 #include <ctime>
+#include <functional>
 #include <string>
 
 // A connection to one customs-side database, whichever engine holds it: the
@@ -23,6 +24,29 @@ public:
     long Ejecutar(const std::string& sql) {
         Sql(sql);
         return Ejecutar();
+    }
+
+    // Runs a statement whose count the caller does not need: inside a
+    // transaction a server may answer it later (its failure is raised as
+    // Ejecutar's would be, by the next statement that waits, or Sincronizar).
+    virtual void Enviar() { Ejecutar(); }
+    void Enviar(const std::string& sql) {
+        Sql(sql);
+        Enviar();
+    }
+    // Waits for the statements this connection sent ahead and raises the
+    // first one's error, as that statement's own Ejecutar would have. A stage
+    // that handles its own failures calls it before it ends, so a failure of
+    // its last rows is still its own.
+    virtual void Sincronizar() {}
+    // Runs `paso` (statements on this connection) again, at most `intentos`
+    // times in all, when it lost a race with another workstation: a key it
+    // computed was taken meanwhile, or the server could not serialise it.
+    // Each try is undone before the next. A file database lets one writer in
+    // at a time, so there it runs once.
+    virtual void Reintentando(const std::function<void()>& paso, int intentos) {
+        (void)intentos;
+        paso();
     }
 
     virtual void ComenzarTransaccion() = 0;

@@ -11,8 +11,10 @@ namespace {
 
 // citext keeps the file database's "collate nocase": codes come in either case
 // and every comparison of the statements must ignore it. unaccent serves the
-// word search, which ignores accents as the file's word index does.
-const char* const kExtensiones = "create extension if not exists citext; create extension if not exists unaccent";
+// word search, which ignores accents as the file's word index does, and
+// pg_trgm gives that search its index.
+const char* const kExtensiones = "create extension if not exists citext; create extension if not exists unaccent; "
+                                 "create extension if not exists pg_trgm";
 
 // The functions the statements call that the server lacks, with the same
 // rules as the file database's: 1-based characters, a start below 1 or a
@@ -44,12 +46,59 @@ begin
 end $f$;
 -- The word search: every quoted word of the query ("word"* ...) must begin a
 -- word of one of the two descriptions, accents and case ignored.
-create or replace function ncm_coincide(a text, b text, consulta text) returns boolean language sql stable as $f$
-    select coalesce(bool_and(t ~ ('\m' || lower(unaccent(m[1])))), false)
-    from (select lower(unaccent(coalesce(a, '') || ' ' || coalesce(b, ''))) as t) x,
+create or replace function ncm_todas(a text, b text, consulta text) returns boolean language sql stable as $f$
+    select coalesce(bool_and(t ~ ('\m' || btrim(ncm_normal(m[1], null)))), false)
+    from (select ncm_normal(a, b) as t) x,
          regexp_matches(consulta, '"([^"]*)"', 'g') as m
 $f$;
+-- The longest word of a query as the beginning of a word: a row without it
+-- cannot match, and the trigram index finds the rows with it.
+create or replace function ncm_patron(consulta text) returns text language sql immutable as $f$
+    select '\m' || regexp_replace(p, '([^[:alnum:]])', '\\\1', 'g')
+    from (select btrim(ncm_normal(m[1], null)) as p from regexp_matches(consulta, '"([^"]*)"', 'g') as m) x
+    order by length(p) desc, p limit 1
+$f$;
+-- A plain expression, so the server writes it into the query: the first
+-- condition is answered by the index ncm_palabras, the second checks every word.
+create or replace function ncm_coincide(a text, b text, consulta text) returns boolean language sql stable as $f$
+    select ncm_normal(a, b) ~ ncm_patron(consulta) and ncm_todas(a, b, consulta)
+$f$;
 )sql";
+
+// ncm_normal: the two descriptions as the word search reads them, one text
+// without accents or case. Its unaccent is named by schema and dictionary,
+// written in when it is created, so it gives the same text whatever the
+// caller's search path, and can be indexed.
+const char* const kNormal = R"sql(
+do $d$
+declare
+    s text := (select extnamespace::regnamespace::text from pg_extension where extname = 'unaccent');
+begin
+    execute format('create or replace function ncm_normal(a text, b text) returns text language sql immutable '
+                   'parallel safe as %L',
+                   format('select lower(%s.unaccent(%L::regdictionary, coalesce(a, %L) || %L || coalesce(b, %L)))',
+                          s, s || '.unaccent', '', ' ', ''));
+end $d$;
+)sql";
+
+// Codes are compared as citext compares them, lower() of both sides, but the
+// statements are sent with lower() written out (Postgres::Gestor) so these
+// indexes answer them: citext's own comparisons cost about three times as
+// much (bench/citext.sql). citext still decides ordering, grouping and LIKE.
+const std::vector<const char*> kIndicesLower = {
+    R"(create index if not exists catalogo_lower on catalogo (lower(idcatalogo::text)))",
+    R"(create index if not exists catarticulos_articulo_lower on catarticulos (lower(idcatalogo::text), lower(idarticulo::text)))",
+    R"(create index if not exists caratula_interno_lower on caratula (lower(interno::text)))",
+    R"(create index if not exists facturas_interno_lower on facturas (lower(interno::text), orden))",
+    R"(create index if not exists subitems_interno_lower on subitems (lower(interno::text), idext))",
+    R"(create index if not exists descargas_interno_lower on descargas (lower(interno::text), idext))",
+    R"(create index if not exists despacho_resumen_interno_lower on DESPACHO_RESUMEN (lower(INTERNO::text), ORIGEN))",
+    R"(create index if not exists ncm_palabras on ncm using gin (ncm_normal("010", "004") gin_trgm_ops))",
+};
+// What version 2 had in their place.
+const char* const kIndicesViejos = "drop index if exists catarticulos_articulo; drop index if exists caratula_interno; "
+                                   "drop index if exists facturas_interno; drop index if exists subitems_interno; "
+                                   "drop index if exists descargas_interno";
 
 const std::vector<const char*> kTablas = {
     R"(create table catalogo (
@@ -72,7 +121,6 @@ const std::vector<const char*> kTablas = {
         deresp citext,
         ArtKgUnitario double precision default 0,
         valorderesp double precision default 0))",
-    "create index catarticulos_articulo on catarticulos (idcatalogo, idarticulo)",
     R"(create table unidades (
         id citext primary key,
         descripcion citext))",
@@ -101,12 +149,10 @@ const std::vector<const char*> kTablas = {
         fletedivisas double precision default 0,
         segurodivisas double precision default 0,
         ajusteincluir double precision default 0))",
-    "create index caratula_interno on caratula (interno)",
     R"(create table facturas (
         interno citext not null,
         orden integer,
         factura citext))",
-    "create index facturas_interno on facturas (interno, orden)",
     R"(create table subitems (
         interno citext not null,
         idcatalogo citext,
@@ -135,7 +181,6 @@ const std::vector<const char*> kTablas = {
         biendeuso citext,
         insumostemp double precision default 0,
         insumosacons double precision default 0))",
-    "create index subitems_interno on subitems (interno, idext)",
     R"(create table descargas (
         interno citext not null,
         idreg integer,
@@ -147,7 +192,6 @@ const std::vector<const char*> kTablas = {
         expctit citext,
         cantidad double precision default 0,
         factorponderacion double precision default 0))",
-    "create index descargas_interno on descargas (interno, idext)",
     // Several workstations write the register: one id is never handed out
     // twice for an interno and origin, whatever the program does.
     R"(create table DESPACHO_RESUMEN (
@@ -181,8 +225,11 @@ void Crear(Postgres::Gestor& db, bool reemplazar) {
             for (const char* t : kNuestras)
                 db.EjecutarDirecto(std::string("drop table if exists ") + t);
         db.EjecutarDirecto(kExtensiones);
+        db.EjecutarDirecto(kNormal);
         db.EjecutarDirecto(kFunciones);
         for (const char* t : kTablas)
+            db.EjecutarDirecto(t);
+        for (const char* t : kIndicesLower)
             db.EjecutarDirecto(t);
         db.EjecutarDirecto("insert into velmarion_esquema (version) values (" + std::to_string(kVersion) + ")");
         db.ConfirmarTransaccion();
@@ -206,6 +253,33 @@ void Verificar(Postgres::Gestor& db) {
     if (rs.Fields("v").Numero() > kVersion)
         throw AppError(-2147467259, "EsquemaServidor.Verificar",
                        "La base del servidor " + db.Destino() + " fue creada por una versión más nueva del programa.");
+    if (rs.Fields("v").Numero() < kVersion)
+        Actualizar(db);
+}
+
+void Actualizar(Postgres::Gestor& db) {
+    db.ComenzarTransaccion();
+    try {
+        // Workstations starting at once: one brings it up to date, the others
+        // find it done.
+        db.EjecutarDirecto("select pg_advisory_xact_lock(hashtext('velmarion_esquema'))");
+        Recordset rs;
+        db.Sql("select max(version) as v from velmarion_esquema");
+        db.CrearRs(rs);
+        if (rs.Fields("v").Numero() < kVersion) {
+            db.EjecutarDirecto(kExtensiones);
+            db.EjecutarDirecto(kNormal);
+            db.EjecutarDirecto(kFunciones);
+            db.EjecutarDirecto(kIndicesViejos);
+            for (const char* t : kIndicesLower)
+                db.EjecutarDirecto(t);
+            db.EjecutarDirecto("insert into velmarion_esquema (version) values (" + std::to_string(kVersion) + ")");
+        }
+        db.ConfirmarTransaccion();
+    } catch (...) {
+        db.DeshacerTransaccion();
+        throw;
+    }
 }
 
 } // namespace EsquemaServidor

@@ -5,10 +5,12 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <set>
+#include <strings.h>
 
 namespace Postgres {
 
@@ -82,6 +84,86 @@ std::string IndicePalabras(std::string sql) {
     return sql;
 }
 
+// Codes compared without case that have an index on lower() (init-servidor).
+const char* const kSinMayusculas[] = {"interno", "idcatalogo", "idarticulo"};
+
+bool EsLetraNombre(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// In a where clause, `code = 'text'` becomes
+// lower(cast(code as text)) = lower('text'): the same test citext's equality
+// makes, written so the index on lower() answers it (cast rather than "::",
+// which would keep the statement from being parametrised and prepared). Assignments (set ... =) and every other comparison are left to
+// citext.
+std::string IgualdadSinMayusculas(const std::string& sql) {
+    size_t w = std::string::npos;
+    for (size_t i = 0; i + 5 <= sql.size(); ++i)
+        if ((sql[i] == 'w' || sql[i] == 'W') && strncasecmp(sql.c_str() + i, "where", 5) == 0 &&
+            (i == 0 || !EsLetraNombre(sql[i - 1])) && (i + 5 == sql.size() || !EsLetraNombre(sql[i + 5]))) {
+            w = i;
+            break;
+        }
+    if (w == std::string::npos)
+        return sql;
+    std::string r;
+    r.reserve(sql.size() + 64);
+    bool tras = false; // past a "where" (outside quotes)
+    size_t i = 0;
+    while (i < sql.size()) {
+        char c = sql[i];
+        if (c == '\'') {
+            size_t j = i + 1;
+            while (j < sql.size() && (sql[j] != '\'' || (j + 1 < sql.size() && sql[j + 1] == '\'')))
+                j += sql[j] == '\'' ? 2 : 1;
+            r.append(sql, i, j + 1 - i);
+            i = j + 1;
+            continue;
+        }
+        if (!EsLetraNombre(c) && c != '"') {
+            r += c;
+            ++i;
+            continue;
+        }
+        // A name, perhaps qualified or quoted: table.code, "code".
+        size_t j = i;
+        while (j < sql.size() && (EsLetraNombre(sql[j]) || sql[j] == '.' || sql[j] == '"'))
+            ++j;
+        std::string nombre = sql.substr(i, j - i);
+        std::string ultimo = nombre.substr(nombre.rfind('.') == std::string::npos ? 0 : nombre.rfind('.') + 1);
+        ultimo.erase(std::remove(ultimo.begin(), ultimo.end(), '"'), ultimo.end());
+        if (strcasecmp(ultimo.c_str(), "where") == 0)
+            tras = true;
+        bool codigo = false;
+        for (const char* n : kSinMayusculas)
+            codigo = codigo || strcasecmp(ultimo.c_str(), n) == 0;
+        if (tras && codigo) {
+            size_t k = sql.find_first_not_of(' ', j);
+            if (k != std::string::npos && sql[k] == '=' && k + 1 < sql.size() && sql[k + 1] != '=') {
+                size_t q = sql.find_first_not_of(' ', k + 1);
+                if (q != std::string::npos && sql[q] == '\'') {
+                    size_t fin = q + 1;
+                    while (fin < sql.size() && (sql[fin] != '\'' || (fin + 1 < sql.size() && sql[fin + 1] == '\'')))
+                        fin += sql[fin] == '\'' ? 2 : 1;
+                    // Only a whole operand: in `code = 'a' || x` the text is not all of it.
+                    size_t sig = fin + 1 < sql.size() ? sql.find_first_not_of(' ', fin + 1) : std::string::npos;
+                    if (fin < sql.size() && (sig == std::string::npos || sql[sig] == ')' ||
+                                             (EsLetraNombre(sql[sig]) && !(sql[sig] >= '0' && sql[sig] <= '9')))) {
+                        r += "lower(cast(" + nombre + " as text)) = lower(";
+                        r.append(sql, q, fin + 1 - q);
+                        r += ')';
+                        i = fin + 1;
+                        continue;
+                    }
+                }
+            }
+        }
+        r += nombre;
+        i = j;
+    }
+    return r;
+}
+
 // The "?" of a parametrised template as $1, $2 ... (identifiers in "" are left alone).
 std::string Numerar(const std::string& plantilla) {
     std::string r;
@@ -122,7 +204,7 @@ struct Gestor::Respuesta {
 };
 
 std::string Gestor::TraducirSql(const std::string& sql) {
-    return IndicePalabras(Corchetes(Almacor::Gestor::TraducirSql(sql)));
+    return IgualdadSinMayusculas(IndicePalabras(Corchetes(Almacor::Gestor::TraducirSql(sql))));
 }
 
 std::string Gestor::DescribirServidor(const std::string& conninfo) {
@@ -166,6 +248,8 @@ Gestor::~Gestor() {
 }
 
 void Gestor::Desconectar() {
+    m_enCola = 0;
+    m_filas.clear();
     if (m_pg) {
         PQfinish(m_pg);
         m_pg = nullptr;
@@ -194,12 +278,17 @@ void Gestor::Conectar() {
     EjecutarDirecto("set client_min_messages = warning");
 }
 
-void Gestor::Fallar(const char* operacion, const std::string& mensaje, const char* estado) {
+void Gestor::Fallar(const char* operacion, const std::string& mensaje, const char* estado, bool perdida) {
     std::string texto = mensaje;
     while (!texto.empty() && (texto.back() == '\n' || texto.back() == ' '))
         texto.pop_back();
-    if (!m_pg || PQstatus(m_pg) != CONNECTION_OK) {
-        // The server went away: nothing it had not committed was kept.
+    m_estado = estado ? estado : "";
+    // The connection is gone, or going: the server was shut down or ended
+    // this session (57P..), or the link failed (08...). libpq may still call
+    // it open until it reads the end of it.
+    bool ido = estado && (std::strncmp(estado, "08", 2) == 0 || std::strncmp(estado, "57P", 3) == 0);
+    if (perdida || ido || !m_pg || PQstatus(m_pg) != CONNECTION_OK) {
+        // Nothing the server had not committed was kept.
         Desconectar();
         throw AppError(kErrorServidor, std::string("Postgres.Gestor.") + operacion,
                        "Se perdió la conexión con el servidor " + m_destino + ": " + texto);
@@ -226,81 +315,260 @@ void Gestor::Asegurar(const char* operacion) {
 
 void Gestor::EjecutarDirecto(const std::string& sql) {
     Asegurar("Ejecutar");
+    Vaciar("Ejecutar");
     Respuesta r(PQexec(m_pg, sql.c_str()));
     ExecStatusType s = PQresultStatus(r.r);
     if (s != PGRES_COMMAND_OK && s != PGRES_TUPLES_OK)
         Fallar("Ejecutar", PQerrorMessage(m_pg), PQresultErrorField(r.r, PG_DIAG_SQLSTATE));
 }
 
-Gestor::Respuesta Gestor::Correr(const std::string& sql, const char* operacion) {
-    Asegurar(operacion);
-    std::string texto = TraducirSql(sql);
-    std::string plantilla;
-    std::vector<Almacor::Gestor::Literal> valores;
-    if (Almacor::Gestor::Parametrizar(texto, plantilla, valores)) {
-        // The server types each parameter when it prepares the shape, so a
-        // shape seen with 12 and with 12.5 is two statements.
-        std::string clave = plantilla;
-        clave += '\x01';
-        for (const auto& v : valores)
-            clave += v.tipo == Almacor::Gestor::Literal::Tipo::Entero ? 'i'
-                     : v.tipo == Almacor::Gestor::Literal::Tipo::Real ? 'r'
-                                                                       : 't';
-        auto it = m_preparadas.find(clave);
-        if (it == m_preparadas.end()) {
-            if (m_preparadas.size() >= kMaxPreparadas) {
-                EjecutarDirecto("deallocate all");
-                m_preparadas.clear();
-            }
-            std::vector<Oid> tipos;
-            for (const auto& v : valores)
-                tipos.push_back(v.tipo == Almacor::Gestor::Literal::Tipo::Entero ? kInt8
-                                : v.tipo == Almacor::Gestor::Literal::Tipo::Real ? kFloat8
-                                                                                  : 0);
-            std::string nombre = "v" + std::to_string(m_preparadas.size() + 1);
-            // A shape the server refuses to prepare (a literal whose type only
-            // its text tells) runs from its own text; inside a transaction the
-            // refusal must not abort it, so it is tried behind a savepoint.
-            bool dentro = EnTransaccion();
-            if (dentro)
-                EjecutarDirecto("savepoint velmarion_preparar");
-            Respuesta p(PQprepare(m_pg, nombre.c_str(), Numerar(plantilla).c_str(), static_cast<int>(tipos.size()),
-                                  tipos.data()));
-            bool bien = PQresultStatus(p.r) == PGRES_COMMAND_OK;
-            if (!bien && PQstatus(m_pg) != CONNECTION_OK)
-                Fallar(operacion, PQerrorMessage(m_pg));
-            if (dentro)
-                EjecutarDirecto(bien ? "release velmarion_preparar"
-                                     : "rollback to velmarion_preparar; release velmarion_preparar");
-            it = m_preparadas.emplace(clave, bien ? nombre : std::string()).first;
-        }
-        if (!it->second.empty()) {
-            std::vector<std::string> textos;
-            textos.reserve(valores.size());
-            for (const auto& v : valores) {
-                switch (v.tipo) {
-                case Almacor::Gestor::Literal::Tipo::Texto:
-                    textos.push_back(v.texto);
-                    break;
-                case Almacor::Gestor::Literal::Tipo::Entero:
-                    textos.push_back(std::to_string(v.entero));
-                    break;
-                case Almacor::Gestor::Literal::Tipo::Real: {
-                    char buf[40];
-                    std::snprintf(buf, sizeof buf, "%.17g", v.real);
-                    textos.emplace_back(buf);
-                    break;
-                }
-                }
-            }
-            std::vector<const char*> punteros;
-            for (const auto& t : textos)
-                punteros.push_back(t.c_str());
-            return Respuesta(PQexecPrepared(m_pg, it->second.c_str(), static_cast<int>(punteros.size()),
-                                            punteros.data(), nullptr, nullptr, 0));
+bool Gestor::InsercionDeUnaFila(const std::string& plantilla) {
+    std::string bajo;
+    bajo.reserve(plantilla.size());
+    for (char c : plantilla)
+        bajo += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    size_t i = bajo.find_first_not_of(" \t\r\n");
+    if (i == std::string::npos || bajo.compare(i, 12, "insert into ") != 0)
+        return false;
+    // A query for its rows, "returning", "on conflict" (which may add none)
+    // or several statements: not a plain row.
+    for (const char* palabra : {"select", "returning", "conflict", "default values", ";"})
+        if (bajo.find(palabra) != std::string::npos)
+            return false;
+    size_t v = bajo.find("values", i);
+    while (v != std::string::npos) {
+        char antes = bajo[v - 1], despues = v + 6 < bajo.size() ? bajo[v + 6] : 0;
+        if ((antes == ' ' || antes == ')') && (despues == ' ' || despues == '('))
+            break;
+        v = bajo.find("values", v + 6);
+    }
+    if (v == std::string::npos)
+        return false;
+    size_t p = bajo.find_first_not_of(" \t\r\n", v + 6);
+    if (p == std::string::npos || bajo[p] != '(')
+        return false;
+    int nivel = 0;
+    for (; p < bajo.size(); ++p) {
+        char c = bajo[p];
+        if (c == '"') {
+            p = bajo.find('"', p + 1);
+            if (p == std::string::npos)
+                return false;
+        } else if (c == '(') {
+            ++nivel;
+        } else if (c == ')' && --nivel == 0) {
+            break;
         }
     }
-    return Respuesta(PQexec(m_pg, texto.c_str()));
+    // Exactly one parenthesised row, and nothing after it.
+    return p < bajo.size() && bajo.find_first_not_of(" \t\r\n", p + 1) == std::string::npos;
+}
+
+const std::string& Gestor::Preparar(const std::string& sql, const char* operacion) {
+    static const std::string kPorTexto;
+    m_texto = TraducirSql(sql);
+    if (!Almacor::Gestor::Parametrizar(m_texto, m_plantilla, m_valores))
+        return kPorTexto;
+    using Tipo = Almacor::Gestor::Literal::Tipo;
+    // The server types each parameter when it prepares the shape, so a
+    // shape seen with 12 and with 12.5 is two statements.
+    m_clave = m_plantilla;
+    m_clave += '\x01';
+    for (const auto& v : m_valores)
+        m_clave += v.tipo == Tipo::Entero ? 'i' : v.tipo == Tipo::Real ? 'r' : 't';
+    auto it = m_preparadas.find(m_clave);
+    if (it == m_preparadas.end()) {
+        // Preparing waits for the server: whatever was sent ahead is answered first.
+        Vaciar("Ejecutar");
+        if (m_preparadas.size() >= kMaxPreparadas) {
+            EjecutarDirecto("deallocate all");
+            m_preparadas.clear();
+        }
+        std::vector<Oid> tipos;
+        for (const auto& v : m_valores)
+            tipos.push_back(v.tipo == Tipo::Entero ? kInt8 : v.tipo == Tipo::Real ? kFloat8 : 0);
+        std::string nombre = "v" + std::to_string(m_preparadas.size() + 1);
+        // A shape the server refuses to prepare (a literal whose type only
+        // its text tells) runs from its own text; inside a transaction the
+        // refusal must not abort it, so it is tried behind a savepoint.
+        bool dentro = EnTransaccion();
+        if (dentro)
+            EjecutarDirecto("savepoint velmarion_preparar");
+        Respuesta p(PQprepare(m_pg, nombre.c_str(), Numerar(m_plantilla).c_str(), static_cast<int>(tipos.size()),
+                              tipos.data()));
+        bool bien = PQresultStatus(p.r) == PGRES_COMMAND_OK;
+        if (!bien && PQstatus(m_pg) != CONNECTION_OK)
+            Fallar(operacion, PQerrorMessage(m_pg));
+        if (dentro)
+            EjecutarDirecto(bien ? "release velmarion_preparar"
+                                 : "rollback to velmarion_preparar; release velmarion_preparar");
+        it = m_preparadas.emplace(m_clave, Preparada{bien ? nombre : std::string(), InsercionDeUnaFila(m_plantilla)})
+                 .first;
+    }
+    if (it->second.nombre.empty())
+        return kPorTexto;
+    m_parametros.resize(m_valores.size());
+    m_punteros.resize(m_valores.size());
+    for (size_t i = 0; i < m_valores.size(); ++i) {
+        const auto& v = m_valores[i];
+        std::string& t = m_parametros[i];
+        switch (v.tipo) {
+        case Tipo::Texto:
+            t = v.texto;
+            break;
+        case Tipo::Entero:
+            t = std::to_string(v.entero);
+            break;
+        case Tipo::Real: {
+            char buf[40];
+            std::snprintf(buf, sizeof buf, "%.17g", v.real);
+            t = buf;
+            break;
+        }
+        }
+    }
+    for (size_t i = 0; i < m_parametros.size(); ++i)
+        m_punteros[i] = m_parametros[i].c_str();
+    m_fila = it->second.fila;
+    return it->second.nombre;
+}
+
+// Encolable: 1 a statement whose count Ejecutar returns, 2 one whose count
+// nobody reads (Enviar), 0 one that waits (queries).
+Gestor::Respuesta Gestor::Correr(const std::string& sql, const char* operacion, int encolable) {
+    Asegurar(operacion);
+    const std::string nombre = Preparar(sql, operacion);
+    if (nombre.empty()) {
+        Vaciar("Ejecutar");
+        return Respuesta(PQexec(m_pg, m_texto.c_str()));
+    }
+    if (m_transaccion && ((encolable == 1 && m_fila) || encolable == 2)) {
+        Encolar(nombre, m_fila);
+        return Respuesta(nullptr);
+    }
+    if (m_enCola > 0) {
+        // Sent behind the statements still unanswered: one round trip answers them all.
+        if (PQsendQueryPrepared(m_pg, nombre.c_str(), static_cast<int>(m_punteros.size()), m_punteros.data(),
+                                nullptr, nullptr, 0) != 1) {
+            std::string error = PQerrorMessage(m_pg);
+            Vaciar("Ejecutar");
+            Fallar(operacion, error, nullptr, true);
+        }
+        ++m_enCola;
+        m_filas.push_back(false);
+        PGresult* r = nullptr;
+        Vaciar("Ejecutar", &r);
+        if (r)
+            return Respuesta(r);
+        Fallar(operacion, "El servidor no respondió a la sentencia", nullptr, true);
+    }
+    Vaciar("Ejecutar");
+    return Respuesta(PQexecPrepared(m_pg, nombre.c_str(), static_cast<int>(m_punteros.size()), m_punteros.data(),
+                                    nullptr, nullptr, 0));
+}
+
+// Inside a transaction a single-row insert is sent without waiting for its
+// answer: a statement "insert into t (...) values (...)" with one row either
+// adds exactly that row or fails (none of our tables has a rule or trigger
+// that could make it add none), so its count, 1, is known before the server
+// answers. A statement whose count the caller does not read (Enviar) goes
+// the same way. A failure is raised by the next statement that waits (a
+// query, any other statement, a savepoint, the commit, or Sincronizar), as
+// the same error its own Ejecutar would have raised; the server has by then
+// refused every later statement of the batch and the transaction stays
+// aborted until undone, so nothing after the failing statement is kept. At
+// most kLote statements go unanswered, which bounds what a lost connection
+// leaves unreported.
+void Gestor::Encolar(const std::string& nombre, bool fila) {
+    if (PQpipelineStatus(m_pg) == PQ_PIPELINE_OFF && PQenterPipelineMode(m_pg) != 1)
+        Fallar("Ejecutar", PQerrorMessage(m_pg));
+    if (PQsendQueryPrepared(m_pg, nombre.c_str(), static_cast<int>(m_punteros.size()), m_punteros.data(), nullptr,
+                            nullptr, 0) != 1) {
+        std::string error = PQerrorMessage(m_pg);
+        Vaciar("Ejecutar"); // an earlier row's failure comes first
+        Fallar("Ejecutar", error, nullptr, true);
+    }
+    m_filas.push_back(fila);
+    if (++m_enCola >= kLote)
+        Vaciar("Ejecutar");
+}
+
+void Gestor::Vaciar(const char* operacion, PGresult** ultima) {
+    if (!m_pg || PQpipelineStatus(m_pg) == PQ_PIPELINE_OFF) {
+        m_enCola = 0;
+        return;
+    }
+    const size_t enviadas = m_enCola;
+    m_enCola = 0;
+    std::vector<bool> filas;
+    filas.swap(m_filas);
+    size_t respuesta = 0;
+    std::string error, estado;
+    bool sincronizado = false;
+    if (PQpipelineSync(m_pg) != 1) {
+        error = PQerrorMessage(m_pg);
+    } else {
+        // One result per row sent and then the sync point. A connection that
+        // breaks returns no more results: its status says so, and a bounded
+        // count of empty answers stops the wait whatever libpq reports.
+        size_t vacios = 0;
+        while (!sincronizado) {
+            PGresult* r = PQgetResult(m_pg);
+            if (!r) {
+                if (PQstatus(m_pg) != CONNECTION_OK || ++vacios > enviadas + 2)
+                    break;
+                continue;
+            }
+            vacios = 0;
+            ExecStatusType s = PQresultStatus(r);
+            if (ultima && s != PGRES_PIPELINE_SYNC && respuesta + 1 == enviadas) {
+                // The caller's own statement: its answer, failed or not, is the caller's.
+                *ultima = r;
+                ++respuesta;
+                continue;
+            }
+            if (s == PGRES_PIPELINE_SYNC) {
+                sincronizado = true;
+            } else if (s == PGRES_COMMAND_OK || s == PGRES_TUPLES_OK) {
+                const char* n = PQcmdTuples(r);
+                bool fila = respuesta < filas.size() && filas[respuesta];
+                if (fila && error.empty() && std::strcmp(n, "1") != 0)
+                    error = std::string("Una inserción enviada sin esperar respuesta agregó ") + (*n ? n : "0") +
+                            " filas en vez de una";
+            } else if (s != PGRES_PIPELINE_ABORTED && error.empty()) {
+                error = PQresultErrorMessage(r);
+                const char* e = PQresultErrorField(r, PG_DIAG_SQLSTATE);
+                estado = e ? e : "";
+            }
+            if (s != PGRES_PIPELINE_SYNC)
+                ++respuesta;
+            PQclear(r);
+        }
+    }
+    if (sincronizado && PQexitPipelineMode(m_pg) != 1 && error.empty())
+        error = PQerrorMessage(m_pg);
+    if (!sincronizado && error.empty())
+        error = PQerrorMessage(m_pg);
+    if (!sincronizado || !error.empty()) {
+        if (ultima && *ultima) {
+            PQclear(*ultima);
+            *ultima = nullptr;
+        }
+        Fallar(operacion, error, estado.c_str(), !sincronizado);
+    }
+}
+
+void Gestor::Descartar() noexcept {
+    try {
+        Vaciar("Ejecutar");
+    } catch (...) {
+        // The transaction is being undone: its rows' errors no longer matter.
+    }
+}
+
+void Gestor::Sincronizar() {
+    if (m_pg)
+        Vaciar("Ejecutar");
 }
 
 namespace {
@@ -325,7 +593,7 @@ bool DistintoSinOrden(std::string& sql) {
 bool Gestor::CrearRs(Recordset& rs) {
     std::string sql = m_sql;
     bool distinto = DistintoSinOrden(sql);
-    Respuesta r = Correr(sql, "CrearRs");
+    Respuesta r = Correr(sql, "CrearRs", 0);
     ExecStatusType s = PQresultStatus(r.r);
     if (s != PGRES_TUPLES_OK && s != PGRES_COMMAND_OK)
         Fallar("CrearRs", PQresultErrorMessage(r.r), PQresultErrorField(r.r, PG_DIAG_SQLSTATE));
@@ -377,8 +645,19 @@ bool Gestor::CrearRs(Recordset& rs) {
     return rs.RecordCount() > 0;
 }
 
+void Gestor::Enviar() {
+    Respuesta r = Correr(m_sql, "Ejecutar", 2);
+    if (!r.r)
+        return;
+    ExecStatusType s = PQresultStatus(r.r);
+    if (s != PGRES_COMMAND_OK && s != PGRES_TUPLES_OK)
+        Fallar("Ejecutar", PQresultErrorMessage(r.r), PQresultErrorField(r.r, PG_DIAG_SQLSTATE));
+}
+
 long Gestor::Ejecutar() {
-    Respuesta r = Correr(m_sql, "Ejecutar");
+    Respuesta r = Correr(m_sql, "Ejecutar", 1);
+    if (!r.r)
+        return 1; // sent ahead: a single row
     ExecStatusType s = PQresultStatus(r.r);
     if (s != PGRES_COMMAND_OK && s != PGRES_TUPLES_OK)
         Fallar("Ejecutar", PQresultErrorMessage(r.r), PQresultErrorField(r.r, PG_DIAG_SQLSTATE));
@@ -399,6 +678,7 @@ void Gestor::ConfirmarTransaccion() {
 }
 
 void Gestor::DeshacerTransaccion() {
+    Descartar();
     bool vivo = m_pg && PQstatus(m_pg) == CONNECTION_OK;
     m_transaccion = false;
     if (vivo && EnTransaccion())
@@ -429,6 +709,36 @@ bool Gestor::EnTransaccion() const {
     return t == PQTRANS_INTRANS || t == PQTRANS_INERROR || t == PQTRANS_ACTIVE;
 }
 
+// The summary register computes its id as max(id) + 1 and a unique
+// constraint refuses a second row with the same one. When two workstations
+// compute the same id at once, the second one's insert waits for the first
+// one's transaction and then fails with a unique violation (23505): the step
+// is undone to its savepoint and run again, and its new max(id) (read
+// committed: each statement sees what was committed before it) gives the
+// next free id. A serializable transaction would instead fail the whole
+// transfer, 100,000 rows and all, over one register row. 40001 is retried
+// too for a server whose default isolation is stricter.
+void Gestor::Reintentando(const std::function<void()>& paso, int intentos) {
+    const std::string punto = "velmarion_reintento";
+    for (int intento = 1;; ++intento) {
+        bool dentro = EnTransaccion();
+        if (dentro)
+            Savepoint(punto);
+        try {
+            paso();
+            if (dentro)
+                LiberarSavepoint(punto); // waits for rows sent ahead: their conflict is this step's
+            return;
+        } catch (const AppError&) {
+            bool carrera = m_estado == "23505" || m_estado == "40001";
+            if (dentro && Conectado())
+                VolverASavepoint(punto);
+            if (!carrera || intento >= intentos)
+                throw;
+        }
+    }
+}
+
 void Gestor::Savepoint(const std::string& nombre) {
     EjecutarDirecto("savepoint " + nombre);
 }
@@ -444,6 +754,7 @@ void Gestor::VolverASavepoint(const std::string& nombre) {
 
 void Gestor::BloquearClave(const std::string& clave) {
     Asegurar("BloquearClave");
+    Vaciar("Ejecutar");
     const char* valores[] = {clave.c_str()};
     Respuesta r(PQexecParams(m_pg, "select pg_advisory_xact_lock(hashtext(lower($1)))", 1, nullptr, valores, nullptr,
                              nullptr, 0));

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/Almacor.h"
 #include "platform/Conexion.h"
 
 #include <string>
@@ -6,6 +7,7 @@
 #include <vector>
 
 struct pg_conn;
+struct pg_result;
 
 namespace Postgres {
 
@@ -29,8 +31,14 @@ public:
     void Sql(const std::string& texto) override { m_sql = texto; }
     const std::string& Sql() const override { return m_sql; }
     bool CrearRs(Recordset& rs) override;
+    // Inside a transaction a single-row insert is sent ahead without waiting
+    // for its answer (see Encolar); every other statement waits for it.
     long Ejecutar() override;
     using Conexion::Ejecutar;
+    void Enviar() override;
+    using Conexion::Enviar;
+    void Sincronizar() override;
+    void Reintentando(const std::function<void()>& paso, int intentos) override;
 
     void ComenzarTransaccion() override;
     void ConfirmarTransaccion() override;
@@ -49,7 +57,8 @@ public:
 
     // The statement text as the server receives it: the SQLite translation
     // (top N, "+" joining texts, left()) plus [001]-style names as quoted
-    // identifiers and the nomenclator's word index as a word-matching function.
+    // identifiers, the nomenclator's word index as a word-matching function,
+    // and a code's equality with a text in a where clause through lower().
     static std::string TraducirSql(const std::string& sql);
     // "host:port/base" of a connection string, for messages (no password).
     static std::string DescribirServidor(const std::string& conninfo);
@@ -57,12 +66,30 @@ public:
     static bool LlevaContrasena(const std::string& conninfo);
     // Statement shapes prepared on the server (for tests).
     size_t SentenciasPreparadas() const { return m_preparadas.size(); }
+    // Statements sent and not yet answered (for tests).
+    size_t EnCola() const { return m_enCola; }
+    // Whether a template is "insert into t (...) values (...)" with one row.
+    static bool InsercionDeUnaFila(const std::string& plantilla);
+    // Most statements sent ahead before waiting for their answers.
+    static constexpr size_t kLote = 2000;
 
 private:
     struct Respuesta; // an owned PGresult
-    Respuesta Correr(const std::string& sql, const char* operacion);
+    Respuesta Correr(const std::string& sql, const char* operacion, int encolable);
+    // Translates and parametrises `sql`; prepares its shape when new. The
+    // prepared name, or "" when it runs from its own text (in m_texto).
+    const std::string& Preparar(const std::string& sql, const char* operacion);
+    void Encolar(const std::string& nombre, bool fila);
+    // Waits for the inserts sent ahead; raises the first one's error.
+    // With `ultima`, the last statement sent is the caller's: its result is
+    // handed back there instead of judged here.
+    void Vaciar(const char* operacion, pg_result** ultima = nullptr);
+    // The same, dropping their errors (the transaction is being undone).
+    void Descartar() noexcept;
     void Asegurar(const char* operacion);
-    [[noreturn]] void Fallar(const char* operacion, const std::string& mensaje, const char* estado = nullptr);
+    // Raises the error of a statement; `perdida`: the connection is no longer usable.
+    [[noreturn]] void Fallar(const char* operacion, const std::string& mensaje, const char* estado = nullptr,
+                             bool perdida = false);
 
     std::string m_conninfo;
     std::string m_destino;
@@ -72,8 +99,22 @@ private:
     // away inside it, nothing may run on a new connection until it is undone,
     // or the rest of the run would be written without the part that was lost.
     bool m_transaccion = false;
-    // Template text -> prepared statement name ("" when the shape could not be prepared).
-    std::unordered_map<std::string, std::string> m_preparadas;
+    struct Preparada {
+        std::string nombre; // "" when the shape could not be prepared
+        bool fila;          // a single-row insert, which may be sent ahead
+    };
+    // Template text and parameter types -> its prepared statement.
+    std::unordered_map<std::string, Preparada> m_preparadas;
+    bool m_fila = false;       // the statement being run is a single-row insert
+    std::vector<bool> m_filas; // of each statement sent ahead: whether it is one
+    size_t m_enCola = 0;
+    // The SQLSTATE of the last failing statement ("" when none): what decides a retry.
+    std::string m_estado;
+    // Scratch of the statement being run, kept to spare allocations.
+    std::string m_texto, m_plantilla, m_clave;
+    std::vector<Almacor::Gestor::Literal> m_valores;
+    std::vector<std::string> m_parametros;
+    std::vector<const char*> m_punteros;
 };
 
 } // namespace Postgres

@@ -104,9 +104,10 @@ bool FRAM3_Transfer_C_ActualCAT(Aplicacion& app) {
                           "' and idarticulo = '" + SqlTexto(rs.Fields("ARTNRO").Texto()) + "'");
             bool encontrado = catalogos.CrearRs(existe);
             catalogos.Sql(encontrado ? Actualizacion(app, catalogo, rs) : Alta(app, catalogo, rs));
-            catalogos.Ejecutar();
+            catalogos.Enviar();
             app.Op->ProgresoValor(static_cast<int>(rs.AbsolutePosition()));
         }
+        catalogos.Sincronizar(); // a failure of the last rows is still this stage's
         return true;
     } catch (const Cancelacion&) {
         throw;

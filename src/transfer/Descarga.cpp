@@ -39,9 +39,9 @@ void TotalesInsumos(Aplicacion& app, const std::string& n, const std::string& co
                                    regimen + " group by idparent");
     Conexion& internos = app.Entidades->getDataConnectionByEntity("INTERNOS");
     for (; !rs.Eof(); rs.MoveNext())
-        internos.Ejecutar("update subitems set " + columna + " = " +
-                          NumeroSql(Formatear(rs.Fields("tcif").Numero(), "00.00")) + " where interno = '" + n +
-                          "' and idext = " + Entero(rs.Fields("idparent")));
+        internos.Enviar("update subitems set " + columna + " = " +
+                        NumeroSql(Formatear(rs.Fields("tcif").Numero(), "00.00")) + " where interno = '" + n +
+                        "' and idext = " + Entero(rs.Fields("idparent")));
 }
 
 } // namespace
@@ -71,6 +71,7 @@ bool FRAM3_Transfer_B_Descarga(Aplicacion& app) {
             linea = 4;
             TotalesInsumos(app, n, "insumosacons", "mid(dit,6,4)='ICR2'");
         }
+        app.Entidades->getDataConnectionByEntity("INTERNOS").Sincronizar(); // the last rows' failure is this stage's
         return true;
     } catch (const Cancelacion&) {
         throw;

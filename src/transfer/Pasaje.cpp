@@ -189,6 +189,7 @@ Resultado FRAM3_Transfer_B_Pasaje(Aplicacion& app, bool reemplazar) {
                                "Error Grabando registro en Corvex Windows: 0 Registros agregados");
             app.Op->ProgresoValor(static_cast<int>(articulos.AbsolutePosition()));
         }
+        Internos(app).Sincronizar(); // a failure of the last rows is still this stage's
         return Resultado::Hecho;
     } catch (const Cancelacion&) {
         throw;

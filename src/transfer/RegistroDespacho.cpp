@@ -13,6 +13,7 @@ namespace modGlobal {
 
 namespace {
 constexpr long kErrorDespacho = -2146102393; // 0x80151387
+constexpr int kIntentosRegistro = 5;
 
 Conexion& Internos(Aplicacion& app) {
     return app.Entidades->getDataConnectionByEntity("INTERNOS");
@@ -46,20 +47,26 @@ void Registrar_Despacho(Aplicacion& app, std::string origen, const std::string& 
     try {
         linea = 1;
         origen = kOrigenDespacho;
-        linea = 2;
-        Recordset rs;
-        Internos(app).Sql("select max(id) as total from DESPACHO_RESUMEN where INTERNO = '" + SqlTexto(interno) +
-                          "' and ORIGEN = '" + SqlTexto(origen) + "'");
-        Internos(app).CrearRs(rs);
-        linea = 3;
-        // A null maximum (no figure yet) counts as 0.
-        double maximo = rs.Eof() ? 0 : rs.Fields("total").Numero();
-        int32_t id = static_cast<int32_t>(std::lround(maximo)) + 1;
-        linea = 4;
-        Internos(app).Sql("insert into DESPACHO_RESUMEN (ORIGEN, id, INTERNO, CAMPO, Valor) values ('" +
-                          SqlTexto(origen) + "'," + EnteroSql(id) + ",'" + SqlTexto(interno) + "','" + SqlTexto(campo) +
-                          "'," + NumeroSql(valor) + ")");
-        Internos(app).Ejecutar();
+        // Two workstations may compute the same id at once: the loser of the
+        // race reads the maximum again and takes the next one.
+        Internos(app).Reintentando(
+            [&] {
+                linea = 2;
+                Recordset rs;
+                Internos(app).Sql("select max(id) as total from DESPACHO_RESUMEN where INTERNO = '" +
+                                  SqlTexto(interno) + "' and ORIGEN = '" + SqlTexto(origen) + "'");
+                Internos(app).CrearRs(rs);
+                linea = 3;
+                // A null maximum (no figure yet) counts as 0.
+                double maximo = rs.Eof() ? 0 : rs.Fields("total").Numero();
+                int32_t id = static_cast<int32_t>(std::lround(maximo)) + 1;
+                linea = 4;
+                Internos(app).Sql("insert into DESPACHO_RESUMEN (ORIGEN, id, INTERNO, CAMPO, Valor) values ('" +
+                                  SqlTexto(origen) + "'," + EnteroSql(id) + ",'" + SqlTexto(interno) + "','" +
+                                  SqlTexto(campo) + "'," + NumeroSql(valor) + ")");
+                Internos(app).Ejecutar();
+            },
+            kIntentosRegistro);
     } catch (const Cancelacion&) {
         throw;
     } catch (...) {
