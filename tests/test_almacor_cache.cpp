@@ -127,3 +127,50 @@ TEST(CacheSql, MismosResultadosQueElTextoLiteral) {
     EXPECT_EQ(db.SentenciasEnCache(), 0u);
     fs::remove(ruta);
 }
+
+// The scan that finds a statement's literals also decides whether it needs the
+// dialect translation: LEFT, TOP and "+" in the statement itself are
+// translated, the same words and signs inside its texts are data.
+TEST(CacheSql, TraduceSoloFueraDeLosTextos) {
+    fs::path ruta = fs::temp_directory_path() / ("velmarion-traduce-" + std::to_string(::getpid()) + ".db");
+    fs::remove(ruta);
+    Almacor::Gestor db;
+    db.CrearArchivo(ruta.string());
+    auto Ejecutar = [&](const std::string& sql) {
+        db.Sql(sql);
+        return db.Ejecutar();
+    };
+    auto Filas = [&](const std::string& sql) {
+        Recordset rs;
+        db.Sql(sql);
+        db.CrearRs(rs);
+        std::string r;
+        for (; !rs.Eof(); rs.MoveNext())
+            for (size_t i = 0; i < rs.Columnas().size(); ++i)
+                r += rs.Columnas()[i] + "=" + (rs.Fields(i).EsNulo() ? "<null>" : rs.Fields(i).Texto()) + ";";
+        return r;
+    };
+    Ejecutar("create table t (k integer primary key, a text, b text)");
+    EXPECT_EQ(Ejecutar("insert into t values (1, 'A+B', 'left(x, 1)')"), 1);
+    EXPECT_EQ(Ejecutar("insert into t values (2, 'TOP 3', '[c]+ ''.'' +[d]')"), 1);
+    EXPECT_EQ(Ejecutar("insert into t values (3, 'xy', 'zw')"), 1);
+    EXPECT_EQ(Filas("select a, b from t where k < 3 order by k"),
+              "a=A+B;b=left(x, 1);a=TOP 3;b=[c]+ '.' +[d];");
+    EXPECT_EQ(Filas("select k from t where a = 'A+B' or b = 'left(x, 1)'"), "k=1;");
+    // Next to texts, inside brackets and after names, the statement's own words still count.
+    EXPECT_EQ(Filas("select 'top'||LEFT(a, 1) as p from t where k = 3"), "p=topx;");
+    EXPECT_EQ(Filas("select [a]+ '.' +[b] as j from t where b = 'zw'"), "j=xy.zw;");
+    EXPECT_EQ(Filas("select k+1 as s from t where a = 'x+y' or k = 3"), "s=4;");
+    EXPECT_EQ(Filas("select top 1 k from t where a <> 'top' order by k desc"), "k=3;");
+    EXPECT_EQ(Filas("select 1.5e+1 as r"), "r=15;");
+    // A statement that cannot take parameters is translated all the same.
+    EXPECT_EQ(Filas("select left(b, 2) as p from t where k = 3 -- left"), "p=zw;");
+    // Texts with "+" or the words in them share one prepared statement.
+    EXPECT_EQ(Filas("select k from t where a = 'xy'"), "k=3;");
+    const long preparadas = db.Preparaciones();
+    for (const char* v : {"'1+1'", "'left('", "'Top'", "'plain'"})
+        EXPECT_EQ(Filas(std::string("select k from t where a = ") + v), "");
+    EXPECT_EQ(db.Preparaciones() - preparadas, 0);
+    db.Desconectar();
+    fs::remove(ruta);
+}

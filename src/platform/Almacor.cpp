@@ -411,15 +411,21 @@ void Gestor::Fallar(const char* operacion, const std::string& mensaje) const {
 bool Gestor::Parametrizar(const std::string& sql, std::string& plantilla, std::vector<Literal>& valores) {
     valores.clear();
     size_t usados = 0;
-    bool r = ParametrizarEn(sql, plantilla, valores, usados);
+    bool r = ParametrizarEn(sql, plantilla, valores, usados, nullptr);
     valores.resize(usados);
     return r;
 }
 
 // The values go into the slots of `valores` from the first, reusing the texts
-// they already hold, so a run of statements allocates nothing per value.
+// they already hold, so a run of statements allocates nothing per value. The
+// text between literals is copied in runs, not character by character.
+// `traducir`, when given, is set when the text holds something the dialect
+// translation could change: a "+" outside texts, the word LEFT or TOP outside
+// quotes, or a `quoted` name (which the LEFT translation does not skip). Left
+// clear, the text is exactly what TraducirSql would give: the caller saves the
+// separate scan SinTraduccion makes.
 bool Gestor::ParametrizarEn(const std::string& sql, std::string& plantilla, std::vector<Literal>& valores,
-                            size_t& usados) {
+                            size_t& usados, bool* traducir) {
     auto hueco = [&]() -> Literal& {
         if (usados == valores.size())
             valores.emplace_back();
@@ -430,52 +436,89 @@ bool Gestor::ParametrizarEn(const std::string& sql, std::string& plantilla, std:
     usados = 0;
     plantilla.clear();
     plantilla.reserve(sql.size());
+    bool traduce = false;
     const size_t n = sql.size();
+    const char* s = sql.data();
+    size_t copia = 0; // start of the text not yet copied to the template
+    auto marcar = [&](size_t desde, size_t hasta) {
+        plantilla.append(s + copia, desde - copia);
+        plantilla += '?';
+        copia = hasta;
+    };
     bool sinEnteros = false; // inside ORDER BY / GROUP BY
     bool trasOrden = false;  // the previous word was ORDER or GROUP
     size_t i = 0;
     while (i < n) {
-        char c = sql[i];
-        char sig = i + 1 < n ? sql[i + 1] : 0;
+        char c = s[i];
+        if (EsLetraId(c) && !(c >= '0' && c <= '9')) {
+            size_t j = i + 1;
+            while (j < n && EsLetraId(s[j]))
+                ++j;
+            std::string_view palabra(s + i, j - i);
+            switch (palabra.size()) {
+            case 2:
+                if (trasOrden && IgualSinMayusculas(palabra, "by"))
+                    sinEnteros = true;
+                trasOrden = false;
+                break;
+            case 3:
+                traduce = traduce || IgualSinMayusculas(palabra, "top");
+                trasOrden = false;
+                break;
+            case 4:
+                traduce = traduce || IgualSinMayusculas(palabra, "left");
+                trasOrden = false;
+                break;
+            case 5:
+                trasOrden = IgualSinMayusculas(palabra, "order") || IgualSinMayusculas(palabra, "group");
+                break;
+            default:
+                trasOrden = false;
+            }
+            i = j;
+            continue;
+        }
+        char sig = i + 1 < n ? s[i + 1] : 0;
         if (c == '\'') {
-            if (i > 0 && EsLetraId(sql[i - 1]))
+            if (i > 0 && EsLetraId(s[i - 1]))
                 return false; // x'..' is a blob
             Literal& v = hueco();
             v.tipo = Literal::Tipo::Texto;
             size_t j = i + 1;
             for (;;) {
-                size_t q = sql.find('\'', j);
-                if (q == std::string::npos)
+                const void* q = j < n ? std::memchr(s + j, '\'', n - j) : nullptr;
+                if (!q)
                     return false;
-                v.texto.append(sql, j, q - j);
-                if (q + 1 < n && sql[q + 1] == '\'') {
+                size_t k = static_cast<const char*>(q) - s;
+                v.texto.append(s + j, k - j);
+                if (k + 1 < n && s[k + 1] == '\'') {
                     v.texto += '\'';
-                    j = q + 2;
+                    j = k + 2;
                     continue;
                 }
-                j = q;
+                j = k;
                 break;
             }
-            plantilla += '?';
+            marcar(i, j + 1);
             i = j + 1;
             trasOrden = false;
             continue;
         }
         if (c == '"' || c == '`' || c == '[') {
+            traduce = traduce || c == '`';
             char cierre = c == '[' ? ']' : c;
             size_t j = i + 1;
             for (;; ++j) {
                 if (j >= n)
                     return false;
-                if (sql[j] == cierre) {
-                    if (cierre != ']' && j + 1 < n && sql[j + 1] == cierre) {
+                if (s[j] == cierre) {
+                    if (cierre != ']' && j + 1 < n && s[j + 1] == cierre) {
                         ++j;
                         continue;
                     }
                     break;
                 }
             }
-            plantilla.append(sql, i, j + 1 - i);
             i = j + 1;
             trasOrden = false;
             continue;
@@ -483,32 +526,33 @@ bool Gestor::ParametrizarEn(const std::string& sql, std::string& plantilla, std:
         if (c == '?' || c == ':' || c == '@' || c == '$' || (c == '-' && sig == '-') || (c == '/' && sig == '*'))
             return false;
         bool digito = c >= '0' && c <= '9';
-        if (digito || (c == '.' && sig >= '0' && sig <= '9' && (i == 0 || !EsLetraId(sql[i - 1])))) {
+        if (digito || (c == '.' && sig >= '0' && sig <= '9' && (i == 0 || !EsLetraId(s[i - 1])))) {
             size_t j = i;
             bool real = false;
-            while (j < n && sql[j] >= '0' && sql[j] <= '9')
+            while (j < n && s[j] >= '0' && s[j] <= '9')
                 ++j;
-            if (j < n && sql[j] == '.') {
+            if (j < n && s[j] == '.') {
                 real = true;
                 ++j;
-                while (j < n && sql[j] >= '0' && sql[j] <= '9')
+                while (j < n && s[j] >= '0' && s[j] <= '9')
                     ++j;
             }
-            if (j < n && (sql[j] == 'e' || sql[j] == 'E')) {
+            if (j < n && (s[j] == 'e' || s[j] == 'E')) {
                 size_t k = j + 1;
-                if (k < n && (sql[k] == '+' || sql[k] == '-'))
+                if (k < n && (s[k] == '+' || s[k] == '-'))
                     ++k;
-                if (k < n && sql[k] >= '0' && sql[k] <= '9') {
+                if (k < n && s[k] >= '0' && s[k] <= '9') {
                     real = true;
+                    traduce = traduce || s[j + 1] == '+';
                     j = k;
-                    while (j < n && sql[j] >= '0' && sql[j] <= '9')
+                    while (j < n && s[j] >= '0' && s[j] <= '9')
                         ++j;
                 }
             }
-            if (j < n && (EsLetraId(sql[j]) || sql[j] == '.'))
+            if (j < n && (EsLetraId(s[j]) || s[j] == '.'))
                 return false; // 0x1F, 1.2.3: not ours to read
-            const char* desde = sql.data() + i;
-            const char* hasta = sql.data() + j;
+            const char* desde = s + i;
+            const char* hasta = s + j;
             Literal v;
             v.tipo = Literal::Tipo::Real;
             bool leido = false;
@@ -526,31 +570,20 @@ bool Gestor::ParametrizarEn(const std::string& sql, std::string& plantilla, std:
                 h.tipo = v.tipo;
                 h.entero = v.entero;
                 h.real = v.real;
-                plantilla += '?';
-            } else {
-                plantilla.append(desde, hasta); // too large for a 64-bit integer, or a column number
-            }
+                marcar(i, j);
+            } // else kept as written: too large for a 64-bit integer, or a column number
             i = j;
             trasOrden = false;
-            continue;
-        }
-        if (EsLetraId(c)) {
-            size_t j = i;
-            while (j < n && EsLetraId(sql[j]))
-                ++j;
-            std::string_view palabra(sql.data() + i, j - i);
-            if (trasOrden && IgualSinMayusculas(palabra, "by"))
-                sinEnteros = true;
-            trasOrden = IgualSinMayusculas(palabra, "order") || IgualSinMayusculas(palabra, "group");
-            plantilla.append(palabra);
-            i = j;
             continue;
         }
         if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
             trasOrden = false;
-        plantilla += c;
+        traduce = traduce || c == '+';
         ++i;
     }
+    plantilla.append(s + copia, n - copia);
+    if (traducir)
+        *traducir = traduce;
     return true;
 }
 
@@ -581,11 +614,19 @@ Gestor::Sentencia Gestor::Preparar(const std::string& sql, const char* operacion
     if (!m_db)
         throw AppError(3704, std::string("Almacor.Gestor.") + operacion,
                        "La conexión con la base de datos no está abierta.");
-    // Most statements need no translation: they are not copied then.
-    const std::string& texto = SinTraduccion(sql) ? sql : (m_traducida = TraducirSql(sql));
+    // Most statements need no translation: the scan that finds their literals
+    // also tells, and they are neither copied nor scanned again then.
     std::string& plantilla = m_plantilla;
     size_t usados = 0;
-    if (ParametrizarEn(texto, plantilla, m_valores, usados)) {
+    bool traducir = false;
+    bool parametrizada = ParametrizarEn(sql, plantilla, m_valores, usados, &traducir);
+    const std::string* traducida = &sql;
+    if (parametrizada ? traducir : !SinTraduccion(sql)) {
+        traducida = &(m_traducida = TraducirSql(sql));
+        parametrizada = ParametrizarEn(m_traducida, plantilla, m_valores, usados, nullptr);
+    }
+    const std::string& texto = *traducida;
+    if (parametrizada) {
         auto it = m_cache.find(plantilla);
         if (it == m_cache.end()) {
             if (m_cache.size() >= kMaxCache)

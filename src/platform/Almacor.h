@@ -109,7 +109,7 @@ private:
     void Abrir(const std::string& ruta, bool crear);
     Sentencia Preparar(const std::string& sql, const char* operacion);
     static bool ParametrizarEn(const std::string& sql, std::string& plantilla, std::vector<Literal>& valores,
-                               size_t& usados);
+                               size_t& usados, bool* traducir);
     sqlite3_stmt* PrepararPlantilla(const std::string& plantilla, size_t valores);
     void Soltar(Sentencia& s);
     void VaciarCache();
