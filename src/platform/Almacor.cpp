@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstring>
 #include <filesystem>
@@ -90,7 +91,7 @@ void FuncionInstr(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
                                   InStr(static_cast<size_t>(inicio), Argumento(argv[1]), Argumento(argv[2]), true)));
 }
 
-bool EsLetraId(char c) {
+constexpr bool EsLetraId(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
            static_cast<unsigned char>(c) >= 0x80;
 }
@@ -416,6 +417,37 @@ bool Gestor::Parametrizar(const std::string& sql, std::string& plantilla, std::v
     return r;
 }
 
+namespace {
+
+// What a character may start, for the scan that finds the literals: most of a
+// statement is names and punctuation that need one look each.
+enum Clase : unsigned char { kOtro, kBlanco, kMas, kLetra, kDigito, kDistinto };
+
+constexpr std::array<Clase, 256> kClases = [] {
+    std::array<Clase, 256> t{};
+    for (int c = 0; c < 256; ++c) {
+        char x = static_cast<char>(c);
+        if (x == ' ' || x == '\t' || x == '\r' || x == '\n')
+            t[c] = kBlanco;
+        else if (x == '+')
+            t[c] = kMas;
+        else if (x >= '0' && x <= '9')
+            t[c] = kDigito;
+        else if (EsLetraId(x))
+            t[c] = kLetra;
+        else if (x == '\'' || x == '"' || x == '`' || x == '[' || x == '?' || x == ':' || x == '@' || x == '$' ||
+                 x == '-' || x == '/' || x == '.')
+            t[c] = kDistinto; // quotes, parameters, comments, numbers like .5
+    }
+    return t;
+}();
+
+inline Clase ClaseDe(char c) {
+    return kClases[static_cast<unsigned char>(c)];
+}
+
+} // namespace
+
 // The values go into the slots of `valores` from the first, reusing the texts
 // they already hold, so a run of statements allocates nothing per value. The
 // text between literals is copied in runs, not character by character.
@@ -450,9 +482,20 @@ bool Gestor::ParametrizarEn(const std::string& sql, std::string& plantilla, std:
     size_t i = 0;
     while (i < n) {
         char c = s[i];
-        if (EsLetraId(c) && !(c >= '0' && c <= '9')) {
+        Clase clase = ClaseDe(c);
+        if (clase == kOtro || clase == kMas) {
+            traduce = traduce || clase == kMas;
+            trasOrden = false;
+            ++i;
+            continue;
+        }
+        if (clase == kBlanco) {
+            ++i;
+            continue;
+        }
+        if (clase == kLetra) {
             size_t j = i + 1;
-            while (j < n && EsLetraId(s[j]))
+            while (j < n && (ClaseDe(s[j]) == kLetra || ClaseDe(s[j]) == kDigito))
                 ++j;
             std::string_view palabra(s + i, j - i);
             switch (palabra.size()) {
@@ -576,9 +619,7 @@ bool Gestor::ParametrizarEn(const std::string& sql, std::string& plantilla, std:
             trasOrden = false;
             continue;
         }
-        if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
-            trasOrden = false;
-        traduce = traduce || c == '+';
+        trasOrden = false; // "-" or "/" on its own, or "." before no digit
         ++i;
     }
     plantilla.append(s + copia, n - copia);
