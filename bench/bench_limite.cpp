@@ -8,7 +8,8 @@
 // the catalog. Each figure comes from its own process (its own peak memory).
 //
 //   bench_limite            the table
-//   bench_limite memoria    also `run` on 10,000 H + 200,000 P (peak memory)
+//   bench_limite memoria    also `run` of ECR1 and ICR1 on 5,000 H + 100,000 P and
+//                           10,000 H + 200,000 P (peak memory flat in the size)
 #include "tests/Entorno.h"
 
 #include "app/Arranque.h"
@@ -263,10 +264,14 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
     }
     if (memoria) {
-        const std::string envio = Envio("ECR1", 10000, 200000);
-        Medida m = EnHijo([&] { return Run("ECR1", envio); });
-        std::printf("run 10,000 H + 200,000 P ECR1: wall %.2f s, cpu %.2f s, peak %.1f MB%s\n", m.wall, m.cpu, m.picoMB,
-                    m.ok ? "" : "  FAILED");
+        // The peak should not grow with the file: each type's `run` at both sizes.
+        for (const char* t : {"ECR1", "ICR1"})
+            for (long h : {5000L, 10000L}) {
+                Medida m = EnHijo([&] { return Run(t, Envio(t, h, h * 20)); });
+                std::printf("run %6ld H + %6ld P %s: wall %.2f s, cpu %.2f s, peak %.1f MB%s\n", h, h * 20, t, m.wall,
+                            m.cpu, m.picoMB, m.ok ? "" : "  FAILED");
+                std::fflush(stdout);
+            }
     }
     fs::remove_all(Carpeta());
     return 0;

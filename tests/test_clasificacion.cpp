@@ -92,6 +92,32 @@ TEST_F(Clasificacion, CadaArticuloTerminaComoCorresponde) {
     EXPECT_FALSE(e.App.Db.EnTransaccion());
 }
 
+// Numbers and VINs compare ignoring case: a pair is looked up once whatever
+// its spelling, and pairs of other numbers sharing a VIN (or none) between
+// them are each looked up.
+TEST_F(Clasificacion, NumerosYVinQueSoloDifierenEnMayusculas) {
+    Articulo(1, "AUTO", "''", "'VIN1'");
+    Articulo(2, "PARTE", "'320'", "'VIN1'");
+    Articulo(3, "auto", "'320'", "'VIN1'"); // same pair as 1, another origin
+    Articulo(4, "Auto", "''", "null");
+    Articulo(5, "PARTE", "''", "null");
+    Articulo(6, "AUTO", "'310'", "''"); // an empty VIN is not a null one
+    Articulo(7, "QUINCE", "''", "'VIN1'");
+    Articulo(8, "auto", "''", "'VIN8'");
+    ASSERT_TRUE(FRAM2_GuardarDatosToBase(e.App)) << e.Op.Ultimo();
+    const char* esperado[] = {
+        "8703.23.10.100A|AA(TOYOTA)-AM(VIN1)-|A", "8708.29.99.900K|AA(BOSCH)-|A",
+        "8703.23.10.100A|AA(TOYOTA)-AM(VIN1)-|A", "8703.23.10.100A|AA(TOYOTA)-AM()-|E",
+        "8708.29.99.900K|AA(BOSCH)-|A",           "8703.23.10.100A|AA(TOYOTA)-AM()-|E",
+        "8708.29.99.900K|AA(BOSCH)-|A",           "8703.23.10.100A|AA(TOYOTA)-AM(VIN8)-|A",
+    };
+    for (int i = 1; i <= 8; ++i)
+        EXPECT_EQ(Campo(i, "ifnull(PRCNCM,'-') || '|' || ifnull(PRCSUF,'-') || '|' || ifnull(PRCEST,'-')"),
+                  esperado[i - 1])
+            << "ARTORD " << i;
+    EXPECT_EQ(e.Op.BarraMax, 8); // every row reached stage 4
+}
+
 TEST_F(Clasificacion, SinCatalogoYTiposQueNoLoConsultan) {
     Articulo(1, "AUTO", "''", "'VIN1'", "RR01");
     Articulo(2, "AUTO", "''", "'VIN2'", "RR01");

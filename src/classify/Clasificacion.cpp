@@ -4,10 +4,12 @@
 #include "comun/Operador.h"
 #include "import/modEntidadesTarvelo.h"
 #include "platform/AppError.h"
+#include "platform/Cursor.h"
 #include "platform/Numeros.h"
 #include "platform/Tesmira.h"
 #include "platform/Texto.h"
 
+#include <cstdint>
 #include <memory>
 #include <unordered_map>
 #include <unordered_set>
@@ -59,6 +61,14 @@ private:
     std::unordered_map<std::string, Recordset> m_ncm;
 };
 
+// One article row of stage 2 to look up: the first of its number and VIN.
+struct ArticuloPorBuscar {
+    std::string artnro;
+    Valor vin;
+    bool sinOrigen = false; // ARTORG blank
+    long posicion = 0;      // its row in the query, for the progress bar
+};
+
 // Stage 2: every distinct article row looked up in the catalog and completed
 // from the nomenclator.
 void Etapa2(Aplicacion& app, std::string& sSQL) {
@@ -67,27 +77,43 @@ void Etapa2(Aplicacion& app, std::string& sSQL) {
     op.Estado("Procesando... Etapa 2 de 4: Buscando articulos en catalogo");
     op.ProgresoRango(0, 10);
     op.ProgresoValor(1);
-    Recordset art;
-    app.Db.Sql("select DISTINCT ARTNRO, ARTUNI, ARTORG, PRCVIN from ART where INTNRO = '" + interno +
-               "' order by ARTNRO");
-    app.Db.CrearRs(art);
-    if (art.RecordCount() > 0)
-        op.ProgresoRango(0, static_cast<int>(art.RecordCount()));
     // The update of an article number and VIN marks all its rows "A", so a later
     // row of the same pair (another price or origin) would change nothing: only
     // the first of each pair is looked up. The database compares them ignoring
     // ASCII case, and a null VIN is not an empty one.
-    std::unordered_set<std::string> hechos;
-    ConsultasAduana aduana(app);
-    for (; !art.Eof(); art.MoveNext()) {
-        const std::string artnro = art.Fields("ARTNRO").Texto();
-        const Valor& vinFila = art.Fields("PRCVIN");
-        const std::string clave = std::to_string(artnro.size()) + ":" + LCaseAscii(artnro) +
-                                  (vinFila.EsNulo() ? std::string("n") : "v" + LCaseAscii(vinFila.Texto()));
-        if (!hechos.insert(clave).second) {
-            op.ProgresoValor(static_cast<int>(art.AbsolutePosition()));
-            continue;
+    // The walk updates ART, so the rows are read whole first; only the pairs to
+    // look up are kept, not every row of the query. ARTNRO compares ignoring
+    // case, so the order brings the rows of one number together and the pairs
+    // seen need remembering only within that number.
+    std::vector<ArticuloPorBuscar> articulos;
+    long filas = 0;
+    {
+        std::string numero; // the number being read, in lower case
+        std::unordered_set<std::string> vistos;
+        for (Almacor::Cursor art(app.Db, "select DISTINCT ARTNRO, ARTUNI, ARTORG, PRCVIN from ART where INTNRO = '" +
+                                             interno + "' order by ARTNRO");
+             !art.Eof(); art.MoveNext()) {
+            filas = art.AbsolutePosition();
+            std::string artnro = art.Fields("ARTNRO").Texto();
+            std::string bajo = LCaseAscii(artnro);
+            if (bajo != numero || articulos.empty()) {
+                numero = std::move(bajo);
+                vistos.clear();
+            }
+            const Valor& vin = art.Fields("PRCVIN");
+            if (!vistos.insert(vin.EsNulo() ? std::string("n") : "v" + LCaseAscii(vin.Texto())).second)
+                continue;
+            articulos.push_back({std::move(artnro), vin, Trim(art.Fields("ARTORG").Texto()).empty(), filas});
         }
+    }
+    if (filas > 0)
+        op.ProgresoRango(0, static_cast<int>(filas));
+    ConsultasAduana aduana(app);
+    long avance = 1; // the next row whose progress is due
+    for (const ArticuloPorBuscar& a : articulos) {
+        for (; avance < a.posicion; ++avance) // the rows of a pair already looked up
+            op.ProgresoValor(static_cast<int>(avance));
+        const std::string& artnro = a.artnro;
         if (const Recordset* c = aduana.Catalogo(
                 "select ncm, lapi, sufijos, idunidad, estadistica, estadomerc, deresp, preciounitario, "
                 "descripcion, idpais, ArtKgUnitario from catarticulos where idcatalogo = '" +
@@ -115,13 +141,13 @@ void Etapa2(Aplicacion& app, std::string& sSQL) {
             }
             sSQL += "PRCNCM = '" + SqlTexto(posicion) + "',";
 
-            const Valor& vin = art.Fields("PRCVIN");
+            const Valor& vin = a.vin;
             sSQL += "PRCSUF = '" +
                     SqlTexto(modEntidadesTarvelo::ImplementarVINenSufijos(cat.Fields("sufijos").Texto(), vin.Texto())) +
                     "',";
 
             const std::string idpais = cat.Fields("idpais").Texto();
-            if (Trim(art.Fields("ARTORG").Texto()).empty() && !Trim(idpais).empty())
+            if (a.sinOrigen && !Trim(idpais).empty())
                 sSQL += "PRCORI = '" + SqlTexto(idpais) + "',";
 
             if (const Recordset* uni = aduana.Ncm("select [012] as estadistica,[020] as deresp from ncm where " + filtro)) {
@@ -136,8 +162,11 @@ void Etapa2(Aplicacion& app, std::string& sSQL) {
             sSQL += "  and (PRCEST <> 'A' or PRCEST is null)";
             app.Db.Ejecutar(sSQL);
         }
-        op.ProgresoValor(static_cast<int>(art.AbsolutePosition()));
+        op.ProgresoValor(static_cast<int>(a.posicion));
+        avance = a.posicion + 1;
     }
+    for (; avance <= filas; ++avance)
+        op.ProgresoValor(static_cast<int>(avance));
 }
 
 // Stage 4: every classified article through the validator.
@@ -147,28 +176,50 @@ void Etapa4(Aplicacion& app, std::unique_ptr<Tesmira::Motor>& validador, std::st
     op.Estado("Procesando... Etapa 4 de 4: Validando NCM...");
     op.ProgresoValor(0);
     op.ProgresoValor(1);
-    Recordset rs;
-    app.Db.Sql("select PRCNCM, PRCSUF, INTNRO, ARTORD, ARTKGU from ART where INTNRO = '" + interno +
-               "' and PRCEST = 'A'");
-    if (!app.Db.CrearRs(rs))
+    // The walk updates the rows it reads, so they are read whole first, kept
+    // small: each article's order and its position and suffixes, which many
+    // articles share, kept once.
+    struct Fila {
+        long long artord;
+        uint32_t clave; // into `claves`
+    };
+    std::vector<Fila> filas;
+    std::vector<std::pair<std::string, std::string>> claves;
+    {
+        std::unordered_map<std::string, uint32_t> indice;
+        std::string k;
+        for (Almacor::Cursor rs(app.Db, "select PRCNCM, PRCSUF, INTNRO, ARTORD, ARTKGU from ART where INTNRO = '" +
+                                            interno + "' and PRCEST = 'A'");
+             !rs.Eof(); rs.MoveNext()) {
+            std::string ncm = rs.Fields("PRCNCM").Texto(), suf = rs.Fields("PRCSUF").Texto();
+            k.assign(ncm).push_back('\0');
+            k += suf;
+            auto [it, nueva] = indice.try_emplace(k, static_cast<uint32_t>(claves.size()));
+            if (nueva)
+                claves.emplace_back(std::move(ncm), std::move(suf));
+            filas.push_back({static_cast<long long>(rs.Fields("ARTORD").Numero()), it->second});
+        }
+    }
+    if (filas.empty())
         return;
-    op.ProgresoRango(0, static_cast<int>(rs.RecordCount()));
+    op.ProgresoRango(0, static_cast<int>(filas.size()));
     // The skipped declaration types create no validator; an interno of theirs
     // classified earlier under another type can still hold "A" rows.
     if (!validador) {
         validador = std::make_unique<Tesmira::Motor>();
         validador->ConexionString(*app.Entidades);
     }
-    for (; !rs.Eof(); rs.MoveNext()) {
-        int resultado = validador->ValidarSufijos(rs.Fields("PRCNCM").Texto(), rs.Fields("PRCSUF").Texto());
+    for (size_t i = 0; i < filas.size(); ++i) {
+        const auto& [ncm, suf] = claves[filas[i].clave];
+        int resultado = validador->ValidarSufijos(ncm, suf);
         const char* codigos = resultado == 0   ? "PRCCRC = 'OK' "
                               : resultado == 1 ? "PRCCRC = 'POS', PRCEST = 'E' "
                               : resultado == 2 ? "PRCCRC = 'SUF', PRCEST = 'E' "
                                                : "PRCCRC = 'ERR', PRCEST = 'E' ";
         sSQL = std::string("update ART set ") + codigos + "where INTNRO = '" + interno +
-               "'  and ARTORD = " + EnteroSql(static_cast<long long>(rs.Fields("ARTORD").Numero()));
+               "'  and ARTORD = " + EnteroSql(filas[i].artord);
         app.Db.Ejecutar(sSQL);
-        op.ProgresoValor(static_cast<int>(rs.AbsolutePosition()));
+        op.ProgresoValor(static_cast<int>(i + 1));
     }
 }
 

@@ -395,7 +395,9 @@ void Gestor::Abrir(const std::string& ruta, bool crear) {
     try {
         // The file must really be a database: reading its schema tells.
         EjecutarDirecto("pragma synchronous = normal");
-        EjecutarDirecto("pragma temp_store = memory");
+        // Sorts and index builds spill to a temporary file past the cache
+        // instead of growing in memory with the shipment.
+        EjecutarDirecto("pragma temp_store = file");
         EjecutarDirecto("pragma cache_size = -32000");
         EjecutarDirecto("select count(*) from sqlite_master");
     } catch (const AppError& e) {
