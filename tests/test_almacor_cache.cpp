@@ -11,6 +11,33 @@
 namespace fs = std::filesystem;
 using Literal = Almacor::Gestor::Literal;
 
+namespace {
+
+// A fresh database file, and its rows as one line of "column=value;" to compare.
+struct Base {
+    explicit Base(const fs::path& ruta) {
+        fs::remove(ruta);
+        db.CrearArchivo(ruta.string());
+    }
+    long Ejecutar(const std::string& sql) {
+        db.Sql(sql);
+        return db.Ejecutar();
+    }
+    std::string Filas(const std::string& sql) {
+        Recordset rs;
+        db.Sql(sql);
+        db.CrearRs(rs);
+        std::string r;
+        for (; !rs.Eof(); rs.MoveNext())
+            for (size_t i = 0; i < rs.Columnas().size(); ++i)
+                r += rs.Columnas()[i] + "=" + (rs.Fields(i).EsNulo() ? "<null>" : rs.Fields(i).Texto()) + ";";
+        return r;
+    }
+    Almacor::Gestor db;
+};
+
+} // namespace
+
 TEST(CacheSql, Parametrizar) {
     struct Caso {
         const char* sql;
@@ -61,23 +88,10 @@ TEST(CacheSql, SinTraduccionSoloSiNadaCambia) {
 
 TEST(CacheSql, MismosResultadosQueElTextoLiteral) {
     fs::path ruta = fs::temp_directory_path() / ("velmarion-cache-" + std::to_string(::getpid()) + ".db");
-    fs::remove(ruta);
-    Almacor::Gestor db;
-    db.CrearArchivo(ruta.string());
-    auto Ejecutar = [&](const std::string& sql) {
-        db.Sql(sql);
-        return db.Ejecutar();
-    };
-    auto Filas = [&](const std::string& sql) {
-        Recordset rs;
-        db.Sql(sql);
-        db.CrearRs(rs);
-        std::string r;
-        for (; !rs.Eof(); rs.MoveNext())
-            for (size_t i = 0; i < rs.Columnas().size(); ++i)
-                r += rs.Columnas()[i] + "=" + (rs.Fields(i).EsNulo() ? "<null>" : rs.Fields(i).Texto()) + ";";
-        return r;
-    };
+    Base b(ruta);
+    Almacor::Gestor& db = b.db;
+    auto Ejecutar = [&](const std::string& sql) { return b.Ejecutar(sql); };
+    auto Filas = [&](const std::string& sql) { return b.Filas(sql); };
     Ejecutar("create table t (k integer primary key, c text collate nocase, n real)");
     for (int i = 0; i < 3; ++i) { // the first run prepares, the others reuse
         EXPECT_EQ(Ejecutar("insert into t values (" + std::to_string(i) + ", '" + std::to_string(i * 100) + "', 2.5)"),
@@ -133,23 +147,10 @@ TEST(CacheSql, MismosResultadosQueElTextoLiteral) {
 // translated, the same words and signs inside its texts are data.
 TEST(CacheSql, TraduceSoloFueraDeLosTextos) {
     fs::path ruta = fs::temp_directory_path() / ("velmarion-traduce-" + std::to_string(::getpid()) + ".db");
-    fs::remove(ruta);
-    Almacor::Gestor db;
-    db.CrearArchivo(ruta.string());
-    auto Ejecutar = [&](const std::string& sql) {
-        db.Sql(sql);
-        return db.Ejecutar();
-    };
-    auto Filas = [&](const std::string& sql) {
-        Recordset rs;
-        db.Sql(sql);
-        db.CrearRs(rs);
-        std::string r;
-        for (; !rs.Eof(); rs.MoveNext())
-            for (size_t i = 0; i < rs.Columnas().size(); ++i)
-                r += rs.Columnas()[i] + "=" + (rs.Fields(i).EsNulo() ? "<null>" : rs.Fields(i).Texto()) + ";";
-        return r;
-    };
+    Base b(ruta);
+    Almacor::Gestor& db = b.db;
+    auto Ejecutar = [&](const std::string& sql) { return b.Ejecutar(sql); };
+    auto Filas = [&](const std::string& sql) { return b.Filas(sql); };
     Ejecutar("create table t (k integer primary key, a text, b text)");
     EXPECT_EQ(Ejecutar("insert into t values (1, 'A+B', 'left(x, 1)')"), 1);
     EXPECT_EQ(Ejecutar("insert into t values (2, 'TOP 3', '[c]+ ''.'' +[d]')"), 1);
