@@ -208,6 +208,20 @@ const std::vector<const char*> kTablas = {
 const char* const kNuestras[] = {"velmarion_esquema", "despacho_resumen", "descargas", "subitems", "facturas",
                                  "caratula", "sufidos", "ncm", "unidades", "catarticulos", "catalogo"};
 
+// The extensions, the normaliser and the functions the statements call: a new
+// database and one brought up from an earlier version get the same.
+void Funciones(Postgres::Gestor& db) {
+    db.EjecutarDirecto(kExtensiones);
+    db.EjecutarDirecto(kNormal);
+    db.EjecutarDirecto(kFunciones);
+}
+
+void IndicesYVersion(Postgres::Gestor& db) {
+    for (const char* t : kIndicesLower)
+        db.EjecutarDirecto(t);
+    db.EjecutarDirecto("insert into velmarion_esquema (version) values (" + std::to_string(kVersion) + ")");
+}
+
 } // namespace
 
 bool TieneTablas(Postgres::Gestor& db) {
@@ -224,14 +238,10 @@ void Crear(Postgres::Gestor& db, bool reemplazar) {
         if (reemplazar)
             for (const char* t : kNuestras)
                 db.EjecutarDirecto(std::string("drop table if exists ") + t);
-        db.EjecutarDirecto(kExtensiones);
-        db.EjecutarDirecto(kNormal);
-        db.EjecutarDirecto(kFunciones);
+        Funciones(db);
         for (const char* t : kTablas)
             db.EjecutarDirecto(t);
-        for (const char* t : kIndicesLower)
-            db.EjecutarDirecto(t);
-        db.EjecutarDirecto("insert into velmarion_esquema (version) values (" + std::to_string(kVersion) + ")");
+        IndicesYVersion(db);
         db.ConfirmarTransaccion();
     } catch (...) {
         db.DeshacerTransaccion();
@@ -267,13 +277,9 @@ void Actualizar(Postgres::Gestor& db) {
         db.Sql("select max(version) as v from velmarion_esquema");
         db.CrearRs(rs);
         if (rs.Fields("v").Numero() < kVersion) {
-            db.EjecutarDirecto(kExtensiones);
-            db.EjecutarDirecto(kNormal);
-            db.EjecutarDirecto(kFunciones);
+            Funciones(db);
             db.EjecutarDirecto(kIndicesViejos);
-            for (const char* t : kIndicesLower)
-                db.EjecutarDirecto(t);
-            db.EjecutarDirecto("insert into velmarion_esquema (version) values (" + std::to_string(kVersion) + ")");
+            IndicesYVersion(db);
         }
         db.ConfirmarTransaccion();
     } catch (...) {
