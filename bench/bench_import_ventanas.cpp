@@ -6,6 +6,7 @@
 //   bench_import_ventanas [H P]      (default 5,000 H + 100,000 P; runs offscreen)
 #include "tests/Entorno.h"
 
+#include "bench/EnHijo.h"
 #include "app/Arranque.h"
 #include "app/Consola.h"
 #include "app/frmMain.h"
@@ -45,26 +46,7 @@ double Cpu() {
 
 // The processor seconds `trabajo` reports, run in a child process (negative: it failed).
 double EnHijo(const std::function<double()>& trabajo) {
-    int tubo[2];
-    if (pipe(tubo) != 0)
-        std::abort();
-    std::fflush(stdout);
-    pid_t hijo = fork();
-    if (hijo == 0) {
-        close(tubo[0]);
-        double s = trabajo();
-        if (write(tubo[1], &s, sizeof s) != static_cast<ssize_t>(sizeof s))
-            _exit(1);
-        _exit(0);
-    }
-    close(tubo[1]);
-    double s = -1;
-    if (read(tubo[0], &s, sizeof s) != static_cast<ssize_t>(sizeof s))
-        s = -1;
-    close(tubo[0]);
-    int estado = 0;
-    waitpid(hijo, &estado, 0);
-    return s;
+    return ::EnHijo<double>(trabajo, -1);
 }
 
 bool Cli(std::vector<std::string> args) {

@@ -11,6 +11,7 @@
 //   bench_limite memoria    also `run` of ECR1 and ICR1 on 5,000 H + 100,000 P and
 //                           10,000 H + 200,000 P (peak memory flat in the size)
 #include "tests/Entorno.h"
+#include "bench/EnHijo.h"
 
 #include "app/Arranque.h"
 #include "app/Consola.h"
@@ -49,31 +50,20 @@ double Segundos(const timeval& t) {
     return t.tv_sec + t.tv_usec / 1e6;
 }
 
-// Runs `trabajo` in a child process and measures only its timed part; the
-// child reports through a pipe.
+// Runs `trabajo` in a child process and measures only its timed part, with
+// the child's peak memory.
 Medida EnHijo(const std::function<Medida()>& trabajo) {
-    int tubo[2];
-    if (pipe(tubo) != 0)
-        std::abort();
-    std::fflush(stdout);
-    pid_t hijo = fork();
-    if (hijo == 0) {
-        close(tubo[0]);
-        Medida m = trabajo();
-        rusage r{};
-        getrusage(RUSAGE_SELF, &r);
-        m.picoMB = r.ru_maxrss / 1024.0;
-        if (write(tubo[1], &m, sizeof m) != static_cast<ssize_t>(sizeof m))
-            _exit(1);
-        _exit(0);
-    }
-    close(tubo[1]);
-    Medida m;
-    m.ok = read(tubo[0], &m, sizeof m) == static_cast<ssize_t>(sizeof m) && m.ok;
-    close(tubo[0]);
-    int estado = 0;
-    waitpid(hijo, &estado, 0);
-    return m;
+    Medida fallo;
+    fallo.ok = false;
+    return ::EnHijo<Medida>(
+        [&] {
+            Medida m = trabajo();
+            rusage r{};
+            getrusage(RUSAGE_SELF, &r);
+            m.picoMB = r.ru_maxrss / 1024.0;
+            return m;
+        },
+        fallo);
 }
 
 // Wall and processor seconds of `f`.
