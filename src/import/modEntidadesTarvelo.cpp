@@ -9,8 +9,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 namespace modEntidadesTarvelo {
 
@@ -26,35 +28,57 @@ namespace {
 
 // A line cut into fields by characters. Lines are nearly always ASCII, where
 // a character is a byte: that is checked once per line, not once per field.
+// Any other line has the byte offset of each of its characters found once, so
+// its fields are cut as cheaply (finding them field by field from the line's
+// start made such a line cost many times an ASCII one).
 double NumeroAscii(std::string_view t, int enteros, int decimales);
+
+// The bytes of the character that starts at s[i], read as the text functions
+// read it: a stray or cut-off byte is a character of its own.
+size_t LargoCaracter(std::string_view s, size_t i) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    const size_t largo = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+    return i + largo > s.size() ? 1 : largo;
+}
 
 class Linea {
 public:
-    explicit Linea(const std::string& texto) : m_texto(texto), m_ascii(EsAscii(texto)) {}
+    explicit Linea(const std::string& texto) : m_texto(texto), m_ascii(EsAscii(texto)) {
+        if (m_ascii)
+            return;
+        m_inicios.reserve(texto.size() + 1);
+        for (size_t i = 0; i < texto.size(); i += LargoCaracter(texto, i))
+            m_inicios.push_back(static_cast<uint32_t>(i));
+        m_inicios.push_back(static_cast<uint32_t>(texto.size()));
+    }
     // A number field, read without copying the field when the line is ASCII.
     double Numero(size_t inicio, long largo, int enteros, int decimales) const {
-        if (!m_ascii || inicio > m_texto.size())
+        if (!m_ascii)
             return getNumerofromString(Corte(inicio, largo), enteros, decimales);
-        return NumeroAscii(std::string_view(m_texto).substr(inicio - 1, static_cast<size_t>(largo)), enteros,
-                           decimales);
+        return NumeroAscii(Vista(inicio, largo), enteros, decimales);
     }
-    std::string Corte(size_t inicio, long largo) const {
-        if (!m_ascii)
-            return ::Mid(m_texto, inicio, largo);
-        return inicio > m_texto.size() ? std::string() : m_texto.substr(inicio - 1, static_cast<size_t>(largo));
-    }
-    // A text field: trimmed (cut and trimmed in one copy when the line is ASCII).
-    std::string Campo(size_t inicio, long largo) const {
-        if (!m_ascii)
-            return Trim(Corte(inicio, largo));
-        if (inicio > m_texto.size())
-            return {};
-        return Trim(std::string_view(m_texto).substr(inicio - 1, static_cast<size_t>(largo)));
-    }
+    std::string Corte(size_t inicio, long largo) const { return std::string(Vista(inicio, largo)); }
+    // A text field: trimmed (cut and trimmed in one copy).
+    std::string Campo(size_t inicio, long largo) const { return Trim(Vista(inicio, largo)); }
 
 private:
+    // The `largo` characters from the 1-based character `inicio`, as far as the line goes.
+    std::string_view Vista(size_t inicio, long largo) const {
+        const std::string_view t(m_texto);
+        const size_t n = static_cast<size_t>(largo);
+        if (m_ascii)
+            return inicio > t.size() ? std::string_view() : t.substr(inicio - 1, n);
+        const size_t caracteres = m_inicios.size() - 1;
+        if (inicio > caracteres)
+            return {};
+        const size_t desde = m_inicios[inicio - 1];
+        const size_t hasta = m_inicios[std::min(caracteres, inicio - 1 + n)];
+        return t.substr(desde, hasta - desde);
+    }
+
     const std::string& m_texto;
     bool m_ascii;
+    std::vector<uint32_t> m_inicios; // byte offset of each character, then the line's length
 };
 
 bool SoloDigitos(const std::string& s) {
@@ -252,12 +276,31 @@ std::string getSQLfromRegP(Aplicacion& app, const RegistroP& reg, const std::str
                                 ",cif,Cantidad) values ("
                               : "insert into ARTINS(INTNRO, PARENTART ,IdReg ,DIT ,Item ,SubItem ,Posicion ,CTIT "
                                 ",cif,IDPARENT,Cantidad) values (";
-        sql += SqlCadena(interno) + "," + SqlCadena(UnirModeloVariante(app, reg.Modelo, reg.Variante)) + "," +
-               EnteroSql(idReg) + "," + SqlCadena(reg.DIT) + "," + SqlCadena(reg.Item) + "," + SqlCadena(reg.SubItem) +
-               "," + SqlCadena(reg.Posicion) + ",''," + setNumeroAnsi(reg.Cif) + ",";
-        if (!parent.empty())
-            sql += parent + ",";
-        sql += setNumeroAnsi(reg.Cantidad) + ")";
+        // Appended piece by piece into one string: a hundred thousand lines
+        // would otherwise build a dozen temporary strings each.
+        sql.reserve(sql.size() + 160 + interno.size() + reg.Modelo.size() + reg.Variante.size() + reg.DIT.size());
+        sql += SqlCadena(interno);
+        sql += ',';
+        sql += SqlCadena(UnirModeloVariante(app, reg.Modelo, reg.Variante));
+        sql += ',';
+        sql += EnteroSql(idReg);
+        sql += ',';
+        sql += SqlCadena(reg.DIT);
+        sql += ',';
+        sql += SqlCadena(reg.Item);
+        sql += ',';
+        sql += SqlCadena(reg.SubItem);
+        sql += ',';
+        sql += SqlCadena(reg.Posicion);
+        sql += ",'',";
+        sql += setNumeroAnsi(reg.Cif);
+        sql += ',';
+        if (!parent.empty()) {
+            sql += parent;
+            sql += ',';
+        }
+        sql += setNumeroAnsi(reg.Cantidad);
+        sql += ')';
         return sql;
     } catch (...) {
         Relanzar("getSQLfromRegP", nro);

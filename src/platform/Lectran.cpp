@@ -31,18 +31,31 @@ void Gestor::Abrir_Archivo(int) {
         throw AppError(53, "Lectran.Gestor.Abrir_Archivo", "No se encontró el archivo " + m_ruta);
     }
     m_cod = Codificacion::Desconocida;
+    m_pos = m_fin = 0;
     m_linea = 0;
     m_primera = true;
+}
+
+bool Gestor::Llenar() {
+    if (m_pos < m_fin)
+        return true;
+    if (!m_in.is_open() || m_in.eof())
+        return false;
+    if (m_buf.empty())
+        m_buf.resize(256 * 1024);
+    m_in.read(m_buf.data(), static_cast<std::streamsize>(m_buf.size()));
+    // A read error is no end of file: the lines after it would be lost silently.
+    if (m_in.bad())
+        throw AppError(57, "Lectran.Gestor.LeerLinea", "Error de lectura en el archivo " + m_ruta);
+    m_pos = 0;
+    m_fin = static_cast<size_t>(m_in.gcount());
+    return m_fin > 0;
 }
 
 bool Gestor::FindeArchivo() {
     if (!m_in.is_open())
         return true;
-    bool fin = m_in.peek() == std::ifstream::traits_type::eof();
-    // A read error is no end of file: the lines after it would be lost silently.
-    if (m_in.bad())
-        throw AppError(57, "Lectran.Gestor.FindeArchivo", "Error de lectura en el archivo " + m_ruta);
-    return fin;
+    return !Llenar();
 }
 
 std::string Gestor::LeerLinea() {
@@ -52,31 +65,27 @@ std::string Gestor::LeerLinea() {
     ++m_linea;
     // CR LF, LF and a lone CR all end a line: a file from an old Mac editor
     // must not come in as one line with its records run together.
-    std::streambuf* b = m_in.rdbuf();
-    using T = std::ifstream::traits_type;
-    for (;;) {
-        T::int_type c = b->sbumpc();
-        if (T::eq_int_type(c, T::eof())) {
-            m_in.setstate(std::ios::eofbit);
-            break;
-        }
-        char ch = T::to_char_type(c);
-        if (ch == '\n')
-            break;
-        if (ch == '\r') {
-            if (T::eq_int_type(b->sgetc(), T::to_int_type('\n')))
-                b->sbumpc();
-            break;
-        }
-        if (linea.size() >= kLargoMaximo)
+    while (Llenar()) {
+        const char* desde = m_buf.data() + m_pos;
+        const char* fin = m_buf.data() + m_fin;
+        const char* p = desde;
+        while (p < fin && *p != '\n' && *p != '\r')
+            ++p;
+        const size_t n = static_cast<size_t>(p - desde);
+        if (linea.size() + n > kLargoMaximo)
             throw AppError(57, "Lectran.Gestor.LeerLinea",
                            "La línea " + std::to_string(m_linea) + " del archivo " + m_ruta + " tiene más de " +
                                std::to_string(kLargoMaximo) +
                                " caracteres: ningún registro es tan largo, el archivo no es válido.");
-        linea += ch;
+        linea.append(desde, n);
+        m_pos += n;
+        if (p == fin)
+            continue; // the line goes on in the next block
+        ++m_pos;
+        if (*p == '\r' && Llenar() && m_buf[m_pos] == '\n')
+            ++m_pos;
+        break;
     }
-    if (m_in.bad())
-        throw AppError(57, "Lectran.Gestor.LeerLinea", "Error de lectura en el archivo " + m_ruta);
     if (m_primera) {
         m_primera = false;
         if (EmpiezaCon(linea, "\xEF\xBB\xBF")) {
@@ -104,6 +113,7 @@ void Gestor::Cerrar_Archivo() {
     if (m_in.is_open())
         m_in.close();
     m_in.clear();
+    m_pos = m_fin = 0;
 }
 
 } // namespace Lectran

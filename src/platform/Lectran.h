@@ -1,6 +1,7 @@
 #pragma once
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace Lectran {
 
@@ -25,12 +26,18 @@ public:
 private:
     enum class Codificacion { Desconocida, Utf8, Cp1252 };
     std::string Decodificar(std::string linea);
+    // True when bytes are waiting in m_buf, reading the next block when it is spent.
+    bool Llenar();
 
     std::string m_ruta;
     std::ifstream m_in;
     long m_linea = 0; // lines read, for the message of a line too long
     Codificacion m_cod = Codificacion::Desconocida;
     bool m_primera = true;
+    // The file is read in blocks and lines are cut from them a run at a time:
+    // asking the stream for each byte cost more than the rest of the line's import.
+    std::vector<char> m_buf;
+    size_t m_pos = 0, m_fin = 0;
 };
 
 } // namespace Lectran

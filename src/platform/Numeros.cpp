@@ -113,7 +113,11 @@ std::string Formatear(double valor, std::string_view patron) {
 }
 
 std::string NumeroSql(std::string_view textoNumero) {
-    return Reemplazar(std::string(textoNumero), ",", ".");
+    std::string r(textoNumero);
+    for (char& c : r)
+        if (c == ',')
+            c = '.';
+    return r;
 }
 
 std::string NumeroSql(double valor) {
@@ -123,6 +127,40 @@ std::string NumeroSql(double valor) {
 std::string EnteroSql(long long valor) {
     return std::to_string(valor);
 }
+
+namespace {
+
+// Digits (with at most one point) whose value as a whole number fits a double
+// exactly, over a power of ten that does too: one division, which rounds
+// correctly, gives the nearest double, the same one a full decimal conversion
+// gives, at a fraction of its cost. The import reads four numbers a line.
+bool Exacto(const char* numero, size_t n, double& v) {
+    static constexpr double kPotencias[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    unsigned long long m = 0;
+    int significativos = 0, decimales = 0;
+    bool punto = false;
+    for (size_t i = 0; i < n; ++i) {
+        const char c = numero[i];
+        if (c == '.') {
+            punto = true;
+            continue;
+        }
+        decimales += punto;
+        if (m == 0 && c == '0')
+            continue;
+        if (++significativos > 19)
+            return false;
+        m = m * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (m > (1ULL << 53) || decimales > 22)
+        return false;
+    v = static_cast<double>(m) / kPotencias[decimales];
+    return true;
+}
+
+} // namespace
 
 double LeerNumero(std::string_view texto) {
     // The digits are gathered on the stack: the import reads several numbers a line.
@@ -161,7 +199,8 @@ double LeerNumero(std::string_view texto) {
     if (numero[n - 1] == '.')
         --n;
     double v = 0;
-    std::from_chars(numero, numero + n, v);
+    if (!Exacto(numero, n, v))
+        std::from_chars(numero, numero + n, v);
     return negativo ? -v : v;
 }
 
