@@ -106,6 +106,29 @@ double NumeroAscii(std::string_view t, int enteros, int decimales) {
     const std::string_view dec = decimales == 0                                 ? std::string_view("0")
                                  : static_cast<size_t>(enteros) >= t.size() ? std::string_view()
                                                                              : t.substr(e, static_cast<size_t>(decimales));
+    // Nearly every field is digits only: their value as a whole number over a
+    // power of ten, both exact in a double, is one correctly rounded division,
+    // the value the reader below gives. Anything else (blanks, a sign, more
+    // digits than a double holds exactly) takes the reader.
+    static constexpr double kPotencias[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    if (dec.size() < std::size(kPotencias)) {
+        unsigned long long m = 0;
+        bool digitos = true;
+        for (char c : t.substr(0, e)) {
+            const unsigned d = static_cast<unsigned char>(c) - static_cast<unsigned>('0');
+            digitos = digitos && d < 10 && m < 100000000000000000ULL;
+            m = m * 10 + d;
+        }
+        for (char c : dec) {
+            const unsigned d = static_cast<unsigned char>(c) - static_cast<unsigned>('0');
+            digitos = digitos && d < 10 && m < 100000000000000000ULL;
+            m = m * 10 + d;
+        }
+        if (digitos && m <= (1ULL << 53))
+            return static_cast<double>(m) / kPotencias[dec.size()];
+    }
     if (e + 1 + dec.size() > sizeof buf)
         return getNumerofromString(std::string(t), enteros, decimales);
     // An empty view may hold no pointer at all: copy only what is there.
@@ -202,6 +225,23 @@ double getNumerofromString(const std::string& texto, int enteros, int decimales)
 }
 
 std::string getFechafromString(const std::string& texto) {
+    // Every detail line has one: eight digits that make a calendar date are
+    // answered without the cuts and conversions below, which also tell what is wrong.
+    if (texto.size() == 8 && SoloDigitos(texto)) {
+        auto valor = [&](size_t desde, size_t largo) {
+            int v = 0;
+            for (size_t i = desde; i < desde + largo; ++i)
+                v = v * 10 + (texto[i] - '0');
+            return v;
+        };
+        if (FechaValida(valor(6, 2), valor(4, 2), valor(0, 4))) {
+            std::string fecha(10, '/');
+            texto.copy(&fecha[0], 2, 6);
+            texto.copy(&fecha[3], 2, 4);
+            texto.copy(&fecha[6], 4, 0);
+            return fecha;
+        }
+    }
     int nro = 0;
     try {
         nro = 1;
