@@ -21,6 +21,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <thread>
 
@@ -57,6 +58,40 @@ TEST(Lectran, TodoFinDeLineaCortaLaLinea) {
         SCOPED_TRACE(c.contenido);
         EXPECT_EQ(Lineas(e, c.contenido), c.lineas);
     }
+}
+
+// The file is read in blocks of 256 KiB: a line, or the CR LF that ends it,
+// cut by a block's end comes back whole, and a lone CR before one is still one end.
+TEST(Lectran, LineasPartidasEntreBloques) {
+    EntornoPrueba e;
+    constexpr size_t kBloque = 256 * 1024;
+    for (size_t cr : {kBloque - 2, kBloque - 1, kBloque, 2 * kBloque - 1}) {
+        SCOPED_TRACE(cr);
+        // Lines of a thousand bytes, then one that puts its CR at byte `cr`.
+        std::string antes;
+        V lineas;
+        while (antes.size() + 2000 < cr) {
+            lineas.emplace_back(999, 'y');
+            antes += lineas.back() + "\n";
+        }
+        lineas.emplace_back(cr - antes.size(), 'x');
+        antes += lineas.back();
+        V conB = lineas, conVacia = lineas;
+        conB.insert(conB.end(), {"B", "C"});
+        conVacia.insert(conVacia.end(), {"", "B"});
+        EXPECT_EQ(Lineas(e, antes + "\r\nB\r\nC"), conB);
+        EXPECT_EQ(Lineas(e, antes + "\r\rB"), conVacia);
+    }
+    // Many lines of every length and end, against a plain split of the same bytes.
+    std::mt19937 azar(3);
+    std::string contenido;
+    V esperadas;
+    while (contenido.size() < 3 * kBloque) {
+        std::string l(1 + azar() % 400, static_cast<char>('a' + azar() % 26));
+        esperadas.push_back(l);
+        contenido += l + (azar() % 3 == 0 ? "\r" : azar() % 2 ? "\n" : "\r\n");
+    }
+    EXPECT_EQ(Lineas(e, contenido), esperadas);
 }
 
 TEST(Lectran, LineaDemasiadoLargaSeRechazaConSuNumero) {

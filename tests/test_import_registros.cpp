@@ -9,6 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
+#include <cstdint>
+#include <random>
+
 using namespace modEntidadesTarvelo;
 
 TEST(Registros, CortesDeCampos) {
@@ -45,6 +50,56 @@ TEST(Registros, Numeros) {
                  {"12", 10, 2, 12}, {"", 10, 2, 0}}; // shorter than its integer part: no decimals to copy
     for (const Caso& c : casos)
         EXPECT_DOUBLE_EQ(getNumerofromString(c.texto, c.enteros, c.decimales), c.valor) << c.texto;
+}
+
+// Lines with characters of two and three bytes in several fields (and a cut-off
+// one at the end) are cut by characters, as Mid cuts them, in every field.
+TEST(Registros, CortesDeCamposConCaracteresDeVariosBytes) {
+    LineaP l{.Articulo = "ÑÜ€-1", .Posicion = "8708.€9", .DIT = "DÍT€Ñ", .Modelo = "MÖD", .Variante = "VÄR€"};
+    for (const std::string& linea : {l.Texto(), l.Texto().substr(0, 140), l.Texto() + "\xC3"}) {
+        SCOPED_TRACE(linea.size());
+        RegistroP p = getRegistroPfromString(linea);
+        auto campo = [&](size_t inicio, long largo) { return Trim(Mid(linea, inicio, largo)); };
+        EXPECT_EQ(p.Articulo, Reemplazar(campo(14, 21), "*", ""));
+        EXPECT_EQ(p.Posicion, campo(72, 15));
+        EXPECT_EQ(p.DIT, campo(95, 16));
+        EXPECT_EQ(p.Item + "|" + p.SubItem, campo(118, 4) + "|" + campo(122, 4));
+        EXPECT_EQ(p.Modelo + "|" + p.Variante, campo(126, 9) + "|" + campo(135, 19));
+        EXPECT_EQ(p.Origen + "|" + p.Pais, campo(176, 3) + "|" + campo(179, 3));
+        EXPECT_DOUBLE_EQ(p.Cantidad, getNumerofromString(Mid(linea, 35, 13), 10, 3));
+        EXPECT_DOUBLE_EQ(p.PrecioUnitario, getNumerofromString(Mid(linea, 154, 22), 18, 4));
+    }
+    EXPECT_EQ(getRegistroPfromString(l.Texto()).Variante, "VÄR€");
+}
+
+// Digit-only fields are read by a shortcut: it must give the very double the
+// full decimal conversion gives, including past the digits a double holds.
+TEST(Registros, NumerosExactosComoLaConversionCompleta) {
+    std::mt19937_64 azar(7);
+    auto completa = [](const std::string& t, int enteros) {
+        std::string d = t.substr(0, static_cast<size_t>(enteros)) + "." + t.substr(static_cast<size_t>(enteros), 4);
+        double v = 0;
+        std::from_chars(d.data(), d.data() + d.size(), v);
+        return v;
+    };
+    for (int k = 0; k < 20000; ++k) {
+        // 18 integer and 4 decimal digits, with a random number of leading zeros.
+        std::string t(22, '0');
+        const size_t significativos = azar() % 23;
+        for (size_t i = 22 - significativos; i < 22; ++i)
+            t[i] = static_cast<char>('0' + azar() % 10);
+        const double v = getNumerofromString(t, 18, 4);
+        ASSERT_EQ(std::bit_cast<uint64_t>(v), std::bit_cast<uint64_t>(completa(t, 18))) << t;
+        ASSERT_EQ(std::bit_cast<uint64_t>(LeerNumero(t.substr(0, 18) + "." + t.substr(18))),
+                  std::bit_cast<uint64_t>(completa(t, 18)))
+            << t;
+    }
+    // Around 2^53, where the shortcut must give way.
+    for (const char* t : {"0000009007199254740992", "0000009007199254740993", "0000018014398509481985",
+                          "9999999999999999999999"})
+        EXPECT_EQ(std::bit_cast<uint64_t>(getNumerofromString(t, 18, 4)), std::bit_cast<uint64_t>(completa(t, 18)))
+            << t;
+    EXPECT_EQ(getNumerofromString("12345", 5, 0), 12345);
 }
 
 TEST(Registros, Fechas) {
