@@ -10,6 +10,7 @@
 //   bench_limite            the table
 //   bench_limite memoria    also `run` of ECR1 and ICR1 on 5,000 H + 100,000 P and
 //                           10,000 H + 200,000 P (peak memory flat in the size)
+//   bench_limite memoria sola   only those four runs
 #include "tests/Entorno.h"
 #include "bench/EnHijo.h"
 
@@ -237,9 +238,13 @@ void Fila(const char* que, const std::string& tipo, const Medida& m, const Medid
 
 int main(int argc, char** argv) {
     const bool memoria = argc > 1 && std::string(argv[1]) == "memoria";
+    const bool sola = memoria && argc > 2 && std::string(argv[2]) == "sola";
     fs::create_directories(Carpeta());
-    std::printf("5,000 H + 100,000 P per type; ratios to the SQLite reference of the same type's row counts\n");
+    if (!sola)
+        std::printf("5,000 H + 100,000 P per type; ratios to the SQLite reference of the same type's row counts\n");
     for (const char* t : {"ECR1", "ICR1", "ICR2", "RR01"}) {
+        if (sola)
+            break;
         const std::string tipo = t, envio = Envio(tipo, 5000, 100000);
         Medida solo = EnHijo([&] { return ImportSolo(tipo, envio); });
         Medida ref = EnHijo([&] { return Referencia(solo.art, solo.artins); });

@@ -305,3 +305,25 @@ TEST(Errores, LaCadenaDeFuentesSeAlarga) {
     } catch (const std::runtime_error&) {
     }
 }
+
+// The work database keeps SQLite's page cache at its default size; the customs
+// database gets a small one (its lookups and appends need no more, and a large
+// one grew with the shipment), and both keep theirs across a reconnection.
+TEST(Almacor, CacheDePaginasPorConexion) {
+    EntornoPrueba e;
+    auto cache = [](Conexion& c) {
+        Recordset rs;
+        c.Sql("pragma cache_size");
+        c.CrearRs(rs);
+        return static_cast<long>(rs.Fields(size_t{0}).Numero());
+    };
+    EXPECT_EQ(cache(e.App.Db), -Almacor::Gestor::kCachePorDefecto);
+    const long aduana = cache(e.Aduana());
+    EXPECT_LT(aduana, 0);
+    EXPECT_LT(-aduana, Almacor::Gestor::kCachePorDefecto / 2);
+    e.AduanaArchivo()->Reconectar();
+    EXPECT_EQ(cache(e.Aduana()), aduana);
+    e.App.Db.TamanoCache(4000);
+    e.App.Db.Reconectar();
+    EXPECT_EQ(cache(e.App.Db), -4000);
+}

@@ -398,13 +398,19 @@ void Gestor::Abrir(const std::string& ruta, bool crear) {
         // Sorts and index builds spill to a temporary file past the cache
         // instead of growing in memory with the shipment.
         EjecutarDirecto("pragma temp_store = file");
-        EjecutarDirecto("pragma cache_size = -32000");
+        EjecutarDirecto("pragma cache_size = -" + std::to_string(m_cacheKib));
         EjecutarDirecto("select count(*) from sqlite_master");
     } catch (const AppError& e) {
         Desconectar();
         throw AppError(e.Number, "Almacor.Gestor.Conectar",
                        "No se pudo abrir la base de datos " + ruta + ": " + e.Description);
     }
+}
+
+void Gestor::TamanoCache(long kib) {
+    m_cacheKib = kib;
+    if (m_db)
+        EjecutarDirecto("pragma cache_size = -" + std::to_string(m_cacheKib));
 }
 
 void Gestor::Fallar(const char* operacion, const std::string& mensaje) const {

@@ -31,6 +31,11 @@ public:
     void CrearArchivo(const std::string& ruta);
     void Desconectar();
     bool Conectado() const { return m_db != nullptr; }
+    // SQLite's page cache of this connection, in KiB: set now when connected,
+    // and kept by every later (re)connection.
+    static constexpr long kCachePorDefecto = 32000;
+    void TamanoCache(long kib);
+    long TamanoCache() const { return m_cacheKib; }
     const std::string& Ruta() const { return m_ruta; }
 
     void Sql(const std::string& texto) { m_sql = texto; }
@@ -128,6 +133,7 @@ private:
     std::vector<Literal> m_valores; // slots reused from statement to statement
     std::string m_plantilla, m_traducida;
     long m_preparaciones = 0;
+    long m_cacheKib = kCachePorDefecto;
     std::string m_savepointRaiz; // the savepoint that began the transaction, if one did
 };
 

@@ -16,6 +16,13 @@ namespace Pontevar {
 namespace {
 const char* const kEntidades[] = {"CATALOGOS", "NCM", "INTERNOS"};
 
+// Page cache of a customs database file, in KiB. Its reads are index lookups
+// of a few rows and its writes are appends, which a small cache serves as
+// fast as a large one; a large one only filled up with the shipment's size
+// (the work database keeps the default: the classification rewrites its rows
+// in an order a small cache would have to read again and again).
+constexpr long kCacheAduana = 8000;
+
 std::string Normalizar(const std::string& ruta) {
     std::error_code ec;
     fs::path p = fs::weakly_canonical(fs::path(ruta), ec);
@@ -57,6 +64,7 @@ void Principal::LoadParameters() {
             continue;
         auto g = std::make_unique<Almacor::Gestor>();
         g->CadenaConexion("Provider=SQLite;Data Source=" + archivo);
+        g->TamanoCache(kCacheAduana);
         try {
             g->Conectar();
             Esquema::VerificarAduana(*g);
