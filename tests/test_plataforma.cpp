@@ -7,6 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <random>
+
 #include <filesystem>
 #include <fstream>
 
@@ -204,6 +210,35 @@ TEST(Numeros, TextoYFormatosComoElOriginal) {
     };
     for (const Caso& c : casos)
         EXPECT_EQ(Formatear(c.v, c.patron), c.esperado) << c.v << " " << c.patron;
+}
+
+// Short decimals take a shortcut to their text: it must print exactly what the
+// 15-digit general conversion prints, for them and for every other double.
+TEST(Numeros, TextoComoLaConversionGeneral) {
+    auto general = [](double v) {
+        if (v == 0)
+            return std::string("0");
+        char buf[64];
+        std::string s(buf, std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15).ptr);
+        for (char& c : s)
+            c = c == 'e' ? 'E' : c == '.' ? SeparadorDecimal() : c;
+        return s;
+    };
+    std::mt19937_64 azar(11);
+    std::vector<double> valores = {1e-4, 9.99e-5, 0.00012345, 1e15, 999999999999999.0, 99999999999999.9,
+                                   123456789012345.6, 0.1 + 0.2, -2.5, -0.0001, 1.0 / 3, 2.675, 1e22};
+    for (int i = 0; i < 30000; ++i) {
+        const double m = static_cast<double>(azar() % 1000000000000000ULL >> (azar() % 50));
+        valores.push_back((azar() % 2 ? -1 : 1) * m / std::pow(10.0, static_cast<int>(azar() % 12)));
+        valores.push_back(std::bit_cast<double>(azar() & 0x7FEFFFFFFFFFFFFFULL));
+        valores.push_back(valores[valores.size() - 2] * 3); // the products the import writes
+    }
+    for (char separador : {'.', ','}) {
+        FijarSeparadorDecimal(separador);
+        for (double v : valores)
+            ASSERT_EQ(NumeroTexto(v), general(v)) << std::bit_cast<uint64_t>(v);
+    }
+    FijarSeparadorDecimal('.');
 }
 
 TEST(Numeros, LaComaDelLocaleNuncaLlegaAlSql) {

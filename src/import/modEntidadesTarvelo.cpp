@@ -41,9 +41,24 @@ size_t LargoCaracter(std::string_view s, size_t i) {
     return i + largo > s.size() ? 1 : largo;
 }
 
+// EsAscii eight bytes at a time: every line goes through it.
+bool SoloAscii(std::string_view s) {
+    const char* p = s.data();
+    size_t n = s.size();
+    uint64_t bits = 0;
+    for (; n >= 8; p += 8, n -= 8) {
+        uint64_t w;
+        std::memcpy(&w, p, 8);
+        bits |= w;
+    }
+    for (; n > 0; ++p, --n)
+        bits |= static_cast<unsigned char>(*p);
+    return (bits & 0x8080808080808080ULL) == 0;
+}
+
 class Linea {
 public:
-    explicit Linea(const std::string& texto) : m_texto(texto), m_ascii(EsAscii(texto)) {
+    explicit Linea(const std::string& texto) : m_texto(texto), m_ascii(SoloAscii(texto)) {
         if (m_ascii)
             return;
         m_inicios.reserve(texto.size() + 1);
@@ -114,20 +129,29 @@ double NumeroAscii(std::string_view t, int enteros, int decimales) {
                                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     if (dec.size() < std::size(kPotencias)) {
-        unsigned long long m = 0;
-        bool digitos = true;
-        for (char c : t.substr(0, e)) {
-            const unsigned d = static_cast<unsigned char>(c) - static_cast<unsigned>('0');
-            digitos = digitos && d < 10 && m < 100000000000000000ULL;
-            m = m * 10 + d;
+        // Leading zeros first; then at most 19 digits, which cannot overflow.
+        std::string_view entera = t.substr(0, e), fraccion = dec;
+        while (!entera.empty() && entera.front() == '0')
+            entera.remove_prefix(1);
+        if (entera.empty())
+            while (!fraccion.empty() && fraccion.front() == '0')
+                fraccion.remove_prefix(1);
+        if (entera.size() + fraccion.size() <= 19) {
+            unsigned long long m = 0;
+            unsigned malo = 0;
+            for (char c : entera) {
+                const unsigned d = static_cast<unsigned char>(c) - static_cast<unsigned>('0');
+                malo |= d > 9;
+                m = m * 10 + d;
+            }
+            for (char c : fraccion) {
+                const unsigned d = static_cast<unsigned char>(c) - static_cast<unsigned>('0');
+                malo |= d > 9;
+                m = m * 10 + d;
+            }
+            if (!malo && m <= (1ULL << 53))
+                return static_cast<double>(m) / kPotencias[dec.size()];
         }
-        for (char c : dec) {
-            const unsigned d = static_cast<unsigned char>(c) - static_cast<unsigned>('0');
-            digitos = digitos && d < 10 && m < 100000000000000000ULL;
-            m = m * 10 + d;
-        }
-        if (digitos && m <= (1ULL << 53))
-            return static_cast<double>(m) / kPotencias[dec.size()];
     }
     if (e + 1 + dec.size() > sizeof buf)
         return getNumerofromString(std::string(t), enteros, decimales);

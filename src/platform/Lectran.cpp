@@ -4,6 +4,7 @@
 #include "platform/Texto.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 
@@ -68,9 +69,11 @@ std::string Gestor::LeerLinea() {
     while (Llenar()) {
         const char* desde = m_buf.data() + m_pos;
         const char* fin = m_buf.data() + m_fin;
-        const char* p = desde;
-        while (p < fin && *p != '\n' && *p != '\r')
-            ++p;
+        // The line's end is the first LF or CR: a fast search for the LF, then
+        // for a CR only before it.
+        const char* lf = static_cast<const char*>(std::memchr(desde, '\n', static_cast<size_t>(fin - desde)));
+        const char* cr = static_cast<const char*>(std::memchr(desde, '\r', static_cast<size_t>((lf ? lf : fin) - desde)));
+        const char* p = cr ? cr : lf ? lf : fin;
         const size_t n = static_cast<size_t>(p - desde);
         if (linea.size() + n > kLargoMaximo)
             throw AppError(57, "Lectran.Gestor.LeerLinea",
@@ -96,8 +99,25 @@ std::string Gestor::LeerLinea() {
     return Decodificar(std::move(linea));
 }
 
+namespace {
+// EsAscii eight bytes at a time: every line of the file goes through it.
+bool SoloAscii(const std::string& s) {
+    const char* p = s.data();
+    size_t n = s.size();
+    uint64_t bits = 0;
+    for (; n >= 8; p += 8, n -= 8) {
+        uint64_t w;
+        std::memcpy(&w, p, 8);
+        bits |= w;
+    }
+    for (; n > 0; ++p, --n)
+        bits |= static_cast<unsigned char>(*p);
+    return (bits & 0x8080808080808080ULL) == 0;
+}
+} // namespace
+
 std::string Gestor::Decodificar(std::string linea) {
-    if (EsAscii(linea))
+    if (SoloAscii(linea))
         return linea;
     // The first line with other characters decides the file's code page; a
     // line that is not valid UTF-8 is read as Windows-1252 in any case.

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 namespace {
 char g_separador = 0;
@@ -25,9 +26,52 @@ void FijarSeparadorDecimal(char separador) {
     g_separador = separador;
 }
 
+namespace {
+
+constexpr double kDecenas[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7};
+
+// The text of a value that is the double nearest to a decimal of at most 15
+// significant digits and 7 decimals, from 1E-4 up: that decimal is what the
+// 15-digit general form below prints, trailing zeros dropped, in fixed
+// notation. Found by a few multiplications instead of a full conversion,
+// which the import would make twice a line. False when the value is no such number.
+bool TextoCorto(double valor, std::string& r) {
+    const double a = std::fabs(valor);
+    if (!(a >= 1e-4 && a < 1e15))
+        return false;
+    for (int k = 0; k < static_cast<int>(std::size(kDecenas)); ++k) {
+        const double escalado = std::nearbyint(a * kDecenas[k]);
+        if (escalado >= 1e15)
+            return false;
+        if (escalado / kDecenas[k] != a)
+            continue;
+        char buf[40];
+        char* fin = buf + sizeof buf;
+        char* p = fin;
+        auto m = static_cast<unsigned long long>(escalado);
+        for (int d = 0; d < k; ++d, m /= 10)
+            *--p = static_cast<char>('0' + m % 10);
+        if (k > 0)
+            *--p = SeparadorDecimal();
+        do {
+            *--p = static_cast<char>('0' + m % 10);
+            m /= 10;
+        } while (m > 0);
+        if (valor < 0)
+            *--p = '-';
+        r.assign(p, fin);
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
 std::string NumeroTexto(double valor) {
     if (valor == 0)
         return "0";
+    if (std::string r; TextoCorto(valor, r))
+        return r;
     // Locale-independent conversion; the general form keeps no trailing zeros.
     char buf[64];
     auto fin = std::to_chars(buf, buf + sizeof buf, valor, std::chars_format::general, 15).ptr;
