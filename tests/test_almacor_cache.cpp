@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <unistd.h>
+#include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 using Literal = Almacor::Gestor::Literal;
@@ -69,6 +72,62 @@ TEST(CacheSql, Parametrizar) {
     for (const char* fuera :
          {"select 1 -- x", "select /* 'x' */ 1", "select x'00'", "select ? , :c", "select 'abierta", "select 0x1F"})
         EXPECT_FALSE(Almacor::Gestor::Parametrizar(fuera, p, v)) << fuera;
+}
+
+// A scan resumed where the previous statement's first literal stood gives what
+// a scan from the start gives, whatever pairs of statements follow each other:
+// shared prefixes that end inside ORDER BY, after TOP or a "+", at a blob, at a
+// number, or that the next text only partly repeats.
+TEST(CacheSql, ParametrizarReanudadoComoDesdeElPrincipio) {
+    const std::vector<std::string> textos = {
+        "insert into t (a, b) values ('x', 1)",
+        "insert into t (a, b) values ('y''z', 2.5)",
+        "insert into t (a, b) values (3, 'w')",
+        "insert into t (a, b) values",
+        "insert into t (a, b) values (x'00', 1)",
+        "select a from t order by 1, 'x'",
+        "select a from t order by 2, 'y'",
+        "select a from t order by a, 'x'",
+        "select a from t where b = 'q' order by 1",
+        "select top 3 a from t where b = 'x'",
+        "select top 3 a from t where b = 'x' + c",
+        "select a + 'x' from t",
+        "select a + 'x' from t where k = 7",
+        "select .5, 'x'",
+        "select a.5 from t",
+        "select 'abierta",
+        "",
+    };
+    auto describir = [](bool ok, const std::string& plantilla, const std::vector<Literal>& v) {
+        std::string r = (ok ? "ok " : "no ") + plantilla + " |";
+        for (const Literal& l : v)
+            r += std::to_string(static_cast<int>(l.tipo)) + ":" + l.texto + ":" + std::to_string(l.entero) + ":" +
+                 std::to_string(l.real) + " ";
+        return r;
+    };
+    Almacor::Gestor::Arranque arranque;
+    for (const std::string& a : textos)
+        for (const std::string& b : textos)
+            for (const std::string& sql : {a, b}) {
+                std::string p1, p2;
+                std::vector<Literal> v1, v2;
+                const bool ok1 = Almacor::Gestor::Parametrizar(sql, p1, v1);
+                const bool ok2 = Almacor::Gestor::Parametrizar(sql, p2, v2, arranque);
+                ASSERT_EQ(describir(ok2, p2, v2), describir(ok1, p1, v1)) << a << " / then / " << b;
+            }
+    // On a connection: the second of two texts that need translating before
+    // their first literal (TOP, "+") is translated too.
+    Base b(fs::temp_directory_path() / ("velmarion-arranque-" + std::to_string(::getpid()) + ".db"));
+    b.Ejecutar("create table t (a text, n integer)");
+    b.Ejecutar("insert into t values ('x', 1)");
+    b.Ejecutar("insert into t values ('y', 2)");
+    for (const char* v : {"x", "y"})
+        EXPECT_EQ(b.Filas(std::string("select top 1 n from t where a = '") + v + "'"), v == std::string("x") ? "n=1;" : "n=2;");
+    for (const char* v : {"x", "y"})
+        EXPECT_EQ(b.Filas(std::string("select a + '-' + a as d from t where a = '") + v + "'"),
+                  "d=" + std::string(v) + "-" + v + ";");
+    b.db.Desconectar();
+    fs::remove(b.db.Ruta());
 }
 
 // A text passed to SQLite untranslated must be one the translation leaves alone.

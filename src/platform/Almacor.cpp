@@ -425,6 +425,15 @@ bool Gestor::Parametrizar(const std::string& sql, std::string& plantilla, std::v
     return r;
 }
 
+bool Gestor::Parametrizar(const std::string& sql, std::string& plantilla, std::vector<Literal>& valores,
+                          Arranque& arranque) {
+    valores.clear();
+    size_t usados = 0;
+    bool r = ParametrizarEn(sql, plantilla, valores, usados, nullptr, &arranque);
+    valores.resize(usados);
+    return r;
+}
+
 namespace {
 
 // What a character may start, for the scan that finds the literals: most of a
@@ -465,7 +474,7 @@ inline Clase ClaseDe(char c) {
 // clear, the text is exactly what TraducirSql would give: the caller saves the
 // separate scan SinTraduccion makes.
 bool Gestor::ParametrizarEn(const std::string& sql, std::string& plantilla, std::vector<Literal>& valores,
-                            size_t& usados, bool* traducir) {
+                            size_t& usados, bool* traducir, Arranque* arranque) {
     auto hueco = [&]() -> Literal& {
         if (usados == valores.size())
             valores.emplace_back();
@@ -488,6 +497,28 @@ bool Gestor::ParametrizarEn(const std::string& sql, std::string& plantilla, std:
     bool sinEnteros = false; // inside ORDER BY / GROUP BY
     bool trasOrden = false;  // the previous word was ORDER or GROUP
     size_t i = 0;
+    // The text up to the last statement's first literal, when this one starts
+    // with it too, leaves the scan where it left that one (nothing is copied
+    // to the template before the first literal).
+    bool pendiente = arranque != nullptr; // this statement's first literal not reached yet
+    size_t reanudado = n + 1;                // where the scan was resumed, if it was
+    if (arranque && arranque->valido && arranque->prefijo.size() <= n &&
+        std::memcmp(s, arranque->prefijo.data(), arranque->prefijo.size()) == 0) {
+        i = reanudado = arranque->prefijo.size();
+        traduce = arranque->traduce;
+        sinEnteros = arranque->sinEnteros;
+        trasOrden = arranque->trasOrden;
+    }
+    auto recordar = [&] {
+        pendiente = false;
+        if (i == reanudado)
+            return;
+        arranque->prefijo.assign(s, i);
+        arranque->traduce = traduce;
+        arranque->sinEnteros = sinEnteros;
+        arranque->trasOrden = trasOrden;
+        arranque->valido = true;
+    };
     while (i < n) {
         char c = s[i];
         Clase clase = ClaseDe(c);
@@ -530,6 +561,8 @@ bool Gestor::ParametrizarEn(const std::string& sql, std::string& plantilla, std:
             continue;
         }
         char sig = i + 1 < n ? s[i + 1] : 0;
+        if (pendiente && (c == '\'' || (c >= '0' && c <= '9') || c == '.'))
+            recordar();
         if (c == '\'') {
             if (i > 0 && EsLetraId(s[i - 1]))
                 return false; // x'..' is a blob
@@ -668,7 +701,7 @@ Gestor::Sentencia Gestor::Preparar(const std::string& sql, const char* operacion
     std::string& plantilla = m_plantilla;
     size_t usados = 0;
     bool traducir = false;
-    bool parametrizada = ParametrizarEn(sql, plantilla, m_valores, usados, &traducir);
+    bool parametrizada = ParametrizarEn(sql, plantilla, m_valores, usados, &traducir, &m_arranque);
     const std::string* traducida = &sql;
     if (parametrizada ? traducir : !SinTraduccion(sql)) {
         traducida = &(m_traducida = TraducirSql(sql));

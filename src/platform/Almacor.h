@@ -99,6 +99,17 @@ public:
     // parameters, blob literals, an unterminated quote). Integers after an
     // ORDER BY or GROUP BY stay in the text: there they name result columns.
     static bool Parametrizar(const std::string& sql, std::string& plantilla, std::vector<Literal>& valores);
+    // Where the scan of the last statement stood at its first literal: the
+    // text before it (which holds no literal) and the scan's state there. A
+    // run of statements of one shape shares that text, which is then not
+    // scanned again. Parametrizar with one gives what it gives without.
+    struct Arranque {
+        std::string prefijo;
+        bool traduce = false, sinEnteros = false, trasOrden = false;
+        bool valido = false;
+    };
+    static bool Parametrizar(const std::string& sql, std::string& plantilla, std::vector<Literal>& valores,
+                             Arranque& arranque);
     // Prepared statements kept for reuse, and how many statements were
     // prepared since connecting (for tests: a reused shape prepares nothing).
     size_t SentenciasEnCache() const;
@@ -114,7 +125,7 @@ private:
     void Abrir(const std::string& ruta, bool crear);
     Sentencia Preparar(const std::string& sql, const char* operacion);
     static bool ParametrizarEn(const std::string& sql, std::string& plantilla, std::vector<Literal>& valores,
-                               size_t& usados, bool* traducir);
+                               size_t& usados, bool* traducir, Arranque* arranque = nullptr);
     sqlite3_stmt* PrepararPlantilla(const std::string& plantilla, size_t valores);
     void Soltar(Sentencia& s);
     void VaciarCache();
@@ -132,6 +143,7 @@ private:
     std::unordered_map<std::string, sqlite3_stmt*> m_cache;
     std::vector<Literal> m_valores; // slots reused from statement to statement
     std::string m_plantilla, m_traducida;
+    Arranque m_arranque;
     long m_preparaciones = 0;
     long m_cacheKib = kCachePorDefecto;
     std::string m_savepointRaiz; // the savepoint that began the transaction, if one did
