@@ -5,7 +5,8 @@
 // file. Every other figure is printed in seconds and as a ratio to it:
 // the import alone, the command line's import (with classification) of each
 // type, and `run` to the transfer's end on a shipment whose articles are all in
-// the catalog. Each figure comes from its own process (its own peak memory).
+// the catalog. Each figure comes from its own process (its own peak memory);
+// the reference and the import alone are each the best of three.
 //
 //   bench_limite            the table
 //   bench_limite memoria    also `run` of ECR1 and ICR1 on 5,000 H + 100,000 P and
@@ -229,6 +230,19 @@ Medida Run(const std::string& tipo, const std::string& envio) {
     return m;
 }
 
+// The reference and the import alone last about a second: on a shared machine
+// one run's figure moves by a tenth either way, so each is the best of three
+// runs (the least processor time; its wall time with it).
+Medida Mejor(const std::function<Medida()>& trabajo) {
+    Medida m = EnHijo(trabajo);
+    for (int i = 1; i < 3; ++i) {
+        Medida otra = EnHijo(trabajo);
+        if (otra.ok && (!m.ok || otra.cpu < m.cpu))
+            m = otra;
+    }
+    return m;
+}
+
 void Fila(const char* que, const std::string& tipo, const Medida& m, const Medida& ref) {
     std::printf("%-26s %-4s  wall %6.2f s (%4.2f×)  cpu %6.2f s (%4.2f×)  peak %6.1f MB%s\n", que, tipo.c_str(), m.wall,
                 m.wall / ref.wall, m.cpu, m.cpu / ref.cpu, m.picoMB, m.ok ? "" : "  FAILED");
@@ -246,8 +260,8 @@ int main(int argc, char** argv) {
         if (sola)
             break;
         const std::string tipo = t, envio = Envio(tipo, 5000, 100000);
-        Medida solo = EnHijo([&] { return ImportSolo(tipo, envio); });
-        Medida ref = EnHijo([&] { return Referencia(solo.art, solo.artins); });
+        Medida solo = Mejor([&] { return ImportSolo(tipo, envio); });
+        Medida ref = Mejor([&] { return Referencia(solo.art, solo.artins); });
         std::printf("%-26s %-4s  wall %6.2f s          cpu %6.2f s           (ART %ld, ARTINS %ld)\n",
                     "reference (SQLite limit)", t, ref.wall, ref.cpu, solo.art, solo.artins);
         Fila("import alone", tipo, solo, ref);

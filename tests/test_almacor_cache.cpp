@@ -5,8 +5,10 @@
 #include "platform/AppError.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <filesystem>
+#include <random>
 #include <unistd.h>
 #include <string>
 #include <vector>
@@ -232,5 +234,55 @@ TEST(CacheSql, TraduceSoloFueraDeLosTextos) {
         EXPECT_EQ(Filas(std::string("select k from t where a = ") + v), "");
     EXPECT_EQ(db.Preparaciones() - preparadas, 0);
     db.Desconectar();
+    fs::remove(ruta);
+}
+
+// Connections compare NOCASE text with their own function: it must order every
+// pair of texts as SQLite's own NOCASE does (indexes built by either are read
+// by the other), letters, other bytes, embedded NULs and lengths alike.
+TEST(CacheSql, NocasePropioOrdenaComoElDeSqlite) {
+    const fs::path ruta = fs::temp_directory_path() / ("velmarion-nocase-" + std::to_string(::getpid()) + ".db");
+    Base propia(ruta);
+    sqlite3* original = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(":memory:", &original, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    auto comparar = [](sqlite3* db, const std::string& a, const std::string& b) {
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db, "select (?1 < ?2 collate nocase) - (?1 > ?2 collate nocase)", -1, &st, nullptr);
+        sqlite3_bind_text(st, 1, a.data(), static_cast<int>(a.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(st, 2, b.data(), static_cast<int>(b.size()), SQLITE_TRANSIENT);
+        sqlite3_step(st);
+        const int r = sqlite3_column_int(st, 0);
+        sqlite3_finalize(st);
+        return r;
+    };
+    std::mt19937 azar(13);
+    const std::string letras = std::string("aAbBzZ09@[`{\xC3\x91\xFF ") + '\0';
+    auto texto = [&](size_t largo) {
+        std::string t;
+        for (size_t i = 0; i < largo; ++i)
+            t += letras[azar() % letras.size()];
+        return t;
+    };
+    for (int k = 0; k < 20000; ++k) {
+        std::string a = texto(azar() % 20), b;
+        switch (azar() % 3) {
+        case 0: // the same text in other cases, maybe longer
+            b = a;
+            for (char& c : b)
+                if (azar() % 2 && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')))
+                    c ^= 0x20;
+            b += texto(azar() % 3);
+            break;
+        case 1: // a shared beginning
+            b = a.substr(0, azar() % (a.size() + 1)) + texto(azar() % 12);
+            break;
+        default:
+            b = texto(azar() % 20);
+        }
+        ASSERT_EQ(comparar(propia.db.Handle(), a, b), comparar(original, a, b))
+            << testing::PrintToString(a) << " " << testing::PrintToString(b);
+    }
+    sqlite3_close(original);
+    propia.db.Desconectar();
     fs::remove(ruta);
 }

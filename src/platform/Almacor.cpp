@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <string_view>
@@ -96,9 +97,45 @@ constexpr bool EsLetraId(char c) {
            static_cast<unsigned char>(c) >= 0x80;
 }
 
+// SQLite's NOCASE, the same order to the last detail: ASCII letters folded,
+// every other byte as it is, the first NUL of the left text ending the
+// comparison, then the shorter text first. Most comparisons the import's
+// index builds and the lookups make are between equal texts (every row of an
+// interno has the same number): runs of eight equal bytes without a NUL are
+// passed over a word at a time instead of folding each byte.
+inline unsigned Minuscula(unsigned char c) {
+    return c >= 'A' && c <= 'Z' ? c + 32u : c;
+}
+
+int CompararSinMayusculas(void*, int n1, const void* t1, int n2, const void* t2) {
+    const auto* a = static_cast<const unsigned char*>(t1);
+    const auto* b = static_cast<const unsigned char*>(t2);
+    const int n = n1 < n2 ? n1 : n2;
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t x, y;
+        std::memcpy(&x, a + i, 8);
+        std::memcpy(&y, b + i, 8);
+        const bool conCero = ((x - 0x0101010101010101ULL) & ~x & 0x8080808080808080ULL) != 0;
+        if (x != y || conCero)
+            break;
+    }
+    for (; i < n; ++i) {
+        if (a[i] == 0) {
+            const int r = -static_cast<int>(Minuscula(b[i]));
+            return r != 0 ? r : n1 - n2;
+        }
+        const int r = static_cast<int>(Minuscula(a[i])) - static_cast<int>(Minuscula(b[i]));
+        if (r != 0)
+            return r;
+    }
+    return n1 - n2;
+}
+
 } // namespace
 
 void RegistrarFunciones(sqlite3* db) {
+    sqlite3_create_collation_v2(db, "NOCASE", SQLITE_UTF8, nullptr, CompararSinMayusculas, nullptr);
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     sqlite3_create_function(db, "mid", 2, flags, nullptr, FuncionMid, nullptr, nullptr);
     sqlite3_create_function(db, "mid", 3, flags, nullptr, FuncionMid, nullptr, nullptr);
