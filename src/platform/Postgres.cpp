@@ -193,6 +193,13 @@ std::string Opcion(PQconninfoOption* opciones, const char* clave) {
     return {};
 }
 
+// Rows gathered into one insert: enough that the server's work per statement
+// is spread thin, within the protocol's 65,535 parameters a statement.
+long FilasPorGrupo(size_t parametrosPorFila) {
+    constexpr long kFilas = 100;
+    return parametrosPorFila == 0 ? kFilas : std::min<long>(kFilas, 65535 / static_cast<long>(parametrosPorFila));
+}
+
 } // namespace
 
 struct Gestor::Respuesta {
@@ -250,6 +257,9 @@ Gestor::~Gestor() {
 void Gestor::Desconectar() {
     m_enCola = 0;
     m_filas.clear();
+    m_grupo = m_forma = nullptr;
+    m_grupoValores.clear();
+    m_grupoFilas = 0;
     if (m_pg) {
         PQfinish(m_pg);
         m_pg = nullptr;
@@ -323,18 +333,23 @@ void Gestor::EjecutarDirecto(const std::string& sql) {
 }
 
 bool Gestor::InsercionDeUnaFila(const std::string& plantilla) {
+    return FilaDeValores(plantilla) != std::string::npos;
+}
+
+size_t Gestor::FilaDeValores(const std::string& plantilla) {
+    constexpr size_t no = std::string::npos;
     std::string bajo;
     bajo.reserve(plantilla.size());
     for (char c : plantilla)
         bajo += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     size_t i = bajo.find_first_not_of(" \t\r\n");
     if (i == std::string::npos || bajo.compare(i, 12, "insert into ") != 0)
-        return false;
+        return no;
     // A query for its rows, "returning", "on conflict" (which may add none)
     // or several statements: not a plain row.
     for (const char* palabra : {"select", "returning", "conflict", "default values", ";"})
         if (bajo.find(palabra) != std::string::npos)
-            return false;
+            return no;
     size_t v = bajo.find("values", i);
     while (v != std::string::npos) {
         char antes = bajo[v - 1], despues = v + 6 < bajo.size() ? bajo[v + 6] : 0;
@@ -343,17 +358,18 @@ bool Gestor::InsercionDeUnaFila(const std::string& plantilla) {
         v = bajo.find("values", v + 6);
     }
     if (v == std::string::npos)
-        return false;
+        return no;
     size_t p = bajo.find_first_not_of(" \t\r\n", v + 6);
     if (p == std::string::npos || bajo[p] != '(')
-        return false;
+        return no;
+    const size_t fila = p;
     int nivel = 0;
     for (; p < bajo.size(); ++p) {
         char c = bajo[p];
         if (c == '"') {
             p = bajo.find('"', p + 1);
             if (p == std::string::npos)
-                return false;
+                return no;
         } else if (c == '(') {
             ++nivel;
         } else if (c == ')' && --nivel == 0) {
@@ -361,7 +377,25 @@ bool Gestor::InsercionDeUnaFila(const std::string& plantilla) {
         }
     }
     // Exactly one parenthesised row, and nothing after it.
-    return p < bajo.size() && bajo.find_first_not_of(" \t\r\n", p + 1) == std::string::npos;
+    return p < bajo.size() && bajo.find_first_not_of(" \t\r\n", p + 1) == no ? fila : no;
+}
+
+bool Gestor::PrepararForma(const std::string& nombre, const std::string& texto, const std::vector<Oid>& tipos,
+                           const char* operacion) {
+    // A shape the server refuses to prepare (a literal whose type only its
+    // text tells) runs from its own text; inside a transaction the refusal
+    // must not abort it, so it is tried behind a savepoint.
+    Vaciar(operacion); // preparing waits for the server
+    bool dentro = EnTransaccion();
+    if (dentro)
+        EjecutarDirecto("savepoint velmarion_preparar");
+    Respuesta p(PQprepare(m_pg, nombre.c_str(), texto.c_str(), static_cast<int>(tipos.size()), tipos.data()));
+    bool bien = PQresultStatus(p.r) == PGRES_COMMAND_OK;
+    if (!bien && PQstatus(m_pg) != CONNECTION_OK)
+        Fallar(operacion, PQerrorMessage(m_pg));
+    if (dentro)
+        EjecutarDirecto(bien ? "release velmarion_preparar" : "rollback to velmarion_preparar; release velmarion_preparar");
+    return bien;
 }
 
 const std::string& Gestor::Preparar(const std::string& sql, const char* operacion) {
@@ -388,23 +422,18 @@ const std::string& Gestor::Preparar(const std::string& sql, const char* operacio
         for (const auto& v : m_valores)
             tipos.push_back(v.tipo == Tipo::Entero ? kInt8 : v.tipo == Tipo::Real ? kFloat8 : 0);
         std::string nombre = "v" + std::to_string(m_preparadas.size() + 1);
-        // A shape the server refuses to prepare (a literal whose type only
-        // its text tells) runs from its own text; inside a transaction the
-        // refusal must not abort it, so it is tried behind a savepoint.
-        bool dentro = EnTransaccion();
-        if (dentro)
-            EjecutarDirecto("savepoint velmarion_preparar");
-        Respuesta p(PQprepare(m_pg, nombre.c_str(), Numerar(m_plantilla).c_str(), static_cast<int>(tipos.size()),
-                              tipos.data()));
-        bool bien = PQresultStatus(p.r) == PGRES_COMMAND_OK;
-        if (!bien && PQstatus(m_pg) != CONNECTION_OK)
-            Fallar(operacion, PQerrorMessage(m_pg));
-        if (dentro)
-            EjecutarDirecto(bien ? "release velmarion_preparar"
-                                 : "rollback to velmarion_preparar; release velmarion_preparar");
-        it = m_preparadas.emplace(m_clave, Preparada{bien ? nombre : std::string(), InsercionDeUnaFila(m_plantilla)})
-                 .first;
+        bool bien = PrepararForma(nombre, Numerar(m_plantilla), tipos, operacion);
+        bool fila = InsercionDeUnaFila(m_plantilla);
+        Preparada forma;
+        forma.nombre = bien ? nombre : std::string();
+        forma.fila = fila;
+        if (bien && fila) {
+            forma.plantilla = m_plantilla;
+            forma.tipos = std::move(tipos);
+        }
+        it = m_preparadas.emplace(m_clave, std::move(forma)).first;
     }
+    m_forma = &it->second;
     if (it->second.nombre.empty())
         return kPorTexto;
     m_parametros.resize(m_valores.size());
@@ -443,11 +472,12 @@ Gestor::Respuesta Gestor::Correr(const std::string& sql, const char* operacion, 
         return Respuesta(PQexec(m_pg, m_texto.c_str()));
     }
     if (m_transaccion && ((encolable == 1 && m_fila) || encolable == 2)) {
-        Encolar(nombre, m_fila);
+        Encolar(nombre, m_fila ? kFila : kOtra);
         return Respuesta(nullptr);
     }
     if (m_enCola > 0) {
         // Sent behind the statements still unanswered: one round trip answers them all.
+        SoltarGrupo(operacion);
         if (PQsendQueryPrepared(m_pg, nombre.c_str(), static_cast<int>(m_punteros.size()), m_punteros.data(),
                                 nullptr, nullptr, 0) != 1) {
             std::string error = PQerrorMessage(m_pg);
@@ -455,7 +485,7 @@ Gestor::Respuesta Gestor::Correr(const std::string& sql, const char* operacion, 
             Fallar(operacion, error, nullptr, true);
         }
         ++m_enCola;
-        m_filas.push_back(false);
+        m_filas.push_back({kOtra, 0});
         PGresult* r = nullptr;
         Vaciar("Ejecutar", &r);
         if (r)
@@ -479,29 +509,118 @@ Gestor::Respuesta Gestor::Correr(const std::string& sql, const char* operacion, 
 // aborted until undone, so nothing after the failing statement is kept. At
 // most kLote statements go unanswered, which bounds what a lost connection
 // leaves unreported.
-void Gestor::Encolar(const std::string& nombre, bool fila) {
-    if (PQpipelineStatus(m_pg) == PQ_PIPELINE_OFF && PQenterPipelineMode(m_pg) != 1)
-        Fallar("Ejecutar", PQerrorMessage(m_pg));
-    if (PQsendQueryPrepared(m_pg, nombre.c_str(), static_cast<int>(m_punteros.size()), m_punteros.data(), nullptr,
-                            nullptr, 0) != 1) {
-        std::string error = PQerrorMessage(m_pg);
-        Vaciar("Ejecutar"); // an earlier row's failure comes first
-        Fallar("Ejecutar", error, nullptr, true);
+void Gestor::Encolar(const std::string& nombre, Enviada tipo, const char* operacion) {
+    if (tipo == kFila && !nombre.empty()) {
+        // Gathered with the rows of the same shape before it.
+        if (m_grupo != m_forma)
+            SoltarGrupo(operacion);
+        m_grupo = m_forma;
+        m_grupoValores.insert(m_grupoValores.end(), m_parametros.begin(), m_parametros.end());
+        if (++m_grupoFilas == FilasPorGrupo(m_grupo->tipos.size()))
+            SoltarGrupo(operacion);
+    } else {
+        SoltarGrupo(operacion);
+        if (PQpipelineStatus(m_pg) == PQ_PIPELINE_OFF && PQenterPipelineMode(m_pg) != 1)
+            Fallar(operacion, PQerrorMessage(m_pg));
+        int enviada = nombre.empty()
+                          ? PQsendQueryParams(m_pg, m_texto.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0)
+                          : PQsendQueryPrepared(m_pg, nombre.c_str(), static_cast<int>(m_punteros.size()),
+                                                m_punteros.data(), nullptr, nullptr, 0);
+        if (enviada != 1) {
+            std::string error = PQerrorMessage(m_pg);
+            Vaciar(operacion); // an earlier row's failure comes first
+            Fallar(operacion, error, nullptr, true);
+        }
+        m_filas.push_back({tipo, tipo == kFila ? 1 : 0});
     }
-    m_filas.push_back(fila);
     if (++m_enCola >= kLote)
-        Vaciar("Ejecutar");
+        Vaciar(operacion);
+}
+
+// A run of single-row inserts of one shape goes as one insert of all their
+// rows, which adds them all or fails with the error of the first row that
+// fails, the same error that row's own statement would have raised. A full
+// group has its own prepared statement; a shorter one (the end of a run)
+// goes with its text, and a lone row as itself.
+void Gestor::SoltarGrupo(const char* operacion) {
+    if (!m_grupo)
+        return;
+    Preparada& forma = *m_grupo;
+    const long filas = m_grupoFilas;
+    std::vector<std::string> valores;
+    valores.swap(m_grupoValores);
+    m_grupo = nullptr;
+    m_grupoFilas = 0;
+
+    const size_t porFila = forma.tipos.size();
+    std::vector<Oid> tipos;
+    std::string texto;
+    const std::string* nombre = &forma.nombre;
+    if (filas > 1) {
+        const size_t fila = FilaDeValores(forma.plantilla);
+        std::string plantilla = forma.plantilla;
+        for (long i = 1; i < filas; ++i)
+            (plantilla += ", ").append(forma.plantilla, fila);
+        for (long i = 0; i < filas; ++i)
+            tipos.insert(tipos.end(), forma.tipos.begin(), forma.tipos.end());
+        texto = Numerar(plantilla);
+        if (filas == FilasPorGrupo(porFila) && forma.grupo.empty() && !forma.grupoFallido) {
+            if (PrepararForma(forma.nombre + "g", texto, tipos, operacion))
+                forma.grupo = forma.nombre + "g";
+            else
+                forma.grupoFallido = true;
+        }
+        nombre = filas == FilasPorGrupo(porFila) && !forma.grupo.empty() ? &forma.grupo : nullptr;
+    }
+    std::vector<const char*> punteros(valores.size());
+    for (size_t i = 0; i < valores.size(); ++i)
+        punteros[i] = valores[i].c_str();
+    if (PQpipelineStatus(m_pg) == PQ_PIPELINE_OFF && PQenterPipelineMode(m_pg) != 1)
+        Fallar(operacion, PQerrorMessage(m_pg));
+    int enviada = nombre ? PQsendQueryPrepared(m_pg, nombre->c_str(), static_cast<int>(punteros.size()),
+                                               punteros.data(), nullptr, nullptr, 0)
+                         : PQsendQueryParams(m_pg, texto.c_str(), static_cast<int>(punteros.size()), tipos.data(),
+                                             punteros.data(), nullptr, nullptr, 0);
+    if (enviada != 1) {
+        std::string error = PQerrorMessage(m_pg);
+        Vaciar(operacion);
+        Fallar(operacion, error, nullptr, true);
+    }
+    m_filas.push_back({kFila, filas});
+}
+
+// The queries go the way of the statements sent ahead, so they travel
+// behind the writes already sent and see them, and each answer is read when
+// the lot is answered (a new shape to prepare, kLote unanswered, or the end).
+std::vector<char> Gestor::HayFilas(const std::vector<std::string>& consultas) {
+    std::vector<char> hay;
+    hay.reserve(consultas.size());
+    m_hay = &hay;
+    try {
+        for (const std::string& consulta : consultas) {
+            Asegurar("CrearRs");
+            Encolar(Preparar(consulta, "CrearRs"), kConsulta, "CrearRs");
+        }
+        Vaciar("CrearRs");
+    } catch (...) {
+        m_hay = nullptr;
+        throw;
+    }
+    m_hay = nullptr;
+    return hay;
 }
 
 void Gestor::Vaciar(const char* operacion, PGresult** ultima) {
+    if (m_pg)
+        SoltarGrupo(operacion);
     if (!m_pg || PQpipelineStatus(m_pg) == PQ_PIPELINE_OFF) {
         m_enCola = 0;
         return;
     }
-    const size_t enviadas = m_enCola;
     m_enCola = 0;
-    std::vector<bool> filas;
+    std::vector<Envio> filas;
     filas.swap(m_filas);
+    const size_t enviadas = filas.size();
     size_t respuesta = 0;
     std::string error, estado;
     bool sincronizado = false;
@@ -531,10 +650,12 @@ void Gestor::Vaciar(const char* operacion, PGresult** ultima) {
                 sincronizado = true;
             } else if (s == PGRES_COMMAND_OK || s == PGRES_TUPLES_OK) {
                 const char* n = PQcmdTuples(r);
-                bool fila = respuesta < filas.size() && filas[respuesta];
-                if (fila && error.empty() && std::strcmp(n, "1") != 0)
+                Envio envio = respuesta < filas.size() ? filas[respuesta] : Envio{kOtra, 0};
+                if (envio.tipo == kConsulta && m_hay)
+                    m_hay->push_back(PQntuples(r) > 0);
+                if (envio.tipo == kFila && error.empty() && std::atol(n) != envio.filas)
                     error = std::string("Una inserción enviada sin esperar respuesta agregó ") + (*n ? n : "0") +
-                            " filas en vez de una";
+                            " filas en vez de " + std::to_string(envio.filas);
             } else if (s != PGRES_PIPELINE_ABORTED && error.empty()) {
                 error = PQresultErrorMessage(r);
                 const char* e = PQresultErrorField(r, PG_DIAG_SQLSTATE);
@@ -559,6 +680,10 @@ void Gestor::Vaciar(const char* operacion, PGresult** ultima) {
 }
 
 void Gestor::Descartar() noexcept {
+    // Rows gathered and not yet sent are simply dropped.
+    m_grupo = nullptr;
+    m_grupoValores.clear();
+    m_grupoFilas = 0;
     try {
         Vaciar("Ejecutar");
     } catch (...) {
