@@ -285,6 +285,12 @@ TEST(Servidor, FilasDeUnaFormaVanJuntasYLasConsultasLasVen) {
     for (const char* i : {"G", "h", "nadie", "g"})
         consultas.push_back(std::string("select factura from facturas where interno = '") + i + "'");
     EXPECT_EQ(c.HayFilas(consultas), (std::vector<char>{1, 1, 0, 1}));
+    // A value whose type only its comparison tells cannot be asked over an
+    // array of texts: such a shape is asked query by query, and the
+    // transaction goes on.
+    EXPECT_EQ(c.HayFilas({"select 1 from facturas where orden = '5'", "select 1 from facturas where orden = '999'",
+                          "select 1 from facturas where interno = 'H'"}),
+              (std::vector<char>{1, 0, 1}));
     EXPECT_EQ(e.ValorAduana("select count(*) || '|' || sum(orden) || '|' || min(factura) || max(factura) from facturas "
                             "where interno = 'G'"),
               "250|31375|FF");

@@ -6,6 +6,7 @@
 #include <libpq-fe.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -257,6 +258,9 @@ Gestor::~Gestor() {
 void Gestor::Desconectar() {
     m_enCola = 0;
     m_filas.clear();
+    m_juntas = nullptr;
+    m_juntasValores.clear();
+    m_juntasConsultas = 0;
     m_grupo = m_forma = nullptr;
     m_grupoValores.clear();
     m_grupoFilas = 0;
@@ -427,7 +431,7 @@ const std::string& Gestor::Preparar(const std::string& sql, const char* operacio
         Preparada forma;
         forma.nombre = bien ? nombre : std::string();
         forma.fila = fila;
-        if (bien && fila) {
+        if (bien) {
             forma.plantilla = m_plantilla;
             forma.tipos = std::move(tipos);
         }
@@ -543,8 +547,10 @@ void Gestor::Encolar(const std::string& nombre, Enviada tipo, const char* operac
 // group has its own prepared statement; a shorter one (the end of a run)
 // goes with its text, and a lone row as itself.
 void Gestor::SoltarGrupo(const char* operacion) {
-    if (!m_grupo)
+    if (!m_grupo) {
+        EnviarExistencias();
         return;
+    }
     Preparada& forma = *m_grupo;
     const long filas = m_grupoFilas;
     std::vector<std::string> valores;
@@ -587,11 +593,14 @@ void Gestor::SoltarGrupo(const char* operacion) {
         Fallar(operacion, error, nullptr, true);
     }
     m_filas.push_back({kFila, filas});
+    EnviarExistencias(); // queries gathered after the rows go behind them
 }
 
 // The queries go the way of the statements sent ahead, so they travel
 // behind the writes already sent and see them, and each answer is read when
-// the lot is answered (a new shape to prepare, kLote unanswered, or the end).
+// the lot is answered. Consecutive queries of one shape are asked as one
+// statement over arrays of their values: whether a row exists for each, by
+// its place in the lot (see EnviarExistencias).
 std::vector<char> Gestor::HayFilas(const std::vector<std::string>& consultas) {
     std::vector<char> hay;
     hay.reserve(consultas.size());
@@ -599,7 +608,24 @@ std::vector<char> Gestor::HayFilas(const std::vector<std::string>& consultas) {
     try {
         for (const std::string& consulta : consultas) {
             Asegurar("CrearRs");
-            Encolar(Preparar(consulta, "CrearRs"), kConsulta, "CrearRs");
+            const std::string& nombre = Preparar(consulta, "CrearRs");
+            if (nombre.empty() || m_forma->existencias == "-") {
+                Encolar(nombre, kConsulta, "CrearRs");
+                continue;
+            }
+            if (m_juntas != m_forma) {
+                // Sending the queries gathered may reuse the scratch values.
+                Preparada* forma = m_forma;
+                std::vector<std::string> parametros = m_parametros;
+                SoltarGrupo("CrearRs");
+                m_juntas = forma;
+                m_parametros.swap(parametros);
+            }
+            m_juntasValores.resize(m_parametros.size());
+            for (size_t i = 0; i < m_parametros.size(); ++i)
+                m_juntasValores[i].push_back(m_parametros[i]);
+            if (++m_juntasConsultas == static_cast<long>(kLote))
+                SoltarGrupo("CrearRs");
         }
         Vaciar("CrearRs");
     } catch (...) {
@@ -608,6 +634,103 @@ std::vector<char> Gestor::HayFilas(const std::vector<std::string>& consultas) {
     }
     m_hay = nullptr;
     return hay;
+}
+
+namespace {
+// An array's text form: {"a","b"}, with " and \ escaped inside its elements.
+std::string Arreglo(const std::vector<std::string>& valores, size_t n) {
+    std::string r = "{";
+    for (size_t i = 0; i < n; ++i) {
+        if (i)
+            r += ',';
+        r += '"';
+        for (char c : valores[i]) {
+            if (c == '"' || c == '\\')
+                r += '\\';
+            r += c;
+        }
+        r += '"';
+    }
+    return r + '}';
+}
+} // namespace
+
+// "select t.i from unnest($1::int8[], $2::text[] ...) as t(i, p1 ...) where
+// exists (the query, its parameters read from t)": the rows it returns name
+// the queries that have a row. Prepared once per shape; a shape the server
+// cannot ask this way (a parameter whose type only the comparison told) goes
+// query by query.
+void Gestor::EnviarExistencias() {
+    if (!m_juntas)
+        return;
+    Preparada& forma = *m_juntas;
+    const size_t n = static_cast<size_t>(m_juntasConsultas);
+    std::vector<std::vector<std::string>> valores;
+    valores.swap(m_juntasValores);
+    m_juntas = nullptr;
+    m_juntasConsultas = 0;
+
+    if (forma.existencias.empty()) {
+        std::string columnas = "i", arreglos = "$1::int8[]";
+        for (size_t i = 0; i < forma.tipos.size(); ++i) {
+            const unsigned t = forma.tipos[i];
+            arreglos += ", $" + std::to_string(i + 2) + (t == kInt8 ? "::int8[]" : t == kFloat8 ? "::float8[]" : "::text[]");
+            columnas += ", p" + std::to_string(i + 1);
+        }
+        std::string consulta;
+        int k = 0;
+        const std::string numerada = Numerar(forma.plantilla);
+        for (size_t i = 0; i < numerada.size(); ++i) {
+            // Numerar wrote $1, $2 ...: each becomes the column of its parameter.
+            if (numerada[i] == '$' && i + 1 < numerada.size() && std::isdigit(static_cast<unsigned char>(numerada[i + 1]))) {
+                size_t j = i + 1;
+                while (j < numerada.size() && std::isdigit(static_cast<unsigned char>(numerada[j])))
+                    ++j;
+                consulta += "t.p" + numerada.substr(i + 1, j - i - 1);
+                i = j - 1;
+                ++k;
+            } else {
+                consulta += numerada[i];
+            }
+        }
+        const std::string texto = "select t.i from unnest(" + arreglos + ") as t(" + columnas + ") where exists (" +
+                                  consulta + ")";
+        std::vector<Oid> tipos(forma.tipos.size() + 1, 0);
+        forma.existencias = PrepararForma(forma.nombre + "e", texto, tipos, "CrearRs") ? forma.nombre + "e" : "-";
+    }
+    if (forma.existencias == "-") {
+        // Asked one by one after all, each query rebuilt from its values.
+        for (size_t q = 0; q < n; ++q) {
+            m_parametros.resize(valores.size());
+            m_punteros.resize(valores.size());
+            for (size_t i = 0; i < valores.size(); ++i) {
+                m_parametros[i] = valores[i][q];
+                m_punteros[i] = m_parametros[i].c_str();
+            }
+            Encolar(forma.nombre, kConsulta, "CrearRs");
+        }
+        return;
+    }
+    std::vector<std::string> arreglos;
+    std::vector<std::string> orden(n);
+    for (size_t q = 0; q < n; ++q)
+        orden[q] = std::to_string(q);
+    arreglos.push_back(Arreglo(orden, n));
+    for (const auto& v : valores)
+        arreglos.push_back(Arreglo(v, n));
+    std::vector<const char*> punteros;
+    for (const auto& a : arreglos)
+        punteros.push_back(a.c_str());
+    if (PQpipelineStatus(m_pg) == PQ_PIPELINE_OFF && PQenterPipelineMode(m_pg) != 1)
+        Fallar("CrearRs", PQerrorMessage(m_pg));
+    if (PQsendQueryPrepared(m_pg, forma.existencias.c_str(), static_cast<int>(punteros.size()), punteros.data(), nullptr,
+                            nullptr, 0) != 1) {
+        std::string error = PQerrorMessage(m_pg);
+        Vaciar("CrearRs");
+        Fallar("CrearRs", error, nullptr, true);
+    }
+    m_filas.push_back({kExistencias, static_cast<long>(n)});
+    m_enCola += n;
 }
 
 void Gestor::Vaciar(const char* operacion, PGresult** ultima) {
@@ -653,6 +776,15 @@ void Gestor::Vaciar(const char* operacion, PGresult** ultima) {
                 Envio envio = respuesta < filas.size() ? filas[respuesta] : Envio{kOtra, 0};
                 if (envio.tipo == kConsulta && m_hay)
                     m_hay->push_back(PQntuples(r) > 0);
+                if (envio.tipo == kExistencias && m_hay) {
+                    const size_t base = m_hay->size();
+                    m_hay->resize(base + static_cast<size_t>(envio.filas), 0);
+                    for (int f = 0; f < PQntuples(r); ++f) {
+                        size_t q = std::strtoul(PQgetvalue(r, f, 0), nullptr, 10);
+                        if (q < static_cast<size_t>(envio.filas))
+                            (*m_hay)[base + q] = 1;
+                    }
+                }
                 if (envio.tipo == kFila && error.empty() && std::atol(n) != envio.filas)
                     error = std::string("Una inserción enviada sin esperar respuesta agregó ") + (*n ? n : "0") +
                             " filas en vez de " + std::to_string(envio.filas);
@@ -680,7 +812,10 @@ void Gestor::Vaciar(const char* operacion, PGresult** ultima) {
 }
 
 void Gestor::Descartar() noexcept {
-    // Rows gathered and not yet sent are simply dropped.
+    // Rows and queries gathered and not yet sent are simply dropped.
+    m_juntas = nullptr;
+    m_juntasValores.clear();
+    m_juntasConsultas = 0;
     m_grupo = nullptr;
     m_grupoValores.clear();
     m_grupoFilas = 0;

@@ -83,11 +83,14 @@ private:
     // prepared name, or "" when it runs from its own text (in m_texto).
     const std::string& Preparar(const std::string& sql, const char* operacion);
     // What a statement sent ahead is, for judging its answer.
-    enum Enviada : char { kOtra, kFila, kConsulta };
+    enum Enviada : char { kOtra, kFila, kConsulta, kExistencias };
     // Sends the statement Preparar left ready (its own text when `nombre` is
     // "") without waiting for its answer.
     void Encolar(const std::string& nombre, Enviada tipo, const char* operacion = "Ejecutar");
-    // Sends the single-row inserts gathered in m_grupo as one statement.
+    // Sends the queries gathered in m_juntas as one statement.
+    void EnviarExistencias();
+    // Sends the single-row inserts gathered in m_grupo as one statement, then
+    // the queries gathered after them.
     void SoltarGrupo(const char* operacion);
     // Prepares `texto` as `nombre`; false when the server refuses it. Inside
     // a transaction the refusal is kept from aborting it.
@@ -121,6 +124,9 @@ private:
         std::vector<unsigned> tipos;
         std::string grupo;
         bool grupoFallido = false;
+        // Of a query: the statement that tells for many values at once
+        // whether it has a row; "-" when the server could not prepare it.
+        std::string existencias;
     };
     // Template text and parameter types -> its prepared statement.
     std::unordered_map<std::string, Preparada> m_preparadas;
@@ -136,6 +142,10 @@ private:
     Preparada* m_grupo = nullptr;
     std::vector<std::string> m_grupoValores;
     long m_grupoFilas = 0;
+    // Queries of one shape gathered by HayFilas: each parameter's values.
+    Preparada* m_juntas = nullptr;
+    std::vector<std::vector<std::string>> m_juntasValores;
+    long m_juntasConsultas = 0;
     // Where the answers of queries sent ahead (HayFilas) go: whether each returned a row.
     std::vector<char>* m_hay = nullptr;
     size_t m_enCola = 0;
