@@ -318,6 +318,29 @@ TEST(Servidor, FilasDeUnaFormaVanJuntasYLasConsultasLasVen) {
     }
     EXPECT_EQ(c.DeshacerOReconectar(), "");
     EXPECT_EQ(e.ValorAduana("select count(*) from facturas"), "0");
+
+    // Lots are answered while later ones are sent: a failure in a lot the
+    // program has moved past is raised where that lot is read, as the row's
+    // own error, and the connection is ready for the next run.
+    c.ComenzarTransaccion();
+    bool fallo = false;
+    try {
+        for (size_t i = 1; i <= 3 * Postgres::Gestor::kLote; ++i)
+            c.Ejecutar(fila("L", i == 10 ? 99999999999LL : static_cast<long long>(i), "F"));
+        c.Sincronizar();
+    } catch (const AppError& x) {
+        fallo = true;
+        EXPECT_EQ(x.Number, sola.Number);
+        EXPECT_EQ(x.Description, sola.Description);
+    }
+    EXPECT_TRUE(fallo);
+    EXPECT_EQ(c.DeshacerOReconectar(), "");
+    EXPECT_EQ(e.ValorAduana("select count(*) from facturas"), "0");
+    c.ComenzarTransaccion();
+    for (size_t i = 1; i <= 3 * Postgres::Gestor::kLote + 1; ++i)
+        c.Ejecutar(fila("M", static_cast<long long>(i), "F"));
+    c.ConfirmarTransaccion();
+    EXPECT_EQ(e.ValorAduana("select count(*) from facturas"), std::to_string(3 * Postgres::Gestor::kLote + 1));
 }
 
 TEST(Servidor, ServidorQueSeVaConFilasSinRespuestaNoDejaNada) {

@@ -258,6 +258,7 @@ Gestor::~Gestor() {
 void Gestor::Desconectar() {
     m_enCola = 0;
     m_filas.clear();
+    m_cerrados.clear();
     m_juntas = nullptr;
     m_juntasValores.clear();
     m_juntasConsultas = 0;
@@ -538,7 +539,7 @@ void Gestor::Encolar(const std::string& nombre, Enviada tipo, const char* operac
         m_filas.push_back({tipo, tipo == kFila ? 1 : 0});
     }
     if (++m_enCola >= kLote)
-        Vaciar(operacion);
+        Adelantar(operacion);
 }
 
 // A run of single-row inserts of one shape goes as one insert of all their
@@ -733,71 +734,120 @@ void Gestor::EnviarExistencias() {
     m_enCola += n;
 }
 
+// Reads the answers of one lot, up to its sync point. The first failure
+// (or an insert that did not add its rows) goes to `error` unless one is
+// there already; with `ultima`, the lot's last statement is the caller's and
+// its answer is handed back there. False when the connection broke first.
+bool Gestor::LeerLote(const std::vector<Envio>& filas, PGresult** ultima, std::string& error, std::string& estado) {
+    const size_t enviadas = filas.size();
+    size_t respuesta = 0;
+    // One result per statement sent and then the sync point. A connection
+    // that breaks returns no more results: its status says so, and a bounded
+    // count of empty answers stops the wait whatever libpq reports.
+    size_t vacios = 0;
+    for (;;) {
+        PGresult* r = PQgetResult(m_pg);
+        if (!r) {
+            if (PQstatus(m_pg) != CONNECTION_OK || ++vacios > enviadas + 2)
+                return false;
+            continue;
+        }
+        vacios = 0;
+        ExecStatusType s = PQresultStatus(r);
+        if (ultima && s != PGRES_PIPELINE_SYNC && respuesta + 1 == enviadas) {
+            // The caller's own statement: its answer, failed or not, is the caller's.
+            *ultima = r;
+            ++respuesta;
+            continue;
+        }
+        if (s == PGRES_PIPELINE_SYNC) {
+            PQclear(r);
+            return true;
+        }
+        if (s == PGRES_COMMAND_OK || s == PGRES_TUPLES_OK) {
+            const char* n = PQcmdTuples(r);
+            Envio envio = respuesta < filas.size() ? filas[respuesta] : Envio{kOtra, 0};
+            if (envio.tipo == kConsulta && m_hay)
+                m_hay->push_back(PQntuples(r) > 0);
+            if (envio.tipo == kExistencias && m_hay) {
+                const size_t base = m_hay->size();
+                m_hay->resize(base + static_cast<size_t>(envio.filas), 0);
+                for (int f = 0; f < PQntuples(r); ++f) {
+                    size_t q = std::strtoul(PQgetvalue(r, f, 0), nullptr, 10);
+                    if (q < static_cast<size_t>(envio.filas))
+                        (*m_hay)[base + q] = 1;
+                }
+            }
+            if (envio.tipo == kFila && error.empty() && std::atol(n) != envio.filas)
+                error = std::string("Una inserción enviada sin esperar respuesta agregó ") + (*n ? n : "0") +
+                        " filas en vez de " + std::to_string(envio.filas);
+        } else if (s != PGRES_PIPELINE_ABORTED && error.empty()) {
+            // Inside a transaction the lots after a failing one fail as well
+            // (the transaction is aborted): only the first failure is told.
+            error = PQresultErrorMessage(r);
+            const char* e = PQresultErrorField(r, PG_DIAG_SQLSTATE);
+            estado = e ? e : "";
+        }
+        ++respuesta;
+        PQclear(r);
+    }
+}
+
+// Closes the lot being sent with a sync point, so that the server answers it
+// while the next one is being built, and reads the lot closed before it,
+// which the server has answered by then as a rule: the program and the
+// server work at the same time, and at most two lots go unanswered.
+void Gestor::Adelantar(const char* operacion) {
+    SoltarGrupo(operacion);
+    if (m_filas.empty())
+        return;
+    m_enCola = 0;
+    if (PQpipelineSync(m_pg) != 1) {
+        std::string error = PQerrorMessage(m_pg);
+        m_filas.clear();
+        m_cerrados.clear();
+        Fallar(operacion, error, nullptr, true);
+    }
+    m_cerrados.push_back(std::move(m_filas));
+    m_filas.clear();
+    while (m_cerrados.size() > 1) {
+        std::vector<Envio> lote = std::move(m_cerrados.front());
+        m_cerrados.pop_front();
+        std::string error, estado;
+        if (LeerLote(lote, nullptr, error, estado) && error.empty())
+            continue;
+        // A failure: what was sent after it is read and dropped, and it is
+        // raised as the statement's own error.
+        const bool perdida = error.empty();
+        if (perdida)
+            error = PQerrorMessage(m_pg);
+        Descartar();
+        Fallar(operacion, error, estado.c_str(), perdida);
+    }
+}
+
 void Gestor::Vaciar(const char* operacion, PGresult** ultima) {
     if (m_pg)
         SoltarGrupo(operacion);
+    m_enCola = 0;
     if (!m_pg || PQpipelineStatus(m_pg) == PQ_PIPELINE_OFF) {
-        m_enCola = 0;
+        m_filas.clear();
+        m_cerrados.clear();
         return;
     }
-    m_enCola = 0;
-    std::vector<Envio> filas;
-    filas.swap(m_filas);
-    const size_t enviadas = filas.size();
-    size_t respuesta = 0;
     std::string error, estado;
-    bool sincronizado = false;
-    if (PQpipelineSync(m_pg) != 1) {
+    bool sincronizado = PQpipelineSync(m_pg) == 1;
+    if (sincronizado)
+        m_cerrados.push_back(std::move(m_filas));
+    else
         error = PQerrorMessage(m_pg);
-    } else {
-        // One result per row sent and then the sync point. A connection that
-        // breaks returns no more results: its status says so, and a bounded
-        // count of empty answers stops the wait whatever libpq reports.
-        size_t vacios = 0;
-        while (!sincronizado) {
-            PGresult* r = PQgetResult(m_pg);
-            if (!r) {
-                if (PQstatus(m_pg) != CONNECTION_OK || ++vacios > enviadas + 2)
-                    break;
-                continue;
-            }
-            vacios = 0;
-            ExecStatusType s = PQresultStatus(r);
-            if (ultima && s != PGRES_PIPELINE_SYNC && respuesta + 1 == enviadas) {
-                // The caller's own statement: its answer, failed or not, is the caller's.
-                *ultima = r;
-                ++respuesta;
-                continue;
-            }
-            if (s == PGRES_PIPELINE_SYNC) {
-                sincronizado = true;
-            } else if (s == PGRES_COMMAND_OK || s == PGRES_TUPLES_OK) {
-                const char* n = PQcmdTuples(r);
-                Envio envio = respuesta < filas.size() ? filas[respuesta] : Envio{kOtra, 0};
-                if (envio.tipo == kConsulta && m_hay)
-                    m_hay->push_back(PQntuples(r) > 0);
-                if (envio.tipo == kExistencias && m_hay) {
-                    const size_t base = m_hay->size();
-                    m_hay->resize(base + static_cast<size_t>(envio.filas), 0);
-                    for (int f = 0; f < PQntuples(r); ++f) {
-                        size_t q = std::strtoul(PQgetvalue(r, f, 0), nullptr, 10);
-                        if (q < static_cast<size_t>(envio.filas))
-                            (*m_hay)[base + q] = 1;
-                    }
-                }
-                if (envio.tipo == kFila && error.empty() && std::atol(n) != envio.filas)
-                    error = std::string("Una inserción enviada sin esperar respuesta agregó ") + (*n ? n : "0") +
-                            " filas en vez de " + std::to_string(envio.filas);
-            } else if (s != PGRES_PIPELINE_ABORTED && error.empty()) {
-                error = PQresultErrorMessage(r);
-                const char* e = PQresultErrorField(r, PG_DIAG_SQLSTATE);
-                estado = e ? e : "";
-            }
-            if (s != PGRES_PIPELINE_SYNC)
-                ++respuesta;
-            PQclear(r);
-        }
+    m_filas.clear();
+    while (sincronizado && !m_cerrados.empty()) {
+        std::vector<Envio> lote = std::move(m_cerrados.front());
+        m_cerrados.pop_front();
+        sincronizado = LeerLote(lote, m_cerrados.empty() ? ultima : nullptr, error, estado);
     }
+    m_cerrados.clear();
     if (sincronizado && PQexitPipelineMode(m_pg) != 1 && error.empty())
         error = PQerrorMessage(m_pg);
     if (!sincronizado && error.empty())

@@ -2,6 +2,7 @@
 #include "platform/Almacor.h"
 #include "platform/Conexion.h"
 
+#include <deque>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -96,10 +97,18 @@ private:
     // a transaction the refusal is kept from aborting it.
     bool PrepararForma(const std::string& nombre, const std::string& texto, const std::vector<unsigned>& tipos,
                        const char* operacion);
+    struct Envio {
+        Enviada tipo;
+        long filas; // the rows an insert must add
+    };
     // Waits for the inserts sent ahead; raises the first one's error.
     // With `ultima`, the last statement sent is the caller's: its result is
     // handed back there instead of judged here.
     void Vaciar(const char* operacion, pg_result** ultima = nullptr);
+    // Reads one lot's answers (see the .cpp).
+    bool LeerLote(const std::vector<Envio>& filas, pg_result** ultima, std::string& error, std::string& estado);
+    // Closes the lot being sent and reads the one before it.
+    void Adelantar(const char* operacion);
     // The same, dropping their errors (the transaction is being undone).
     void Descartar() noexcept;
     void Asegurar(const char* operacion);
@@ -131,11 +140,8 @@ private:
     // Template text and parameter types -> its prepared statement.
     std::unordered_map<std::string, Preparada> m_preparadas;
     bool m_fila = false;       // the statement being run is a single-row insert
-    struct Envio {
-        Enviada tipo;
-        long filas; // the rows an insert must add
-    };
-    std::vector<Envio> m_filas; // of each statement sent ahead
+    std::vector<Envio> m_filas; // of each statement of the lot being sent
+    std::deque<std::vector<Envio>> m_cerrados; // lots closed by a sync point, not yet read
     // Single-row inserts of one shape, gathered to go as one statement of
     // many rows: the server runs one statement where it would run each.
     Preparada* m_forma = nullptr; // the shape Preparar left ready
