@@ -37,7 +37,7 @@ void Gestor::Abrir_Archivo(int) {
     m_primera = true;
 }
 
-bool Gestor::Llenar() {
+bool Gestor::Llenar(const char* operacion) {
     if (m_pos < m_fin)
         return true;
     if (!m_in.is_open() || m_in.eof())
@@ -47,7 +47,7 @@ bool Gestor::Llenar() {
     m_in.read(m_buf.data(), static_cast<std::streamsize>(m_buf.size()));
     // A read error is no end of file: the lines after it would be lost silently.
     if (m_in.bad())
-        throw AppError(57, "Lectran.Gestor.LeerLinea", "Error de lectura en el archivo " + m_ruta);
+        throw AppError(57, operacion, "Error de lectura en el archivo " + m_ruta);
     m_pos = 0;
     m_fin = static_cast<size_t>(m_in.gcount());
     return m_fin > 0;
@@ -56,7 +56,7 @@ bool Gestor::Llenar() {
 bool Gestor::FindeArchivo() {
     if (!m_in.is_open())
         return true;
-    return !Llenar();
+    return !Llenar("Lectran.Gestor.FindeArchivo");
 }
 
 std::string Gestor::LeerLinea() {
@@ -66,7 +66,7 @@ std::string Gestor::LeerLinea() {
     ++m_linea;
     // CR LF, LF and a lone CR all end a line: a file from an old Mac editor
     // must not come in as one line with its records run together.
-    while (Llenar()) {
+    while (Llenar("Lectran.Gestor.LeerLinea")) {
         const char* desde = m_buf.data() + m_pos;
         const char* fin = m_buf.data() + m_fin;
         // The line's end is the first LF or CR: a fast search for the LF, then
@@ -85,7 +85,7 @@ std::string Gestor::LeerLinea() {
         if (p == fin)
             continue; // the line goes on in the next block
         ++m_pos;
-        if (*p == '\r' && Llenar() && m_buf[m_pos] == '\n')
+        if (*p == '\r' && Llenar("Lectran.Gestor.LeerLinea") && m_buf[m_pos] == '\n')
             ++m_pos;
         break;
     }

@@ -26,8 +26,9 @@ public:
 private:
     enum class Codificacion { Desconocida, Utf8, Cp1252 };
     std::string Decodificar(std::string linea);
-    // True when bytes are waiting in m_buf, reading the next block when it is spent.
-    bool Llenar();
+    // True when bytes are waiting in m_buf, reading the next block when it is
+    // spent; a read error is raised with `operacion` as its source.
+    bool Llenar(const char* operacion);
 
     std::string m_ruta;
     std::ifstream m_in;
