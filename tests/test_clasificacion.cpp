@@ -163,6 +163,45 @@ TEST_F(Clasificacion, UnSufijoAMSinCierreDetieneYConservaLoHecho) {
     EXPECT_EQ(rs.Fields("est").Texto(), "A--");
 }
 
+// A validation that fails with an error stops the run; the articles validated
+// before it keep their codes (the valid ones too, though they are marked
+// together), the rest stay unvalidated.
+TEST_F(Clasificacion, UnErrorDelValidadorConservaLoValidado) {
+    // The suffix groups of 8708 positions cannot be read: the query fails.
+    e.EnAduana("insert into sufidos (sim, sufijo) values ('8708.29.99.900','SA')");
+    e.EnAduana("alter table sufidos rename to sufidos_t");
+    e.EnAduana("create view sufidos as select sim, sufijo from sufidos_t "
+               "where case when sim like '8708%' then abs(-9223372036854775808) else 1 end");
+    e.App.TipoDeclaracion = "RR01"; // validates the positions already written
+    const char* filas[][3] = {{"1", "8703.23.10.100A", "AA(X)-AM(Y)-"},
+                              {"2", "8703.23.10.100", "AA(X)-"},
+                              {"3", "8703.23.10.100A", "AA(X)-AM(Y)-"},
+                              {"4", "8708.29.99.900K", "AA(X)-"},
+                              {"5", "8703.23.10.100A", "AA(X)-AM(Y)-"}};
+    for (const auto& f : filas) {
+        Articulo(std::stoi(f[0]), "AUTO", "''", "null", "RR01");
+        e.Trabajo(std::string("update ART set PRCEST = 'A', PRCNCM = '") + f[1] + "', PRCSUF = '" + f[2] +
+                  "' where ARTORD = " + f[0]);
+    }
+    EXPECT_FALSE(FRAM2_GuardarDatosToBase(e.App));
+    ASSERT_EQ(e.Op.Mensajes.size(), 1u);
+    EXPECT_NE(e.Op.Ultimo().find("integer overflow"), std::string::npos) << e.Op.Ultimo();
+    EXPECT_EQ(e.Valor("select group_concat(PRCEST || ifnull(PRCCRC, '-'), ' ') from "
+                      "(select PRCEST, PRCCRC from ART order by ARTORD)"),
+              "AOK ESUF AOK A- A-");
+    EXPECT_FALSE(e.App.Db.EnTransaccion());
+
+    // Once it can be read, a second run validates what was left.
+    e.EnAduana("drop view sufidos");
+    e.EnAduana("alter table sufidos_t rename to sufidos");
+    e.EnAduana("delete from sufidos where sufijo = 'SA'");
+    e.Op.Mensajes.clear();
+    ASSERT_TRUE(FRAM2_GuardarDatosToBase(e.App)) << e.Op.Ultimo();
+    EXPECT_EQ(e.Valor("select group_concat(PRCEST || ifnull(PRCCRC, '-'), ' ') from "
+                      "(select PRCEST, PRCCRC from ART order by ARTORD)"),
+              "AOK ESUF AOK AOK AOK");
+}
+
 TEST_F(Clasificacion, ContadoresYTotalesCIF) {
     const char* filas[][2] = {{"null", "null"},  {"'A'", "'OK'"},  {"'E'", "'POS'"}, {"'E'", "'SUF'"},
                               {"'A'", "'CERO'"}, {"'E'", "'ERR'"}, {"''", "null"},   {"'M'", "'OK'"}};

@@ -9,6 +9,7 @@
 #include "platform/Tesmira.h"
 #include "platform/Texto.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
@@ -209,18 +210,41 @@ void Etapa4(Aplicacion& app, std::unique_ptr<Tesmira::Motor>& validador, std::st
         validador = std::make_unique<Tesmira::Motor>();
         validador->ConexionString(*app.Entidades);
     }
-    for (size_t i = 0; i < filas.size(); ++i) {
-        const auto& [ncm, suf] = claves[filas[i].clave];
-        int resultado = validador->ValidarSufijos(ncm, suf);
-        const char* codigos = resultado == 0   ? "PRCCRC = 'OK' "
-                              : resultado == 1 ? "PRCCRC = 'POS', PRCEST = 'E' "
-                              : resultado == 2 ? "PRCCRC = 'SUF', PRCEST = 'E' "
-                                               : "PRCCRC = 'ERR', PRCEST = 'E' ";
-        sSQL = std::string("update ART set ") + codigos + "where INTNRO = '" + interno +
-               "'  and ARTORD = " + EnteroSql(filas[i].artord);
+    // Each distinct position and suffixes is validated once. An article that
+    // fails is marked on its own; the ones that pass are marked together, by
+    // one update of the interno's "A" rows, once every row is validated. The
+    // walk goes in article order, so when a validation fails with an error the
+    // "A" rows before it are the ones found valid, and they are marked then,
+    // as if each had been written as it was validated.
+    std::sort(filas.begin(), filas.end(), [](const Fila& a, const Fila& b) { return a.artord < b.artord; });
+    std::vector<signed char> resultados(claves.size(), -1); // -1: not validated yet
+    auto MarcarValidos = [&](const std::string& hasta) {
+        sSQL = "update ART set PRCCRC = 'OK' where INTNRO = '" + interno + "' and PRCEST = 'A'" + hasta;
         app.Db.Ejecutar(sSQL);
+    };
+    for (size_t i = 0; i < filas.size(); ++i) {
+        signed char& resultado = resultados[filas[i].clave];
+        if (resultado < 0) {
+            const auto& [ncm, suf] = claves[filas[i].clave];
+            try {
+                int r = validador->ValidarSufijos(ncm, suf);
+                resultado = static_cast<signed char>(r >= 0 && r <= 2 ? r : 3);
+            } catch (...) {
+                MarcarValidos(" and ARTORD < " + EnteroSql(filas[i].artord));
+                throw;
+            }
+        }
+        if (resultado != 0) {
+            const char* codigos = resultado == 1   ? "PRCCRC = 'POS', PRCEST = 'E' "
+                                  : resultado == 2 ? "PRCCRC = 'SUF', PRCEST = 'E' "
+                                                   : "PRCCRC = 'ERR', PRCEST = 'E' ";
+            sSQL = std::string("update ART set ") + codigos + "where INTNRO = '" + interno +
+                   "'  and ARTORD = " + EnteroSql(filas[i].artord);
+            app.Db.Ejecutar(sSQL);
+        }
         op.ProgresoValor(static_cast<int>(i + 1));
     }
+    MarcarValidos("");
 }
 
 } // namespace
