@@ -202,6 +202,57 @@ TEST_F(Clasificacion, UnErrorDelValidadorConservaLoValidado) {
               "AOK ESUF AOK AOK AOK");
 }
 
+// Stage 3 and the closing checks run as one pass each: on every combination
+// of the values they read, they leave the rows as their statements one after
+// the other do (run here on a copy of the rows, interno 501).
+TEST_F(Clasificacion, PasadasComunesComoLasSentenciasUnaTrasOtra) {
+    const char* eun[] = {"'07'", "'01'", "null"};
+    const char* sun[] = {"'07'", "null"};
+    const char* crc[] = {"'OK'", "'ok'", "'POS'", "null"};
+    const char* precios[] = {"0, 5", "5, 0", "5, 5"};
+    const char* suf[] = {"'AA(X)-AM()-'", "'AA(X)-'", "null"};
+    const char* tds[] = {"'ICR1'", "'icr1'", "'ECR1'"};
+    const char* est[] = {"'M'", "null"}; // no "A" row: stage 4 leaves them alone
+    e.App.Db.ComenzarTransaccion();
+    int orden = 0;
+    for (auto a : eun)
+        for (auto b : sun)
+            for (auto c : crc)
+                for (auto d : precios)
+                    for (auto f : suf)
+                        for (auto g : tds)
+                            for (auto h : est) {
+                                ++orden;
+                                for (const char* interno : {"'500'", "'501'"})
+                                    e.Trabajo(std::string("insert into ART (INTNRO, ARTORD, ARTCAN, PRCECA, PRCSCA, "
+                                                          "PRCEUN, PRCSUN, PRCCRC, ARTTOT, ARTUNI, PRCSUF, PRCTDS, "
+                                                          "PRCEST, PRCORI, PRCDST) values (") +
+                                              interno + ", " + std::to_string(orden) + ", " +
+                                              std::to_string(orden % 7 + 1) + ", 0.5, 0.25, " + a + ", " + b + ", " +
+                                              c + ", " + d + ", " + f + ", " + g + ", " + h + ", '310', null)");
+                            }
+    e.App.Db.ConfirmarTransaccion();
+    e.App.TipoDeclaracion = "RR01";
+    ASSERT_TRUE(FRAM2_GuardarDatosToBase(e.App)) << e.Op.Ultimo();
+    for (const char* sql :
+         {"update ART set PRCECA = ARTCAN WHERE INTNRO = '501'  AND PRCEUN = '07'",
+          "update ART set PRCSCA = ARTCAN WHERE INTNRO = '501'  AND PRCSUN = '07'",
+          "update ART set PRCDUN = '07' where INTNRO = '501'",
+          "update ART set PRCECA = ARTCAN where INTNRO = '501' and PRCDUN = PRCEUN and PRCCRC = 'OK' ",
+          "update ART set PRCCRC = 'CERO' where INTNRO = '501' and (ARTTOT = 0 OR ARTUNI = 0)and PRCCRC = 'OK' ",
+          "update ART set PRCORI = '200',PRCDST = '200' where INTNRO = '501' and PRCTDS = 'ICR1' ",
+          "update ART set PRCCRC = 'SUF' where INTNRO = '501' and instr(1,PRCSUF,'()')>0 "})
+        e.Trabajo(sql);
+    const std::string fila = "ARTORD || '|' || quote(PRCECA) || quote(PRCSCA) || quote(PRCDUN) || quote(PRCCRC) || "
+                             "quote(PRCORI) || quote(PRCDST) || quote(PRCEST)";
+    auto Filas = [&](const char* interno) {
+        return e.Valor("select group_concat(f, ' ') from (select " + fila + " as f from ART where INTNRO = '" +
+                       interno + "' order by ARTORD)");
+    };
+    EXPECT_EQ(Filas("500"), Filas("501"));
+    EXPECT_EQ(e.Valor("select count(*) from ART where INTNRO = '500' and PRCCRC = 'CERO'"), "288");
+}
+
 TEST_F(Clasificacion, ContadoresYTotalesCIF) {
     const char* filas[][2] = {{"null", "null"},  {"'A'", "'OK'"},  {"'E'", "'POS'"}, {"'E'", "'SUF'"},
                               {"'A'", "'CERO'"}, {"'E'", "'ERR'"}, {"''", "null"},   {"'M'", "'OK'"}};

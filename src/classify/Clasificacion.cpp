@@ -276,27 +276,34 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
         if (conCatalogo)
             Etapa2(app, sSQL);
 
-        sSQL = "update ART set PRCECA = ARTCAN WHERE INTNRO = '" + interno + "'  AND PRCEUN = '07'";
-        app.Db.Ejecutar(sSQL);
-        sSQL = "update ART set PRCSCA = ARTCAN WHERE INTNRO = '" + interno + "'  AND PRCSUN = '07'";
-        app.Db.Ejecutar(sSQL);
+        // Stage 3's three updates touch different columns and read none that
+        // another writes, so one pass over the interno's rows does all three.
         op.Estado("Procesando... Etapa 3 de 4: Actualizando datos comunes");
-        sSQL = "update ART set PRCDUN = '" + SqlTexto(app.Config.INTDUN) + "' where INTNRO = '" + interno + "'";
+        sSQL = "update ART set PRCECA = case when PRCEUN = '07' then ARTCAN else PRCECA end, "
+               "PRCSCA = case when PRCSUN = '07' then ARTCAN else PRCSCA end, PRCDUN = '" +
+               SqlTexto(app.Config.INTDUN) + "' where INTNRO = '" + interno + "'";
         app.Db.Ejecutar(sSQL);
 
         Etapa4(app, validador, sSQL);
 
-        sSQL = "update ART set PRCECA = ARTCAN where INTNRO = '" + interno + "' and PRCDUN = PRCEUN and PRCCRC = 'OK' ";
-        app.Db.Ejecutar(sSQL);
+        // The closing checks in one pass over the interno's rows, each column
+        // as the checks leave it one after the other: the unit quantity of the
+        // valid articles whose declared unit is the statistical one; "CERO" for
+        // a valid article without price; origin and destination "200" for
+        // ICR1; and "SUF" for suffixes with an empty value, whatever the code
+        // was. Every expression reads the row as it was before the pass, which
+        // is what each check read in its turn (the quantity check reads "OK"
+        // before the price check changes it).
         op.Estado("Procesando... validando precios");
-        sSQL = "update ART set PRCCRC = 'CERO' where INTNRO = '" + interno +
-               "' and (ARTTOT = 0 OR ARTUNI = 0)and PRCCRC = 'OK' ";
-        app.Db.Ejecutar(sSQL);
         op.Estado("Procesando... estableciendo pais destino y proc ");
-        sSQL = "update ART set PRCORI = '200',PRCDST = '200' where INTNRO = '" + interno + "' and PRCTDS = 'ICR1' ";
-        app.Db.Ejecutar(sSQL);
         op.Estado("Procesando... validando sufijos");
-        sSQL = "update ART set PRCCRC = 'SUF' where INTNRO = '" + interno + "' and instr(1,PRCSUF,'()')>0 ";
+        sSQL = "update ART set PRCECA = case when PRCDUN = PRCEUN and PRCCRC = 'OK' then ARTCAN else PRCECA end, "
+               "PRCCRC = case when instr(1,PRCSUF,'()')>0 then 'SUF' "
+               "when (ARTTOT = 0 OR ARTUNI = 0) and PRCCRC = 'OK' then 'CERO' else PRCCRC end, "
+               "PRCORI = case when PRCTDS = 'ICR1' then '200' else PRCORI end, "
+               "PRCDST = case when PRCTDS = 'ICR1' then '200' else PRCDST end "
+               "where INTNRO = '" +
+               interno + "'";
         app.Db.Ejecutar(sSQL);
 
         abierta = false;
