@@ -118,6 +118,34 @@ TEST_F(Clasificacion, NumerosYVinQueSoloDifierenEnMayusculas) {
     EXPECT_EQ(e.Op.BarraMax, 8); // every row reached stage 4
 }
 
+// Pairs of a number whose suffixes take no VIN set the same values; those of a
+// number whose pairs differ in their origin do not. Either way every row ends
+// as its own pair's update leaves it, and a row already classified is kept.
+TEST_F(Clasificacion, ParesDeUnMismoNumero) {
+    e.EnAduana("insert into catarticulos (idcatalogo, idarticulo, ncm, lapi, sufijos, idpais) values "
+               "('C1','FILTRO','8708.29.99.900','','AA(BOSCH)-','330')");
+    Articulo(1, "PARTE", "'320'", "'P1'");
+    Articulo(2, "PARTE", "'320'", "null");
+    Articulo(3, "parte", "'320'", "'P3'");
+    Articulo(4, "PARTE", "'320'", "'P4'");
+    e.Trabajo("update ART set PRCEST = 'A', PRCNCM = 'previa', PRCSUF = 'previos' where ARTORD = 4");
+    Articulo(5, "FILTRO", "''", "'F1'");
+    Articulo(6, "FILTRO", "'320'", "'F2'");
+    Articulo(7, "FILTRO", "''", "null");
+    Articulo(8, "filtro", "''", "'f1'");
+    ASSERT_TRUE(FRAM2_GuardarDatosToBase(e.App)) << e.Op.Ultimo();
+    const char* esperado[] = {
+        "8708.29.99.900K|AA(BOSCH)-|320|A", "8708.29.99.900K|AA(BOSCH)-|320|A", "8708.29.99.900K|AA(BOSCH)-|320|A",
+        "previa|previos|320|E",             "8708.29.99.900K|AA(BOSCH)-|330|A", "8708.29.99.900K|AA(BOSCH)-|320|A",
+        "8708.29.99.900K|AA(BOSCH)-|330|A", "8708.29.99.900K|AA(BOSCH)-|330|A",
+    };
+    for (int i = 1; i <= 8; ++i)
+        EXPECT_EQ(Campo(i, "ifnull(PRCNCM,'-') || '|' || ifnull(PRCSUF,'-') || '|' || PRCORI || '|' || PRCEST"),
+                  esperado[i - 1])
+            << "ARTORD " << i;
+    EXPECT_EQ(e.Op.BarraMax, 8);
+}
+
 TEST_F(Clasificacion, SinCatalogoYTiposQueNoLoConsultan) {
     Articulo(1, "AUTO", "''", "'VIN1'", "RR01");
     Articulo(2, "AUTO", "''", "'VIN2'", "RR01");

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -111,63 +112,112 @@ void Etapa2(Aplicacion& app, std::string& sSQL) {
         op.ProgresoRango(0, static_cast<int>(filas));
     ConsultasAduana aduana(app);
     long avance = 1; // the next row whose progress is due
-    for (const ArticuloPorBuscar& a : articulos) {
-        for (; avance < a.posicion; ++avance) // the rows of a pair already looked up
+    auto Mostrar = [&](long hasta) {
+        for (; avance <= hasta; ++avance)
             op.ProgresoValor(static_cast<int>(avance));
-        const std::string& artnro = a.artnro;
-        if (const Recordset* c = aduana.Catalogo(
-                "select ncm, lapi, sufijos, idunidad, estadistica, estadomerc, deresp, preciounitario, "
-                "descripcion, idpais, ArtKgUnitario from catarticulos where idcatalogo = '" +
-                SqlTexto(app.Config.INTCAT) + "' and idarticulo = '" + SqlTexto(artnro) + "'")) {
-            const Recordset& cat = *c;
-            sSQL = "update ART set ";
-            const std::string ncm = cat.Fields("ncm").Texto();
-            std::string posicion = Trim(ncm);
-            const std::string filtro =
-                " [001] = '" + SqlTexto(Left(ncm, 10)) + "' and [002] = '" + SqlTexto(Mid(ncm, 12, 3)) + "'";
-
-            const std::string lapi = cat.Fields("lapi").Texto();
-            if (!Trim(lapi).empty()) {
-                sSQL += "PRCLAP = '" + SqlTexto(lapi) + "',";
-                const Recordset* nom = nullptr;
-                if (Len(posicion) == 14 && (nom = aduana.Ncm("select [003] as letra from ncm where " + filtro)))
-                    posicion += Trim(nom->Fields("letra").Texto());
-            } else if (const Recordset* nom = aduana.Ncm("select [003] as letra,[059] as lapi from ncm where " + filtro);
-                       !nom) {
-                sSQL += "PRCLAP = 'N',";
-            } else {
-                sSQL += std::string("PRCLAP = '") + (nom->Fields("lapi").Texto() == "*" ? "S" : "N") + "',";
-                if (Len(posicion) == 14)
-                    posicion += Trim(nom->Fields("letra").Texto());
-            }
-            sSQL += "PRCNCM = '" + SqlTexto(posicion) + "',";
-
-            const Valor& vin = a.vin;
-            sSQL += "PRCSUF = '" +
-                    SqlTexto(modEntidadesTarvelo::ImplementarVINenSufijos(cat.Fields("sufijos").Texto(), vin.Texto())) +
-                    "',";
-
-            const std::string idpais = cat.Fields("idpais").Texto();
-            if (a.sinOrigen && !Trim(idpais).empty())
-                sSQL += "PRCORI = '" + SqlTexto(idpais) + "',";
-
-            if (const Recordset* uni = aduana.Ncm("select [012] as estadistica,[020] as deresp from ncm where " + filtro)) {
-                sSQL += "PRCEUN = '" + SqlTexto(uni->Fields("estadistica").Texto()) + "',";
-                const std::string deresp = uni->Fields("deresp").Texto();
-                if (!Trim(deresp).empty())
-                    sSQL += "PRCSUN = '" + SqlTexto(deresp) + "',";
-            }
-
-            sSQL += "PRCEST = 'A' WHERE INTNRO = '" + interno + "'   and ARTNRO = '" + SqlTexto(artnro) + "' ";
-            sSQL += vin.EsNulo() ? "  and PRCVIN is null " : "  and PRCVIN = '" + SqlTexto(vin.Texto()) + "' ";
-            sSQL += "  and (PRCEST <> 'A' or PRCEST is null)";
+    };
+    // The pairs of one number found in the catalog, with what their update
+    // sets, written when the next number comes. When every pair of the number
+    // sets the same values (the suffixes take no VIN, the origin is filled
+    // alike), one update of the number does what theirs would one after the
+    // other: together they reach every row of the number.
+    struct Pendiente {
+        const ArticuloPorBuscar* articulo;
+        std::string valores; // "PRCLAP = ..., PRCEST = 'A' "
+    };
+    std::vector<Pendiente> pendientes;
+    std::string numero; // of the pending pairs, in lower case
+    auto Escribir = [&](bool juntos) {
+        if (pendientes.empty())
+            return;
+        const std::string desde = "WHERE INTNRO = '" + interno + "'   and ARTNRO = '";
+        bool iguales = juntos && pendientes.size() > 1;
+        for (size_t i = 1; iguales && i < pendientes.size(); ++i)
+            iguales = pendientes[i].valores == pendientes[0].valores;
+        if (iguales) {
+            sSQL = "update ART set " + pendientes[0].valores + desde + SqlTexto(pendientes[0].articulo->artnro) +
+                   "' " + "  and (PRCEST <> 'A' or PRCEST is null)";
             app.Db.Ejecutar(sSQL);
         }
-        op.ProgresoValor(static_cast<int>(a.posicion));
-        avance = a.posicion + 1;
+        for (const Pendiente& p : pendientes) {
+            if (!iguales) {
+                const Valor& vin = p.articulo->vin;
+                sSQL = "update ART set " + p.valores + desde + SqlTexto(p.articulo->artnro) + "' ";
+                sSQL += vin.EsNulo() ? "  and PRCVIN is null " : "  and PRCVIN = '" + SqlTexto(vin.Texto()) + "' ";
+                sSQL += "  and (PRCEST <> 'A' or PRCEST is null)";
+                app.Db.Ejecutar(sSQL);
+            }
+            Mostrar(p.articulo->posicion);
+        }
+        pendientes.clear();
+    };
+    for (const ArticuloPorBuscar& a : articulos) {
+        const std::string& artnro = a.artnro;
+        if (std::string bajo = LCaseAscii(artnro); bajo != numero) {
+            Escribir(true);
+            numero = std::move(bajo);
+        }
+        try {
+            if (const Recordset* c = aduana.Catalogo(
+                    "select ncm, lapi, sufijos, idunidad, estadistica, estadomerc, deresp, preciounitario, "
+                    "descripcion, idpais, ArtKgUnitario from catarticulos where idcatalogo = '" +
+                    SqlTexto(app.Config.INTCAT) + "' and idarticulo = '" + SqlTexto(artnro) + "'")) {
+                const Recordset& cat = *c;
+                sSQL = "update ART set ";
+                const std::string ncm = cat.Fields("ncm").Texto();
+                std::string posicion = Trim(ncm);
+                const std::string filtro =
+                    " [001] = '" + SqlTexto(Left(ncm, 10)) + "' and [002] = '" + SqlTexto(Mid(ncm, 12, 3)) + "'";
+
+                const std::string lapi = cat.Fields("lapi").Texto();
+                if (!Trim(lapi).empty()) {
+                    sSQL += "PRCLAP = '" + SqlTexto(lapi) + "',";
+                    const Recordset* nom = nullptr;
+                    if (Len(posicion) == 14 && (nom = aduana.Ncm("select [003] as letra from ncm where " + filtro)))
+                        posicion += Trim(nom->Fields("letra").Texto());
+                } else if (const Recordset* nom =
+                               aduana.Ncm("select [003] as letra,[059] as lapi from ncm where " + filtro);
+                           !nom) {
+                    sSQL += "PRCLAP = 'N',";
+                } else {
+                    sSQL += std::string("PRCLAP = '") + (nom->Fields("lapi").Texto() == "*" ? "S" : "N") + "',";
+                    if (Len(posicion) == 14)
+                        posicion += Trim(nom->Fields("letra").Texto());
+                }
+                sSQL += "PRCNCM = '" + SqlTexto(posicion) + "',";
+
+                sSQL += "PRCSUF = '" +
+                        SqlTexto(modEntidadesTarvelo::ImplementarVINenSufijos(cat.Fields("sufijos").Texto(),
+                                                                              a.vin.Texto())) +
+                        "',";
+
+                const std::string idpais = cat.Fields("idpais").Texto();
+                if (a.sinOrigen && !Trim(idpais).empty())
+                    sSQL += "PRCORI = '" + SqlTexto(idpais) + "',";
+
+                if (const Recordset* uni =
+                        aduana.Ncm("select [012] as estadistica,[020] as deresp from ncm where " + filtro)) {
+                    sSQL += "PRCEUN = '" + SqlTexto(uni->Fields("estadistica").Texto()) + "',";
+                    const std::string deresp = uni->Fields("deresp").Texto();
+                    if (!Trim(deresp).empty())
+                        sSQL += "PRCSUN = '" + SqlTexto(deresp) + "',";
+                }
+                sSQL += "PRCEST = 'A' ";
+                pendientes.push_back({&a, sSQL.substr(std::string_view("update ART set ").size())});
+            }
+        } catch (...) {
+            // The pairs before this one are written, each on its own, as they
+            // would have been; the message shows the update that failed.
+            std::string fallida = sSQL;
+            Escribir(false);
+            sSQL = fallida;
+            throw;
+        }
+        if (pendientes.empty())
+            Mostrar(a.posicion);
     }
-    for (; avance <= filas; ++avance)
-        op.ProgresoValor(static_cast<int>(avance));
+    Escribir(true);
+    Mostrar(filas);
 }
 
 // Stage 4: every classified article through the validator.
