@@ -230,17 +230,18 @@ TEST_F(Clasificacion, UnErrorDelValidadorConservaLoValidado) {
               "AOK ESUF AOK AOK AOK");
 }
 
-// Stage 3 and the closing checks run as one pass each: on every combination
-// of the values they read, they leave the rows as their statements one after
-// the other do (run here on a copy of the rows, interno 501).
+// Stage 3, and stage 4's "OK" with the closing checks, run as one pass each:
+// on every combination of the values they read, they leave the rows as their
+// statements one after the other do (run here on a copy of the rows, interno
+// 501, with the validator's verdict written by hand).
 TEST_F(Clasificacion, PasadasComunesComoLasSentenciasUnaTrasOtra) {
     const char* eun[] = {"'07'", "'01'", "null"};
     const char* sun[] = {"'07'", "null"};
     const char* crc[] = {"'OK'", "'ok'", "'POS'", "null"};
     const char* precios[] = {"0, 5", "5, 0", "5, 5"};
-    const char* suf[] = {"'AA(X)-AM()-'", "'AA(X)-'", "null"};
+    const char* suf[] = {"'AA(X)-AM(Y)-'", "'AA(X)-AM()-'", "'AA(X)-'", "null"}; // only the first is valid
     const char* tds[] = {"'ICR1'", "'icr1'", "'ECR1'"};
-    const char* est[] = {"'M'", "null"}; // no "A" row: stage 4 leaves them alone
+    const char* est[] = {"'A'", "'a'", "'M'", "null"};
     e.App.Db.ComenzarTransaccion();
     int orden = 0;
     for (auto a : eun)
@@ -254,18 +255,23 @@ TEST_F(Clasificacion, PasadasComunesComoLasSentenciasUnaTrasOtra) {
                                 for (const char* interno : {"'500'", "'501'"})
                                     e.Trabajo(std::string("insert into ART (INTNRO, ARTORD, ARTCAN, PRCECA, PRCSCA, "
                                                           "PRCEUN, PRCSUN, PRCCRC, ARTTOT, ARTUNI, PRCSUF, PRCTDS, "
-                                                          "PRCEST, PRCORI, PRCDST) values (") +
+                                                          "PRCEST, PRCORI, PRCDST, PRCNCM) values (") +
                                               interno + ", " + std::to_string(orden) + ", " +
                                               std::to_string(orden % 7 + 1) + ", 0.5, 0.25, " + a + ", " + b + ", " +
-                                              c + ", " + d + ", " + f + ", " + g + ", " + h + ", '310', null)");
+                                              c + ", " + d + ", " + f + ", " + g + ", " + h +
+                                              ", '310', null, '8703.23.10.100A')");
                             }
     e.App.Db.ConfirmarTransaccion();
-    e.App.TipoDeclaracion = "RR01";
+    e.App.TipoDeclaracion = "RR01"; // no catalog: the rows go to stage 3 as they are
+    e.App.Config.INTDUN = "01";      // the closing quantity check is not stage 3's again
     ASSERT_TRUE(FRAM2_GuardarDatosToBase(e.App)) << e.Op.Ultimo();
     for (const char* sql :
          {"update ART set PRCECA = ARTCAN WHERE INTNRO = '501'  AND PRCEUN = '07'",
           "update ART set PRCSCA = ARTCAN WHERE INTNRO = '501'  AND PRCSUN = '07'",
-          "update ART set PRCDUN = '07' where INTNRO = '501'",
+          "update ART set PRCDUN = '01' where INTNRO = '501'",
+          "update ART set PRCCRC = 'SUF', PRCEST = 'E' where INTNRO = '501' and PRCEST = 'A' "
+          "and ifnull(PRCSUF, '') <> 'AA(X)-AM(Y)-'",
+          "update ART set PRCCRC = 'OK' where INTNRO = '501' and PRCEST = 'A'",
           "update ART set PRCECA = ARTCAN where INTNRO = '501' and PRCDUN = PRCEUN and PRCCRC = 'OK' ",
           "update ART set PRCCRC = 'CERO' where INTNRO = '501' and (ARTTOT = 0 OR ARTUNI = 0)and PRCCRC = 'OK' ",
           "update ART set PRCORI = '200',PRCDST = '200' where INTNRO = '501' and PRCTDS = 'ICR1' ",
@@ -278,7 +284,8 @@ TEST_F(Clasificacion, PasadasComunesComoLasSentenciasUnaTrasOtra) {
                        interno + "' order by ARTORD)");
     };
     EXPECT_EQ(Filas("500"), Filas("501"));
-    EXPECT_EQ(e.Valor("select count(*) from ART where INTNRO = '500' and PRCCRC = 'CERO'"), "288");
+    EXPECT_EQ(e.Valor("select count(*) from ART where INTNRO = '500' and PRCCRC = 'CERO'"), "720");
+    EXPECT_EQ(e.Valor("select count(*) from ART where INTNRO = '500' and PRCCRC = 'OK' and PRCEST = 'A'"), "144");
 }
 
 TEST_F(Clasificacion, ContadoresYTotalesCIF) {

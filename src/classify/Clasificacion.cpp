@@ -261,17 +261,13 @@ void Etapa4(Aplicacion& app, std::unique_ptr<Tesmira::Motor>& validador, std::st
         validador->ConexionString(*app.Entidades);
     }
     // Each distinct position and suffixes is validated once. An article that
-    // fails is marked on its own; the ones that pass are marked together, by
-    // one update of the interno's "A" rows, once every row is validated. The
-    // walk goes in article order, so when a validation fails with an error the
-    // "A" rows before it are the ones found valid, and they are marked then,
-    // as if each had been written as it was validated.
+    // fails is marked on its own. The ones that pass are the "A" rows left when
+    // the walk ends, and the closing pass marks them "OK" (it rewrites every
+    // row anyway). The walk goes in article order, so when a validation fails
+    // with an error the "A" rows before it are the ones found valid, and they
+    // are marked here, as if each had been written as it was validated.
     std::sort(filas.begin(), filas.end(), [](const Fila& a, const Fila& b) { return a.artord < b.artord; });
     std::vector<signed char> resultados(claves.size(), -1); // -1: not validated yet
-    auto MarcarValidos = [&](const std::string& hasta) {
-        sSQL = "update ART set PRCCRC = 'OK' where INTNRO = '" + interno + "' and PRCEST = 'A'" + hasta;
-        app.Db.Ejecutar(sSQL);
-    };
     for (size_t i = 0; i < filas.size(); ++i) {
         signed char& resultado = resultados[filas[i].clave];
         if (resultado < 0) {
@@ -280,7 +276,9 @@ void Etapa4(Aplicacion& app, std::unique_ptr<Tesmira::Motor>& validador, std::st
                 int r = validador->ValidarSufijos(ncm, suf);
                 resultado = static_cast<signed char>(r >= 0 && r <= 2 ? r : 3);
             } catch (...) {
-                MarcarValidos(" and ARTORD < " + EnteroSql(filas[i].artord));
+                sSQL = "update ART set PRCCRC = 'OK' where INTNRO = '" + interno + "' and PRCEST = 'A' and ARTORD < " +
+                       EnteroSql(filas[i].artord);
+                app.Db.Ejecutar(sSQL);
                 throw;
             }
         }
@@ -294,7 +292,6 @@ void Etapa4(Aplicacion& app, std::unique_ptr<Tesmira::Motor>& validador, std::st
         }
         op.ProgresoValor(static_cast<int>(i + 1));
     }
-    MarcarValidos("");
 }
 
 } // namespace
@@ -336,20 +333,23 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
 
         Etapa4(app, validador, sSQL);
 
-        // The closing checks in one pass over the interno's rows, each column
-        // as the checks leave it one after the other: the unit quantity of the
-        // valid articles whose declared unit is the statistical one; "CERO" for
-        // a valid article without price; origin and destination "200" for
-        // ICR1; and "SUF" for suffixes with an empty value, whatever the code
-        // was. Every expression reads the row as it was before the pass, which
-        // is what each check read in its turn (the quantity check reads "OK"
-        // before the price check changes it).
+        // Stage 4's "OK" for the articles it found valid (the "A" rows left)
+        // and the closing checks, in one pass over the interno's rows, each
+        // column as the checks leave it one after the other: the unit quantity
+        // of the valid articles whose declared unit is the statistical one;
+        // "CERO" for a valid article without price; origin and destination
+        // "200" for ICR1; and "SUF" for suffixes with an empty value, whatever
+        // the code was. Every expression reads the row as it was before the
+        // pass, so "valid" is an "A" row or one that was "OK" already, and the
+        // quantity check sees it before the price check changes its code.
         op.Estado("Procesando... validando precios");
         op.Estado("Procesando... estableciendo pais destino y proc ");
         op.Estado("Procesando... validando sufijos");
-        sSQL = "update ART set PRCECA = case when PRCDUN = PRCEUN and PRCCRC = 'OK' then ARTCAN else PRCECA end, "
+        sSQL = "update ART set PRCECA = case when PRCDUN = PRCEUN and (PRCEST = 'A' or PRCCRC = 'OK') then ARTCAN "
+               "else PRCECA end, "
                "PRCCRC = case when instr(1,PRCSUF,'()')>0 then 'SUF' "
-               "when (ARTTOT = 0 OR ARTUNI = 0) and PRCCRC = 'OK' then 'CERO' else PRCCRC end, "
+               "when (ARTTOT = 0 OR ARTUNI = 0) and (PRCEST = 'A' or PRCCRC = 'OK') then 'CERO' "
+               "when PRCEST = 'A' then 'OK' else PRCCRC end, "
                "PRCORI = case when PRCTDS = 'ICR1' then '200' else PRCORI end, "
                "PRCDST = case when PRCTDS = 'ICR1' then '200' else PRCDST end "
                "where INTNRO = '" +
