@@ -191,9 +191,9 @@ TEST_F(Clasificacion, UnSufijoAMSinCierreDetieneYConservaLoHecho) {
     EXPECT_EQ(rs.Fields("est").Texto(), "A--");
 }
 
-// A validation that fails with an error stops the run; the articles validated
-// before it keep their codes (the valid ones too, though they are marked
-// together), the rest stay unvalidated.
+// A validation that fails with an error stops the run; stage 3 is written, the
+// articles validated before it keep their codes (the valid ones too, though
+// they are marked together), the rest stay unvalidated.
 TEST_F(Clasificacion, UnErrorDelValidadorConservaLoValidado) {
     // The suffix groups of 8708 positions cannot be read: the query fails.
     e.EnAduana("insert into sufidos (sim, sufijo) values ('8708.29.99.900','SA')");
@@ -208,7 +208,7 @@ TEST_F(Clasificacion, UnErrorDelValidadorConservaLoValidado) {
                               {"5", "8703.23.10.100A", "AA(X)-AM(Y)-"}};
     for (const auto& f : filas) {
         Articulo(std::stoi(f[0]), "AUTO", "''", "null", "RR01");
-        e.Trabajo(std::string("update ART set PRCEST = 'A', PRCNCM = '") + f[1] + "', PRCSUF = '" + f[2] +
+        e.Trabajo(std::string("update ART set PRCEST = 'A', PRCEUN = '07', PRCNCM = '") + f[1] + "', PRCSUF = '" + f[2] +
                   "' where ARTORD = " + f[0]);
     }
     EXPECT_FALSE(FRAM2_GuardarDatosToBase(e.App));
@@ -217,6 +217,7 @@ TEST_F(Clasificacion, UnErrorDelValidadorConservaLoValidado) {
     EXPECT_EQ(e.Valor("select group_concat(PRCEST || ifnull(PRCCRC, '-'), ' ') from "
                       "(select PRCEST, PRCCRC from ART order by ARTORD)"),
               "AOK ESUF AOK A- A-");
+    EXPECT_EQ(e.Valor("select count(*) from ART where PRCDUN = '07' and PRCECA = ARTCAN"), "5"); // stage 3 ran
     EXPECT_FALSE(e.App.Db.EnTransaccion());
 
     // Once it can be read, a second run validates what was left.

@@ -301,6 +301,7 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
     const std::string interno = SqlTexto(app.InternoActual);
     std::string sSQL; // the update being built, quoted by the error message
     bool abierta = false;
+    std::string etapa3; // stage 3's own update while the closing pass has not done it
     try {
         std::unique_ptr<Tesmira::Motor> validador;
         const bool conCatalogo = app.TipoDeclaracion != "ICR2" && app.TipoDeclaracion != "RR01";
@@ -323,31 +324,35 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
         if (conCatalogo)
             Etapa2(app, sSQL);
 
-        // Stage 3's three updates touch different columns and read none that
-        // another writes, so one pass over the interno's rows does all three.
+        // Stage 3 writes the quantities and the declared unit, which stage 4
+        // neither reads nor writes, so the closing pass does its work: it
+        // rewrites every row anyway. Should stage 4 stop with an error, stage 3
+        // is written on its own before the error is reported.
         op.Estado("Procesando... Etapa 3 de 4: Actualizando datos comunes");
-        sSQL = "update ART set PRCECA = case when PRCEUN = '07' then ARTCAN else PRCECA end, "
-               "PRCSCA = case when PRCSUN = '07' then ARTCAN else PRCSCA end, PRCDUN = '" +
-               SqlTexto(app.Config.INTDUN) + "' where INTNRO = '" + interno + "'";
-        app.Db.Ejecutar(sSQL);
+        const std::string dun = SqlTexto(app.Config.INTDUN);
+        const std::string unidades =
+            "PRCSCA = case when PRCSUN = '07' then ARTCAN else PRCSCA end, PRCDUN = '" + dun + "'";
+        etapa3 = "update ART set PRCECA = case when PRCEUN = '07' then ARTCAN else PRCECA end, " + unidades +
+                 " where INTNRO = '" + interno + "'";
 
         Etapa4(app, validador, sSQL);
 
-        // Stage 4's "OK" for the articles it found valid (the "A" rows left)
-        // and the closing checks, in one pass over the interno's rows, each
-        // column as the checks leave it one after the other: the unit quantity
-        // of the valid articles whose declared unit is the statistical one;
-        // "CERO" for a valid article without price; origin and destination
-        // "200" for ICR1; and "SUF" for suffixes with an empty value, whatever
-        // the code was. Every expression reads the row as it was before the
-        // pass, so "valid" is an "A" row or one that was "OK" already, and the
-        // quantity check sees it before the price check changes its code.
+        // Stage 3, stage 4's "OK" for the articles it found valid (the "A" rows
+        // left) and the closing checks, in one pass over the interno's rows,
+        // each column as they leave it one after the other: stage 3's
+        // quantities and declared unit; the unit quantity of the valid articles
+        // whose declared unit (INTDUN by then) is the statistical one; "CERO"
+        // for a valid article without price; origin and destination "200" for
+        // ICR1; and "SUF" for suffixes with an empty value, whatever the code
+        // was. Every expression reads the row as it was before the pass, so
+        // "valid" is an "A" row or one that was "OK" already, and the quantity
+        // check sees it before the price check changes its code.
         op.Estado("Procesando... validando precios");
         op.Estado("Procesando... estableciendo pais destino y proc ");
         op.Estado("Procesando... validando sufijos");
-        sSQL = "update ART set PRCECA = case when PRCDUN = PRCEUN and (PRCEST = 'A' or PRCCRC = 'OK') then ARTCAN "
-               "else PRCECA end, "
-               "PRCCRC = case when instr(1,PRCSUF,'()')>0 then 'SUF' "
+        sSQL = "update ART set PRCECA = case when PRCEUN = '07' or (PRCEUN = '" + dun +
+               "' and (PRCEST = 'A' or PRCCRC = 'OK')) then ARTCAN else PRCECA end, " + unidades +
+               ", PRCCRC = case when instr(1,PRCSUF,'()')>0 then 'SUF' "
                "when (ARTTOT = 0 OR ARTUNI = 0) and (PRCEST = 'A' or PRCCRC = 'OK') then 'CERO' "
                "when PRCEST = 'A' then 'OK' else PRCCRC end, "
                "PRCORI = case when PRCTDS = 'ICR1' then '200' else PRCORI end, "
@@ -355,6 +360,7 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
                "where INTNRO = '" +
                interno + "'";
         app.Db.Ejecutar(sSQL);
+        etapa3.clear();
 
         abierta = false;
         app.Db.LiberarSavepoint(kSavepoint);
@@ -367,7 +373,15 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
         throw;
     } catch (...) {
         AppError e = AppError::Actual();
-        // What was classified before the failing statement stays classified.
+        // What was classified before the failing statement stays classified,
+        // stage 3 included when the run got past it.
+        if (abierta && !etapa3.empty()) {
+            try {
+                app.Db.Ejecutar(etapa3);
+            } catch (...) {
+                e.Description += vbCrLf + std::string("No se pudo guardar la etapa 3: ") + AppError::Actual().Description;
+            }
+        }
         if (abierta) {
             try {
                 app.Db.LiberarSavepoint(kSavepoint);
