@@ -255,6 +255,94 @@ TEST(Servidor, LasFilasEnviadasSinEsperarFallanComoUnaSentenciaSola) {
     EXPECT_EQ(c.DeshacerOReconectar(), "");
 }
 
+// Runs of single-row inserts of one shape go as one insert of many rows;
+// look-ups asked together go behind the rows and see them.
+TEST(Servidor, FilasDeUnaFormaVanJuntasYLasConsultasLasVen) {
+    SOLO_SERVIDOR();
+    EntornoPrueba e;
+    auto& c = dynamic_cast<Postgres::Gestor&>(e.Aduana());
+    auto fila = [](const std::string& interno, long long orden, const char* factura) {
+        return "insert into facturas (interno, orden, factura) values ('" + interno + "', " + std::to_string(orden) +
+               ", '" + factura + "')";
+    };
+    // The error an overflowing row raises on its own.
+    AppError sola;
+    try {
+        c.Ejecutar(fila("1", 99999999999LL, "X"));
+        FAIL();
+    } catch (const AppError& x) {
+        sola = x;
+    }
+
+    c.ComenzarTransaccion();
+    // Two full groups and a remainder, another shape in the middle, every row in place.
+    for (int i = 1; i <= 250; ++i) {
+        c.Ejecutar(fila("G", i, "F"));
+        if (i == 120)
+            c.Ejecutar("insert into facturas (interno, orden) values ('H', 1)");
+    }
+    std::vector<std::string> consultas;
+    for (const char* i : {"G", "h", "nadie", "g"})
+        consultas.push_back(std::string("select factura from facturas where interno = '") + i + "'");
+    EXPECT_EQ(c.HayFilas(consultas), (std::vector<char>{1, 1, 0, 1}));
+    // A value whose type only its comparison tells cannot be asked over an
+    // array of texts: such a shape is asked query by query, and the
+    // transaction goes on.
+    EXPECT_EQ(c.HayFilas({"select 1 from facturas where orden = '5'", "select 1 from facturas where orden = '999'",
+                          "select 1 from facturas where interno = 'H'"}),
+              (std::vector<char>{1, 0, 1}));
+    EXPECT_EQ(e.ValorAduana("select count(*) || '|' || sum(orden) || '|' || min(factura) || max(factura) from facturas "
+                            "where interno = 'G'"),
+              "250|31375|FF");
+    // More look-ups than go unanswered at a time, answered in order.
+    consultas.clear();
+    for (size_t i = 0; i < Postgres::Gestor::kLote + 5; ++i)
+        consultas.push_back("select 1 from facturas where interno = 'G' and orden = " + std::to_string(i % 300));
+    std::vector<char> hay = c.HayFilas(consultas);
+    ASSERT_EQ(hay.size(), consultas.size());
+    for (size_t i = 0; i < hay.size(); ++i)
+        EXPECT_EQ(hay[i] != 0, i % 300 >= 1 && i % 300 <= 250) << i;
+    EXPECT_EQ(c.DeshacerOReconectar(), "");
+
+    // A failing row inside a group: its own error, raised where the group is
+    // waited for, and nothing of the group or after it is kept.
+    c.ComenzarTransaccion();
+    for (int i = 1; i <= 150; ++i)
+        c.Ejecutar(fila("G", i == 130 ? 99999999999LL : i, "F"));
+    try {
+        c.HayFilas({"select 1 from facturas"});
+        FAIL();
+    } catch (const AppError& x) {
+        EXPECT_EQ(x.Number, sola.Number);
+        EXPECT_EQ(x.Description, sola.Description);
+    }
+    EXPECT_EQ(c.DeshacerOReconectar(), "");
+    EXPECT_EQ(e.ValorAduana("select count(*) from facturas"), "0");
+
+    // Lots are answered while later ones are sent: a failure in a lot the
+    // program has moved past is raised where that lot is read, as the row's
+    // own error, and the connection is ready for the next run.
+    c.ComenzarTransaccion();
+    bool fallo = false;
+    try {
+        for (size_t i = 1; i <= 3 * Postgres::Gestor::kLote; ++i)
+            c.Ejecutar(fila("L", i == 10 ? 99999999999LL : static_cast<long long>(i), "F"));
+        c.Sincronizar();
+    } catch (const AppError& x) {
+        fallo = true;
+        EXPECT_EQ(x.Number, sola.Number);
+        EXPECT_EQ(x.Description, sola.Description);
+    }
+    EXPECT_TRUE(fallo);
+    EXPECT_EQ(c.DeshacerOReconectar(), "");
+    EXPECT_EQ(e.ValorAduana("select count(*) from facturas"), "0");
+    c.ComenzarTransaccion();
+    for (size_t i = 1; i <= 3 * Postgres::Gestor::kLote + 1; ++i)
+        c.Ejecutar(fila("M", static_cast<long long>(i), "F"));
+    c.ConfirmarTransaccion();
+    EXPECT_EQ(e.ValorAduana("select count(*) from facturas"), std::to_string(3 * Postgres::Gestor::kLote + 1));
+}
+
 TEST(Servidor, ServidorQueSeVaConFilasSinRespuestaNoDejaNada) {
     SOLO_SERVIDOR();
     EntornoPrueba e;

@@ -230,6 +230,28 @@ TEST_F(Transferencia, CatalogUpdateAndInsert) {
     EXPECT_EQ(T("select descripcion from catarticulos where idcatalogo = 'CAT2'"), "Otro catalogo");
 }
 
+// The catalog's look-ups are asked a lot at a time: an article met again,
+// in the same lot or in a later one, in other case or not, must still find
+// the row its earlier line wrote, and the last line's values must stay.
+TEST_F(Transferencia, CatalogLookUpsSeeWhatEarlierLinesWrote) {
+    e.EnAduana("insert into catarticulos (idcatalogo,idarticulo,descripcion) values ('CAT1','K5','Conocida')");
+    Articulo(1, "B1", {{"ARTDSC", "'Primera'"}});
+    Articulo(2, "b1", {{"ARTDSC", "'Segunda'"}});
+    int ord = 3;
+    for (; ord <= 1200; ++ord)
+        Articulo(ord, "N" + std::to_string(ord));
+    Articulo(ord++, "n3", {{"ARTDSC", "'Otra vez'"}});
+    Articulo(ord++, "k5", {{"ARTDSC", "'Nueva'"}});
+    Articulo(ord++, "B1", {{"ARTDSC", "'Tercera'"}});
+    ASSERT_EQ(FRM3_Tranferir(e.App), Resultado::Hecho) << e.Op.Ultimo();
+    EXPECT_EQ(Filas("catarticulos"), 1 + 1 + 1198);
+    EXPECT_EQ(T("select descripcion from catarticulos where idcatalogo = 'CAT1' and idarticulo = 'B1'"), "Tercera");
+    EXPECT_EQ(T("select descripcion from catarticulos where idcatalogo = 'CAT1' and idarticulo = 'N3'"), "Otra vez");
+    EXPECT_EQ(T("select descripcion from catarticulos where idcatalogo = 'CAT1' and idarticulo = 'K5'"), "Nueva");
+    EXPECT_EQ(T("select descripcion from catarticulos where idcatalogo = 'CAT1' and idarticulo = 'N1200'"),
+              "Articulo N1200");
+}
+
 TEST_F(Transferencia, RunsThatEndEarlyLeaveTheCustomsSideAsItWas) {
     SOLO_ARCHIVO();
     Articulo(1, "A1", {{"ARTFAC", "'F1'"}});

@@ -378,6 +378,11 @@ void Gestor::Abrir(const std::string& ruta, bool crear) {
     // A connection is only ever used by the thread that opened it: SQLite's
     // own per-call locking would only cost time on every call.
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (crear ? SQLITE_OPEN_CREATE : 0);
+    // Nothing reads SQLite's memory statistics, and keeping them takes a
+    // global lock on every allocation. Settable only before the library
+    // starts; later it is refused and nothing changes.
+    static const int kSinEstadisticas = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    (void)kSinEstadisticas;
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(ruta.c_str(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {

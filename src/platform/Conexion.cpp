@@ -7,3 +7,14 @@ std::string Conexion::LiteralFecha(std::time_t fecha) const {
     std::strftime(buf, sizeof buf, "'%Y-%m-%d %H:%M:%S'", &t);
     return buf;
 }
+
+std::vector<char> Conexion::HayFilas(const std::vector<std::string>& consultas) {
+    std::vector<char> hay;
+    hay.reserve(consultas.size());
+    Recordset rs;
+    for (const std::string& consulta : consultas) {
+        Sql(consulta);
+        hay.push_back(CrearRs(rs));
+    }
+    return hay;
+}

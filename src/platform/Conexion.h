@@ -4,6 +4,7 @@
 #include <ctime>
 #include <functional>
 #include <string>
+#include <vector>
 
 // A connection to one customs-side database, whichever engine holds it: the
 // subsystems set `Sql` and call `CrearRs` or `Ejecutar`, and never learn which
@@ -19,6 +20,10 @@ public:
     // Runs the query; leaves every row in `rs` (a snapshot), positioned on the
     // first. True when there is at least one row.
     virtual bool CrearRs(Recordset& rs) = 0;
+    // Runs each query and says, in order, whether it returned a row. A server
+    // is sent the lot before any answer is read: one round trip for all of
+    // them where asking one by one waits for each.
+    virtual std::vector<char> HayFilas(const std::vector<std::string>& consultas);
     // Runs the statement; returns the number of rows it changed.
     virtual long Ejecutar() = 0;
     long Ejecutar(const std::string& sql) {

@@ -6,6 +6,7 @@
 #include <libpq-fe.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -193,6 +194,13 @@ std::string Opcion(PQconninfoOption* opciones, const char* clave) {
     return {};
 }
 
+// Rows gathered into one insert: enough that the server's work per statement
+// is spread thin, within the protocol's 65,535 parameters a statement.
+long FilasPorGrupo(size_t parametrosPorFila) {
+    constexpr long kFilas = 100;
+    return parametrosPorFila == 0 ? kFilas : std::min<long>(kFilas, 65535 / static_cast<long>(parametrosPorFila));
+}
+
 } // namespace
 
 struct Gestor::Respuesta {
@@ -250,6 +258,13 @@ Gestor::~Gestor() {
 void Gestor::Desconectar() {
     m_enCola = 0;
     m_filas.clear();
+    m_cerrados.clear();
+    m_juntas = nullptr;
+    m_juntasValores.clear();
+    m_juntasConsultas = 0;
+    m_grupo = m_forma = nullptr;
+    m_grupoValores.clear();
+    m_grupoFilas = 0;
     if (m_pg) {
         PQfinish(m_pg);
         m_pg = nullptr;
@@ -323,18 +338,23 @@ void Gestor::EjecutarDirecto(const std::string& sql) {
 }
 
 bool Gestor::InsercionDeUnaFila(const std::string& plantilla) {
+    return FilaDeValores(plantilla) != std::string::npos;
+}
+
+size_t Gestor::FilaDeValores(const std::string& plantilla) {
+    constexpr size_t no = std::string::npos;
     std::string bajo;
     bajo.reserve(plantilla.size());
     for (char c : plantilla)
         bajo += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     size_t i = bajo.find_first_not_of(" \t\r\n");
     if (i == std::string::npos || bajo.compare(i, 12, "insert into ") != 0)
-        return false;
+        return no;
     // A query for its rows, "returning", "on conflict" (which may add none)
     // or several statements: not a plain row.
     for (const char* palabra : {"select", "returning", "conflict", "default values", ";"})
         if (bajo.find(palabra) != std::string::npos)
-            return false;
+            return no;
     size_t v = bajo.find("values", i);
     while (v != std::string::npos) {
         char antes = bajo[v - 1], despues = v + 6 < bajo.size() ? bajo[v + 6] : 0;
@@ -343,17 +363,18 @@ bool Gestor::InsercionDeUnaFila(const std::string& plantilla) {
         v = bajo.find("values", v + 6);
     }
     if (v == std::string::npos)
-        return false;
+        return no;
     size_t p = bajo.find_first_not_of(" \t\r\n", v + 6);
     if (p == std::string::npos || bajo[p] != '(')
-        return false;
+        return no;
+    const size_t fila = p;
     int nivel = 0;
     for (; p < bajo.size(); ++p) {
         char c = bajo[p];
         if (c == '"') {
             p = bajo.find('"', p + 1);
             if (p == std::string::npos)
-                return false;
+                return no;
         } else if (c == '(') {
             ++nivel;
         } else if (c == ')' && --nivel == 0) {
@@ -361,7 +382,25 @@ bool Gestor::InsercionDeUnaFila(const std::string& plantilla) {
         }
     }
     // Exactly one parenthesised row, and nothing after it.
-    return p < bajo.size() && bajo.find_first_not_of(" \t\r\n", p + 1) == std::string::npos;
+    return p < bajo.size() && bajo.find_first_not_of(" \t\r\n", p + 1) == no ? fila : no;
+}
+
+bool Gestor::PrepararForma(const std::string& nombre, const std::string& texto, const std::vector<Oid>& tipos,
+                           const char* operacion) {
+    // A shape the server refuses to prepare (a literal whose type only its
+    // text tells) runs from its own text; inside a transaction the refusal
+    // must not abort it, so it is tried behind a savepoint.
+    Vaciar(operacion); // preparing waits for the server
+    bool dentro = EnTransaccion();
+    if (dentro)
+        EjecutarDirecto("savepoint velmarion_preparar");
+    Respuesta p(PQprepare(m_pg, nombre.c_str(), texto.c_str(), static_cast<int>(tipos.size()), tipos.data()));
+    bool bien = PQresultStatus(p.r) == PGRES_COMMAND_OK;
+    if (!bien && PQstatus(m_pg) != CONNECTION_OK)
+        Fallar(operacion, PQerrorMessage(m_pg));
+    if (dentro)
+        EjecutarDirecto(bien ? "release velmarion_preparar" : "rollback to velmarion_preparar; release velmarion_preparar");
+    return bien;
 }
 
 const std::string& Gestor::Preparar(const std::string& sql, const char* operacion) {
@@ -388,23 +427,18 @@ const std::string& Gestor::Preparar(const std::string& sql, const char* operacio
         for (const auto& v : m_valores)
             tipos.push_back(v.tipo == Tipo::Entero ? kInt8 : v.tipo == Tipo::Real ? kFloat8 : 0);
         std::string nombre = "v" + std::to_string(m_preparadas.size() + 1);
-        // A shape the server refuses to prepare (a literal whose type only
-        // its text tells) runs from its own text; inside a transaction the
-        // refusal must not abort it, so it is tried behind a savepoint.
-        bool dentro = EnTransaccion();
-        if (dentro)
-            EjecutarDirecto("savepoint velmarion_preparar");
-        Respuesta p(PQprepare(m_pg, nombre.c_str(), Numerar(m_plantilla).c_str(), static_cast<int>(tipos.size()),
-                              tipos.data()));
-        bool bien = PQresultStatus(p.r) == PGRES_COMMAND_OK;
-        if (!bien && PQstatus(m_pg) != CONNECTION_OK)
-            Fallar(operacion, PQerrorMessage(m_pg));
-        if (dentro)
-            EjecutarDirecto(bien ? "release velmarion_preparar"
-                                 : "rollback to velmarion_preparar; release velmarion_preparar");
-        it = m_preparadas.emplace(m_clave, Preparada{bien ? nombre : std::string(), InsercionDeUnaFila(m_plantilla)})
-                 .first;
+        bool bien = PrepararForma(nombre, Numerar(m_plantilla), tipos, operacion);
+        bool fila = InsercionDeUnaFila(m_plantilla);
+        Preparada forma;
+        forma.nombre = bien ? nombre : std::string();
+        forma.fila = fila;
+        if (bien) {
+            forma.plantilla = m_plantilla;
+            forma.tipos = std::move(tipos);
+        }
+        it = m_preparadas.emplace(m_clave, std::move(forma)).first;
     }
+    m_forma = &it->second;
     if (it->second.nombre.empty())
         return kPorTexto;
     m_parametros.resize(m_valores.size());
@@ -443,11 +477,12 @@ Gestor::Respuesta Gestor::Correr(const std::string& sql, const char* operacion, 
         return Respuesta(PQexec(m_pg, m_texto.c_str()));
     }
     if (m_transaccion && ((encolable == 1 && m_fila) || encolable == 2)) {
-        Encolar(nombre, m_fila);
+        Encolar(nombre, m_fila ? kFila : kOtra);
         return Respuesta(nullptr);
     }
     if (m_enCola > 0) {
         // Sent behind the statements still unanswered: one round trip answers them all.
+        SoltarGrupo(operacion);
         if (PQsendQueryPrepared(m_pg, nombre.c_str(), static_cast<int>(m_punteros.size()), m_punteros.data(),
                                 nullptr, nullptr, 0) != 1) {
             std::string error = PQerrorMessage(m_pg);
@@ -455,7 +490,7 @@ Gestor::Respuesta Gestor::Correr(const std::string& sql, const char* operacion, 
             Fallar(operacion, error, nullptr, true);
         }
         ++m_enCola;
-        m_filas.push_back(false);
+        m_filas.push_back({kOtra, 0});
         PGresult* r = nullptr;
         Vaciar("Ejecutar", &r);
         if (r)
@@ -479,72 +514,340 @@ Gestor::Respuesta Gestor::Correr(const std::string& sql, const char* operacion, 
 // aborted until undone, so nothing after the failing statement is kept. At
 // most kLote statements go unanswered, which bounds what a lost connection
 // leaves unreported.
-void Gestor::Encolar(const std::string& nombre, bool fila) {
+void Gestor::Encolar(const std::string& nombre, Enviada tipo, const char* operacion) {
+    if (tipo == kFila && !nombre.empty()) {
+        // Gathered with the rows of the same shape before it.
+        if (m_grupo != m_forma)
+            SoltarGrupo(operacion);
+        m_grupo = m_forma;
+        m_grupoValores.insert(m_grupoValores.end(), m_parametros.begin(), m_parametros.end());
+        if (++m_grupoFilas == FilasPorGrupo(m_grupo->tipos.size()))
+            SoltarGrupo(operacion);
+    } else {
+        SoltarGrupo(operacion);
+        if (PQpipelineStatus(m_pg) == PQ_PIPELINE_OFF && PQenterPipelineMode(m_pg) != 1)
+            Fallar(operacion, PQerrorMessage(m_pg));
+        int enviada = nombre.empty()
+                          ? PQsendQueryParams(m_pg, m_texto.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0)
+                          : PQsendQueryPrepared(m_pg, nombre.c_str(), static_cast<int>(m_punteros.size()),
+                                                m_punteros.data(), nullptr, nullptr, 0);
+        if (enviada != 1) {
+            std::string error = PQerrorMessage(m_pg);
+            Vaciar(operacion); // an earlier row's failure comes first
+            Fallar(operacion, error, nullptr, true);
+        }
+        m_filas.push_back({tipo, tipo == kFila ? 1 : 0});
+    }
+    if (++m_enCola >= kLote)
+        Adelantar(operacion);
+}
+
+// A run of single-row inserts of one shape goes as one insert of all their
+// rows, which adds them all or fails with the error of the first row that
+// fails, the same error that row's own statement would have raised. A full
+// group has its own prepared statement; a shorter one (the end of a run)
+// goes with its text, and a lone row as itself.
+void Gestor::SoltarGrupo(const char* operacion) {
+    if (!m_grupo) {
+        EnviarExistencias();
+        return;
+    }
+    Preparada& forma = *m_grupo;
+    const long filas = m_grupoFilas;
+    std::vector<std::string> valores;
+    valores.swap(m_grupoValores);
+    m_grupo = nullptr;
+    m_grupoFilas = 0;
+
+    const size_t porFila = forma.tipos.size();
+    std::vector<Oid> tipos;
+    std::string texto;
+    const std::string* nombre = &forma.nombre;
+    if (filas > 1) {
+        const size_t fila = FilaDeValores(forma.plantilla);
+        std::string plantilla = forma.plantilla;
+        for (long i = 1; i < filas; ++i)
+            (plantilla += ", ").append(forma.plantilla, fila);
+        for (long i = 0; i < filas; ++i)
+            tipos.insert(tipos.end(), forma.tipos.begin(), forma.tipos.end());
+        texto = Numerar(plantilla);
+        if (filas == FilasPorGrupo(porFila) && forma.grupo.empty() && !forma.grupoFallido) {
+            if (PrepararForma(forma.nombre + "g", texto, tipos, operacion))
+                forma.grupo = forma.nombre + "g";
+            else
+                forma.grupoFallido = true;
+        }
+        nombre = filas == FilasPorGrupo(porFila) && !forma.grupo.empty() ? &forma.grupo : nullptr;
+    }
+    std::vector<const char*> punteros(valores.size());
+    for (size_t i = 0; i < valores.size(); ++i)
+        punteros[i] = valores[i].c_str();
     if (PQpipelineStatus(m_pg) == PQ_PIPELINE_OFF && PQenterPipelineMode(m_pg) != 1)
-        Fallar("Ejecutar", PQerrorMessage(m_pg));
-    if (PQsendQueryPrepared(m_pg, nombre.c_str(), static_cast<int>(m_punteros.size()), m_punteros.data(), nullptr,
+        Fallar(operacion, PQerrorMessage(m_pg));
+    int enviada = nombre ? PQsendQueryPrepared(m_pg, nombre->c_str(), static_cast<int>(punteros.size()),
+                                               punteros.data(), nullptr, nullptr, 0)
+                         : PQsendQueryParams(m_pg, texto.c_str(), static_cast<int>(punteros.size()), tipos.data(),
+                                             punteros.data(), nullptr, nullptr, 0);
+    if (enviada != 1) {
+        std::string error = PQerrorMessage(m_pg);
+        Vaciar(operacion);
+        Fallar(operacion, error, nullptr, true);
+    }
+    m_filas.push_back({kFila, filas});
+    EnviarExistencias(); // queries gathered after the rows go behind them
+}
+
+// The queries go the way of the statements sent ahead, so they travel
+// behind the writes already sent and see them, and each answer is read when
+// the lot is answered. Consecutive queries of one shape are asked as one
+// statement over arrays of their values: whether a row exists for each, by
+// its place in the lot (see EnviarExistencias).
+std::vector<char> Gestor::HayFilas(const std::vector<std::string>& consultas) {
+    std::vector<char> hay;
+    hay.reserve(consultas.size());
+    m_hay = &hay;
+    try {
+        for (const std::string& consulta : consultas) {
+            Asegurar("CrearRs");
+            const std::string& nombre = Preparar(consulta, "CrearRs");
+            if (nombre.empty() || m_forma->existencias == "-") {
+                Encolar(nombre, kConsulta, "CrearRs");
+                continue;
+            }
+            if (m_juntas != m_forma) {
+                // Sending the queries gathered may reuse the scratch values.
+                Preparada* forma = m_forma;
+                std::vector<std::string> parametros = m_parametros;
+                SoltarGrupo("CrearRs");
+                m_juntas = forma;
+                m_parametros.swap(parametros);
+            }
+            m_juntasValores.resize(m_parametros.size());
+            for (size_t i = 0; i < m_parametros.size(); ++i)
+                m_juntasValores[i].push_back(m_parametros[i]);
+            if (++m_juntasConsultas == static_cast<long>(kLote))
+                SoltarGrupo("CrearRs");
+        }
+        Vaciar("CrearRs");
+    } catch (...) {
+        m_hay = nullptr;
+        throw;
+    }
+    m_hay = nullptr;
+    return hay;
+}
+
+namespace {
+// An array's text form: {"a","b"}, with " and \ escaped inside its elements.
+std::string Arreglo(const std::vector<std::string>& valores, size_t n) {
+    std::string r = "{";
+    for (size_t i = 0; i < n; ++i) {
+        if (i)
+            r += ',';
+        r += '"';
+        for (char c : valores[i]) {
+            if (c == '"' || c == '\\')
+                r += '\\';
+            r += c;
+        }
+        r += '"';
+    }
+    return r + '}';
+}
+} // namespace
+
+// "select t.i from unnest($1::int8[], $2::text[] ...) as t(i, p1 ...) where
+// exists (the query, its parameters read from t)": the rows it returns name
+// the queries that have a row. Prepared once per shape; a shape the server
+// cannot ask this way (a parameter whose type only the comparison told) goes
+// query by query.
+void Gestor::EnviarExistencias() {
+    if (!m_juntas)
+        return;
+    Preparada& forma = *m_juntas;
+    const size_t n = static_cast<size_t>(m_juntasConsultas);
+    std::vector<std::vector<std::string>> valores;
+    valores.swap(m_juntasValores);
+    m_juntas = nullptr;
+    m_juntasConsultas = 0;
+
+    if (forma.existencias.empty()) {
+        std::string columnas = "i", arreglos = "$1::int8[]";
+        for (size_t i = 0; i < forma.tipos.size(); ++i) {
+            const unsigned t = forma.tipos[i];
+            arreglos += ", $" + std::to_string(i + 2) + (t == kInt8 ? "::int8[]" : t == kFloat8 ? "::float8[]" : "::text[]");
+            columnas += ", p" + std::to_string(i + 1);
+        }
+        std::string consulta;
+        int k = 0;
+        const std::string numerada = Numerar(forma.plantilla);
+        for (size_t i = 0; i < numerada.size(); ++i) {
+            // Numerar wrote $1, $2 ...: each becomes the column of its parameter.
+            if (numerada[i] == '$' && i + 1 < numerada.size() && std::isdigit(static_cast<unsigned char>(numerada[i + 1]))) {
+                size_t j = i + 1;
+                while (j < numerada.size() && std::isdigit(static_cast<unsigned char>(numerada[j])))
+                    ++j;
+                consulta += "t.p" + numerada.substr(i + 1, j - i - 1);
+                i = j - 1;
+                ++k;
+            } else {
+                consulta += numerada[i];
+            }
+        }
+        const std::string texto = "select t.i from unnest(" + arreglos + ") as t(" + columnas + ") where exists (" +
+                                  consulta + ")";
+        std::vector<Oid> tipos(forma.tipos.size() + 1, 0);
+        forma.existencias = PrepararForma(forma.nombre + "e", texto, tipos, "CrearRs") ? forma.nombre + "e" : "-";
+    }
+    if (forma.existencias == "-") {
+        // Asked one by one after all, each query rebuilt from its values.
+        for (size_t q = 0; q < n; ++q) {
+            m_parametros.resize(valores.size());
+            m_punteros.resize(valores.size());
+            for (size_t i = 0; i < valores.size(); ++i) {
+                m_parametros[i] = valores[i][q];
+                m_punteros[i] = m_parametros[i].c_str();
+            }
+            Encolar(forma.nombre, kConsulta, "CrearRs");
+        }
+        return;
+    }
+    std::vector<std::string> arreglos;
+    std::vector<std::string> orden(n);
+    for (size_t q = 0; q < n; ++q)
+        orden[q] = std::to_string(q);
+    arreglos.push_back(Arreglo(orden, n));
+    for (const auto& v : valores)
+        arreglos.push_back(Arreglo(v, n));
+    std::vector<const char*> punteros;
+    for (const auto& a : arreglos)
+        punteros.push_back(a.c_str());
+    if (PQpipelineStatus(m_pg) == PQ_PIPELINE_OFF && PQenterPipelineMode(m_pg) != 1)
+        Fallar("CrearRs", PQerrorMessage(m_pg));
+    if (PQsendQueryPrepared(m_pg, forma.existencias.c_str(), static_cast<int>(punteros.size()), punteros.data(), nullptr,
                             nullptr, 0) != 1) {
         std::string error = PQerrorMessage(m_pg);
-        Vaciar("Ejecutar"); // an earlier row's failure comes first
-        Fallar("Ejecutar", error, nullptr, true);
+        Vaciar("CrearRs");
+        Fallar("CrearRs", error, nullptr, true);
     }
-    m_filas.push_back(fila);
-    if (++m_enCola >= kLote)
-        Vaciar("Ejecutar");
+    m_filas.push_back({kExistencias, static_cast<long>(n)});
+    m_enCola += n;
+}
+
+// Reads the answers of one lot, up to its sync point. The first failure
+// (or an insert that did not add its rows) goes to `error` unless one is
+// there already; with `ultima`, the lot's last statement is the caller's and
+// its answer is handed back there. False when the connection broke first.
+bool Gestor::LeerLote(const std::vector<Envio>& filas, PGresult** ultima, std::string& error, std::string& estado) {
+    const size_t enviadas = filas.size();
+    size_t respuesta = 0;
+    // One result per statement sent and then the sync point. A connection
+    // that breaks returns no more results: its status says so, and a bounded
+    // count of empty answers stops the wait whatever libpq reports.
+    size_t vacios = 0;
+    for (;;) {
+        PGresult* r = PQgetResult(m_pg);
+        if (!r) {
+            if (PQstatus(m_pg) != CONNECTION_OK || ++vacios > enviadas + 2)
+                return false;
+            continue;
+        }
+        vacios = 0;
+        ExecStatusType s = PQresultStatus(r);
+        if (ultima && s != PGRES_PIPELINE_SYNC && respuesta + 1 == enviadas) {
+            // The caller's own statement: its answer, failed or not, is the caller's.
+            *ultima = r;
+            ++respuesta;
+            continue;
+        }
+        if (s == PGRES_PIPELINE_SYNC) {
+            PQclear(r);
+            return true;
+        }
+        if (s == PGRES_COMMAND_OK || s == PGRES_TUPLES_OK) {
+            const char* n = PQcmdTuples(r);
+            Envio envio = respuesta < filas.size() ? filas[respuesta] : Envio{kOtra, 0};
+            if (envio.tipo == kConsulta && m_hay)
+                m_hay->push_back(PQntuples(r) > 0);
+            if (envio.tipo == kExistencias && m_hay) {
+                const size_t base = m_hay->size();
+                m_hay->resize(base + static_cast<size_t>(envio.filas), 0);
+                for (int f = 0; f < PQntuples(r); ++f) {
+                    size_t q = std::strtoul(PQgetvalue(r, f, 0), nullptr, 10);
+                    if (q < static_cast<size_t>(envio.filas))
+                        (*m_hay)[base + q] = 1;
+                }
+            }
+            if (envio.tipo == kFila && error.empty() && std::atol(n) != envio.filas)
+                error = std::string("Una inserción enviada sin esperar respuesta agregó ") + (*n ? n : "0") +
+                        " filas en vez de " + std::to_string(envio.filas);
+        } else if (s != PGRES_PIPELINE_ABORTED && error.empty()) {
+            // Inside a transaction the lots after a failing one fail as well
+            // (the transaction is aborted): only the first failure is told.
+            error = PQresultErrorMessage(r);
+            const char* e = PQresultErrorField(r, PG_DIAG_SQLSTATE);
+            estado = e ? e : "";
+        }
+        ++respuesta;
+        PQclear(r);
+    }
+}
+
+// Closes the lot being sent with a sync point, so that the server answers it
+// while the next one is being built, and reads the lot closed before it,
+// which the server has answered by then as a rule: the program and the
+// server work at the same time, and at most two lots go unanswered.
+void Gestor::Adelantar(const char* operacion) {
+    SoltarGrupo(operacion);
+    if (m_filas.empty())
+        return;
+    m_enCola = 0;
+    if (PQpipelineSync(m_pg) != 1) {
+        std::string error = PQerrorMessage(m_pg);
+        m_filas.clear();
+        m_cerrados.clear();
+        Fallar(operacion, error, nullptr, true);
+    }
+    m_cerrados.push_back(std::move(m_filas));
+    m_filas.clear();
+    while (m_cerrados.size() > 1) {
+        std::vector<Envio> lote = std::move(m_cerrados.front());
+        m_cerrados.pop_front();
+        std::string error, estado;
+        if (LeerLote(lote, nullptr, error, estado) && error.empty())
+            continue;
+        // A failure: what was sent after it is read and dropped, and it is
+        // raised as the statement's own error.
+        const bool perdida = error.empty();
+        if (perdida)
+            error = PQerrorMessage(m_pg);
+        Descartar();
+        Fallar(operacion, error, estado.c_str(), perdida);
+    }
 }
 
 void Gestor::Vaciar(const char* operacion, PGresult** ultima) {
+    if (m_pg)
+        SoltarGrupo(operacion);
+    m_enCola = 0;
     if (!m_pg || PQpipelineStatus(m_pg) == PQ_PIPELINE_OFF) {
-        m_enCola = 0;
+        m_filas.clear();
+        m_cerrados.clear();
         return;
     }
-    const size_t enviadas = m_enCola;
-    m_enCola = 0;
-    std::vector<bool> filas;
-    filas.swap(m_filas);
-    size_t respuesta = 0;
     std::string error, estado;
-    bool sincronizado = false;
-    if (PQpipelineSync(m_pg) != 1) {
+    bool sincronizado = PQpipelineSync(m_pg) == 1;
+    if (sincronizado)
+        m_cerrados.push_back(std::move(m_filas));
+    else
         error = PQerrorMessage(m_pg);
-    } else {
-        // One result per row sent and then the sync point. A connection that
-        // breaks returns no more results: its status says so, and a bounded
-        // count of empty answers stops the wait whatever libpq reports.
-        size_t vacios = 0;
-        while (!sincronizado) {
-            PGresult* r = PQgetResult(m_pg);
-            if (!r) {
-                if (PQstatus(m_pg) != CONNECTION_OK || ++vacios > enviadas + 2)
-                    break;
-                continue;
-            }
-            vacios = 0;
-            ExecStatusType s = PQresultStatus(r);
-            if (ultima && s != PGRES_PIPELINE_SYNC && respuesta + 1 == enviadas) {
-                // The caller's own statement: its answer, failed or not, is the caller's.
-                *ultima = r;
-                ++respuesta;
-                continue;
-            }
-            if (s == PGRES_PIPELINE_SYNC) {
-                sincronizado = true;
-            } else if (s == PGRES_COMMAND_OK || s == PGRES_TUPLES_OK) {
-                const char* n = PQcmdTuples(r);
-                bool fila = respuesta < filas.size() && filas[respuesta];
-                if (fila && error.empty() && std::strcmp(n, "1") != 0)
-                    error = std::string("Una inserción enviada sin esperar respuesta agregó ") + (*n ? n : "0") +
-                            " filas en vez de una";
-            } else if (s != PGRES_PIPELINE_ABORTED && error.empty()) {
-                error = PQresultErrorMessage(r);
-                const char* e = PQresultErrorField(r, PG_DIAG_SQLSTATE);
-                estado = e ? e : "";
-            }
-            if (s != PGRES_PIPELINE_SYNC)
-                ++respuesta;
-            PQclear(r);
-        }
+    m_filas.clear();
+    while (sincronizado && !m_cerrados.empty()) {
+        std::vector<Envio> lote = std::move(m_cerrados.front());
+        m_cerrados.pop_front();
+        sincronizado = LeerLote(lote, m_cerrados.empty() ? ultima : nullptr, error, estado);
     }
+    m_cerrados.clear();
     if (sincronizado && PQexitPipelineMode(m_pg) != 1 && error.empty())
         error = PQerrorMessage(m_pg);
     if (!sincronizado && error.empty())
@@ -559,6 +862,13 @@ void Gestor::Vaciar(const char* operacion, PGresult** ultima) {
 }
 
 void Gestor::Descartar() noexcept {
+    // Rows and queries gathered and not yet sent are simply dropped.
+    m_juntas = nullptr;
+    m_juntasValores.clear();
+    m_juntasConsultas = 0;
+    m_grupo = nullptr;
+    m_grupoValores.clear();
+    m_grupoFilas = 0;
     try {
         Vaciar("Ejecutar");
     } catch (...) {

@@ -2,6 +2,7 @@
 #include "platform/Almacor.h"
 #include "platform/Conexion.h"
 
+#include <deque>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -31,6 +32,7 @@ public:
     void Sql(const std::string& texto) override { m_sql = texto; }
     const std::string& Sql() const override { return m_sql; }
     bool CrearRs(Recordset& rs) override;
+    std::vector<char> HayFilas(const std::vector<std::string>& consultas) override;
     // Inside a transaction a single-row insert is sent ahead without waiting
     // for its answer (see Encolar); every other statement waits for it.
     long Ejecutar() override;
@@ -70,6 +72,8 @@ public:
     size_t EnCola() const { return m_enCola; }
     // Whether a template is "insert into t (...) values (...)" with one row.
     static bool InsercionDeUnaFila(const std::string& plantilla);
+    // Where the row of such an insert begins (its "("); npos when it is not one.
+    static size_t FilaDeValores(const std::string& plantilla);
     // Most statements sent ahead before waiting for their answers.
     static constexpr size_t kLote = 2000;
 
@@ -79,11 +83,32 @@ private:
     // Translates and parametrises `sql`; prepares its shape when new. The
     // prepared name, or "" when it runs from its own text (in m_texto).
     const std::string& Preparar(const std::string& sql, const char* operacion);
-    void Encolar(const std::string& nombre, bool fila);
+    // What a statement sent ahead is, for judging its answer.
+    enum Enviada : char { kOtra, kFila, kConsulta, kExistencias };
+    // Sends the statement Preparar left ready (its own text when `nombre` is
+    // "") without waiting for its answer.
+    void Encolar(const std::string& nombre, Enviada tipo, const char* operacion = "Ejecutar");
+    // Sends the queries gathered in m_juntas as one statement.
+    void EnviarExistencias();
+    // Sends the single-row inserts gathered in m_grupo as one statement, then
+    // the queries gathered after them.
+    void SoltarGrupo(const char* operacion);
+    // Prepares `texto` as `nombre`; false when the server refuses it. Inside
+    // a transaction the refusal is kept from aborting it.
+    bool PrepararForma(const std::string& nombre, const std::string& texto, const std::vector<unsigned>& tipos,
+                       const char* operacion);
+    struct Envio {
+        Enviada tipo;
+        long filas; // the rows an insert must add
+    };
     // Waits for the inserts sent ahead; raises the first one's error.
     // With `ultima`, the last statement sent is the caller's: its result is
     // handed back there instead of judged here.
     void Vaciar(const char* operacion, pg_result** ultima = nullptr);
+    // Reads one lot's answers (see the .cpp).
+    bool LeerLote(const std::vector<Envio>& filas, pg_result** ultima, std::string& error, std::string& estado);
+    // Closes the lot being sent and reads the one before it.
+    void Adelantar(const char* operacion);
     // The same, dropping their errors (the transaction is being undone).
     void Descartar() noexcept;
     void Asegurar(const char* operacion);
@@ -101,12 +126,34 @@ private:
     bool m_transaccion = false;
     struct Preparada {
         std::string nombre; // "" when the shape could not be prepared
-        bool fila;          // a single-row insert, which may be sent ahead
+        bool fila = false;  // a single-row insert, which may be sent ahead
+        // Of a single-row insert: its template and parameter types, and the
+        // statement that adds kFilasGrupo rows of it at once (once prepared).
+        std::string plantilla;
+        std::vector<unsigned> tipos;
+        std::string grupo;
+        bool grupoFallido = false;
+        // Of a query: the statement that tells for many values at once
+        // whether it has a row; "-" when the server could not prepare it.
+        std::string existencias;
     };
     // Template text and parameter types -> its prepared statement.
     std::unordered_map<std::string, Preparada> m_preparadas;
     bool m_fila = false;       // the statement being run is a single-row insert
-    std::vector<bool> m_filas; // of each statement sent ahead: whether it is one
+    std::vector<Envio> m_filas; // of each statement of the lot being sent
+    std::deque<std::vector<Envio>> m_cerrados; // lots closed by a sync point, not yet read
+    // Single-row inserts of one shape, gathered to go as one statement of
+    // many rows: the server runs one statement where it would run each.
+    Preparada* m_forma = nullptr; // the shape Preparar left ready
+    Preparada* m_grupo = nullptr;
+    std::vector<std::string> m_grupoValores;
+    long m_grupoFilas = 0;
+    // Queries of one shape gathered by HayFilas: each parameter's values.
+    Preparada* m_juntas = nullptr;
+    std::vector<std::vector<std::string>> m_juntasValores;
+    long m_juntasConsultas = 0;
+    // Where the answers of queries sent ahead (HayFilas) go: whether each returned a row.
+    std::vector<char>* m_hay = nullptr;
     size_t m_enCola = 0;
     // The SQLSTATE of the last failing statement ("" when none): what decides a retry.
     std::string m_estado;

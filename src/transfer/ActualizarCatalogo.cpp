@@ -8,6 +8,12 @@
 #include "transfer/Transferencia.h"
 #include "transfer/ValoresSql.h"
 
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
 namespace {
 
 using ValoresSql::CeroDelante;
@@ -20,7 +26,37 @@ Conexion& Catalogos(Aplicacion& app) {
     return app.Entidades->getDataConnectionByEntity("CATALOGOS");
 }
 
-std::string PrecioUnitario(Aplicacion& app, const Almacor::Cursor& rs) {
+// The fields the catalog learns of one article, held while the look-ups of
+// its lot are answered.
+constexpr const char* kCampos[] = {"ARTNRO", "ARTDSC", "PRCORI", "PRCDUN", "ARTUNI", "PRCCAN",
+                                   "ARTTOT", "PRCNCM", "PRCLAP", "PRCSUF", "PRCEUN", "PRCECA",
+                                   "PRCESM", "PRCSUN", "ARTKGU", "PRCSCA"};
+constexpr size_t kNumCampos = sizeof kCampos / sizeof kCampos[0];
+
+struct Articulo {
+    Valor campos[kNumCampos];
+    long posicion = 0;
+    std::string clave; // the article number as the catalog compares it: without case
+
+    void Leer(const Almacor::Cursor& rs) {
+        for (size_t i = 0; i < kNumCampos; ++i)
+            campos[i] = rs.Fields(kCampos[i]);
+        posicion = rs.AbsolutePosition();
+        clave = LCaseAscii(campos[0].Texto());
+    }
+    const Valor& Fields(const char* nombre) const {
+        for (size_t i = 0; i < kNumCampos; ++i)
+            if (std::strcmp(kCampos[i], nombre) == 0)
+                return campos[i];
+        throw std::logic_error(std::string("campo no leído: ") + nombre);
+    }
+};
+
+// Articles whose catalog look-ups are asked together: a server answers the
+// lot in one round trip.
+constexpr size_t kLote = 1000;
+
+std::string PrecioUnitario(Aplicacion& app, const Articulo& rs) {
     if (Trim(rs.Fields("PRCDUN").Texto()) != "01")
         return Numero(rs.Fields("ARTUNI"));
     // Sold by the kilogram: the price per declared unit.
@@ -32,7 +68,7 @@ std::string PrecioUnitario(Aplicacion& app, const Almacor::Cursor& rs) {
     return NumeroSql(Formatear(app.Formato.EsNumero(rs.Fields("ARTTOT")) / cantidad, "00.0000"));
 }
 
-std::string Actualizacion(Aplicacion& app, const std::string& catalogo, const Almacor::Cursor& rs) {
+std::string Actualizacion(Aplicacion& app, const std::string& catalogo, const Articulo& rs) {
     auto f = [&rs](const char* nombre) -> const Valor& { return rs.Fields(nombre); };
     std::string s = "update CATARTICULOS set ";
     // What the catalog knows is never blanked: an article without description
@@ -57,7 +93,7 @@ std::string Actualizacion(Aplicacion& app, const std::string& catalogo, const Al
     return s;
 }
 
-std::string Alta(Aplicacion& app, const std::string& catalogo, const Almacor::Cursor& rs) {
+std::string Alta(Aplicacion& app, const std::string& catalogo, const Articulo& rs) {
     auto f = [&rs](const char* nombre) -> const Valor& { return rs.Fields(nombre); };
     std::string s = "insert into CATARTICULOS (idcatalogo, idarticulo, descripcion, idpais, cantidad, "
                     "Preciounitario, ncm, lapi, sufijos, idunidad, estadistica, valorrelacionestadistica, "
@@ -96,16 +132,30 @@ bool FRAM3_Transfer_C_ActualCAT(Aplicacion& app) {
             return false;
         app.Op->ProgresoRango(0, static_cast<int>(Almacor::ContarFilas(app.Db, filtro)));
 
-        Recordset existe;
         // Looked up once: finding an entity's connection costs more than a row.
         Conexion& catalogos = Catalogos(app);
-        for (; !rs.Eof(); rs.MoveNext()) {
-            catalogos.Sql("select idarticulo from catarticulos where idcatalogo = '" + SqlTexto(catalogo) +
-                          "' and idarticulo = '" + SqlTexto(rs.Fields("ARTNRO").Texto()) + "'");
-            bool encontrado = catalogos.CrearRs(existe);
-            catalogos.Sql(encontrado ? Actualizacion(app, catalogo, rs) : Alta(app, catalogo, rs));
-            catalogos.Enviar();
-            app.Op->ProgresoValor(static_cast<int>(rs.AbsolutePosition()));
+        std::vector<Articulo> lote(kLote);
+        std::vector<std::string> consultas;
+        std::unordered_set<std::string> claves;
+        while (!rs.Eof()) {
+            // A lot ends before an article repeated in it: its look-up must
+            // see what the earlier one wrote.
+            size_t n = 0;
+            consultas.clear();
+            claves.clear();
+            for (; n < kLote && !rs.Eof(); rs.MoveNext(), ++n) {
+                lote[n].Leer(rs);
+                if (!claves.insert(lote[n].clave).second)
+                    break;
+                consultas.push_back("select idarticulo from catarticulos where idcatalogo = '" + SqlTexto(catalogo) +
+                                    "' and idarticulo = '" + SqlTexto(lote[n].Fields("ARTNRO").Texto()) + "'");
+            }
+            std::vector<char> encontrado = catalogos.HayFilas(consultas);
+            for (size_t i = 0; i < consultas.size(); ++i) {
+                const Articulo& a = lote[i];
+                catalogos.Enviar(encontrado[i] ? Actualizacion(app, catalogo, a) : Alta(app, catalogo, a));
+                app.Op->ProgresoValor(static_cast<int>(a.posicion));
+            }
         }
         catalogos.Sincronizar(); // a failure of the last rows is still this stage's
         return true;
