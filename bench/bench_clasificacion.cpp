@@ -1,11 +1,13 @@
 // Classification speed: internos of 20,000 and 100,000 articles against the
 // demo nomenclator and a catalog of 120,000 articles. Prints articles per second.
+// Sizes given as arguments replace the two (one small size suits callgrind).
 #include "../tests/Entorno.h"
 #include "classify/Clasificacion.h"
 #include "platform/Texto.h"
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <random>
@@ -89,14 +91,19 @@ std::pair<double, double> Medir(EntornoPrueba& e, const std::string& interno) {
 
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    std::vector<int> tamanos = {20000, 100000};
+    if (argc > 1)
+        tamanos.clear();
+    for (int i = 1; i < argc; ++i)
+        tamanos.push_back(std::atoi(argv[i]));
     EntornoPrueba e(true);
     e.App.Config.INTCAT = "CAT1";
     e.App.Config.INTDUN = "07";
     Catalogo(e);
     std::printf("catálogo: %d artículos; nomenclador: %s posiciones\n", kCatalogo,
                 e.ValorAduana("select count(*) from ncm").c_str());
-    for (int n : {20000, 100000}) {
+    for (int n : tamanos) {
         std::string interno = "B" + std::to_string(n);
         Interno(e, interno, n);
         auto [s, cpu] = Medir(e, interno);

@@ -118,6 +118,34 @@ TEST_F(Clasificacion, NumerosYVinQueSoloDifierenEnMayusculas) {
     EXPECT_EQ(e.Op.BarraMax, 8); // every row reached stage 4
 }
 
+// Pairs of a number whose suffixes take no VIN set the same values; those of a
+// number whose pairs differ in their origin do not. Either way every row ends
+// as its own pair's update leaves it, and a row already classified is kept.
+TEST_F(Clasificacion, ParesDeUnMismoNumero) {
+    e.EnAduana("insert into catarticulos (idcatalogo, idarticulo, ncm, lapi, sufijos, idpais) values "
+               "('C1','FILTRO','8708.29.99.900','','AA(BOSCH)-','330')");
+    Articulo(1, "PARTE", "'320'", "'P1'");
+    Articulo(2, "PARTE", "'320'", "null");
+    Articulo(3, "parte", "'320'", "'P3'");
+    Articulo(4, "PARTE", "'320'", "'P4'");
+    e.Trabajo("update ART set PRCEST = 'A', PRCNCM = 'previa', PRCSUF = 'previos' where ARTORD = 4");
+    Articulo(5, "FILTRO", "''", "'F1'");
+    Articulo(6, "FILTRO", "'320'", "'F2'");
+    Articulo(7, "FILTRO", "''", "null");
+    Articulo(8, "filtro", "''", "'f1'");
+    ASSERT_TRUE(FRAM2_GuardarDatosToBase(e.App)) << e.Op.Ultimo();
+    const char* esperado[] = {
+        "8708.29.99.900K|AA(BOSCH)-|320|A", "8708.29.99.900K|AA(BOSCH)-|320|A", "8708.29.99.900K|AA(BOSCH)-|320|A",
+        "previa|previos|320|E",             "8708.29.99.900K|AA(BOSCH)-|330|A", "8708.29.99.900K|AA(BOSCH)-|320|A",
+        "8708.29.99.900K|AA(BOSCH)-|330|A", "8708.29.99.900K|AA(BOSCH)-|330|A",
+    };
+    for (int i = 1; i <= 8; ++i)
+        EXPECT_EQ(Campo(i, "ifnull(PRCNCM,'-') || '|' || ifnull(PRCSUF,'-') || '|' || PRCORI || '|' || PRCEST"),
+                  esperado[i - 1])
+            << "ARTORD " << i;
+    EXPECT_EQ(e.Op.BarraMax, 8);
+}
+
 TEST_F(Clasificacion, SinCatalogoYTiposQueNoLoConsultan) {
     Articulo(1, "AUTO", "''", "'VIN1'", "RR01");
     Articulo(2, "AUTO", "''", "'VIN2'", "RR01");
@@ -161,6 +189,104 @@ TEST_F(Clasificacion, UnSufijoAMSinCierreDetieneYConservaLoHecho) {
     otra.Sql("select group_concat(ifnull(PRCEST,'-'), '') as est from (select PRCEST from ART order by ARTORD)");
     otra.CrearRs(rs);
     EXPECT_EQ(rs.Fields("est").Texto(), "A--");
+}
+
+// A validation that fails with an error stops the run; stage 3 is written, the
+// articles validated before it keep their codes (the valid ones too, though
+// they are marked together), the rest stay unvalidated.
+TEST_F(Clasificacion, UnErrorDelValidadorConservaLoValidado) {
+    // The suffix groups of 8708 positions cannot be read: the query fails.
+    e.EnAduana("insert into sufidos (sim, sufijo) values ('8708.29.99.900','SA')");
+    e.EnAduana("alter table sufidos rename to sufidos_t");
+    e.EnAduana("create view sufidos as select sim, sufijo from sufidos_t "
+               "where mid(sim, case when sim like '8708%' then 0 else 1 end) is not null");
+    e.App.TipoDeclaracion = "RR01"; // validates the positions already written
+    const char* filas[][3] = {{"1", "8703.23.10.100A", "AA(X)-AM(Y)-"},
+                              {"2", "8703.23.10.100", "AA(X)-"},
+                              {"3", "8703.23.10.100A", "AA(X)-AM(Y)-"},
+                              {"4", "8708.29.99.900K", "AA(X)-"},
+                              {"5", "8703.23.10.100A", "AA(X)-AM(Y)-"}};
+    for (const auto& f : filas) {
+        Articulo(std::stoi(f[0]), "AUTO", "''", "null", "RR01");
+        e.Trabajo(std::string("update ART set PRCEST = 'A', PRCEUN = '07', PRCNCM = '") + f[1] + "', PRCSUF = '" + f[2] +
+                  "' where ARTORD = " + f[0]);
+    }
+    EXPECT_FALSE(FRAM2_GuardarDatosToBase(e.App));
+    ASSERT_EQ(e.Op.Mensajes.size(), 1u);
+    EXPECT_NE(e.Op.Ultimo().find("(mid)"), std::string::npos) << e.Op.Ultimo();
+    EXPECT_EQ(e.Valor("select group_concat(PRCEST || ifnull(PRCCRC, '-'), ' ') from "
+                      "(select PRCEST, PRCCRC from ART order by ARTORD)"),
+              "AOK ESUF AOK A- A-");
+    EXPECT_EQ(e.Valor("select count(*) from ART where PRCDUN = '07' and PRCECA = ARTCAN"), "5"); // stage 3 ran
+    EXPECT_FALSE(e.App.Db.EnTransaccion());
+
+    // Once it can be read, a second run validates what was left.
+    e.EnAduana("drop view sufidos");
+    e.EnAduana("alter table sufidos_t rename to sufidos");
+    e.EnAduana("delete from sufidos where sufijo = 'SA'");
+    e.Op.Mensajes.clear();
+    ASSERT_TRUE(FRAM2_GuardarDatosToBase(e.App)) << e.Op.Ultimo();
+    EXPECT_EQ(e.Valor("select group_concat(PRCEST || ifnull(PRCCRC, '-'), ' ') from "
+                      "(select PRCEST, PRCCRC from ART order by ARTORD)"),
+              "AOK ESUF AOK AOK AOK");
+}
+
+// Stage 3, and stage 4's "OK" with the closing checks, run as one pass each:
+// on every combination of the values they read, they leave the rows as their
+// statements one after the other do (run here on a copy of the rows, interno
+// 501, with the validator's verdict written by hand).
+TEST_F(Clasificacion, PasadasComunesComoLasSentenciasUnaTrasOtra) {
+    const char* eun[] = {"'07'", "'01'", "null"};
+    const char* sun[] = {"'07'", "null"};
+    const char* crc[] = {"'OK'", "'ok'", "'POS'", "null"};
+    const char* precios[] = {"0, 5", "5, 0", "5, 5"};
+    const char* suf[] = {"'AA(X)-AM(Y)-'", "'AA(X)-AM()-'", "'AA(X)-'", "null"}; // only the first is valid
+    const char* tds[] = {"'ICR1'", "'icr1'", "'ECR1'"};
+    const char* est[] = {"'A'", "'a'", "'M'", "null"};
+    e.App.Db.ComenzarTransaccion();
+    int orden = 0;
+    for (auto a : eun)
+        for (auto b : sun)
+            for (auto c : crc)
+                for (auto d : precios)
+                    for (auto f : suf)
+                        for (auto g : tds)
+                            for (auto h : est) {
+                                ++orden;
+                                for (const char* interno : {"'500'", "'501'"})
+                                    e.Trabajo(std::string("insert into ART (INTNRO, ARTORD, ARTCAN, PRCECA, PRCSCA, "
+                                                          "PRCEUN, PRCSUN, PRCCRC, ARTTOT, ARTUNI, PRCSUF, PRCTDS, "
+                                                          "PRCEST, PRCORI, PRCDST, PRCNCM) values (") +
+                                              interno + ", " + std::to_string(orden) + ", " +
+                                              std::to_string(orden % 7 + 1) + ", 0.5, 0.25, " + a + ", " + b + ", " +
+                                              c + ", " + d + ", " + f + ", " + g + ", " + h +
+                                              ", '310', null, '8703.23.10.100A')");
+                            }
+    e.App.Db.ConfirmarTransaccion();
+    e.App.TipoDeclaracion = "RR01"; // no catalog: the rows go to stage 3 as they are
+    e.App.Config.INTDUN = "01";      // the closing quantity check is not stage 3's again
+    ASSERT_TRUE(FRAM2_GuardarDatosToBase(e.App)) << e.Op.Ultimo();
+    for (const char* sql :
+         {"update ART set PRCECA = ARTCAN WHERE INTNRO = '501'  AND PRCEUN = '07'",
+          "update ART set PRCSCA = ARTCAN WHERE INTNRO = '501'  AND PRCSUN = '07'",
+          "update ART set PRCDUN = '01' where INTNRO = '501'",
+          "update ART set PRCCRC = 'SUF', PRCEST = 'E' where INTNRO = '501' and PRCEST = 'A' "
+          "and ifnull(PRCSUF, '') <> 'AA(X)-AM(Y)-'",
+          "update ART set PRCCRC = 'OK' where INTNRO = '501' and PRCEST = 'A'",
+          "update ART set PRCECA = ARTCAN where INTNRO = '501' and PRCDUN = PRCEUN and PRCCRC = 'OK' ",
+          "update ART set PRCCRC = 'CERO' where INTNRO = '501' and (ARTTOT = 0 OR ARTUNI = 0)and PRCCRC = 'OK' ",
+          "update ART set PRCORI = '200',PRCDST = '200' where INTNRO = '501' and PRCTDS = 'ICR1' ",
+          "update ART set PRCCRC = 'SUF' where INTNRO = '501' and instr(1,PRCSUF,'()')>0 "})
+        e.Trabajo(sql);
+    const std::string fila = "ARTORD || '|' || quote(PRCECA) || quote(PRCSCA) || quote(PRCDUN) || quote(PRCCRC) || "
+                             "quote(PRCORI) || quote(PRCDST) || quote(PRCEST)";
+    auto Filas = [&](const char* interno) {
+        return e.Valor("select group_concat(f, ' ') from (select " + fila + " as f from ART where INTNRO = '" +
+                       interno + "' order by ARTORD)");
+    };
+    EXPECT_EQ(Filas("500"), Filas("501"));
+    EXPECT_EQ(e.Valor("select count(*) from ART where INTNRO = '500' and PRCCRC = 'CERO'"), "720");
+    EXPECT_EQ(e.Valor("select count(*) from ART where INTNRO = '500' and PRCCRC = 'OK' and PRCEST = 'A'"), "144");
 }
 
 TEST_F(Clasificacion, ContadoresYTotalesCIF) {

@@ -9,8 +9,10 @@
 #include "platform/Tesmira.h"
 #include "platform/Texto.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -110,63 +112,112 @@ void Etapa2(Aplicacion& app, std::string& sSQL) {
         op.ProgresoRango(0, static_cast<int>(filas));
     ConsultasAduana aduana(app);
     long avance = 1; // the next row whose progress is due
-    for (const ArticuloPorBuscar& a : articulos) {
-        for (; avance < a.posicion; ++avance) // the rows of a pair already looked up
+    auto Mostrar = [&](long hasta) {
+        for (; avance <= hasta; ++avance)
             op.ProgresoValor(static_cast<int>(avance));
-        const std::string& artnro = a.artnro;
-        if (const Recordset* c = aduana.Catalogo(
-                "select ncm, lapi, sufijos, idunidad, estadistica, estadomerc, deresp, preciounitario, "
-                "descripcion, idpais, ArtKgUnitario from catarticulos where idcatalogo = '" +
-                SqlTexto(app.Config.INTCAT) + "' and idarticulo = '" + SqlTexto(artnro) + "'")) {
-            const Recordset& cat = *c;
-            sSQL = "update ART set ";
-            const std::string ncm = cat.Fields("ncm").Texto();
-            std::string posicion = Trim(ncm);
-            const std::string filtro =
-                " [001] = '" + SqlTexto(Left(ncm, 10)) + "' and [002] = '" + SqlTexto(Mid(ncm, 12, 3)) + "'";
-
-            const std::string lapi = cat.Fields("lapi").Texto();
-            if (!Trim(lapi).empty()) {
-                sSQL += "PRCLAP = '" + SqlTexto(lapi) + "',";
-                const Recordset* nom = nullptr;
-                if (Len(posicion) == 14 && (nom = aduana.Ncm("select [003] as letra from ncm where " + filtro)))
-                    posicion += Trim(nom->Fields("letra").Texto());
-            } else if (const Recordset* nom = aduana.Ncm("select [003] as letra,[059] as lapi from ncm where " + filtro);
-                       !nom) {
-                sSQL += "PRCLAP = 'N',";
-            } else {
-                sSQL += std::string("PRCLAP = '") + (nom->Fields("lapi").Texto() == "*" ? "S" : "N") + "',";
-                if (Len(posicion) == 14)
-                    posicion += Trim(nom->Fields("letra").Texto());
-            }
-            sSQL += "PRCNCM = '" + SqlTexto(posicion) + "',";
-
-            const Valor& vin = a.vin;
-            sSQL += "PRCSUF = '" +
-                    SqlTexto(modEntidadesTarvelo::ImplementarVINenSufijos(cat.Fields("sufijos").Texto(), vin.Texto())) +
-                    "',";
-
-            const std::string idpais = cat.Fields("idpais").Texto();
-            if (a.sinOrigen && !Trim(idpais).empty())
-                sSQL += "PRCORI = '" + SqlTexto(idpais) + "',";
-
-            if (const Recordset* uni = aduana.Ncm("select [012] as estadistica,[020] as deresp from ncm where " + filtro)) {
-                sSQL += "PRCEUN = '" + SqlTexto(uni->Fields("estadistica").Texto()) + "',";
-                const std::string deresp = uni->Fields("deresp").Texto();
-                if (!Trim(deresp).empty())
-                    sSQL += "PRCSUN = '" + SqlTexto(deresp) + "',";
-            }
-
-            sSQL += "PRCEST = 'A' WHERE INTNRO = '" + interno + "'   and ARTNRO = '" + SqlTexto(artnro) + "' ";
-            sSQL += vin.EsNulo() ? "  and PRCVIN is null " : "  and PRCVIN = '" + SqlTexto(vin.Texto()) + "' ";
-            sSQL += "  and (PRCEST <> 'A' or PRCEST is null)";
+    };
+    // The pairs of one number found in the catalog, with what their update
+    // sets, written when the next number comes. When every pair of the number
+    // sets the same values (the suffixes take no VIN, the origin is filled
+    // alike), one update of the number does what theirs would one after the
+    // other: together they reach every row of the number.
+    struct Pendiente {
+        const ArticuloPorBuscar* articulo;
+        std::string valores; // "PRCLAP = ..., PRCEST = 'A' "
+    };
+    std::vector<Pendiente> pendientes;
+    std::string numero; // of the pending pairs, in lower case
+    auto Escribir = [&](bool juntos) {
+        if (pendientes.empty())
+            return;
+        const std::string desde = "WHERE INTNRO = '" + interno + "'   and ARTNRO = '";
+        bool iguales = juntos && pendientes.size() > 1;
+        for (size_t i = 1; iguales && i < pendientes.size(); ++i)
+            iguales = pendientes[i].valores == pendientes[0].valores;
+        if (iguales) {
+            sSQL = "update ART set " + pendientes[0].valores + desde + SqlTexto(pendientes[0].articulo->artnro) +
+                   "' " + "  and (PRCEST <> 'A' or PRCEST is null)";
             app.Db.Ejecutar(sSQL);
         }
-        op.ProgresoValor(static_cast<int>(a.posicion));
-        avance = a.posicion + 1;
+        for (const Pendiente& p : pendientes) {
+            if (!iguales) {
+                const Valor& vin = p.articulo->vin;
+                sSQL = "update ART set " + p.valores + desde + SqlTexto(p.articulo->artnro) + "' ";
+                sSQL += vin.EsNulo() ? "  and PRCVIN is null " : "  and PRCVIN = '" + SqlTexto(vin.Texto()) + "' ";
+                sSQL += "  and (PRCEST <> 'A' or PRCEST is null)";
+                app.Db.Ejecutar(sSQL);
+            }
+            Mostrar(p.articulo->posicion);
+        }
+        pendientes.clear();
+    };
+    for (const ArticuloPorBuscar& a : articulos) {
+        const std::string& artnro = a.artnro;
+        if (std::string bajo = LCaseAscii(artnro); bajo != numero) {
+            Escribir(true);
+            numero = std::move(bajo);
+        }
+        try {
+            if (const Recordset* c = aduana.Catalogo(
+                    "select ncm, lapi, sufijos, idunidad, estadistica, estadomerc, deresp, preciounitario, "
+                    "descripcion, idpais, ArtKgUnitario from catarticulos where idcatalogo = '" +
+                    SqlTexto(app.Config.INTCAT) + "' and idarticulo = '" + SqlTexto(artnro) + "'")) {
+                const Recordset& cat = *c;
+                sSQL = "update ART set ";
+                const std::string ncm = cat.Fields("ncm").Texto();
+                std::string posicion = Trim(ncm);
+                const std::string filtro =
+                    " [001] = '" + SqlTexto(Left(ncm, 10)) + "' and [002] = '" + SqlTexto(Mid(ncm, 12, 3)) + "'";
+
+                const std::string lapi = cat.Fields("lapi").Texto();
+                if (!Trim(lapi).empty()) {
+                    sSQL += "PRCLAP = '" + SqlTexto(lapi) + "',";
+                    const Recordset* nom = nullptr;
+                    if (Len(posicion) == 14 && (nom = aduana.Ncm("select [003] as letra from ncm where " + filtro)))
+                        posicion += Trim(nom->Fields("letra").Texto());
+                } else if (const Recordset* nom =
+                               aduana.Ncm("select [003] as letra,[059] as lapi from ncm where " + filtro);
+                           !nom) {
+                    sSQL += "PRCLAP = 'N',";
+                } else {
+                    sSQL += std::string("PRCLAP = '") + (nom->Fields("lapi").Texto() == "*" ? "S" : "N") + "',";
+                    if (Len(posicion) == 14)
+                        posicion += Trim(nom->Fields("letra").Texto());
+                }
+                sSQL += "PRCNCM = '" + SqlTexto(posicion) + "',";
+
+                sSQL += "PRCSUF = '" +
+                        SqlTexto(modEntidadesTarvelo::ImplementarVINenSufijos(cat.Fields("sufijos").Texto(),
+                                                                              a.vin.Texto())) +
+                        "',";
+
+                const std::string idpais = cat.Fields("idpais").Texto();
+                if (a.sinOrigen && !Trim(idpais).empty())
+                    sSQL += "PRCORI = '" + SqlTexto(idpais) + "',";
+
+                if (const Recordset* uni =
+                        aduana.Ncm("select [012] as estadistica,[020] as deresp from ncm where " + filtro)) {
+                    sSQL += "PRCEUN = '" + SqlTexto(uni->Fields("estadistica").Texto()) + "',";
+                    const std::string deresp = uni->Fields("deresp").Texto();
+                    if (!Trim(deresp).empty())
+                        sSQL += "PRCSUN = '" + SqlTexto(deresp) + "',";
+                }
+                sSQL += "PRCEST = 'A' ";
+                pendientes.push_back({&a, sSQL.substr(std::string_view("update ART set ").size())});
+            }
+        } catch (...) {
+            // The pairs before this one are written, each on its own, as they
+            // would have been; the message shows the update that failed.
+            std::string fallida = sSQL;
+            Escribir(false);
+            sSQL = fallida;
+            throw;
+        }
+        if (pendientes.empty())
+            Mostrar(a.posicion);
     }
-    for (; avance <= filas; ++avance)
-        op.ProgresoValor(static_cast<int>(avance));
+    Escribir(true);
+    Mostrar(filas);
 }
 
 // Stage 4: every classified article through the validator.
@@ -209,16 +260,36 @@ void Etapa4(Aplicacion& app, std::unique_ptr<Tesmira::Motor>& validador, std::st
         validador = std::make_unique<Tesmira::Motor>();
         validador->ConexionString(*app.Entidades);
     }
+    // Each distinct position and suffixes is validated once. An article that
+    // fails is marked on its own. The ones that pass are the "A" rows left when
+    // the walk ends, and the closing pass marks them "OK" (it rewrites every
+    // row anyway). The walk goes in article order, so when a validation fails
+    // with an error the "A" rows before it are the ones found valid, and they
+    // are marked here, as if each had been written as it was validated.
+    std::sort(filas.begin(), filas.end(), [](const Fila& a, const Fila& b) { return a.artord < b.artord; });
+    std::vector<signed char> resultados(claves.size(), -1); // -1: not validated yet
     for (size_t i = 0; i < filas.size(); ++i) {
-        const auto& [ncm, suf] = claves[filas[i].clave];
-        int resultado = validador->ValidarSufijos(ncm, suf);
-        const char* codigos = resultado == 0   ? "PRCCRC = 'OK' "
-                              : resultado == 1 ? "PRCCRC = 'POS', PRCEST = 'E' "
-                              : resultado == 2 ? "PRCCRC = 'SUF', PRCEST = 'E' "
-                                               : "PRCCRC = 'ERR', PRCEST = 'E' ";
-        sSQL = std::string("update ART set ") + codigos + "where INTNRO = '" + interno +
-               "'  and ARTORD = " + EnteroSql(filas[i].artord);
-        app.Db.Ejecutar(sSQL);
+        signed char& resultado = resultados[filas[i].clave];
+        if (resultado < 0) {
+            const auto& [ncm, suf] = claves[filas[i].clave];
+            try {
+                int r = validador->ValidarSufijos(ncm, suf);
+                resultado = static_cast<signed char>(r >= 0 && r <= 2 ? r : 3);
+            } catch (...) {
+                sSQL = "update ART set PRCCRC = 'OK' where INTNRO = '" + interno + "' and PRCEST = 'A' and ARTORD < " +
+                       EnteroSql(filas[i].artord);
+                app.Db.Ejecutar(sSQL);
+                throw;
+            }
+        }
+        if (resultado != 0) {
+            const char* codigos = resultado == 1   ? "PRCCRC = 'POS', PRCEST = 'E' "
+                                  : resultado == 2 ? "PRCCRC = 'SUF', PRCEST = 'E' "
+                                                   : "PRCCRC = 'ERR', PRCEST = 'E' ";
+            sSQL = std::string("update ART set ") + codigos + "where INTNRO = '" + interno +
+                   "'  and ARTORD = " + EnteroSql(filas[i].artord);
+            app.Db.Ejecutar(sSQL);
+        }
         op.ProgresoValor(static_cast<int>(i + 1));
     }
 }
@@ -230,6 +301,7 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
     const std::string interno = SqlTexto(app.InternoActual);
     std::string sSQL; // the update being built, quoted by the error message
     bool abierta = false;
+    std::string etapa3; // stage 3's own update while the closing pass has not done it
     try {
         std::unique_ptr<Tesmira::Motor> validador;
         const bool conCatalogo = app.TipoDeclaracion != "ICR2" && app.TipoDeclaracion != "RR01";
@@ -252,28 +324,43 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
         if (conCatalogo)
             Etapa2(app, sSQL);
 
-        sSQL = "update ART set PRCECA = ARTCAN WHERE INTNRO = '" + interno + "'  AND PRCEUN = '07'";
-        app.Db.Ejecutar(sSQL);
-        sSQL = "update ART set PRCSCA = ARTCAN WHERE INTNRO = '" + interno + "'  AND PRCSUN = '07'";
-        app.Db.Ejecutar(sSQL);
+        // Stage 3 writes the quantities and the declared unit, which stage 4
+        // neither reads nor writes, so the closing pass does its work: it
+        // rewrites every row anyway. Should stage 4 stop with an error, stage 3
+        // is written on its own before the error is reported.
         op.Estado("Procesando... Etapa 3 de 4: Actualizando datos comunes");
-        sSQL = "update ART set PRCDUN = '" + SqlTexto(app.Config.INTDUN) + "' where INTNRO = '" + interno + "'";
-        app.Db.Ejecutar(sSQL);
+        const std::string dun = SqlTexto(app.Config.INTDUN);
+        const std::string unidades =
+            "PRCSCA = case when PRCSUN = '07' then ARTCAN else PRCSCA end, PRCDUN = '" + dun + "'";
+        etapa3 = "update ART set PRCECA = case when PRCEUN = '07' then ARTCAN else PRCECA end, " + unidades +
+                 " where INTNRO = '" + interno + "'";
 
         Etapa4(app, validador, sSQL);
 
-        sSQL = "update ART set PRCECA = ARTCAN where INTNRO = '" + interno + "' and PRCDUN = PRCEUN and PRCCRC = 'OK' ";
-        app.Db.Ejecutar(sSQL);
+        // Stage 3, stage 4's "OK" for the articles it found valid (the "A" rows
+        // left) and the closing checks, in one pass over the interno's rows,
+        // each column as they leave it one after the other: stage 3's
+        // quantities and declared unit; the unit quantity of the valid articles
+        // whose declared unit (INTDUN by then) is the statistical one; "CERO"
+        // for a valid article without price; origin and destination "200" for
+        // ICR1; and "SUF" for suffixes with an empty value, whatever the code
+        // was. Every expression reads the row as it was before the pass, so
+        // "valid" is an "A" row or one that was "OK" already, and the quantity
+        // check sees it before the price check changes its code.
         op.Estado("Procesando... validando precios");
-        sSQL = "update ART set PRCCRC = 'CERO' where INTNRO = '" + interno +
-               "' and (ARTTOT = 0 OR ARTUNI = 0)and PRCCRC = 'OK' ";
-        app.Db.Ejecutar(sSQL);
         op.Estado("Procesando... estableciendo pais destino y proc ");
-        sSQL = "update ART set PRCORI = '200',PRCDST = '200' where INTNRO = '" + interno + "' and PRCTDS = 'ICR1' ";
-        app.Db.Ejecutar(sSQL);
         op.Estado("Procesando... validando sufijos");
-        sSQL = "update ART set PRCCRC = 'SUF' where INTNRO = '" + interno + "' and instr(1,PRCSUF,'()')>0 ";
+        sSQL = "update ART set PRCECA = case when PRCEUN = '07' or (PRCEUN = '" + dun +
+               "' and (PRCEST = 'A' or PRCCRC = 'OK')) then ARTCAN else PRCECA end, " + unidades +
+               ", PRCCRC = case when instr(1,PRCSUF,'()')>0 then 'SUF' "
+               "when (ARTTOT = 0 OR ARTUNI = 0) and (PRCEST = 'A' or PRCCRC = 'OK') then 'CERO' "
+               "when PRCEST = 'A' then 'OK' else PRCCRC end, "
+               "PRCORI = case when PRCTDS = 'ICR1' then '200' else PRCORI end, "
+               "PRCDST = case when PRCTDS = 'ICR1' then '200' else PRCDST end "
+               "where INTNRO = '" +
+               interno + "'";
         app.Db.Ejecutar(sSQL);
+        etapa3.clear();
 
         abierta = false;
         app.Db.LiberarSavepoint(kSavepoint);
@@ -286,7 +373,15 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
         throw;
     } catch (...) {
         AppError e = AppError::Actual();
-        // What was classified before the failing statement stays classified.
+        // What was classified before the failing statement stays classified,
+        // stage 3 included when the run got past it.
+        if (abierta && !etapa3.empty()) {
+            try {
+                app.Db.Ejecutar(etapa3);
+            } catch (...) {
+                e.Description += vbCrLf + std::string("No se pudo guardar la etapa 3: ") + AppError::Actual().Description;
+            }
+        }
         if (abierta) {
             try {
                 app.Db.LiberarSavepoint(kSavepoint);

@@ -7,26 +7,34 @@
 #include "platform/Texto.h"
 
 #include <cmath>
+#include <iterator>
 
 namespace Estadisticas {
 
-namespace {
-std::string Contar(Aplicacion& app, const std::string& condicion) {
-    Recordset rs;
-    app.Db.Sql("select count(INTNRO) as total from ART where INTNRO = '" + SqlTexto(app.InternoActual) + condicion);
-    double n = app.Db.CrearRs(rs) ? std::trunc(app.Formato.EsNumero(rs.Fields("total"))) : 0;
-    return Formatear(n, "0000");
-}
-} // namespace
-
 Contadores FRAM3_CargarEstadisticas(Aplicacion& app) {
+    // The six counts of the interno's articles, each the rows that meet its
+    // condition, read in one pass over them.
+    static const char* const kCondiciones[] = {
+        "1", // every article
+        "PRCEST = 'A'", "(PRCEST = '' or PRCEST IS NULL)", "PRCCRC <> 'OK'", "PRCCRC = 'POS'", "PRCCRC = 'SUF'"};
+    std::string sql = "select ";
+    for (size_t i = 0; i < std::size(kCondiciones); ++i)
+        sql += (i ? ", " : "") + std::string("count(case when ") + kCondiciones[i] + " then INTNRO end) as c" +
+               std::to_string(i);
+    Recordset rs;
+    app.Db.Sql(sql + " from ART where INTNRO = '" + SqlTexto(app.InternoActual) + "'");
+    const bool hay = app.Db.CrearRs(rs);
+    auto Cuenta = [&](size_t i) {
+        double n = hay ? std::trunc(app.Formato.EsNumero(rs.Fields(i))) : 0;
+        return Formatear(n, "0000");
+    };
     Contadores c;
-    c.Total = Contar(app, "'");
-    c.EnCatalogo = Contar(app, "' and PRCEST = 'A'");
-    c.Nuevos = Contar(app, "' and (PRCEST = '' or PRCEST IS NULL)");
-    c.Erroneos = Contar(app, "' and PRCCRC <> 'OK'");
-    c.ErrPos = Contar(app, "' and PRCCRC = 'POS'");
-    c.ErrSuf = Contar(app, "' and PRCCRC = 'SUF'");
+    c.Total = Cuenta(0);
+    c.EnCatalogo = Cuenta(1);
+    c.Nuevos = Cuenta(2);
+    c.Erroneos = Cuenta(3);
+    c.ErrPos = Cuenta(4);
+    c.ErrSuf = Cuenta(5);
     return c;
 }
 
