@@ -41,24 +41,9 @@ size_t LargoCaracter(std::string_view s, size_t i) {
     return i + largo > s.size() ? 1 : largo;
 }
 
-// EsAscii eight bytes at a time: every line goes through it.
-bool SoloAscii(std::string_view s) {
-    const char* p = s.data();
-    size_t n = s.size();
-    uint64_t bits = 0;
-    for (; n >= 8; p += 8, n -= 8) {
-        uint64_t w;
-        std::memcpy(&w, p, 8);
-        bits |= w;
-    }
-    for (; n > 0; ++p, --n)
-        bits |= static_cast<unsigned char>(*p);
-    return (bits & 0x8080808080808080ULL) == 0;
-}
-
 class Linea {
 public:
-    explicit Linea(const std::string& texto) : m_texto(texto), m_ascii(SoloAscii(texto)) {
+    explicit Linea(const std::string& texto) : m_texto(texto), m_ascii(EsAscii(texto)) {
         if (m_ascii)
             return;
         m_inicios.reserve(texto.size() + 1);

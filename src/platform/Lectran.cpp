@@ -99,25 +99,8 @@ std::string Gestor::LeerLinea() {
     return Decodificar(std::move(linea));
 }
 
-namespace {
-// EsAscii eight bytes at a time: every line of the file goes through it.
-bool SoloAscii(const std::string& s) {
-    const char* p = s.data();
-    size_t n = s.size();
-    uint64_t bits = 0;
-    for (; n >= 8; p += 8, n -= 8) {
-        uint64_t w;
-        std::memcpy(&w, p, 8);
-        bits |= w;
-    }
-    for (; n > 0; ++p, --n)
-        bits |= static_cast<unsigned char>(*p);
-    return (bits & 0x8080808080808080ULL) == 0;
-}
-} // namespace
-
 std::string Gestor::Decodificar(std::string linea) {
-    if (SoloAscii(linea))
+    if (EsAscii(linea))
         return linea;
     // The first line with other characters decides the file's code page; a
     // line that is not valid UTF-8 is read as Windows-1252 in any case.
