@@ -38,13 +38,13 @@ public:
     long TamanoCache() const { return m_cacheKib; }
     const std::string& Ruta() const { return m_ruta; }
 
-    void Sql(const std::string& texto) { m_sql = texto; }
-    const std::string& Sql() const { return m_sql; }
+    void Sql(const std::string& texto) override { m_sql = texto; }
+    const std::string& Sql() const override { return m_sql; }
     // Runs the query; leaves every row in `rs`, positioned on the first.
     // True when there is at least one row.
-    bool CrearRs(Recordset& rs);
+    bool CrearRs(Recordset& rs) override;
     // Runs the statement; returns the number of rows it changed.
-    long Ejecutar();
+    long Ejecutar() override;
     // Sets `Sql` and runs it: the two steps every writing statement takes.
     long Ejecutar(const std::string& sql) {
         Sql(sql);
@@ -59,19 +59,19 @@ public:
     // its release commits it. When the lock does not come, the error says that
     // another run holds the database.
     static constexpr int kEsperaBloqueo = 20000; // milliseconds
-    void ComenzarTransaccion();
-    void ConfirmarTransaccion();
-    void DeshacerTransaccion();
+    void ComenzarTransaccion() override;
+    void ConfirmarTransaccion() override;
+    void DeshacerTransaccion() override;
     // After a rollback that failed: the connection is closed, which undoes
     // whatever it held, and opened again, so the program stays usable.
     void Reconectar();
     // Rolls back; when that fails, reconnects. "" when the rollback went
     // well, otherwise what happened, for the operator's message.
-    std::string DeshacerOReconectar() noexcept;
-    bool EnTransaccion() const;
-    void Savepoint(const std::string& nombre);
-    void LiberarSavepoint(const std::string& nombre);
-    void VolverASavepoint(const std::string& nombre);
+    std::string DeshacerOReconectar() noexcept override;
+    bool EnTransaccion() const override;
+    void Savepoint(const std::string& nombre) override;
+    void LiberarSavepoint(const std::string& nombre) override;
+    void VolverASavepoint(const std::string& nombre) override;
 
     // The statement text as SQLite receives it. Statement texts use left(),
     // which is a keyword in SQLite, so it is renamed to our registered function;
