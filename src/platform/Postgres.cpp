@@ -511,9 +511,9 @@ Gestor::Respuesta Gestor::Correr(const std::string& sql, const char* operacion, 
 // query, any other statement, a savepoint, the commit, or Sincronizar), as
 // the same error its own Ejecutar would have raised; the server has by then
 // refused every later statement of the batch and the transaction stays
-// aborted until undone, so nothing after the failing statement is kept. At
-// most kLote statements go unanswered, which bounds what a lost connection
-// leaves unreported.
+// aborted until undone, so nothing after the failing statement is kept.
+// Statements go in lots of kLote, read one lot behind (Adelantar), which
+// bounds what a lost connection leaves unreported.
 void Gestor::Encolar(const std::string& nombre, Enviada tipo, const char* operacion) {
     if (tipo == kFila && !nombre.empty()) {
         // Gathered with the rows of the same shape before it.

@@ -68,13 +68,14 @@ public:
     static bool LlevaContrasena(const std::string& conninfo);
     // Statement shapes prepared on the server (for tests).
     size_t SentenciasPreparadas() const { return m_preparadas.size(); }
-    // Statements sent and not yet answered (for tests).
+    // Statements of the lot being sent, not yet answered (for tests).
     size_t EnCola() const { return m_enCola; }
     // Whether a template is "insert into t (...) values (...)" with one row.
     static bool InsercionDeUnaFila(const std::string& plantilla);
     // Where the row of such an insert begins (its "("); npos when it is not one.
     static size_t FilaDeValores(const std::string& plantilla);
-    // Most statements sent ahead before waiting for their answers.
+    // Statements sent ahead in one lot, closed by a sync point; at most two
+    // lots go unanswered.
     static constexpr size_t kLote = 2000;
 
 private:
