@@ -90,6 +90,9 @@ TEST_F(Clasificacion, CadaArticuloTerminaComoCorresponde) {
     EXPECT_EQ(e.Op.BarraMax, 10); // the classified rows of stage 4
     EXPECT_FALSE(e.Op.BarraVisible);
     EXPECT_FALSE(e.App.Db.EnTransaccion());
+    if (Almacor::Gestor* aduana = e.AduanaArchivo()) { // its look-ups' read transaction ended with the run
+        EXPECT_FALSE(aduana->EnTransaccion());
+    }
 }
 
 // Numbers and VINs compare ignoring case: a pair is looked up once whatever
@@ -181,6 +184,9 @@ TEST_F(Clasificacion, UnSufijoAMSinCierreDetieneYConservaLoHecho) {
               std::string::npos)
         << m;
     EXPECT_TRUE(TerminaCon(m, "\r\n\r\nSQL:\r\nupdate ART set PRCLAP = 'S',PRCNCM = '8703.23.10.100A',")) << m;
+    if (Almacor::Gestor* aduana = e.AduanaArchivo()) {
+        EXPECT_FALSE(aduana->EnTransaccion());
+    }
     // What came before is committed (another connection sees it); the rest was not reached.
     Almacor::Gestor otra;
     otra.CadenaConexion(e.App.Db.CadenaConexion());

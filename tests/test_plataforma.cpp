@@ -362,3 +362,44 @@ TEST(Almacor, CacheDePaginasPorConexion) {
     e.App.Db.Reconectar();
     EXPECT_EQ(cache(e.App.Db), -4000);
 }
+
+// A run of look-ups in one read transaction: held only on a WAL file and
+// outside any transaction, one snapshot for all its reads while another
+// connection writes, and nothing left open when it ends.
+TEST(Almacor, LecturaSostenidaSoloEnWalYFueraDeTransaccion) {
+    BaseEnMemoria a;
+    a.db.Ejecutar("create table t (x)");
+    {
+        Almacor::LecturaSostenida l(a.db); // a new file keeps its rollback journal
+        EXPECT_FALSE(l.Sostenida());
+        EXPECT_FALSE(a.db.EnTransaccion());
+    }
+    EXPECT_EQ(a.Uno("pragma journal_mode = wal"), "wal");
+    a.db.Ejecutar("insert into t values (1)");
+    Almacor::Gestor b;
+    b.CadenaConexion(a.db.CadenaConexion());
+    b.Conectar();
+    {
+        Almacor::LecturaSostenida l(a.db);
+        ASSERT_TRUE(l.Sostenida());
+        Almacor::LecturaSostenida otra(a.db); // the first one holds it already
+        EXPECT_FALSE(otra.Sostenida());
+        EXPECT_EQ(a.Uno("select count(*) from t"), "1");
+        b.Ejecutar("insert into t values (2)"); // the writer does not wait for the reader
+        EXPECT_EQ(a.Uno("select count(*) from t"), "1");
+        EXPECT_TRUE(a.db.EnTransaccion());
+    }
+    EXPECT_FALSE(a.db.EnTransaccion());
+    EXPECT_EQ(a.Uno("select count(*) from t"), "2");
+
+    // Inside the caller's own transaction it neither begins nor ends one.
+    a.db.ComenzarTransaccion();
+    a.db.Ejecutar("insert into t values (3)");
+    {
+        Almacor::LecturaSostenida l(a.db);
+        EXPECT_FALSE(l.Sostenida());
+    }
+    ASSERT_TRUE(a.db.EnTransaccion());
+    a.db.ConfirmarTransaccion();
+    EXPECT_EQ(a.Uno("select count(*) from t"), "3");
+}

@@ -3,9 +3,11 @@
 #include "comun/Aplicacion.h"
 #include "comun/Operador.h"
 #include "import/modEntidadesTarvelo.h"
+#include "platform/Almacor.h"
 #include "platform/AppError.h"
 #include "platform/Cursor.h"
 #include "platform/Numeros.h"
+#include "platform/Pontevar.h"
 #include "platform/Tesmira.h"
 #include "platform/Texto.h"
 
@@ -15,6 +17,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 namespace {
 
@@ -321,6 +324,20 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
         app.Db.Savepoint(kSavepoint);
         abierta = true;
 
+        // The catalog and nomenclator look-ups of stages 2 and 4 share one
+        // read transaction per customs database. Should a connection not be
+        // at hand, each query opens its own and reports its own failure.
+        std::vector<std::unique_ptr<Almacor::LecturaSostenida>> lecturas;
+        if (conCatalogo) {
+            for (const char* entidad : {"CATALOGOS", "NCM"}) {
+                try {
+                    lecturas.push_back(std::make_unique<Almacor::LecturaSostenida>(
+                        app.Entidades->getDataConnectionByEntity(entidad)));
+                } catch (...) {
+                }
+            }
+        }
+
         if (conCatalogo)
             Etapa2(app, sSQL);
 
@@ -336,6 +353,7 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
                  " where INTNRO = '" + interno + "'";
 
         Etapa4(app, validador, sSQL);
+        lecturas.clear(); // the customs databases are not read after stage 4
 
         // Stage 3, stage 4's "OK" for the articles it found valid (the "A" rows
         // left) and the closing checks, in one pass over the interno's rows,

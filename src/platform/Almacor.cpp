@@ -942,6 +942,35 @@ std::string Gestor::DeshacerOReconectar() noexcept {
     return nota;
 }
 
+LecturaSostenida::LecturaSostenida(Conexion& conexion) {
+    auto* gestor = dynamic_cast<Gestor*>(&conexion);
+    if (!gestor || !gestor->Handle() || gestor->EnTransaccion())
+        return;
+    sqlite3* db = gestor->Handle();
+    sqlite3_stmt* st = nullptr;
+    bool wal = false;
+    if (sqlite3_prepare_v2(db, "pragma journal_mode", -1, &st, nullptr) == SQLITE_OK &&
+        sqlite3_step(st) == SQLITE_ROW) {
+        const unsigned char* modo = sqlite3_column_text(st, 0);
+        wal = modo && IgualSinMayusculas(reinterpret_cast<const char*>(modo), "wal");
+    }
+    sqlite3_finalize(st);
+    // A deferred begin: the snapshot is taken by the first query, and no
+    // lock is taken that a writer would wait for.
+    if (wal && sqlite3_exec(db, "begin", nullptr, nullptr, nullptr) == SQLITE_OK)
+        m_gestor = gestor;
+}
+
+LecturaSostenida::~LecturaSostenida() {
+    sqlite3* db = m_gestor ? m_gestor->Handle() : nullptr;
+    if (!db || sqlite3_get_autocommit(db))
+        return;
+    // Nothing was written: ending it cannot lose work. Should the commit
+    // fail, the rollback still releases the snapshot.
+    if (sqlite3_exec(db, "commit", nullptr, nullptr, nullptr) != SQLITE_OK)
+        sqlite3_exec(db, "rollback", nullptr, nullptr, nullptr);
+}
+
 bool Gestor::EnTransaccion() const {
     return m_db && !sqlite3_get_autocommit(m_db);
 }

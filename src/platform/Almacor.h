@@ -149,6 +149,26 @@ private:
     std::string m_savepointRaiz; // the savepoint that began the transaction, if one did
 };
 
+// A run of many small look-ups on a customs database (the classification asks
+// one catalog row per article) reads it in one read transaction instead of
+// opening and closing one per query, which costs about as much as the query's
+// own seek. Only on a SQLite file in WAL mode, where a reader holds up no
+// writer, and only when the connection is outside any transaction; on a
+// server, another journal mode or inside a transaction it does nothing. The
+// transaction ends with the object, before the caller commits its own work.
+class LecturaSostenida {
+public:
+    explicit LecturaSostenida(Conexion& conexion);
+    ~LecturaSostenida();
+    LecturaSostenida(const LecturaSostenida&) = delete;
+    LecturaSostenida& operator=(const LecturaSostenida&) = delete;
+    // Whether this object holds the connection's read transaction.
+    bool Sostenida() const { return m_gestor != nullptr; }
+
+private:
+    Gestor* m_gestor = nullptr;
+};
+
 // The database file named by a connection text ("...;Data Source=path").
 std::string RutaDeCadena(const std::string& cadena);
 // Statement texts use mid(), left() and the three-argument instr(), which
