@@ -149,6 +149,24 @@ TEST_F(Clasificacion, ParesDeUnMismoNumero) {
     EXPECT_EQ(e.Op.BarraMax, 8);
 }
 
+// On its own the run commits its work; inside a caller's transaction it leaves
+// that transaction open, and the caller's rollback undoes the run with the rest.
+TEST_F(Clasificacion, DentroDeLaTransaccionDeQuienLlama) {
+    Articulo(1, "AUTO", "''", "'VIN1'");
+    Articulo(2, "NUEVO", "''", "null");
+    e.App.Db.ComenzarTransaccion();
+    e.Trabajo("update ART set ARTDSC = 'antes' where ARTORD = 2");
+    ASSERT_TRUE(FRAM2_GuardarDatosToBase(e.App)) << e.Op.Ultimo();
+    ASSERT_TRUE(e.App.Db.EnTransaccion());
+    EXPECT_EQ(Campo(1, "PRCEST || PRCCRC") + Campo(2, "ARTDSC"), "AOKantes");
+    e.App.Db.DeshacerTransaccion();
+    EXPECT_EQ(Campo(1, "ifnull(PRCEST, '-')") + Campo(2, "ifnull(ARTDSC, '-')"), "--");
+
+    ASSERT_TRUE(FRAM2_GuardarDatosToBase(e.App)) << e.Op.Ultimo();
+    EXPECT_FALSE(e.App.Db.EnTransaccion());
+    EXPECT_EQ(Campo(1, "PRCEST || PRCCRC"), "AOK");
+}
+
 TEST_F(Clasificacion, SinCatalogoYTiposQueNoLoConsultan) {
     Articulo(1, "AUTO", "''", "'VIN1'", "RR01");
     Articulo(2, "AUTO", "''", "'VIN2'", "RR01");

@@ -297,6 +297,38 @@ void Etapa4(Aplicacion& app, std::unique_ptr<Tesmira::Motor>& validador, std::st
     }
 }
 
+// The run's transaction. Inside a caller's transaction it is a savepoint, so
+// it can be undone alone. Otherwise it is a transaction of its own: a
+// savepoint there would have SQLite copy aside every page the run changes,
+// for a partial rollback nothing asks for.
+class TransaccionDeLaCorrida {
+public:
+    explicit TransaccionDeLaCorrida(Almacor::Gestor& db) : m_db(db) {}
+    void Abrir() {
+        m_propia = !m_db.EnTransaccion();
+        if (m_propia)
+            m_db.ComenzarTransaccion();
+        else
+            m_db.Savepoint(kSavepoint);
+    }
+    void Confirmar() {
+        if (m_propia)
+            m_db.ConfirmarTransaccion();
+        else
+            m_db.LiberarSavepoint(kSavepoint);
+    }
+    void Deshacer() {
+        if (m_propia)
+            m_db.DeshacerTransaccion();
+        else
+            m_db.VolverASavepoint(kSavepoint);
+    }
+
+private:
+    Almacor::Gestor& m_db;
+    bool m_propia = false;
+};
+
 } // namespace
 
 bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
@@ -305,6 +337,7 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
     std::string sSQL; // the update being built, quoted by the error message
     bool abierta = false;
     std::string etapa3; // stage 3's own update while the closing pass has not done it
+    TransaccionDeLaCorrida transaccion(app.Db);
     try {
         std::unique_ptr<Tesmira::Motor> validador;
         const bool conCatalogo = app.TipoDeclaracion != "ICR2" && app.TipoDeclaracion != "RR01";
@@ -319,9 +352,8 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
                 return false;
             }
         }
-        // One transaction for the whole run (a savepoint, so it nests inside a
-        // caller's transaction too).
-        app.Db.Savepoint(kSavepoint);
+        // One transaction for the whole run.
+        transaccion.Abrir();
         abierta = true;
 
         // The catalog and nomenclator look-ups of stages 2 and 4 share one
@@ -381,13 +413,13 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
         etapa3.clear();
 
         abierta = false;
-        app.Db.LiberarSavepoint(kSavepoint);
+        transaccion.Confirmar();
         op.Estado("Fin de Proceso");
         op.ProgresoVisible(false);
         return true;
     } catch (const Cancelacion&) {
         if (abierta)
-            app.Db.VolverASavepoint(kSavepoint);
+            transaccion.Deshacer();
         throw;
     } catch (...) {
         AppError e = AppError::Actual();
@@ -402,7 +434,7 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
         }
         if (abierta) {
             try {
-                app.Db.LiberarSavepoint(kSavepoint);
+                transaccion.Confirmar();
             } catch (...) {
                 AppError c = AppError::Actual();
                 std::string nota = app.Db.DeshacerOReconectar();
