@@ -23,10 +23,6 @@ namespace {
 
 const char* const kSavepoint = "clasificacion";
 
-bool Consultar(Aplicacion& app, const char* entidad, const std::string& sql, Recordset& rs) {
-    app.Entidades->getDataConnectionByEntity(entidad).Sql(sql);
-    return app.Entidades->getDataConnectionByEntity(entidad).CrearRs(rs);
-}
 
 // The catalog and the nomenclator do not change during a classification, and
 // many articles share a position: each distinct nomenclator query is asked once
@@ -39,7 +35,7 @@ public:
     const Recordset* Catalogo(const std::string& sql) {
         if (!m_hayCatalogo || sql != m_sqlCatalogo) {
             m_hayCatalogo = false;
-            ::Consultar(m_app, "CATALOGOS", sql, m_catalogo);
+            Consultar(m_conCatalogo, "CATALOGOS", sql, m_catalogo);
             m_sqlCatalogo = sql;
             m_hayCatalogo = true;
         }
@@ -49,7 +45,7 @@ public:
         auto it = m_ncm.find(sql);
         if (it == m_ncm.end()) {
             Recordset r;
-            ::Consultar(m_app, "NCM", sql, r);
+            Consultar(m_conNcm, "NCM", sql, r);
             if (m_ncm.size() >= kMaxNcm)
                 m_ncm.clear();
             it = m_ncm.emplace(sql, std::move(r)).first;
@@ -58,8 +54,19 @@ public:
     }
 
 private:
+    // The entity manager hands out the same connection for an entity every
+    // time: it is asked once, at the entity's first query.
+    bool Consultar(Conexion*& conexion, const char* entidad, const std::string& sql, Recordset& rs) {
+        if (!conexion)
+            conexion = &m_app.Entidades->getDataConnectionByEntity(entidad);
+        conexion->Sql(sql);
+        return conexion->CrearRs(rs);
+    }
+
     static constexpr size_t kMaxNcm = 100000; // three queries per position: memory stays bounded
     Aplicacion& m_app;
+    Conexion* m_conCatalogo = nullptr;
+    Conexion* m_conNcm = nullptr;
     std::string m_sqlCatalogo;
     Recordset m_catalogo;
     bool m_hayCatalogo = false;

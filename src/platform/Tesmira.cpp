@@ -9,8 +9,9 @@ namespace Tesmira {
 namespace {
 
 bool Consultar(Pontevar::Principal& entidades, const std::string& sql, Recordset& rs) {
-    entidades.getDataConnectionByEntity("NCM").Sql(sql);
-    return entidades.getDataConnectionByEntity("NCM").CrearRs(rs);
+    Conexion& ncm = entidades.getDataConnectionByEntity("NCM");
+    ncm.Sql(sql);
+    return ncm.CrearRs(rs);
 }
 
 // Letters A-Z, "Ñ", digits, "/", ",", "&" and blanks, not only blanks. The
