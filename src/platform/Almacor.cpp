@@ -838,9 +838,14 @@ bool Gestor::CrearRs(Recordset& rs) {
     int rc = sqlite3_step(st);
     int columnas = sqlite3_column_count(st);
     std::vector<std::string> nombres;
+    nombres.reserve(static_cast<size_t>(columnas));
     for (int i = 0; i < columnas; ++i)
         nombres.emplace_back(sqlite3_column_name(st, i));
+    // Most queries of a run are look-ups of one row: room for it at once
+    // instead of growing cell by cell.
     std::vector<Valor> celdas;
+    if (rc == SQLITE_ROW)
+        celdas.reserve(static_cast<size_t>(columnas));
     for (; rc == SQLITE_ROW; rc = sqlite3_step(st)) {
         for (int i = 0; i < columnas; ++i) {
             switch (sqlite3_column_type(st, i)) {
