@@ -110,6 +110,26 @@ inline unsigned Minuscula(unsigned char c) {
 int CompararSinMayusculas(void*, int n1, const void* t1, int n2, const void* t2) {
     const auto* a = static_cast<const unsigned char*>(t1);
     const auto* b = static_cast<const unsigned char*>(t2);
+    // Equal texts (the interno's number in every key, the catalog's
+    // identifier) are equal in any order: compared as bytes, not folded. A
+    // short one is read as two words that overlap.
+    if (n1 == n2) {
+        bool iguales;
+        if (n1 >= 8) {
+            iguales = std::memcmp(a, b, static_cast<size_t>(n1)) == 0;
+        } else if (n1 >= 4) {
+            uint32_t x1, y1, x2, y2;
+            std::memcpy(&x1, a, 4);
+            std::memcpy(&y1, b, 4);
+            std::memcpy(&x2, a + n1 - 4, 4);
+            std::memcpy(&y2, b + n1 - 4, 4);
+            iguales = x1 == y1 && x2 == y2;
+        } else {
+            iguales = n1 == 0 || (a[0] == b[0] && (n1 < 2 || a[1] == b[1]) && (n1 < 3 || a[2] == b[2]));
+        }
+        if (iguales)
+            return 0;
+    }
     const int n = n1 < n2 ? n1 : n2;
     int i = 0;
     for (; i + 8 <= n; i += 8) {
