@@ -215,6 +215,27 @@ TEST_F(Clasificacion, UnSufijoAMSinCierreDetieneYConservaLoHecho) {
     EXPECT_EQ(rs.Fields("est").Texto(), "A--");
 }
 
+// A stage-2 update that fails is quoted whole, as a pair's (with its VIN) or
+// as its number's when the pairs set the same values; the trigger fires only
+// on rows the update reached, so the quoted values are the ones it ran with.
+TEST_F(Clasificacion, UnaActualizacionQueFallaSeCitaEntera) {
+    e.Trabajo("create trigger sin_clasificar before update of PRCEST on ART when new.PRCEST = 'A' "
+              "begin select raise(abort, 'no se clasifica'); end");
+    Articulo(1, "PARTE", "'320'", "'P''1'");
+    const std::string valores = "update ART set PRCLAP = 'N',PRCNCM = '8708.29.99.900K',PRCSUF = 'AA(BOSCH)-',"
+                                "PRCEUN = '01',PRCSUN = '07',PRCEST = 'A' WHERE INTNRO = '500'   and ARTNRO = 'PARTE'";
+    EXPECT_FALSE(FRAM2_GuardarDatosToBase(e.App));
+    EXPECT_NE(e.Op.Ultimo().find("no se clasifica"), std::string::npos) << e.Op.Ultimo();
+    EXPECT_TRUE(TerminaCon(e.Op.Ultimo(), "\r\n\r\nSQL:\r\n" + valores +
+                                              "   and PRCVIN = 'P''1'   and (PRCEST <> 'A' or PRCEST is null)"))
+        << e.Op.Ultimo();
+    Articulo(2, "parte", "'320'", "null");
+    EXPECT_FALSE(FRAM2_GuardarDatosToBase(e.App));
+    EXPECT_TRUE(TerminaCon(e.Op.Ultimo(), "\r\n\r\nSQL:\r\n" + valores + "   and (PRCEST <> 'A' or PRCEST is null)"))
+        << e.Op.Ultimo();
+    EXPECT_EQ(e.Valor("select count(*) from ART where PRCEST is not null"), "0");
+}
+
 // A validation that fails with an error stops the run; stage 3 is written, the
 // articles validated before it keep their codes (the valid ones too, though
 // they are marked together), the rest stay unvalidated.

@@ -81,6 +81,50 @@ struct ArticuloPorBuscar {
     long posicion = 0;      // its row in the query, for the progress bar
 };
 
+// An update of ART built a piece at a time: its text, which the error message
+// quotes as far as it got, and the same statement with "?" for each value,
+// which runs without the values being written into a text and found in it
+// again. Both come from the same calls, so they cannot say different things.
+class ActualizacionArt {
+public:
+    explicit ActualizacionArt(std::string& texto) : m_texto(texto) {}
+    void Empezar() {
+        m_texto = "update ART set ";
+        m_plantilla = m_texto;
+        m_valores.clear();
+    }
+    ActualizacionArt& operator<<(std::string_view parte) {
+        m_texto += parte;
+        m_plantilla += parte;
+        return *this;
+    }
+    // A text value, between quotes in the text.
+    ActualizacionArt& Valor(std::string_view valor) {
+        m_texto += '\'';
+        m_texto += SqlTexto(valor);
+        m_texto += '\'';
+        m_plantilla += '?';
+        Almacor::Gestor::Literal& v = m_valores.emplace_back();
+        v.texto.assign(valor);
+        return *this;
+    }
+    // Pieces built earlier by another of these, text, "?" text and values.
+    void Seguir(std::string_view texto, std::string_view plantilla,
+                const std::vector<Almacor::Gestor::Literal>& valores) {
+        m_texto += texto;
+        m_plantilla += plantilla;
+        m_valores.insert(m_valores.end(), valores.begin(), valores.end());
+    }
+    const std::string& Texto() const { return m_texto; }
+    const std::string& Plantilla() const { return m_plantilla; }
+    const std::vector<Almacor::Gestor::Literal>& Valores() const { return m_valores; }
+
+private:
+    std::string& m_texto;
+    std::string m_plantilla;
+    std::vector<Almacor::Gestor::Literal> m_valores;
+};
+
 // Stage 2: every distinct article row looked up in the catalog and completed
 // from the nomenclator.
 void Etapa2(Aplicacion& app, std::string& sSQL) {
@@ -133,30 +177,43 @@ void Etapa2(Aplicacion& app, std::string& sSQL) {
     // other: together they reach every row of the number.
     struct Pendiente {
         const ArticuloPorBuscar* articulo;
-        std::string valores; // "PRCLAP = ..., PRCEST = 'A' "
+        std::string valores;                         // "PRCLAP = ..., PRCEST = 'A' "
+        std::string plantilla;                       // the same with "?" for each value
+        std::vector<Almacor::Gestor::Literal> datos; // its values
     };
     std::vector<Pendiente> pendientes;
     std::string numero; // of the pending pairs, in lower case
+    ActualizacionArt update(sSQL);
     auto Escribir = [&](bool juntos) {
         if (pendientes.empty())
             return;
-        const std::string desde = "WHERE INTNRO = '" + interno + "'   and ARTNRO = '";
         bool iguales = juntos && pendientes.size() > 1;
         for (size_t i = 1; iguales && i < pendientes.size(); ++i)
             iguales = pendientes[i].valores == pendientes[0].valores;
-        if (iguales) {
-            sSQL = "update ART set " + pendientes[0].valores + desde + SqlTexto(pendientes[0].articulo->artnro) +
-                   "' " + "  and (PRCEST <> 'A' or PRCEST is null)";
-            app.Db.Ejecutar(sSQL);
-        }
-        for (const Pendiente& p : pendientes) {
-            if (!iguales) {
+        // The pair's update (or the number's, without its VIN).
+        auto Lanzar = [&](const Pendiente& p, bool conVin) {
+            update.Empezar();
+            update.Seguir(p.valores, p.plantilla, p.datos);
+            update << "WHERE INTNRO = ";
+            update.Valor(app.InternoActual) << "   and ARTNRO = ";
+            update.Valor(p.articulo->artnro) << " ";
+            if (conVin) {
                 const Valor& vin = p.articulo->vin;
-                sSQL = "update ART set " + p.valores + desde + SqlTexto(p.articulo->artnro) + "' ";
-                sSQL += vin.EsNulo() ? "  and PRCVIN is null " : "  and PRCVIN = '" + SqlTexto(vin.Texto()) + "' ";
-                sSQL += "  and (PRCEST <> 'A' or PRCEST is null)";
-                app.Db.Ejecutar(sSQL);
+                if (vin.EsNulo()) {
+                    update << "  and PRCVIN is null ";
+                } else {
+                    update << "  and PRCVIN = ";
+                    update.Valor(vin.Texto()) << " ";
+                }
             }
+            update << "  and (PRCEST <> 'A' or PRCEST is null)";
+            app.Db.EjecutarConValores(update.Plantilla(), update.Valores());
+        };
+        if (iguales)
+            Lanzar(pendientes[0], false);
+        for (const Pendiente& p : pendientes) {
+            if (!iguales)
+                Lanzar(p, true);
             Mostrar(p.articulo->posicion);
         }
         pendientes.clear();
@@ -173,7 +230,7 @@ void Etapa2(Aplicacion& app, std::string& sSQL) {
                     "descripcion, idpais, ArtKgUnitario from catarticulos where idcatalogo = '" +
                     SqlTexto(app.Config.INTCAT) + "' and idarticulo = '" + SqlTexto(artnro) + "'")) {
                 const Recordset& cat = *c;
-                sSQL = "update ART set ";
+                update.Empezar();
                 const std::string ncm = cat.Fields("ncm").Texto();
                 std::string posicion = Trim(ncm);
                 const std::string filtro =
@@ -181,39 +238,51 @@ void Etapa2(Aplicacion& app, std::string& sSQL) {
 
                 const std::string lapi = cat.Fields("lapi").Texto();
                 if (!Trim(lapi).empty()) {
-                    sSQL += "PRCLAP = '" + SqlTexto(lapi) + "',";
+                    update << "PRCLAP = ";
+                    update.Valor(lapi) << ",";
                     const Recordset* nom = nullptr;
                     if (Len(posicion) == 14 && (nom = aduana.Ncm("select [003] as letra from ncm where " + filtro)))
                         posicion += Trim(nom->Fields("letra").Texto());
                 } else if (const Recordset* nom =
                                aduana.Ncm("select [003] as letra,[059] as lapi from ncm where " + filtro);
                            !nom) {
-                    sSQL += "PRCLAP = 'N',";
+                    update << "PRCLAP = ";
+                    update.Valor("N") << ",";
                 } else {
-                    sSQL += std::string("PRCLAP = '") + (nom->Fields("lapi").Texto() == "*" ? "S" : "N") + "',";
+                    update << "PRCLAP = ";
+                    update.Valor(nom->Fields("lapi").Texto() == "*" ? "S" : "N") << ",";
                     if (Len(posicion) == 14)
                         posicion += Trim(nom->Fields("letra").Texto());
                 }
-                sSQL += "PRCNCM = '" + SqlTexto(posicion) + "',";
+                update << "PRCNCM = ";
+                update.Valor(posicion) << ",";
 
-                sSQL += "PRCSUF = '" +
-                        SqlTexto(modEntidadesTarvelo::ImplementarVINenSufijos(cat.Fields("sufijos").Texto(),
-                                                                              a.vin.Texto())) +
-                        "',";
+                // Its error is reported with the text up to the suffixes.
+                const std::string sufijos =
+                    modEntidadesTarvelo::ImplementarVINenSufijos(cat.Fields("sufijos").Texto(), a.vin.Texto());
+                update << "PRCSUF = ";
+                update.Valor(sufijos) << ",";
 
                 const std::string idpais = cat.Fields("idpais").Texto();
-                if (a.sinOrigen && !Trim(idpais).empty())
-                    sSQL += "PRCORI = '" + SqlTexto(idpais) + "',";
+                if (a.sinOrigen && !Trim(idpais).empty()) {
+                    update << "PRCORI = ";
+                    update.Valor(idpais) << ",";
+                }
 
                 if (const Recordset* uni =
                         aduana.Ncm("select [012] as estadistica,[020] as deresp from ncm where " + filtro)) {
-                    sSQL += "PRCEUN = '" + SqlTexto(uni->Fields("estadistica").Texto()) + "',";
+                    update << "PRCEUN = ";
+                    update.Valor(uni->Fields("estadistica").Texto()) << ",";
                     const std::string deresp = uni->Fields("deresp").Texto();
-                    if (!Trim(deresp).empty())
-                        sSQL += "PRCSUN = '" + SqlTexto(deresp) + "',";
+                    if (!Trim(deresp).empty()) {
+                        update << "PRCSUN = ";
+                        update.Valor(deresp) << ",";
+                    }
                 }
-                sSQL += "PRCEST = 'A' ";
-                pendientes.push_back({&a, sSQL.substr(std::string_view("update ART set ").size())});
+                update << "PRCEST = 'A' ";
+                const size_t inicio = std::string_view("update ART set ").size();
+                pendientes.push_back({&a, update.Texto().substr(inicio), update.Plantilla().substr(inicio),
+                                      update.Valores()});
             }
         } catch (...) {
             // The pairs before this one are written, each on its own, as they

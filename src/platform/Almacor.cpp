@@ -911,6 +911,56 @@ long Gestor::Ejecutar() {
     return cambia ? static_cast<long>(sqlite3_changes(m_db)) : 0;
 }
 
+long Gestor::EjecutarConValores(const std::string& plantilla, const std::vector<Literal>& valores) {
+    if (!m_db)
+        throw AppError(3704, "Almacor.Gestor.Ejecutar", "La conexión con la base de datos no está abierta.");
+    auto it = m_cache.find(plantilla);
+    if (it == m_cache.end() || !it->second) {
+        if (it == m_cache.end() && m_cache.size() >= kMaxCache)
+            VaciarCache();
+        sqlite3_stmt* st = PrepararPlantilla(plantilla, valores.size());
+        if (!st) {
+            // Prepared on its own, for SQLite's own word on what is wrong.
+            sqlite3_stmt* prueba = nullptr;
+            std::string msg = sqlite3_prepare_v2(m_db, plantilla.c_str(), static_cast<int>(plantilla.size()), &prueba,
+                                                 nullptr) != SQLITE_OK
+                                  ? sqlite3_errmsg(m_db)
+                                  : "La instrucción no lleva un parámetro por valor.";
+            sqlite3_finalize(prueba);
+            Fallar("Ejecutar", msg);
+        }
+        it = m_cache.insert_or_assign(plantilla, st).first;
+    }
+    Sentencia s{it->second, true};
+    int rc = SQLITE_OK;
+    for (size_t k = 0; k < valores.size() && rc == SQLITE_OK; ++k) {
+        const Literal& v = valores[k];
+        const int p = static_cast<int>(k) + 1;
+        switch (v.tipo) {
+        case Literal::Tipo::Texto:
+            rc = sqlite3_bind_text(s.st, p, v.texto.c_str(), static_cast<int>(v.texto.size()), SQLITE_STATIC);
+            break;
+        case Literal::Tipo::Entero:
+            rc = sqlite3_bind_int64(s.st, p, v.entero);
+            break;
+        case Literal::Tipo::Real:
+            rc = sqlite3_bind_double(s.st, p, v.real);
+            break;
+        }
+    }
+    if (rc == SQLITE_OK)
+        while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
+        }
+    if (rc != SQLITE_DONE) {
+        std::string msg = sqlite3_errmsg(m_db);
+        Soltar(s);
+        Fallar("Ejecutar", msg);
+    }
+    bool cambia = !sqlite3_stmt_readonly(s.st);
+    Soltar(s);
+    return cambia ? static_cast<long>(sqlite3_changes(m_db)) : 0;
+}
+
 void Gestor::TomarEscritura(const char* operacion) {
     if (!m_db)
         throw AppError(3704, std::string("Almacor.Gestor.") + operacion,

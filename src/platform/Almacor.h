@@ -50,6 +50,13 @@ public:
         Sql(sql);
         return Ejecutar();
     }
+    struct Literal;
+    // Runs `plantilla`, a statement in SQLite's own dialect with "?" where its
+    // values go, with `valores` bound in order; prepared once per text and kept
+    // with the shapes Ejecutar keeps. For a walk that writes row after row the
+    // values of one shape: they need not be written into a text and found in
+    // it again. Returns the number of rows it changed.
+    long EjecutarConValores(const std::string& plantilla, const std::vector<Literal>& valores);
 
     // Transactions and savepoints: the runs that must not leave half their work
     // behind (import, classification, depuration save, transfer) use these.
