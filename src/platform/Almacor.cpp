@@ -1,6 +1,7 @@
 #include "platform/Almacor.h"
 
 #include "platform/AppError.h"
+#include "platform/SentenciaSql.h"
 #include "platform/Texto.h"
 
 #include <sqlite3.h>
@@ -110,6 +111,10 @@ inline unsigned Minuscula(unsigned char c) {
 int CompararSinMayusculas(void*, int n1, const void* t1, int n2, const void* t2) {
     const auto* a = static_cast<const unsigned char*>(t1);
     const auto* b = static_cast<const unsigned char*>(t2);
+    // Equal bytes are equal texts whatever they hold (a NUL in both stops
+    // at the same place): the common case, settled in one comparison.
+    if (n1 == n2 && std::memcmp(a, b, static_cast<size_t>(n1)) == 0)
+        return 0;
     const int n = n1 < n2 ? n1 : n2;
     int i = 0;
     for (; i + 8 <= n; i += 8) {
@@ -749,36 +754,60 @@ Gestor::Sentencia Gestor::Preparar(const std::string& sql, const char* operacion
         traducida = &(m_traducida = TraducirSql(sql));
         parametrizada = ParametrizarEn(m_traducida, plantilla, m_valores, usados, nullptr);
     }
-    const std::string& texto = *traducida;
-    if (parametrizada) {
-        auto it = m_cache.find(plantilla);
-        if (it == m_cache.end()) {
-            if (m_cache.size() >= kMaxCache)
-                VaciarCache();
-            it = m_cache.emplace(plantilla, PrepararPlantilla(plantilla, usados)).first;
-        }
-        if (sqlite3_stmt* st = it->second) {
-            int rc = SQLITE_OK;
-            for (size_t k = 0; k < usados && rc == SQLITE_OK; ++k) {
-                const Literal& v = m_valores[k];
-                int p = static_cast<int>(k) + 1;
-                switch (v.tipo) {
-                case Literal::Tipo::Texto:
-                    rc = sqlite3_bind_text(st, p, v.texto.c_str(), static_cast<int>(v.texto.size()), SQLITE_STATIC);
-                    break;
-                case Literal::Tipo::Entero:
-                    rc = sqlite3_bind_int64(st, p, v.entero);
-                    break;
-                case Literal::Tipo::Real:
-                    rc = sqlite3_bind_double(st, p, v.real);
-                    break;
-                }
-            }
-            if (rc == SQLITE_OK)
-                return {st, true};
-            sqlite3_clear_bindings(st);
+    if (parametrizada)
+        if (sqlite3_stmt* st = Vincular(plantilla, m_valores, usados))
+            return {st, true};
+    return PrepararTexto(*traducida, operacion);
+}
+
+Gestor::Sentencia Gestor::Preparar(const SentenciaSql& sentencia, const char* operacion) {
+    if (!m_db)
+        throw AppError(3704, std::string("Almacor.Gestor.") + operacion,
+                       "La conexión con la base de datos no está abierta.");
+    if (sentencia.Vinculable())
+        if (sqlite3_stmt* st = Vincular(sentencia.Plantilla(), sentencia.Valores(), sentencia.NumValores()))
+            return {st, true};
+    // Run from its text, as any statement given as text.
+    m_sql = sentencia.TextoSql();
+    return Preparar(m_sql, operacion);
+}
+
+// The kept statement of the shape `plantilla` with `valores` bound (nullptr
+// when the shape takes no parameters or a value does not bind). The bound
+// texts are not copied: they must stay until the statement is let go.
+sqlite3_stmt* Gestor::Vincular(const std::string& plantilla, const std::vector<Literal>& valores, size_t usados) {
+    auto it = m_cache.find(plantilla);
+    if (it == m_cache.end()) {
+        if (m_cache.size() >= kMaxCache)
+            VaciarCache();
+        it = m_cache.emplace(plantilla, PrepararPlantilla(plantilla, usados)).first;
+    }
+    sqlite3_stmt* st = it->second;
+    if (!st)
+        return nullptr;
+    int rc = SQLITE_OK;
+    for (size_t k = 0; k < usados && rc == SQLITE_OK; ++k) {
+        const Literal& v = valores[k];
+        int p = static_cast<int>(k) + 1;
+        switch (v.tipo) {
+        case Literal::Tipo::Texto:
+            rc = sqlite3_bind_text(st, p, v.texto.c_str(), static_cast<int>(v.texto.size()), SQLITE_STATIC);
+            break;
+        case Literal::Tipo::Entero:
+            rc = sqlite3_bind_int64(st, p, v.entero);
+            break;
+        case Literal::Tipo::Real:
+            rc = sqlite3_bind_double(st, p, v.real);
+            break;
         }
     }
+    if (rc == SQLITE_OK)
+        return st;
+    sqlite3_clear_bindings(st);
+    return nullptr;
+}
+
+Gestor::Sentencia Gestor::PrepararTexto(const std::string& texto, const char* operacion) {
     sqlite3_stmt* st = nullptr;
     const char* resto = nullptr;
     ++m_preparaciones;
@@ -872,7 +901,18 @@ bool Gestor::CrearRs(Recordset& rs) {
 }
 
 long Gestor::Ejecutar() {
-    Sentencia s = Preparar(m_sql, "Ejecutar");
+    return Correr(Preparar(m_sql, "Ejecutar"));
+}
+
+long Gestor::Ejecutar(const SentenciaSql& sentencia) {
+    return Correr(Preparar(sentencia, "Ejecutar"));
+}
+
+void Gestor::Enviar(const SentenciaSql& sentencia) {
+    Ejecutar(sentencia);
+}
+
+long Gestor::Correr(Sentencia s) {
     int rc;
     while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
     }

@@ -50,6 +50,12 @@ public:
         Sql(sql);
         return Ejecutar();
     }
+    // A statement built with its values apart runs its template with the
+    // values bound: its text is neither built nor scanned. (`Sql` keeps the
+    // last statement given as text.)
+    long Ejecutar(const SentenciaSql& sentencia) override;
+    void Enviar(const SentenciaSql& sentencia) override;
+    using Conexion::Enviar;
 
     // Transactions and savepoints: the runs that must not leave half their work
     // behind (import, classification, depuration save, transfer) use these.
@@ -124,6 +130,10 @@ private:
 
     void Abrir(const std::string& ruta, bool crear);
     Sentencia Preparar(const std::string& sql, const char* operacion);
+    Sentencia Preparar(const SentenciaSql& sentencia, const char* operacion);
+    sqlite3_stmt* Vincular(const std::string& plantilla, const std::vector<Literal>& valores, size_t usados);
+    Sentencia PrepararTexto(const std::string& texto, const char* operacion);
+    long Correr(Sentencia s);
     static bool ParametrizarEn(const std::string& sql, std::string& plantilla, std::vector<Literal>& valores,
                                size_t& usados, bool* traducir, Arranque* arranque = nullptr);
     sqlite3_stmt* PrepararPlantilla(const std::string& plantilla, size_t valores);

@@ -4,6 +4,7 @@
 #include "platform/AppError.h"
 #include "platform/Cursor.h"
 #include "platform/Numeros.h"
+#include "platform/SentenciaSql.h"
 #include "platform/Texto.h"
 #include "transfer/Transferencia.h"
 #include "transfer/ValoresSql.h"
@@ -68,53 +69,57 @@ std::string PrecioUnitario(Aplicacion& app, const Articulo& rs) {
     return NumeroSql(Formatear(app.Formato.EsNumero(rs.Fields("ARTTOT")) / cantidad, "00.0000"));
 }
 
-std::string Actualizacion(Aplicacion& app, const std::string& catalogo, const Articulo& rs) {
+// The catalog's update of what it knows of the article `rs`, written into `s`.
+void Actualizacion(Aplicacion& app, const std::string& catalogo, const Articulo& rs, SentenciaSql& s) {
     auto f = [&rs](const char* nombre) -> const Valor& { return rs.Fields(nombre); };
-    std::string s = "update CATARTICULOS set ";
+    auto texto = [&](const char* columna, const char* nombre) { s.Sql(columna).Texto(f(nombre).Texto()).Sql(","); };
+    s.Limpiar();
+    s.Sql("update CATARTICULOS set ");
     // What the catalog knows is never blanked: an article without description
     // or unit weight keeps the catalog's.
     if (!Trim(f("ARTDSC").Texto()).empty())
-        s += "descripcion = " + Texto(f("ARTDSC")) + ",";
-    s += "idpais = " + Texto(f("PRCORI")) + ",";
-    s += "cantidad = '0',";
-    s += "Preciounitario = " + PrecioUnitario(app, rs) + ",";
-    s += "ncm = " + Texto(f("PRCNCM")) + ",";
-    s += "lapi = " + Texto(f("PRCLAP")) + ",";
-    s += "sufijos = " + Texto(f("PRCSUF")) + ",";
-    s += "idunidad = " + Texto(f("PRCDUN")) + ",";
-    s += "estadistica = " + Texto(f("PRCEUN")) + ",";
-    s += "valorrelacionestadistica = " + Numero(f("PRCECA")) + ",";
-    s += "EstadoMerc = " + Texto(f("PRCESM")) + ",";
-    s += "deresp = " + Texto(f("PRCSUN")) + ",";
+        texto("descripcion = ", "ARTDSC");
+    texto("idpais = ", "PRCORI");
+    s.Sql("cantidad = ").Texto("0").Sql(",");
+    s.Sql("Preciounitario = ").Numero(PrecioUnitario(app, rs)).Sql(",");
+    texto("ncm = ", "PRCNCM");
+    texto("lapi = ", "PRCLAP");
+    texto("sufijos = ", "PRCSUF");
+    texto("idunidad = ", "PRCDUN");
+    texto("estadistica = ", "PRCEUN");
+    s.Sql("valorrelacionestadistica = ").Numero(Numero(f("PRCECA"))).Sql(",");
+    texto("EstadoMerc = ", "PRCESM");
+    texto("deresp = ", "PRCSUN");
     if (!f("ARTKGU").EsNulo())
-        s += "artkgunitario = " + Numero(f("ARTKGU")) + ",";
-    s += "valorderesp = " + CeroDelante(f("PRCSCA")) + " ";
-    s += "where idcatalogo = " + Texto(catalogo) + " and idarticulo = " + Texto(f("ARTNRO"));
-    return s;
+        s.Sql("artkgunitario = ").Numero(Numero(f("ARTKGU"))).Sql(",");
+    s.Sql("valorderesp = ").Numero(CeroDelante(f("PRCSCA"))).Sql(" ");
+    s.Sql("where idcatalogo = ").Texto(catalogo).Sql(" and idarticulo = ").Texto(f("ARTNRO").Texto());
 }
 
-std::string Alta(Aplicacion& app, const std::string& catalogo, const Articulo& rs) {
+// The article `rs` as a new catalog row, written into `s`.
+void Alta(Aplicacion& app, const std::string& catalogo, const Articulo& rs, SentenciaSql& s) {
     auto f = [&rs](const char* nombre) -> const Valor& { return rs.Fields(nombre); };
-    std::string s = "insert into CATARTICULOS (idcatalogo, idarticulo, descripcion, idpais, cantidad, "
-                    "Preciounitario, ncm, lapi, sufijos, idunidad, estadistica, valorrelacionestadistica, "
-                    "estadomerc, deresp,artkgunitario ,valorderesp) values (";
-    s += Texto(catalogo) + ",";
-    s += Texto(f("ARTNRO")) + ",";
-    s += Texto(f("ARTDSC")) + ",";
-    s += Texto(f("PRCORI")) + ",";
-    s += "0,";
-    s += PrecioUnitario(app, rs) + ",";
-    s += Texto(f("PRCNCM")) + ",";
-    s += Texto(f("PRCLAP")) + ",";
-    s += Texto(f("PRCSUF")) + ",";
-    s += Texto(f("PRCDUN")) + ",";
-    s += Texto(f("PRCEUN")) + ",";
-    s += CeroDelante(f("PRCECA")) + ",";
-    s += Texto(f("PRCESM")) + ",";
-    s += Texto(f("PRCSUN")) + ",";
-    s += CeroDelante(f("ARTKGU")) + ",";
-    s += CeroDelante(f("PRCSCA")) + ")";
-    return s;
+    auto texto = [&](const char* nombre) { s.Texto(f(nombre).Texto()).Sql(","); };
+    s.Limpiar();
+    s.Sql("insert into CATARTICULOS (idcatalogo, idarticulo, descripcion, idpais, cantidad, "
+          "Preciounitario, ncm, lapi, sufijos, idunidad, estadistica, valorrelacionestadistica, "
+          "estadomerc, deresp,artkgunitario ,valorderesp) values (");
+    s.Texto(catalogo).Sql(",");
+    texto("ARTNRO");
+    texto("ARTDSC");
+    texto("PRCORI");
+    s.Numero("0").Sql(",");
+    s.Numero(PrecioUnitario(app, rs)).Sql(",");
+    texto("PRCNCM");
+    texto("PRCLAP");
+    texto("PRCSUF");
+    texto("PRCDUN");
+    texto("PRCEUN");
+    s.Numero(CeroDelante(f("PRCECA"))).Sql(",");
+    texto("PRCESM");
+    texto("PRCSUN");
+    s.Numero(CeroDelante(f("ARTKGU"))).Sql(",");
+    s.Numero(CeroDelante(f("PRCSCA"))).Sql(")");
 }
 
 } // namespace
@@ -137,6 +142,7 @@ bool FRAM3_Transfer_C_ActualCAT(Aplicacion& app) {
         std::vector<Articulo> lote(kLote);
         std::vector<std::string> consultas;
         std::unordered_set<std::string> claves;
+        SentenciaSql sentencia;
         while (!rs.Eof()) {
             // A lot ends before an article repeated in it: its look-up must
             // see what the earlier one wrote.
@@ -153,7 +159,11 @@ bool FRAM3_Transfer_C_ActualCAT(Aplicacion& app) {
             std::vector<char> encontrado = catalogos.HayFilas(consultas);
             for (size_t i = 0; i < consultas.size(); ++i) {
                 const Articulo& a = lote[i];
-                catalogos.Enviar(encontrado[i] ? Actualizacion(app, catalogo, a) : Alta(app, catalogo, a));
+                if (encontrado[i])
+                    Actualizacion(app, catalogo, a, sentencia);
+                else
+                    Alta(app, catalogo, a, sentencia);
+                catalogos.Enviar(sentencia);
                 app.Op->ProgresoValor(static_cast<int>(a.posicion));
             }
         }
