@@ -776,13 +776,25 @@ Gestor::Sentencia Gestor::Preparar(const SentenciaSql& sentencia, const char* op
 // when the shape takes no parameters or a value does not bind). The bound
 // texts are not copied: they must stay until the statement is let go.
 sqlite3_stmt* Gestor::Vincular(const std::string& plantilla, const std::vector<Literal>& valores, size_t usados) {
-    auto it = m_cache.find(plantilla);
-    if (it == m_cache.end()) {
-        if (m_cache.size() >= kMaxCache)
-            VaciarCache();
-        it = m_cache.emplace(plantilla, PrepararPlantilla(plantilla, usados)).first;
+    // A walk alternates between one or two shapes: comparing a template with
+    // the last two costs less than hashing it.
+    Entrada* e = m_recientes[0] && m_recientes[0]->first == plantilla   ? m_recientes[0]
+                 : m_recientes[1] && m_recientes[1]->first == plantilla ? m_recientes[1]
+                                                                        : nullptr;
+    if (!e) {
+        auto it = m_cache.find(plantilla);
+        if (it == m_cache.end()) {
+            if (m_cache.size() >= kMaxCache)
+                VaciarCache();
+            it = m_cache.emplace(plantilla, PrepararPlantilla(plantilla, usados)).first;
+        }
+        e = &*it;
     }
-    sqlite3_stmt* st = it->second;
+    if (e != m_recientes[0]) {
+        m_recientes[1] = m_recientes[0];
+        m_recientes[0] = e;
+    }
+    sqlite3_stmt* st = e->second;
     if (!st)
         return nullptr;
     int rc = SQLITE_OK;
@@ -841,6 +853,7 @@ void Gestor::VaciarCache() {
     for (auto& [plantilla, st] : m_cache)
         sqlite3_finalize(st);
     m_cache.clear();
+    m_recientes[0] = m_recientes[1] = nullptr;
 }
 
 size_t Gestor::SentenciasEnCache() const {

@@ -151,6 +151,8 @@ private:
     // recurs with other values: prepared once per shape (nullptr: shape that
     // does not take parameters, always prepared from its own text).
     std::unordered_map<std::string, sqlite3_stmt*> m_cache;
+    using Entrada = std::unordered_map<std::string, sqlite3_stmt*>::value_type;
+    Entrada* m_recientes[2] = {}; // the shapes of the last two statements, most recent first
     std::vector<Literal> m_valores; // slots reused from statement to statement
     std::string m_plantilla, m_traducida;
     Arranque m_arranque;

@@ -31,6 +31,11 @@ SentenciaSql& SentenciaSql::Texto(std::string_view valor) {
     return *this;
 }
 
+SentenciaSql& SentenciaSql::Texto(const Valor& valor) {
+    valor.TextoEn(Hueco(Literal::Tipo::Texto).texto);
+    return *this;
+}
+
 // The value a scan of the text takes out of the number, and what it leaves in
 // the template: a leading "-" stays there as the operator it is; a whole
 // number too large for 64 bits stays as written.

@@ -24,6 +24,7 @@ public:
     SentenciaSql& Sql(std::string_view sql);
     // A text value: '...' in the text, quotes doubled.
     SentenciaSql& Texto(std::string_view valor);
+    SentenciaSql& Texto(const Valor& valor); // as its text ('' for null)
     // A number as the statement writes it ("12.5", "-3", "012.50"), or the
     // word null. A form the template cannot take apart (an exponent) leaves
     // the statement to be run from its text.

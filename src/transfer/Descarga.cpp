@@ -17,7 +17,7 @@ using ValoresSql::Texto;
 
 // The discharge line of the input under `rs`, written into `s` (reused row after row).
 void Descarga(const std::string& interno, const Almacor::Cursor& rs, SentenciaSql& s) {
-    auto texto = [&](const char* nombre) { s.Texto(rs.Fields(nombre).Texto()).Sql(","); };
+    auto texto = [&](const char* nombre) { s.Texto(rs.Fields(nombre)).Sql(","); };
     s.Limpiar();
     s.Sql("insert into descargas (interno, idreg, idext, dit, item, subitem, ncm, expctit, cantidad, "
           "factorponderacion) values (");
@@ -60,7 +60,8 @@ bool FRAM3_Transfer_B_Descarga(Aplicacion& app) {
     try {
         linea = 1;
         // Walked row by row: the inputs of an interno are never read whole.
-        Almacor::Cursor rs(app.Db, "select * from ARTINS where INTNRO = '" + n + "' and mid(dit,6,4)<>'ICR2'");
+        Almacor::Cursor rs(app.Db, "select IdReg,idparent,DIT,Item,SubItem,Posicion,CTIT,Cantidad from ARTINS "
+                                   "where INTNRO = '" + n + "' and mid(dit,6,4)<>'ICR2'");
         if (rs.Eof())
             return true; // nothing to discharge
         linea = 2;

@@ -47,7 +47,7 @@ std::string Caratula(Aplicacion& app, const std::string& interno, double fob, do
 // The sub-item of the article under `rs`, written into `s` (reused row after row).
 void Subitem(Aplicacion& app, const std::string& interno, const Almacor::Cursor& rs, SentenciaSql& s) {
     auto f = [&rs](const char* nombre) -> const Valor& { return rs.Fields(nombre); };
-    auto texto = [&](const char* nombre) { s.Texto(f(nombre).Texto()).Sql(","); };
+    auto texto = [&](const char* nombre) { s.Texto(f(nombre)).Sql(","); };
     auto numero = [&](const char* nombre) { s.Numero(Numero(f(nombre))).Sql(","); };
     s.Limpiar();
     s.Sql("insert into subitems (interno,idcatalogo,idarticulo,descripcion,ncm,IdUnidad,Cantidad,Preciounitario,fob,"
@@ -78,7 +78,7 @@ void Subitem(Aplicacion& app, const std::string& interno, const Almacor::Cursor&
         bool propio = Trim(f("PRCTDS").Texto()) == "ICR1";
         s.Texto(propio ? "1" : "2").Sql(",").Texto(propio ? "G" : "D");
     } else {
-        s.Texto(f("PRCESM").Texto()).Sql(",").Texto("N");
+        s.Texto(f("PRCESM")).Sql(",").Texto("N");
     }
     s.Sql(",").Texto("N").Sql(")");
 }
@@ -176,7 +176,11 @@ Resultado FRAM3_Transfer_B_Pasaje(Aplicacion& app, bool reemplazar) {
 
         linea = 9;
         const std::string filtro = " from ART where INTNRO = '" + n + "' and PRCCRC = 'OK'";
-        Almacor::Cursor articulos(app.Db, "select *" + filtro + " order by ARTORD");
+        // Only the columns a sub-item takes: a row of ART holds many more.
+        Almacor::Cursor articulos(app.Db,
+                                  "select ARTNRO,ARTDSC,PRCNCM,PRCDUN,PRCCAN,ARTUNI,ARTTOT,PRCORI,PRCDST,PRCEUN,PRCECA,"
+                                  "PRCSUF,PRCLAP,PRCSUN,PRCSCA,ARTORD,PRCTDS,PRCESM" +
+                                      filtro + " order by ARTORD");
         if (articulos.Eof())
             return Resultado::Fallido;
         app.Op->ProgresoRango(0, static_cast<int>(Almacor::ContarFilas(app.Db, filtro)));
