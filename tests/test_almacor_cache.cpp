@@ -286,39 +286,3 @@ TEST(CacheSql, NocasePropioOrdenaComoElDeSqlite) {
     propia.db.Desconectar();
     fs::remove(ruta);
 }
-
-// A statement run with its values bound changes what the same statement with
-// the values written in changes, is prepared once for all its runs, and a
-// text SQLite refuses fails with SQLite's own words.
-TEST(CacheSql, EjecutarConValoresComoElTextoLiteral) {
-    const fs::path ruta = fs::temp_directory_path() / ("velmarion-valores-" + std::to_string(::getpid()) + ".db");
-    Base b(ruta);
-    b.Ejecutar("create table t (k integer primary key, c text collate nocase, n real)");
-    for (int k = 1; k <= 6; ++k)
-        b.Ejecutar("insert into t values (" + std::to_string(k) + ", '" + (k % 2 ? "o''neil" : "x") + "', 0)");
-    const std::string plantilla = "update t set n = n + ? where c = ? and k >= ?";
-    auto Valores = [](double n, const std::string& c, long long k) {
-        std::vector<Literal> v(3);
-        v[0].tipo = Literal::Tipo::Real;
-        v[0].real = n;
-        v[1].texto = c;
-        v[2].tipo = Literal::Tipo::Entero;
-        v[2].entero = k;
-        return v;
-    };
-    EXPECT_EQ(b.db.EjecutarConValores(plantilla, Valores(1.5, "O'NEIL", 2)), 2); // 3 and 5: NOCASE
-    const long preparadas = b.db.Preparaciones();
-    EXPECT_EQ(b.db.EjecutarConValores(plantilla, Valores(2, "X", 5)), 1);
-    EXPECT_EQ(b.db.Preparaciones(), preparadas);
-    EXPECT_EQ(b.Ejecutar("update t set n = n + 1.5 where c = 'O''NEIL' and k >= 2"), 2);
-    EXPECT_EQ(b.Filas("select group_concat(n, ' ') as n from (select n from t order by k)"),
-              "n=0.0 0.0 3.0 0.0 3.0 2.0;");
-    try {
-        b.db.EjecutarConValores("update nada set n = ?", Valores(1, "", 0));
-        ADD_FAILURE() << "no falló";
-    } catch (const AppError& e) {
-        EXPECT_NE(e.Description.find("no such table"), std::string::npos) << e.Description;
-    }
-    b.db.Desconectar();
-    fs::remove(ruta);
-}

@@ -450,6 +450,24 @@ TEST_F(Transferencia, CommandLineTransfer) {
     EXPECT_EQ(cli({"transfer", "100", "--reemplazar", "si"}), 1);
     EXPECT_NE(out.find("EXCLAMACION: Hay registros para depurar."), std::string::npos);
     EXPECT_EQ(Filas("subitems"), 1);
+
+    // The run log tells afterwards why each transfer did not end well.
+    std::vector<std::string> resultados;
+    std::ifstream log(e.Home / "velmarion.log");
+    for (std::string linea; std::getline(log, linea);) {
+        std::vector<std::string> campos;
+        std::stringstream l(linea);
+        for (std::string c; std::getline(l, c, '\t');)
+            campos.push_back(c);
+        if (campos.size() == 6 && campos[3] == "transferencia")
+            resultados.push_back(campos[4]);
+    }
+    ASSERT_EQ(resultados.size(), 5u);
+    EXPECT_EQ(resultados[0], "hecho");
+    EXPECT_EQ(resultados[1], "detenido: El interno [ 100 ] ya existe.    Desea reemplazarlo? -> No");
+    EXPECT_EQ(resultados[2], "hecho");
+    EXPECT_EQ(resultados[3].rfind("fallido: Uso no válido de Null", 0), 0u) << resultados[3];
+    EXPECT_EQ(resultados[4].rfind("detenido: Hay registros para depurar.", 0), 0u) << resultados[4];
 }
 
 TEST(TransferenciaRun, FromShipmentFileToDeclaration) {

@@ -8,6 +8,42 @@
 #include "platform/Bitacora.h"
 #include "transfer/Transferencia.h"
 
+namespace {
+
+// Notes the last message a stage showed (notices aside) or question it asked: the log line of a
+// stage that failed or was stopped gives it as the reason, so the office can
+// tell afterwards what went wrong without the operator's word.
+class OperadorQueAnota : public OperadorReenvio {
+public:
+    explicit OperadorQueAnota(Aplicacion& app) : OperadorReenvio(*app.Op), m_app(app) { m_app.Op = this; }
+    ~OperadorQueAnota() override { m_app.Op = &m_op; }
+    OperadorQueAnota(const OperadorQueAnota&) = delete;
+    OperadorQueAnota& operator=(const OperadorQueAnota&) = delete;
+
+    Respuesta MsgBox(const std::string& texto, Icono icono, Botones botones) override {
+        if (icono != Icono::Informacion && botones == Botones::Aceptar)
+            Ultimo = texto;
+        return m_op.MsgBox(texto, icono, botones);
+    }
+    // A question noted with its answer: a No may be what stopped the stage.
+    bool Preguntar(const std::string& id, const std::string& texto) override {
+        bool si = m_op.Preguntar(id, texto);
+        Ultimo = texto + (si ? " -> Si" : " -> No");
+        return si;
+    }
+
+    std::string Ultimo;
+
+private:
+    Aplicacion& m_app;
+};
+
+std::string ConMotivo(const char* resultado, const std::string& motivo) {
+    return motivo.empty() ? std::string(resultado) : std::string(resultado) + ": " + motivo;
+}
+
+} // namespace
+
 Asistente::Asistente(Aplicacion& app, std::function<void()> refrescar) : m_app(app), m_refrescar(std::move(refrescar)) {
     m_app.MAIN_CambiarPaso = [this] { MAIN_CambiarPaso(); };
 }
@@ -138,9 +174,10 @@ void Asistente::MAIN_CambiarPaso() {
 
 bool Asistente::Clasificar() {
     const double inicio = Bitacora::Ahora();
+    OperadorQueAnota anota(m_app);
     bool ok = FRAM2_GuardarDatosToBase(m_app);
-    Bitacora::Registrar(m_app.Home, m_app.InternoActual, "clasificacion", ok ? "hecho" : "fallido",
-                        Bitacora::Ahora() - inicio);
+    Bitacora::Registrar(m_app.Home, m_app.InternoActual, "clasificacion",
+                        ok ? std::string("hecho") : ConMotivo("fallido", anota.Ultimo), Bitacora::Ahora() - inicio);
     return ok;
 }
 
@@ -148,13 +185,21 @@ Resultado Asistente::Transferir() {
     const double inicio = Bitacora::Ahora();
     const std::string interno = m_app.InternoActual;
     Resultado r = Resultado::Fallido;
+    OperadorQueAnota anota(m_app);
     try {
         r = FRM3_Tranferir(m_app);
+    } catch (const Cancelacion& c) {
+        Bitacora::Registrar(m_app.Home, interno, "transferencia", ConMotivo("fallido", c.Motivo),
+                            Bitacora::Ahora() - inicio);
+        throw;
     } catch (...) {
-        Bitacora::Registrar(m_app.Home, interno, "transferencia", "fallido", Bitacora::Ahora() - inicio);
+        Bitacora::Registrar(m_app.Home, interno, "transferencia", ConMotivo("fallido", AppError::Actual().Mensaje()),
+                            Bitacora::Ahora() - inicio);
         throw;
     }
-    Bitacora::Registrar(m_app.Home, interno, "transferencia", TextoResultado(r), Bitacora::Ahora() - inicio);
+    Bitacora::Registrar(m_app.Home, interno, "transferencia",
+                        r == Resultado::Hecho ? std::string("hecho") : ConMotivo(TextoResultado(r), anota.Ultimo),
+                        Bitacora::Ahora() - inicio);
     return r;
 }
 

@@ -8,6 +8,7 @@
 #include "platform/Cursor.h"
 #include "platform/Numeros.h"
 #include "platform/Pontevar.h"
+#include "platform/SentenciaSql.h"
 #include "platform/Tesmira.h"
 #include "platform/Texto.h"
 
@@ -81,49 +82,25 @@ struct ArticuloPorBuscar {
     long posicion = 0;      // its row in the query, for the progress bar
 };
 
-// An update of ART built a piece at a time: its text, which the error message
-// quotes as far as it got, and the same statement with "?" for each value,
-// which runs without the values being written into a text and found in it
-// again. Both come from the same calls, so they cannot say different things.
-class ActualizacionArt {
-public:
-    explicit ActualizacionArt(std::string& texto) : m_texto(texto) {}
-    void Empezar() {
-        m_texto = "update ART set ";
-        m_plantilla = m_texto;
-        m_valores.clear();
+// One column a stage-2 update sets, with its value.
+struct Asignacion {
+    const char* columna;
+    std::string valor;
+    bool operator==(const Asignacion& o) const {
+        return std::string_view(columna) == o.columna && valor == o.valor;
     }
-    ActualizacionArt& operator<<(std::string_view parte) {
-        m_texto += parte;
-        m_plantilla += parte;
-        return *this;
-    }
-    // A text value, between quotes in the text.
-    ActualizacionArt& Valor(std::string_view valor) {
-        m_texto += '\'';
-        m_texto += SqlTexto(valor);
-        m_texto += '\'';
-        m_plantilla += '?';
-        Almacor::Gestor::Literal& v = m_valores.emplace_back();
-        v.texto.assign(valor);
-        return *this;
-    }
-    // Pieces built earlier by another of these, text, "?" text and values.
-    void Seguir(std::string_view texto, std::string_view plantilla,
-                const std::vector<Almacor::Gestor::Literal>& valores) {
-        m_texto += texto;
-        m_plantilla += plantilla;
-        m_valores.insert(m_valores.end(), valores.begin(), valores.end());
-    }
-    const std::string& Texto() const { return m_texto; }
-    const std::string& Plantilla() const { return m_plantilla; }
-    const std::vector<Almacor::Gestor::Literal>& Valores() const { return m_valores; }
-
-private:
-    std::string& m_texto;
-    std::string m_plantilla;
-    std::vector<Almacor::Gestor::Literal> m_valores;
 };
+
+// The stage-2 update of ART that sets `asignaciones` (each "COLUMN = 'value',"),
+// up to the "A" status and before its row filter. Built with its values apart:
+// the work database runs it bound, and its text, which an error quotes, comes
+// from the same pieces.
+void ArmarUpdate(SentenciaSql& s, const std::vector<Asignacion>& asignaciones) {
+    s.Limpiar();
+    s.Sql("update ART set ");
+    for (const Asignacion& a : asignaciones)
+        s.Sql(a.columna).Sql(" = ").Texto(a.valor).Sql(",");
+}
 
 // Stage 2: every distinct article row looked up in the catalog and completed
 // from the nomenclator.
@@ -177,37 +154,50 @@ void Etapa2(Aplicacion& app, std::string& sSQL) {
     // other: together they reach every row of the number.
     struct Pendiente {
         const ArticuloPorBuscar* articulo;
-        std::string valores;                         // "PRCLAP = ..., PRCEST = 'A' "
-        std::string plantilla;                       // the same with "?" for each value
-        std::vector<Almacor::Gestor::Literal> datos; // its values
+        std::vector<Asignacion> asignaciones; // PRCEST = 'A' besides
     };
     std::vector<Pendiente> pendientes;
     std::string numero; // of the pending pairs, in lower case
-    ActualizacionArt update(sSQL);
+    // The update most recently built, which an error quotes: the one being
+    // written, or the pair's being put together (as far as it got).
+    SentenciaSql update;
+    std::vector<Asignacion> actual; // of the pair being put together
+    enum class Ultima { Ninguna, Armando, Armada, Escrita } ultima = Ultima::Ninguna;
+    auto Citar = [&] {
+        if (ultima == Ultima::Ninguna)
+            return;
+        if (ultima != Ultima::Escrita) {
+            ArmarUpdate(update, actual);
+            if (ultima == Ultima::Armada)
+                update.Sql("PRCEST = ").Texto("A").Sql(" ");
+        }
+        sSQL = update.TextoSql();
+    };
     auto Escribir = [&](bool juntos) {
         if (pendientes.empty())
             return;
         bool iguales = juntos && pendientes.size() > 1;
         for (size_t i = 1; iguales && i < pendientes.size(); ++i)
-            iguales = pendientes[i].valores == pendientes[0].valores;
-        // The pair's update (or the number's, without its VIN).
+            iguales = pendientes[i].asignaciones == pendientes[0].asignaciones;
+        // The pair's update, or the number's (without its VIN).
         auto Lanzar = [&](const Pendiente& p, bool conVin) {
-            update.Empezar();
-            update.Seguir(p.valores, p.plantilla, p.datos);
-            update << "WHERE INTNRO = ";
-            update.Valor(app.InternoActual) << "   and ARTNRO = ";
-            update.Valor(p.articulo->artnro) << " ";
+            ultima = Ultima::Escrita;
+            ArmarUpdate(update, p.asignaciones);
+            update.Sql("PRCEST = ").Texto("A").Sql(" WHERE INTNRO = ").Texto(app.InternoActual);
+            update.Sql("   and ARTNRO = ").Texto(p.articulo->artnro).Sql(" ");
             if (conVin) {
-                const Valor& vin = p.articulo->vin;
-                if (vin.EsNulo()) {
-                    update << "  and PRCVIN is null ";
-                } else {
-                    update << "  and PRCVIN = ";
-                    update.Valor(vin.Texto()) << " ";
-                }
+                if (p.articulo->vin.EsNulo())
+                    update.Sql("  and PRCVIN is null ");
+                else
+                    update.Sql("  and PRCVIN = ").Texto(p.articulo->vin.Texto()).Sql(" ");
             }
-            update << "  and (PRCEST <> 'A' or PRCEST is null)";
-            app.Db.EjecutarConValores(update.Plantilla(), update.Valores());
+            update.Sql("  and (PRCEST <> ").Texto("A").Sql(" or PRCEST is null)");
+            try {
+                app.Db.Ejecutar(update);
+            } catch (...) {
+                Citar();
+                throw;
+            }
         };
         if (iguales)
             Lanzar(pendientes[0], false);
@@ -230,7 +220,8 @@ void Etapa2(Aplicacion& app, std::string& sSQL) {
                     "descripcion, idpais, ArtKgUnitario from catarticulos where idcatalogo = '" +
                     SqlTexto(app.Config.INTCAT) + "' and idarticulo = '" + SqlTexto(artnro) + "'")) {
                 const Recordset& cat = *c;
-                update.Empezar();
+                actual.clear();
+                ultima = Ultima::Armando;
                 const std::string ncm = cat.Fields("ncm").Texto();
                 std::string posicion = Trim(ncm);
                 const std::string filtro =
@@ -238,58 +229,42 @@ void Etapa2(Aplicacion& app, std::string& sSQL) {
 
                 const std::string lapi = cat.Fields("lapi").Texto();
                 if (!Trim(lapi).empty()) {
-                    update << "PRCLAP = ";
-                    update.Valor(lapi) << ",";
+                    actual.push_back({"PRCLAP", lapi});
                     const Recordset* nom = nullptr;
                     if (Len(posicion) == 14 && (nom = aduana.Ncm("select [003] as letra from ncm where " + filtro)))
                         posicion += Trim(nom->Fields("letra").Texto());
                 } else if (const Recordset* nom =
                                aduana.Ncm("select [003] as letra,[059] as lapi from ncm where " + filtro);
                            !nom) {
-                    update << "PRCLAP = ";
-                    update.Valor("N") << ",";
+                    actual.push_back({"PRCLAP", "N"});
                 } else {
-                    update << "PRCLAP = ";
-                    update.Valor(nom->Fields("lapi").Texto() == "*" ? "S" : "N") << ",";
+                    actual.push_back({"PRCLAP", nom->Fields("lapi").Texto() == "*" ? "S" : "N"});
                     if (Len(posicion) == 14)
                         posicion += Trim(nom->Fields("letra").Texto());
                 }
-                update << "PRCNCM = ";
-                update.Valor(posicion) << ",";
-
-                // Its error is reported with the text up to the suffixes.
-                const std::string sufijos =
-                    modEntidadesTarvelo::ImplementarVINenSufijos(cat.Fields("sufijos").Texto(), a.vin.Texto());
-                update << "PRCSUF = ";
-                update.Valor(sufijos) << ",";
-
+                actual.push_back({"PRCNCM", posicion});
+                actual.push_back({"PRCSUF", modEntidadesTarvelo::ImplementarVINenSufijos(cat.Fields("sufijos").Texto(),
+                                                                                          a.vin.Texto())});
                 const std::string idpais = cat.Fields("idpais").Texto();
-                if (a.sinOrigen && !Trim(idpais).empty()) {
-                    update << "PRCORI = ";
-                    update.Valor(idpais) << ",";
-                }
-
+                if (a.sinOrigen && !Trim(idpais).empty())
+                    actual.push_back({"PRCORI", idpais});
                 if (const Recordset* uni =
                         aduana.Ncm("select [012] as estadistica,[020] as deresp from ncm where " + filtro)) {
-                    update << "PRCEUN = ";
-                    update.Valor(uni->Fields("estadistica").Texto()) << ",";
+                    actual.push_back({"PRCEUN", uni->Fields("estadistica").Texto()});
                     const std::string deresp = uni->Fields("deresp").Texto();
-                    if (!Trim(deresp).empty()) {
-                        update << "PRCSUN = ";
-                        update.Valor(deresp) << ",";
-                    }
+                    if (!Trim(deresp).empty())
+                        actual.push_back({"PRCSUN", deresp});
                 }
-                update << "PRCEST = 'A' ";
-                const size_t inicio = std::string_view("update ART set ").size();
-                pendientes.push_back({&a, update.Texto().substr(inicio), update.Plantilla().substr(inicio),
-                                      update.Valores()});
+                ultima = Ultima::Armada;
+                pendientes.push_back({&a, actual});
             }
         } catch (...) {
             // The pairs before this one are written, each on its own, as they
             // would have been; the message shows the update that failed.
-            std::string fallida = sSQL;
+            const Ultima fallida = ultima;
             Escribir(false);
-            sSQL = fallida;
+            ultima = fallida;
+            Citar();
             throw;
         }
         if (pendientes.empty())
@@ -297,6 +272,7 @@ void Etapa2(Aplicacion& app, std::string& sSQL) {
     }
     Escribir(true);
     Mostrar(filas);
+    Citar(); // what a later error quotes until the next update is built
 }
 
 // Stage 4: every classified article through the validator.

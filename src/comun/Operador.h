@@ -75,6 +75,42 @@ public:
     virtual void ProcesarEventos() = 0;
 };
 
+// An operator that hands everything to another one: the base of those that
+// change only part of what is done (keeping boxes back, noting them).
+class OperadorReenvio : public Operador {
+public:
+    explicit OperadorReenvio(Operador& op) : m_op(op) {}
+
+    Respuesta MsgBox(const std::string& texto, Icono icono, Botones botones) override {
+        return m_op.MsgBox(texto, icono, botones);
+    }
+    bool Preguntar(const std::string& id, const std::string& texto) override { return m_op.Preguntar(id, texto); }
+    std::string InputBox(const std::string& id, const std::string& prompt, const std::string& titulo,
+                         const std::string& defecto) override {
+        return m_op.InputBox(id, prompt, titulo, defecto);
+    }
+    std::string ElegirOpcion(const std::string& id, const std::vector<std::string>& lineas,
+                             const std::string& actual) override {
+        return m_op.ElegirOpcion(id, lineas, actual);
+    }
+    std::string ElegirArchivo(const std::string& titulo, const std::string& filtro, bool guardar,
+                              const std::string& sugerido) override {
+        return m_op.ElegirArchivo(titulo, filtro, guardar, sugerido);
+    }
+    std::string PreguntarTipo() override { return m_op.PreguntarTipo(); }
+    void MostrarRelPais(Aplicacion& app) override { m_op.MostrarRelPais(app); }
+    void PunteroEspera(bool espera) override { m_op.PunteroEspera(espera); }
+    void Estado(const std::string& texto) override { m_op.Estado(texto); }
+    void ProgresoVisible(bool visible) override { m_op.ProgresoVisible(visible); }
+    void ProgresoRango(int minimo, int maximo) override { m_op.ProgresoRango(minimo, maximo); }
+    void ProgresoValor(int valor) override { m_op.ProgresoValor(valor); }
+    void ContadoresImportacion(long h, long p) override { m_op.ContadoresImportacion(h, p); }
+    void ProcesarEventos() override { m_op.ProcesarEventos(); }
+
+protected:
+    Operador& m_op;
+};
+
 // Raised by an operator implementation that cannot answer a question the run
 // needs (the command-line runner without a terminal and without the answer):
 // the run stops, undoes its own work and reports `Motivo`. Error traps that

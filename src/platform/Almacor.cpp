@@ -1,6 +1,7 @@
 #include "platform/Almacor.h"
 
 #include "platform/AppError.h"
+#include "platform/SentenciaSql.h"
 #include "platform/Texto.h"
 
 #include <sqlite3.h>
@@ -769,36 +770,72 @@ Gestor::Sentencia Gestor::Preparar(const std::string& sql, const char* operacion
         traducida = &(m_traducida = TraducirSql(sql));
         parametrizada = ParametrizarEn(m_traducida, plantilla, m_valores, usados, nullptr);
     }
-    const std::string& texto = *traducida;
-    if (parametrizada) {
+    if (parametrizada)
+        if (sqlite3_stmt* st = Vincular(plantilla, m_valores, usados))
+            return {st, true};
+    return PrepararTexto(*traducida, operacion);
+}
+
+Gestor::Sentencia Gestor::Preparar(const SentenciaSql& sentencia, const char* operacion) {
+    if (!m_db)
+        throw AppError(3704, std::string("Almacor.Gestor.") + operacion,
+                       "La conexión con la base de datos no está abierta.");
+    if (sentencia.Vinculable())
+        if (sqlite3_stmt* st = Vincular(sentencia.Plantilla(), sentencia.Valores(), sentencia.NumValores()))
+            return {st, true};
+    // Run from its text, as any statement given as text.
+    m_sql = sentencia.TextoSql();
+    return Preparar(m_sql, operacion);
+}
+
+// The kept statement of the shape `plantilla` with `valores` bound (nullptr
+// when the shape takes no parameters or a value does not bind). The bound
+// texts are not copied: they must stay until the statement is let go.
+sqlite3_stmt* Gestor::Vincular(const std::string& plantilla, const std::vector<Literal>& valores, size_t usados) {
+    // A walk alternates between one or two shapes: comparing a template with
+    // the last two costs less than hashing it.
+    Entrada* e = m_recientes[0] && m_recientes[0]->first == plantilla   ? m_recientes[0]
+                 : m_recientes[1] && m_recientes[1]->first == plantilla ? m_recientes[1]
+                                                                        : nullptr;
+    if (!e) {
         auto it = m_cache.find(plantilla);
         if (it == m_cache.end()) {
             if (m_cache.size() >= kMaxCache)
                 VaciarCache();
             it = m_cache.emplace(plantilla, PrepararPlantilla(plantilla, usados)).first;
         }
-        if (sqlite3_stmt* st = it->second) {
-            int rc = SQLITE_OK;
-            for (size_t k = 0; k < usados && rc == SQLITE_OK; ++k) {
-                const Literal& v = m_valores[k];
-                int p = static_cast<int>(k) + 1;
-                switch (v.tipo) {
-                case Literal::Tipo::Texto:
-                    rc = sqlite3_bind_text(st, p, v.texto.c_str(), static_cast<int>(v.texto.size()), SQLITE_STATIC);
-                    break;
-                case Literal::Tipo::Entero:
-                    rc = sqlite3_bind_int64(st, p, v.entero);
-                    break;
-                case Literal::Tipo::Real:
-                    rc = sqlite3_bind_double(st, p, v.real);
-                    break;
-                }
-            }
-            if (rc == SQLITE_OK)
-                return {st, true};
-            sqlite3_clear_bindings(st);
+        e = &*it;
+    }
+    if (e != m_recientes[0]) {
+        m_recientes[1] = m_recientes[0];
+        m_recientes[0] = e;
+    }
+    sqlite3_stmt* st = e->second;
+    if (!st)
+        return nullptr;
+    int rc = SQLITE_OK;
+    for (size_t k = 0; k < usados && rc == SQLITE_OK; ++k) {
+        const Literal& v = valores[k];
+        int p = static_cast<int>(k) + 1;
+        switch (v.tipo) {
+        case Literal::Tipo::Texto:
+            rc = sqlite3_bind_text(st, p, v.texto.c_str(), static_cast<int>(v.texto.size()), SQLITE_STATIC);
+            break;
+        case Literal::Tipo::Entero:
+            rc = sqlite3_bind_int64(st, p, v.entero);
+            break;
+        case Literal::Tipo::Real:
+            rc = sqlite3_bind_double(st, p, v.real);
+            break;
         }
     }
+    if (rc == SQLITE_OK)
+        return st;
+    sqlite3_clear_bindings(st);
+    return nullptr;
+}
+
+Gestor::Sentencia Gestor::PrepararTexto(const std::string& texto, const char* operacion) {
     sqlite3_stmt* st = nullptr;
     const char* resto = nullptr;
     ++m_preparaciones;
@@ -832,6 +869,7 @@ void Gestor::VaciarCache() {
     for (auto& [plantilla, st] : m_cache)
         sqlite3_finalize(st);
     m_cache.clear();
+    m_recientes[0] = m_recientes[1] = nullptr;
 }
 
 size_t Gestor::SentenciasEnCache() const {
@@ -897,60 +935,21 @@ bool Gestor::CrearRs(Recordset& rs) {
 }
 
 long Gestor::Ejecutar() {
-    Sentencia s = Preparar(m_sql, "Ejecutar");
+    return Correr(Preparar(m_sql, "Ejecutar"));
+}
+
+long Gestor::Ejecutar(const SentenciaSql& sentencia) {
+    return Correr(Preparar(sentencia, "Ejecutar"));
+}
+
+void Gestor::Enviar(const SentenciaSql& sentencia) {
+    Ejecutar(sentencia);
+}
+
+long Gestor::Correr(Sentencia s) {
     int rc;
     while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
     }
-    if (rc != SQLITE_DONE) {
-        std::string msg = sqlite3_errmsg(m_db);
-        Soltar(s);
-        Fallar("Ejecutar", msg);
-    }
-    bool cambia = !sqlite3_stmt_readonly(s.st);
-    Soltar(s);
-    return cambia ? static_cast<long>(sqlite3_changes(m_db)) : 0;
-}
-
-long Gestor::EjecutarConValores(const std::string& plantilla, const std::vector<Literal>& valores) {
-    if (!m_db)
-        throw AppError(3704, "Almacor.Gestor.Ejecutar", "La conexión con la base de datos no está abierta.");
-    auto it = m_cache.find(plantilla);
-    if (it == m_cache.end() || !it->second) {
-        if (it == m_cache.end() && m_cache.size() >= kMaxCache)
-            VaciarCache();
-        sqlite3_stmt* st = PrepararPlantilla(plantilla, valores.size());
-        if (!st) {
-            // Prepared on its own, for SQLite's own word on what is wrong.
-            sqlite3_stmt* prueba = nullptr;
-            std::string msg = sqlite3_prepare_v2(m_db, plantilla.c_str(), static_cast<int>(plantilla.size()), &prueba,
-                                                 nullptr) != SQLITE_OK
-                                  ? sqlite3_errmsg(m_db)
-                                  : "La instrucción no lleva un parámetro por valor.";
-            sqlite3_finalize(prueba);
-            Fallar("Ejecutar", msg);
-        }
-        it = m_cache.insert_or_assign(plantilla, st).first;
-    }
-    Sentencia s{it->second, true};
-    int rc = SQLITE_OK;
-    for (size_t k = 0; k < valores.size() && rc == SQLITE_OK; ++k) {
-        const Literal& v = valores[k];
-        const int p = static_cast<int>(k) + 1;
-        switch (v.tipo) {
-        case Literal::Tipo::Texto:
-            rc = sqlite3_bind_text(s.st, p, v.texto.c_str(), static_cast<int>(v.texto.size()), SQLITE_STATIC);
-            break;
-        case Literal::Tipo::Entero:
-            rc = sqlite3_bind_int64(s.st, p, v.entero);
-            break;
-        case Literal::Tipo::Real:
-            rc = sqlite3_bind_double(s.st, p, v.real);
-            break;
-        }
-    }
-    if (rc == SQLITE_OK)
-        while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
-        }
     if (rc != SQLITE_DONE) {
         std::string msg = sqlite3_errmsg(m_db);
         Soltar(s);

@@ -50,13 +50,12 @@ public:
         Sql(sql);
         return Ejecutar();
     }
-    struct Literal;
-    // Runs `plantilla`, a statement in SQLite's own dialect with "?" where its
-    // values go, with `valores` bound in order; prepared once per text and kept
-    // with the shapes Ejecutar keeps. For a walk that writes row after row the
-    // values of one shape: they need not be written into a text and found in
-    // it again. Returns the number of rows it changed.
-    long EjecutarConValores(const std::string& plantilla, const std::vector<Literal>& valores);
+    // A statement built with its values apart runs its template with the
+    // values bound: its text is neither built nor scanned. (`Sql` keeps the
+    // last statement given as text.)
+    long Ejecutar(const SentenciaSql& sentencia) override;
+    void Enviar(const SentenciaSql& sentencia) override;
+    using Conexion::Enviar;
 
     // Transactions and savepoints: the runs that must not leave half their work
     // behind (import, classification, depuration save, transfer) use these.
@@ -131,6 +130,10 @@ private:
 
     void Abrir(const std::string& ruta, bool crear);
     Sentencia Preparar(const std::string& sql, const char* operacion);
+    Sentencia Preparar(const SentenciaSql& sentencia, const char* operacion);
+    sqlite3_stmt* Vincular(const std::string& plantilla, const std::vector<Literal>& valores, size_t usados);
+    Sentencia PrepararTexto(const std::string& texto, const char* operacion);
+    long Correr(Sentencia s);
     static bool ParametrizarEn(const std::string& sql, std::string& plantilla, std::vector<Literal>& valores,
                                size_t& usados, bool* traducir, Arranque* arranque = nullptr);
     sqlite3_stmt* PrepararPlantilla(const std::string& plantilla, size_t valores);
@@ -148,6 +151,8 @@ private:
     // recurs with other values: prepared once per shape (nullptr: shape that
     // does not take parameters, always prepared from its own text).
     std::unordered_map<std::string, sqlite3_stmt*> m_cache;
+    using Entrada = std::unordered_map<std::string, sqlite3_stmt*>::value_type;
+    Entrada* m_recientes[2] = {}; // the shapes of the last two statements, most recent first
     std::vector<Literal> m_valores; // slots reused from statement to statement
     std::string m_plantilla, m_traducida;
     Arranque m_arranque;

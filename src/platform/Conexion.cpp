@@ -1,5 +1,7 @@
 #include "platform/Conexion.h"
 
+#include "platform/SentenciaSql.h"
+
 std::string Conexion::LiteralFecha(std::time_t fecha) const {
     std::tm t{};
     localtime_r(&fecha, &t);
@@ -17,4 +19,12 @@ std::vector<char> Conexion::HayFilas(const std::vector<std::string>& consultas) 
         hay.push_back(CrearRs(rs));
     }
     return hay;
+}
+
+long Conexion::Ejecutar(const SentenciaSql& sentencia) {
+    return Ejecutar(sentencia.TextoSql());
+}
+
+void Conexion::Enviar(const SentenciaSql& sentencia) {
+    Enviar(sentencia.TextoSql());
 }

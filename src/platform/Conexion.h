@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+class SentenciaSql;
+
 // A connection to one customs-side database, whichever engine holds it: the
 // subsystems set `Sql` and call `CrearRs` or `Ejecutar`, and never learn which
 // engine answered. Each engine's dialect lives in its own class.
@@ -39,6 +41,10 @@ public:
         Sql(sql);
         Enviar();
     }
+    // The same for a statement built with its values apart: an engine that
+    // binds values runs its template; the others run its text.
+    virtual long Ejecutar(const SentenciaSql& sentencia);
+    virtual void Enviar(const SentenciaSql& sentencia);
     // Waits for the statements this connection sent ahead and raises the
     // first one's error, as that statement's own Ejecutar would have. A stage
     // that handles its own failures calls it before it ends, so a failure of

@@ -69,20 +69,23 @@ void Cursor::MoveNext() {
 
 const Valor& Cursor::Leer(size_t i) const {
     Valor& v = m_fila[i];
-    int c = static_cast<int>(i);
-    switch (sqlite3_column_type(m_st, c)) {
+    // The column's value read through one handle: each column call would
+    // look the column up again. The connection is never shared between
+    // threads (it opens without SQLite's mutexes), so the value needs no lock.
+    sqlite3_value* c = sqlite3_column_value(m_st, static_cast<int>(i));
+    switch (sqlite3_value_type(c)) {
     case SQLITE_NULL:
         v = Valor();
         break;
     case SQLITE_INTEGER:
-        v = Valor::DeEntero(sqlite3_column_int64(m_st, c));
+        v = Valor::DeEntero(sqlite3_value_int64(c));
         break;
     case SQLITE_FLOAT:
-        v = Valor::DeReal(sqlite3_column_double(m_st, c));
+        v = Valor::DeReal(sqlite3_value_double(c));
         break;
     default: {
-        const unsigned char* t = sqlite3_column_text(m_st, c);
-        v.PonerTexto(t ? reinterpret_cast<const char*>(t) : "", t ? sqlite3_column_bytes(m_st, c) : 0);
+        const unsigned char* t = sqlite3_value_text(c);
+        v.PonerTexto(t ? reinterpret_cast<const char*>(t) : "", t ? sqlite3_value_bytes(c) : 0);
     }
     }
     m_leida[i] = 1;

@@ -44,6 +44,13 @@ std::string Valor::Texto() const {
     return {};
 }
 
+void Valor::TextoEn(std::string& destino) const {
+    if (m_tipo == Tipo::Texto)
+        destino.assign(m_texto);
+    else
+        destino = Texto();
+}
+
 double Valor::Numero() const {
     switch (m_tipo) {
     case Tipo::Nulo:

@@ -20,6 +20,8 @@ public:
     bool EsNulo() const { return m_tipo == Tipo::Nulo; }
     // The value as text: "" for null, numbers in their ordinary form (locale separator).
     std::string Texto() const;
+    // The same into `destino`, reusing its storage.
+    void TextoEn(std::string& destino) const;
     // The value as a number: 0 for null, empty or non-numeric text.
     double Numero() const;
 

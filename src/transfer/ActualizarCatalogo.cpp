@@ -4,12 +4,11 @@
 #include "platform/AppError.h"
 #include "platform/Cursor.h"
 #include "platform/Numeros.h"
+#include "platform/SentenciaSql.h"
 #include "platform/Texto.h"
 #include "transfer/Transferencia.h"
 #include "transfer/ValoresSql.h"
 
-#include <cstring>
-#include <stdexcept>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -28,10 +27,11 @@ Conexion& Catalogos(Aplicacion& app) {
 
 // The fields the catalog learns of one article, held while the look-ups of
 // its lot are answered.
-constexpr const char* kCampos[] = {"ARTNRO", "ARTDSC", "PRCORI", "PRCDUN", "ARTUNI", "PRCCAN",
-                                   "ARTTOT", "PRCNCM", "PRCLAP", "PRCSUF", "PRCEUN", "PRCECA",
-                                   "PRCESM", "PRCSUN", "ARTKGU", "PRCSCA"};
-constexpr size_t kNumCampos = sizeof kCampos / sizeof kCampos[0];
+enum Campo { ARTNRO, ARTDSC, PRCORI, PRCDUN, ARTUNI, PRCCAN, ARTTOT, PRCNCM,
+             PRCLAP, PRCSUF, PRCEUN, PRCECA, PRCESM, PRCSUN, ARTKGU, PRCSCA, kNumCampos };
+constexpr const char* kCampos[kNumCampos] = {"ARTNRO", "ARTDSC", "PRCORI", "PRCDUN", "ARTUNI", "PRCCAN",
+                                             "ARTTOT", "PRCNCM", "PRCLAP", "PRCSUF", "PRCEUN", "PRCECA",
+                                             "PRCESM", "PRCSUN", "ARTKGU", "PRCSCA"};
 
 struct Articulo {
     Valor campos[kNumCampos];
@@ -42,14 +42,9 @@ struct Articulo {
         for (size_t i = 0; i < kNumCampos; ++i)
             campos[i] = rs.Fields(kCampos[i]);
         posicion = rs.AbsolutePosition();
-        clave = LCaseAscii(campos[0].Texto());
+        clave = LCaseAscii(campos[ARTNRO].Texto());
     }
-    const Valor& Fields(const char* nombre) const {
-        for (size_t i = 0; i < kNumCampos; ++i)
-            if (std::strcmp(kCampos[i], nombre) == 0)
-                return campos[i];
-        throw std::logic_error(std::string("campo no leído: ") + nombre);
-    }
+    const Valor& Fields(Campo c) const { return campos[c]; }
 };
 
 // Articles whose catalog look-ups are asked together: a server answers the
@@ -57,64 +52,68 @@ struct Articulo {
 constexpr size_t kLote = 1000;
 
 std::string PrecioUnitario(Aplicacion& app, const Articulo& rs) {
-    if (Trim(rs.Fields("PRCDUN").Texto()) != "01")
-        return Numero(rs.Fields("ARTUNI"));
+    if (Trim(rs.Fields(PRCDUN).Texto()) != "01")
+        return Numero(rs.Fields(ARTUNI));
     // Sold by the kilogram: the price per declared unit.
-    double cantidad = app.Formato.EsNumero(rs.Fields("PRCCAN"));
+    double cantidad = app.Formato.EsNumero(rs.Fields(PRCCAN));
     if (cantidad == 0)
         throw AppError(kDivisionPorCero, "",
-                       "División por cero: el artículo " + rs.Fields("ARTNRO").Texto() +
+                       "División por cero: el artículo " + rs.Fields(ARTNRO).Texto() +
                            " tiene unidad 01 y cantidad declarada 0; no se puede calcular su precio unitario");
-    return NumeroSql(Formatear(app.Formato.EsNumero(rs.Fields("ARTTOT")) / cantidad, "00.0000"));
+    return NumeroSql(Formatear(app.Formato.EsNumero(rs.Fields(ARTTOT)) / cantidad, "00.0000"));
 }
 
-std::string Actualizacion(Aplicacion& app, const std::string& catalogo, const Articulo& rs) {
-    auto f = [&rs](const char* nombre) -> const Valor& { return rs.Fields(nombre); };
-    std::string s = "update CATARTICULOS set ";
+// The catalog's update of what it knows of the article `rs`, written into `s`.
+void Actualizacion(Aplicacion& app, const std::string& catalogo, const Articulo& rs, SentenciaSql& s) {
+    auto f = [&rs](Campo c) -> const Valor& { return rs.Fields(c); };
+    auto texto = [&](const char* columna, Campo c) { s.Sql(columna).Texto(f(c)).Sql(","); };
+    s.Limpiar();
+    s.Sql("update CATARTICULOS set ");
     // What the catalog knows is never blanked: an article without description
     // or unit weight keeps the catalog's.
-    if (!Trim(f("ARTDSC").Texto()).empty())
-        s += "descripcion = " + Texto(f("ARTDSC")) + ",";
-    s += "idpais = " + Texto(f("PRCORI")) + ",";
-    s += "cantidad = '0',";
-    s += "Preciounitario = " + PrecioUnitario(app, rs) + ",";
-    s += "ncm = " + Texto(f("PRCNCM")) + ",";
-    s += "lapi = " + Texto(f("PRCLAP")) + ",";
-    s += "sufijos = " + Texto(f("PRCSUF")) + ",";
-    s += "idunidad = " + Texto(f("PRCDUN")) + ",";
-    s += "estadistica = " + Texto(f("PRCEUN")) + ",";
-    s += "valorrelacionestadistica = " + Numero(f("PRCECA")) + ",";
-    s += "EstadoMerc = " + Texto(f("PRCESM")) + ",";
-    s += "deresp = " + Texto(f("PRCSUN")) + ",";
-    if (!f("ARTKGU").EsNulo())
-        s += "artkgunitario = " + Numero(f("ARTKGU")) + ",";
-    s += "valorderesp = " + CeroDelante(f("PRCSCA")) + " ";
-    s += "where idcatalogo = " + Texto(catalogo) + " and idarticulo = " + Texto(f("ARTNRO"));
-    return s;
+    if (!Trim(f(ARTDSC).Texto()).empty())
+        texto("descripcion = ", ARTDSC);
+    texto("idpais = ", PRCORI);
+    s.Sql("cantidad = ").Texto("0").Sql(",");
+    s.Sql("Preciounitario = ").Numero(PrecioUnitario(app, rs)).Sql(",");
+    texto("ncm = ", PRCNCM);
+    texto("lapi = ", PRCLAP);
+    texto("sufijos = ", PRCSUF);
+    texto("idunidad = ", PRCDUN);
+    texto("estadistica = ", PRCEUN);
+    s.Sql("valorrelacionestadistica = ").Numero(Numero(f(PRCECA))).Sql(",");
+    texto("EstadoMerc = ", PRCESM);
+    texto("deresp = ", PRCSUN);
+    if (!f(ARTKGU).EsNulo())
+        s.Sql("artkgunitario = ").Numero(Numero(f(ARTKGU))).Sql(",");
+    s.Sql("valorderesp = ").Numero(CeroDelante(f(PRCSCA))).Sql(" ");
+    s.Sql("where idcatalogo = ").Texto(catalogo).Sql(" and idarticulo = ").Texto(f(ARTNRO));
 }
 
-std::string Alta(Aplicacion& app, const std::string& catalogo, const Articulo& rs) {
-    auto f = [&rs](const char* nombre) -> const Valor& { return rs.Fields(nombre); };
-    std::string s = "insert into CATARTICULOS (idcatalogo, idarticulo, descripcion, idpais, cantidad, "
-                    "Preciounitario, ncm, lapi, sufijos, idunidad, estadistica, valorrelacionestadistica, "
-                    "estadomerc, deresp,artkgunitario ,valorderesp) values (";
-    s += Texto(catalogo) + ",";
-    s += Texto(f("ARTNRO")) + ",";
-    s += Texto(f("ARTDSC")) + ",";
-    s += Texto(f("PRCORI")) + ",";
-    s += "0,";
-    s += PrecioUnitario(app, rs) + ",";
-    s += Texto(f("PRCNCM")) + ",";
-    s += Texto(f("PRCLAP")) + ",";
-    s += Texto(f("PRCSUF")) + ",";
-    s += Texto(f("PRCDUN")) + ",";
-    s += Texto(f("PRCEUN")) + ",";
-    s += CeroDelante(f("PRCECA")) + ",";
-    s += Texto(f("PRCESM")) + ",";
-    s += Texto(f("PRCSUN")) + ",";
-    s += CeroDelante(f("ARTKGU")) + ",";
-    s += CeroDelante(f("PRCSCA")) + ")";
-    return s;
+// The article `rs` as a new catalog row, written into `s`.
+void Alta(Aplicacion& app, const std::string& catalogo, const Articulo& rs, SentenciaSql& s) {
+    auto f = [&rs](Campo c) -> const Valor& { return rs.Fields(c); };
+    auto texto = [&](Campo c) { s.Texto(f(c)).Sql(","); };
+    s.Limpiar();
+    s.Sql("insert into CATARTICULOS (idcatalogo, idarticulo, descripcion, idpais, cantidad, "
+          "Preciounitario, ncm, lapi, sufijos, idunidad, estadistica, valorrelacionestadistica, "
+          "estadomerc, deresp,artkgunitario ,valorderesp) values (");
+    s.Texto(catalogo).Sql(",");
+    texto(ARTNRO);
+    texto(ARTDSC);
+    texto(PRCORI);
+    s.Numero("0").Sql(",");
+    s.Numero(PrecioUnitario(app, rs)).Sql(",");
+    texto(PRCNCM);
+    texto(PRCLAP);
+    texto(PRCSUF);
+    texto(PRCDUN);
+    texto(PRCEUN);
+    s.Numero(CeroDelante(f(PRCECA))).Sql(",");
+    texto(PRCESM);
+    texto(PRCSUN);
+    s.Numero(CeroDelante(f(ARTKGU))).Sql(",");
+    s.Numero(CeroDelante(f(PRCSCA))).Sql(")");
 }
 
 } // namespace
@@ -127,7 +126,11 @@ bool FRAM3_Transfer_C_ActualCAT(Aplicacion& app) {
 
         // Walked row by row: the articles of an interno are never read whole.
         const std::string filtro = " from ART where INTNRO = '" + SqlTexto(app.InternoActual) + "'";
-        Almacor::Cursor rs(app.Db, "select *" + filtro + " order by ARTORD");
+        // Only the columns the catalog learns: a row of ART holds many more.
+        std::string columnas;
+        for (const char* c : kCampos)
+            columnas += std::string(columnas.empty() ? "" : ",") + c;
+        Almacor::Cursor rs(app.Db, "select " + columnas + filtro + " order by ARTORD");
         if (rs.Eof())
             return false;
         app.Op->ProgresoRango(0, static_cast<int>(Almacor::ContarFilas(app.Db, filtro)));
@@ -137,6 +140,7 @@ bool FRAM3_Transfer_C_ActualCAT(Aplicacion& app) {
         std::vector<Articulo> lote(kLote);
         std::vector<std::string> consultas;
         std::unordered_set<std::string> claves;
+        SentenciaSql sentencia;
         while (!rs.Eof()) {
             // A lot ends before an article repeated in it: its look-up must
             // see what the earlier one wrote.
@@ -148,12 +152,16 @@ bool FRAM3_Transfer_C_ActualCAT(Aplicacion& app) {
                 if (!claves.insert(lote[n].clave).second)
                     break;
                 consultas.push_back("select idarticulo from catarticulos where idcatalogo = '" + SqlTexto(catalogo) +
-                                    "' and idarticulo = '" + SqlTexto(lote[n].Fields("ARTNRO").Texto()) + "'");
+                                    "' and idarticulo = '" + SqlTexto(lote[n].Fields(ARTNRO).Texto()) + "'");
             }
             std::vector<char> encontrado = catalogos.HayFilas(consultas);
             for (size_t i = 0; i < consultas.size(); ++i) {
                 const Articulo& a = lote[i];
-                catalogos.Enviar(encontrado[i] ? Actualizacion(app, catalogo, a) : Alta(app, catalogo, a));
+                if (encontrado[i])
+                    Actualizacion(app, catalogo, a, sentencia);
+                else
+                    Alta(app, catalogo, a, sentencia);
+                catalogos.Enviar(sentencia);
                 app.Op->ProgresoValor(static_cast<int>(a.posicion));
             }
         }

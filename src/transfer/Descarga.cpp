@@ -4,6 +4,7 @@
 #include "platform/AppError.h"
 #include "platform/Cursor.h"
 #include "platform/Numeros.h"
+#include "platform/SentenciaSql.h"
 #include "platform/Texto.h"
 #include "transfer/Transferencia.h"
 #include "transfer/ValoresSql.h"
@@ -14,34 +15,40 @@ using ValoresSql::Entero;
 using ValoresSql::Numero;
 using ValoresSql::Texto;
 
-std::string Descarga(const std::string& interno, const Almacor::Cursor& rs) {
-    std::string s;
-    s.reserve(320);
-    s += "insert into descargas (interno, idreg, idext, dit, item, subitem, ncm, expctit, cantidad, "
-         "factorponderacion) values (";
-    s += Texto(interno) + ",";
-    s += Entero(rs.Fields("IdReg")) + ",";
+// The discharge line of the input under `rs`, written into `s` (reused row after row).
+void Descarga(const std::string& interno, const Almacor::Cursor& rs, SentenciaSql& s) {
+    auto texto = [&](const char* nombre) { s.Texto(rs.Fields(nombre)).Sql(","); };
+    s.Limpiar();
+    s.Sql("insert into descargas (interno, idreg, idext, dit, item, subitem, ncm, expctit, cantidad, "
+          "factorponderacion) values (");
+    s.Texto(interno).Sql(",");
+    s.Numero(Entero(rs.Fields("IdReg"))).Sql(",");
     // An input line that matched no article keeps the parent it was stored with.
-    s += Entero(rs.Fields("idparent")) + ",";
-    s += Texto(rs.Fields("DIT")) + ",";
-    s += Texto(rs.Fields("Item")) + ",";
-    s += Texto(rs.Fields("SubItem")) + ",";
-    s += Texto(rs.Fields("Posicion")) + ",";
-    s += Texto(rs.Fields("CTIT")) + ",";
-    s += Numero(rs.Fields("Cantidad")) + ",";
-    s += "100)";
-    return s;
+    s.Numero(Entero(rs.Fields("idparent"))).Sql(",");
+    texto("DIT");
+    texto("Item");
+    texto("SubItem");
+    texto("Posicion");
+    texto("CTIT");
+    s.Numero(Numero(rs.Fields("Cantidad"))).Sql(",");
+    s.Numero("100").Sql(")");
 }
 
 // One update per parent article of the CIF total of its inputs selected by `regimen`.
-void TotalesInsumos(Aplicacion& app, const std::string& n, const std::string& columna, const std::string& regimen) {
+void TotalesInsumos(Aplicacion& app, const std::string& interno, const std::string& columna,
+                    const std::string& regimen) {
+    const std::string n = SqlTexto(interno);
     Almacor::Cursor rs(app.Db, "select IDPARENT, sum(CIF) as tCIF from ARTINS where INTNRO = '" + n + "' and " +
                                    regimen + " group by idparent");
     Conexion& internos = app.Entidades->getDataConnectionByEntity("INTERNOS");
-    for (; !rs.Eof(); rs.MoveNext())
-        internos.Enviar("update subitems set " + columna + " = " +
-                        NumeroSql(Formatear(rs.Fields("tcif").Numero(), "00.00")) + " where interno = '" + n +
-                        "' and idext = " + Entero(rs.Fields("idparent")));
+    const std::string inicio = "update subitems set " + columna + " = ";
+    SentenciaSql s;
+    for (; !rs.Eof(); rs.MoveNext()) {
+        s.Limpiar();
+        s.Sql(inicio).Numero(NumeroSql(Formatear(rs.Fields("tcif").Numero(), "00.00")));
+        s.Sql(" where interno = ").Texto(interno).Sql(" and idext = ").Numero(Entero(rs.Fields("idparent")));
+        internos.Enviar(s);
+    }
 }
 
 } // namespace
@@ -53,23 +60,25 @@ bool FRAM3_Transfer_B_Descarga(Aplicacion& app) {
     try {
         linea = 1;
         // Walked row by row: the inputs of an interno are never read whole.
-        Almacor::Cursor rs(app.Db, "select * from ARTINS where INTNRO = '" + n + "' and mid(dit,6,4)<>'ICR2'");
+        Almacor::Cursor rs(app.Db, "select IdReg,idparent,DIT,Item,SubItem,Posicion,CTIT,Cantidad from ARTINS "
+                                   "where INTNRO = '" + n + "' and mid(dit,6,4)<>'ICR2'");
         if (rs.Eof())
             return true; // nothing to discharge
         linea = 2;
         // Looked up once: finding an entity's connection costs more than a row.
         Conexion& internos = app.Entidades->getDataConnectionByEntity("INTERNOS");
+        SentenciaSql sentencia;
         for (; !rs.Eof(); rs.MoveNext()) {
-            std::string sql = Descarga(interno, rs);
+            Descarga(interno, rs, sentencia);
             // The quantity as written (a null one has already failed the line).
             app.TotalDescarga += LeerNumero(Numero(rs.Fields("Cantidad")));
-            internos.Ejecutar(sql);
+            internos.Ejecutar(sentencia);
         }
         if (app.TipoDeclaracion != "ICR1") {
             linea = 3;
-            TotalesInsumos(app, n, "insumostemp", "mid(dit,6,2)<>'IT' and mid(dit,6,3)<>'ICR'");
+            TotalesInsumos(app, interno, "insumostemp", "mid(dit,6,2)<>'IT' and mid(dit,6,3)<>'ICR'");
             linea = 4;
-            TotalesInsumos(app, n, "insumosacons", "mid(dit,6,4)='ICR2'");
+            TotalesInsumos(app, interno, "insumosacons", "mid(dit,6,4)='ICR2'");
         }
         app.Entidades->getDataConnectionByEntity("INTERNOS").Sincronizar(); // the last rows' failure is this stage's
         return true;

@@ -4,6 +4,7 @@
 #include "platform/AppError.h"
 #include "platform/Cursor.h"
 #include "platform/Numeros.h"
+#include "platform/SentenciaSql.h"
 #include "platform/Texto.h"
 #include "transfer/Transferencia.h"
 #include "transfer/ValoresSql.h"
@@ -43,45 +44,43 @@ std::string Caratula(Aplicacion& app, const std::string& interno, double fob, do
            "," + NumeroSql(ajuste) + ")";
 }
 
-std::string Subitem(Aplicacion& app, const std::string& interno, const Almacor::Cursor& rs) {
+// The sub-item of the article under `rs`, written into `s` (reused row after row).
+void Subitem(Aplicacion& app, const std::string& interno, const Almacor::Cursor& rs, SentenciaSql& s) {
     auto f = [&rs](const char* nombre) -> const Valor& { return rs.Fields(nombre); };
-    std::string estadoMerc, tipoItem;
+    auto texto = [&](const char* nombre) { s.Texto(f(nombre)).Sql(","); };
+    auto numero = [&](const char* nombre) { s.Numero(Numero(f(nombre))).Sql(","); };
+    s.Limpiar();
+    s.Sql("insert into subitems (interno,idcatalogo,idarticulo,descripcion,ncm,IdUnidad,Cantidad,Preciounitario,fob,"
+          "IdPais,idpaisproc,estadistica,valorrelacionestadistica,sufijos,LAPI,deresp,valorderesp,kgbruto,KGNETO,"
+          "idext,certorig,ctit,EstadoMerc,tipoitem,biendeuso) values (");
+    s.Texto(interno).Sql(",");
+    s.Texto(app.Config.INTCAT).Sql(",");
+    texto("ARTNRO");
+    texto("ARTDSC");
+    texto("PRCNCM");
+    texto("PRCDUN");
+    numero("PRCCAN");
+    numero("ARTUNI");
+    numero("ARTTOT");
+    texto("PRCORI");
+    texto("PRCDST");
+    texto("PRCEUN");
+    s.Numero(NumeroSql(app.Formato.EsNumero(f("PRCECA")))).Sql(",");
+    texto("PRCSUF");
+    texto("PRCLAP");
+    texto("PRCSUN");
+    s.Numero(NumeroSql(app.Formato.EsNumero(f("PRCSCA")))).Sql(",");
+    s.Texto("0").Sql(",").Texto("0").Sql(",");
+    texto("ARTORD");
+    s.Texto("").Sql(",").Texto("").Sql(",");
     if (app.TipoDeclaracion == "ICR1") {
         // Each sub-item of an ICR1 declaration is marked by its own line's type.
         bool propio = Trim(f("PRCTDS").Texto()) == "ICR1";
-        estadoMerc = propio ? "'1'" : "'2'";
-        tipoItem = propio ? "'G'" : "'D'";
+        s.Texto(propio ? "1" : "2").Sql(",").Texto(propio ? "G" : "D");
     } else {
-        estadoMerc = Texto(f("PRCESM"));
-        tipoItem = "'N'";
+        s.Texto(f("PRCESM")).Sql(",").Texto("N");
     }
-    std::string s;
-    s.reserve(640);
-    s += "insert into subitems (interno,idcatalogo,idarticulo,descripcion,ncm,IdUnidad,Cantidad,Preciounitario,fob,"
-         "IdPais,idpaisproc,estadistica,valorrelacionestadistica,sufijos,LAPI,deresp,valorderesp,kgbruto,KGNETO,"
-         "idext,certorig,ctit,EstadoMerc,tipoitem,biendeuso) values (";
-    s += Texto(interno) + ",";
-    s += Texto(app.Config.INTCAT) + ",";
-    s += Texto(f("ARTNRO")) + ",";
-    s += Texto(f("ARTDSC")) + ",";
-    s += Texto(f("PRCNCM")) + ",";
-    s += Texto(f("PRCDUN")) + ",";
-    s += Numero(f("PRCCAN")) + ",";
-    s += Numero(f("ARTUNI")) + ",";
-    s += Numero(f("ARTTOT")) + ",";
-    s += Texto(f("PRCORI")) + ",";
-    s += Texto(f("PRCDST")) + ",";
-    s += Texto(f("PRCEUN")) + ",";
-    s += NumeroSql(app.Formato.EsNumero(f("PRCECA"))) + ",";
-    s += Texto(f("PRCSUF")) + ",";
-    s += Texto(f("PRCLAP")) + ",";
-    s += Texto(f("PRCSUN")) + ",";
-    s += NumeroSql(app.Formato.EsNumero(f("PRCSCA"))) + ",";
-    s += "'0','0',";
-    s += Texto(f("ARTORD")) + ",";
-    s += "'','',";
-    s += estadoMerc + "," + tipoItem + ",'N')";
-    return s;
+    s.Sql(",").Texto("N").Sql(")");
 }
 
 } // namespace
@@ -177,14 +176,20 @@ Resultado FRAM3_Transfer_B_Pasaje(Aplicacion& app, bool reemplazar) {
 
         linea = 9;
         const std::string filtro = " from ART where INTNRO = '" + n + "' and PRCCRC = 'OK'";
-        Almacor::Cursor articulos(app.Db, "select *" + filtro + " order by ARTORD");
+        // Only the columns a sub-item takes: a row of ART holds many more.
+        Almacor::Cursor articulos(app.Db,
+                                  "select ARTNRO,ARTDSC,PRCNCM,PRCDUN,PRCCAN,ARTUNI,ARTTOT,PRCORI,PRCDST,PRCEUN,PRCECA,"
+                                  "PRCSUF,PRCLAP,PRCSUN,PRCSCA,ARTORD,PRCTDS,PRCESM" +
+                                      filtro + " order by ARTORD");
         if (articulos.Eof())
             return Resultado::Fallido;
         app.Op->ProgresoRango(0, static_cast<int>(Almacor::ContarFilas(app.Db, filtro)));
         linea = 10;
         Conexion& internos = Internos(app);
+        SentenciaSql sentencia;
         for (; !articulos.Eof(); articulos.MoveNext()) {
-            if (internos.Ejecutar(Subitem(app, interno, articulos)) == 0)
+            Subitem(app, interno, articulos, sentencia);
+            if (internos.Ejecutar(sentencia) == 0)
                 throw AppError(1, "Transfiriendo a Corvex",
                                "Error Grabando registro en Corvex Windows: 0 Registros agregados");
             app.Op->ProgresoValor(static_cast<int>(articulos.AbsolutePosition()));

@@ -59,14 +59,14 @@ private:
 // While the run holds its locks no box waits for a click: every other writer
 // would wait for the operator too. Plain message boxes are kept and shown
 // once the transaction has ended; everything else goes straight through.
-class OperadorDiferido : public Operador {
+class OperadorDiferido : public OperadorReenvio {
 public:
     struct Mensaje {
         std::string Texto;
         Icono Icon;
     };
     OperadorDiferido(Aplicacion& app, std::vector<Mensaje>& pendientes)
-        : m_app(app), m_op(*app.Op), m_pendientes(pendientes) {
+        : OperadorReenvio(*app.Op), m_app(app), m_pendientes(pendientes) {
         m_app.Op = this;
     }
     ~OperadorDiferido() override { m_app.Op = &m_op; }
@@ -79,32 +79,9 @@ public:
         m_pendientes.push_back({texto, icono});
         return Respuesta::Aceptar;
     }
-    bool Preguntar(const std::string& id, const std::string& texto) override { return m_op.Preguntar(id, texto); }
-    std::string InputBox(const std::string& id, const std::string& prompt, const std::string& titulo,
-                         const std::string& defecto) override {
-        return m_op.InputBox(id, prompt, titulo, defecto);
-    }
-    std::string ElegirOpcion(const std::string& id, const std::vector<std::string>& lineas,
-                             const std::string& actual) override {
-        return m_op.ElegirOpcion(id, lineas, actual);
-    }
-    std::string ElegirArchivo(const std::string& titulo, const std::string& filtro, bool guardar,
-                              const std::string& sugerido) override {
-        return m_op.ElegirArchivo(titulo, filtro, guardar, sugerido);
-    }
-    std::string PreguntarTipo() override { return m_op.PreguntarTipo(); }
-    void MostrarRelPais(Aplicacion& app) override { m_op.MostrarRelPais(app); }
-    void PunteroEspera(bool espera) override { m_op.PunteroEspera(espera); }
-    void Estado(const std::string& texto) override { m_op.Estado(texto); }
-    void ProgresoVisible(bool visible) override { m_op.ProgresoVisible(visible); }
-    void ProgresoRango(int minimo, int maximo) override { m_op.ProgresoRango(minimo, maximo); }
-    void ProgresoValor(int valor) override { m_op.ProgresoValor(valor); }
-    void ContadoresImportacion(long h, long p) override { m_op.ContadoresImportacion(h, p); }
-    void ProcesarEventos() override { m_op.ProcesarEventos(); }
 
 private:
     Aplicacion& m_app;
-    Operador& m_op;
     std::vector<Mensaje>& m_pendientes;
 };
 

@@ -1,0 +1,104 @@
+#include "platform/SentenciaSql.h"
+
+#include "platform/Texto.h"
+
+#include <charconv>
+
+void SentenciaSql::Limpiar() {
+    m_plantilla.clear();
+    m_huecos.clear();
+    m_usados = 0;
+    m_vinculable = true;
+}
+
+SentenciaSql& SentenciaSql::Sql(std::string_view sql) {
+    m_plantilla += sql;
+    return *this;
+}
+
+SentenciaSql::Literal& SentenciaSql::Hueco(Literal::Tipo tipo) {
+    if (m_usados == m_valores.size())
+        m_valores.emplace_back();
+    Literal& v = m_valores[m_usados++];
+    v.tipo = tipo;
+    m_huecos.push_back(m_plantilla.size());
+    m_plantilla += '?';
+    return v;
+}
+
+SentenciaSql& SentenciaSql::Texto(std::string_view valor) {
+    Hueco(Literal::Tipo::Texto).texto.assign(valor);
+    return *this;
+}
+
+SentenciaSql& SentenciaSql::Texto(const Valor& valor) {
+    valor.TextoEn(Hueco(Literal::Tipo::Texto).texto);
+    return *this;
+}
+
+// The value a scan of the text takes out of the number, and what it leaves in
+// the template: a leading "-" stays there as the operator it is; a whole
+// number too large for 64 bits stays as written.
+SentenciaSql& SentenciaSql::Numero(std::string_view numero) {
+    if (numero == "null") {
+        m_plantilla += numero;
+        return *this;
+    }
+    std::string_view cuerpo = numero;
+    if (!cuerpo.empty() && cuerpo.front() == '-')
+        cuerpo.remove_prefix(1);
+    size_t digitos = 0, puntos = 0;
+    for (char c : cuerpo) {
+        if (c >= '0' && c <= '9')
+            ++digitos;
+        else if (c == '.')
+            ++puntos;
+        else
+            digitos = 0, puntos = 2; // anything else: not ours to take apart
+        if (puntos > 1)
+            break;
+    }
+    if (digitos == 0 || puntos > 1 || cuerpo.front() == '.' || cuerpo.back() == '.') {
+        m_plantilla += numero;
+        m_vinculable = false;
+        return *this;
+    }
+    m_plantilla.append(numero.data(), numero.size() - cuerpo.size());
+    const char* desde = cuerpo.data();
+    const char* hasta = desde + cuerpo.size();
+    Literal leido;
+    bool bien;
+    if (puntos == 0) {
+        leido.tipo = Literal::Tipo::Entero;
+        auto r = std::from_chars(desde, hasta, leido.entero);
+        bien = r.ec == std::errc() && r.ptr == hasta;
+    } else {
+        leido.tipo = Literal::Tipo::Real;
+        auto r = std::from_chars(desde, hasta, leido.real);
+        bien = r.ec == std::errc() && r.ptr == hasta;
+    }
+    if (!bien) {
+        m_plantilla += cuerpo;
+        return *this;
+    }
+    Literal& v = Hueco(leido.tipo);
+    v.entero = leido.entero;
+    v.real = leido.real;
+    v.texto.assign(cuerpo); // as written, for the text
+    return *this;
+}
+
+std::string SentenciaSql::TextoSql() const {
+    std::string r;
+    r.reserve(m_plantilla.size() + 16 * m_usados);
+    size_t desde = 0;
+    for (size_t k = 0; k < m_usados; ++k) {
+        const size_t hueco = m_huecos[k];
+        r.append(m_plantilla, desde, hueco - desde);
+        const Literal& v = m_valores[k];
+        r += v.tipo == Literal::Tipo::Texto ? SqlCadena(v.texto) : v.texto;
+        desde = hueco + 1;
+    }
+    r.append(m_plantilla, desde, std::string::npos);
+    return r;
+}

@@ -1,0 +1,131 @@
+// Statements built with their values apart: the text is what appending the
+// pieces gives, the template and values are what a scan of that text takes
+// out, and running either stores the same thing.
+#include "platform/Almacor.h"
+#include "platform/SentenciaSql.h"
+#include "platform/Texto.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+using Literal = Almacor::Gestor::Literal;
+
+namespace {
+
+const char* const kTextos[] = {"", "O'BRIEN", "a''b'", "ñandú Ü", "12", "?", "-- no es comentario", "null", " x "};
+const char* const kNumeros[] = {"0",     "-3",    "012.50", "12.5",     "99999999999999999999", "1.5E+20",
+                                "0-5",   ".5",    "null",   "-0.25",    "7",                    "123456789012"};
+
+std::string Describir(const std::vector<Literal>& v, size_t n) {
+    std::string r;
+    for (size_t i = 0; i < n; ++i) {
+        const Literal& l = v[i];
+        switch (l.tipo) {
+        case Literal::Tipo::Texto:
+            r += "T:" + l.texto + "|";
+            break;
+        case Literal::Tipo::Entero:
+            r += "I:" + std::to_string(l.entero) + "|";
+            break;
+        case Literal::Tipo::Real:
+            r += "R:" + std::to_string(l.real) + "|";
+            break;
+        }
+    }
+    return r;
+}
+
+// One statement of the transfer's shapes with the values of case k; `texto`
+// gets what appending the same pieces to a string gives.
+void Escribir(SentenciaSql& s, std::string& texto, size_t k) {
+    const char* t = kTextos[k % std::size(kTextos)];
+    const char* u = kTextos[(k / 3) % std::size(kTextos)];
+    const char* n = kNumeros[k % std::size(kNumeros)];
+    const char* m = kNumeros[(k / 5) % std::size(kNumeros)];
+    s.Limpiar();
+    s.Sql("insert into t (a, b, c, d, e) values (").Texto(t).Sql(",").Numero(n).Sql(",");
+    s.Texto(u).Sql(",").Numero(m).Sql(",").Numero("100").Sql(")");
+    texto = "insert into t (a, b, c, d, e) values (" + SqlCadena(t) + "," + n + "," + SqlCadena(u) + "," + m +
+            ",100)";
+}
+
+} // namespace
+
+TEST(SentenciaSql, TextoYPlantillaComoLosDaElTexto) {
+    SentenciaSql s; // one object for every case: nothing of a case may leak into the next
+    std::string texto;
+    size_t vinculables = 0;
+    for (size_t k = 0; k < 200; ++k) {
+        Escribir(s, texto, k);
+        ASSERT_EQ(s.TextoSql(), texto) << k;
+        if (!s.Vinculable())
+            continue;
+        ++vinculables;
+        std::string plantilla;
+        std::vector<Literal> valores;
+        ASSERT_TRUE(Almacor::Gestor::Parametrizar(texto, plantilla, valores)) << texto;
+        EXPECT_EQ(s.Plantilla(), plantilla) << texto;
+        EXPECT_EQ(Describir(s.Valores(), s.NumValores()), Describir(valores, valores.size())) << texto;
+    }
+    EXPECT_GT(vinculables, 100u);
+}
+
+TEST(SentenciaSql, LosNumerosQueNoSeSeparanSeCorrenPorSuTexto) {
+    SentenciaSql s;
+    for (const char* n : {"1.5E+20", "0-5", ".5", "12.", "1.2.3", "", "-"}) {
+        s.Limpiar();
+        s.Sql("update t set a = ").Numero(n);
+        EXPECT_FALSE(s.Vinculable()) << n;
+        EXPECT_EQ(s.TextoSql(), std::string("update t set a = ") + n);
+    }
+    s.Limpiar();
+    s.Sql("update t set a = ").Numero("null").Sql(" where b = ").Numero("-4");
+    EXPECT_TRUE(s.Vinculable());
+    EXPECT_EQ(s.Plantilla(), "update t set a = null where b = -?");
+    EXPECT_EQ(s.TextoSql(), "update t set a = null where b = -4");
+}
+
+// Bound or written in, every value is stored alike: same type, same value.
+TEST(SentenciaSql, CorrerlaGuardaLoMismoQueSuTexto) {
+    const fs::path dir = fs::temp_directory_path() / ("velmarion-sentencia-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    Almacor::Gestor db;
+    db.CrearArchivo((dir / "t.db").string());
+    for (const char* tabla : {"t", "u"})
+        db.Ejecutar(std::string("create table ") + tabla +
+                    " (a text collate nocase, b real, c text, d, e integer, k integer)");
+    SentenciaSql s;
+    std::string texto;
+    db.ComenzarTransaccion();
+    for (size_t k = 0; k < 120; ++k) {
+        Escribir(s, texto, k);
+        EXPECT_EQ(db.Ejecutar(s), 1) << texto;
+        db.Ejecutar("update t set k = " + std::to_string(k) + " where k is null");
+        db.Ejecutar("insert into u (a, b, c, d, e) values" + texto.substr(texto.find(" values") + 7));
+        db.Ejecutar("update u set k = " + std::to_string(k) + " where k is null");
+    }
+    db.ConfirmarTransaccion();
+    auto filas = [&db](const char* tabla) {
+        Recordset rs;
+        db.Sql(std::string("select k, typeof(a), a, typeof(b), quote(b), c, typeof(d), quote(d), quote(e) from ") +
+               tabla + " order by k");
+        db.CrearRs(rs);
+        std::string r;
+        for (; !rs.Eof(); rs.MoveNext())
+            for (size_t i = 0; i < rs.Columnas().size(); ++i)
+                r += rs.Fields(i).Texto() + (i + 1 < rs.Columnas().size() ? "|" : "\n");
+        return r;
+    };
+    std::string t = filas("t");
+    EXPECT_EQ(std::count(t.begin(), t.end(), '\n'), 120);
+    EXPECT_EQ(t, filas("u"));
+    db.Desconectar();
+    fs::remove_all(dir);
+}
