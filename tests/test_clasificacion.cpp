@@ -167,6 +167,40 @@ TEST_F(Clasificacion, DentroDeLaTransaccionDeQuienLlama) {
     EXPECT_EQ(Campo(1, "PRCEST || PRCCRC"), "AOK");
 }
 
+// Stage 2 tells the distinct rows (number, price, origin, VIN) apart itself:
+// its progress bar counts what DISTINCT counts, on every combination of
+// spellings, nulls and empty texts, and of a price written as a whole or a
+// decimal number or as text. No article is in the catalog, so stage 4 leaves
+// the bar as stage 2 set it.
+TEST_F(Clasificacion, FilasDistintasComoLasCuentaDistinct) {
+    const char* nros[] = {"'X1'", "'x1'", "null", "''", "'X2'"};
+    const char* unis[] = {"10", "10.0", "'10'", "'diez'", "null", "0", "-0.0"};
+    const char* orgs[] = {"''", "'a'", "'A'", "null", "' '"};
+    const char* vins[] = {"null", "''", "'v'", "'V'"};
+    e.App.Db.ComenzarTransaccion();
+    int orden = 0;
+    for (auto v : vins)
+        for (auto o : orgs)
+            for (auto u : unis)
+                for (auto n : nros) {
+                    ++orden;
+                    if (orden % 3 == 0)
+                        continue; // not every combination: some come once, some more
+                    e.Trabajo(std::string("insert into ART (INTNRO, ARTORD, ARTNRO, ARTUNI, ARTORG, PRCVIN) values "
+                                          "('500', ") +
+                              std::to_string(orden) + ", " + n + ", " + u + ", " + o + ", " + v + ")");
+                    if (orden % 5 == 0) // the same combination again, later
+                        e.Trabajo(std::string("insert into ART (INTNRO, ARTORD, ARTNRO, ARTUNI, ARTORG, PRCVIN) "
+                                              "values ('500', ") +
+                                  std::to_string(orden + 10000) + ", " + n + ", " + u + ", " + o + ", " + v + ")");
+                }
+    e.App.Db.ConfirmarTransaccion();
+    ASSERT_TRUE(FRAM2_GuardarDatosToBase(e.App)) << e.Op.Ultimo();
+    EXPECT_EQ(std::to_string(e.Op.BarraMax),
+              e.Valor("select count(*) from (select DISTINCT ARTNRO, ARTUNI, ARTORG, PRCVIN from ART "
+                      "where INTNRO = '500')"));
+}
+
 TEST_F(Clasificacion, SinCatalogoYTiposQueNoLoConsultan) {
     Articulo(1, "AUTO", "''", "'VIN1'", "RR01");
     Articulo(2, "AUTO", "''", "'VIN2'", "RR01");

@@ -118,25 +118,60 @@ void Etapa2(Aplicacion& app, std::string& sSQL) {
     // look up are kept, not every row of the query. ARTNRO compares ignoring
     // case, so the order brings the rows of one number together and the pairs
     // seen need remembering only within that number.
+    // The distinct rows (number, price, origin, VIN) are told apart here, not
+    // by a DISTINCT that would sort every row into a temporary index: the walk
+    // reads the rows in the order that query reads them (number, then article
+    // order), and a row counts when its combination is new, which is where
+    // DISTINCT would have kept it. Texts compare as their columns do (origin
+    // and VIN ignoring ASCII case, a null apart from an empty text), the price
+    // as a number.
     std::vector<ArticuloPorBuscar> articulos;
-    long filas = 0;
+    long filas = 0; // the distinct rows so far
     {
         std::string numero; // the number being read, in lower case
-        std::unordered_set<std::string> vistos;
-        for (Almacor::Cursor art(app.Db, "select DISTINCT ARTNRO, ARTUNI, ARTORG, PRCVIN from ART where INTNRO = '" +
-                                             interno + "' order by ARTNRO");
+        std::unordered_set<std::string> vistos, distintas;
+        std::string clave;
+        auto Agregar = [&clave](const Valor& v, bool sinMayusculas) {
+            if (v.EsNulo()) {
+                clave += 'n';
+                return;
+            }
+            if (v.tipo() == Valor::Tipo::Entero || v.tipo() == Valor::Tipo::Real) {
+                double d = v.Numero();
+                if (d == 0)
+                    d = 0; // -0 is 0
+                clave += 'd';
+                clave.append(reinterpret_cast<const char*>(&d), sizeof d);
+                return;
+            }
+            const std::string t = sinMayusculas ? LCaseAscii(v.Texto()) : v.Texto();
+            const uint32_t largo = static_cast<uint32_t>(t.size());
+            clave += 't';
+            clave.append(reinterpret_cast<const char*>(&largo), sizeof largo);
+            clave += t;
+        };
+        for (Almacor::Cursor art(app.Db, "select ARTNRO, ARTUNI, ARTORG, PRCVIN from ART where INTNRO = '" + interno +
+                                             "' order by ARTNRO, ARTORD");
              !art.Eof(); art.MoveNext()) {
-            filas = art.AbsolutePosition();
-            std::string artnro = art.Fields("ARTNRO").Texto();
-            std::string bajo = LCaseAscii(artnro);
-            if (bajo != numero || articulos.empty()) {
+            const Valor& nro = art.Fields("ARTNRO");
+            std::string bajo = LCaseAscii(nro.Texto());
+            if (bajo != numero || filas == 0) {
                 numero = std::move(bajo);
                 vistos.clear();
+                distintas.clear();
             }
+            const Valor& org = art.Fields("ARTORG");
             const Valor& vin = art.Fields("PRCVIN");
+            clave.assign(1, nro.EsNulo() ? 'n' : 't'); // a null number is not an empty one
+            Agregar(art.Fields("ARTUNI"), false);
+            Agregar(org, true);
+            Agregar(vin, true);
+            if (!distintas.insert(clave).second)
+                continue;
+            ++filas;
             if (!vistos.insert(vin.EsNulo() ? std::string("n") : "v" + LCaseAscii(vin.Texto())).second)
                 continue;
-            articulos.push_back({std::move(artnro), vin, Trim(art.Fields("ARTORG").Texto()).empty(), filas});
+            articulos.push_back({nro.Texto(), vin, Trim(org.Texto()).empty(), filas});
         }
     }
     if (filas > 0)
