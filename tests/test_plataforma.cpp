@@ -403,3 +403,25 @@ TEST(Almacor, LecturaSostenidaSoloEnWalYFueraDeTransaccion) {
     a.db.ConfirmarTransaccion();
     EXPECT_EQ(a.Uno("select count(*) from t"), "3");
 }
+
+// instr() in a statement gives what InStr gives, on texts with and without
+// letters, accents, empty texts and starts past the end.
+TEST(FuncionesSql, InstrComoInStr) {
+    BaseEnMemoria b;
+    std::mt19937 azar(5);
+    const std::vector<std::string> piezas = {"(", ")", "()", "a", "A", "-", "\xC3\xB1", " "};
+    auto Texto = [&](size_t largo) {
+        std::string t;
+        for (size_t i = 0; i < largo; ++i)
+            t += piezas[azar() % piezas.size()];
+        return t;
+    };
+    for (int k = 0; k < 2000; ++k) {
+        const std::string texto = Texto(azar() % 8), buscado = Texto(azar() % 3);
+        const size_t inicio = 1 + azar() % 10;
+        EXPECT_EQ(b.Uno("select instr(" + std::to_string(inicio) + ", " + SqlCadena(texto) + ", " + SqlCadena(buscado) +
+                        ")"),
+                  std::to_string(InStr(inicio, texto, buscado, true)))
+            << inicio << " " << texto << " " << buscado;
+    }
+}

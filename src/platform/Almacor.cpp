@@ -89,8 +89,24 @@ void FuncionInstr(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
         sqlite3_result_error(ctx, "Argumento o llamada a procedimiento no válida (instr)", -1);
         return;
     }
-    sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(
-                                  InStr(static_cast<size_t>(inicio), Argumento(argv[1]), Argumento(argv[2]), true)));
+    auto Vista = [](sqlite3_value* v) {
+        const unsigned char* t = sqlite3_value_text(v);
+        return std::string_view(t ? reinterpret_cast<const char*>(t) : "",
+                                t ? static_cast<size_t>(sqlite3_value_bytes(v)) : 0);
+    };
+    const std::string_view texto = Vista(argv[1]), buscado = Vista(argv[2]);
+    // The closing checks look for "()" in every row's suffixes: in ASCII text
+    // a byte is a character, and a search without letters needs no folding.
+    bool sinLetras = EsAscii(texto) && EsAscii(buscado);
+    for (size_t i = 0; sinLetras && i < buscado.size(); ++i)
+        sinLetras = !((buscado[i] >= 'a' && buscado[i] <= 'z') || (buscado[i] >= 'A' && buscado[i] <= 'Z'));
+    if (sinLetras && !texto.empty() && !buscado.empty()) {
+        const size_t desde = static_cast<size_t>(inicio) - 1;
+        const size_t p = desde >= texto.size() ? std::string_view::npos : texto.find(buscado, desde);
+        sqlite3_result_int64(ctx, p == std::string_view::npos ? 0 : static_cast<sqlite3_int64>(p + 1));
+        return;
+    }
+    sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(InStr(static_cast<size_t>(inicio), texto, buscado, true)));
 }
 
 constexpr bool EsLetraId(char c) {
