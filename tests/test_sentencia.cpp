@@ -104,6 +104,21 @@ TEST(SentenciaSql, CorrerlaGuardaLoMismoQueSuTexto) {
     std::string t = filas("t");
     EXPECT_EQ(std::count(t.begin(), t.end(), '\n'), 120);
     EXPECT_EQ(t, filas("u"));
+
+    // A run of one shape prepares it once, whatever its values.
+    const long preparadas = db.Preparaciones();
+    for (int k = 0; k < 50; ++k) {
+        s.Limpiar();
+        s.Sql("update t set c = ").Texto("v'" + std::to_string(k)).Sql(", b = ").Numero(std::to_string(k) + ".5");
+        s.Sql(" where k = ").Numero(std::to_string(k));
+        EXPECT_EQ(db.Ejecutar(s), 1);
+    }
+    EXPECT_LE(db.Preparaciones() - preparadas, 1);
+    db.Sql("select c, b from t where k = 49");
+    Recordset rs;
+    ASSERT_TRUE(db.CrearRs(rs));
+    EXPECT_EQ(rs.Fields("c").Texto(), "v'49");
+    EXPECT_EQ(rs.Fields("b").Numero(), 49.5);
     db.Desconectar();
     fs::remove_all(dir);
 }
