@@ -1,5 +1,7 @@
 #include "Entorno.h"
 
+#include "platform/SentenciaSql.h"
+
 #include "app/Arranque.h"
 #include "app/Consola.h"
 #include "tools/Demo.h"
@@ -193,4 +195,30 @@ int EntornoPrueba::Cli(std::vector<std::string> args) {
     int rc = Consola::Ejecutar(args, o, r);
     SalidaCli = o.str();
     return rc;
+}
+
+namespace {
+std::string Describir(const std::vector<Almacor::Gestor::Literal>& v, size_t n) {
+    using Tipo = Almacor::Gestor::Literal::Tipo;
+    std::string r;
+    for (size_t i = 0; i < n; ++i) {
+        const auto& l = v[i];
+        r += l.tipo == Tipo::Texto    ? "T:" + l.texto + "|"
+             : l.tipo == Tipo::Entero ? "I:" + std::to_string(l.entero) + "|"
+                                      : "R:" + std::to_string(l.real) + "|";
+    }
+    return r;
+}
+} // namespace
+
+std::string DiferenciaConSuTexto(const SentenciaSql& s) {
+    const std::string texto = s.TextoSql();
+    std::string plantilla;
+    std::vector<Almacor::Gestor::Literal> valores;
+    if (!Almacor::Gestor::Parametrizar(texto, plantilla, valores))
+        return "el texto no se separa: " + texto;
+    if (plantilla != s.Plantilla())
+        return "plantilla " + s.Plantilla() + " / del texto " + plantilla;
+    std::string propios = Describir(s.Valores(), s.NumValores()), delTexto = Describir(valores, valores.size());
+    return propios == delTexto ? std::string() : "valores " + propios + " / del texto " + delTexto;
 }

@@ -114,3 +114,9 @@ bool EnServidor();
 
 // The data folder of the source tree.
 std::string CarpetaDatosFuente();
+
+class SentenciaSql;
+// What a statement built with its values apart holds that a scan of its own
+// text would not give (template, values in order, their types): "" when
+// nothing, so a builder's two forms are checked against each other.
+std::string DiferenciaConSuTexto(const SentenciaSql& s);

@@ -6,6 +6,7 @@
 #include "import/modEntidadesTarvelo.h"
 #include "platform/AppError.h"
 #include "platform/Numeros.h"
+#include "platform/SentenciaSql.h"
 
 #include <gtest/gtest.h>
 
@@ -152,6 +153,17 @@ TEST(Registros, SentenciasExactasEnAmbosSeparadores) {
                   "02.50,'','','320','001','001','1','8708.29.99.900A','ICR2')");
     }
     FijarSeparadorDecimal('.');
+    // The import runs the same statements with their values bound: what it
+    // binds is what a scan of their text takes out.
+    SentenciaSql s;
+    SentenciaDeRegH(e.App, h, 3, "1001//01", s);
+    EXPECT_EQ(DiferenciaConSuTexto(s), "");
+    for (const char* parent : {"", "4"}) {
+        SentenciaDeRegP(e.App, p, "1001//01", 7, parent, s);
+        EXPECT_EQ(DiferenciaConSuTexto(s), "");
+    }
+    SentenciaDeRegPtoART(e.App, p, "1001//01", 5, "ICR2", s);
+    EXPECT_EQ(DiferenciaConSuTexto(s), "");
     // IDPARENT stands unquoted: anything but an order number is refused.
     EXPECT_THROW(getSQLfromRegP(e.App, p, "1001//01", 7, "1); drop table ART; --"), AppError);
 

@@ -8,6 +8,7 @@
 #include "platform/Bitacora.h"
 #include "platform/Esquema.h"
 #include "platform/Numeros.h"
+#include "platform/SentenciaSql.h"
 #include "platform/Texto.h"
 
 #include <filesystem>
@@ -34,15 +35,16 @@ struct Corrida {
     long Linea = 0;        // input-line counter (IdReg, "Registros P:")
     bool PrimerH = false;
     long H = 0, P = 0, Articulos = 0, Insumos = 0;
+    SentenciaSql Sentencia; // each line's statements, written into the same storage
 };
 
-void InsertarArticulo(Aplicacion& app, Corrida& c, const std::string& sql) {
-    app.Db.Ejecutar(sql);
+void InsertarArticulo(Aplicacion& app, Corrida& c) {
+    app.Db.Ejecutar(c.Sentencia);
     ++c.Articulos;
 }
 
-void InsertarInsumo(Aplicacion& app, Corrida& c, const std::string& sql) {
-    app.Db.Ejecutar(sql);
+void InsertarInsumo(Aplicacion& app, Corrida& c) {
+    app.Db.Ejecutar(c.Sentencia);
     ++c.Insumos;
 }
 
@@ -78,9 +80,9 @@ void ProcesarH(Aplicacion& app, Corrida& c, const std::string& linea) {
     // header naming a type of its own keeps it.
     if (!c.Respuesta.empty() && !TipoConocido(reg.Tipo))
         reg.Tipo = c.Respuesta;
-    std::string sql = getSQLfromRegH(app, reg, c.Orden, c.Interno);
+    SentenciaDeRegH(app, reg, c.Orden, c.Interno, c.Sentencia);
     if (c.Tipo != "ICR2" && c.Tipo != "RR01")
-        InsertarArticulo(app, c, sql);
+        InsertarArticulo(app, c);
     app.Op->ContadoresImportacion(c.Orden, c.Linea);
 }
 
@@ -95,16 +97,21 @@ void ProcesarP(Aplicacion& app, Corrida& c, const std::string& linea, long nroLi
     ++c.P;
     if (c.Tipo == "ICR2" || c.Tipo == "RR01") {
         ++c.Orden;
-        InsertarArticulo(app, c, getSQLfromRegPtoART(app, reg, c.Interno, c.Orden, c.Tipo));
-        InsertarInsumo(app, c, getSQLfromRegP(app, reg, c.Interno, c.Linea, EnteroSql(c.Orden)));
+        SentenciaDeRegPtoART(app, reg, c.Interno, c.Orden, c.Tipo, c.Sentencia);
+        InsertarArticulo(app, c);
+        SentenciaDeRegP(app, reg, c.Interno, c.Linea, EnteroSql(c.Orden), c.Sentencia);
+        InsertarInsumo(app, c);
     } else if (c.Tipo == "ICR1") {
         if (InStr(1, reg.DIT, "ICR2") == 0) {
-            InsertarInsumo(app, c, getSQLfromRegP(app, reg, c.Interno, c.Linea, ""));
+            SentenciaDeRegP(app, reg, c.Interno, c.Linea, "", c.Sentencia);
+            InsertarInsumo(app, c);
             ++c.Orden;
-            InsertarArticulo(app, c, getSQLfromRegPtoART(app, reg, c.Interno, c.Orden, ""));
+            SentenciaDeRegPtoART(app, reg, c.Interno, c.Orden, "", c.Sentencia);
+            InsertarArticulo(app, c);
         }
     } else {
-        InsertarInsumo(app, c, getSQLfromRegP(app, reg, c.Interno, c.Linea, ""));
+        SentenciaDeRegP(app, reg, c.Interno, c.Linea, "", c.Sentencia);
+        InsertarInsumo(app, c);
     }
     app.Op->ContadoresImportacion(c.Orden, c.Linea);
     app.Op->ProcesarEventos();

@@ -5,6 +5,7 @@
 #include "classify/modGlobal.h"
 #include "platform/AppError.h"
 #include "platform/Numeros.h"
+#include "platform/SentenciaSql.h"
 #include "platform/Texto.h"
 
 #include <algorithm>
@@ -290,20 +291,22 @@ std::string UnirModeloVariante(const Aplicacion& app, const std::string& modelo,
     return modelo + (app.Config.MODELOVARIANTESINSPC ? "" : " ") + variante;
 }
 
-std::string getSQLfromRegH(Aplicacion& app, const RegistroH& reg, long orden, const std::string& interno) {
+void SentenciaDeRegH(Aplicacion& app, const RegistroH& reg, long orden, const std::string& interno, SentenciaSql& s) {
     int nro = 0;
     try {
         nro = 1;
         std::string destino = modGlobal::BuscarRelacionPais(app, reg.Pais).first;
         nro = 2;
         std::string importe = setNumeroAnsi(reg.Importe);
-        return "insert into ART (INTNRO,ARTORD,ARTNRO,ARTCAN,ARTTOT,ARTUNI,ARTFAC,PRCCAN,PRCCTC,PRCVIN,PRCDST,ARTORG,"
-               "PRCORI,PRCESM,PRCTDS) values (" +
-               SqlCadena(interno) + "," + EnteroSql(orden) + "," +
-               SqlCadena(UnirModeloVariante(app, reg.Modelo, reg.Variante)) + ",1," + importe + "," + importe + "," +
-               SqlCadena(reg.Factura) + ",1," + SqlCadena(reg.NroCTC) + "," + SqlCadena(reg.NroVIN) + "," +
-               SqlCadena(destino) + "," + SqlCadena(app.Config.ORIGEN) + "," + SqlCadena(app.Config.ORIGEN) + ",'1'," +
-               SqlCadena(reg.Tipo) + ")";
+        s.Limpiar();
+        s.Sql("insert into ART (INTNRO,ARTORD,ARTNRO,ARTCAN,ARTTOT,ARTUNI,ARTFAC,PRCCAN,PRCCTC,PRCVIN,PRCDST,ARTORG,"
+              "PRCORI,PRCESM,PRCTDS) values (");
+        s.Texto(interno).Sql(",").Numero(EnteroSql(orden)).Sql(",");
+        s.Texto(UnirModeloVariante(app, reg.Modelo, reg.Variante)).Sql(",").Numero("1").Sql(",");
+        s.Numero(importe).Sql(",").Numero(importe).Sql(",");
+        s.Texto(reg.Factura).Sql(",").Numero("1").Sql(",").Texto(reg.NroCTC).Sql(",").Texto(reg.NroVIN).Sql(",");
+        s.Texto(destino).Sql(",").Texto(app.Config.ORIGEN).Sql(",").Texto(app.Config.ORIGEN).Sql(",");
+        s.Texto("1").Sql(",").Texto(reg.Tipo).Sql(")");
     } catch (const Cancelacion&) {
         throw;
     } catch (...) {
@@ -311,8 +314,14 @@ std::string getSQLfromRegH(Aplicacion& app, const RegistroH& reg, long orden, co
     }
 }
 
-std::string getSQLfromRegP(Aplicacion& app, const RegistroP& reg, const std::string& interno, long idReg,
-                           const std::string& parent) {
+std::string getSQLfromRegH(Aplicacion& app, const RegistroH& reg, long orden, const std::string& interno) {
+    SentenciaSql s;
+    SentenciaDeRegH(app, reg, orden, interno, s);
+    return s.TextoSql();
+}
+
+void SentenciaDeRegP(Aplicacion& app, const RegistroP& reg, const std::string& interno, long idReg,
+                     const std::string& parent, SentenciaSql& s) {
     int nro = 0;
     try {
         nro = 1;
@@ -320,60 +329,59 @@ std::string getSQLfromRegP(Aplicacion& app, const RegistroP& reg, const std::str
         if (!parent.empty() && !SoloDigitos(parent))
             throw AppError(13, "getSQLfromRegP", "No coinciden los tipos: IDPARENT '" + parent + "'");
         nro = 2;
-        std::string sql = parent.empty()
-                              ? "insert into ARTINS(INTNRO, PARENTART ,IdReg ,DIT ,Item ,SubItem ,Posicion ,CTIT "
-                                ",cif,Cantidad) values ("
-                              : "insert into ARTINS(INTNRO, PARENTART ,IdReg ,DIT ,Item ,SubItem ,Posicion ,CTIT "
-                                ",cif,IDPARENT,Cantidad) values (";
-        // Appended piece by piece into one string: a hundred thousand lines
-        // would otherwise build a dozen temporary strings each.
-        sql.reserve(sql.size() + 160 + interno.size() + reg.Modelo.size() + reg.Variante.size() + reg.DIT.size());
-        sql += SqlCadena(interno);
-        sql += ',';
-        sql += SqlCadena(UnirModeloVariante(app, reg.Modelo, reg.Variante));
-        sql += ',';
-        sql += EnteroSql(idReg);
-        sql += ',';
-        sql += SqlCadena(reg.DIT);
-        sql += ',';
-        sql += SqlCadena(reg.Item);
-        sql += ',';
-        sql += SqlCadena(reg.SubItem);
-        sql += ',';
-        sql += SqlCadena(reg.Posicion);
-        sql += ",'',";
-        sql += setNumeroAnsi(reg.Cif);
-        sql += ',';
-        if (!parent.empty()) {
-            sql += parent;
-            sql += ',';
-        }
-        sql += setNumeroAnsi(reg.Cantidad);
-        sql += ')';
-        return sql;
+        s.Limpiar();
+        s.Sql(parent.empty() ? "insert into ARTINS(INTNRO, PARENTART ,IdReg ,DIT ,Item ,SubItem ,Posicion ,CTIT "
+                               ",cif,Cantidad) values ("
+                             : "insert into ARTINS(INTNRO, PARENTART ,IdReg ,DIT ,Item ,SubItem ,Posicion ,CTIT "
+                               ",cif,IDPARENT,Cantidad) values (");
+        s.Texto(interno).Sql(",");
+        s.Texto(UnirModeloVariante(app, reg.Modelo, reg.Variante)).Sql(",");
+        s.Numero(EnteroSql(idReg)).Sql(",");
+        s.Texto(reg.DIT).Sql(",").Texto(reg.Item).Sql(",").Texto(reg.SubItem).Sql(",").Texto(reg.Posicion).Sql(",");
+        s.Texto("").Sql(",").Numero(setNumeroAnsi(reg.Cif)).Sql(",");
+        if (!parent.empty())
+            s.Numero(parent).Sql(",");
+        s.Numero(setNumeroAnsi(reg.Cantidad)).Sql(")");
     } catch (...) {
         Relanzar("getSQLfromRegP", nro);
     }
 }
 
-std::string getSQLfromRegPtoART(Aplicacion& app, const RegistroP& reg, const std::string& interno, long orden,
-                                const std::string& tipo) {
+std::string getSQLfromRegP(Aplicacion& app, const RegistroP& reg, const std::string& interno, long idReg,
+                           const std::string& parent) {
+    SentenciaSql s;
+    SentenciaDeRegP(app, reg, interno, idReg, parent, s);
+    return s.TextoSql();
+}
+
+void SentenciaDeRegPtoART(Aplicacion& app, const RegistroP& reg, const std::string& interno, long orden,
+                          const std::string& tipo, SentenciaSql& s) {
     try {
         std::string destino = modGlobal::BuscarRelacionPais(app, reg.Pais).first;
         std::string cantidad = setNumeroAnsi(Formatear(reg.Cantidad, "00.00"));
         std::string posicion = (tipo == "ICR2" || tipo == "RR01") ? reg.Posicion : "";
-        return "insert into ART (INTNRO,ARTORD,ARTNRO,ARTCAN,ARTTOT,ARTUNI,ARTFAC,PRCCAN,PRCCTC,PRCVIN,PRCDST,ARTORG,"
-               "PRCORI,PRCESM,PRCNCM,PRCTDS) values (" +
-               SqlCadena(interno) + "," + EnteroSql(orden) + "," + SqlCadena(reg.Articulo) + "," + cantidad + "," +
-               setNumeroAnsi(Formatear(reg.Cantidad * reg.PrecioUnitario, "00.00")) + "," +
-               setNumeroAnsi(Formatear(reg.PrecioUnitario, "00.00000")) + ",''," + cantidad + ",'',''," +
-               SqlCadena(destino) + "," + SqlCadena(reg.Origen) + "," + SqlCadena(reg.Origen) + ",'1'," +
-               SqlCadena(posicion) + "," + SqlCadena(tipo) + ")";
+        s.Limpiar();
+        s.Sql("insert into ART (INTNRO,ARTORD,ARTNRO,ARTCAN,ARTTOT,ARTUNI,ARTFAC,PRCCAN,PRCCTC,PRCVIN,PRCDST,ARTORG,"
+              "PRCORI,PRCESM,PRCNCM,PRCTDS) values (");
+        s.Texto(interno).Sql(",").Numero(EnteroSql(orden)).Sql(",").Texto(reg.Articulo).Sql(",");
+        s.Numero(cantidad).Sql(",");
+        s.Numero(setNumeroAnsi(Formatear(reg.Cantidad * reg.PrecioUnitario, "00.00"))).Sql(",");
+        s.Numero(setNumeroAnsi(Formatear(reg.PrecioUnitario, "00.00000"))).Sql(",");
+        s.Texto("").Sql(",").Numero(cantidad).Sql(",").Texto("").Sql(",").Texto("").Sql(",");
+        s.Texto(destino).Sql(",").Texto(reg.Origen).Sql(",").Texto(reg.Origen).Sql(",");
+        s.Texto("1").Sql(",").Texto(posicion).Sql(",").Texto(tipo).Sql(")");
     } catch (const Cancelacion&) {
         throw;
     } catch (...) {
         throw AppError::Actual().Relanzar(kErrorRegPtoART, "getSQLfromRegPtoART.modEntidadesTarvelo.Velmarion ");
     }
+}
+
+std::string getSQLfromRegPtoART(Aplicacion& app, const RegistroP& reg, const std::string& interno, long orden,
+                                const std::string& tipo) {
+    SentenciaSql s;
+    SentenciaDeRegPtoART(app, reg, interno, orden, tipo, s);
+    return s.TextoSql();
 }
 
 void EstablecerParents(Aplicacion& app, const std::string& interno) {

@@ -2,6 +2,7 @@
 #include <string>
 
 struct Aplicacion;
+class SentenciaSql;
 
 // Record parsers and statement builders of the shipment file. Fields are cut
 // by characters (lines arrive as UTF-8), text fields trimmed of blanks.
@@ -82,6 +83,14 @@ std::string getSQLfromRegP(Aplicacion& app, const RegistroP& reg, const std::str
 // as its declaration type.
 std::string getSQLfromRegPtoART(Aplicacion& app, const RegistroP& reg, const std::string& interno, long orden,
                                 const std::string& tipo);
+
+// The same three statements written into `s` (reused line after line), with
+// their values apart: the work database binds them without reading the text.
+void SentenciaDeRegH(Aplicacion& app, const RegistroH& reg, long orden, const std::string& interno, SentenciaSql& s);
+void SentenciaDeRegP(Aplicacion& app, const RegistroP& reg, const std::string& interno, long idReg,
+                     const std::string& parent, SentenciaSql& s);
+void SentenciaDeRegPtoART(Aplicacion& app, const RegistroP& reg, const std::string& interno, long orden,
+                          const std::string& tipo, SentenciaSql& s);
 
 // Links every input line of the interno to the first article (lowest ARTORD)
 // whose number equals its PARENTART, and copies that article's CTC into CTIT.
