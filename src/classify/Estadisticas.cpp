@@ -2,6 +2,7 @@
 
 #include "comun/Aplicacion.h"
 #include "comun/Operador.h"
+#include "platform/Almacor.h"
 #include "platform/AppError.h"
 #include "platform/Numeros.h"
 #include "platform/Texto.h"
@@ -44,6 +45,7 @@ std::vector<TotalCIF> CargarTotalesCIF(Aplicacion& app, bool* ok) {
         *ok = true;
     try {
         Recordset rs;
+        Almacor::CacheParaOrdenar orden(app.Db);
         app.Db.Sql("select mid(dit,6,4) as subreg, sum(cif) as tcif from artins where intnro = '" +
                    SqlTexto(app.InternoActual) + "' group by mid(dit,6,4)");
         if (app.Db.CrearRs(rs))

@@ -181,6 +181,30 @@ private:
     Gestor* m_gestor = nullptr;
 };
 
+// A query that sorts every row of an interno (a GROUP BY over its input
+// lines) sorts in as much memory as the page cache may hold, on top of the
+// cache itself: while it runs the cache is lowered, the sort spills to a
+// temporary file sooner and the run's peak stays that of the cache.
+class CacheParaOrdenar {
+public:
+    explicit CacheParaOrdenar(Gestor& db, long kib = 4000) : m_db(db), m_antes(db.TamanoCache()) {
+        if (kib < m_antes)
+            m_db.TamanoCache(kib);
+    }
+    ~CacheParaOrdenar() {
+        try {
+            m_db.TamanoCache(m_antes);
+        } catch (...) { // a closed connection takes the size at its next opening
+        }
+    }
+    CacheParaOrdenar(const CacheParaOrdenar&) = delete;
+    CacheParaOrdenar& operator=(const CacheParaOrdenar&) = delete;
+
+private:
+    Gestor& m_db;
+    long m_antes;
+};
+
 // The database file named by a connection text ("...;Data Source=path").
 std::string RutaDeCadena(const std::string& cadena);
 // Statement texts use mid(), left() and the three-argument instr(), which
