@@ -1,8 +1,10 @@
 // Statements built with their values apart: the text is what appending the
 // pieces gives, the template and values are what a scan of that text takes
-// out, and running either stores the same thing.
+// out, and running either stores the same thing. And the cache lowered for a
+// large sort.
 #include "Entorno.h"
 #include "platform/Almacor.h"
+#include "platform/AppError.h"
 #include "platform/SentenciaSql.h"
 #include "platform/Texto.h"
 
@@ -119,6 +121,39 @@ TEST(SentenciaSql, CorrerlaGuardaLoMismoQueSuTexto) {
     ASSERT_TRUE(db.CrearRs(rs));
     EXPECT_EQ(rs.Fields("c").Texto(), "v'49");
     EXPECT_EQ(rs.Fields("b").Numero(), 49.5);
+    db.Desconectar();
+    fs::remove_all(dir);
+}
+
+// The cache lowered for a large sort comes back to its size afterwards, also
+// when the sort fails; it is never raised.
+TEST(CacheParaOrdenar, VuelveAlTamanoDeAntes) {
+    const fs::path dir = fs::temp_directory_path() / ("velmarion-orden-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    Almacor::Gestor db;
+    db.CrearArchivo((dir / "t.db").string());
+    auto pragma = [&db] {
+        Recordset rs;
+        db.Sql("pragma cache_size");
+        db.CrearRs(rs);
+        return rs.Fields(size_t{0}).Numero();
+    };
+    db.TamanoCache(32000);
+    try {
+        Almacor::CacheParaOrdenar orden(db);
+        EXPECT_EQ(pragma(), -4000);
+        db.Ejecutar("select * from no_existe group by 1");
+        FAIL();
+    } catch (const AppError&) {
+    }
+    EXPECT_EQ(db.TamanoCache(), 32000);
+    EXPECT_EQ(pragma(), -32000);
+    db.TamanoCache(2000);
+    {
+        Almacor::CacheParaOrdenar orden(db);
+        EXPECT_EQ(pragma(), -2000);
+    }
+    EXPECT_EQ(pragma(), -2000);
     db.Desconectar();
     fs::remove_all(dir);
 }
