@@ -24,7 +24,6 @@ namespace {
 
 const char* const kSavepoint = "clasificacion";
 
-
 // The catalog and the nomenclator do not change during a classification, and
 // many articles share a position: each distinct nomenclator query is asked once
 // per run and its rows kept. Articles come in number order, so the catalog

@@ -492,6 +492,12 @@ void Gestor::TamanoCache(long kib) {
         EjecutarDirecto("pragma cache_size = -" + std::to_string(m_cacheKib));
 }
 
+void Gestor::ExigirAbierta(const char* operacion) const {
+    if (!m_db)
+        throw AppError(3704, std::string("Almacor.Gestor.") + operacion,
+                       "La conexión con la base de datos no está abierta.");
+}
+
 void Gestor::Fallar(const char* operacion, const std::string& mensaje) const {
     throw AppError(kErrorSql, std::string("Almacor.Gestor.") + operacion, mensaje);
 }
@@ -772,9 +778,7 @@ sqlite3_stmt* Gestor::PrepararPlantilla(const std::string& plantilla, size_t val
 }
 
 Gestor::Sentencia Gestor::Preparar(const std::string& sql, const char* operacion) {
-    if (!m_db)
-        throw AppError(3704, std::string("Almacor.Gestor.") + operacion,
-                       "La conexión con la base de datos no está abierta.");
+    ExigirAbierta(operacion);
     // Most statements need no translation: the scan that finds their literals
     // also tells, and they are neither copied nor scanned again then.
     std::string& plantilla = m_plantilla;
@@ -793,9 +797,7 @@ Gestor::Sentencia Gestor::Preparar(const std::string& sql, const char* operacion
 }
 
 Gestor::Sentencia Gestor::Preparar(const SentenciaSql& sentencia, const char* operacion) {
-    if (!m_db)
-        throw AppError(3704, std::string("Almacor.Gestor.") + operacion,
-                       "La conexión con la base de datos no está abierta.");
+    ExigirAbierta(operacion);
     if (sentencia.Vinculable())
         if (sqlite3_stmt* st = Vincular(sentencia.Plantilla(), sentencia.Valores(), sentencia.NumValores()))
             return {st, true};
@@ -874,7 +876,7 @@ void Gestor::Soltar(Sentencia& s) {
         return;
     if (s.cacheada) {
         sqlite3_reset(s.st);
-        sqlite3_clear_bindings(s.st); // the bound texts live in m_valores
+        sqlite3_clear_bindings(s.st); // the bound texts are not its own (SQLITE_STATIC)
     } else {
         sqlite3_finalize(s.st);
     }
@@ -977,9 +979,7 @@ long Gestor::Correr(Sentencia s) {
 }
 
 void Gestor::TomarEscritura(const char* operacion) {
-    if (!m_db)
-        throw AppError(3704, std::string("Almacor.Gestor.") + operacion,
-                       "La conexión con la base de datos no está abierta.");
+    ExigirAbierta(operacion);
     char* err = nullptr;
     int rc = sqlite3_exec(m_db, "begin immediate", nullptr, nullptr, &err);
     if (rc == SQLITE_OK)

@@ -141,6 +141,8 @@ private:
     void VaciarCache();
     void EjecutarDirecto(const std::string& sql);
     void TomarEscritura(const char* operacion);
+    // Error 3704 naming `operacion` when the connection is closed.
+    void ExigirAbierta(const char* operacion) const;
     [[noreturn]] void Fallar(const char* operacion, const std::string& mensaje) const;
 
     std::string m_cadena;
