@@ -23,6 +23,7 @@
 namespace {
 
 const char* const kSavepoint = "clasificacion";
+const char* const kSavepointCierre = "clasificacion_cierre";
 
 // The catalog and the nomenclator do not change during a classification, and
 // many articles share a position: each distinct nomenclator query is asked once
@@ -101,9 +102,135 @@ void ArmarUpdate(SentenciaSql& s, const std::vector<Asignacion>& asignaciones) {
         s.Sql(a.columna).Sql(" = ").Texto(a.valor).Sql(",");
 }
 
+// The stage-2 columns the closing pass may take from a pair, in the order of
+// the codes its function is called with.
+constexpr const char* kColumnasEtapa2[] = {"PRCLAP", "PRCNCM", "PRCSUF", "PRCORI", "PRCEUN", "PRCSUN"};
+constexpr int kCodigoEstado = 6, kCodigoResultado = 7;
+
+// A pair found in the catalog, with what its update sets (PRCEST = 'A' besides).
+struct Pendiente {
+    size_t articulo; // into the articles looked up
+    std::vector<Asignacion> asignaciones;
+    // The same values by column code (null: not set), and its position and
+    // suffixes for stage 4; filled once stage 2 is over.
+    const std::string* valores[std::size(kColumnasEtapa2)] = {};
+    uint32_t clave = 0;
+};
+
+// The found pairs of one article number, as their updates would be written:
+// one update of the whole number when they all set the same values.
+struct Grupo {
+    std::vector<Pendiente> pares;
+    bool juntos = false;
+};
+
+// What stages 2 and 4 work out, kept in memory: the closing pass writes it
+// with everything else it writes, so each row is rewritten once. Should the
+// run stop part-way, or the closing pass fail, it is written instead with the
+// stages' own statements, in their order, leaving what they would have left.
+struct Clasificados {
+    std::vector<ArticuloPorBuscar> articulos;
+    std::vector<Grupo> grupos;
+    // Per article looked up, the pair whose values its rows take: its own,
+    // its number's first when one update does the number, or none.
+    std::vector<const Pendiente*> efectoDeArticulo;
+    // Every row of the interno as stage 2's walk read it.
+    struct Fila {
+        long long artord;
+        int32_t articulo; // whose update reaches the row; -1: none (a null number)
+        int32_t clave;    // its position and suffixes when it is "A" already; -1 when it is not
+    };
+    std::vector<Fila> filas;
+    // The distinct positions and suffixes, each validated once.
+    std::vector<std::pair<std::string, std::string>> claves;
+    std::unordered_map<std::string, uint32_t> indiceClaves;
+    // Stage 4's rows, the "A" ones (already or by stage 2), in article order.
+    struct Validada {
+        long long artord;
+        const Pendiente* efecto; // the stage-2 values the row takes, if any
+        uint32_t clave;
+        signed char resultado = -1; // 0 valid, 1 position, 2 suffixes, 3 other; -1 not validated
+    };
+    std::vector<Validada> validadas;
+    // Whole-number article orders, one row each: the closing pass can find a
+    // row by its order. Otherwise the stages write with their own statements.
+    bool porOrden = true;
+
+    uint32_t Clave(const std::string& ncm, const std::string& suf) {
+        std::string k = ncm;
+        k.push_back('\0');
+        k += suf;
+        auto [it, nueva] = indiceClaves.try_emplace(std::move(k), static_cast<uint32_t>(claves.size()));
+        if (nueva)
+            claves.emplace_back(ncm, suf);
+        return it->second;
+    }
+};
+
+// The update of a found pair, or of its whole number (without its VIN).
+void ArmarLanzamiento(SentenciaSql& update, const std::string& interno, const ArticuloPorBuscar& a,
+                      const Pendiente& p, bool conVin) {
+    ArmarUpdate(update, p.asignaciones);
+    update.Sql("PRCEST = ").Texto("A").Sql(" WHERE INTNRO = ").Texto(interno);
+    update.Sql("   and ARTNRO = ").Texto(a.artnro).Sql(" ");
+    if (conVin) {
+        if (a.vin.EsNulo())
+            update.Sql("  and PRCVIN is null ");
+        else
+            update.Sql("  and PRCVIN = ").Texto(a.vin.Texto()).Sql(" ");
+    }
+    update.Sql("  and (PRCEST <> ").Texto("A").Sql(" or PRCEST is null)");
+}
+
+// Writes the updates of a number's found pairs; `juntos`: one for the whole
+// number when the group allows it. A failing update is quoted in `sSQL`.
+void EscribirGrupo(Aplicacion& app, const Clasificados& c, const std::vector<Pendiente>& pares, bool juntos,
+                   SentenciaSql& update, std::string& sSQL) {
+    auto Lanzar = [&](const Pendiente& p, bool conVin) {
+        ArmarLanzamiento(update, app.InternoActual, c.articulos[p.articulo], p, conVin);
+        try {
+            app.Db.Ejecutar(update);
+        } catch (...) {
+            sSQL = update.TextoSql();
+            throw;
+        }
+    };
+    if (juntos && !pares.empty())
+        Lanzar(pares[0], false);
+    else
+        for (const Pendiente& p : pares)
+            Lanzar(p, true);
+}
+
+// Stage 2's updates, all of them, as the stage writes them.
+void EscribirEtapa2(Aplicacion& app, const Clasificados& c, std::string& sSQL) {
+    SentenciaSql update;
+    for (const Grupo& g : c.grupos)
+        EscribirGrupo(app, c, g.pares, g.juntos, update, sSQL);
+}
+
+// Stage 4's codes of the rows found wrong among the first `hasta` validated,
+// as the stage writes them, one statement each.
+void EscribirFallidas(Aplicacion& app, const Clasificados& c, size_t hasta, std::string& sSQL) {
+    const std::string interno = SqlTexto(app.InternoActual);
+    for (size_t i = 0; i < hasta; ++i) {
+        const signed char resultado = c.validadas[i].resultado;
+        if (resultado <= 0)
+            continue;
+        const char* codigos = resultado == 1   ? "PRCCRC = 'POS', PRCEST = 'E' "
+                              : resultado == 2 ? "PRCCRC = 'SUF', PRCEST = 'E' "
+                                               : "PRCCRC = 'ERR', PRCEST = 'E' ";
+        sSQL = std::string("update ART set ") + codigos + "where INTNRO = '" + interno +
+               "'  and ARTORD = " + EnteroSql(c.validadas[i].artord);
+        app.Db.Ejecutar(sSQL);
+    }
+}
+
 // Stage 2: every distinct article row looked up in the catalog and completed
-// from the nomenclator.
-void Etapa2(Aplicacion& app, std::string& sSQL) {
+// from the nomenclator. What the updates would set is kept in `c`, not
+// written, except when the stage stops with an error: then what came before
+// is written as the stage goes.
+void Etapa2(Aplicacion& app, std::string& sSQL, Clasificados& c) {
     Operador& op = *app.Op;
     const std::string interno = SqlTexto(app.InternoActual);
     op.Estado("Procesando... Etapa 2 de 4: Buscando articulos en catalogo");
@@ -113,10 +240,11 @@ void Etapa2(Aplicacion& app, std::string& sSQL) {
     // row of the same pair (another price or origin) would change nothing: only
     // the first of each pair is looked up. The database compares them ignoring
     // ASCII case, and a null VIN is not an empty one.
-    // The walk updates ART, so the rows are read whole first; only the pairs to
-    // look up are kept, not every row of the query. ARTNRO compares ignoring
-    // case, so the order brings the rows of one number together and the pairs
-    // seen need remembering only within that number.
+    // Only the pairs to look up are kept from the query, and per row what
+    // later stages need: its order, its pair, and the position and suffixes
+    // of a row classified already. ARTNRO compares ignoring case, so the order
+    // brings the rows of one number together and the pairs seen need
+    // remembering only within that number.
     // The distinct rows (number, price, origin, VIN) are told apart here, not
     // by a DISTINCT that would sort every row into a temporary index: the walk
     // reads the rows in the order that query reads them (number, then article
@@ -124,11 +252,12 @@ void Etapa2(Aplicacion& app, std::string& sSQL) {
     // DISTINCT would have kept it. Texts compare as their columns do (origin
     // and VIN ignoring ASCII case, a null apart from an empty text), the price
     // as a number.
-    std::vector<ArticuloPorBuscar> articulos;
+    std::vector<ArticuloPorBuscar>& articulos = c.articulos;
     long filas = 0; // the distinct rows so far
     {
         std::string numero; // the number being read, in lower case
-        std::unordered_set<std::string> vistos, distintas;
+        // Per distinct row and per VIN of the number, its pair.
+        std::unordered_map<std::string, int32_t> vistos, distintas;
         std::string clave;
         auto Agregar = [&clave](const Valor& v, bool sinMayusculas) {
             if (v.EsNulo()) {
@@ -149,8 +278,10 @@ void Etapa2(Aplicacion& app, std::string& sSQL) {
             clave.append(reinterpret_cast<const char*>(&largo), sizeof largo);
             clave += t;
         };
-        for (Almacor::Cursor art(app.Db, "select ARTNRO, ARTUNI, ARTORG, PRCVIN from ART where INTNRO = '" + interno +
-                                             "' order by ARTNRO, ARTORD");
+        for (Almacor::Cursor art(app.Db,
+                                 "select ARTNRO, ARTUNI, ARTORG, PRCVIN, ARTORD, PRCEST = 'A' as CLASIFICADO, PRCNCM, "
+                                 "PRCSUF from ART where INTNRO = '" +
+                                     interno + "' order by ARTNRO, ARTORD");
              !art.Eof(); art.MoveNext()) {
             const Valor& nro = art.Fields("ARTNRO");
             std::string bajo = LCaseAscii(nro.Texto());
@@ -165,12 +296,22 @@ void Etapa2(Aplicacion& app, std::string& sSQL) {
             Agregar(art.Fields("ARTUNI"), false);
             Agregar(org, true);
             Agregar(vin, true);
-            if (!distintas.insert(clave).second)
-                continue;
-            ++filas;
-            if (!vistos.insert(vin.EsNulo() ? std::string("n") : "v" + LCaseAscii(vin.Texto())).second)
-                continue;
-            articulos.push_back({nro.Texto(), vin, Trim(org.Texto()).empty(), filas});
+            auto [distinta, nueva] = distintas.try_emplace(clave, -1);
+            if (nueva) {
+                ++filas;
+                auto [par, nuevo] = vistos.try_emplace(vin.EsNulo() ? std::string("n") : "v" + LCaseAscii(vin.Texto()),
+                                                       static_cast<int32_t>(articulos.size()));
+                if (nuevo)
+                    articulos.push_back({nro.Texto(), vin, Trim(org.Texto()).empty(), filas});
+                distinta->second = par->second;
+            }
+            const Valor& orden = art.Fields("ARTORD");
+            if (orden.tipo() != Valor::Tipo::Entero)
+                c.porOrden = false;
+            Clasificados::Fila f{static_cast<long long>(orden.Numero()), nro.EsNulo() ? -1 : distinta->second, -1};
+            if (art.Fields("CLASIFICADO").Numero() != 0)
+                f.clave = static_cast<int32_t>(c.Clave(art.Fields("PRCNCM").Texto(), art.Fields("PRCSUF").Texto()));
+            c.filas.push_back(f);
         }
     }
     if (filas > 0)
@@ -182,78 +323,69 @@ void Etapa2(Aplicacion& app, std::string& sSQL) {
             op.ProgresoValor(static_cast<int>(avance));
     };
     // The pairs of one number found in the catalog, with what their update
-    // sets, written when the next number comes. When every pair of the number
-    // sets the same values (the suffixes take no VIN, the origin is filled
-    // alike), one update of the number does what theirs would one after the
-    // other: together they reach every row of the number.
-    struct Pendiente {
-        const ArticuloPorBuscar* articulo;
-        std::vector<Asignacion> asignaciones; // PRCEST = 'A' besides
-    };
+    // sets, kept as one group when the next number comes. When every pair of
+    // the number sets the same values (the suffixes take no VIN, the origin is
+    // filled alike), one update of the number does what theirs would one
+    // after the other: together they reach every row of the number.
     std::vector<Pendiente> pendientes;
     std::string numero; // of the pending pairs, in lower case
-    // The update most recently built, which an error quotes: the one being
-    // written, or the pair's being put together (as far as it got).
+    size_t inicio = 0;  // the number's first article
+    // Per article, its group and pair there (-1: none), or the group's first
+    // pair for all the number's articles when one update does the number.
+    std::vector<std::pair<int32_t, int32_t>> efecto(articulos.size(), {-1, -1});
+    // The update most recently built, which an error quotes: the one last
+    // kept (as it would be written), or the pair's being put together (as
+    // far as it got).
     SentenciaSql update;
     std::vector<Asignacion> actual; // of the pair being put together
     enum class Ultima { Ninguna, Armando, Armada, Escrita } ultima = Ultima::Ninguna;
     auto Citar = [&] {
         if (ultima == Ultima::Ninguna)
             return;
-        if (ultima != Ultima::Escrita) {
+        if (ultima == Ultima::Escrita) {
+            const Grupo& g = c.grupos.back();
+            const Pendiente& p = g.juntos ? g.pares.front() : g.pares.back();
+            ArmarLanzamiento(update, app.InternoActual, articulos[p.articulo], p, !g.juntos);
+        } else {
             ArmarUpdate(update, actual);
             if (ultima == Ultima::Armada)
                 update.Sql("PRCEST = ").Texto("A").Sql(" ");
         }
         sSQL = update.TextoSql();
     };
-    auto Escribir = [&](bool juntos) {
+    auto Guardar = [&](size_t fin) {
         if (pendientes.empty())
             return;
-        bool iguales = juntos && pendientes.size() > 1;
+        bool iguales = pendientes.size() > 1;
         for (size_t i = 1; iguales && i < pendientes.size(); ++i)
             iguales = pendientes[i].asignaciones == pendientes[0].asignaciones;
-        // The pair's update, or the number's (without its VIN).
-        auto Lanzar = [&](const Pendiente& p, bool conVin) {
-            ultima = Ultima::Escrita;
-            ArmarUpdate(update, p.asignaciones);
-            update.Sql("PRCEST = ").Texto("A").Sql(" WHERE INTNRO = ").Texto(app.InternoActual);
-            update.Sql("   and ARTNRO = ").Texto(p.articulo->artnro).Sql(" ");
-            if (conVin) {
-                if (p.articulo->vin.EsNulo())
-                    update.Sql("  and PRCVIN is null ");
-                else
-                    update.Sql("  and PRCVIN = ").Texto(p.articulo->vin.Texto()).Sql(" ");
-            }
-            update.Sql("  and (PRCEST <> ").Texto("A").Sql(" or PRCEST is null)");
-            try {
-                app.Db.Ejecutar(update);
-            } catch (...) {
-                Citar();
-                throw;
-            }
-        };
+        const int32_t g = static_cast<int32_t>(c.grupos.size());
         if (iguales)
-            Lanzar(pendientes[0], false);
-        for (const Pendiente& p : pendientes) {
+            for (size_t k = inicio; k < fin; ++k)
+                efecto[k] = {g, 0};
+        for (size_t i = 0; i < pendientes.size(); ++i) {
             if (!iguales)
-                Lanzar(p, true);
-            Mostrar(p.articulo->posicion);
+                efecto[pendientes[i].articulo] = {g, static_cast<int32_t>(i)};
+            Mostrar(articulos[pendientes[i].articulo].posicion);
         }
+        c.grupos.push_back({std::move(pendientes), iguales});
         pendientes.clear();
+        ultima = Ultima::Escrita;
     };
-    for (const ArticuloPorBuscar& a : articulos) {
+    for (size_t i = 0; i < articulos.size(); ++i) {
+        const ArticuloPorBuscar& a = articulos[i];
         const std::string& artnro = a.artnro;
         if (std::string bajo = LCaseAscii(artnro); bajo != numero) {
-            Escribir(true);
+            Guardar(i);
             numero = std::move(bajo);
+            inicio = i;
         }
         try {
-            if (const Recordset* c = aduana.Catalogo(
+            if (const Recordset* cr = aduana.Catalogo(
                     "select ncm, lapi, sufijos, idunidad, estadistica, estadomerc, deresp, preciounitario, "
                     "descripcion, idpais, ArtKgUnitario from catarticulos where idcatalogo = '" +
                     SqlTexto(app.Config.INTCAT) + "' and idarticulo = '" + SqlTexto(artnro) + "'")) {
-                const Recordset& cat = *c;
+                const Recordset& cat = *cr;
                 actual.clear();
                 ultima = Ultima::Armando;
                 const std::string ncm = cat.Fields("ncm").Texto();
@@ -290,13 +422,17 @@ void Etapa2(Aplicacion& app, std::string& sSQL) {
                         actual.push_back({"PRCSUN", deresp});
                 }
                 ultima = Ultima::Armada;
-                pendientes.push_back({&a, actual});
+                pendientes.push_back({i, actual});
             }
         } catch (...) {
-            // The pairs before this one are written, each on its own, as they
-            // would have been; the message shows the update that failed.
+            // What came before is written as the stage would have written it
+            // by now: the numbers before this one, and this number's pairs
+            // each on its own. The message shows the update that failed.
             const Ultima fallida = ultima;
-            Escribir(false);
+            EscribirEtapa2(app, c, sSQL);
+            EscribirGrupo(app, c, pendientes, false, update, sSQL);
+            for (const Pendiente& p : pendientes)
+                Mostrar(articulos[p.articulo].posicion);
             ultima = fallida;
             Citar();
             throw;
@@ -304,84 +440,166 @@ void Etapa2(Aplicacion& app, std::string& sSQL) {
         if (pendientes.empty())
             Mostrar(a.posicion);
     }
-    Escribir(true);
+    Guardar(articulos.size());
     Mostrar(filas);
     Citar(); // what a later error quotes until the next update is built
+
+    // Each pair's values by column, and its position and suffixes.
+    for (Grupo& g : c.grupos)
+        for (Pendiente& p : g.pares) {
+            const std::string *ncm = nullptr, *suf = nullptr;
+            for (const Asignacion& as : p.asignaciones)
+                for (size_t k = 0; k < std::size(kColumnasEtapa2); ++k)
+                    if (std::string_view(as.columna) == kColumnasEtapa2[k])
+                        p.valores[k] = &as.valor;
+            ncm = p.valores[1];
+            suf = p.valores[2];
+            p.clave = c.Clave(*ncm, *suf);
+        }
+    c.efectoDeArticulo.assign(articulos.size(), nullptr);
+    for (size_t k = 0; k < articulos.size(); ++k)
+        if (efecto[k].first >= 0)
+            c.efectoDeArticulo[k] = &c.grupos[static_cast<size_t>(efecto[k].first)]
+                                         .pares[static_cast<size_t>(efecto[k].second)];
 }
 
-// Stage 4: every classified article through the validator.
-void Etapa4(Aplicacion& app, std::unique_ptr<Tesmira::Motor>& validador, std::string& sSQL) {
+// Stage 4: every classified article through the validator. Its verdicts are
+// kept in `c` for the closing pass; only a validation that fails with an error
+// has what came before written here.
+void Etapa4(Aplicacion& app, std::unique_ptr<Tesmira::Motor>& validador, std::string& sSQL, Clasificados& c,
+            bool conCatalogo) {
     Operador& op = *app.Op;
     const std::string interno = SqlTexto(app.InternoActual);
     op.Estado("Procesando... Etapa 4 de 4: Validando NCM...");
     op.ProgresoValor(0);
     op.ProgresoValor(1);
-    // The walk updates the rows it reads, so they are read whole first, kept
-    // small: each article's order and its position and suffixes, which many
-    // articles share, kept once.
-    struct Fila {
-        long long artord;
-        uint32_t clave; // into `claves`
-    };
-    std::vector<Fila> filas;
-    std::vector<std::pair<std::string, std::string>> claves;
-    {
-        std::unordered_map<std::string, uint32_t> indice;
-        std::string k;
+    // The "A" rows: as stage 2 leaves them, from its walk; without stage 2,
+    // read here.
+    if (conCatalogo) {
+        for (const Clasificados::Fila& f : c.filas) {
+            if (f.clave >= 0)
+                c.validadas.push_back({f.artord, nullptr, static_cast<uint32_t>(f.clave)});
+            else if (const Pendiente* p = f.articulo >= 0 ? c.efectoDeArticulo[static_cast<size_t>(f.articulo)]
+                                                          : nullptr)
+                c.validadas.push_back({f.artord, p, p->clave});
+        }
+    } else {
         for (Almacor::Cursor rs(app.Db, "select PRCNCM, PRCSUF, INTNRO, ARTORD, ARTKGU from ART where INTNRO = '" +
                                             interno + "' and PRCEST = 'A'");
              !rs.Eof(); rs.MoveNext()) {
-            std::string ncm = rs.Fields("PRCNCM").Texto(), suf = rs.Fields("PRCSUF").Texto();
-            k.assign(ncm).push_back('\0');
-            k += suf;
-            auto [it, nueva] = indice.try_emplace(k, static_cast<uint32_t>(claves.size()));
-            if (nueva)
-                claves.emplace_back(std::move(ncm), std::move(suf));
-            filas.push_back({static_cast<long long>(rs.Fields("ARTORD").Numero()), it->second});
+            const Valor& orden = rs.Fields("ARTORD");
+            if (orden.tipo() != Valor::Tipo::Entero)
+                c.porOrden = false;
+            c.validadas.push_back({static_cast<long long>(orden.Numero()), nullptr,
+                                   c.Clave(rs.Fields("PRCNCM").Texto(), rs.Fields("PRCSUF").Texto())});
         }
     }
-    if (filas.empty())
+    if (c.validadas.empty())
         return;
-    op.ProgresoRango(0, static_cast<int>(filas.size()));
+    op.ProgresoRango(0, static_cast<int>(c.validadas.size()));
     // The skipped declaration types create no validator; an interno of theirs
     // classified earlier under another type can still hold "A" rows.
     if (!validador) {
         validador = std::make_unique<Tesmira::Motor>();
         validador->ConexionString(*app.Entidades);
     }
-    // Each distinct position and suffixes is validated once. An article that
-    // fails is marked on its own. The ones that pass are the "A" rows left when
-    // the walk ends, and the closing pass marks them "OK" (it rewrites every
-    // row anyway). The walk goes in article order, so when a validation fails
-    // with an error the "A" rows before it are the ones found valid, and they
-    // are marked here, as if each had been written as it was validated.
-    std::sort(filas.begin(), filas.end(), [](const Fila& a, const Fila& b) { return a.artord < b.artord; });
-    std::vector<signed char> resultados(claves.size(), -1); // -1: not validated yet
-    for (size_t i = 0; i < filas.size(); ++i) {
-        signed char& resultado = resultados[filas[i].clave];
+    // Each distinct position and suffixes is validated once. The walk goes in
+    // article order, so when a validation fails with an error, the rows before
+    // it are the ones validated: stage 2 and their codes are written, the
+    // valid ones marked "OK" together.
+    std::sort(c.validadas.begin(), c.validadas.end(),
+              [](const Clasificados::Validada& a, const Clasificados::Validada& b) { return a.artord < b.artord; });
+    std::vector<signed char> resultados(c.claves.size(), -1); // -1: not validated yet
+    for (size_t i = 0; i < c.validadas.size(); ++i) {
+        Clasificados::Validada& v = c.validadas[i];
+        signed char& resultado = resultados[v.clave];
         if (resultado < 0) {
-            const auto& [ncm, suf] = claves[filas[i].clave];
+            const auto& [ncm, suf] = c.claves[v.clave];
             try {
                 int r = validador->ValidarSufijos(ncm, suf);
                 resultado = static_cast<signed char>(r >= 0 && r <= 2 ? r : 3);
             } catch (...) {
+                EscribirEtapa2(app, c, sSQL);
+                EscribirFallidas(app, c, i, sSQL);
                 sSQL = "update ART set PRCCRC = 'OK' where INTNRO = '" + interno + "' and PRCEST = 'A' and ARTORD < " +
-                       EnteroSql(filas[i].artord);
+                       EnteroSql(v.artord);
                 app.Db.Ejecutar(sSQL);
                 throw;
             }
         }
-        if (resultado != 0) {
-            const char* codigos = resultado == 1   ? "PRCCRC = 'POS', PRCEST = 'E' "
-                                  : resultado == 2 ? "PRCCRC = 'SUF', PRCEST = 'E' "
-                                                   : "PRCCRC = 'ERR', PRCEST = 'E' ";
-            sSQL = std::string("update ART set ") + codigos + "where INTNRO = '" + interno +
-                   "'  and ARTORD = " + EnteroSql(filas[i].artord);
-            app.Db.Ejecutar(sSQL);
-        }
+        v.resultado = resultado;
         op.ProgresoValor(static_cast<int>(i + 1));
     }
+    for (size_t i = 1; i < c.validadas.size() && c.porOrden; ++i)
+        if (c.validadas[i].artord == c.validadas[i - 1].artord)
+            c.porOrden = false;
 }
+
+// The closing pass's view of stages 2 and 4, by article order: for each
+// column code, the row's value once both stages are written.
+class Efectos {
+public:
+    explicit Efectos(const Clasificados& c) : m_c(c) {
+        long long menor = c.validadas.front().artord, mayor = c.validadas.back().artord;
+        // Article orders run from 1 without gaps in practice; a table by
+        // order costs one slot per order in between.
+        m_denso = mayor - menor < static_cast<long long>(c.validadas.size()) * 4 + 64;
+        m_base = menor;
+        if (m_denso) {
+            m_tabla.assign(static_cast<size_t>(mayor - menor + 1), -1);
+            for (size_t i = 0; i < c.validadas.size(); ++i)
+                m_tabla[static_cast<size_t>(c.validadas[i].artord - menor)] = static_cast<int32_t>(i);
+        } else {
+            for (size_t i = 0; i < c.validadas.size(); ++i)
+                m_mapa.emplace(c.validadas[i].artord, static_cast<int32_t>(i));
+        }
+    }
+    // Arguments: ARTORD, column code, the column's value in the row.
+    void operator()(Almacor::LlamadaSql& llamada) const {
+        const Clasificados::Validada* v = Buscar(llamada.Entero(0));
+        if (!v) {
+            llamada.DevolverArgumento(2);
+            return;
+        }
+        const long long codigo = llamada.Entero(1);
+        if (codigo == kCodigoEstado) {
+            if (v->resultado > 0)
+                llamada.DevolverTextoFijo("E");
+            else if (v->efecto)
+                llamada.DevolverTextoFijo("A");
+            else
+                llamada.DevolverArgumento(2);
+        } else if (codigo == kCodigoResultado) {
+            static constexpr std::string_view kCodigos[] = {"OK", "POS", "SUF", "ERR"};
+            if (v->resultado >= 0)
+                llamada.DevolverTextoFijo(kCodigos[v->resultado]);
+            else
+                llamada.DevolverArgumento(2);
+        } else if (codigo >= 0 && codigo < kCodigoEstado && v->efecto && v->efecto->valores[codigo]) {
+            llamada.DevolverTextoFijo(*v->efecto->valores[codigo]);
+        } else {
+            llamada.DevolverArgumento(2);
+        }
+    }
+
+private:
+    const Clasificados::Validada* Buscar(long long artord) const {
+        if (m_denso) {
+            const unsigned long long i = static_cast<unsigned long long>(artord - m_base);
+            if (i >= m_tabla.size() || m_tabla[i] < 0)
+                return nullptr;
+            return &m_c.validadas[static_cast<size_t>(m_tabla[i])];
+        }
+        auto it = m_mapa.find(artord);
+        return it == m_mapa.end() ? nullptr : &m_c.validadas[static_cast<size_t>(it->second)];
+    }
+
+    const Clasificados& m_c;
+    bool m_denso = true;
+    long long m_base = 0;
+    std::vector<int32_t> m_tabla;
+    std::unordered_map<long long, int32_t> m_mapa;
+};
 
 // The run's transaction. Inside a caller's transaction it is a savepoint, so
 // it can be undone alone. Otherwise it is a transaction of its own: a
@@ -456,8 +674,9 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
             }
         }
 
+        Clasificados clasificados;
         if (conCatalogo)
-            Etapa2(app, sSQL);
+            Etapa2(app, sSQL, clasificados);
 
         // Stage 3 writes the quantities and the declared unit, which stage 4
         // neither reads nor writes, so the closing pass does its work: it
@@ -470,7 +689,7 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
         etapa3 = "update ART set PRCECA = case when PRCEUN = '07' then ARTCAN else PRCECA end, " + unidades +
                  " where INTNRO = '" + interno + "'";
 
-        Etapa4(app, validador, sSQL);
+        Etapa4(app, validador, sSQL, clasificados, conCatalogo);
         lecturas.clear(); // the customs databases are not read after stage 4
 
         // Stage 3, stage 4's "OK" for the articles it found valid (the "A" rows
@@ -486,16 +705,73 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
         op.Estado("Procesando... validando precios");
         op.Estado("Procesando... estableciendo pais destino y proc ");
         op.Estado("Procesando... validando sufijos");
-        sSQL = "update ART set PRCECA = case when PRCEUN = '07' or (PRCEUN = '" + dun +
-               "' and (PRCEST = 'A' or PRCCRC = 'OK')) then ARTCAN else PRCECA end, " + unidades +
-               ", PRCCRC = case when instr(1,PRCSUF,'()')>0 then 'SUF' "
-               "when (ARTTOT = 0 OR ARTUNI = 0) and (PRCEST = 'A' or PRCCRC = 'OK') then 'CERO' "
-               "when PRCEST = 'A' then 'OK' else PRCCRC end, "
-               "PRCORI = case when PRCTDS = 'ICR1' then '200' else PRCORI end, "
-               "PRCDST = case when PRCTDS = 'ICR1' then '200' else PRCDST end "
-               "where INTNRO = '" +
-               interno + "'";
-        app.Db.Ejecutar(sSQL);
+        const std::string cierre =
+            "update ART set PRCECA = case when PRCEUN = '07' or (PRCEUN = '" + dun +
+            "' and (PRCEST = 'A' or PRCCRC = 'OK')) then ARTCAN else PRCECA end, " + unidades +
+            ", PRCCRC = case when instr(1,PRCSUF,'()')>0 then 'SUF' "
+            "when (ARTTOT = 0 OR ARTUNI = 0) and (PRCEST = 'A' or PRCCRC = 'OK') then 'CERO' "
+            "when PRCEST = 'A' then 'OK' else PRCCRC end, "
+            "PRCORI = case when PRCTDS = 'ICR1' then '200' else PRCORI end, "
+            "PRCDST = case when PRCTDS = 'ICR1' then '200' else PRCDST end "
+            "where INTNRO = '" +
+            interno + "'";
+        // Stages 2 and 4 written with their own statements, then the pass.
+        auto UnaTrasOtra = [&] {
+            try {
+                EscribirEtapa2(app, clasificados, sSQL);
+            } catch (...) {
+                etapa3.clear(); // the stage failed before stage 3 was reached
+                throw;
+            }
+            EscribirFallidas(app, clasificados, clasificados.validadas.size(), sSQL);
+            sSQL = cierre;
+            app.Db.Ejecutar(sSQL);
+        };
+        if (clasificados.validadas.empty()) {
+            sSQL = cierre;
+            app.Db.Ejecutar(sSQL);
+        } else if (!clasificados.porOrden) {
+            UnaTrasOtra();
+        } else {
+            // The same pass also writes what stages 2 and 4 set, each row's
+            // values found by its order: every column they may set is read
+            // through the function, as they leave it. An "A" row is valid when
+            // its code is "OK" by then. Should the pass fail, it is undone and
+            // the stages are written one after the other, so the failure is
+            // met, and reported, where they meet it.
+            Almacor::FuncionSql funcion(app.Db, "clasificada", 3, Efectos(clasificados));
+            auto F = [](int codigo, const char* columna) {
+                return std::string("clasificada(ARTORD, ") + std::to_string(codigo) + ", " + columna + ")";
+            };
+            const std::string valida = F(kCodigoResultado, "PRCCRC") + " = 'OK' collate nocase";
+            sSQL = "update ART set ";
+            for (int k : {0, 1, 2, 4, 5})
+                sSQL += std::string(kColumnasEtapa2[k]) + " = " + F(k, kColumnasEtapa2[k]) + ", ";
+            sSQL += "PRCEST = " + F(kCodigoEstado, "PRCEST") + ", PRCECA = case " + F(4, "PRCEUN") +
+                    " collate nocase when '07' then ARTCAN when '" + dun + "' then case when " + valida +
+                    " then ARTCAN else PRCECA end else PRCECA end, PRCSCA = case when " + F(5, "PRCSUN") +
+                    " = '07' collate nocase then ARTCAN else PRCSCA end, PRCDUN = '" + dun +
+                    "', PRCCRC = case when instr(1," + F(2, "PRCSUF") +
+                    ",'()')>0 then 'SUF' when (ARTTOT = 0 OR ARTUNI = 0) and " + valida + " then 'CERO' else " +
+                    F(kCodigoResultado, "PRCCRC") + " end, PRCORI = case when PRCTDS = 'ICR1' then '200' else " +
+                    F(3, "PRCORI") +
+                    " end, PRCDST = case when PRCTDS = 'ICR1' then '200' else PRCDST end where INTNRO = '" + interno +
+                    "'";
+            app.Db.Savepoint(kSavepointCierre);
+            bool hecho = false;
+            try {
+                app.Db.Ejecutar(sSQL);
+                hecho = true;
+            } catch (const Cancelacion&) {
+                throw;
+            } catch (...) {
+                app.Db.VolverASavepoint(kSavepointCierre);
+            }
+            if (hecho)
+                app.Db.LiberarSavepoint(kSavepointCierre);
+            else
+                UnaTrasOtra();
+        }
         etapa3.clear();
 
         abierta = false;

@@ -1094,3 +1094,77 @@ void Gestor::VolverASavepoint(const std::string& nombre) {
 }
 
 } // namespace Almacor
+
+namespace Almacor {
+
+bool LlamadaSql::EsNulo(int i) const {
+    return sqlite3_value_type(m_argv[i]) == SQLITE_NULL;
+}
+
+long long LlamadaSql::Entero(int i) const {
+    return sqlite3_value_int64(m_argv[i]);
+}
+
+void LlamadaSql::DevolverArgumento(int i) {
+    sqlite3_result_value(m_ctx, m_argv[i]);
+}
+
+void LlamadaSql::DevolverTextoFijo(std::string_view texto) {
+    sqlite3_result_text(m_ctx, texto.data(), static_cast<int>(texto.size()), SQLITE_STATIC);
+}
+
+void LlamadaSql::DevolverNulo() {
+    sqlite3_result_null(m_ctx);
+}
+
+namespace {
+
+void LlamarFuncion(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    auto* registro = static_cast<FuncionSql::Registro*>(sqlite3_user_data(ctx));
+    if (!registro->cuerpo) {
+        sqlite3_result_error(ctx, "la función ya no está disponible", -1);
+        return;
+    }
+    LlamadaSql llamada(ctx, argc, argv);
+    try {
+        registro->cuerpo(llamada);
+    } catch (const std::exception& e) {
+        sqlite3_result_error(ctx, e.what(), -1);
+    } catch (...) {
+        sqlite3_result_error(ctx, "error en la función", -1);
+    }
+}
+
+void SoltarRegistro(void* p) {
+    delete static_cast<FuncionSql::Registro*>(p);
+}
+
+} // namespace
+
+FuncionSql::FuncionSql(Gestor& db, const std::string& nombre, int argumentos, Cuerpo cuerpo)
+    : m_db(db), m_handle(db.Handle()), m_nombre(nombre), m_argumentos(argumentos),
+      m_registro(new Registro{std::move(cuerpo)}) {
+    if (!m_handle) {
+        delete m_registro;
+        throw AppError(3704, "Almacor.Gestor.FuncionSql", "La conexión está cerrada.");
+    }
+    // SQLite frees the registration (SoltarRegistro) when it is replaced,
+    // removed or the connection closes, also when this call fails.
+    const int rc = sqlite3_create_function_v2(m_handle, m_nombre.c_str(), m_argumentos,
+                                              SQLITE_UTF8 | SQLITE_DIRECTONLY, m_registro, LlamarFuncion, nullptr,
+                                              nullptr, SoltarRegistro);
+    if (rc != SQLITE_OK)
+        throw AppError(kErrorSql, "Almacor.Gestor.FuncionSql", sqlite3_errmsg(m_handle));
+}
+
+FuncionSql::~FuncionSql() {
+    // The connection may have been closed or opened again meanwhile: then the
+    // registration went with the old one.
+    if (m_db.Handle() != m_handle)
+        return;
+    m_registro->cuerpo = nullptr;
+    sqlite3_create_function_v2(m_handle, m_nombre.c_str(), m_argumentos, SQLITE_UTF8 | SQLITE_DIRECTONLY, nullptr,
+                               nullptr, nullptr, nullptr, nullptr);
+}
+
+} // namespace Almacor

@@ -2,12 +2,17 @@
 #include "platform/Conexion.h"
 #include "platform/Recordset.h"
 
+#include <functional>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
+struct sqlite3_context;
+struct sqlite3_value;
 
 namespace Almacor {
 
@@ -205,6 +210,53 @@ public:
 private:
     Gestor& m_db;
     long m_antes;
+};
+
+// One call of a FuncionSql: its arguments, read in place, and its result.
+class LlamadaSql {
+public:
+    LlamadaSql(sqlite3_context* ctx, int argc, sqlite3_value** argv) : m_ctx(ctx), m_argc(argc), m_argv(argv) {}
+    int Argumentos() const { return m_argc; }
+    bool EsNulo(int i) const;
+    long long Entero(int i) const;
+    // The result: argument `i` as it came (type, text and all); a text that
+    // stays unchanged until the statement that called ends; null.
+    void DevolverArgumento(int i);
+    void DevolverTextoFijo(std::string_view texto);
+    void DevolverNulo();
+
+private:
+    sqlite3_context* m_ctx;
+    int m_argc;
+    sqlite3_value** m_argv;
+};
+
+// A scalar SQL function backed by a C++ callback, on one connection for as
+// long as this object lives: a run can let one set-based statement read
+// what it has worked out in memory, row by row, instead of writing it first.
+// Registering or removing a function has SQLite prepare the connection's
+// statements again at their next use.
+class FuncionSql {
+public:
+    using Cuerpo = std::function<void(LlamadaSql&)>;
+    FuncionSql(Gestor& db, const std::string& nombre, int argumentos, Cuerpo cuerpo);
+    ~FuncionSql();
+    FuncionSql(const FuncionSql&) = delete;
+    FuncionSql& operator=(const FuncionSql&) = delete;
+
+    // What SQLite holds: the callback, emptied when this object goes, so a
+    // function the connection would not let go (a statement still running)
+    // fails instead of calling into freed memory.
+    struct Registro {
+        Cuerpo cuerpo;
+    };
+
+private:
+    Gestor& m_db;
+    sqlite3* m_handle;
+    std::string m_nombre;
+    int m_argumentos;
+    Registro* m_registro; // owned by the connection
 };
 
 // The database file named by a connection text ("...;Data Source=path").
