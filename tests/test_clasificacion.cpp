@@ -310,6 +310,92 @@ TEST_F(Clasificacion, UnErrorDelValidadorConservaLoValidado) {
               "AOK ESUF AOK AOK AOK");
 }
 
+// Stages 2 and 4 are written by the closing pass. On a mix of rows (found and
+// unknown numbers, rows classified already, one number under several VINs,
+// null, empty and in other case, a number whose pairs are written together,
+// failing validations, empty suffix values, zero prices, ICR1 rows, the
+// declared unit) it leaves every row as the stages' own statements one after
+// the other do. Those run on a copy of the rows (interno 501), where a trigger
+// refuses a statement that sets stage 2's values and the declared unit at
+// once: the pass fails there and the stages are written one by one.
+TEST_F(Clasificacion, ElCierreDejaLoQueLasEtapasUnaTrasOtra) {
+    e.App.Config.INTDUN = "01";
+    // An empty number is an article like any other; a null one is none.
+    e.EnAduana("insert into catarticulos (idcatalogo, idarticulo, ncm, lapi, sufijos, idpais) values "
+               "('C1','','8708.29.99.900','N','AA(BOSCH)-','')");
+    Articulo(1, "AUTO", "''", "'VIN1'");
+    Articulo(2, "auto", "'320'", "'vin1'");
+    Articulo(3, "AUTO", "''", "null");
+    Articulo(4, "Auto", "''", "''");
+    Articulo(5, "PARTE", "'320'", "'P1'");
+    Articulo(6, "parte", "''", "'P2'", "ECR1", 0);
+    Articulo(7, "PARTE", "'320'", "null", "ICR1", 10, 3);
+    Articulo(8, "NUEVO", "''", "'X'");
+    Articulo(9, "TRECE", "''", "'V9'");
+    Articulo(10, "AUTO", "''", "'VIN10'", "ECR1", 0);
+    Articulo(11, "AUTO", "''", "'VIN1'");
+    Articulo(12, "QUINCE", "''", "null", "ICR1");
+    Articulo(13, "AUTO", "''", "'VIN13'", "ICR1");
+    Articulo(14, "PARTE", "''", "'P14'");
+    Articulo(15, "NUEVO", "''", "null");
+    Articulo(16, "SINNCM", "''", "null");
+    Articulo(17, "AUTO", "''", "'VIN1'");
+    Articulo(18, "", "''", "'VIN1'");
+    Articulo(500, "O'NEIL", "''", "'o''n'"); // far apart: rows are found by their order through a map
+    // Classified already, with other values: kept, and validated as they are.
+    e.Trabajo("update ART set PRCEST = 'A', PRCLAP = 'Z', PRCNCM = '8708.29.99.900K', PRCSUF = 'AA(X)-' "
+              "where ARTORD = 11");
+    e.Trabajo("update ART set PRCEST = 'a', PRCCRC = 'ok', PRCEUN = '01', PRCNCM = '8703.23.10.100', "
+              "PRCSUF = 'AA(X)-AM()-' where ARTORD = 14");
+    e.Trabajo("update ART set PRCEST = 'E', PRCCRC = 'POS', PRCEUN = '01' where ARTORD = 15");
+    e.Trabajo("update ART set ARTNRO = null where ARTORD = 17");
+    e.Trabajo("create temp table copia as select * from ART where INTNRO = '500'");
+    e.Trabajo("update copia set INTNRO = '501'");
+    e.Trabajo("insert into ART select * from copia");
+    e.Trabajo("create table escritas (n)");
+    e.Trabajo("create trigger a_la_vez before update of PRCLAP, PRCDUN on ART when new.INTNRO = '501' and "
+              "new.PRCLAP is not old.PRCLAP and new.PRCDUN is not old.PRCDUN "
+              "begin select raise(abort, 'de a una'); end");
+    e.Trabajo("create trigger etapa2 after update of PRCLAP on ART when new.INTNRO = '501' "
+              "begin insert into escritas values (new.ARTORD); end");
+
+    ASSERT_TRUE(FRAM2_GuardarDatosToBase(e.App)) << e.Op.Ultimo();
+    e.App.InternoActual = "501";
+    ASSERT_TRUE(FRAM2_GuardarDatosToBase(e.App)) << e.Op.Ultimo();
+    EXPECT_TRUE(e.Op.Mensajes.empty()) << e.Op.Ultimo();
+    EXPECT_NE(e.Valor("select count(*) from escritas"), "0"); // 501 was written one stage after the other
+
+    const std::string fila = "ARTORD || ':' || quote(PRCLAP) || quote(PRCNCM) || quote(PRCSUF) || quote(PRCORI) || "
+                             "quote(PRCDST) || quote(PRCEUN) || quote(PRCSUN) || quote(PRCDUN) || quote(PRCECA) || "
+                             "quote(PRCSCA) || quote(PRCEST) || quote(PRCCRC)";
+    auto Filas = [&](const char* interno) {
+        return e.Valor("select group_concat(f, ' ') from (select " + fila + " as f from ART where INTNRO = '" +
+                       interno + "' order by ARTORD)");
+    };
+    EXPECT_EQ(Filas("500"), Filas("501"));
+    EXPECT_EQ(e.Valor("select group_concat(ifnull(PRCEST, '-') || ifnull(PRCCRC, '-'), ' ') from "
+                      "(select PRCEST, PRCCRC from ART where INTNRO = '500' order by ARTORD)"),
+              "AOK AOK ESUF ESUF AOK ACERO AOK -- EPOS ACERO AOK AOK AOK ESUF EPOS EPOS -- AOK ESUF");
+}
+
+// A catalog that tells numbers apart by case finds one spelling of a number
+// and not another; when the pairs found set the same values, the number's
+// one update classifies the rows of the other spelling too.
+TEST_F(Clasificacion, UnNumeroEscritoJuntoAlcanzaSusOtrasGrafias) {
+    e.EnAduana("alter table catarticulos rename to catarticulos_t");
+    e.EnAduana("create view catarticulos as select idcatalogo, idarticulo collate binary as idarticulo, ncm, lapi, "
+               "sufijos, idunidad, estadistica, estadomerc, deresp, preciounitario, descripcion, idpais, "
+               "ArtKgUnitario from catarticulos_t");
+    Articulo(1, "PARTE", "'320'", "'M1'");
+    Articulo(2, "parte", "'320'", "'M2'");
+    Articulo(3, "PARTE", "'320'", "'M3'");
+    Articulo(4, "quince", "''", "null");
+    ASSERT_TRUE(FRAM2_GuardarDatosToBase(e.App)) << e.Op.Ultimo();
+    EXPECT_EQ(e.Valor("select group_concat(ifnull(PRCEST, '-') || ifnull(PRCNCM, '-'), ' ') from "
+                      "(select PRCEST, PRCNCM from ART order by ARTORD)"),
+              "A8708.29.99.900K A8708.29.99.900K A8708.29.99.900K --");
+}
+
 // Stage 3, and stage 4's "OK" with the closing checks, run as one pass each:
 // on every combination of the values they read, they leave the rows as their
 // statements one after the other do (run here on a copy of the rows, interno

@@ -425,3 +425,34 @@ TEST(FuncionesSql, InstrComoInStr) {
             << inicio << " " << texto << " " << buscado;
     }
 }
+
+// A function backed by a callback: its arguments come through with their
+// type, a fixed text comes back as is, the statements prepared meanwhile keep
+// working, and once the object goes the function is gone with it, also from a
+// statement prepared while it was there.
+TEST(Almacor, FuncionSqlMientrasViveElObjeto) {
+    BaseEnMemoria b;
+    b.db.Ejecutar("create table t (a, b text)");
+    b.db.Ejecutar("insert into t values (1, 'uno'), (2, null), (3, 'tres')");
+    const std::string fijo = "X";
+    int llamadas = 0;
+    {
+        Almacor::FuncionSql f(b.db, "probar", 2, [&](Almacor::LlamadaSql& l) {
+            ++llamadas;
+            if (l.EsNulo(1))
+                l.DevolverNulo();
+            else if (l.Entero(0) == 3)
+                l.DevolverTextoFijo(fijo);
+            else
+                l.DevolverArgumento(1);
+        });
+        EXPECT_EQ(b.Uno("select group_concat(ifnull(probar(a, b), '-') || typeof(probar(a, a)), ' ') from t"),
+                  "unointeger -integer Xtext");
+        EXPECT_EQ(llamadas, 6);
+        b.db.Ejecutar("update t set b = probar(a, b)");
+        EXPECT_EQ(b.Uno("select group_concat(ifnull(b, '-'), ' ') from t"), "uno - X");
+    }
+    EXPECT_THROW(b.db.Ejecutar("update t set b = probar(a, b)"), AppError);
+    EXPECT_THROW(b.Uno("select probar(1, 2)"), AppError);
+    EXPECT_EQ(b.Uno("select count(*) from t"), "3"); // the connection goes on
+}
