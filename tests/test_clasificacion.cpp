@@ -138,8 +138,9 @@ TEST_F(Clasificacion, ParesDeUnMismoNumero) {
     Articulo(8, "filtro", "''", "'f1'");
     ASSERT_TRUE(FRAM2_GuardarDatosToBase(e.App)) << e.Op.Ultimo();
     const char* esperado[] = {
-        "8708.29.99.900K|AA(BOSCH)-|320|A", "8708.29.99.900K|AA(BOSCH)-|320|A", "8708.29.99.900K|AA(BOSCH)-|320|A",
-        "previa|previos|320|E",             "8708.29.99.900K|AA(BOSCH)-|330|A", "8708.29.99.900K|AA(BOSCH)-|320|A",
+        "8708.29.99.900K|AA(BOSCH)-|320|A", "8708.29.99.900K|AA(BOSCH)-|320|A",
+        "8708.29.99.900K|AA(BOSCH)-|320|A", "previa|previos|320|E",
+        "8708.29.99.900K|AA(BOSCH)-|330|A", "8708.29.99.900K|AA(BOSCH)-|320|A",
         "8708.29.99.900K|AA(BOSCH)-|330|A", "8708.29.99.900K|AA(BOSCH)-|330|A",
     };
     for (int i = 1; i <= 8; ++i)
@@ -287,8 +288,8 @@ TEST_F(Clasificacion, UnErrorDelValidadorConservaLoValidado) {
                               {"5", "8703.23.10.100A", "AA(X)-AM(Y)-"}};
     for (const auto& f : filas) {
         Articulo(std::stoi(f[0]), "AUTO", "''", "null", "RR01");
-        e.Trabajo(std::string("update ART set PRCEST = 'A', PRCEUN = '07', PRCNCM = '") + f[1] + "', PRCSUF = '" + f[2] +
-                  "' where ARTORD = " + f[0]);
+        e.Trabajo(std::string("update ART set PRCEST = 'A', PRCEUN = '07', PRCNCM = '") + f[1] + "', PRCSUF = '" +
+                  f[2] + "' where ARTORD = " + f[0]);
     }
     EXPECT_FALSE(FRAM2_GuardarDatosToBase(e.App));
     ASSERT_EQ(e.Op.Mensajes.size(), 1u);
@@ -429,7 +430,7 @@ TEST_F(Clasificacion, PasadasComunesComoLasSentenciasUnaTrasOtra) {
                             }
     e.App.Db.ConfirmarTransaccion();
     e.App.TipoDeclaracion = "RR01"; // no catalog: the rows go to stage 3 as they are
-    e.App.Config.INTDUN = "01";      // the closing quantity check is not stage 3's again
+    e.App.Config.INTDUN = "01";     // the closing quantity check is not stage 3's again
     ASSERT_TRUE(FRAM2_GuardarDatosToBase(e.App)) << e.Op.Ultimo();
     for (const char* sql :
          {"update ART set PRCECA = ARTCAN WHERE INTNRO = '501'  AND PRCEUN = '07'",

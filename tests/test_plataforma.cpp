@@ -225,8 +225,9 @@ TEST(Numeros, TextoComoLaConversionGeneral) {
         return s;
     };
     std::mt19937_64 azar(11);
-    std::vector<double> valores = {1e-4, 9.99e-5, 0.00012345, 1e15, 999999999999999.0, 99999999999999.9,
-                                   123456789012345.6, 0.1 + 0.2, -2.5, -0.0001, 1.0 / 3, 2.675, 1e22};
+    std::vector<double> valores = {
+        1e-4,    9.99e-5, 0.00012345, 1e15, 999999999999999.0, 99999999999999.9, 123456789012345.6, 0.1 + 0.2, -2.5,
+        -0.0001, 1.0 / 3, 2.675,      1e22};
     for (int i = 0; i < 30000; ++i) {
         const double m = static_cast<double>(azar() % 1000000000000000ULL >> (azar() % 50));
         valores.push_back((azar() % 2 ? -1 : 1) * m / std::pow(10.0, static_cast<int>(azar() % 12)));
@@ -419,9 +420,9 @@ TEST(FuncionesSql, InstrComoInStr) {
     for (int k = 0; k < 2000; ++k) {
         const std::string texto = Texto(azar() % 8), buscado = Texto(azar() % 3);
         const size_t inicio = 1 + azar() % 10;
-        EXPECT_EQ(b.Uno("select instr(" + std::to_string(inicio) + ", " + SqlCadena(texto) + ", " + SqlCadena(buscado) +
-                        ")"),
-                  std::to_string(InStr(inicio, texto, buscado, true)))
+        EXPECT_EQ(
+            b.Uno("select instr(" + std::to_string(inicio) + ", " + SqlCadena(texto) + ", " + SqlCadena(buscado) + ")"),
+            std::to_string(InStr(inicio, texto, buscado, true)))
             << inicio << " " << texto << " " << buscado;
     }
 }

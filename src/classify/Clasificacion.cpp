@@ -86,9 +86,7 @@ struct ArticuloPorBuscar {
 struct Asignacion {
     const char* columna;
     std::string valor;
-    bool operator==(const Asignacion& o) const {
-        return std::string_view(columna) == o.columna && valor == o.valor;
-    }
+    bool operator==(const Asignacion& o) const { return std::string_view(columna) == o.columna && valor == o.valor; }
 };
 
 // The stage-2 update of ART that sets `asignaciones` (each "COLUMN = 'value',"),
@@ -105,7 +103,7 @@ void ArmarUpdate(SentenciaSql& s, const std::vector<Asignacion>& asignaciones) {
 // The stage-2 columns the closing pass may take from a pair, in the order of
 // the codes its function is called with.
 constexpr const char* kColumnasEtapa2[] = {"PRCLAP", "PRCNCM", "PRCSUF", "PRCORI", "PRCEUN", "PRCSUN"};
-constexpr int kCodigoEstado = 6, kCodigoResultado = 7;
+constexpr int kCodigoEstado = 6, kCodigoResultado = 7, kCodigoSufijoVacio = 8;
 
 // A pair found in the catalog, with what its update sets (PRCEST = 'A' besides).
 struct Pendiente {
@@ -115,6 +113,7 @@ struct Pendiente {
     // suffixes for stage 4; filled once stage 2 is over.
     const std::string* valores[std::size(kColumnasEtapa2)] = {};
     uint32_t clave = 0;
+    bool sufijoVacio = false; // its suffixes hold a value left empty, "()"
 };
 
 // The found pairs of one article number, as their updates would be written:
@@ -168,8 +167,8 @@ struct Clasificados {
 };
 
 // The update of a found pair, or of its whole number (without its VIN).
-void ArmarLanzamiento(SentenciaSql& update, const std::string& interno, const ArticuloPorBuscar& a,
-                      const Pendiente& p, bool conVin) {
+void ArmarLanzamiento(SentenciaSql& update, const std::string& interno, const ArticuloPorBuscar& a, const Pendiente& p,
+                      bool conVin) {
     ArmarUpdate(update, p.asignaciones);
     update.Sql("PRCEST = ").Texto("A").Sql(" WHERE INTNRO = ").Texto(interno);
     update.Sql("   and ARTNRO = ").Texto(a.artnro).Sql(" ");
@@ -410,7 +409,7 @@ void Etapa2(Aplicacion& app, std::string& sSQL, Clasificados& c) {
                 }
                 actual.push_back({"PRCNCM", posicion});
                 actual.push_back({"PRCSUF", modEntidadesTarvelo::ImplementarVINenSufijos(cat.Fields("sufijos").Texto(),
-                                                                                          a.vin.Texto())});
+                                                                                         a.vin.Texto())});
                 const std::string idpais = cat.Fields("idpais").Texto();
                 if (a.sinOrigen && !Trim(idpais).empty())
                     actual.push_back({"PRCORI", idpais});
@@ -455,12 +454,13 @@ void Etapa2(Aplicacion& app, std::string& sSQL, Clasificados& c) {
             ncm = p.valores[1];
             suf = p.valores[2];
             p.clave = c.Clave(*ncm, *suf);
+            p.sufijoVacio = suf->find("()") != std::string::npos;
         }
     c.efectoDeArticulo.assign(articulos.size(), nullptr);
     for (size_t k = 0; k < articulos.size(); ++k)
         if (efecto[k].first >= 0)
-            c.efectoDeArticulo[k] = &c.grupos[static_cast<size_t>(efecto[k].first)]
-                                         .pares[static_cast<size_t>(efecto[k].second)];
+            c.efectoDeArticulo[k] =
+                &c.grupos[static_cast<size_t>(efecto[k].first)].pares[static_cast<size_t>(efecto[k].second)];
 }
 
 // Stage 4: every classified article through the validator. Its verdicts are
@@ -479,8 +479,8 @@ void Etapa4(Aplicacion& app, std::unique_ptr<Tesmira::Motor>& validador, std::st
         for (const Clasificados::Fila& f : c.filas) {
             if (f.clave >= 0)
                 c.validadas.push_back({f.artord, nullptr, static_cast<uint32_t>(f.clave)});
-            else if (const Pendiente* p = f.articulo >= 0 ? c.efectoDeArticulo[static_cast<size_t>(f.articulo)]
-                                                          : nullptr)
+            else if (const Pendiente* p =
+                         f.articulo >= 0 ? c.efectoDeArticulo[static_cast<size_t>(f.articulo)] : nullptr)
                 c.validadas.push_back({f.artord, p, p->clave});
         }
     } else {
@@ -554,11 +554,13 @@ public:
                 m_mapa.emplace(c.validadas[i].artord, static_cast<int32_t>(i));
         }
     }
-    // Arguments: ARTORD, column code, the column's value in the row.
+    // Arguments: ARTORD and a column code. Null when the row keeps the
+    // column's value; for kCodigoSufijoVacio, whether the suffixes the row
+    // takes from stage 2 hold "()" (null when it takes none).
     void operator()(Almacor::LlamadaSql& llamada) const {
         const Clasificados::Validada* v = Buscar(llamada.Entero(0));
         if (!v) {
-            llamada.DevolverArgumento(2);
+            llamada.DevolverNulo();
             return;
         }
         const long long codigo = llamada.Entero(1);
@@ -568,17 +570,22 @@ public:
             else if (v->efecto)
                 llamada.DevolverTextoFijo("A");
             else
-                llamada.DevolverArgumento(2);
+                llamada.DevolverNulo();
         } else if (codigo == kCodigoResultado) {
             static constexpr std::string_view kCodigos[] = {"OK", "POS", "SUF", "ERR"};
             if (v->resultado >= 0)
                 llamada.DevolverTextoFijo(kCodigos[v->resultado]);
             else
-                llamada.DevolverArgumento(2);
+                llamada.DevolverNulo();
+        } else if (codigo == kCodigoSufijoVacio) {
+            if (v->efecto)
+                llamada.DevolverEntero(v->efecto->sufijoVacio ? 1 : 0);
+            else
+                llamada.DevolverNulo();
         } else if (codigo >= 0 && codigo < kCodigoEstado && v->efecto && v->efecto->valores[codigo]) {
             llamada.DevolverTextoFijo(*v->efecto->valores[codigo]);
         } else {
-            llamada.DevolverArgumento(2);
+            llamada.DevolverNulo();
         }
     }
 
@@ -667,8 +674,8 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
         if (conCatalogo) {
             for (const char* entidad : {"CATALOGOS", "NCM"}) {
                 try {
-                    lecturas.push_back(std::make_unique<Almacor::LecturaSostenida>(
-                        app.Entidades->getDataConnectionByEntity(entidad)));
+                    lecturas.push_back(
+                        std::make_unique<Almacor::LecturaSostenida>(app.Entidades->getDataConnectionByEntity(entidad)));
                 } catch (...) {
                 }
             }
@@ -705,16 +712,15 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
         op.Estado("Procesando... validando precios");
         op.Estado("Procesando... estableciendo pais destino y proc ");
         op.Estado("Procesando... validando sufijos");
-        const std::string cierre =
-            "update ART set PRCECA = case when PRCEUN = '07' or (PRCEUN = '" + dun +
-            "' and (PRCEST = 'A' or PRCCRC = 'OK')) then ARTCAN else PRCECA end, " + unidades +
-            ", PRCCRC = case when instr(1,PRCSUF,'()')>0 then 'SUF' "
-            "when (ARTTOT = 0 OR ARTUNI = 0) and (PRCEST = 'A' or PRCCRC = 'OK') then 'CERO' "
-            "when PRCEST = 'A' then 'OK' else PRCCRC end, "
-            "PRCORI = case when PRCTDS = 'ICR1' then '200' else PRCORI end, "
-            "PRCDST = case when PRCTDS = 'ICR1' then '200' else PRCDST end "
-            "where INTNRO = '" +
-            interno + "'";
+        const std::string cierre = "update ART set PRCECA = case when PRCEUN = '07' or (PRCEUN = '" + dun +
+                                   "' and (PRCEST = 'A' or PRCCRC = 'OK')) then ARTCAN else PRCECA end, " + unidades +
+                                   ", PRCCRC = case when instr(1,PRCSUF,'()')>0 then 'SUF' "
+                                   "when (ARTTOT = 0 OR ARTUNI = 0) and (PRCEST = 'A' or PRCCRC = 'OK') then 'CERO' "
+                                   "when PRCEST = 'A' then 'OK' else PRCCRC end, "
+                                   "PRCORI = case when PRCTDS = 'ICR1' then '200' else PRCORI end, "
+                                   "PRCDST = case when PRCTDS = 'ICR1' then '200' else PRCDST end "
+                                   "where INTNRO = '" +
+                                   interno + "'";
         // Stages 2 and 4 written with their own statements, then the pass.
         auto UnaTrasOtra = [&] {
             try {
@@ -735,13 +741,14 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
         } else {
             // The same pass also writes what stages 2 and 4 set, each row's
             // values found by its order: every column they may set is read
-            // through the function, as they leave it. An "A" row is valid when
-            // its code is "OK" by then. Should the pass fail, it is undone and
-            // the stages are written one after the other, so the failure is
-            // met, and reported, where they meet it.
-            Almacor::FuncionSql funcion(app.Db, "clasificada", 3, Efectos(clasificados));
+            // through the function (null: the row keeps it), as they leave it,
+            // compared as the column would be. An "A" row is valid when its
+            // code is "OK" by then. Should the pass fail, it is undone and the
+            // stages are written one after the other, so the failure is met,
+            // and reported, where they meet it.
+            Almacor::FuncionSql funcion(app.Db, "clasificada", 2, Efectos(clasificados));
             auto F = [](int codigo, const char* columna) {
-                return std::string("clasificada(ARTORD, ") + std::to_string(codigo) + ", " + columna + ")";
+                return std::string("ifnull(clasificada(ARTORD, ") + std::to_string(codigo) + "), " + columna + ")";
             };
             const std::string valida = F(kCodigoResultado, "PRCCRC") + " = 'OK' collate nocase";
             sSQL = "update ART set ";
@@ -751,10 +758,10 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
                     " collate nocase when '07' then ARTCAN when '" + dun + "' then case when " + valida +
                     " then ARTCAN else PRCECA end else PRCECA end, PRCSCA = case when " + F(5, "PRCSUN") +
                     " = '07' collate nocase then ARTCAN else PRCSCA end, PRCDUN = '" + dun +
-                    "', PRCCRC = case when instr(1," + F(2, "PRCSUF") +
-                    ",'()')>0 then 'SUF' when (ARTTOT = 0 OR ARTUNI = 0) and " + valida + " then 'CERO' else " +
-                    F(kCodigoResultado, "PRCCRC") + " end, PRCORI = case when PRCTDS = 'ICR1' then '200' else " +
-                    F(3, "PRCORI") +
+                    "', PRCCRC = case when ifnull(clasificada(ARTORD, " + std::to_string(kCodigoSufijoVacio) +
+                    "), instr(1,PRCSUF,'()')>0) then 'SUF' when (ARTTOT = 0 OR ARTUNI = 0) and " + valida +
+                    " then 'CERO' else " + F(kCodigoResultado, "PRCCRC") +
+                    " end, PRCORI = case when PRCTDS = 'ICR1' then '200' else " + F(3, "PRCORI") +
                     " end, PRCDST = case when PRCTDS = 'ICR1' then '200' else PRCDST end where INTNRO = '" + interno +
                     "'";
             app.Db.Savepoint(kSavepointCierre);
@@ -791,7 +798,8 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
             try {
                 app.Db.Ejecutar(etapa3);
             } catch (...) {
-                e.Description += vbCrLf + std::string("No se pudo guardar la etapa 3: ") + AppError::Actual().Description;
+                e.Description +=
+                    vbCrLf + std::string("No se pudo guardar la etapa 3: ") + AppError::Actual().Description;
             }
         }
         if (abierta) {

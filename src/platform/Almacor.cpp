@@ -586,7 +586,7 @@ bool Gestor::ParametrizarEn(const std::string& sql, std::string& plantilla, std:
     // with it too, leaves the scan where it left that one (nothing is copied
     // to the template before the first literal).
     bool pendiente = arranque != nullptr; // this statement's first literal not reached yet
-    size_t reanudado = n + 1;                // where the scan was resumed, if it was
+    size_t reanudado = n + 1;             // where the scan was resumed, if it was
     if (arranque && arranque->valido && arranque->prefijo.size() <= n &&
         std::memcmp(s, arranque->prefijo.data(), arranque->prefijo.size()) == 0) {
         i = reanudado = arranque->prefijo.size();
@@ -1113,6 +1113,10 @@ void LlamadaSql::DevolverTextoFijo(std::string_view texto) {
     sqlite3_result_text(m_ctx, texto.data(), static_cast<int>(texto.size()), SQLITE_STATIC);
 }
 
+void LlamadaSql::DevolverEntero(long long valor) {
+    sqlite3_result_int64(m_ctx, valor);
+}
+
 void LlamadaSql::DevolverNulo() {
     sqlite3_result_null(m_ctx);
 }
@@ -1150,9 +1154,8 @@ FuncionSql::FuncionSql(Gestor& db, const std::string& nombre, int argumentos, Cu
     }
     // SQLite frees the registration (SoltarRegistro) when it is replaced,
     // removed or the connection closes, also when this call fails.
-    const int rc = sqlite3_create_function_v2(m_handle, m_nombre.c_str(), m_argumentos,
-                                              SQLITE_UTF8 | SQLITE_DIRECTONLY, m_registro, LlamarFuncion, nullptr,
-                                              nullptr, SoltarRegistro);
+    const int rc = sqlite3_create_function_v2(m_handle, m_nombre.c_str(), m_argumentos, SQLITE_UTF8 | SQLITE_DIRECTONLY,
+                                              m_registro, LlamarFuncion, nullptr, nullptr, SoltarRegistro);
     if (rc != SQLITE_OK)
         throw AppError(kErrorSql, "Almacor.Gestor.FuncionSql", sqlite3_errmsg(m_handle));
 }

@@ -159,7 +159,7 @@ private:
     // does not take parameters, always prepared from its own text).
     std::unordered_map<std::string, sqlite3_stmt*> m_cache;
     using Entrada = std::unordered_map<std::string, sqlite3_stmt*>::value_type;
-    Entrada* m_recientes[2] = {}; // the shapes of the last two statements, most recent first
+    Entrada* m_recientes[2] = {};   // the shapes of the last two statements, most recent first
     std::vector<Literal> m_valores; // slots reused from statement to statement
     std::string m_plantilla, m_traducida;
     Arranque m_arranque;
@@ -223,6 +223,7 @@ public:
     // stays unchanged until the statement that called ends; null.
     void DevolverArgumento(int i);
     void DevolverTextoFijo(std::string_view texto);
+    void DevolverEntero(long long valor);
     void DevolverNulo();
 
 private:
