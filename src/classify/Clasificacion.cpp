@@ -86,7 +86,9 @@ struct ArticuloPorBuscar {
 struct Asignacion {
     const char* columna;
     std::string valor;
-    bool operator==(const Asignacion& o) const { return std::string_view(columna) == o.columna && valor == o.valor; }
+    bool operator==(const Asignacion& o) const {
+        return std::string_view(columna) == o.columna && valor == o.valor;
+    }
 };
 
 // The stage-2 update of ART that sets `asignaciones` (each "COLUMN = 'value',"),
