@@ -1,8 +1,11 @@
 #include "platform/SentenciaSql.h"
 
+#include "platform/Numeros.h"
 #include "platform/Texto.h"
 
 #include <charconv>
+#include <cmath>
+#include <limits>
 
 void SentenciaSql::Limpiar() {
     m_plantilla.clear();
@@ -85,6 +88,34 @@ SentenciaSql& SentenciaSql::Numero(std::string_view numero) {
     v.entero = leido.entero;
     v.real = leido.real;
     v.texto.assign(cuerpo); // as written, for the text
+    return *this;
+}
+
+SentenciaSql& SentenciaSql::Numero(double valor) {
+    unsigned long long escalado = 0;
+    int decimales = 0;
+    if (valor != 0 && !DecimalCorto(std::fabs(valor), escalado, decimales))
+        return Numero(NumeroSql(valor)); // an exponent, or more digits than a short decimal has
+    if (valor < 0)
+        m_plantilla += '-';
+    Literal& v = Hueco(decimales == 0 ? Literal::Tipo::Entero : Literal::Tipo::Real);
+    v.entero = decimales == 0 ? static_cast<long long>(escalado) : 0;
+    v.real = decimales == 0 ? 0 : std::fabs(valor);
+    v.texto.clear();
+    EscribirDecimal(v.texto, escalado, decimales, '.');
+    return *this;
+}
+
+SentenciaSql& SentenciaSql::Numero(long long valor) {
+    if (valor == std::numeric_limits<long long>::min())
+        return Numero(std::to_string(valor)); // its digits do not fit once the sign is apart
+    if (valor < 0)
+        m_plantilla += '-';
+    Literal& v = Hueco(Literal::Tipo::Entero);
+    v.entero = valor < 0 ? -valor : valor;
+    v.real = 0;
+    char buf[24];
+    v.texto.assign(buf, std::to_chars(buf, buf + sizeof buf, v.entero).ptr);
     return *this;
 }
 

@@ -81,11 +81,11 @@ void Actualizacion(Aplicacion& app, const std::string& catalogo, const Articulo&
     texto("sufijos = ", PRCSUF);
     texto("idunidad = ", PRCDUN);
     texto("estadistica = ", PRCEUN);
-    s.Sql("valorrelacionestadistica = ").Numero(Numero(f(PRCECA))).Sql(",");
+    Numero(s.Sql("valorrelacionestadistica = "), f(PRCECA)).Sql(",");
     texto("EstadoMerc = ", PRCESM);
     texto("deresp = ", PRCSUN);
     if (!f(ARTKGU).EsNulo())
-        s.Sql("artkgunitario = ").Numero(Numero(f(ARTKGU))).Sql(",");
+        Numero(s.Sql("artkgunitario = "), f(ARTKGU)).Sql(",");
     s.Sql("valorderesp = ").Numero(CeroDelante(f(PRCSCA))).Sql(" ");
     s.Sql("where idcatalogo = ").Texto(catalogo).Sql(" and idarticulo = ").Texto(f(ARTNRO));
 }

@@ -48,7 +48,7 @@ std::string Caratula(Aplicacion& app, const std::string& interno, double fob, do
 void Subitem(Aplicacion& app, const std::string& interno, const Almacor::Cursor& rs, SentenciaSql& s) {
     auto f = [&rs](const char* nombre) -> const Valor& { return rs.Fields(nombre); };
     auto texto = [&](const char* nombre) { s.Texto(f(nombre)).Sql(","); };
-    auto numero = [&](const char* nombre) { s.Numero(Numero(f(nombre))).Sql(","); };
+    auto numero = [&](const char* nombre) { Numero(s, f(nombre)).Sql(","); };
     s.Limpiar();
     s.Sql("insert into subitems (interno,idcatalogo,idarticulo,descripcion,ncm,IdUnidad,Cantidad,Preciounitario,fob,"
           "IdPais,idpaisproc,estadistica,valorrelacionestadistica,sufijos,LAPI,deresp,valorderesp,kgbruto,KGNETO,"
@@ -65,11 +65,11 @@ void Subitem(Aplicacion& app, const std::string& interno, const Almacor::Cursor&
     texto("PRCORI");
     texto("PRCDST");
     texto("PRCEUN");
-    s.Numero(NumeroSql(app.Formato.EsNumero(f("PRCECA")))).Sql(",");
+    s.Numero(app.Formato.EsNumero(f("PRCECA"))).Sql(",");
     texto("PRCSUF");
     texto("PRCLAP");
     texto("PRCSUN");
-    s.Numero(NumeroSql(app.Formato.EsNumero(f("PRCSCA")))).Sql(",");
+    s.Numero(app.Formato.EsNumero(f("PRCSCA"))).Sql(",");
     s.Texto("0").Sql(",").Texto("0").Sql(",");
     texto("ARTORD");
     s.Texto("").Sql(",").Texto("").Sql(",");
