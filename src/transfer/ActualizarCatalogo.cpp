@@ -139,25 +139,27 @@ bool FRAM3_Transfer_C_ActualCAT(Aplicacion& app) {
         Conexion& catalogos = Catalogos(app);
         std::vector<Articulo> lote(kLote);
         std::vector<std::string> consultas;
-        std::unordered_set<std::string> claves;
+        std::vector<char> buscado(kLote); // whether the article's look-up is among `consultas`
+        // The numbers handled so far in this run, as the catalog compares
+        // them. Each was updated or inserted, so the catalog has it now: a
+        // repeat of one is updated without asking again.
+        std::unordered_set<std::string> presentes;
         SentenciaSql sentencia;
         while (!rs.Eof()) {
-            // A lot ends before an article repeated in it: its look-up must
-            // see what the earlier one wrote.
             size_t n = 0;
             consultas.clear();
-            claves.clear();
             for (; n < kLote && !rs.Eof(); rs.MoveNext(), ++n) {
                 lote[n].Leer(rs);
-                if (!claves.insert(lote[n].clave).second)
-                    break;
-                consultas.push_back("select idarticulo from catarticulos where idcatalogo = '" + SqlTexto(catalogo) +
-                                    "' and idarticulo = '" + SqlTexto(lote[n].Fields(ARTNRO).Texto()) + "'");
+                buscado[n] = presentes.insert(lote[n].clave).second;
+                if (buscado[n])
+                    consultas.push_back("select idarticulo from catarticulos where idcatalogo = '" +
+                                        SqlTexto(catalogo) + "' and idarticulo = '" +
+                                        SqlTexto(lote[n].Fields(ARTNRO).Texto()) + "'");
             }
             std::vector<char> encontrado = catalogos.HayFilas(consultas);
-            for (size_t i = 0; i < consultas.size(); ++i) {
+            for (size_t i = 0, c = 0; i < n; ++i) {
                 const Articulo& a = lote[i];
-                if (encontrado[i])
+                if (!buscado[i] || encontrado[c++])
                     Actualizacion(app, catalogo, a, sentencia);
                 else
                     Alta(app, catalogo, a, sentencia);
