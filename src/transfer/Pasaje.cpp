@@ -132,19 +132,22 @@ Resultado FRAM3_Transfer_B_Pasaje(Aplicacion& app, bool reemplazar) {
             app.TipoDeclaracion = rs.Fields("PRCTDS").Texto();
 
         linea = 5;
-        bool nulo = false;
-        double fob = Suma(app, "select sum(ARTTOT) as total from ART where INTNRO = '" + n + "'", nulo);
+        // The FOB total and base A (the articles not ICR1) in one pass over the articles.
+        Recordset sumas;
+        app.Db.Sql("select sum(ARTTOT) as total, sum(case when PRCTDS <> 'ICR1' then ARTTOT end) as baseA from ART "
+                   "where INTNRO = '" +
+                   n + "'");
         // No article at all: there is no declaration to write.
-        if (nulo)
+        if (!app.Db.CrearRs(sumas) || sumas.Fields("total").EsNulo())
             throw AppError(kUsoNull, "", "Uso no válido de Null");
-        fob = ADosDecimales(fob);
+        double fob = ADosDecimales(sumas.Fields("total").Numero());
 
         linea = 6;
         double flete = 0, seguro = 0, ajuste = 0;
         if (app.TipoDeclaracion == "ICR1" || app.TipoDeclaracion == "ICR2") {
             // An empty base A (every article ICR1) counts as 0.
-            double baseA =
-                Suma(app, "select sum(ARTTOT) as total from ART where INTNRO = '" + n + "' and PRCTDS <> 'ICR1'", nulo);
+            double baseA = sumas.Fields("baseA").Numero();
+            bool nulo = false;
             // Without a CIF total there is no freight to work out: taking it as
             // 0 would write minus base A as freight.
             double cif = Suma(app, "select sum(CIF) as total from ARTINS where INTNRO = '" + n + "'", nulo);
