@@ -132,10 +132,11 @@ Resultado FRAM3_Transfer_B_Pasaje(Aplicacion& app, bool reemplazar) {
             app.TipoDeclaracion = rs.Fields("PRCTDS").Texto();
 
         linea = 5;
-        // The FOB total and base A (the articles not ICR1) in one pass over the articles.
+        // The FOB total, base A (the articles not ICR1) and the number of
+        // sub-items to write, for the progress bar, in one pass over the articles.
         Recordset sumas;
-        app.Db.Sql("select sum(ARTTOT) as total, sum(case when PRCTDS <> 'ICR1' then ARTTOT end) as baseA from ART "
-                   "where INTNRO = '" +
+        app.Db.Sql("select sum(ARTTOT) as total, sum(case when PRCTDS <> 'ICR1' then ARTTOT end) as baseA, "
+                   "count(case when PRCCRC = 'OK' then 1 end) as subitems from ART where INTNRO = '" +
                    n + "'");
         // No article at all: there is no declaration to write.
         if (!app.Db.CrearRs(sumas) || sumas.Fields("total").EsNulo())
@@ -178,15 +179,14 @@ Resultado FRAM3_Transfer_B_Pasaje(Aplicacion& app, bool reemplazar) {
                                    SqlTexto(facturas.Fields("ARTFAC").Texto()) + "')");
 
         linea = 9;
-        const std::string filtro = " from ART where INTNRO = '" + n + "' and PRCCRC = 'OK'";
         // Only the columns a sub-item takes: a row of ART holds many more.
         Almacor::Cursor articulos(app.Db,
                                   "select ARTNRO,ARTDSC,PRCNCM,PRCDUN,PRCCAN,ARTUNI,ARTTOT,PRCORI,PRCDST,PRCEUN,PRCECA,"
-                                  "PRCSUF,PRCLAP,PRCSUN,PRCSCA,ARTORD,PRCTDS,PRCESM" +
-                                      filtro + " order by ARTORD");
+                                  "PRCSUF,PRCLAP,PRCSUN,PRCSCA,ARTORD,PRCTDS,PRCESM from ART where INTNRO = '" +
+                                      n + "' and PRCCRC = 'OK' order by ARTORD");
         if (articulos.Eof())
             return Resultado::Fallido;
-        app.Op->ProgresoRango(0, static_cast<int>(Almacor::ContarFilas(app.Db, filtro)));
+        app.Op->ProgresoRango(0, static_cast<int>(sumas.Fields("subitems").Numero()));
         linea = 10;
         Conexion& internos = Internos(app);
         SentenciaSql sentencia;
