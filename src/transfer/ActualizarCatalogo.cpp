@@ -50,6 +50,8 @@ struct Articulo {
 // Articles whose catalog look-ups are asked together: a server answers the
 // lot in one round trip.
 constexpr size_t kLote = 1000;
+// The article numbers known to be in the catalog, at most (a few MB).
+constexpr size_t kMaxPresentes = 20000;
 
 std::string PrecioUnitario(Aplicacion& app, const Articulo& rs) {
     if (Trim(rs.Fields(PRCDUN).Texto()) != "01")
@@ -142,10 +144,16 @@ bool FRAM3_Transfer_C_ActualCAT(Aplicacion& app) {
         std::vector<char> buscado(kLote); // whether the article's look-up is among `consultas`
         // The numbers handled so far in this run, as the catalog compares
         // them. Each was updated or inserted, so the catalog has it now: a
-        // repeat of one is updated without asking again.
+        // repeat of one is updated without asking again. Memory stays bounded:
+        // once full the set starts again, and a number it forgot is asked for
+        // again (the catalog has it by then).
         std::unordered_set<std::string> presentes;
         SentenciaSql sentencia;
         while (!rs.Eof()) {
+            // Only between lots: a number forgotten within one would be asked
+            // for before its earlier line is written.
+            if (presentes.size() >= kMaxPresentes)
+                presentes.clear();
             size_t n = 0;
             consultas.clear();
             for (; n < kLote && !rs.Eof(); rs.MoveNext(), ++n) {
