@@ -243,8 +243,8 @@ TEST(CacheSql, TraduceSoloFueraDeLosTextos) {
 TEST(CacheSql, NocasePropioOrdenaComoElDeSqlite) {
     const fs::path ruta = fs::temp_directory_path() / ("velmarion-nocase-" + std::to_string(::getpid()) + ".db");
     Base propia(ruta);
-    sqlite3* original = nullptr;
-    ASSERT_EQ(sqlite3_open_v2(":memory:", &original, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    sqlite3* deSqlite = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(":memory:", &deSqlite, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
     auto comparar = [](sqlite3* db, const std::string& a, const std::string& b) {
         sqlite3_stmt* st = nullptr;
         sqlite3_prepare_v2(db, "select (?1 < ?2 collate nocase) - (?1 > ?2 collate nocase)", -1, &st, nullptr);
@@ -279,10 +279,10 @@ TEST(CacheSql, NocasePropioOrdenaComoElDeSqlite) {
         default:
             b = texto(azar() % 20);
         }
-        ASSERT_EQ(comparar(propia.db.Handle(), a, b), comparar(original, a, b))
+        ASSERT_EQ(comparar(propia.db.Handle(), a, b), comparar(deSqlite, a, b))
             << testing::PrintToString(a) << " " << testing::PrintToString(b);
     }
-    sqlite3_close(original);
+    sqlite3_close(deSqlite);
     propia.db.Desconectar();
     fs::remove(ruta);
 }

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -44,7 +45,7 @@ struct BaseEnMemoria {
 
 } // namespace
 
-TEST(FuncionesSql, TienenLaSemanticaDelMotorOriginal) {
+TEST(FuncionesSql, TienenLaSemanticaDelMotorDeConsultas) {
     BaseEnMemoria b;
     struct Caso {
         const char* sql;
@@ -188,7 +189,7 @@ TEST(Conexion, UnaBaseQueNoExisteSeNombraYNoSeCrea) {
     EXPECT_FALSE(fs::exists(ruta));
 }
 
-TEST(Numeros, TextoYFormatosComoElOriginal) {
+TEST(Numeros, TextoYFormatosDelSistema) {
     FijarSeparadorDecimal('.');
     EXPECT_EQ(NumeroTexto(5), "5");
     EXPECT_EQ(NumeroTexto(12345.67), "12345.67");
@@ -240,6 +241,55 @@ TEST(Numeros, TextoComoLaConversionGeneral) {
             ASSERT_EQ(NumeroTexto(v), general(v)) << std::bit_cast<uint64_t>(v);
     }
     FijarSeparadorDecimal('.');
+}
+
+// Formatting rounds half up on the value's 15-significant-digit decimal.
+// Short decimals are rounded as integers; this reference rounds the digits
+// of the 15-digit conversion instead, for every kind of value the road writes.
+TEST(Numeros, FormatearRedondeaElDecimalDeQuinceCifras) {
+    auto referencia = [](double v, int enteros, int decimales) {
+        char buf[64];
+        std::string s(buf, std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific, 14).ptr);
+        unsigned __int128 m = 0;
+        for (char c : s.substr(0, s.find('e')))
+            if (c != '.')
+                m = m * 10 + static_cast<unsigned>(c - '0');
+        const int t = std::stoi(s.substr(s.find('e') + 1)) - 14 + decimales; // v * 10^decimales = m * 10^t
+        unsigned __int128 p = 1;
+        for (int i = 0; i < std::abs(t); ++i)
+            p *= 10;
+        unsigned __int128 n = t >= 0 ? m * p : m / p + (m % p * 2 >= p ? 1 : 0);
+        std::string frac, ent;
+        for (int i = 0; i < decimales; ++i, n /= 10)
+            frac.insert(frac.begin(), static_cast<char>('0' + static_cast<int>(n % 10)));
+        const bool cero = n == 0 && frac.find_first_not_of('0') == std::string::npos;
+        for (; n > 0; n /= 10)
+            ent.insert(ent.begin(), static_cast<char>('0' + static_cast<int>(n % 10)));
+        if (static_cast<int>(ent.size()) < enteros)
+            ent.insert(0, enteros - ent.size(), '0');
+        return (v < 0 && !cero ? "-" : "") + ent + (decimales ? "." + frac : "");
+    };
+    std::mt19937_64 azar(5);
+    std::vector<double> valores = {0, -0.0, 0.005, 0.015, 1.005, 2.675, 99.995, -99.995, 0.00005, 0.0001, 1e-4 - 1e-9,
+                                   123456789012.345, 999999999999.995, 0.1 + 0.2, 1.0 / 3, -2.5};
+    for (int i = 0; i < 20000; ++i) {
+        const double precio = static_cast<double>(azar() % 100000000) / std::pow(10.0, static_cast<int>(azar() % 6));
+        const double cantidad = static_cast<double>(azar() % 100000) / std::pow(10.0, static_cast<int>(azar() % 3));
+        valores.push_back(precio);
+        valores.push_back(precio * cantidad); // the totals the import writes
+        valores.push_back(-precio / (cantidad + 1)); // unit prices the transfer writes
+        valores.push_back(std::ldexp(static_cast<double>(azar() % (1ULL << 53)), -static_cast<int>(azar() % 80)));
+    }
+    for (const char* patron : {"00.00", "00.0000", "00.00000", "0000", "0.0", "#.000", "000000.0000000"}) {
+        const std::string pt = patron;
+        const int enteros = static_cast<int>(std::count(pt.begin(), pt.begin() + std::min(pt.find('.'), pt.size()), '0'));
+        const int decimales = pt.find('.') == std::string::npos ? 0 : static_cast<int>(pt.size() - pt.find('.') - 1);
+        for (double v : valores) {
+            if (std::fabs(v) < 1e12) {
+                ASSERT_EQ(Formatear(v, patron), referencia(v, enteros, decimales)) << v << " " << patron;
+            }
+        }
+    }
 }
 
 TEST(Numeros, LaComaDelLocaleNuncaLlegaAlSql) {

@@ -5,12 +5,18 @@
 #include "Entorno.h"
 #include "platform/Almacor.h"
 #include "platform/AppError.h"
+#include "platform/Numeros.h"
 #include "platform/SentenciaSql.h"
 #include "platform/Texto.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
 #include <filesystem>
 #include <iterator>
 #include <string>
@@ -70,6 +76,51 @@ TEST(SentenciaSql, LosNumerosQueNoSeSeparanSeCorrenPorSuTexto) {
     EXPECT_TRUE(s.Vinculable());
     EXPECT_EQ(s.Plantilla(), "update t set a = null where b = -?");
     EXPECT_EQ(s.TextoSql(), "update t set a = null where b = -4");
+}
+
+// A number given as a number makes the same statement as its text would:
+// the text, the template and each value, of every kind of number the
+// transfer reads (short decimals, whole numbers, long fractions, exponents).
+TEST(SentenciaSql, ElNumeroDaLoMismoQueSuTexto) {
+    std::mt19937_64 azar(3);
+    std::vector<double> reales = {0, -0.0, 1, -1, 0.5, 2.675, 1e-4, 9.99e-5, 1e15, 999999999999999.0, 1.0 / 3,
+                                  -1234.5678, 0.1 + 0.2, 1e22, -1e-300};
+    for (int i = 0; i < 3000; ++i) {
+        reales.push_back((azar() % 2 ? -1 : 1) * static_cast<double>(azar() % 100000000) /
+                         std::pow(10.0, static_cast<int>(azar() % 9)));
+        reales.push_back(std::bit_cast<double>(azar() & 0x7FEFFFFFFFFFFFFFULL));
+    }
+    std::vector<long long> enteros = {0, 1, -1, 42, -7, std::numeric_limits<long long>::max(),
+                                      std::numeric_limits<long long>::min()};
+    for (int i = 0; i < 300; ++i)
+        enteros.push_back(static_cast<long long>(azar()) >> (azar() % 63));
+    SentenciaSql a, b;
+    auto comparar = [&](const std::string& caso) {
+        ASSERT_EQ(a.TextoSql(), b.TextoSql()) << caso;
+        ASSERT_EQ(a.Plantilla(), b.Plantilla()) << caso;
+        ASSERT_EQ(a.Vinculable(), b.Vinculable()) << caso;
+        ASSERT_EQ(a.NumValores(), b.NumValores()) << caso;
+        for (size_t k = 0; k < a.NumValores(); ++k) {
+            const Literal &x = a.Valores()[k], &y = b.Valores()[k];
+            ASSERT_TRUE(x.tipo == y.tipo && x.texto == y.texto && x.entero == y.entero &&
+                        std::bit_cast<uint64_t>(x.real) == std::bit_cast<uint64_t>(y.real))
+                << caso;
+        }
+    };
+    for (double r : reales) {
+        a.Limpiar();
+        b.Limpiar();
+        a.Sql("update t set a = ").Numero(r).Sql(" where b = ").Texto("x");
+        b.Sql("update t set a = ").Numero(NumeroSql(r)).Sql(" where b = ").Texto("x");
+        comparar(std::to_string(std::bit_cast<uint64_t>(r)));
+    }
+    for (long long e : enteros) {
+        a.Limpiar();
+        b.Limpiar();
+        a.Sql("values (").Numero(e).Sql(")");
+        b.Sql("values (").Numero(std::to_string(e)).Sql(")");
+        comparar(std::to_string(e));
+    }
 }
 
 // Bound or written in, every value is stored alike: same type, same value.

@@ -252,6 +252,34 @@ TEST_F(Transferencia, CatalogLookUpsSeeWhatEarlierLinesWrote) {
               "Articulo N1200");
 }
 
+// The numbers already handled are not looked up again, and that memory is
+// bounded: past tens of thousands of numbers it starts again, between lots of
+// look-ups. A number met again after that, or twice in the lot where it
+// starts again, is still updated, never inserted twice.
+TEST_F(Transferencia, CatalogNeverInsertsANumberTwiceInALongInterno) {
+    const int n = 25000;
+    // The first thousand lines come in pairs of one number, so the numbers
+    // seen reach the bound in the middle of a lot; two lines of that lot share one.
+    e.Trabajo("with recursive k(i) as (select 1 union all select i + 1 from k where i < " + std::to_string(n) +
+              ") insert into ART (INTNRO,ARTORD,ARTNRO,ARTDSC,ARTUNI,ARTTOT,PRCCAN,PRCDUN,PRCESM,PRCNCM,PRCCRC) "
+              "select '100', i, 'N' || case when i <= 1000 then (i + 1) / 2 when i = 20600 then 19900 else i - 500 end, "
+              "'Articulo ' || i, 10, 100, 10, '07', '1', '8703.23.10.100A', 'OK' from k");
+    int ord = n + 1;
+    for (int i = 1; i <= 3000; i += 7) // numbers met long before
+        Articulo(ord++, "n" + std::to_string(i), {{"ARTDSC", "'Otra vez " + std::to_string(i) + "'"}});
+    for (int i = n - 500; i >= n - 2500; i -= 13) // numbers met lately
+        Articulo(ord++, "N" + std::to_string(i), {{"ARTDSC", "'Otra vez " + std::to_string(i) + "'"}});
+    ASSERT_EQ(FRM3_Tranferir(e.App), Resultado::Hecho) << e.Op.Ultimo();
+    const long numeros = std::stol(e.Valor("select count(distinct lower(ARTNRO)) from ART"));
+    EXPECT_EQ(Filas("catarticulos"), numeros);
+    EXPECT_EQ(T("select count(distinct lower(idarticulo)) from catarticulos"), std::to_string(numeros));
+    EXPECT_EQ(T("select descripcion from catarticulos where idarticulo = 'N19900'"), "Articulo 20600");
+    EXPECT_EQ(T("select descripcion from catarticulos where idarticulo = 'N2997'"), "Otra vez 2997");
+    EXPECT_EQ(T("select descripcion from catarticulos where idarticulo = 'N" + std::to_string(n - 500) + "'"),
+              "Otra vez " + std::to_string(n - 500));
+    EXPECT_EQ(T("select descripcion from catarticulos where idarticulo = 'N2998'"), "Articulo 3498");
+}
+
 TEST_F(Transferencia, RunsThatEndEarlyLeaveTheCustomsSideAsItWas) {
     SOLO_ARCHIVO();
     Articulo(1, "A1", {{"ARTFAC", "'F1'"}});

@@ -338,10 +338,10 @@ void SentenciaDeRegP(Aplicacion& app, const RegistroP& reg, const std::string& i
         s.Texto(UnirModeloVariante(app, reg.Modelo, reg.Variante)).Sql(",");
         s.Numero(EnteroSql(idReg)).Sql(",");
         s.Texto(reg.DIT).Sql(",").Texto(reg.Item).Sql(",").Texto(reg.SubItem).Sql(",").Texto(reg.Posicion).Sql(",");
-        s.Texto("").Sql(",").Numero(setNumeroAnsi(reg.Cif)).Sql(",");
+        s.Texto("").Sql(",").Numero(reg.Cif).Sql(",");
         if (!parent.empty())
             s.Numero(parent).Sql(",");
-        s.Numero(setNumeroAnsi(reg.Cantidad)).Sql(")");
+        s.Numero(reg.Cantidad).Sql(")");
     } catch (...) {
         Relanzar("getSQLfromRegP", nro);
     }

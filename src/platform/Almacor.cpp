@@ -875,8 +875,10 @@ void Gestor::Soltar(Sentencia& s) {
     if (!s.st)
         return;
     if (s.cacheada) {
+        // The texts it was bound to (SQLITE_STATIC) may go now: SQLite reads a
+        // binding only when the statement runs, and every run of a kept shape
+        // binds all its values again first.
         sqlite3_reset(s.st);
-        sqlite3_clear_bindings(s.st); // the bound texts are not its own (SQLITE_STATIC)
     } else {
         sqlite3_finalize(s.st);
     }

@@ -29,40 +29,58 @@ void FijarSeparadorDecimal(char separador) {
 namespace {
 
 constexpr double kDecenas[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7};
+constexpr unsigned long long kPotencias[] = {1,         10,         100,         1000,         10000,        100000,
+                                             1000000,   10000000,   100000000,   1000000000,   10000000000,  100000000000,
+                                             1000000000000, 10000000000000, 100000000000000, 1000000000000000};
 
-// The text of a value that is the double nearest to a decimal of at most 15
-// significant digits and 7 decimals, from 1E-4 up: that decimal is what the
-// 15-digit general form below prints, trailing zeros dropped, in fixed
-// notation. Found by a few multiplications instead of a full conversion,
-// which the import would make twice a line. False when the value is no such number.
-bool TextoCorto(double valor, std::string& r) {
-    const double a = std::fabs(valor);
+// The digits of `m`, at least `minimo` of them (zeros before), written backwards from `p`.
+char* DigitosAtras(char* p, unsigned long long m, int minimo) {
+    for (int d = 0; d < minimo || m > 0; ++d, m /= 10)
+        *--p = static_cast<char>('0' + m % 10);
+    return p;
+}
+
+} // namespace
+
+// Tries 0 to 7 decimals: the first that gives back the value exactly is the decimal.
+bool DecimalCorto(double a, unsigned long long& escalado, int& k) {
     if (!(a >= 1e-4 && a < 1e15))
         return false;
-    for (int k = 0; k < static_cast<int>(std::size(kDecenas)); ++k) {
-        const double escalado = std::nearbyint(a * kDecenas[k]);
-        if (escalado >= 1e15)
+    for (k = 0; k < static_cast<int>(std::size(kDecenas)); ++k) {
+        const double e = std::nearbyint(a * kDecenas[k]);
+        if (e >= 1e15)
             return false;
-        if (escalado / kDecenas[k] != a)
-            continue;
-        char buf[40];
-        char* fin = buf + sizeof buf;
-        char* p = fin;
-        auto m = static_cast<unsigned long long>(escalado);
-        for (int d = 0; d < k; ++d, m /= 10)
-            *--p = static_cast<char>('0' + m % 10);
-        if (k > 0)
-            *--p = SeparadorDecimal();
-        do {
-            *--p = static_cast<char>('0' + m % 10);
-            m /= 10;
-        } while (m > 0);
-        if (valor < 0)
-            *--p = '-';
-        r.assign(p, fin);
-        return true;
+        if (e / kDecenas[k] == a) {
+            escalado = static_cast<unsigned long long>(e);
+            return true;
+        }
     }
     return false;
+}
+
+void EscribirDecimal(std::string& destino, unsigned long long escalado, int decimales, char separador) {
+    char buf[40];
+    char* fin = buf + sizeof buf;
+    char* p = DigitosAtras(fin, escalado % kPotencias[decimales], decimales);
+    if (decimales > 0)
+        *--p = separador;
+    p = DigitosAtras(p, escalado / kPotencias[decimales], 1);
+    destino.append(p, fin);
+}
+
+namespace {
+
+// The text the 15-digit general form prints, trailing zeros dropped, in fixed notation.
+bool TextoCorto(double valor, std::string& r) {
+    unsigned long long escalado;
+    int k;
+    if (!DecimalCorto(std::fabs(valor), escalado, k))
+        return false;
+    r.clear();
+    if (valor < 0)
+        r += '-';
+    EscribirDecimal(r, escalado, k, SeparadorDecimal());
+    return true;
 }
 
 } // namespace
@@ -96,6 +114,29 @@ std::string Formatear(double valor, std::string_view patron) {
     double absoluto = std::fabs(valor);
     // Round on the 15-significant-digit decimal value, the number as the person
     // reads it, so 1.005 gives 1.01 rather than the binary neighbour's 1.00.
+    // A short decimal (every price and quantity of a shipment) is rounded as
+    // an integer count of its last decimal.
+    unsigned long long escalado = 0;
+    int k = 0;
+    if (enteros + decimales <= 40 && (absoluto == 0 || DecimalCorto(absoluto, escalado, k))) {
+        if (k > decimales) {
+            const unsigned long long paso = kPotencias[k - decimales];
+            const bool subir = escalado % paso * 2 >= paso; // the first digit dropped is 5 or more
+            escalado = escalado / paso + (subir ? 1 : 0);
+            k = decimales;
+        }
+        char buf[64];
+        char* fin = buf + sizeof buf;
+        char* p = fin - (decimales - k);
+        std::memset(p, '0', static_cast<size_t>(decimales - k));
+        p = DigitosAtras(p, escalado % kPotencias[k], k);
+        if (decimales > 0)
+            *--p = SeparadorDecimal();
+        p = DigitosAtras(p, escalado / kPotencias[k], enteros);
+        if (negativo && escalado != 0)
+            *--p = '-';
+        return std::string(p, fin);
+    }
     char buf[64];
     *std::to_chars(buf, buf + sizeof buf - 1, absoluto, std::chars_format::scientific, 14).ptr = 0;
     std::string mantisa;

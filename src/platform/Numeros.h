@@ -15,6 +15,15 @@ void FijarSeparadorDecimal(char separador);
 // digits, no grouping, the locale's separator (5 -> "5", 2.5 -> "2,5" in a comma locale).
 std::string NumeroTexto(double valor);
 
+// A value that is the double nearest to a decimal of at most 15 significant
+// digits and 7 decimals, from 1E-4 up (prices, quantities, totals), as that
+// decimal: `escalado` / 10^`decimales`, with as few decimals as it takes.
+// That decimal is what the 15-digit conversion gives; it is found with a few
+// multiplications instead. False when the value is no such number.
+bool DecimalCorto(double absoluto, unsigned long long& escalado, int& decimales);
+// Appends that decimal's digits ("1234", "12" + separador + "05").
+void EscribirDecimal(std::string& destino, unsigned long long escalado, int decimales, char separador);
+
 // The number formatted with a pattern of zeros: "00.00", "00.0000", "0000", "000000"...
 // at least as many integer digits as zeros before the point, exactly as many
 // decimals as zeros after it, rounded half away from zero on the decimal value.

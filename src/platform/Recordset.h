@@ -24,6 +24,8 @@ public:
     void TextoEn(std::string& destino) const;
     // The value as a number: 0 for null, empty or non-numeric text.
     double Numero() const;
+    // The whole number itself (0 unless the value is one): no trip through a double.
+    long long Entero() const { return m_tipo == Tipo::Entero ? m_entero : 0; }
 
 private:
     Tipo m_tipo = Tipo::Nulo;

@@ -1,8 +1,11 @@
 #include "platform/SentenciaSql.h"
 
+#include "platform/Numeros.h"
 #include "platform/Texto.h"
 
 #include <charconv>
+#include <cmath>
+#include <limits>
 
 void SentenciaSql::Limpiar() {
     m_plantilla.clear();
@@ -35,6 +38,31 @@ SentenciaSql& SentenciaSql::Texto(const Valor& valor) {
     valor.TextoEn(Hueco(Literal::Tipo::Texto).texto);
     return *this;
 }
+
+namespace {
+
+constexpr double kPotencias[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// Digits with one point, at most 15 of them (prices, totals): the digits as a
+// whole number and a power of ten are both doubles held exactly, so their
+// quotient, rounded once, is the double nearest to the decimal, as a full
+// conversion finds it.
+bool LeerDecimalCorto(std::string_view cuerpo, double& r) {
+    if (cuerpo.size() > 16)
+        return false;
+    unsigned long long entero = 0;
+    size_t punto = cuerpo.size();
+    for (size_t i = 0; i < cuerpo.size(); ++i) {
+        if (cuerpo[i] == '.')
+            punto = i;
+        else
+            entero = entero * 10 + static_cast<unsigned>(cuerpo[i] - '0');
+    }
+    r = static_cast<double>(entero) / kPotencias[cuerpo.size() - 1 - punto];
+    return true;
+}
+
+} // namespace
 
 // The value a scan of the text takes out of the number, and what it leaves in
 // the template: a leading "-" stays there as the operator it is; a whole
@@ -74,8 +102,11 @@ SentenciaSql& SentenciaSql::Numero(std::string_view numero) {
         bien = r.ec == std::errc() && r.ptr == hasta;
     } else {
         leido.tipo = Literal::Tipo::Real;
-        auto r = std::from_chars(desde, hasta, leido.real);
-        bien = r.ec == std::errc() && r.ptr == hasta;
+        bien = LeerDecimalCorto(cuerpo, leido.real);
+        if (!bien) {
+            auto r = std::from_chars(desde, hasta, leido.real);
+            bien = r.ec == std::errc() && r.ptr == hasta;
+        }
     }
     if (!bien) {
         m_plantilla += cuerpo;
@@ -85,6 +116,34 @@ SentenciaSql& SentenciaSql::Numero(std::string_view numero) {
     v.entero = leido.entero;
     v.real = leido.real;
     v.texto.assign(cuerpo); // as written, for the text
+    return *this;
+}
+
+SentenciaSql& SentenciaSql::Numero(double valor) {
+    unsigned long long escalado = 0;
+    int decimales = 0;
+    if (valor != 0 && !DecimalCorto(std::fabs(valor), escalado, decimales))
+        return Numero(NumeroSql(valor)); // an exponent, or more digits than a short decimal has
+    if (valor < 0)
+        m_plantilla += '-';
+    Literal& v = Hueco(decimales == 0 ? Literal::Tipo::Entero : Literal::Tipo::Real);
+    v.entero = decimales == 0 ? static_cast<long long>(escalado) : 0;
+    v.real = decimales == 0 ? 0 : std::fabs(valor);
+    v.texto.clear();
+    EscribirDecimal(v.texto, escalado, decimales, '.');
+    return *this;
+}
+
+SentenciaSql& SentenciaSql::Numero(long long valor) {
+    if (valor == std::numeric_limits<long long>::min())
+        return Numero(std::to_string(valor)); // its digits do not fit once the sign is apart
+    if (valor < 0)
+        m_plantilla += '-';
+    Literal& v = Hueco(Literal::Tipo::Entero);
+    v.entero = valor < 0 ? -valor : valor;
+    v.real = 0;
+    char buf[24];
+    v.texto.assign(buf, std::to_chars(buf, buf + sizeof buf, v.entero).ptr);
     return *this;
 }
 

@@ -29,6 +29,11 @@ public:
     // word null. A form the template cannot take apart (an exponent) leaves
     // the statement to be run from its text.
     SentenciaSql& Numero(std::string_view numero);
+    // A number as NumeroSql / std::to_string write it: the same text, template
+    // and value as that text given to Numero above, without writing it first
+    // and reading it back.
+    SentenciaSql& Numero(double valor);
+    SentenciaSql& Numero(long long valor);
 
     std::string TextoSql() const;
     const std::string& Plantilla() const { return m_plantilla; }

@@ -50,6 +50,8 @@ struct Articulo {
 // Articles whose catalog look-ups are asked together: a server answers the
 // lot in one round trip.
 constexpr size_t kLote = 1000;
+// The article numbers known to be in the catalog, at most (a few MB).
+constexpr size_t kMaxPresentes = 20000;
 
 std::string PrecioUnitario(Aplicacion& app, const Articulo& rs) {
     if (Trim(rs.Fields(PRCDUN).Texto()) != "01")
@@ -81,11 +83,11 @@ void Actualizacion(Aplicacion& app, const std::string& catalogo, const Articulo&
     texto("sufijos = ", PRCSUF);
     texto("idunidad = ", PRCDUN);
     texto("estadistica = ", PRCEUN);
-    s.Sql("valorrelacionestadistica = ").Numero(Numero(f(PRCECA))).Sql(",");
+    Numero(s.Sql("valorrelacionestadistica = "), f(PRCECA)).Sql(",");
     texto("EstadoMerc = ", PRCESM);
     texto("deresp = ", PRCSUN);
     if (!f(ARTKGU).EsNulo())
-        s.Sql("artkgunitario = ").Numero(Numero(f(ARTKGU))).Sql(",");
+        Numero(s.Sql("artkgunitario = "), f(ARTKGU)).Sql(",");
     s.Sql("valorderesp = ").Numero(CeroDelante(f(PRCSCA))).Sql(" ");
     s.Sql("where idcatalogo = ").Texto(catalogo).Sql(" and idarticulo = ").Texto(f(ARTNRO));
 }
@@ -139,25 +141,33 @@ bool FRAM3_Transfer_C_ActualCAT(Aplicacion& app) {
         Conexion& catalogos = Catalogos(app);
         std::vector<Articulo> lote(kLote);
         std::vector<std::string> consultas;
-        std::unordered_set<std::string> claves;
+        std::vector<char> buscado(kLote); // whether the article's look-up is among `consultas`
+        // The numbers handled so far in this run, as the catalog compares
+        // them. Each was updated or inserted, so the catalog has it now: a
+        // repeat of one is updated without asking again. Memory stays bounded:
+        // once full the set starts again, and a number it forgot is asked for
+        // again (the catalog has it by then).
+        std::unordered_set<std::string> presentes;
         SentenciaSql sentencia;
         while (!rs.Eof()) {
-            // A lot ends before an article repeated in it: its look-up must
-            // see what the earlier one wrote.
+            // Only between lots: a number forgotten within one would be asked
+            // for before its earlier line is written.
+            if (presentes.size() >= kMaxPresentes)
+                presentes.clear();
             size_t n = 0;
             consultas.clear();
-            claves.clear();
             for (; n < kLote && !rs.Eof(); rs.MoveNext(), ++n) {
                 lote[n].Leer(rs);
-                if (!claves.insert(lote[n].clave).second)
-                    break;
-                consultas.push_back("select idarticulo from catarticulos where idcatalogo = '" + SqlTexto(catalogo) +
-                                    "' and idarticulo = '" + SqlTexto(lote[n].Fields(ARTNRO).Texto()) + "'");
+                buscado[n] = presentes.insert(lote[n].clave).second;
+                if (buscado[n])
+                    consultas.push_back("select idarticulo from catarticulos where idcatalogo = '" +
+                                        SqlTexto(catalogo) + "' and idarticulo = '" +
+                                        SqlTexto(lote[n].Fields(ARTNRO).Texto()) + "'");
             }
             std::vector<char> encontrado = catalogos.HayFilas(consultas);
-            for (size_t i = 0; i < consultas.size(); ++i) {
+            for (size_t i = 0, c = 0; i < n; ++i) {
                 const Articulo& a = lote[i];
-                if (encontrado[i])
+                if (!buscado[i] || encontrado[c++])
                     Actualizacion(app, catalogo, a, sentencia);
                 else
                     Alta(app, catalogo, a, sentencia);

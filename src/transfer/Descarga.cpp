@@ -22,15 +22,15 @@ void Descarga(const std::string& interno, const Almacor::Cursor& rs, SentenciaSq
     s.Sql("insert into descargas (interno, idreg, idext, dit, item, subitem, ncm, expctit, cantidad, "
           "factorponderacion) values (");
     s.Texto(interno).Sql(",");
-    s.Numero(Entero(rs.Fields("IdReg"))).Sql(",");
+    Entero(s, rs.Fields("IdReg")).Sql(",");
     // An input line that matched no article keeps the parent it was stored with.
-    s.Numero(Entero(rs.Fields("idparent"))).Sql(",");
+    Entero(s, rs.Fields("idparent")).Sql(",");
     texto("DIT");
     texto("Item");
     texto("SubItem");
     texto("Posicion");
     texto("CTIT");
-    s.Numero(Numero(rs.Fields("Cantidad"))).Sql(",");
+    Numero(s, rs.Fields("Cantidad")).Sql(",");
     s.Numero("100").Sql(")");
 }
 
@@ -46,7 +46,8 @@ void TotalesInsumos(Aplicacion& app, const std::string& interno, const std::stri
     for (; !rs.Eof(); rs.MoveNext()) {
         s.Limpiar();
         s.Sql(inicio).Numero(NumeroSql(Formatear(rs.Fields("tcif").Numero(), "00.00")));
-        s.Sql(" where interno = ").Texto(interno).Sql(" and idext = ").Numero(Entero(rs.Fields("idparent")));
+        s.Sql(" where interno = ").Texto(interno).Sql(" and idext = ");
+        Entero(s, rs.Fields("idparent"));
         internos.Enviar(s);
     }
 }

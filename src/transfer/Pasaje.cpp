@@ -48,7 +48,7 @@ std::string Caratula(Aplicacion& app, const std::string& interno, double fob, do
 void Subitem(Aplicacion& app, const std::string& interno, const Almacor::Cursor& rs, SentenciaSql& s) {
     auto f = [&rs](const char* nombre) -> const Valor& { return rs.Fields(nombre); };
     auto texto = [&](const char* nombre) { s.Texto(f(nombre)).Sql(","); };
-    auto numero = [&](const char* nombre) { s.Numero(Numero(f(nombre))).Sql(","); };
+    auto numero = [&](const char* nombre) { Numero(s, f(nombre)).Sql(","); };
     s.Limpiar();
     s.Sql("insert into subitems (interno,idcatalogo,idarticulo,descripcion,ncm,IdUnidad,Cantidad,Preciounitario,fob,"
           "IdPais,idpaisproc,estadistica,valorrelacionestadistica,sufijos,LAPI,deresp,valorderesp,kgbruto,KGNETO,"
@@ -65,11 +65,11 @@ void Subitem(Aplicacion& app, const std::string& interno, const Almacor::Cursor&
     texto("PRCORI");
     texto("PRCDST");
     texto("PRCEUN");
-    s.Numero(NumeroSql(app.Formato.EsNumero(f("PRCECA")))).Sql(",");
+    s.Numero(app.Formato.EsNumero(f("PRCECA"))).Sql(",");
     texto("PRCSUF");
     texto("PRCLAP");
     texto("PRCSUN");
-    s.Numero(NumeroSql(app.Formato.EsNumero(f("PRCSCA")))).Sql(",");
+    s.Numero(app.Formato.EsNumero(f("PRCSCA"))).Sql(",");
     s.Texto("0").Sql(",").Texto("0").Sql(",");
     texto("ARTORD");
     s.Texto("").Sql(",").Texto("").Sql(",");
@@ -132,19 +132,23 @@ Resultado FRAM3_Transfer_B_Pasaje(Aplicacion& app, bool reemplazar) {
             app.TipoDeclaracion = rs.Fields("PRCTDS").Texto();
 
         linea = 5;
-        bool nulo = false;
-        double fob = Suma(app, "select sum(ARTTOT) as total from ART where INTNRO = '" + n + "'", nulo);
+        // The FOB total, base A (the articles not ICR1) and the number of
+        // sub-items to write, for the progress bar, in one pass over the articles.
+        Recordset sumas;
+        app.Db.Sql("select sum(ARTTOT) as total, sum(case when PRCTDS <> 'ICR1' then ARTTOT end) as baseA, "
+                   "count(case when PRCCRC = 'OK' then 1 end) as subitems from ART where INTNRO = '" +
+                   n + "'");
         // No article at all: there is no declaration to write.
-        if (nulo)
+        if (!app.Db.CrearRs(sumas) || sumas.Fields("total").EsNulo())
             throw AppError(kUsoNull, "", "Uso no válido de Null");
-        fob = ADosDecimales(fob);
+        double fob = ADosDecimales(sumas.Fields("total").Numero());
 
         linea = 6;
         double flete = 0, seguro = 0, ajuste = 0;
         if (app.TipoDeclaracion == "ICR1" || app.TipoDeclaracion == "ICR2") {
             // An empty base A (every article ICR1) counts as 0.
-            double baseA =
-                Suma(app, "select sum(ARTTOT) as total from ART where INTNRO = '" + n + "' and PRCTDS <> 'ICR1'", nulo);
+            double baseA = sumas.Fields("baseA").Numero();
+            bool nulo = false;
             // Without a CIF total there is no freight to work out: taking it as
             // 0 would write minus base A as freight.
             double cif = Suma(app, "select sum(CIF) as total from ARTINS where INTNRO = '" + n + "'", nulo);
@@ -175,15 +179,14 @@ Resultado FRAM3_Transfer_B_Pasaje(Aplicacion& app, bool reemplazar) {
                                    SqlTexto(facturas.Fields("ARTFAC").Texto()) + "')");
 
         linea = 9;
-        const std::string filtro = " from ART where INTNRO = '" + n + "' and PRCCRC = 'OK'";
         // Only the columns a sub-item takes: a row of ART holds many more.
         Almacor::Cursor articulos(app.Db,
                                   "select ARTNRO,ARTDSC,PRCNCM,PRCDUN,PRCCAN,ARTUNI,ARTTOT,PRCORI,PRCDST,PRCEUN,PRCECA,"
-                                  "PRCSUF,PRCLAP,PRCSUN,PRCSCA,ARTORD,PRCTDS,PRCESM" +
-                                      filtro + " order by ARTORD");
+                                  "PRCSUF,PRCLAP,PRCSUN,PRCSCA,ARTORD,PRCTDS,PRCESM from ART where INTNRO = '" +
+                                      n + "' and PRCCRC = 'OK' order by ARTORD");
         if (articulos.Eof())
             return Resultado::Fallido;
-        app.Op->ProgresoRango(0, static_cast<int>(Almacor::ContarFilas(app.Db, filtro)));
+        app.Op->ProgresoRango(0, static_cast<int>(sumas.Fields("subitems").Numero()));
         linea = 10;
         Conexion& internos = Internos(app);
         SentenciaSql sentencia;

@@ -49,4 +49,19 @@ std::string Entero(const Valor& v) {
     return Numero(v);
 }
 
+SentenciaSql& Numero(SentenciaSql& s, const Valor& v) {
+    switch (v.tipo()) {
+    case Valor::Tipo::Entero:
+        return s.Numero(v.Entero());
+    case Valor::Tipo::Real:
+        return s.Numero(v.Numero());
+    default:
+        return s.Numero(Numero(v));
+    }
+}
+
+SentenciaSql& Entero(SentenciaSql& s, const Valor& v) {
+    return v.EsNulo() ? s.Numero("null") : Numero(s, v);
+}
+
 } // namespace ValoresSql

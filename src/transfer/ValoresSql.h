@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/Recordset.h"
+#include "platform/SentenciaSql.h"
 
 #include <string>
 
@@ -19,5 +20,9 @@ std::string Numero(const Valor& v);
 std::string CeroDelante(const Valor& v);
 // A whole-number key (IdReg, IDPARENT) as stored: its digits, or null.
 std::string Entero(const Valor& v);
+// Numero and Entero written into a statement, with the same text: a number
+// read from the database goes in as the number it is.
+SentenciaSql& Numero(SentenciaSql& s, const Valor& v);
+SentenciaSql& Entero(SentenciaSql& s, const Valor& v);
 
 } // namespace ValoresSql
