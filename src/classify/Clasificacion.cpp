@@ -279,22 +279,24 @@ void Etapa2(Aplicacion& app, std::string& sSQL, Clasificados& c) {
             clave.append(reinterpret_cast<const char*>(&largo), sizeof largo);
             clave += t;
         };
+        // The query's columns, read by position: every row reads most of them.
+        enum : size_t { kNro, kUni, kOrg, kVin, kOrd, kClasificado, kNcm, kSuf };
         for (Almacor::Cursor art(app.Db,
                                  "select ARTNRO, ARTUNI, ARTORG, PRCVIN, ARTORD, PRCEST = 'A' as CLASIFICADO, PRCNCM, "
                                  "PRCSUF from ART where INTNRO = '" +
                                      interno + "' order by ARTNRO, ARTORD");
              !art.Eof(); art.MoveNext()) {
-            const Valor& nro = art.Fields("ARTNRO");
+            const Valor& nro = art.Fields(kNro);
             std::string bajo = LCaseAscii(nro.Texto());
             if (bajo != numero || filas == 0) {
                 numero = std::move(bajo);
                 vistos.clear();
                 distintas.clear();
             }
-            const Valor& org = art.Fields("ARTORG");
-            const Valor& vin = art.Fields("PRCVIN");
+            const Valor& org = art.Fields(kOrg);
+            const Valor& vin = art.Fields(kVin);
             clave.assign(1, nro.EsNulo() ? 'n' : 't'); // a null number is not an empty one
-            Agregar(art.Fields("ARTUNI"), false);
+            Agregar(art.Fields(kUni), false);
             Agregar(org, true);
             Agregar(vin, true);
             auto [distinta, nueva] = distintas.try_emplace(clave, -1);
@@ -306,12 +308,12 @@ void Etapa2(Aplicacion& app, std::string& sSQL, Clasificados& c) {
                     articulos.push_back({nro.Texto(), vin, Trim(org.Texto()).empty(), filas});
                 distinta->second = par->second;
             }
-            const Valor& orden = art.Fields("ARTORD");
+            const Valor& orden = art.Fields(kOrd);
             if (orden.tipo() != Valor::Tipo::Entero)
                 c.porOrden = false;
             Clasificados::Fila f{static_cast<long long>(orden.Numero()), nro.EsNulo() ? -1 : distinta->second, -1};
-            if (art.Fields("CLASIFICADO").Numero() != 0)
-                f.clave = static_cast<int32_t>(c.Clave(art.Fields("PRCNCM").Texto(), art.Fields("PRCSUF").Texto()));
+            if (art.Fields(kClasificado).Numero() != 0)
+                f.clave = static_cast<int32_t>(c.Clave(art.Fields(kNcm).Texto(), art.Fields(kSuf).Texto()));
             c.filas.push_back(f);
         }
     }
