@@ -480,13 +480,20 @@ void Etapa4(Aplicacion& app, std::unique_ptr<Tesmira::Motor>& validador, std::st
     // The "A" rows: as stage 2 leaves them, from its walk; without stage 2,
     // read here.
     if (conCatalogo) {
+        // Held through the closing pass: sized exactly, and the walk's rows
+        // let go, so the run's peak does not carry every row twice.
+        auto Efecto = [&c](const Clasificados::Fila& f) {
+            return f.articulo >= 0 ? c.efectoDeArticulo[static_cast<size_t>(f.articulo)] : nullptr;
+        };
+        c.validadas.reserve(static_cast<size_t>(std::count_if(
+            c.filas.begin(), c.filas.end(), [&](const Clasificados::Fila& f) { return f.clave >= 0 || Efecto(f); })));
         for (const Clasificados::Fila& f : c.filas) {
             if (f.clave >= 0)
                 c.validadas.push_back({f.artord, nullptr, static_cast<uint32_t>(f.clave)});
-            else if (const Pendiente* p =
-                         f.articulo >= 0 ? c.efectoDeArticulo[static_cast<size_t>(f.articulo)] : nullptr)
+            else if (const Pendiente* p = Efecto(f))
                 c.validadas.push_back({f.artord, p, p->clave});
         }
+        std::vector<Clasificados::Fila>().swap(c.filas);
     } else {
         for (Almacor::Cursor rs(app.Db, "select PRCNCM, PRCSUF, INTNRO, ARTORD, ARTKGU from ART where INTNRO = '" +
                                             interno + "' and PRCEST = 'A'");
