@@ -86,9 +86,6 @@ struct ArticuloPorBuscar {
 struct Asignacion {
     const char* columna;
     std::string valor;
-    bool operator==(const Asignacion& o) const {
-        return std::string_view(columna) == o.columna && valor == o.valor;
-    }
 };
 
 // The stage-2 update of ART that sets `asignaciones` (each "COLUMN = 'value',"),
@@ -108,12 +105,39 @@ constexpr const char* kColumnasEtapa2[] = {"PRCLAP", "PRCNCM", "PRCSUF", "PRCORI
 constexpr int kCodigoEstado = 6, kCodigoResultado = 7, kCodigoSufijoVacio = 8;
 
 // A pair found in the catalog, with what its update sets (PRCEST = 'A' besides).
+// A shipment's pairs are all kept until the closing pass, so each keeps its
+// values in one piece: one after another, in the columns' order, which is the
+// order its update sets them in.
 struct Pendiente {
+    static constexpr size_t kColumnas = std::size(kColumnasEtapa2);
+    Pendiente(size_t art, const std::vector<Asignacion>& asignaciones) : articulo(art) {
+        size_t k = 0;
+        for (const Asignacion& a : asignaciones) {
+            while (k < kColumnas && std::string_view(kColumnasEtapa2[k]) != a.columna)
+                fin[k++] = static_cast<uint32_t>(valores.size());
+            if (k == kColumnas)
+                break; // not a column of the list: never built so
+            valores += a.valor;
+            fin[k] = static_cast<uint32_t>(valores.size());
+            puestas |= static_cast<uint8_t>(1u << k++);
+        }
+        for (; k < kColumnas; ++k)
+            fin[k] = static_cast<uint32_t>(valores.size());
+    }
+    bool Pone(size_t k) const { return (puestas >> k) & 1u; }
+    std::string_view Valor(size_t k) const {
+        const uint32_t desde = k ? fin[k - 1] : 0;
+        return std::string_view(valores).substr(desde, fin[k] - desde);
+    }
+    bool MismosValores(const Pendiente& o) const {
+        return puestas == o.puestas && valores == o.valores && std::equal(fin, fin + kColumnas, o.fin);
+    }
+
     size_t articulo; // into the articles looked up
-    std::vector<Asignacion> asignaciones;
-    // The same values by column code (null: not set), and its position and
-    // suffixes for stage 4; filled once stage 2 is over.
-    const std::string* valores[std::size(kColumnasEtapa2)] = {};
+    std::string valores;
+    uint32_t fin[kColumnas] = {}; // where each column's value ends in `valores`
+    uint8_t puestas = 0;          // the columns it sets, one bit each
+    // Its position and suffixes for stage 4, filled once stage 2 is over.
     uint32_t clave = 0;
     bool sufijoVacio = false; // its suffixes hold a value left empty, "()"
 };
@@ -171,7 +195,11 @@ struct Clasificados {
 // The update of a found pair, or of its whole number (without its VIN).
 void ArmarLanzamiento(SentenciaSql& update, const std::string& interno, const ArticuloPorBuscar& a, const Pendiente& p,
                       bool conVin) {
-    ArmarUpdate(update, p.asignaciones);
+    update.Limpiar();
+    update.Sql("update ART set ");
+    for (size_t k = 0; k < Pendiente::kColumnas; ++k)
+        if (p.Pone(k))
+            update.Sql(kColumnasEtapa2[k]).Sql(" = ").Texto(p.Valor(k)).Sql(",");
     update.Sql("PRCEST = ").Texto("A").Sql(" WHERE INTNRO = ").Texto(interno);
     update.Sql("   and ARTNRO = ").Texto(a.artnro).Sql(" ");
     if (conVin) {
@@ -361,7 +389,7 @@ void Etapa2(Aplicacion& app, std::string& sSQL, Clasificados& c) {
             return;
         bool iguales = pendientes.size() > 1;
         for (size_t i = 1; iguales && i < pendientes.size(); ++i)
-            iguales = pendientes[i].asignaciones == pendientes[0].asignaciones;
+            iguales = pendientes[i].MismosValores(pendientes[0]);
         const int32_t g = static_cast<int32_t>(c.grupos.size());
         if (iguales)
             for (size_t k = inicio; k < fin; ++k)
@@ -425,7 +453,7 @@ void Etapa2(Aplicacion& app, std::string& sSQL, Clasificados& c) {
                         actual.push_back({"PRCSUN", deresp});
                 }
                 ultima = Ultima::Armada;
-                pendientes.push_back({i, actual});
+                pendientes.emplace_back(i, actual);
             }
         } catch (...) {
             // What came before is written as the stage would have written it
@@ -447,18 +475,12 @@ void Etapa2(Aplicacion& app, std::string& sSQL, Clasificados& c) {
     Mostrar(filas);
     Citar(); // what a later error quotes until the next update is built
 
-    // Each pair's values by column, and its position and suffixes.
+    // Each pair's position and suffixes.
     for (Grupo& g : c.grupos)
         for (Pendiente& p : g.pares) {
-            const std::string *ncm = nullptr, *suf = nullptr;
-            for (const Asignacion& as : p.asignaciones)
-                for (size_t k = 0; k < std::size(kColumnasEtapa2); ++k)
-                    if (std::string_view(as.columna) == kColumnasEtapa2[k])
-                        p.valores[k] = &as.valor;
-            ncm = p.valores[1];
-            suf = p.valores[2];
-            p.clave = c.Clave(*ncm, *suf);
-            p.sufijoVacio = suf->find("()") != std::string::npos;
+            const std::string_view suf = p.Valor(2);
+            p.clave = c.Clave(std::string(p.Valor(1)), std::string(suf));
+            p.sufijoVacio = suf.find("()") != std::string_view::npos;
         }
     c.efectoDeArticulo.assign(articulos.size(), nullptr);
     for (size_t k = 0; k < articulos.size(); ++k)
@@ -593,8 +615,8 @@ public:
                 llamada.DevolverEntero(v->efecto->sufijoVacio ? 1 : 0);
             else
                 llamada.DevolverNulo();
-        } else if (codigo >= 0 && codigo < kCodigoEstado && v->efecto && v->efecto->valores[codigo]) {
-            llamada.DevolverTextoFijo(*v->efecto->valores[codigo]);
+        } else if (codigo >= 0 && codigo < kCodigoEstado && v->efecto && v->efecto->Pone(static_cast<size_t>(codigo))) {
+            llamada.DevolverTextoFijo(v->efecto->Valor(static_cast<size_t>(codigo)));
         } else {
             llamada.DevolverNulo();
         }
