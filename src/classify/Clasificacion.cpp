@@ -159,24 +159,31 @@ struct Clasificados {
     // Per article looked up, the pair whose values its rows take: its own,
     // its number's first when one update does the number, or none.
     std::vector<const Pendiente*> efectoDeArticulo;
-    // Every row of the interno as stage 2's walk read it.
+    // Every row of the interno as stage 2's walk read it; then, in the same
+    // storage, stage 4's rows. A shipment's rows are all held until the
+    // closing pass, so each takes 16 bytes.
     struct Fila {
         long long artord;
-        int32_t articulo; // whose update reaches the row; -1: none (a null number)
-        int32_t clave;    // its position and suffixes when it is "A" already; -1 when it is not
+        // Stage 2's walk: whose update reaches the row; -1: none (a null
+        // number). Stage 4: whose values the row takes; -1: none, it was "A" already.
+        int32_t articulo;
+        // Its position and suffixes: when it is "A" already (-1 when it is
+        // not) in the walk; the ones it is validated with in stage 4.
+        int32_t clave;
     };
     std::vector<Fila> filas;
     // The distinct positions and suffixes, each validated once.
     std::vector<std::pair<std::string, std::string>> claves;
     std::unordered_map<std::string, uint32_t> indiceClaves;
-    // Stage 4's rows, the "A" ones (already or by stage 2), in article order.
-    struct Validada {
-        long long artord;
-        const Pendiente* efecto; // the stage-2 values the row takes, if any
-        uint32_t clave;
-        signed char resultado = -1; // 0 valid, 1 position, 2 suffixes, 3 other; -1 not validated
-    };
+    // Stage 4's rows, the "A" ones (already or by stage 2), in article order,
+    // and each one's verdict: 0 valid, 1 position, 2 suffixes, 3 other; -1 not validated.
+    using Validada = Fila;
     std::vector<Validada> validadas;
+    std::vector<signed char> resultados;
+    // The stage-2 values a stage-4 row takes, if any.
+    const Pendiente* Efecto(const Validada& v) const {
+        return v.articulo >= 0 ? efectoDeArticulo[static_cast<size_t>(v.articulo)] : nullptr;
+    }
     // Whole-number article orders, one row each: the closing pass can find a
     // row by its order. Otherwise the stages write with their own statements.
     bool porOrden = true;
@@ -243,7 +250,7 @@ void EscribirEtapa2(Aplicacion& app, const Clasificados& c, std::string& sSQL) {
 void EscribirFallidas(Aplicacion& app, const Clasificados& c, size_t hasta, std::string& sSQL) {
     const std::string interno = SqlTexto(app.InternoActual);
     for (size_t i = 0; i < hasta; ++i) {
-        const signed char resultado = c.validadas[i].resultado;
+        const signed char resultado = c.resultados[i];
         if (resultado <= 0)
             continue;
         const char* codigos = resultado == 1   ? "PRCCRC = 'POS', PRCEST = 'E' "
@@ -502,20 +509,19 @@ void Etapa4(Aplicacion& app, std::unique_ptr<Tesmira::Motor>& validador, std::st
     // The "A" rows: as stage 2 leaves them, from its walk; without stage 2,
     // read here.
     if (conCatalogo) {
-        // Held through the closing pass: sized exactly, and the walk's rows
-        // let go, so the run's peak does not carry every row twice.
-        auto Efecto = [&c](const Clasificados::Fila& f) {
-            return f.articulo >= 0 ? c.efectoDeArticulo[static_cast<size_t>(f.articulo)] : nullptr;
-        };
-        c.validadas.reserve(static_cast<size_t>(std::count_if(
-            c.filas.begin(), c.filas.end(), [&](const Clasificados::Fila& f) { return f.clave >= 0 || Efecto(f); })));
+        // Held through the closing pass: the walk's rows become these in place,
+        // so the run's peak does not carry every row twice.
+        size_t n = 0;
         for (const Clasificados::Fila& f : c.filas) {
+            const Pendiente* p = f.articulo >= 0 ? c.efectoDeArticulo[static_cast<size_t>(f.articulo)] : nullptr;
             if (f.clave >= 0)
-                c.validadas.push_back({f.artord, nullptr, static_cast<uint32_t>(f.clave)});
-            else if (const Pendiente* p = Efecto(f))
-                c.validadas.push_back({f.artord, p, p->clave});
+                c.filas[n++] = {f.artord, -1, f.clave};
+            else if (p)
+                c.filas[n++] = {f.artord, f.articulo, static_cast<int32_t>(p->clave)};
         }
-        std::vector<Clasificados::Fila>().swap(c.filas);
+        c.filas.resize(n);
+        c.filas.shrink_to_fit();
+        c.validadas.swap(c.filas);
     } else {
         for (Almacor::Cursor rs(app.Db, "select PRCNCM, PRCSUF, INTNRO, ARTORD, ARTKGU from ART where INTNRO = '" +
                                             interno + "' and PRCEST = 'A'");
@@ -523,8 +529,9 @@ void Etapa4(Aplicacion& app, std::unique_ptr<Tesmira::Motor>& validador, std::st
             const Valor& orden = rs.Fields("ARTORD");
             if (orden.tipo() != Valor::Tipo::Entero)
                 c.porOrden = false;
-            c.validadas.push_back({static_cast<long long>(orden.Numero()), nullptr,
-                                   c.Clave(rs.Fields("PRCNCM").Texto(), rs.Fields("PRCSUF").Texto())});
+            c.validadas.push_back(
+                {static_cast<long long>(orden.Numero()), -1,
+                 static_cast<int32_t>(c.Clave(rs.Fields("PRCNCM").Texto(), rs.Fields("PRCSUF").Texto()))});
         }
     }
     if (c.validadas.empty())
@@ -543,9 +550,10 @@ void Etapa4(Aplicacion& app, std::unique_ptr<Tesmira::Motor>& validador, std::st
     std::sort(c.validadas.begin(), c.validadas.end(),
               [](const Clasificados::Validada& a, const Clasificados::Validada& b) { return a.artord < b.artord; });
     std::vector<signed char> resultados(c.claves.size(), -1); // -1: not validated yet
+    c.resultados.assign(c.validadas.size(), -1);
     for (size_t i = 0; i < c.validadas.size(); ++i) {
-        Clasificados::Validada& v = c.validadas[i];
-        signed char& resultado = resultados[v.clave];
+        const Clasificados::Validada& v = c.validadas[i];
+        signed char& resultado = resultados[static_cast<size_t>(v.clave)];
         if (resultado < 0) {
             const auto& [ncm, suf] = c.claves[v.clave];
             try {
@@ -560,7 +568,7 @@ void Etapa4(Aplicacion& app, std::unique_ptr<Tesmira::Motor>& validador, std::st
                 throw;
             }
         }
-        v.resultado = resultado;
+        c.resultados[i] = resultado;
         op.ProgresoValor(static_cast<int>(i + 1));
     }
     for (size_t i = 1; i < c.validadas.size() && c.porOrden; ++i)
@@ -591,47 +599,48 @@ public:
     // column's value; for kCodigoSufijoVacio, whether the suffixes the row
     // takes from stage 2 hold "()" (null when it takes none).
     void operator()(Almacor::LlamadaSql& llamada) const {
-        const Clasificados::Validada* v = Buscar(llamada.Entero(0));
-        if (!v) {
+        const long long i = Buscar(llamada.Entero(0));
+        if (i < 0) {
             llamada.DevolverNulo();
             return;
         }
         const long long codigo = llamada.Entero(1);
+        const signed char resultado = m_c.resultados[static_cast<size_t>(i)];
+        const Pendiente* efecto = m_c.Efecto(m_c.validadas[static_cast<size_t>(i)]);
         if (codigo == kCodigoEstado) {
-            if (v->resultado > 0)
+            if (resultado > 0)
                 llamada.DevolverTextoFijo("E");
-            else if (v->efecto)
+            else if (efecto)
                 llamada.DevolverTextoFijo("A");
             else
                 llamada.DevolverNulo();
         } else if (codigo == kCodigoResultado) {
             static constexpr std::string_view kCodigos[] = {"OK", "POS", "SUF", "ERR"};
-            if (v->resultado >= 0)
-                llamada.DevolverTextoFijo(kCodigos[v->resultado]);
+            if (resultado >= 0)
+                llamada.DevolverTextoFijo(kCodigos[resultado]);
             else
                 llamada.DevolverNulo();
         } else if (codigo == kCodigoSufijoVacio) {
-            if (v->efecto)
-                llamada.DevolverEntero(v->efecto->sufijoVacio ? 1 : 0);
+            if (efecto)
+                llamada.DevolverEntero(efecto->sufijoVacio ? 1 : 0);
             else
                 llamada.DevolverNulo();
-        } else if (codigo >= 0 && codigo < kCodigoEstado && v->efecto && v->efecto->Pone(static_cast<size_t>(codigo))) {
-            llamada.DevolverTextoFijo(v->efecto->Valor(static_cast<size_t>(codigo)));
+        } else if (codigo >= 0 && codigo < kCodigoEstado && efecto && efecto->Pone(static_cast<size_t>(codigo))) {
+            llamada.DevolverTextoFijo(efecto->Valor(static_cast<size_t>(codigo)));
         } else {
             llamada.DevolverNulo();
         }
     }
 
 private:
-    const Clasificados::Validada* Buscar(long long artord) const {
+    // The row's place among stage 4's rows; -1 when it is not one.
+    long long Buscar(long long artord) const {
         if (m_denso) {
             const unsigned long long i = static_cast<unsigned long long>(artord - m_base);
-            if (i >= m_tabla.size() || m_tabla[i] < 0)
-                return nullptr;
-            return &m_c.validadas[static_cast<size_t>(m_tabla[i])];
+            return i < m_tabla.size() ? m_tabla[i] : -1;
         }
         auto it = m_mapa.find(artord);
-        return it == m_mapa.end() ? nullptr : &m_c.validadas[static_cast<size_t>(it->second)];
+        return it == m_mapa.end() ? -1 : it->second;
     }
 
     const Clasificados& m_c;
