@@ -314,6 +314,10 @@ void Etapa2(Aplicacion& app, std::string& sSQL, Clasificados& c) {
             clave.append(reinterpret_cast<const char*>(&largo), sizeof largo);
             clave += t;
         };
+        // Every row is held until the closing pass: sized once, the rows are
+        // never copied to a larger block while the page cache is full.
+        c.filas.reserve(static_cast<size_t>(
+            Almacor::ContarFilas(app.Db, " from ART where INTNRO = '" + interno + "'")));
         // The query's columns, read by position: every row reads most of them.
         enum : size_t { kNro, kUni, kOrg, kVin, kOrd, kClasificado, kNcm, kSuf };
         for (Almacor::Cursor art(app.Db,
