@@ -406,7 +406,7 @@ TEST(Almacor, CacheDePaginasPorConexion) {
     EXPECT_EQ(cache(e.App.Db), -Almacor::Gestor::kCachePorDefecto);
     const long aduana = cache(e.Aduana());
     EXPECT_LT(aduana, 0);
-    EXPECT_LT(-aduana, Almacor::Gestor::kCachePorDefecto / 2);
+    EXPECT_LT(-aduana, Almacor::Gestor::kCachePorDefecto);
     e.AduanaArchivo()->Reconectar();
     EXPECT_EQ(cache(e.Aduana()), aduana);
     e.App.Db.TamanoCache(4000);

@@ -37,8 +37,10 @@ public:
     void Desconectar();
     bool Conectado() const { return m_db != nullptr; }
     // SQLite's page cache of this connection, in KiB: set now when connected,
-    // and kept by every later (re)connection.
-    static constexpr long kCachePorDefecto = 32000;
+    // and kept by every later (re)connection. 16 MB: the runs walk an interno
+    // in order, so a larger cache only filled up with the shipment's size, and
+    // SQLite's sorts (the import's index builds) may take as much again.
+    static constexpr long kCachePorDefecto = 16000;
     void TamanoCache(long kib);
     long TamanoCache() const { return m_cacheKib; }
     const std::string& Ruta() const { return m_ruta; }

@@ -19,8 +19,8 @@ const char* const kEntidades[] = {"CATALOGOS", "NCM", "INTERNOS"};
 // Page cache of a customs database file, in KiB. Its reads are index lookups
 // of a few rows and its writes are appends, which a small cache serves as
 // fast as a large one; a large one only filled up with the shipment's size
-// (the work database keeps the default: the classification rewrites its rows
-// in an order a small cache would have to read again and again).
+// (the work database keeps the default, twice this: it holds the interno
+// being worked on).
 constexpr long kCacheAduana = 8000;
 
 std::string Normalizar(const std::string& ruta) {
