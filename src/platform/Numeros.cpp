@@ -213,13 +213,12 @@ std::string EnteroSql(long long valor) {
     return std::to_string(valor);
 }
 
-namespace {
-
 // Digits (with at most one point) whose value as a whole number fits a double
 // exactly, over a power of ten that does too: one division, which rounds
 // correctly, gives the nearest double, the same one a full decimal conversion
-// gives, at a fraction of its cost. The import reads four numbers a line.
-bool Exacto(const char* numero, size_t n, double& v) {
+// gives, at a fraction of its cost. The import reads four numbers a line, and
+// statements carry prices and totals.
+bool LeerDecimalExacto(const char* numero, size_t n, double& v) {
     static constexpr double kPotencias[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
@@ -244,8 +243,6 @@ bool Exacto(const char* numero, size_t n, double& v) {
     v = static_cast<double>(m) / kPotencias[decimales];
     return true;
 }
-
-} // namespace
 
 double LeerNumero(std::string_view texto) {
     // The digits are gathered on the stack: the import reads several numbers a line.
@@ -284,7 +281,7 @@ double LeerNumero(std::string_view texto) {
     if (numero[n - 1] == '.')
         --n;
     double v = 0;
-    if (!Exacto(numero, n, v))
+    if (!LeerDecimalExacto(numero, n, v))
         std::from_chars(numero, numero + n, v);
     return negativo ? -v : v;
 }

@@ -23,6 +23,10 @@ std::string NumeroTexto(double valor);
 bool DecimalCorto(double absoluto, unsigned long long& escalado, int& decimales);
 // Appends that decimal's digits ("1234", "12" + separador + "05").
 void EscribirDecimal(std::string& destino, unsigned long long escalado, int decimales, char separador);
+// Digits with at most one "." among them: the double nearest to that
+// decimal, as a full conversion finds it, when it takes a single division
+// (up to 2^53 as a whole number, 22 decimals). False otherwise.
+bool LeerDecimalExacto(const char* numero, size_t n, double& v);
 
 // The number formatted with a pattern of zeros: "00.00", "00.0000", "0000", "000000"...
 // at least as many integer digits as zeros before the point, exactly as many

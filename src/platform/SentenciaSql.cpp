@@ -39,31 +39,6 @@ SentenciaSql& SentenciaSql::Texto(const Valor& valor) {
     return *this;
 }
 
-namespace {
-
-constexpr double kPotencias[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-
-// Digits with one point, at most 15 of them (prices, totals): the digits as a
-// whole number and a power of ten are both doubles held exactly, so their
-// quotient, rounded once, is the double nearest to the decimal, as a full
-// conversion finds it.
-bool LeerDecimalCorto(std::string_view cuerpo, double& r) {
-    if (cuerpo.size() > 16)
-        return false;
-    unsigned long long entero = 0;
-    size_t punto = cuerpo.size();
-    for (size_t i = 0; i < cuerpo.size(); ++i) {
-        if (cuerpo[i] == '.')
-            punto = i;
-        else
-            entero = entero * 10 + static_cast<unsigned>(cuerpo[i] - '0');
-    }
-    r = static_cast<double>(entero) / kPotencias[cuerpo.size() - 1 - punto];
-    return true;
-}
-
-} // namespace
-
 // The value a scan of the text takes out of the number, and what it leaves in
 // the template: a leading "-" stays there as the operator it is; a whole
 // number too large for 64 bits stays as written.
@@ -102,7 +77,7 @@ SentenciaSql& SentenciaSql::Numero(std::string_view numero) {
         bien = r.ec == std::errc() && r.ptr == hasta;
     } else {
         leido.tipo = Literal::Tipo::Real;
-        bien = LeerDecimalCorto(cuerpo, leido.real);
+        bien = LeerDecimalExacto(cuerpo.data(), cuerpo.size(), leido.real);
         if (!bien) {
             auto r = std::from_chars(desde, hasta, leido.real);
             bien = r.ec == std::errc() && r.ptr == hasta;
