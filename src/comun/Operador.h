@@ -25,7 +25,36 @@ public:
         static constexpr const char* SinPais = "sin-pais";
         static constexpr const char* Cancelar = "cancelar";
         static constexpr const char* Deshacer = "deshacer";
+        static constexpr const char* ReemplazarCorrecciones = "reemplazar-correcciones";
+        static constexpr const char* CancelarImportacion = "cancelar-importacion";
+        static constexpr const char* DescartarCambios = "descartar-cambios";
+        static constexpr const char* ReplicarVehiculos = "replicar-vehiculos";
     };
+
+    // The answer a question gives when the person just presses Enter: No for
+    // every question whose Yes deletes, replaces or discards something, so
+    // that destroying work always takes a deliberate choice. The one table of
+    // safe defaults: the windows' default button and any operator that needs
+    // a default read it here. Every question asked today deletes, replaces or
+    // discards something on Yes, or saves an article without its origin
+    // ("sin-pais"); a question whose Yes is harmless is listed with Si.
+    static Respuesta RespuestaSegura(const std::string& id) {
+        struct Defecto {
+            const char* Id;
+            Respuesta R;
+        };
+        static constexpr Defecto kDefectos[] = {
+            {Preguntas::EliminarInterno, Respuesta::No},        {Preguntas::EliminarRelacion, Respuesta::No},
+            {Preguntas::Reemplazar, Respuesta::No},             {Preguntas::SinPais, Respuesta::No},
+            {Preguntas::Cancelar, Respuesta::No},               {Preguntas::Deshacer, Respuesta::No},
+            {Preguntas::ReemplazarCorrecciones, Respuesta::No}, {Preguntas::CancelarImportacion, Respuesta::No},
+            {Preguntas::DescartarCambios, Respuesta::No},       {Preguntas::ReplicarVehiculos, Respuesta::No},
+        };
+        for (const Defecto& d : kDefectos)
+            if (id == d.Id)
+                return d.R;
+        return Respuesta::No; // a question not listed yet: the careful answer
+    }
 
     virtual ~Operador() = default;
 
