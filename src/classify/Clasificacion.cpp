@@ -103,6 +103,8 @@ void ArmarUpdate(SentenciaSql& s, const std::vector<Asignacion>& asignaciones) {
 // the codes its function is called with.
 constexpr const char* kColumnasEtapa2[] = {"PRCLAP", "PRCNCM", "PRCSUF", "PRCORI", "PRCEUN", "PRCSUN"};
 constexpr int kCodigoEstado = 6, kCodigoResultado = 7, kCodigoSufijoVacio = 8;
+// Stage 4's result code by verdict: 0 valid, 1 position, 2 suffixes, 3 other.
+constexpr std::string_view kCodigosResultado[] = {"OK", "POS", "SUF", "ERR"};
 
 // A pair found in the catalog, with what its update sets (PRCEST = 'A' besides).
 // A shipment's pairs are all kept until the closing pass, so each keeps its
@@ -253,252 +255,276 @@ void EscribirFallidas(Aplicacion& app, const Clasificados& c, size_t hasta, std:
         const signed char resultado = c.resultados[i];
         if (resultado <= 0)
             continue;
-        const char* codigos = resultado == 1   ? "PRCCRC = 'POS', PRCEST = 'E' "
-                              : resultado == 2 ? "PRCCRC = 'SUF', PRCEST = 'E' "
-                                               : "PRCCRC = 'ERR', PRCEST = 'E' ";
-        sSQL = std::string("update ART set ") + codigos + "where INTNRO = '" + interno +
-               "'  and ARTORD = " + EnteroSql(c.validadas[i].artord);
+        sSQL = std::string("update ART set PRCCRC = '").append(kCodigosResultado[resultado]) +
+               "', PRCEST = 'E' where INTNRO = '" + interno + "'  and ARTORD = " + EnteroSql(c.validadas[i].artord);
         app.Db.Ejecutar(sSQL);
     }
 }
 
-// Stage 2: every distinct article row looked up in the catalog and completed
-// from the nomenclator. What the updates would set is kept in `c`, not
-// written, except when the stage stops with an error: then what came before
-// is written as the stage goes.
-void Etapa2(Aplicacion& app, std::string& sSQL, Clasificados& c) {
-    Operador& op = *app.Op;
-    const std::string interno = SqlTexto(app.InternoActual);
-    op.Estado("Procesando... Etapa 2 de 4: Buscando articulos en catalogo");
-    op.ProgresoRango(0, 10);
-    op.ProgresoValor(1);
-    // The update of an article number and VIN marks all its rows "A", so a later
-    // row of the same pair (another price or origin) would change nothing: only
-    // the first of each pair is looked up. The database compares them ignoring
-    // ASCII case, and a null VIN is not an empty one.
-    // Only the pairs to look up are kept from the query, and per row what
-    // later stages need: its order, its pair, and the position and suffixes
-    // of a row classified already. ARTNRO compares ignoring case, so the order
-    // brings the rows of one number together and the pairs seen need
-    // remembering only within that number.
-    // The distinct rows (number, price, origin, VIN) are told apart here, not
-    // by a DISTINCT that would sort every row into a temporary index: the walk
-    // reads the rows in the order that query reads them (number, then article
-    // order), and a row counts when its combination is new, which is where
-    // DISTINCT would have kept it. Texts compare as their columns do (origin
-    // and VIN ignoring ASCII case, a null apart from an empty text), the price
-    // as a number.
-    std::vector<ArticuloPorBuscar>& articulos = c.articulos;
-    long filas = 0; // the distinct rows so far
-    {
-        std::string numero; // the number being read, in lower case
-        // Per distinct row and per VIN of the number, its pair.
-        std::unordered_map<std::string, int32_t> vistos, distintas;
-        std::string clave;
-        auto Agregar = [&clave](const Valor& v, bool sinMayusculas) {
-            if (v.EsNulo()) {
-                clave += 'n';
-                return;
-            }
-            if (v.tipo() == Valor::Tipo::Entero || v.tipo() == Valor::Tipo::Real) {
-                double d = v.Numero();
-                if (d == 0)
-                    d = 0; // -0 is 0
-                clave += 'd';
-                clave.append(reinterpret_cast<const char*>(&d), sizeof d);
-                return;
-            }
-            const std::string t = sinMayusculas ? LCaseAscii(v.Texto()) : v.Texto();
-            const uint32_t largo = static_cast<uint32_t>(t.size());
-            clave += 't';
-            clave.append(reinterpret_cast<const char*>(&largo), sizeof largo);
-            clave += t;
-        };
-        // Every row is held until the closing pass: sized once, the rows are
-        // never copied to a larger block while the page cache is full.
-        c.filas.reserve(static_cast<size_t>(
-            Almacor::ContarFilas(app.Db, " from ART where INTNRO = '" + interno + "'")));
-        // The query's columns, read by position: every row reads most of them.
-        enum : size_t { kNro, kUni, kOrg, kVin, kOrd, kClasificado, kNcm, kSuf };
-        for (Almacor::Cursor art(app.Db,
-                                 "select ARTNRO, ARTUNI, ARTORG, PRCVIN, ARTORD, PRCEST = 'A' as CLASIFICADO, PRCNCM, "
-                                 "PRCSUF from ART where INTNRO = '" +
-                                     interno + "' order by ARTNRO, ARTORD");
-             !art.Eof(); art.MoveNext()) {
-            const Valor& nro = art.Fields(kNro);
-            std::string bajo = LCaseAscii(nro.Texto());
-            if (bajo != numero || filas == 0) {
-                numero = std::move(bajo);
-                vistos.clear();
-                distintas.clear();
-            }
-            const Valor& org = art.Fields(kOrg);
-            const Valor& vin = art.Fields(kVin);
-            clave.assign(1, nro.EsNulo() ? 'n' : 't'); // a null number is not an empty one
-            Agregar(art.Fields(kUni), false);
-            Agregar(org, true);
-            Agregar(vin, true);
-            auto [distinta, nueva] = distintas.try_emplace(clave, -1);
-            if (nueva) {
-                ++filas;
-                auto [par, nuevo] = vistos.try_emplace(vin.EsNulo() ? std::string("n") : "v" + LCaseAscii(vin.Texto()),
-                                                       static_cast<int32_t>(articulos.size()));
-                if (nuevo)
-                    articulos.push_back({nro.Texto(), vin, Trim(org.Texto()).empty(), filas});
-                distinta->second = par->second;
-            }
-            const Valor& orden = art.Fields(kOrd);
-            if (orden.tipo() != Valor::Tipo::Entero)
-                c.porOrden = false;
-            Clasificados::Fila f{static_cast<long long>(orden.Numero()), nro.EsNulo() ? -1 : distinta->second, -1};
-            if (art.Fields(kClasificado).Numero() != 0)
-                f.clave = static_cast<int32_t>(c.Clave(art.Fields(kNcm).Texto(), art.Fields(kSuf).Texto()));
-            c.filas.push_back(f);
-        }
+// Adds a value to the key of a distinct row, compared as its column is: a
+// null apart from an empty text, numbers as numbers, texts ignoring ASCII
+// case when `sinMayusculas`.
+void AgregarAClave(std::string& clave, const Valor& v, bool sinMayusculas) {
+    if (v.EsNulo()) {
+        clave += 'n';
+        return;
     }
-    if (filas > 0)
-        op.ProgresoRango(0, static_cast<int>(filas));
-    ConsultasAduana aduana(app);
-    long avance = 1; // the next row whose progress is due
-    auto Mostrar = [&](long hasta) {
-        for (; avance <= hasta; ++avance)
-            op.ProgresoValor(static_cast<int>(avance));
-    };
-    // The pairs of one number found in the catalog, with what their update
-    // sets, kept as one group when the next number comes. When every pair of
-    // the number sets the same values (the suffixes take no VIN, the origin is
-    // filled alike), one update of the number does what theirs would one
-    // after the other: together they reach every row of the number.
-    std::vector<Pendiente> pendientes;
-    std::string numero; // of the pending pairs, in lower case
-    size_t inicio = 0;  // the number's first article
-    // Per article, its group and pair there (-1: none), or the group's first
-    // pair for all the number's articles when one update does the number.
-    std::vector<std::pair<int32_t, int32_t>> efecto(articulos.size(), {-1, -1});
-    // The update most recently built, which an error quotes: the one last
-    // kept (as it would be written), or the pair's being put together (as
-    // far as it got).
-    SentenciaSql update;
-    std::vector<Asignacion> actual; // of the pair being put together
-    enum class Ultima { Ninguna, Armando, Armada, Escrita } ultima = Ultima::Ninguna;
-    auto Citar = [&] {
-        if (ultima == Ultima::Ninguna)
-            return;
-        if (ultima == Ultima::Escrita) {
-            const Grupo& g = c.grupos.back();
-            const Pendiente& p = g.juntos ? g.pares.front() : g.pares.back();
-            ArmarLanzamiento(update, app.InternoActual, articulos[p.articulo], p, !g.juntos);
-        } else {
-            ArmarUpdate(update, actual);
-            if (ultima == Ultima::Armada)
-                update.Sql("PRCEST = ").Texto("A").Sql(" ");
-        }
-        sSQL = update.TextoSql();
-    };
-    auto Guardar = [&](size_t fin) {
-        if (pendientes.empty())
-            return;
-        bool iguales = pendientes.size() > 1;
-        for (size_t i = 1; iguales && i < pendientes.size(); ++i)
-            iguales = pendientes[i].MismosValores(pendientes[0]);
-        const int32_t g = static_cast<int32_t>(c.grupos.size());
-        if (iguales)
-            for (size_t k = inicio; k < fin; ++k)
-                efecto[k] = {g, 0};
-        for (size_t i = 0; i < pendientes.size(); ++i) {
-            if (!iguales)
-                efecto[pendientes[i].articulo] = {g, static_cast<int32_t>(i)};
-            Mostrar(articulos[pendientes[i].articulo].posicion);
-        }
-        c.grupos.push_back({std::move(pendientes), iguales});
-        pendientes.clear();
-        ultima = Ultima::Escrita;
-    };
-    for (size_t i = 0; i < articulos.size(); ++i) {
-        const ArticuloPorBuscar& a = articulos[i];
-        const std::string& artnro = a.artnro;
-        if (std::string bajo = LCaseAscii(artnro); bajo != numero) {
-            Guardar(i);
+    if (v.tipo() == Valor::Tipo::Entero || v.tipo() == Valor::Tipo::Real) {
+        double d = v.Numero();
+        if (d == 0)
+            d = 0; // -0 is 0
+        clave += 'd';
+        clave.append(reinterpret_cast<const char*>(&d), sizeof d);
+        return;
+    }
+    const std::string t = sinMayusculas ? LCaseAscii(v.Texto()) : v.Texto();
+    const uint32_t largo = static_cast<uint32_t>(t.size());
+    clave += 't';
+    clave.append(reinterpret_cast<const char*>(&largo), sizeof largo);
+    clave += t;
+}
+
+// Stage 2's walk over the interno's rows. The update of an article number and
+// VIN marks all its rows "A", so a later row of the same pair (another price
+// or origin) would change nothing: only the first of each pair is kept to be
+// looked up. Per row it keeps what later stages need: its order, its pair, and
+// the position and suffixes of a row classified already.
+// The distinct rows (number, price, origin, VIN) are told apart here, not by a
+// DISTINCT that would sort every row into a temporary index: the walk reads
+// the rows in number, then article order, and a row counts when its
+// combination is new, which is where DISTINCT would have kept it. ARTNRO
+// compares ignoring case, so the order brings the rows of one number together
+// and what was seen needs remembering only within that number. Returns the
+// number of distinct rows, which is what the progress bar counts.
+long LeerFilas(Aplicacion& app, Clasificados& c) {
+    const std::string interno = SqlTexto(app.InternoActual);
+    long filas = 0;
+    std::string numero; // the number being read, in lower case
+    // Per distinct row and per VIN of the number, its pair.
+    std::unordered_map<std::string, int32_t> vistos, distintas;
+    std::string clave;
+    // Every row is held until the closing pass: sized once, the rows are
+    // never copied to a larger block while the page cache is full.
+    c.filas.reserve(
+        static_cast<size_t>(Almacor::ContarFilas(app.Db, " from ART where INTNRO = '" + interno + "'")));
+    // The query's columns, read by position: every row reads most of them.
+    enum : size_t { kNro, kUni, kOrg, kVin, kOrd, kClasificado, kNcm, kSuf };
+    for (Almacor::Cursor art(app.Db,
+                             "select ARTNRO, ARTUNI, ARTORG, PRCVIN, ARTORD, PRCEST = 'A' as CLASIFICADO, PRCNCM, "
+                             "PRCSUF from ART where INTNRO = '" +
+                                 interno + "' order by ARTNRO, ARTORD");
+         !art.Eof(); art.MoveNext()) {
+        const Valor& nro = art.Fields(kNro);
+        std::string bajo = LCaseAscii(nro.Texto());
+        if (bajo != numero || filas == 0) {
             numero = std::move(bajo);
-            inicio = i;
+            vistos.clear();
+            distintas.clear();
         }
+        const Valor& org = art.Fields(kOrg);
+        const Valor& vin = art.Fields(kVin);
+        clave.assign(1, nro.EsNulo() ? 'n' : 't'); // a null number is not an empty one
+        AgregarAClave(clave, art.Fields(kUni), false);
+        AgregarAClave(clave, org, true);
+        AgregarAClave(clave, vin, true);
+        auto [distinta, nueva] = distintas.try_emplace(clave, -1);
+        if (nueva) {
+            ++filas;
+            auto [par, nuevo] = vistos.try_emplace(vin.EsNulo() ? std::string("n") : "v" + LCaseAscii(vin.Texto()),
+                                                   static_cast<int32_t>(c.articulos.size()));
+            if (nuevo)
+                c.articulos.push_back({nro.Texto(), vin, Trim(org.Texto()).empty(), filas});
+            distinta->second = par->second;
+        }
+        const Valor& orden = art.Fields(kOrd);
+        if (orden.tipo() != Valor::Tipo::Entero)
+            c.porOrden = false;
+        Clasificados::Fila f{static_cast<long long>(orden.Numero()), nro.EsNulo() ? -1 : distinta->second, -1};
+        if (art.Fields(kClasificado).Numero() != 0)
+            f.clave = static_cast<int32_t>(c.Clave(art.Fields(kNcm).Texto(), art.Fields(kSuf).Texto()));
+        c.filas.push_back(f);
+    }
+    return filas;
+}
+
+// Stage 2: every distinct article row looked up in the catalog and completed
+// from the nomenclator. What the updates would set is kept in the run's
+// Clasificados, not written, except when the stage stops with an error: then
+// what came before is written as the stage goes.
+class Etapa2 {
+public:
+    Etapa2(Aplicacion& app, std::string& sSQL, Clasificados& c) : m_app(app), m_sSQL(sSQL), m_c(c), m_aduana(app) {}
+
+    void Correr() {
+        Operador& op = *m_app.Op;
+        op.Estado("Procesando... Etapa 2 de 4: Buscando articulos en catalogo");
+        op.ProgresoRango(0, 10);
+        op.ProgresoValor(1);
+        const long filas = LeerFilas(m_app, m_c);
+        if (filas > 0)
+            op.ProgresoRango(0, static_cast<int>(filas));
+        m_efecto.assign(m_c.articulos.size(), {-1, -1});
+        for (size_t i = 0; i < m_c.articulos.size(); ++i) {
+            if (std::string bajo = LCaseAscii(m_c.articulos[i].artnro); bajo != m_numero) {
+                Guardar(i);
+                m_numero = std::move(bajo);
+                m_inicio = i;
+            }
+            Buscar(i);
+            if (m_pendientes.empty())
+                Mostrar(m_c.articulos[i].posicion);
+        }
+        Guardar(m_c.articulos.size());
+        Mostrar(filas);
+        Citar(); // what a later error quotes until the next update is built
+        Enlazar();
+    }
+
+private:
+    // Looks article `i` up and keeps its pair's values when it is found. A
+    // failing look-up writes what came before as the stage would have
+    // written it by now: the numbers before this one, and this number's pairs
+    // each on its own; the message shows the update that failed.
+    void Buscar(size_t i) {
+        const ArticuloPorBuscar& a = m_c.articulos[i];
         try {
-            if (const Recordset* cr = aduana.Catalogo(
+            if (const Recordset* cat = m_aduana.Catalogo(
                     "select ncm, lapi, sufijos, idunidad, estadistica, estadomerc, deresp, preciounitario, "
                     "descripcion, idpais, ArtKgUnitario from catarticulos where idcatalogo = '" +
-                    SqlTexto(app.Config.INTCAT) + "' and idarticulo = '" + SqlTexto(artnro) + "'")) {
-                const Recordset& cat = *cr;
-                actual.clear();
-                ultima = Ultima::Armando;
-                const std::string ncm = cat.Fields("ncm").Texto();
-                std::string posicion = Trim(ncm);
-                const std::string filtro =
-                    " [001] = '" + SqlTexto(Left(ncm, 10)) + "' and [002] = '" + SqlTexto(Mid(ncm, 12, 3)) + "'";
-
-                const std::string lapi = cat.Fields("lapi").Texto();
-                if (!Trim(lapi).empty()) {
-                    actual.push_back({"PRCLAP", lapi});
-                    const Recordset* nom = nullptr;
-                    if (Len(posicion) == 14 && (nom = aduana.Ncm("select [003] as letra from ncm where " + filtro)))
-                        posicion += Trim(nom->Fields("letra").Texto());
-                } else if (const Recordset* nom =
-                               aduana.Ncm("select [003] as letra,[059] as lapi from ncm where " + filtro);
-                           !nom) {
-                    actual.push_back({"PRCLAP", "N"});
-                } else {
-                    actual.push_back({"PRCLAP", nom->Fields("lapi").Texto() == "*" ? "S" : "N"});
-                    if (Len(posicion) == 14)
-                        posicion += Trim(nom->Fields("letra").Texto());
-                }
-                actual.push_back({"PRCNCM", posicion});
-                actual.push_back({"PRCSUF", modEntidadesTarvelo::ImplementarVINenSufijos(cat.Fields("sufijos").Texto(),
-                                                                                         a.vin.Texto())});
-                const std::string idpais = cat.Fields("idpais").Texto();
-                if (a.sinOrigen && !Trim(idpais).empty())
-                    actual.push_back({"PRCORI", idpais});
-                if (const Recordset* uni =
-                        aduana.Ncm("select [012] as estadistica,[020] as deresp from ncm where " + filtro)) {
-                    actual.push_back({"PRCEUN", uni->Fields("estadistica").Texto()});
-                    const std::string deresp = uni->Fields("deresp").Texto();
-                    if (!Trim(deresp).empty())
-                        actual.push_back({"PRCSUN", deresp});
-                }
-                ultima = Ultima::Armada;
-                pendientes.emplace_back(i, actual);
+                    SqlTexto(m_app.Config.INTCAT) + "' and idarticulo = '" + SqlTexto(a.artnro) + "'")) {
+                m_actual.clear();
+                m_ultima = Ultima::Armando;
+                ValoresDelCatalogo(*cat, a);
+                m_ultima = Ultima::Armada;
+                m_pendientes.emplace_back(i, m_actual);
             }
         } catch (...) {
-            // What came before is written as the stage would have written it
-            // by now: the numbers before this one, and this number's pairs
-            // each on its own. The message shows the update that failed.
-            const Ultima fallida = ultima;
-            EscribirEtapa2(app, c, sSQL);
-            EscribirGrupo(app, c, pendientes, false, update, sSQL);
-            for (const Pendiente& p : pendientes)
-                Mostrar(articulos[p.articulo].posicion);
-            ultima = fallida;
+            const Ultima fallida = m_ultima;
+            EscribirEtapa2(m_app, m_c, m_sSQL);
+            EscribirGrupo(m_app, m_c, m_pendientes, false, m_update, m_sSQL);
+            for (const Pendiente& p : m_pendientes)
+                Mostrar(m_c.articulos[p.articulo].posicion);
+            m_ultima = fallida;
             Citar();
             throw;
         }
-        if (pendientes.empty())
-            Mostrar(a.posicion);
     }
-    Guardar(articulos.size());
-    Mostrar(filas);
-    Citar(); // what a later error quotes until the next update is built
 
-    // Each pair's position and suffixes.
-    for (Grupo& g : c.grupos)
-        for (Pendiente& p : g.pares) {
-            const std::string_view suf = p.Valor(2);
-            p.clave = c.Clave(std::string(p.Valor(1)), std::string(suf));
-            p.sufijoVacio = suf.find("()") != std::string_view::npos;
+    // What the update of a found pair sets, in its order: the LAPI, the
+    // position completed with its letter, the suffixes with the VIN, the
+    // origin of an article without one, the units.
+    void ValoresDelCatalogo(const Recordset& cat, const ArticuloPorBuscar& a) {
+        const std::string ncm = cat.Fields("ncm").Texto();
+        std::string posicion = Trim(ncm);
+        const std::string filtro =
+            " [001] = '" + SqlTexto(Left(ncm, 10)) + "' and [002] = '" + SqlTexto(Mid(ncm, 12, 3)) + "'";
+        const std::string lapi = cat.Fields("lapi").Texto();
+        if (!Trim(lapi).empty()) {
+            m_actual.push_back({"PRCLAP", lapi});
+            const Recordset* nom = nullptr;
+            if (Len(posicion) == 14 && (nom = m_aduana.Ncm("select [003] as letra from ncm where " + filtro)))
+                posicion += Trim(nom->Fields("letra").Texto());
+        } else if (const Recordset* nom = m_aduana.Ncm("select [003] as letra,[059] as lapi from ncm where " + filtro);
+                   !nom) {
+            m_actual.push_back({"PRCLAP", "N"});
+        } else {
+            m_actual.push_back({"PRCLAP", nom->Fields("lapi").Texto() == "*" ? "S" : "N"});
+            if (Len(posicion) == 14)
+                posicion += Trim(nom->Fields("letra").Texto());
         }
-    c.efectoDeArticulo.assign(articulos.size(), nullptr);
-    for (size_t k = 0; k < articulos.size(); ++k)
-        if (efecto[k].first >= 0)
-            c.efectoDeArticulo[k] =
-                &c.grupos[static_cast<size_t>(efecto[k].first)].pares[static_cast<size_t>(efecto[k].second)];
-}
+        m_actual.push_back({"PRCNCM", posicion});
+        m_actual.push_back(
+            {"PRCSUF", modEntidadesTarvelo::ImplementarVINenSufijos(cat.Fields("sufijos").Texto(), a.vin.Texto())});
+        const std::string idpais = cat.Fields("idpais").Texto();
+        if (a.sinOrigen && !Trim(idpais).empty())
+            m_actual.push_back({"PRCORI", idpais});
+        if (const Recordset* uni = m_aduana.Ncm("select [012] as estadistica,[020] as deresp from ncm where " + filtro)) {
+            m_actual.push_back({"PRCEUN", uni->Fields("estadistica").Texto()});
+            const std::string deresp = uni->Fields("deresp").Texto();
+            if (!Trim(deresp).empty())
+                m_actual.push_back({"PRCSUN", deresp});
+        }
+    }
+
+    // The pairs of one number found in the catalog, kept as one group when the
+    // next number comes. When every pair of the number sets the same values
+    // (the suffixes take no VIN, the origin is filled alike), one update of
+    // the number does what theirs would one after the other: together they
+    // reach every row of the number. `fin`: the number's end among the articles.
+    void Guardar(size_t fin) {
+        if (m_pendientes.empty())
+            return;
+        bool iguales = m_pendientes.size() > 1;
+        for (size_t i = 1; iguales && i < m_pendientes.size(); ++i)
+            iguales = m_pendientes[i].MismosValores(m_pendientes[0]);
+        const int32_t g = static_cast<int32_t>(m_c.grupos.size());
+        if (iguales)
+            for (size_t k = m_inicio; k < fin; ++k)
+                m_efecto[k] = {g, 0};
+        for (size_t i = 0; i < m_pendientes.size(); ++i) {
+            if (!iguales)
+                m_efecto[m_pendientes[i].articulo] = {g, static_cast<int32_t>(i)};
+            Mostrar(m_c.articulos[m_pendientes[i].articulo].posicion);
+        }
+        m_c.grupos.push_back({std::move(m_pendientes), iguales});
+        m_pendientes.clear();
+        m_ultima = Ultima::Escrita;
+    }
+
+    // Puts the update most recently built in `sSQL`, which an error quotes: the
+    // one last kept (as it would be written), or the pair's being put
+    // together (as far as it got).
+    void Citar() {
+        if (m_ultima == Ultima::Ninguna)
+            return;
+        if (m_ultima == Ultima::Escrita) {
+            const Grupo& g = m_c.grupos.back();
+            const Pendiente& p = g.juntos ? g.pares.front() : g.pares.back();
+            ArmarLanzamiento(m_update, m_app.InternoActual, m_c.articulos[p.articulo], p, !g.juntos);
+        } else {
+            ArmarUpdate(m_update, m_actual);
+            if (m_ultima == Ultima::Armada)
+                m_update.Sql("PRCEST = ").Texto("A").Sql(" ");
+        }
+        m_sSQL = m_update.TextoSql();
+    }
+
+    // The progress bar up to distinct row `hasta`.
+    void Mostrar(long hasta) {
+        for (; m_avance <= hasta; ++m_avance)
+            m_app.Op->ProgresoValor(static_cast<int>(m_avance));
+    }
+
+    // Each pair's position and suffixes, and each article's pair.
+    void Enlazar() {
+        for (Grupo& g : m_c.grupos)
+            for (Pendiente& p : g.pares) {
+                const std::string_view suf = p.Valor(2);
+                p.clave = m_c.Clave(std::string(p.Valor(1)), std::string(suf));
+                p.sufijoVacio = suf.find("()") != std::string_view::npos;
+            }
+        m_c.efectoDeArticulo.assign(m_c.articulos.size(), nullptr);
+        for (size_t k = 0; k < m_c.articulos.size(); ++k)
+            if (m_efecto[k].first >= 0)
+                m_c.efectoDeArticulo[k] =
+                    &m_c.grupos[static_cast<size_t>(m_efecto[k].first)].pares[static_cast<size_t>(m_efecto[k].second)];
+    }
+
+    Aplicacion& m_app;
+    std::string& m_sSQL;
+    Clasificados& m_c;
+    ConsultasAduana m_aduana;
+    long m_avance = 1;                  // the next row whose progress is due
+    std::vector<Pendiente> m_pendientes; // found pairs of the number being looked up
+    std::string m_numero;               // of the pending pairs, in lower case
+    size_t m_inicio = 0;                // the number's first article
+    // Per article, its group and pair there (-1: none), or the group's first
+    // pair for all the number's articles when one update does the number.
+    std::vector<std::pair<int32_t, int32_t>> m_efecto;
+    SentenciaSql m_update;
+    std::vector<Asignacion> m_actual; // of the pair being put together
+    enum class Ultima { Ninguna, Armando, Armada, Escrita } m_ultima = Ultima::Ninguna;
+};
 
 // Stage 4: every classified article through the validator. Its verdicts are
 // kept in `c` for the closing pass; only a validation that fails with an error
@@ -619,9 +645,8 @@ public:
             else
                 llamada.DevolverNulo();
         } else if (codigo == kCodigoResultado) {
-            static constexpr std::string_view kCodigos[] = {"OK", "POS", "SUF", "ERR"};
             if (resultado >= 0)
-                llamada.DevolverTextoFijo(kCodigos[resultado]);
+                llamada.DevolverTextoFijo(kCodigosResultado[resultado]);
             else
                 llamada.DevolverNulo();
         } else if (codigo == kCodigoSufijoVacio) {
@@ -654,6 +679,62 @@ private:
     std::unordered_map<long long, int32_t> m_mapa;
 };
 
+// How the closing pass reads what stages 2 and 4 set: from the rows, once the
+// stages have written it with their own statements, or through the run's
+// function `clasificada`, which answers what they worked out (null: the row
+// keeps its value). The pass's rules are written once, over these readings.
+struct Lectura {
+    bool porFuncion = false;
+
+    // The column of stage 2's list with code `k`, as the stages leave it. The
+    // function's answer compares as the column would.
+    std::string Columna(int k) const { return Leer(k, kColumnasEtapa2[k]); }
+    // The result code as stage 4 leaves it: "OK" for an "A" row by then.
+    std::string Resultado() const {
+        return porFuncion ? Leer(kCodigoResultado, "PRCCRC") : "case when PRCEST = 'A' then 'OK' else PRCCRC end";
+    }
+    // Whether the row's suffixes hold a value left empty, "()".
+    std::string SufijoVacio() const {
+        return porFuncion ? "ifnull(clasificada(ARTORD, " + std::to_string(kCodigoSufijoVacio) +
+                                "), instr(1,PRCSUF,'()')>0)"
+                          : "instr(1,PRCSUF,'()')>0";
+    }
+
+private:
+    std::string Leer(int codigo, const char* columna) const {
+        if (!porFuncion)
+            return columna;
+        return std::string("ifnull(clasificada(ARTORD, ") + std::to_string(codigo) + "), " + columna +
+               ") collate nocase";
+    }
+};
+
+// The closing pass: stage 3, stage 4's "OK" for the articles it found valid
+// and the closing checks, in one pass over the interno's rows, each column as
+// they leave it one after the other: stage 3's quantities and declared unit;
+// the unit quantity of the valid articles whose declared unit (INTDUN by then)
+// is the statistical one; "CERO" for a valid article without price; origin and
+// destination "200" for ICR1; and "SUF" for suffixes with an empty value,
+// whatever the code was. Every expression reads the row as it was before the
+// pass, so the quantity check sees it before the price check changes its code.
+// Read through the function, the pass also writes what stages 2 and 4 set.
+std::string PasadaDeCierre(const Lectura& leer, const std::string& dun, const std::string& interno) {
+    const std::string valida = "(" + leer.Resultado() + ") = 'OK' collate nocase";
+    std::string sql = "update ART set ";
+    if (leer.porFuncion) {
+        for (int k : {0, 1, 2, 4, 5})
+            sql += std::string(kColumnasEtapa2[k]) + " = " + leer.Columna(k) + ", ";
+        sql += "PRCEST = ifnull(clasificada(ARTORD, " + std::to_string(kCodigoEstado) + "), PRCEST), ";
+    }
+    sql += "PRCECA = case " + leer.Columna(4) + " when '07' then ARTCAN when '" + dun + "' then case when " + valida +
+           " then ARTCAN else PRCECA end else PRCECA end, PRCSCA = case when " + leer.Columna(5) +
+           " = '07' then ARTCAN else PRCSCA end, PRCDUN = '" + dun + "', PRCCRC = case when " + leer.SufijoVacio() +
+           " then 'SUF' when (ARTTOT = 0 OR ARTUNI = 0) and " + valida + " then 'CERO' else " + leer.Resultado() +
+           " end, PRCORI = case when PRCTDS = 'ICR1' then '200' else " + leer.Columna(3) +
+           " end, PRCDST = case when PRCTDS = 'ICR1' then '200' else PRCDST end where INTNRO = '" + interno + "'";
+    return sql;
+}
+
 // The run's transaction. Inside a caller's transaction it is a savepoint, so
 // it can be undone alone. Otherwise it is a transaction of its own: a
 // savepoint there would have SQLite copy aside every page the run changes,
@@ -685,6 +766,77 @@ private:
     Almacor::Gestor& m_db;
     bool m_propia = false;
 };
+
+// Writes what stages 2 and 4 worked out and the closing pass. When every row
+// can be found by its order, one pass writes it all through the run's
+// function; otherwise, or when that pass fails (it is undone), the stages are
+// written with their own statements and then the pass, so a failure is met,
+// and reported, where they meet it. `etapa3` is emptied when stage 2's own
+// statements fail, which is before stage 3 was reached.
+void Cerrar(Aplicacion& app, const Clasificados& c, const std::string& dun, std::string& sSQL, std::string& etapa3) {
+    const std::string interno = SqlTexto(app.InternoActual);
+    auto UnaTrasOtra = [&] {
+        try {
+            EscribirEtapa2(app, c, sSQL);
+        } catch (...) {
+            etapa3.clear();
+            throw;
+        }
+        EscribirFallidas(app, c, c.validadas.size(), sSQL);
+        sSQL = PasadaDeCierre(Lectura{false}, dun, interno);
+        app.Db.Ejecutar(sSQL);
+    };
+    if (c.validadas.empty()) {
+        sSQL = PasadaDeCierre(Lectura{false}, dun, interno);
+        app.Db.Ejecutar(sSQL);
+        return;
+    }
+    if (!c.porOrden) {
+        UnaTrasOtra();
+        return;
+    }
+    Almacor::FuncionSql funcion(app.Db, "clasificada", 2, Efectos(c));
+    sSQL = PasadaDeCierre(Lectura{true}, dun, interno);
+    app.Db.Savepoint(kSavepointCierre);
+    try {
+        app.Db.Ejecutar(sSQL);
+    } catch (const Cancelacion&) {
+        throw;
+    } catch (...) {
+        app.Db.VolverASavepoint(kSavepointCierre);
+        UnaTrasOtra();
+        return;
+    }
+    app.Db.LiberarSavepoint(kSavepointCierre);
+}
+
+// The run's error message. What was classified before the failing statement
+// stays classified, stage 3 included when the run got past it.
+void InformarFallo(Aplicacion& app, TransaccionDeLaCorrida& transaccion, bool abierta, const std::string& etapa3,
+                   const std::string& sSQL) {
+    AppError e = AppError::Actual();
+    if (abierta && !etapa3.empty()) {
+        try {
+            app.Db.Ejecutar(etapa3);
+        } catch (...) {
+            e.Description += vbCrLf + std::string("No se pudo guardar la etapa 3: ") + AppError::Actual().Description;
+        }
+    }
+    if (abierta) {
+        try {
+            transaccion.Confirmar();
+        } catch (...) {
+            AppError c = AppError::Actual();
+            std::string nota = app.Db.DeshacerOReconectar();
+            e.Description += vbCrLf + std::string("No se pudo guardar lo clasificado: ") + c.Description;
+            if (!nota.empty())
+                e.Description += vbCrLf + nota;
+        }
+    }
+    app.Op->MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmMain.FRAM2_GuardarDatosToBase]::" + e.Source + vbCrLf +
+                       vbCrLf + "SQL:" + vbCrLf + sSQL,
+                   Operador::Icono::Critico);
+}
 
 } // namespace
 
@@ -729,7 +881,7 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
 
         Clasificados clasificados;
         if (conCatalogo)
-            Etapa2(app, sSQL, clasificados);
+            Etapa2(app, sSQL, clasificados).Correr();
 
         // Stage 3 writes the quantities and the declared unit, which stage 4
         // neither reads nor writes, so the closing pass does its work: it
@@ -745,86 +897,10 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
         Etapa4(app, validador, sSQL, clasificados, conCatalogo);
         lecturas.clear(); // the customs databases are not read after stage 4
 
-        // Stage 3, stage 4's "OK" for the articles it found valid (the "A" rows
-        // left) and the closing checks, in one pass over the interno's rows,
-        // each column as they leave it one after the other: stage 3's
-        // quantities and declared unit; the unit quantity of the valid articles
-        // whose declared unit (INTDUN by then) is the statistical one; "CERO"
-        // for a valid article without price; origin and destination "200" for
-        // ICR1; and "SUF" for suffixes with an empty value, whatever the code
-        // was. Every expression reads the row as it was before the pass, so
-        // "valid" is an "A" row or one that was "OK" already, and the quantity
-        // check sees it before the price check changes its code.
         op.Estado("Procesando... validando precios");
         op.Estado("Procesando... estableciendo pais destino y proc ");
         op.Estado("Procesando... validando sufijos");
-        const std::string cierre = "update ART set PRCECA = case when PRCEUN = '07' or (PRCEUN = '" + dun +
-                                   "' and (PRCEST = 'A' or PRCCRC = 'OK')) then ARTCAN else PRCECA end, " + unidades +
-                                   ", PRCCRC = case when instr(1,PRCSUF,'()')>0 then 'SUF' "
-                                   "when (ARTTOT = 0 OR ARTUNI = 0) and (PRCEST = 'A' or PRCCRC = 'OK') then 'CERO' "
-                                   "when PRCEST = 'A' then 'OK' else PRCCRC end, "
-                                   "PRCORI = case when PRCTDS = 'ICR1' then '200' else PRCORI end, "
-                                   "PRCDST = case when PRCTDS = 'ICR1' then '200' else PRCDST end "
-                                   "where INTNRO = '" +
-                                   interno + "'";
-        // Stages 2 and 4 written with their own statements, then the pass.
-        auto UnaTrasOtra = [&] {
-            try {
-                EscribirEtapa2(app, clasificados, sSQL);
-            } catch (...) {
-                etapa3.clear(); // the stage failed before stage 3 was reached
-                throw;
-            }
-            EscribirFallidas(app, clasificados, clasificados.validadas.size(), sSQL);
-            sSQL = cierre;
-            app.Db.Ejecutar(sSQL);
-        };
-        if (clasificados.validadas.empty()) {
-            sSQL = cierre;
-            app.Db.Ejecutar(sSQL);
-        } else if (!clasificados.porOrden) {
-            UnaTrasOtra();
-        } else {
-            // The same pass also writes what stages 2 and 4 set, each row's
-            // values found by its order: every column they may set is read
-            // through the function (null: the row keeps it), as they leave it,
-            // compared as the column would be. An "A" row is valid when its
-            // code is "OK" by then. Should the pass fail, it is undone and the
-            // stages are written one after the other, so the failure is met,
-            // and reported, where they meet it.
-            Almacor::FuncionSql funcion(app.Db, "clasificada", 2, Efectos(clasificados));
-            auto F = [](int codigo, const char* columna) {
-                return std::string("ifnull(clasificada(ARTORD, ") + std::to_string(codigo) + "), " + columna + ")";
-            };
-            const std::string valida = F(kCodigoResultado, "PRCCRC") + " = 'OK' collate nocase";
-            sSQL = "update ART set ";
-            for (int k : {0, 1, 2, 4, 5})
-                sSQL += std::string(kColumnasEtapa2[k]) + " = " + F(k, kColumnasEtapa2[k]) + ", ";
-            sSQL += "PRCEST = " + F(kCodigoEstado, "PRCEST") + ", PRCECA = case " + F(4, "PRCEUN") +
-                    " collate nocase when '07' then ARTCAN when '" + dun + "' then case when " + valida +
-                    " then ARTCAN else PRCECA end else PRCECA end, PRCSCA = case when " + F(5, "PRCSUN") +
-                    " = '07' collate nocase then ARTCAN else PRCSCA end, PRCDUN = '" + dun +
-                    "', PRCCRC = case when ifnull(clasificada(ARTORD, " + std::to_string(kCodigoSufijoVacio) +
-                    "), instr(1,PRCSUF,'()')>0) then 'SUF' when (ARTTOT = 0 OR ARTUNI = 0) and " + valida +
-                    " then 'CERO' else " + F(kCodigoResultado, "PRCCRC") +
-                    " end, PRCORI = case when PRCTDS = 'ICR1' then '200' else " + F(3, "PRCORI") +
-                    " end, PRCDST = case when PRCTDS = 'ICR1' then '200' else PRCDST end where INTNRO = '" + interno +
-                    "'";
-            app.Db.Savepoint(kSavepointCierre);
-            bool hecho = false;
-            try {
-                app.Db.Ejecutar(sSQL);
-                hecho = true;
-            } catch (const Cancelacion&) {
-                throw;
-            } catch (...) {
-                app.Db.VolverASavepoint(kSavepointCierre);
-            }
-            if (hecho)
-                app.Db.LiberarSavepoint(kSavepointCierre);
-            else
-                UnaTrasOtra();
-        }
+        Cerrar(app, clasificados, dun, sSQL, etapa3);
         etapa3.clear();
 
         abierta = false;
@@ -837,31 +913,7 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
             transaccion.Deshacer();
         throw;
     } catch (...) {
-        AppError e = AppError::Actual();
-        // What was classified before the failing statement stays classified,
-        // stage 3 included when the run got past it.
-        if (abierta && !etapa3.empty()) {
-            try {
-                app.Db.Ejecutar(etapa3);
-            } catch (...) {
-                e.Description +=
-                    vbCrLf + std::string("No se pudo guardar la etapa 3: ") + AppError::Actual().Description;
-            }
-        }
-        if (abierta) {
-            try {
-                transaccion.Confirmar();
-            } catch (...) {
-                AppError c = AppError::Actual();
-                std::string nota = app.Db.DeshacerOReconectar();
-                e.Description += vbCrLf + std::string("No se pudo guardar lo clasificado: ") + c.Description;
-                if (!nota.empty())
-                    e.Description += vbCrLf + nota;
-            }
-        }
-        op.MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmMain.FRAM2_GuardarDatosToBase]::" + e.Source + vbCrLf +
-                      vbCrLf + "SQL:" + vbCrLf + sSQL,
-                  Operador::Icono::Critico);
+        InformarFallo(app, transaccion, abierta, etapa3, sSQL);
         return false;
     }
 }
