@@ -21,11 +21,11 @@ std::string NormalizarValor(std::string& valor) {
     if (Len(valor) > 21)
         valor = Left(valor, 21);
     std::string r;
+    std::string caracter;
     for (char32_t c : Utf8aU32(valor)) {
-        if (CaracterPermitido(c))
-            AgregarUtf8(r, c);
-        else
-            r += ' ';
+        caracter.clear();
+        AgregarUtf8(caracter, c);
+        r += FiltrarCaracter(caracter);
     }
     return r;
 }

@@ -31,15 +31,6 @@ void AlmacenAjustes::SaveSetting(const std::string& clave, const std::string& va
                        "No se pudo guardar el ajuste " + clave + " en " + Ubicacion() + ".");
 }
 
-std::vector<std::pair<std::string, std::string>> AlmacenAjustes::Todas() const {
-    std::vector<std::pair<std::string, std::string>> r;
-    m_s->beginGroup("CONFIG");
-    for (const QString& k : m_s->childKeys())
-        r.emplace_back(k.toStdString(), m_s->value(k).toString().toStdString());
-    m_s->endGroup();
-    return r;
-}
-
 std::string AlmacenAjustes::Ubicacion() const {
     return m_s->fileName().toStdString();
 }

@@ -21,7 +21,6 @@ public:
     std::string GetSetting(const std::string& clave, const std::string& defecto = "") const;
     // Raises an error when the store cannot be written.
     void SaveSetting(const std::string& clave, const std::string& valor);
-    std::vector<std::pair<std::string, std::string>> Todas() const;
     std::string Ubicacion() const;
 
 private:

@@ -149,11 +149,6 @@ std::string Principal::ArchivoDeEntidad(const std::string& entidad) const {
     return a == m_archivos.end() ? std::string() : a->second;
 }
 
-std::string Principal::ServidorDeEntidad(const std::string& entidad) const {
-    auto s = m_servidores.find(UCase(entidad));
-    return s == m_servidores.end() ? std::string() : s->second;
-}
-
 std::vector<Conexion*> Principal::Conexiones() {
     std::vector<Conexion*> r;
     for (auto& [archivo, g] : m_conexiones)

@@ -35,8 +35,6 @@ public:
     // The database file of an entity (after LoadParameters), or "servidor
     // host:port/base" for one on a server.
     std::string ArchivoDeEntidad(const std::string& entidad) const;
-    // The connection string of an entity on a server ("" for a file).
-    std::string ServidorDeEntidad(const std::string& entidad) const;
     // Every distinct open connection (the transfer wraps each in a transaction).
     std::vector<Conexion*> Conexiones();
 

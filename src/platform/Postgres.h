@@ -66,8 +66,6 @@ public:
     static std::string DescribirServidor(const std::string& conninfo);
     // Whether a connection string carries a password (ours never should).
     static bool LlevaContrasena(const std::string& conninfo);
-    // Statement shapes prepared on the server (for tests).
-    size_t SentenciasPreparadas() const { return m_preparadas.size(); }
     // Statements of the lot being sent, not yet answered (for tests).
     size_t EnCola() const { return m_enCola; }
     // Whether a template is "insert into t (...) values (...)" with one row.

@@ -87,20 +87,6 @@ std::string SqlCadena(std::string_view valor) {
     return r;
 }
 
-std::string LTrim(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size() && s[i] == ' ')
-        ++i;
-    return std::string(s.substr(i));
-}
-
-std::string RTrim(std::string_view s) {
-    size_t n = s.size();
-    while (n > 0 && s[n - 1] == ' ')
-        --n;
-    return std::string(s.substr(0, n));
-}
-
 std::string Trim(std::string_view s) {
     size_t i = 0, n = s.size();
     while (i < n && s[i] == ' ')

@@ -14,8 +14,6 @@ std::string SqlCadena(std::string_view valor);
 
 // Blanks (spaces only; tabs and other white space stay) removed from both ends.
 std::string Trim(std::string_view s);
-std::string RTrim(std::string_view s);
-std::string LTrim(std::string_view s);
 
 // Number of characters.
 size_t Len(std::string_view s);

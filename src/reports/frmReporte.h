@@ -23,7 +23,6 @@ public:
     ~frmReporte() override;
 
     const Reporte& reporte() const { return *m_reporte; }
-    int PaginaActual() const { return m_actual; }
     void IrAPagina(int pagina);
     // Lays the report out again on another page size or orientation.
     void CambiarPagina(const QPageLayout& pagina);
