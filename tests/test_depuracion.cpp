@@ -28,6 +28,8 @@ protected:
                    "('87  .  .  .   ','AA','MARCA'), ('87  .  .  .   ','CA01','NUEVO'), "
                    "('87  .  .  .   ','CA02','USADO'), ('8703.  .  .   ','ZA','AÑO'), "
                    "('8703.23.  .   ','AM','VIN'), ('22  .  .  .   ','AA','MARCA')");
+        e.EnAduana("insert into unidades (id, descripcion) values ('01','KILOGRAMO'), ('05','LITRO'), "
+                   "('07','UNIDAD'), ('0''7','CON APOSTROFO')");
         e.App.InternoActual = "100";
     }
 

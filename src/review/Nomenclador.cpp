@@ -1,5 +1,6 @@
 #include "review/Nomenclador.h"
 
+#include "classify/modGlobal.h"
 #include "platform/Pontevar.h"
 #include "platform/Recordset.h"
 #include "platform/Texto.h"
@@ -156,19 +157,7 @@ std::vector<Encontrada> BuscarConDescripcion(Pontevar::Principal& entidades, con
 }
 
 std::string LetraVerificadora(const std::string& p) {
-    static const int kPesos[11] = {8, 6, 19, 17, 13, 11, 9, 7, 5, 3, 2};
-    static const char* kLetras = "ABCDEFGHJKLMNPQRTUVWXYZ";
-    if (p.size() != 14 || p[4] != '.' || p[7] != '.' || p[10] != '.')
-        return {};
-    int suma = 0, k = 0;
-    for (size_t i = 0; i < p.size(); ++i) {
-        if (i == 4 || i == 7 || i == 10)
-            continue;
-        if (!EsDigito(p[i]))
-            return {};
-        suma += (p[i] - '0') * kPesos[k++];
-    }
-    return std::string(1, kLetras[suma % 23]);
+    return modGlobal::LetraVerificadora(p);
 }
 
 std::string PosicionCompleta(const std::string& texto) {
