@@ -77,6 +77,12 @@ TEST_F(Busqueda, PrefijoDeLaPrimeraParte) {
               }));
     // Every position: "." matches anything.
     EXPECT_EQ(Buscar(".").size(), 33110u);
+    // Only the dot: a typed "%", "_" or backslash is that character, which no position holds.
+    for (const char* literal : {"%", "_", "8703%", "8_03", "87%3.23", "\\", "8703\\"})
+        EXPECT_EQ(Buscar(literal), Lista{}) << literal;
+    e.EnAduana("insert into ncm ([001],[002],[003],[010]) values ('87_3%\\.01','100','Z','Literal')");
+    EXPECT_EQ(Buscar("87_3%\\"), Lista{"87_3%\\.01.100Z"});
+    EXPECT_EQ(Buscar("87_"), Lista{"87_3%\\.01.100Z"});
 }
 
 TEST_F(Busqueda, PosicionesCompletasYSinPuntos) {

@@ -50,13 +50,24 @@ std::string Columnas(bool descripcion) {
 }
 
 // The search as the dialog has always done it: each "." of the text matches
-// any run of characters, and the text is a prefix of [001].
+// any run of characters, and the text is a prefix of [001]. Every other
+// character stands for itself: "%", "_" and a backslash (the server's own escape
+// in a like) are escaped, and only then is an escape clause written, so the
+// ordinary search keeps its plain prefix pattern.
 std::vector<Encontrada> PorPrefijo(Pontevar::Principal& entidades, const std::string& texto, bool descripcion) {
-    std::string patron = Reemplazar(texto, ".", "%");
+    std::string patron;
+    bool escapado = false;
+    for (char c : texto) {
+        if (c == '%' || c == '_' || c == '\\') {
+            patron += '\\';
+            escapado = true;
+        }
+        patron += c == '.' ? '%' : c;
+    }
     return Filas(entidades,
                  "select " + Columnas(descripcion) +
-                     ",[012] as estadistica,[020] as deresp from ncm where [001] like '" + SqlTexto(patron) +
-                     "%' order by [001],[002],[003]",
+                     ",[012] as estadistica,[020] as deresp from ncm where [001] like '" + SqlTexto(patron) + "%'" +
+                     (escapado ? " escape '\\'" : "") + " order by [001],[002],[003]",
                  descripcion);
 }
 
