@@ -3,12 +3,14 @@
 // the history with its undo, and the editar command.
 #include "Entorno.h"
 #include "app/Consola.h"
+#include "app/OperadorConsola.h"
 #include "platform/Numeros.h"
 #include "review/Depuracion.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 namespace {
@@ -269,6 +271,34 @@ TEST_F(Depurar, EditarRechazaLoQueLaDeclaracionNoAdmite) {
     EXPECT_NE(e.SalidaCli.find("guardado (8703.23.10.100A AA(M)-CA01-ZA(002024)-AM(VIN1)-)"), std::string::npos)
         << e.SalidaCli;
     EXPECT_EQ(Col(1, "PRCNCM"), "8703.23.10.100A");
+}
+
+TEST(OperadorConsolaValores, EnElTerminalVacioTomaElDefectoYGuionNada) {
+    struct Caso {
+        const char* linea;
+        const char* defecto;
+        std::string respuesta;
+    } casos[] = {
+        {"", "ORVANTA", "ORVANTA"}, {"   ", "ORVANTA", "ORVANTA"}, {"-", "ORVANTA", ""},
+        {" - ", "ORVANTA", ""},     {"OTRA", "ORVANTA", "OTRA"},  {"", "", ""},
+        {"--", "X", "--"},
+    };
+    for (const Caso& c : casos) {
+        std::istringstream entrada(std::string(c.linea) + "\n");
+        std::streambuf* antes = std::cin.rdbuf(entrada.rdbuf());
+        std::ostringstream out, err;
+        OperadorConsola op(out, err);
+        op.Terminal = true;
+        std::string r = op.InputBox("AA", "AA - MARCA", "Ingrese Valor", c.defecto);
+        std::cin.rdbuf(antes);
+        EXPECT_EQ(r, c.respuesta) << "\"" << c.linea << "\"";
+        EXPECT_NE(err.str().find(std::string("[") + c.defecto + "]"), std::string::npos) << err.str();
+    }
+    // A value given on the command line is taken as it is, even empty.
+    std::ostringstream out, err;
+    OperadorConsola op(out, err);
+    op.Valores["AA"] = "";
+    EXPECT_EQ(op.InputBox("AA", "AA - MARCA", "Ingrese Valor", "ORVANTA"), "");
 }
 
 TEST_F(Depurar, NumerosConSusDecimalesYCantidadesComoSeEscribieron) {
