@@ -3,12 +3,14 @@
 // the history with its undo, and the editar command.
 #include "Entorno.h"
 #include "app/Consola.h"
+#include "app/OperadorConsola.h"
 #include "platform/Numeros.h"
 #include "review/Depuracion.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 namespace {
@@ -28,6 +30,8 @@ protected:
                    "('87  .  .  .   ','AA','MARCA'), ('87  .  .  .   ','CA01','NUEVO'), "
                    "('87  .  .  .   ','CA02','USADO'), ('8703.  .  .   ','ZA','AÑO'), "
                    "('8703.23.  .   ','AM','VIN'), ('22  .  .  .   ','AA','MARCA')");
+        e.EnAduana("insert into unidades (id, descripcion) values ('01','KILOGRAMO'), ('05','LITRO'), "
+                   "('07','UNIDAD'), ('0''7','CON APOSTROFO')");
         e.App.InternoActual = "100";
     }
 
@@ -129,6 +133,32 @@ TEST_F(Depurar, VerificarDatosReglasEnOrdenConSuTexto) {
          Icono::Exclamacion},
         {"total cero", [](FormModificar& f) { f.txtARTTOT = "0.00"; }, "el campo total debe ser mayor a cero",
          Icono::Exclamacion},
+        // What the declaration cannot carry, each at its rule.
+        {"unidad inexistente", [](FormModificar& f) { f.txtPRCDUN = "99"; f.txtPRCESM = "x"; },
+         "La unidad declarada 99 no existe en la tabla de unidades", Icono::Exclamacion},
+        {"estado de cinco cifras", [](FormModificar& f) { f.txtPRCESM = "12345"; f.txtPRCSUF = "AA(X)-"; },
+         "Estado de mercaderia inválida", Icono::Critico},
+        {"estado con decimales", [](FormModificar& f) { f.txtPRCESM = "1.5"; }, "Estado de mercaderia inválida",
+         Icono::Critico},
+        {"estado de 5000 cifras", [](FormModificar& f) { f.txtPRCESM = std::string(5000, '1'); },
+         "Estado de mercaderia inválida", Icono::Critico},
+        {"valor de sufijo largo",
+         [](FormModificar& f) { f.txtPRCSUF = "AA(" + std::string(22, 'M') + ")-CA01-ZA(002024)-AM(V1)-"; f.txtARTCAN = "x"; },
+         "Sufijos inválidos\r\n\r\nEl valor del sufijo AA tiene 22 caracteres; admite hasta 21.", Icono::Exclamacion},
+        {"unitario que se guarda cero", [](FormModificar& f) { f.txtARTUNI = "0.000001"; },
+         "el campo unitario debe ser mayor a cero", Icono::Exclamacion},
+        {"total que se guarda cero", [](FormModificar& f) { f.txtARTTOT = "0.004"; },
+         "el campo total debe ser mayor a cero", Icono::Exclamacion},
+        {"cantidad de once cifras", [](FormModificar& f) { f.txtARTCAN = "10000000000"; f.txtARTUNI = "0"; },
+         "el campo cantidad es demasiado grande", Icono::Exclamacion},
+        {"cantidad que redondea a once cifras", [](FormModificar& f) { f.txtARTCAN = "9999999999.999"; },
+         "el campo cantidad es demasiado grande", Icono::Exclamacion},
+        {"unitario de 10^18", [](FormModificar& f) { f.txtARTUNI = "1000000000000000000"; },
+         "el campo unitario es demasiado grande", Icono::Exclamacion},
+        {"total de 321 cifras", [](FormModificar& f) { f.txtARTTOT = "1" + std::string(320, '0'); },
+         "el campo total es demasiado grande", Icono::Exclamacion},
+        {"cantidad de 321 cifras", [](FormModificar& f) { f.txtARTCAN = "1" + std::string(320, '0'); },
+         "el campo cantidad es demasiado grande", Icono::Exclamacion},
     };
     for (const Caso& c : casos) {
         FormModificar f = Editor(1);
@@ -141,6 +171,166 @@ TEST_F(Depurar, VerificarDatosReglasEnOrdenConSuTexto) {
     }
     FormModificar f = Editor(1);
     EXPECT_TRUE(f.VerificarDatos()) << e.Op.Ultimo();
+    // The largest values the declaration carries still pass.
+    f.txtARTCAN = "9999999999";
+    f.txtARTUNI = "999999999999999";
+    f.txtARTTOT = "0.005";
+    f.txtPRCSUF = "AA(" + std::string(21, 'M') + ")-CA01-ZA(002024)-AM(V1)-";
+    EXPECT_TRUE(f.VerificarDatos()) << e.Op.Ultimo();
+}
+
+TEST_F(Depurar, PosicionDeCatorceCaracteresTomaLaLetraDelNomenclador) {
+    // Two rows share 0101.21.00 and 100: the one whose letter the check
+    // formula gives (W) is the position, whichever comes first.
+    e.EnAduana("delete from ncm where [001] = '0101.21.00'");
+    e.EnAduana("insert into ncm ([001],[002],[003],[012],[020],[059]) values "
+               "('0101.21.00','100','B','9','',''), ('0101.21.00','100','W','1','','')");
+    Articulo(1, "A", {{"PRCLAP", "'S'"}, {"PRCCRC", "'OK'"}});
+    struct Caso {
+        const char* tecleado;
+        std::string devuelta, caja, unidad, mensaje;
+    } casos[] = {
+        {"8703.23.10.100", "8703.23.10.100A", "8703.23.10.100A", "07", ""},
+        {"0101,21,00,100", "0101.21.00.100W", "0101.21.00.100W", "01", "No se encontro Sufijo en el nomenclador"},
+        {"8703.23.10.999", "", "8703.23.10.999", "07", "Posición no encontrada en Nomenclador"},
+    };
+    for (const Caso& c : casos) {
+        FormModificar f = Editor(1);
+        e.Op.Mensajes.clear();
+        e.Op.Opciones = {{"CA", "CA01"}};
+        e.Op.Entradas = {"M", "2024", "V"};
+        f.txtPRCNCM = c.tecleado;
+        EXPECT_EQ(f.ProcesarNCM(f.txtPRCNCM), c.devuelta) << c.tecleado;
+        EXPECT_EQ(f.txtPRCNCM, c.caja) << c.tecleado;
+        EXPECT_EQ(f.txtPRCNCM_Tag, c.unidad) << c.tecleado;
+        EXPECT_EQ(e.Op.Ultimo(), c.mensaje) << c.tecleado;
+    }
+
+    // Typed and saved without the check: completed, with the units and LAPI
+    // mark of its own row, not of the position the article had.
+    {
+        FormModificar f = Editor(1);
+        EXPECT_EQ(f.lbPRCLAP_Tag, "S");
+        f.txtPRCNCM = "0101.21.00.100";
+        f.txtPRCSUF = "SIN SUFIJOS";
+        f.txtPRCDUN = "01";
+        f.txtPRCECA = "0";
+        ASSERT_EQ(f.GrabarDatos(), Resultado::Hecho) << e.Op.Ultimo();
+        EXPECT_EQ(Col(1, "PRCNCM || '|' || PRCEUN || '|' || PRCLAP"), "0101.21.00.100W|01|N");
+        EXPECT_EQ(Col(1, "PRCECA"), "1");
+    }
+    // A 15-character position typed without the check gets its row's units too.
+    {
+        FormModificar f = Editor(1);
+        f.txtPRCNCM = "8703.23.10.100A";
+        f.txtPRCDUN = "07";
+        ASSERT_EQ(f.GrabarDatos(), Resultado::Hecho) << e.Op.Ultimo();
+        EXPECT_EQ(Col(1, "PRCNCM || '|' || PRCEUN || '|' || PRCLAP"), "8703.23.10.100A|07|S");
+    }
+    // One the check did not find is never saved.
+    for (const char* mala : {"8703.23.10.999", "8703.23.10.100Q"}) {
+        FormModificar f = Editor(1);
+        f.txtPRCNCM = mala;
+        e.Op.Mensajes.clear();
+        EXPECT_EQ(f.GrabarDatos(), Resultado::Detenido) << mala;
+        EXPECT_EQ(e.Op.Ultimo().rfind("La posición es Inexistente!", 0), 0u) << e.Op.Ultimo();
+        EXPECT_EQ(Col(1, "PRCNCM"), "8703.23.10.100A") << mala;
+    }
+}
+
+TEST_F(Depurar, EditarRechazaLoQueLaDeclaracionNoAdmite) {
+    Articulo(1, "A", {{"PRCVIN", "'VIN1'"}});
+    e.Trabajo("insert into INTN (INTNRO, INTDSC) values ('100', 'Prueba')");
+    const std::string sufijos = "AA(X)-CA01-ZA(002024)-AM(V1)-";
+    struct Caso {
+        std::vector<std::string> args;
+        std::string mensaje;
+    } casos[] = {
+        {{"--unidad-declarada", "99"}, "La unidad declarada 99 no existe en la tabla de unidades"},
+        {{"--estado-mercaderia", "12345"}, "CRITICO: Estado de mercaderia inválida"},
+        {{"--sufijos", "AA(" + std::string(300, 'M') + ")-CA01-ZA(002024)-AM(V1)-"},
+         "Sufijos inválidos\n\nEl valor del sufijo AA tiene 300 caracteres; admite hasta 21."},
+        {{"--unitario", "1000000000000000000"}, "el campo unitario es demasiado grande"},
+        {{"--unitario", "0.000001"}, "el campo unitario debe ser mayor a cero"},
+        {{"--posicion", "8703.23.10.999"}, "La posición es Inexistente!"},
+    };
+    for (const Caso& c : casos) {
+        std::vector<std::string> args = {"editar", "100", "1"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        if (c.args[0] != "--sufijos")
+            args.insert(args.end(), {"--sufijos", sufijos});
+        EXPECT_EQ(e.Cli(args), 1) << c.mensaje;
+        EXPECT_NE(e.SalidaCli.find(c.mensaje), std::string::npos) << e.SalidaCli;
+        EXPECT_EQ(Col(1, "PRCEST"), "E") << c.mensaje;
+    }
+    // A 14-character position is stored with its letter.
+    EXPECT_EQ(e.Cli({"editar", "100", "1", "--posicion", "8703.23.10.100", "--valor", "AA=M", "--valor", "ZA=2024",
+                     "--valor", "AM=VIN1", "--opcion", "CA=CA01"}),
+              0)
+        << e.SalidaCli;
+    EXPECT_NE(e.SalidaCli.find("guardado (8703.23.10.100A AA(M)-CA01-ZA(002024)-AM(VIN1)-)"), std::string::npos)
+        << e.SalidaCli;
+    EXPECT_EQ(Col(1, "PRCNCM"), "8703.23.10.100A");
+}
+
+TEST(OperadorConsolaValores, EnElTerminalVacioTomaElDefectoYGuionNada) {
+    struct Caso {
+        const char* linea;
+        const char* defecto;
+        std::string respuesta;
+    } casos[] = {
+        {"", "ORVANTA", "ORVANTA"}, {"   ", "ORVANTA", "ORVANTA"}, {"-", "ORVANTA", ""},
+        {" - ", "ORVANTA", ""},     {"OTRA", "ORVANTA", "OTRA"},  {"", "", ""},
+        {"--", "X", "--"},
+    };
+    for (const Caso& c : casos) {
+        std::istringstream entrada(std::string(c.linea) + "\n");
+        std::streambuf* antes = std::cin.rdbuf(entrada.rdbuf());
+        std::ostringstream out, err;
+        OperadorConsola op(out, err);
+        op.Terminal = true;
+        std::string r = op.InputBox("AA", "AA - MARCA", "Ingrese Valor", c.defecto);
+        std::cin.rdbuf(antes);
+        EXPECT_EQ(r, c.respuesta) << "\"" << c.linea << "\"";
+        EXPECT_NE(err.str().find(std::string("[") + c.defecto + "]"), std::string::npos) << err.str();
+    }
+    // A value given on the command line is taken as it is, even empty.
+    std::ostringstream out, err;
+    OperadorConsola op(out, err);
+    op.Valores["AA"] = "";
+    EXPECT_EQ(op.InputBox("AA", "AA - MARCA", "Ingrese Valor", "ORVANTA"), "");
+}
+
+TEST_F(Depurar, NumerosConSusDecimalesYCantidadesComoSeEscribieron) {
+    struct Muestra {
+        double valor;
+        int maximo;
+        const char* texto;
+    } muestras[] = {{5, 15, "05.00"},       {12.5, 15, "12.50"},       {213.7709, 5, "213.7709"},
+                    {0.123456, 5, "00.12346"}, {1.234, 15, "01.234"}, {0.1234567, 15, "00.1234567"}};
+    for (const Muestra& m : muestras)
+        EXPECT_EQ(Depuracion::Mostrar(m.valor, m.maximo), m.texto) << m.valor;
+
+    Articulo(1, "A", {{"ARTUNI", "213.7709"}, {"ARTTOT", "427.5418"}, {"ARTCAN", "2"}, {"PRCCAN", "1.234"},
+                      {"PRCECA", "1.234"}, {"PRCDUN", "'01'"}});
+    FormModificar f = Editor(1);
+    EXPECT_EQ(f.txtARTUNI, "213.7709");
+    EXPECT_EQ(f.txtARTTOT, "427.5418");
+    EXPECT_EQ(f.txtPRCCAN, "01.234");
+    // Only the suffixes change: every number stays as it was stored.
+    ASSERT_EQ(f.GrabarDatos(), Resultado::Hecho) << e.Op.Ultimo();
+    EXPECT_EQ(Col(1, "ARTUNI || '|' || ARTTOT || '|' || PRCCAN || '|' || PRCECA"), "213.7709|427.54|1.234|1.234");
+    EXPECT_EQ(e.Valor("select count(*) from HIST where COLUMNA in ('ARTUNI', 'PRCCAN', 'PRCECA')"), "0");
+
+    // Typed: the declared and statistical quantities as typed, the prices with their patterns.
+    FormModificar g = Editor(1);
+    g.txtPRCCAN = "1.23456789";
+    g.txtPRCECA = "7.125";
+    g.txtARTUNI = "1.234567";
+    g.txtARTCAN = "2.004";
+    ASSERT_EQ(g.GrabarDatos(), Resultado::Hecho) << e.Op.Ultimo();
+    EXPECT_EQ(Col(1, "typeof(PRCCAN) || '|' || PRCCAN || '|' || PRCECA || '|' || ARTUNI || '|' || ARTCAN"),
+              "real|1.23456789|7.125|1.23457|2.0");
 }
 
 TEST_F(Depurar, CantidadEstadisticaYDerechoEspecifico) {

@@ -2,6 +2,7 @@
 // dots, description words; the details with their suffixes; the runner command.
 #include "Entorno.h"
 #include "app/Consola.h"
+#include "classify/modGlobal.h"
 #include "platform/AppError.h"
 #include "platform/Esquema.h"
 #include "platform/Texto.h"
@@ -76,6 +77,12 @@ TEST_F(Busqueda, PrefijoDeLaPrimeraParte) {
               }));
     // Every position: "." matches anything.
     EXPECT_EQ(Buscar(".").size(), 33110u);
+    // Only the dot: a typed "%", "_" or backslash is that character, which no position holds.
+    for (const char* literal : {"%", "_", "8703%", "8_03", "87%3.23", "\\", "8703\\"})
+        EXPECT_EQ(Buscar(literal), Lista{}) << literal;
+    e.EnAduana("insert into ncm ([001],[002],[003],[010]) values ('87_3%\\.01','100','Z','Literal')");
+    EXPECT_EQ(Buscar("87_3%\\"), Lista{"87_3%\\.01.100Z"});
+    EXPECT_EQ(Buscar("87_"), Lista{"87_3%\\.01.100Z"});
 }
 
 TEST_F(Busqueda, PosicionesCompletasYSinPuntos) {
@@ -177,6 +184,33 @@ TEST(LetraVerificadora, LaDeCadaPosicionDeReferencia) {
         EXPECT_EQ(Nomenclador::LetraVerificadora(malo), "") << malo;
     EXPECT_EQ(Nomenclador::PosicionCompleta("8703.23.10.100"), "8703.23.10.100A");
     EXPECT_EQ(Nomenclador::PosicionCompleta("8703.23.10"), "");
+}
+
+TEST(LetraVerificadora, LaQueCompletaUnaPosicionDeSusFilas) {
+    auto Filas = [](std::vector<const char*> letras) {
+        std::vector<Valor> celdas;
+        for (const char* l : letras)
+            celdas.push_back(Valor::DeTexto(l));
+        return Recordset({"letra"}, std::move(celdas));
+    };
+    struct Caso {
+        std::vector<const char*> letras;
+        const char* posicion;
+        std::string letra;
+    } casos[] = {
+        {{"A"}, "8703.23.10.100", "A"},
+        {{"B", "W"}, "0101.21.00.100", "W"}, // the formula's among several, not the first
+        {{"W ", "B"}, "0101.21.00.100", "W"},
+        {{"b", "c"}, "0101.21.00.100", "b"}, // none is the formula's: the first, as read
+        {{"B", "W"}, "0101,21,00,100", "B"}, // not a dotted position: no formula
+        {{}, "8703.23.10.100", ""},
+    };
+    for (const Caso& c : casos)
+        EXPECT_EQ(modGlobal::LetraDeFilas(Filas(c.letras), c.posicion), c.letra) << c.posicion;
+    // A walked set is read from its first row.
+    Recordset r = Filas({"C"});
+    r.MoveNext();
+    EXPECT_EQ(modGlobal::LetraDeFilas(r, "8703.23.10.100"), "C");
 }
 
 TEST_F(Busqueda, DatosYSufijos) {

@@ -292,3 +292,43 @@ TEST(Reportes, LineaDeComandos) {
     EXPECT_EQ(Cli(e, "reporte 600 --pdf " + (e.Home / "no" / "r.pdf").string(), out), 1);
     EXPECT_NE(out.find("CRITICO: No se pudo escribir el archivo"), std::string::npos) << out;
 }
+
+TEST(Reportes, ExportacionQueFallaNoQuedaComoGuardada) {
+    EntornoPrueba e;
+    std::vector<Articulo> muchos;
+    for (int i = 1; i <= 60; ++i)
+        muchos.push_back({i, "A", "OK"});
+    Insertar(e, "600", muchos);
+    struct Caso {
+        std::string args;
+        int salida;
+    } casos[] = {
+        {"--pdf /dev/full", 1},           // a full device: every write fails
+        {"--xlsx /dev/full", 1},
+        {"--pdf " + e.Home.string(), 1},  // a folder, not a file
+        {"--xlsx " + e.Home.string(), 1},
+        {"--pdf ''", 2},                  // a name left empty is a usage error, not a text report
+        {"--xlsx ''", 2},
+    };
+    std::string out;
+    for (const Caso& c : casos) {
+        EXPECT_EQ(Cli(e, "reporte 600 --ok " + c.args, out), c.salida) << c.args << "\n" << out;
+        EXPECT_EQ(out.find("guardado"), std::string::npos) << c.args << "\n" << out;
+    }
+    // Nothing was removed or replaced: the device and the folder are still there.
+    EXPECT_TRUE(fs::is_character_file("/dev/full"));
+    EXPECT_TRUE(fs::is_directory(e.Home));
+
+    // A file already there is replaced only by a whole new one, and no file of
+    // the export's own is left beside it.
+    for (const char* nombre : {"r.pdf", "r.xlsx"}) {
+        const fs::path ruta = e.Home / nombre;
+        std::ofstream(ruta) << "anterior";
+        const std::string opcion = fs::path(nombre).extension() == ".pdf" ? "--pdf " : "--xlsx ";
+        ASSERT_EQ(Cli(e, "reporte 600 --ok " + opcion + ruta.string(), out), 0) << out;
+        EXPECT_NE(out.find("Reporte guardado en " + ruta.string()), std::string::npos) << out;
+        EXPECT_GT(fs::file_size(ruta), 1000u) << nombre;
+    }
+    for (const auto& entrada : fs::directory_iterator(e.Home))
+        EXPECT_EQ(entrada.path().filename().string().find(".velmarion-"), std::string::npos) << entrada.path();
+}

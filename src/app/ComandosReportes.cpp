@@ -9,6 +9,7 @@
 
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -49,12 +50,21 @@ int Entregar(Contexto& c, const Reportes::Informe& inf, const std::string& pdf, 
     return 0;
 }
 
+// A file option given with an empty name is a mistake, not a request for text.
+std::string ArchivoDe(Contexto& c, const std::string& opcion, const std::string& uso) {
+    const bool dada = std::find(c.Args.begin(), c.Args.end(), opcion) != c.Args.end();
+    std::string ruta = c.Opcion(opcion);
+    if (dada && Trim(ruta).empty())
+        throw UsoIncorrecto(opcion + " espera el nombre de un archivo: " + uso);
+    return ruta;
+}
+
 } // namespace
 
 int CmdReporte(Contexto& c) {
     const std::string uso = "reporte INTNRO [--ok] [--pdf FILE] [--xlsx FILE]";
     const bool ok = c.Bandera("--ok");
-    const std::string pdf = c.Opcion("--pdf"), xlsx = c.Opcion("--xlsx");
+    const std::string pdf = ArchivoDe(c, "--pdf", uso), xlsx = ArchivoDe(c, "--xlsx", uso);
     c.Exigir(1, uso);
     Aplicacion app;
     if (!c.Arrancar(app))
@@ -73,8 +83,9 @@ int CmdReporte(Contexto& c) {
 }
 
 int CmdCatalogo(Contexto& c) {
-    const std::string pdf = c.Opcion("--pdf"), xlsx = c.Opcion("--xlsx");
-    c.Exigir(0, "catalogo [--pdf FILE] [--xlsx FILE]");
+    const std::string uso = "catalogo [--pdf FILE] [--xlsx FILE]";
+    const std::string pdf = ArchivoDe(c, "--pdf", uso), xlsx = ArchivoDe(c, "--xlsx", uso);
+    c.Exigir(0, uso);
     Aplicacion app;
     if (!c.Arrancar(app))
         return 1;

@@ -68,8 +68,16 @@ std::string OperadorConsola::InputBox(const std::string& id, const std::string& 
         // the question would come back for ever.
         r = dado->second;
         Valores.erase(dado);
-    } else
-        r = DelTerminal(titulo + ": " + prompt + " [" + defecto + "]: ", "\"" + prompt + "\" (--valor " + id + "=VALOR)");
+    } else {
+        // The window's box comes filled with the default; the terminal shows it
+        // in brackets, so Enter alone takes it and a lone "-" answers nothing.
+        r = DelTerminal(titulo + ": " + prompt + " [" + defecto + "] (- para vacío): ",
+                        "\"" + prompt + "\" (--valor " + id + "=VALOR)");
+        if (Trim(r).empty())
+            r = defecto;
+        else if (Trim(r) == "-")
+            r.clear();
+    }
     m_out << "ENTRADA: " << titulo << ": " << prompt << "\n-> " << r << "\n\n";
     return r;
 }

@@ -1,5 +1,6 @@
 #include "classify/Clasificacion.h"
 
+#include "classify/modGlobal.h"
 #include "comun/Aplicacion.h"
 #include "comun/Operador.h"
 #include "import/modEntidadesTarvelo.h"
@@ -423,14 +424,14 @@ private:
             m_actual.push_back({"PRCLAP", lapi});
             const Recordset* nom = nullptr;
             if (Len(posicion) == 14 && (nom = m_aduana.Ncm("select [003] as letra from ncm where " + filtro)))
-                posicion += Trim(nom->Fields("letra").Texto());
+                posicion += modGlobal::LetraDeFilas(*nom, posicion);
         } else if (const Recordset* nom = m_aduana.Ncm("select [003] as letra,[059] as lapi from ncm where " + filtro);
                    !nom) {
             m_actual.push_back({"PRCLAP", "N"});
         } else {
             m_actual.push_back({"PRCLAP", nom->Fields("lapi").Texto() == "*" ? "S" : "N"});
             if (Len(posicion) == 14)
-                posicion += Trim(nom->Fields("letra").Texto());
+                posicion += modGlobal::LetraDeFilas(*nom, posicion);
         }
         m_actual.push_back({"PRCNCM", posicion});
         m_actual.push_back(

@@ -3,11 +3,45 @@
 #include "comun/Aplicacion.h"
 #include "comun/Operador.h"
 #include "platform/AppError.h"
+#include "platform/Recordset.h"
 #include "platform/Texto.h"
 
 #include <map>
 
 namespace modGlobal {
+
+std::string LetraVerificadora(const std::string& p) {
+    static const int kPesos[11] = {8, 6, 19, 17, 13, 11, 9, 7, 5, 3, 2};
+    static const char* kLetras = "ABCDEFGHJKLMNPQRTUVWXYZ";
+    if (p.size() != 14 || p[4] != '.' || p[7] != '.' || p[10] != '.')
+        return {};
+    int suma = 0, k = 0;
+    for (size_t i = 0; i < p.size(); ++i) {
+        if (i == 4 || i == 7 || i == 10)
+            continue;
+        if (p[i] < '0' || p[i] > '9')
+            return {};
+        suma += (p[i] - '0') * kPesos[k++];
+    }
+    return std::string(1, kLetras[suma % 23]);
+}
+
+std::string LetraDeFilas(const Recordset& filas, const std::string& posicion14) {
+    const long n = filas.RecordCount();
+    if (n == 0)
+        return {};
+    // One row, as nearly every position has, is read where it stands.
+    if (n == 1 && filas.AbsolutePosition() == 1)
+        return Trim(filas.Fields("letra").Texto());
+    Recordset rs = filas;
+    rs.MoveFirst();
+    const std::string primera = Trim(rs.Fields("letra").Texto());
+    const std::string calculada = LetraVerificadora(posicion14);
+    for (; !calculada.empty() && !rs.Eof(); rs.MoveNext())
+        if (UCase(Trim(rs.Fields("letra").Texto())) == calculada)
+            return Trim(rs.Fields("letra").Texto());
+    return primera;
+}
 
 std::string FiltrarCaracter(const std::string& caracter) {
     std::u32string u = Utf8aU32(caracter);

@@ -5,6 +5,7 @@
 #include <utility>
 
 struct Aplicacion;
+class Recordset;
 
 namespace modGlobal {
 
@@ -14,6 +15,17 @@ namespace modGlobal {
 std::string NormalizarValor(std::string& valor);
 // The character itself when suffix values may hold it, else one blank.
 std::string FiltrarCaracter(const std::string& caracter);
+
+// The check letter of a 14-character position NNNN.NN.NN.NNN: with its 11
+// digits weighted 8, 6, 19, 17, 13, 11, 9, 7, 5, 3, 2, the letter at (sum mod 23)
+// of "ABCDEFGHJKLMNPQRTUVWXYZ" (8703.23.10.100 gives "A"); "" when the text is
+// not such a position.
+std::string LetraVerificadora(const std::string& posicion14);
+// The [003] that completes a 14-character position, from the nomenclator rows
+// of its [001] and [002] with that column as "letra": the row whose letter
+// the check letter is when several match, else the first; "" without rows.
+// The classification and the editor complete positions with it alike.
+std::string LetraDeFilas(const Recordset& filas, const std::string& posicion14);
 
 // The ORI and ESM of the relation of a file's country value. A value without a
 // relation makes the operator create one (the dialog comes back until a

@@ -141,7 +141,12 @@ std::string Motor::MotivoSufijos(const Grupos& grupos, const std::string& texto)
         if (grupo.Valor) {
             if (entrada.size() < 4 || entrada[2] != '(' || entrada.back() != ')')
                 return "El sufijo " + g + " debe llevar su valor entre paréntesis: " + entrada + ".";
-            if (!ValorValido(entrada.substr(3, entrada.size() - 4), grupo.Numerico))
+            const std::string valor = entrada.substr(3, entrada.size() - 4);
+            // The customs field of a suffix value holds 21 characters.
+            if (const size_t largo = Utf8aU32(valor).size(); largo > 21)
+                return "El valor del sufijo " + g + " tiene " + std::to_string(largo) +
+                       " caracteres; admite hasta 21.";
+            if (!ValorValido(valor, grupo.Numerico))
                 return grupo.Numerico ? "Valor inválido en el sufijo " + g + ": debe tener seis dígitos."
                                       : "Valor inválido en el sufijo " + g + ": " + entrada.substr(3, entrada.size() - 4) + ".";
         } else {

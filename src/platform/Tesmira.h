@@ -28,7 +28,8 @@ namespace Tesmira {
 //        - entries each ended by "-", every group of the position exactly once
 //          and no entry for a group it does not have, where a value entry is
 //          its code + "(" + value + ")" and an option entry is one of the
-//          group's codes or the group + "00". A value holds only A-Z, "Ñ",
+//          group's codes or the group + "00". A value has at most 21
+//          characters and holds only A-Z, "Ñ",
 //          digits, "/", "," and "&" and blanks, and is not empty or only
 //          blanks (a typed value keeps the blank of a character the editor
 //          filtered out at either end: "ñandú" is stored "ÑAND "); a value

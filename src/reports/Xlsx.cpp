@@ -1,6 +1,8 @@
 // The workbook export, written with libxlsxwriter.
 #include "reports/Informe.h"
 
+#include "reports/ArchivoExportado.h"
+
 #include "platform/AppError.h"
 #include "platform/Texto.h"
 
@@ -23,7 +25,8 @@ void EscribirXlsx(const Informe& informe, const std::string& ruta) {
     // Rows go straight to a temporary file: a large interno never sits in memory twice.
     lxw_workbook_options opciones{};
     opciones.constant_memory = LXW_TRUE;
-    lxw_workbook* libro = workbook_new_opt(ruta.c_str(), &opciones);
+    ArchivoExportado archivo(ruta);
+    lxw_workbook* libro = workbook_new_opt(archivo.Destino().c_str(), &opciones);
     if (!libro)
         Fallar(ruta, "no se pudo crear el libro");
     lxw_worksheet* hoja = workbook_add_worksheet(libro, "Reporte");
@@ -90,6 +93,8 @@ void EscribirXlsx(const Informe& informe, const std::string& ruta) {
     lxw_error err = workbook_close(libro);
     if (err != LXW_NO_ERROR)
         Fallar(ruta, lxw_strerror(err));
+    // A workbook ends with the zip's closing record.
+    archivo.Terminar(std::string("PK\x05\x06", 4));
 }
 
 } // namespace Reportes

@@ -8,6 +8,7 @@
 #include "platform/Tesmira.h"
 #include "platform/Texto.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <ctime>
 #include <map>
@@ -118,9 +119,46 @@ std::string ClavesSufijos(const std::string& ncm) {
            SqlTexto(Left(ncm, 7) + ".  .   ") + "','" + SqlTexto(Left(ncm, 14)) + "')";
 }
 
-// A number typed in a box, as stored: rounded as its pattern shows it, with ".".
+// A number typed in a box, as stored: rounded as its pattern shows it, or as
+// typed when there is no pattern; with ".".
 std::string NumeroDe(const std::string& texto, const char* patron) {
-    return NumeroSql(Formatear(ValorNumerico(texto), patron));
+    return patron ? NumeroSql(Formatear(ValorNumerico(texto), patron)) : NumeroSql(ValorNumerico(texto));
+}
+
+// The value a box's number is stored as: what the checks must judge.
+double Guardado(const std::string& texto, const char* patron) {
+    return ValorNumerico(Formatear(ValorNumerico(texto), patron));
+}
+
+// Digits of a number's whole part, leading zeros aside: a number too long
+// for a double reads as 0, its length still tells.
+size_t DigitosEnteros(const std::string& texto) {
+    size_t n = 0;
+    bool significativo = false;
+    for (char c : texto) {
+        if (c >= '0' && c <= '9') {
+            significativo = significativo || c != '0';
+            n += significativo ? 1 : 0;
+        } else if (c == '.' || c == SeparadorDecimal()) {
+            break;
+        }
+    }
+    return n;
+}
+
+// A goods state is a whole number of up to four digits.
+bool EstadoValido(const std::string& estado) {
+    const std::string t = Trim(estado);
+    if (t.empty() || t.size() > 4)
+        return false;
+    for (char c : t)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+std::string Normal(const std::string& posicion) {
+    return UCase(Reemplazar(posicion, ",", "."));
 }
 
 std::string Usuario() {
@@ -133,8 +171,14 @@ std::string Usuario() {
 
 } // namespace
 
-std::string Mostrar(double valor) {
-    return Formatear(valor, "00.00");
+std::string Mostrar(double valor, int maxDecimales) {
+    std::string patron = "00.00";
+    std::string r = Formatear(valor, patron);
+    for (int d = 2; d < maxDecimales && ValorNumerico(r) != valor; ++d) {
+        patron += '0';
+        r = Formatear(valor, patron);
+    }
+    return r;
 }
 
 std::vector<Fila> CargarRegConErrores(Aplicacion& app, bool* ok) {
@@ -168,7 +212,9 @@ bool FormModificar::CargarDatos(const std::string& tag) {
         if (!m_app.Db.CrearRs(rs))
             return false;
         auto texto = [&](const char* c) { return m_app.Formato.EsNull(rs.Fields(c)); };
-        auto numero = [&](const char* c) { return Mostrar(m_app.Formato.EsNumero(rs.Fields(c))); };
+        auto numero = [&](const char* c, int decimales) {
+            return Mostrar(m_app.Formato.EsNumero(rs.Fields(c)), decimales);
+        };
 
         const std::string artnro = texto("ARTNRO");
         if (m_app.Config.MODELOVARIANTESINSPC) {
@@ -178,21 +224,23 @@ bool FormModificar::CargarDatos(const std::string& tag) {
         } else {
             txtARTNRO = artnro;
         }
-        txtARTCAN = numero("ARTCAN");
-        txtARTUNI = numero("ARTUNI");
-        txtARTTOT = numero("ARTTOT");
+        // Each with the decimals it has: the unit price is kept to five.
+        txtARTCAN = numero("ARTCAN", 15);
+        txtARTUNI = numero("ARTUNI", 5);
+        txtARTTOT = numero("ARTTOT", 15);
         txtNroVin = texto("PRCVIN");
         txtFactura = texto("ARTFAC");
         txtCTC = texto("PRCCTC");
         txtPRCNCM = texto("PRCNCM");
+        m_posicionDeUnidades = Normal(txtPRCNCM);
         txtPRCNCM_Tag = texto("PRCEUN");
         txtPRCSUF = texto("PRCSUF");
         txtPRCDUN = texto("PRCDUN");
-        txtPRCCAN = numero("PRCCAN");
+        txtPRCCAN = numero("PRCCAN", 15);
         const std::string eun = texto("PRCEUN");
         lbPRCEUN = "Unidad Estadistica [" + eun + "]";
         lbPRCEUN_Tag = eun;
-        txtPRCECA = numero("PRCECA");
+        txtPRCECA = numero("PRCECA", 15);
 
         const std::string sun = texto("PRCSUN");
         if (!sun.empty()) {
@@ -258,6 +306,54 @@ bool FormModificar::CargarDatos(const std::string& tag) {
     }
 }
 
+std::string FormModificar::CompletarPosicion(const std::string& posicion14) {
+    Recordset rs;
+    Ncm(m_app).Sql("select [003] as letra from NCM where [001] = '" + SqlTexto(Left(posicion14, 10)) +
+                   "' and [002] = '" + SqlTexto(Mid(posicion14, 12, 3)) + "'");
+    if (!Ncm(m_app).CrearRs(rs))
+        return {};
+    const std::string letra = modGlobal::LetraDeFilas(rs, posicion14);
+    return letra.empty() ? std::string() : posicion14 + letra;
+}
+
+bool FormModificar::FilaDePosicion(const std::string& posicion, Recordset& rs) {
+    Ncm(m_app).Sql("select [001],[002],[003],[012] as uest,[020] as deresp,[059] as lapi from NCM where  [001] = '" +
+                   SqlTexto(Left(posicion, 10)) + "' and [002] = '" + SqlTexto(Mid(posicion, 12, 3)) +
+                   "'  and [003] = '" + SqlTexto(Right(posicion, 1)) + "'");
+    return Ncm(m_app).CrearRs(rs);
+}
+
+void FormModificar::UnidadesDeFila(const Recordset& rs) {
+    const std::string u = Formatear(m_app.Formato.EsNumero(rs.Fields("uest")), "00");
+    lbPRCEUN = "Unidad Estadistica [" + u + "]";
+    lbPRCEUN_Tag = u;
+    txtPRCNCM_Tag = u;
+
+    const std::string deresp = m_app.Formato.EsNull(rs.Fields("deresp"));
+    if (!deresp.empty()) {
+        PRCSCAVisible = true;
+        lbPRCSUN = "Unidad Der Especif [" + Formatear(m_app.Formato.EsNumero(deresp), "00") + "]";
+        txtPRCSCA_Tag = deresp;
+    } else {
+        PRCSCAVisible = false;
+        lbPRCSUN.clear();
+        lbPRCSUN_Tag.clear();
+    }
+}
+
+void FormModificar::LapiDeFila(const Recordset& rs) {
+    const std::string deresp = m_app.Formato.EsNull(rs.Fields("deresp"));
+    lbPRCEUN_Tag = Formatear(m_app.Formato.EsNumero(rs.Fields("uest")), "00");
+    lbPRCSUN_Tag = deresp.empty() ? "" : Formatear(m_app.Formato.EsNumero(deresp), "00");
+    if (Len(m_app.Formato.EsNull(rs.Fields("lapi"))) == 0) {
+        lbPRCLAP_Tag = "N";
+        lbPRCLAPVisible = false;
+    } else {
+        lbPRCLAP_Tag = "S";
+        lbPRCLAPVisible = true;
+    }
+}
+
 std::string FormModificar::ProcesarNCM(std::string posicion) {
     Operador& op = *m_app.Op;
     op.PunteroEspera(true);
@@ -269,46 +365,28 @@ std::string FormModificar::ProcesarNCM(std::string posicion) {
             return {};
         }
         posicion = Reemplazar(posicion, ",", ".");
+        // Without its letter, [003] would be cut from a digit: the letter is
+        // the nomenclator's, as the classification completes positions.
+        const bool completar = largo == 14;
+        if (completar)
+            posicion = CompletarPosicion(posicion);
         Recordset rs;
-        Ncm(m_app).Sql("select [001],[002],[003],[012] as uest,[020] as deresp,[059] as lapi from NCM where  [001] = '" +
-                       SqlTexto(Left(posicion, 10)) + "' and [002] = '" + SqlTexto(Mid(posicion, 12, 3)) +
-                       "'  and [003] = '" + SqlTexto(Right(posicion, 1)) + "'");
-        if (!Ncm(m_app).CrearRs(rs)) {
+        if (posicion.empty() || !FilaDePosicion(posicion, rs)) {
             op.MsgBox("Posición no encontrada en Nomenclador", Icono::Exclamacion);
             op.PunteroEspera(false);
             return {};
         }
-        const std::string u = Formatear(m_app.Formato.EsNumero(rs.Fields("uest")), "00");
-        lbPRCEUN = "Unidad Estadistica [" + u + "]";
-        lbPRCEUN_Tag = u;
-        txtPRCNCM_Tag = u;
-
-        const std::string deresp = m_app.Formato.EsNull(rs.Fields("deresp"));
-        const std::string deresp00 = deresp.empty() ? "" : Formatear(m_app.Formato.EsNumero(deresp), "00");
-        if (!deresp.empty()) {
-            PRCSCAVisible = true;
-            lbPRCSUN = "Unidad Der Especif [" + deresp00 + "]";
-            txtPRCSCA_Tag = deresp;
-        } else {
-            PRCSCAVisible = false;
-            lbPRCSUN.clear();
-            lbPRCSUN_Tag.clear();
-        }
-
-        txtPRCSUF = VerificarSufijos(posicion, txtPRCSUF, 1);
-
-        lbPRCEUN_Tag = u;
-        lbPRCSUN_Tag = deresp00;
+        UnidadesDeFila(rs);
         // The three keys are the first three columns of the query.
         std::string r = m_app.Formato.EsNull(rs.Fields(size_t{0})) + "." + m_app.Formato.EsNull(rs.Fields(size_t{1})) +
                         m_app.Formato.EsNull(rs.Fields(size_t{2}));
-        if (Len(m_app.Formato.EsNull(rs.Fields("lapi"))) == 0) {
-            lbPRCLAP_Tag = "N";
-            lbPRCLAPVisible = false;
-        } else {
-            lbPRCLAP_Tag = "S";
-            lbPRCLAPVisible = true;
-        }
+        if (completar)
+            txtPRCNCM = r;
+        m_posicionDeUnidades = Normal(r);
+
+        txtPRCSUF = VerificarSufijos(posicion, txtPRCSUF, 1);
+
+        LapiDeFila(rs);
         op.PunteroEspera(false);
         return r;
     } catch (const Cancelacion&) {
@@ -318,6 +396,32 @@ std::string FormModificar::ProcesarNCM(std::string posicion) {
         ErrorDeSeccion(op, "Sección [Nembral.frmModificar.ProcesarNCM]");
         return {};
     }
+}
+
+void FormModificar::PrepararPosicion() {
+    std::string posicion = Reemplazar(txtPRCNCM, ",", ".");
+    if (Len(posicion) == 14) {
+        // Not found: it stays as typed, and the validator refuses it.
+        if (std::string completa = CompletarPosicion(posicion); !completa.empty()) {
+            txtPRCNCM = completa;
+            posicion = completa;
+        }
+    }
+    if (Len(posicion) != 15 || Normal(posicion) == m_posicionDeUnidades)
+        return;
+    Recordset rs;
+    if (!FilaDePosicion(posicion, rs))
+        return;
+    UnidadesDeFila(rs);
+    LapiDeFila(rs);
+    m_posicionDeUnidades = Normal(posicion);
+}
+
+bool FormModificar::UnidadExiste(const std::string& unidad) {
+    Conexion& internos = m_app.Entidades->getDataConnectionByEntity("INTERNOS");
+    Recordset rs;
+    internos.Sql("select id from unidades where upper(id) = upper('" + SqlTexto(unidad) + "')");
+    return internos.CrearRs(rs);
 }
 
 std::string FormModificar::ArticuloDeSufijos() const {
@@ -442,11 +546,15 @@ bool FormModificar::VerificarDatos() {
     try {
         Tesmira::Motor validador;
         validador.ConexionString(*m_app.Entidades);
+        PrepararPosicion();
 
         if (txtPRCNCM_Tag.empty())
             return falla("Falta información sobre la posición arancelaria.");
         if (Trim(txtPRCDUN).empty())
             return falla("Falta ingresar unidad declarada");
+        // The declaration carries the unit as typed: it must be a customs unit code.
+        if (!UnidadExiste(txtPRCDUN))
+            return falla("La unidad declarada " + txtPRCDUN + " no existe en la tabla de unidades");
 
         const Dalvorm::Motor& f = m_app.Formato;
         if (f.EsNumero(txtPRCECA) == 0) {
@@ -463,7 +571,7 @@ bool FormModificar::VerificarDatos() {
                 txtPRCSCA = txtPRCECA;
         }
 
-        if (!EsNumerico(Trim(txtPRCESM)))
+        if (!EstadoValido(txtPRCESM))
             return falla("Estado de mercaderia inválida", Icono::Critico);
 
         // The position is stored dotted, so it is checked dotted.
@@ -477,14 +585,28 @@ bool FormModificar::VerificarDatos() {
             !op.Preguntar(Operador::Preguntas::SinPais, "No ha seleccionado ningun pais, desea continuar?"))
             return false;
 
-        const std::pair<const std::string*, const char*> campos[] = {
-            {&txtARTCAN, "cantidad"}, {&txtARTUNI, "unitario"}, {&txtARTTOT, "total"}};
-        for (const auto& [texto, nombre] : campos)
-            if (!EsNumerico(*texto))
-                return falla(std::string("el campo ") + nombre + " debe ser númerico");
-        for (const auto& [texto, nombre] : campos)
-            if (ValorNumerico(*texto) <= 0)
-                return falla(std::string("el campo ") + nombre + " debe ser mayor a cero");
+        // Each judged as it will be stored (a price that rounds to 0 is 0), and
+        // within what the shipment file's fields carry: 10 whole digits for a
+        // quantity, 18 for a price or a total.
+        struct Campo {
+            const std::string* texto;
+            const char* nombre;
+            const char* patron;
+            size_t digitos;
+        };
+        const Campo campos[] = {{&txtARTCAN, "cantidad", "00.00", 10},
+                                {&txtARTUNI, "unitario", "00.00000", 18},
+                                {&txtARTTOT, "total", "00.00", 18}};
+        for (const Campo& c : campos)
+            if (!EsNumerico(*c.texto))
+                return falla(std::string("el campo ") + c.nombre + " debe ser númerico");
+        for (const Campo& c : campos) {
+            const double v = Guardado(*c.texto, c.patron);
+            if (DigitosEnteros(*c.texto) > c.digitos || !std::isfinite(v) || std::fabs(v) >= std::pow(10.0, c.digitos))
+                return falla(std::string("el campo ") + c.nombre + " es demasiado grande");
+            if (v <= 0)
+                return falla(std::string("el campo ") + c.nombre + " debe ser mayor a cero");
+        }
         return true;
     } catch (const Cancelacion&) {
         throw;
@@ -552,19 +674,19 @@ Resultado FormModificar::Grabar() {
     sql += "PRCSUF = '" + SqlTexto(txtPRCSUF) + "', ";
     sql += "PRCDUN = '" + SqlTexto(txtPRCDUN) + "', ";
     sql += "PRCEUN = '" + SqlTexto(txtPRCNCM_Tag) + "', ";
-    sql += "PRCECA = " + NumeroDe(txtPRCECA, "00.00") + ", ";
+    sql += "PRCECA = " + NumeroDe(txtPRCECA, nullptr) + ", ";
     sql += "ARTCAN = " + NumeroDe(txtARTCAN, "00.00") + ", ";
     sql += "ARTUNI = " + NumeroDe(txtARTUNI, "00.00000") + ", ";
     sql += "ARTTOT = " + NumeroDe(txtARTTOT, "00.00") + ", ";
     if (PRCSCAVisible) {
         sql += "PRCSUN = '" + SqlTexto(txtPRCSCA_Tag) + "', ";
-        sql += "PRCSCA = " + NumeroDe(txtPRCSCA, "00.00") + ", ";
+        sql += "PRCSCA = " + NumeroDe(txtPRCSCA, nullptr) + ", ";
     }
     sql += "PRCESM = '" + SqlTexto(txtPRCESM) + "', ";
     // No country selected (after Yes): an empty origin, never a stale id.
     const bool hayPais = cboPRCORI_Indice >= 0 && cboPRCORI_Indice < static_cast<int>(cboidPRCORI.size());
     sql += "PRCORI = '" + SqlTexto(hayPais ? cboidPRCORI[static_cast<size_t>(cboPRCORI_Indice)] : "") + "', ";
-    sql += "PRCCAN = " + NumeroDe(txtPRCCAN, "00.00") + ",";
+    sql += "PRCCAN = " + NumeroDe(txtPRCCAN, nullptr) + ",";
     sql += "PRCEST = 'M', ";
     sql += "PRCCRC = 'OK' ";
     sql += "where ";

@@ -5,6 +5,7 @@
 #include <vector>
 
 struct Aplicacion;
+class Recordset;
 
 // Depuration: the record lists of frmDEP, the article editor frmModificar as
 // logic (its controls are the fields of FormModificar), the position check, the
@@ -40,10 +41,15 @@ public:
     // when there is no such article (the controls keep their design values).
     bool CargarDatos(const std::string& tag);
     // The position check of Enter in the position box. The position found,
-    // rebuilt from the nomenclator, or "" (messages shown).
+    // rebuilt from the nomenclator, or "" (messages shown). A 14-character
+    // position is completed with its nomenclator letter, and the box shows it so.
     std::string ProcesarNCM(std::string posicion);
     // Collects the suffixes of a position anew, asking values and options.
     std::string VerificarSufijos(const std::string& ncm, const std::string& sufijoAnt, int modificar);
+    // The checks of a save. The position to be saved comes first: a
+    // 14-character one is completed as the check completes it, and a position
+    // other than the one the editor's units came from takes its units, LAPI
+    // mark and specific duty from its own nomenclator row.
     bool VerificarDatos();
     // F11: checks, saves the article with its replication and history in one
     // transaction, then tells how many like articles took the correction.
@@ -78,13 +84,28 @@ private:
     // The replication, inside the save's transaction. Rows changed by its first step.
     long CopiarModificacion();
     std::string ArticuloDeSufijos() const;
+    // The 15-character position of a 14-character one, its letter from the
+    // nomenclator; "" when no row has its [001] and [002].
+    std::string CompletarPosicion(const std::string& posicion14);
+    // The nomenclator row of a 15-character position (uest, deresp, lapi and the keys).
+    bool FilaDePosicion(const std::string& posicion, Recordset& rs);
+    // The statistical unit and the specific duty of a row; then its LAPI mark.
+    void UnidadesDeFila(const Recordset& rs);
+    void LapiDeFila(const Recordset& rs);
+    void PrepararPosicion();
+    bool UnidadExiste(const std::string& unidad);
 
     Aplicacion& m_app;
     long m_replicados = 0;
+    // The position (dotted, upper case) whose nomenclator row the units, LAPI
+    // mark and specific duty in the controls come from.
+    std::string m_posicionDeUnidades;
 };
 
-// The number formats of the editor: shown in the locale's form, stored as numbers.
-std::string Mostrar(double valor);
+// The number formats of the editor: shown in the locale's form, stored as
+// numbers. A number is shown with the decimals it has, at least two and at
+// most `maxDecimales`, so a value nobody touched is saved as it was stored.
+std::string Mostrar(double valor, int maxDecimales = 15);
 
 // History of corrections.
 struct Cambio {

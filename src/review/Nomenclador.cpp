@@ -1,5 +1,6 @@
 #include "review/Nomenclador.h"
 
+#include "classify/modGlobal.h"
 #include "platform/Pontevar.h"
 #include "platform/Recordset.h"
 #include "platform/Texto.h"
@@ -49,13 +50,24 @@ std::string Columnas(bool descripcion) {
 }
 
 // The search as the dialog has always done it: each "." of the text matches
-// any run of characters, and the text is a prefix of [001].
+// any run of characters, and the text is a prefix of [001]. Every other
+// character stands for itself: "%", "_" and a backslash (the server's own escape
+// in a like) are escaped, and only then is an escape clause written, so the
+// ordinary search keeps its plain prefix pattern.
 std::vector<Encontrada> PorPrefijo(Pontevar::Principal& entidades, const std::string& texto, bool descripcion) {
-    std::string patron = Reemplazar(texto, ".", "%");
+    std::string patron;
+    bool escapado = false;
+    for (char c : texto) {
+        if (c == '%' || c == '_' || c == '\\') {
+            patron += '\\';
+            escapado = true;
+        }
+        patron += c == '.' ? '%' : c;
+    }
     return Filas(entidades,
                  "select " + Columnas(descripcion) +
-                     ",[012] as estadistica,[020] as deresp from ncm where [001] like '" + SqlTexto(patron) +
-                     "%' order by [001],[002],[003]",
+                     ",[012] as estadistica,[020] as deresp from ncm where [001] like '" + SqlTexto(patron) + "%'" +
+                     (escapado ? " escape '\\'" : "") + " order by [001],[002],[003]",
                  descripcion);
 }
 
@@ -156,19 +168,7 @@ std::vector<Encontrada> BuscarConDescripcion(Pontevar::Principal& entidades, con
 }
 
 std::string LetraVerificadora(const std::string& p) {
-    static const int kPesos[11] = {8, 6, 19, 17, 13, 11, 9, 7, 5, 3, 2};
-    static const char* kLetras = "ABCDEFGHJKLMNPQRTUVWXYZ";
-    if (p.size() != 14 || p[4] != '.' || p[7] != '.' || p[10] != '.')
-        return {};
-    int suma = 0, k = 0;
-    for (size_t i = 0; i < p.size(); ++i) {
-        if (i == 4 || i == 7 || i == 10)
-            continue;
-        if (!EsDigito(p[i]))
-            return {};
-        suma += (p[i] - '0') * kPesos[k++];
-    }
-    return std::string(1, kLetras[suma % 23]);
+    return modGlobal::LetraVerificadora(p);
 }
 
 std::string PosicionCompleta(const std::string& texto) {

@@ -1,7 +1,9 @@
 #include "reports/gui/Reporte.h"
 
 #include "platform/AppError.h"
+#include "reports/ArchivoExportado.h"
 
+#include <QFile>
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QImage>
@@ -301,18 +303,35 @@ void Reporte::PintarPagina(QPainter& p, const QPaintDevice& dispositivo, int pag
 }
 
 void Reporte::EscribirPdf(const QString& ruta) const {
-    QPdfWriter pdf(ruta);
-    pdf.setPageLayout(QPageLayout(m_pagina.pageSize(), m_pagina.orientation(), QMarginsF()));
-    pdf.setTitle(QString::fromStdString(m_inf.Titulo));
-    pdf.setCreator(QStringLiteral("Velmarion"));
-    QPainter p;
-    if (!p.begin(&pdf))
-        throw AppError(75, "Reporte.EscribirPdf", "No se pudo escribir el archivo " + ruta.toStdString() + ".");
-    for (int i = 0; i < Paginas(); ++i) {
-        if (i > 0)
-            pdf.newPage();
-        PintarPagina(p, pdf, i);
+    Reportes::ArchivoExportado archivo(ruta.toStdString());
+    auto fallar = [&](const std::string& que, const QString& porque) {
+        throw AppError(75, "Reporte.EscribirPdf",
+                       "No se pudo " + que + " el archivo " + ruta.toStdString() + ": " + porque.toStdString() + ".");
+    };
+    // Our own file: the writer's device tells whether every byte was taken.
+    QFile salida(QString::fromStdString(archivo.Destino()));
+    if (!salida.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        fallar("escribir", salida.errorString());
+    {
+        QPdfWriter pdf(&salida);
+        pdf.setPageLayout(QPageLayout(m_pagina.pageSize(), m_pagina.orientation(), QMarginsF()));
+        pdf.setTitle(QString::fromStdString(m_inf.Titulo));
+        pdf.setCreator(QStringLiteral("Velmarion"));
+        QPainter p;
+        if (!p.begin(&pdf))
+            fallar("escribir", salida.errorString());
+        for (int i = 0; i < Paginas(); ++i) {
+            if (i > 0)
+                pdf.newPage();
+            PintarPagina(p, pdf, i);
+        }
+        if (!p.end())
+            fallar("terminar", salida.errorString());
     }
-    if (!p.end())
-        throw AppError(75, "Reporte.EscribirPdf", "No se pudo terminar el archivo " + ruta.toStdString() + ".");
+    if (salida.error() != QFileDevice::NoError || !salida.flush())
+        fallar("escribir", salida.errorString());
+    salida.close();
+    if (salida.error() != QFileDevice::NoError)
+        fallar("escribir", salida.errorString());
+    archivo.Terminar("%%EOF");
 }
