@@ -5,11 +5,13 @@
 #include "app/Consola.h"
 #include "app/OperadorConsola.h"
 #include "platform/Numeros.h"
+#include "import/ListaInternos.h"
 #include "review/Depuracion.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <sstream>
 
@@ -626,6 +628,43 @@ TEST_F(Depurar, HistorialYDeshacer) {
     EXPECT_EQ(Depuracion::Deshacer(e.App, "100", false), Resultado::Detenido);
     EXPECT_NE(e.Op.Ultimo().find("ya fue transferida"), std::string::npos) << e.Op.Ultimo();
     EXPECT_EQ(Col(1, "PRCEST"), "M");
+}
+
+// What an undo may give back: only to the articles the correction changed,
+// and a save that changed nothing is no correction.
+TEST_F(Depurar, DeshacerSoloSobreLosArticulosQueCambio) {
+    struct Caso {
+        const char* nombre;
+        std::function<void()> despues; // what happens between the save and the undo
+        Resultado esperado;
+        const char* mensaje;
+    };
+    const Caso casos[] = {
+        {"nada", [] {}, Resultado::Hecho, "(1 articulos)"},
+        {"articulos borrados", [this] { e.Trabajo("delete from ART"); }, Resultado::Detenido, "ya no están"},
+        {"otro interno reimportado", [this] { ListaInternos::FRAM1_EliminarInterno(e.App, "100"); },
+         Resultado::Detenido, "No hay correcciones"},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        e.Trabajo("delete from ART");
+        e.Trabajo("delete from HIST");
+        e.Trabajo("delete from HIST_LOTE");
+        Articulo(1, "A", {{"PRCLAP", "'N'"}});
+        FormModificar f = Editor(1);
+        f.txtARTUNI = "7.5";
+        ASSERT_EQ(f.GrabarDatos(), Resultado::Hecho) << e.Op.Ultimo();
+        // The same values saved again write no second lot.
+        FormModificar g = Editor(1);
+        ASSERT_EQ(g.GrabarDatos(), Resultado::Hecho) << e.Op.Ultimo();
+        EXPECT_EQ(e.Valor("select count(*) from HIST_LOTE"), "1")
+            << e.Valor("select group_concat(COLUMNA || ':' || quote(ANTES) || '>' || quote(DESPUES)) from HIST where LOTE > 1");
+        e.Op.PorDefecto = Operador::Respuesta::Si;
+        c.despues();
+        e.Op.PorDefecto = Operador::Respuesta::No;
+        EXPECT_EQ(Depuracion::Deshacer(e.App, "100", false), c.esperado);
+        EXPECT_NE(e.Op.Ultimo().find(c.mensaje), std::string::npos) << e.Op.Ultimo();
+    }
 }
 
 TEST_F(Depurar, ComandoEditarConRespuestas) {

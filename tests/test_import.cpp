@@ -270,3 +270,78 @@ TEST_F(Importar, LineaDeComandos) {
 }
 
 } // namespace
+
+namespace {
+
+// Re-importing an interno that holds hand corrections: asked first, No keeps
+// everything, Yes replaces the articles and ends their history with them.
+TEST_F(Importar, ReimportarSobreCorreccionesPreguntaAntesDePerderlas) {
+    struct Caso {
+        const char* estado;                // PRCEST of the first article before the re-import
+        std::vector<Operador::Respuesta> respuestas;
+        bool pregunta, importado;
+    };
+    const Caso casos[] = {
+        {"A", {}, false, true},
+        {"M", {Operador::Respuesta::No}, true, false},
+        {"R", {Operador::Respuesta::Si}, true, true},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.estado);
+        ASSERT_TRUE(Correr({LineaH{}.Texto(), LineaH{.VIN = "VIN2"}.Texto()}));
+        e.Trabajo(std::string("update ART set PRCEST = '") + c.estado + "', ARTUNI = 99 where ARTORD = 1");
+        e.Trabajo("insert into HIST_LOTE (LOTE, FECHA, INTNRO) values (7, '2026-01-01 00:00:00', '1001//01')");
+        e.Trabajo("insert into HIST (LOTE, COLUMNA, ARTORD, ANTES, DESPUES, TIPO) values (7, 'ARTUNI', 1, 5, 99, 'M')");
+        const std::string antes = Volcado();
+        e.Op.Preguntas.clear();
+        e.Op.IdsPreguntas.clear();
+        e.Op.RespuestasSiNo = {c.respuestas.begin(), c.respuestas.end()};
+        EXPECT_EQ(Correr({LineaH{}.Texto(), LineaH{.VIN = "VIN2"}.Texto()}), c.importado);
+        if (c.pregunta) {
+            ASSERT_EQ(e.Op.IdsPreguntas.size(), 1u);
+            EXPECT_EQ(e.Op.IdsPreguntas[0], Operador::Preguntas::ReemplazarCorrecciones);
+            EXPECT_EQ(e.Op.Preguntas[0], "El interno 1001//01 tiene 1 artículos corregidos a mano. ¿Reemplazarlo "
+                                         "con el archivo y perder esas correcciones?");
+        } else {
+            EXPECT_TRUE(e.Op.IdsPreguntas.empty());
+        }
+        if (c.importado) {
+            EXPECT_EQ(Filas("select count(*) from ART where ARTUNI = 99"), "0");
+            // The history went with the articles it changed: nothing to undo on the new ones.
+            EXPECT_EQ(Filas("select count(*) from HIST") + Filas("select count(*) from HIST_LOTE"), "00");
+        } else {
+            EXPECT_EQ(Volcado(), antes);
+            EXPECT_EQ(Filas("select count(*) from HIST"), "1");
+        }
+        e.Trabajo("delete from HIST");
+        e.Trabajo("delete from HIST_LOTE");
+        e.Trabajo("delete from ART");
+    }
+
+    // Deleting the interno ends its history too.
+    e.Trabajo("insert into HIST_LOTE (LOTE, FECHA, INTNRO) values (8, '2026-01-01 00:00:00', '1001//01')");
+    e.Op.RespuestasSiNo = {Operador::Respuesta::Si};
+    EXPECT_EQ(ListaInternos::FRAM1_EliminarInterno(e.App, "1001//01"), Resultado::Hecho);
+    EXPECT_EQ(Filas("select count(*) from HIST_LOTE"), "0");
+}
+
+TEST_F(Importar, ReemplazarCorreccionesEnLaLineaDeComandos) {
+    std::string out;
+    ASSERT_EQ(Cli(e, "config ORIGEN 200", out), 0);
+    const std::string archivo = e.Archivo("e.txt", LineaH{}.Texto() + "\r\n" + LineaP{}.Texto()).string();
+    Cli(e, "import " + archivo, out);
+    ASSERT_EQ(Filas("select count(*) from ART"), "1") << out;
+    e.Trabajo("update ART set PRCEST = 'M'");
+    // Without the answer and without a terminal the run stops and writes nothing.
+    for (const char* args : {"", " --reemplazar-correcciones no"}) {
+        EXPECT_EQ(Cli(e, "import " + archivo + args, out), 1);
+        EXPECT_NE(out.find("corregidos a mano"), std::string::npos) << out;
+        EXPECT_EQ(Filas("select PRCEST from ART"), "M") << args;
+    }
+    EXPECT_NE(Cli(e, "import " + archivo + " --reemplazar-correcciones x", out), 0);
+    Cli(e, "import " + archivo + " --reemplazar-correcciones si", out);
+    EXPECT_NE(out.find("importado"), std::string::npos) << out;
+    EXPECT_NE(Filas("select PRCEST from ART"), "M");
+}
+
+} // namespace

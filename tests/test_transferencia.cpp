@@ -3,7 +3,9 @@
 #include "app/Arranque.h"
 #include "app/Asistente.h"
 #include "app/Consola.h"
+#include "platform/Ajustes.h"
 #include "platform/AppError.h"
+#include "review/Depuracion.h"
 #include "platform/Esquema.h"
 #include "platform/Numeros.h"
 #include "tools/generador.h"
@@ -12,7 +14,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <functional>
+#include <thread>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -525,6 +531,89 @@ TEST(TransferenciaRun, FromShipmentFileToDeclaration) {
     EXPECT_NE(out.find("Desea reemplazarlo?\n-> No"), std::string::npos) << out;
     EXPECT_EQ(cli({"run", linea, "--reemplazar", "si"}), 0) << out;
     EXPECT_NE(out.find("INFORMACION: Se transfirio 4 articulos en el interno 700"), std::string::npos) << out;
+}
+
+} // namespace
+
+namespace {
+
+// Another window on the same home undoes the interno's last correction while
+// the transfer runs, at the moment `Momento` of the run's status line. The
+// undo has its own connections; the run goes on once the undo finished, or
+// after a while when it waits for the run.
+class OperadorConOtraVentana : public OperadorPrueba {
+public:
+    std::string Momento;
+    std::function<void()> OtraVentana;
+    std::thread Hilo;
+    std::atomic<bool> Terminada{false};
+
+    void Estado(const std::string& texto) override {
+        OperadorPrueba::Estado(texto);
+        if (texto != Momento || Hilo.joinable())
+            return;
+        Hilo = std::thread([this] {
+            OtraVentana();
+            Terminada = true;
+        });
+        for (int i = 0; i < 150 && !Terminada; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+};
+
+TEST_F(Transferencia, UnaCorridaLeeUnSoloEstadoAunqueOtraVentanaDeshaga) {
+    const long kArticulos = 100000;
+    for (const char* momento : {"Transfiriendo al Corvex Windows...", "Actualizando catalogo..."}) {
+        SCOPED_TRACE(momento);
+        e.Trabajo("delete from ART");
+        e.EnAduana("delete from caratula");
+        e.EnAduana("delete from subitems");
+        e.EnAduana("delete from catarticulos");
+        e.Trabajo("with recursive n(i) as (select 1 union all select i + 1 from n where i < " +
+                  std::to_string(kArticulos) +
+                  ") insert into ART (INTNRO, ARTORD, ARTNRO, ARTDSC, ARTUNI, ARTTOT, PRCCAN, PRCDUN, PRCESM, PRCNCM, "
+                  "PRCEST, PRCCRC) select '100', i, 'A' || i, 'Pieza', 10.5, 21, 1, '07', '1', '8708.29.99.900X', "
+                  "'A', 'OK' from n");
+        // Article 7 was corrected by hand before the run: its price and its result.
+        e.Trabajo("update ART set PRCEST = 'M' where ARTORD = 7");
+        e.Trabajo("delete from HIST");
+        e.Trabajo("delete from HIST_LOTE");
+        e.Trabajo("insert into HIST_LOTE (LOTE, FECHA, INTNRO) values (1, '2020-01-01 00:00:00', '100')");
+        e.Trabajo("insert into HIST (LOTE, COLUMNA, ARTORD, ANTES, DESPUES, TIPO) values (1, 'ARTTOT', 7, 5, 21, 'M'), "
+                  "(1, 'PRCCRC', 7, 'SUF', 'OK', 'M'), (1, 'PRCEST', 7, 'E', 'M', 'M')");
+
+        OperadorConOtraVentana op;
+        op.Momento = momento;
+        Resultado deshecha = Resultado::Hecho;
+        std::string mensajeOtra;
+        op.OtraVentana = [&] {
+            Aplicacion otra;
+            OperadorPrueba suyo;
+            otra.Home = e.App.Home;
+            otra.Almacen = std::make_unique<AlmacenAjustes>((e.Home / "ajustes.ini").string());
+            otra.Op = &suyo;
+            Arranque::Form_Load(otra, "");
+            deshecha = Depuracion::Deshacer(otra, "100", false);
+            mensajeOtra = suyo.Ultimo();
+        };
+        e.App.Op = &op;
+        const Resultado r = FRM3_Tranferir(e.App);
+        if (op.Hilo.joinable())
+            op.Hilo.join();
+        e.App.Op = &e.Op;
+        ASSERT_EQ(r, Resultado::Hecho) << op.Ultimo();
+
+        // The declaration agrees with itself and with the one state it read.
+        const long escritos = Filas("subitems");
+        EXPECT_EQ(op.Ultimo(), "Se transfirio " + std::to_string(escritos) + " articulos en el interno 100");
+        EXPECT_EQ(escritos, kArticulos);
+        EXPECT_NEAR(N("select fobdivisas from caratula"), N("select sum(fob) from subitems"), 0.005);
+        // The undo came while the declaration carrying the correction was being
+        // written: it waited, and was refused.
+        EXPECT_EQ(deshecha, Resultado::Detenido) << mensajeOtra;
+        EXPECT_NE(mensajeOtra.find("ya fue transferida"), std::string::npos) << mensajeOtra;
+        EXPECT_EQ(e.Valor("select PRCCRC || ARTTOT from ART where ARTORD = 7"), "OK21.0");
+    }
 }
 
 } // namespace

@@ -15,8 +15,10 @@ namespace Consola {
 
 namespace {
 
-const char* const kUsoImport = "import FILE [--interno N] [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...]";
-const char* const kUsoRun = "run \"INTNRO|FILE\" [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...] [--reemplazar si|no]";
+const char* const kUsoImport = "import FILE [--interno N] [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...]\n"
+                               "    [--reemplazar-correcciones si|no]";
+const char* const kUsoRun = "run \"INTNRO|FILE\" [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...] [--reemplazar si|no]\n"
+                             "    [--reemplazar-correcciones si|no]";
 
 // --tipo and --relacion answer the questions an import may ask; what they do
 // not answer is asked on a terminal, or stops the run without one.
@@ -31,6 +33,13 @@ void TomarRespuestas(Contexto& c) {
         if (igual == 0 || dos == std::string::npos || dos == igual + 1)
             throw UsoIncorrecto("--relacion espera PAI=ORI:ESM, no " + r);
         c.Op->Relaciones[r.substr(0, igual)] = {r.substr(igual + 1, dos - igual - 1), r.substr(dos + 1)};
+    }
+    // Without it, replacing an interno that holds hand corrections is asked on a terminal or stops the run.
+    std::string correcciones = c.Opcion("--reemplazar-correcciones");
+    if (!correcciones.empty()) {
+        if (correcciones != "si" && correcciones != "no")
+            throw UsoIncorrecto("--reemplazar-correcciones admite si o no, no " + correcciones);
+        c.Op->Respuestas[Operador::Preguntas::ReemplazarCorrecciones] = correcciones == "si";
     }
     c.Op->Terminal = isatty(STDIN_FILENO) != 0;
 }

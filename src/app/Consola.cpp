@@ -32,11 +32,13 @@ const Entrada kComandos[] = {
     {"config", CmdConfig, "config [KEY VALUE]", "muestra la configuración, o guarda un valor"},
     {"relacion", CmdRelacion, "relacion list | add PAI ORI ESM | delete PAI ORI", "relaciones de países"},
     {"transfer", CmdTransfer, "transfer INTNRO [--reemplazar si|no]", "transfiere un interno al sistema aduanero"},
-    {"import", CmdImport, "import FILE [--interno N] [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...]",
+    {"import", CmdImport, "import FILE [--interno N] [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...]\n"
+     "         [--reemplazar-correcciones si|no]",
      "importa un archivo de envío y lo clasifica"},
     {"list", CmdList, "list", "lista los internos"},
     {"delete", CmdDelete, "delete INTNRO [--si]", "elimina un interno"},
-    {"run", CmdRun, "run \"INTNRO|FILE\" [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...] [--reemplazar si|no]",
+    {"run", CmdRun, "run \"INTNRO|FILE\" [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...] [--reemplazar si|no]\n"
+     "         [--reemplazar-correcciones si|no]",
      "importa, clasifica y transfiere sin detenerse"},
     {"classify", CmdClassify, "classify INTNRO", "clasifica un interno"},
     {"stats", CmdStats, "stats INTNRO", "contadores y totales CIF de un interno"},

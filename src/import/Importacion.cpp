@@ -59,8 +59,26 @@ void ProcesarH(Aplicacion& app, Corrida& c, const std::string& linea) {
     if (!c.PrimerH) {
         c.Interno = app.InternoLinea.empty() ? reg.Interno + "//" + reg.InternoSufijo : app.InternoLinea;
         const std::string n = SqlTexto(c.Interno);
+        // Replacing the interno loses every hand correction it holds: that takes
+        // the operator's word. The run's transaction already holds the database,
+        // so the count asked about is the count deleted.
+        Recordset corregidos;
+        app.Db.Sql("select count(*) as n from ART where INTNRO = '" + n + "' and PRCEST in ('M', 'R')");
+        const long n_corregidos =
+            app.Db.CrearRs(corregidos) ? static_cast<long>(corregidos.Fields("n").Numero()) : 0;
+        if (n_corregidos > 0) {
+            app.Op->PunteroEspera(false);
+            const bool si = app.Op->Preguntar(Operador::Preguntas::ReemplazarCorrecciones,
+                                              "El interno " + c.Interno + " tiene " + std::to_string(n_corregidos) +
+                                                  " artículos corregidos a mano. ¿Reemplazarlo con el archivo y "
+                                                  "perder esas correcciones?");
+            app.Op->PunteroEspera(true);
+            if (!si)
+                throw Cancelacion("El interno " + c.Interno + " conserva sus correcciones: no se importó el archivo.");
+        }
         app.Db.Ejecutar("delete from ART where INTNRO = '" + n + "'");
         app.Db.Ejecutar("delete from ARTINS where INTNRO = '" + n + "'");
+        Esquema::OlvidarHistorial(app.Db, c.Interno);
         c.Tipo = reg.Tipo;
         if (c.Tipo != "RR01" && c.Tipo != "ECR1") {
             app.RespuestaTipo.clear();

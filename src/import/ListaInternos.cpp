@@ -3,6 +3,7 @@
 #include "comun/Aplicacion.h"
 #include "comun/Operador.h"
 #include "platform/AppError.h"
+#include "platform/Esquema.h"
 #include "platform/Texto.h"
 
 namespace ListaInternos {
@@ -40,6 +41,7 @@ Resultado FRAM1_EliminarInterno(Aplicacion& app, const std::string& interno) {
         app.Db.Ejecutar();
         app.Db.Sql("delete from ART where INTNRO = '" + n + "'");
         app.Db.Ejecutar();
+        Esquema::OlvidarHistorial(app.Db, interno);
         app.Db.Sql("delete from INTN where INTNRO = '" + n + "'");
         long borradas = app.Db.Ejecutar();
         app.Db.ConfirmarTransaccion();

@@ -2,6 +2,7 @@
 
 #include "platform/Almacor.h"
 #include "platform/AppError.h"
+#include "platform/SentenciaSql.h"
 
 #include <sqlite3.h>
 
@@ -308,6 +309,15 @@ void VerificarTrabajo(Almacor::Gestor& db) {
         throw;
     }
 }
+void OlvidarHistorial(Almacor::Gestor& db, const std::string& interno) {
+    SentenciaSql s;
+    s.Sql("delete from HIST where LOTE in (select LOTE from HIST_LOTE where INTNRO = ").Texto(interno).Sql(")");
+    db.Ejecutar(s);
+    s.Limpiar();
+    s.Sql("delete from HIST_LOTE where INTNRO = ").Texto(interno);
+    db.Ejecutar(s);
+}
+
 void SuspenderTextoNcm(Conexion& db) {
     if (db.MotorDatos() != Conexion::Motor::Sqlite)
         return; // the server searches the rows themselves

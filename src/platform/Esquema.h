@@ -25,6 +25,12 @@ void CrearAduana(Almacor::Gestor& db);
 void VerificarTrabajo(Almacor::Gestor& db);
 void VerificarAduana(Almacor::Gestor& db);
 
+// Ends the history of corrections of an interno whose articles are deleted
+// (a re-import, a delete), inside the caller's transaction: its values belong
+// to articles that no longer exist, and an undo would write them onto the new
+// articles that take the same order numbers.
+void OlvidarHistorial(Almacor::Gestor& db, const std::string& interno);
+
 // A bulk load of the nomenclator: its word index is built once at the end
 // (Reanudar, inside the same transaction) instead of row by row, where every
 // statement would write a small index segment of its own.

@@ -731,11 +731,14 @@ Resultado FormModificar::Grabar() {
             despues += " when '" + col + "' then a." + col;
             cambio += " when '" + col + "' then a." + col + " is not b." + col;
         }
-        m_app.Db.Ejecutar("insert into HIST (LOTE, COLUMNA, ARTORD, ANTES, DESPUES, TIPO) select " + lote +
+        const long cambios = m_app.Db.Ejecutar("insert into HIST (LOTE, COLUMNA, ARTORD, ANTES, DESPUES, TIPO) select " + lote +
                           ", c.col, a.ARTORD, case c.col" + antes + " end, case c.col" + despues +
                           " end, case when a.ARTORD = " + orden + " then 'M' else 'R' end from temp.HIST_ANTES b " +
                           "join ART a on a.INTNRO = b.INTNRO and a.ARTORD = b.ARTORD join (" + columnas +
                           ") c where a.INTNRO = '" + interno + "' and case c.col" + cambio + " end");
+        // A save that changed nothing is no correction: an undo of it would have nothing to give back.
+        if (cambios == 0)
+            m_app.Db.Ejecutar("delete from HIST_LOTE where LOTE = " + lote);
         m_app.Db.ConfirmarTransaccion();
         abierta = false;
     } catch (...) {
@@ -786,40 +789,82 @@ std::vector<Cambio> Historial(Aplicacion& app, const std::string& interno) {
     return r;
 }
 
-Resultado Deshacer(Aplicacion& app, const std::string& interno, bool preguntar) {
-    Operador& op = *app.Op;
-    const std::string n = SqlTexto(interno);
+namespace {
+
+// The last correction of the interno not undone yet: its lot and date, and how many articles it changed.
+bool UltimaCorreccion(Aplicacion& app, const std::string& n, std::string& lote, std::string& fecha, long& articulos) {
     Recordset rs;
     app.Db.Sql("select LOTE, FECHA from HIST_LOTE where INTNRO = '" + n +
                "' and DESHECHA = 0 order by LOTE desc limit 1");
-    if (!app.Db.CrearRs(rs)) {
-        op.MsgBox("No hay correcciones para deshacer en el interno " + interno + ".", Icono::Exclamacion);
-        return Resultado::Detenido;
-    }
-    const std::string lote = EnteroSql(static_cast<long long>(rs.Fields("LOTE").Numero()));
-    const std::string fecha = rs.Fields("FECHA").Texto();
+    if (!app.Db.CrearRs(rs))
+        return false;
+    lote = EnteroSql(static_cast<long long>(rs.Fields("LOTE").Numero()));
+    fecha = rs.Fields("FECHA").Texto();
     Recordset cuenta;
     app.Db.Sql("select count(distinct ARTORD) as articulos from HIST where LOTE = " + lote);
     app.Db.CrearRs(cuenta);
-    const long articulos = static_cast<long>(cuenta.Fields("articulos").Numero());
+    articulos = static_cast<long>(cuenta.Fields("articulos").Numero());
+    return true;
+}
 
-    // What was transferred after the correction carries it: undoing it here
-    // would leave the declaration and the work database disagreeing.
-    Recordset car;
-    Conexion& internos = app.Entidades->getDataConnectionByEntity("INTERNOS");
-    internos.Sql("select max(fechaalta) as fecha from caratula where interno = '" + n + "'");
-    if (internos.CrearRs(car) && !car.Fields("fecha").EsNulo() && car.Fields("fecha").Texto() >= fecha) {
-        op.MsgBox("La corrección del " + fecha + " ya fue transferida con el interno " + interno + " (" +
-                      car.Fields("fecha").Texto() + "): no se puede deshacer.",
-                  Icono::Exclamacion);
+} // namespace
+
+Resultado Deshacer(Aplicacion& app, const std::string& interno, bool preguntar) {
+    Operador& op = *app.Op;
+    const std::string n = SqlTexto(interno);
+    std::string lote, fecha;
+    long articulos = 0;
+    auto nada = [&] {
+        op.MsgBox("No hay correcciones para deshacer en el interno " + interno + ".", Icono::Exclamacion);
         return Resultado::Detenido;
-    }
+    };
+    if (!UltimaCorreccion(app, n, lote, fecha, articulos))
+        return nada();
     if (preguntar && !op.Preguntar(Operador::Preguntas::Deshacer,
                                    "Desea deshacer la última corrección (" + fecha + ", " +
                                        std::to_string(articulos) + " articulos)?"))
         return Resultado::Detenido;
+    std::string motivo; // why the undo was refused inside its transaction
+    long deshechos = 0;
     try {
+        // Everything is decided holding the work database: a transfer holds it
+        // until its declaration is committed, so the check below sees a
+        // transfer that was still running when the operator asked.
         app.Db.ComenzarTransaccion();
+        const std::string preguntado = lote;
+        if (!UltimaCorreccion(app, n, lote, fecha, articulos) || lote != preguntado) {
+            app.Db.DeshacerTransaccion();
+            if (lote.empty() || lote == preguntado)
+                return nada();
+            op.MsgBox("Otra ejecución cambió las correcciones del interno " + interno +
+                          " mientras tanto: vuelva a intentarlo.",
+                      Icono::Exclamacion);
+            return Resultado::Detenido;
+        }
+        // What was transferred after the correction carries it: undoing it here
+        // would leave the declaration and the work database disagreeing.
+        Recordset car;
+        Conexion& internos = app.Entidades->getDataConnectionByEntity("INTERNOS");
+        internos.Sql("select max(fechaalta) as fecha from caratula where interno = '" + n + "'");
+        if (internos.CrearRs(car) && !car.Fields("fecha").EsNulo() && car.Fields("fecha").Texto() >= fecha)
+            motivo = "La corrección del " + fecha + " ya fue transferida con el interno " + interno + " (" +
+                     car.Fields("fecha").Texto() + "): no se puede deshacer.";
+        if (motivo.empty()) {
+            // Only the articles the correction changed take its values back.
+            Recordset quedan;
+            app.Db.Sql("select count(distinct h.ARTORD) as n from HIST h join ART a on a.INTNRO = '" + n +
+                       "' and a.ARTORD = h.ARTORD where h.LOTE = " + lote);
+            app.Db.CrearRs(quedan);
+            deshechos = static_cast<long>(quedan.Fields("n").Numero());
+            if (deshechos == 0)
+                motivo = "Los artículos de la corrección del " + fecha + " ya no están en el interno " + interno +
+                         ": no hay nada que deshacer.";
+        }
+        if (!motivo.empty()) {
+            app.Db.DeshacerTransaccion();
+            op.MsgBox(motivo, Icono::Exclamacion);
+            return Resultado::Detenido;
+        }
         for (const char* c : kColumnasHistoria) {
             const std::string col = c;
             app.Db.Ejecutar("update ART set " + col + " = (select h.ANTES from HIST h where h.LOTE = " + lote +
@@ -839,7 +884,7 @@ Resultado Deshacer(Aplicacion& app, const std::string& interno, bool preguntar) 
     }
     Bitacora::Registrar(app.Home, interno, "deshacer", std::string(TextoResultado(Resultado::Hecho)) + ": correccion " + lote,
                         0);
-    op.MsgBox("Se deshizo la corrección del " + fecha + " (" + std::to_string(articulos) + " articulos).",
+    op.MsgBox("Se deshizo la corrección del " + fecha + " (" + std::to_string(deshechos) + " articulos).",
               Icono::Informacion);
     return Resultado::Hecho;
 }

@@ -14,6 +14,9 @@ namespace {
 
 using Icono = Operador::Icono;
 
+// The pre-check refused the interno once the run held the database.
+struct Detenida {};
+
 // One transaction on every customs database the run writes, for the whole
 // run. Whatever was not committed is undone when the run leaves, by whatever
 // way it leaves. Databases it only reads (the nomenclator) are left alone, so a
@@ -83,6 +86,29 @@ public:
 private:
     Aplicacion& m_app;
     std::vector<Mensaje>& m_pendientes;
+};
+
+// The work database held by the run from its pre-check to its summary
+// register: every stage reads one state of the interno, and a correction or
+// undo from another window waits (the connection's busy wait) until the
+// declaration is committed or undone. The run writes nothing there, so it ends
+// with a rollback. A connection already inside a transaction holds the lock.
+class LecturaDelTrabajo {
+public:
+    explicit LecturaDelTrabajo(Almacor::Gestor& db) : m_db(db), m_propia(!db.EnTransaccion()) {
+        if (m_propia)
+            m_db.ComenzarTransaccion();
+    }
+    ~LecturaDelTrabajo() {
+        if (m_propia)
+            m_db.DeshacerOReconectar();
+    }
+    LecturaDelTrabajo(const LecturaDelTrabajo&) = delete;
+    LecturaDelTrabajo& operator=(const LecturaDelTrabajo&) = delete;
+
+private:
+    Almacor::Gestor& m_db;
+    bool m_propia;
 };
 
 // The discharge stage's own rows, undone when it fails while the run goes on.
@@ -196,15 +222,21 @@ Resultado FRM3_Tranferir(Aplicacion& app) {
         if (FRAM3_Transfer_B_Reemplazo(app, reemplazar) != Resultado::Hecho)
             return Resultado::Detenido;
 
-        app.Op->Estado("Transfiriendo al Corvex Windows...");
-        app.Op->ProgresoVisible(true);
-
         Resultado r = Resultado::Fallido;
         bool confirmada = false;
         std::string nota;
         {
             OperadorDiferido diferido(app, pendientes);
             try {
+                LecturaDelTrabajo trabajo(app.Db);
+                // The check that counts is the one made holding the database:
+                // the first only spared the operator a needless question.
+                if (!FRAM3_Transfer_A_Validar(app)) {
+                    r = Resultado::Detenido;
+                    throw Detenida{};
+                }
+                app.Op->Estado("Transfiriendo al Corvex Windows...");
+                app.Op->ProgresoVisible(true);
                 TransaccionAduana transaccion(app);
                 try {
                     r = Escribir(app, transaccion, reemplazar, confirmada);
@@ -217,6 +249,7 @@ Resultado FRM3_Tranferir(Aplicacion& app) {
                 nota = transaccion.Nota;
             } catch (const Cancelacion&) {
                 throw;
+            } catch (const Detenida&) {
             } catch (...) {
                 AppError e = AppError::Actual();
                 app.Op->MsgBox(e.Mensaje() + " - seccion [Quelvorin.FRAM3_Transferir]");

@@ -11,7 +11,9 @@ struct Aplicacion;
 // run holds one transaction per customs database and commits only when the
 // final count finds sub-items. A run that ends early leaves the customs side as
 // it was, an earlier declaration it agreed to replace included. The work
-// database is only read.
+// database is only read, and held from the pre-check to the summary register:
+// the run reads one state of the interno, and a correction or undo from
+// another window waits until the declaration is committed or undone.
 
 // The whole transfer. Hecho when the declaration was written and committed
 // with every stage whole; Detenido when the pre-check refused the interno or
