@@ -4,10 +4,14 @@
 #         -DVERSION=1.4.5 -DINCLUIR=file -DSALIDA=share/man/man1/x.1 -P Manual.cmake
 # The help names the user's data folder: with HOME set to "~" the page shows
 # "~/.local/share/Velmarion", not the folder of whoever built it.
+cmake_policy(VERSION 3.25)
 set(ENV{HOME} "~")
 unset(ENV{XDG_DATA_HOME})
+# help2man reads the program's UTF-8 in a UTF-8 locale but encodes its own
+# arguments once more: texts with accents go in as markers, replaced below.
 set(ENV{LC_ALL} C.UTF-8)
-set(argumentos -N --no-discard-stderr -n "${RESUMEN}" -S "Velmarion ${VERSION}" -m "Órdenes de usuario")
+set(argumentos -L C.UTF-8 -N --no-discard-stderr -n "RESUMEN_DE_LA_ORDEN" -S "Velmarion ${VERSION}"
+               -m "NOMBRE_DEL_MANUAL")
 if(INCLUIR)
     list(APPEND argumentos -i "${INCLUIR}")
 endif()
@@ -28,6 +32,8 @@ foreach(par "NAME;NOMBRE" "SYNOPSIS;SINOPSIS" "DESCRIPTION;DESCRIPCIÓN" "OPTION
     list(GET par 1 es)
     string(REPLACE "\n.SH ${en}\n" "\n.SH ${es}\n" pagina "${pagina}")
 endforeach()
+string(REPLACE "RESUMEN_DE_LA_ORDEN" "${RESUMEN}" pagina "${pagina}")
+string(REPLACE "NOMBRE_DEL_MANUAL" "Órdenes de usuario" pagina "${pagina}")
 file(WRITE "${SALIDA}" "${pagina}")
 execute_process(COMMAND gzip -9nc "${SALIDA}" OUTPUT_FILE "${SALIDA}.gz" RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
