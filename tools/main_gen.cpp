@@ -1,4 +1,5 @@
 // tarvelo-gen: writes a generated shipment file (to standard output or --salida).
+#include "app/Arranque.h"
 #include "platform/AppError.h"
 #include "tools/generador.h"
 
@@ -17,6 +18,37 @@ const char* const kUso =
     "                 [--nuevos F] [--ceros F] [--sufijos-malos F] [--sin-vinculo F] [--pais-sin-relacion]\n"
     "                 [--utf8|--utf8-bom] [--datos CARPETA] [--salida ARCHIVO]\n"
     "F es una fracción entre 0 y 1 de los registros H y, aparte, de los P (al menos uno si es mayor que 0).\n";
+
+// --help: the same layout as the other two programs' (and so their man pages).
+const char* const kAyuda =
+    "Uso: tarvelo-gen [OPCIÓN]...\n"
+    "Escribe un archivo de envío válido (registros H de 129 columnas y P de 225, CR LF, Windows-1252\n"
+    "salvo --utf8 o --utf8-bom), los mismos bytes para la misma semilla, en la salida estándar o en\n"
+    "--salida. Los artículos salen del conjunto de demostración (demo-articulos.csv).\n\n"
+    "Opciones:\n"
+    "      --seed N               semilla del generador (1)\n"
+    "      --headers N            registros H (10)\n"
+    "      --detalles N           registros P después de cada H (3)\n"
+    "      --detalles-total N     N registros P repartidos entre los H\n"
+    "      --tipo TIPO            ECR1, ICR1, ICR2, RR01 o ninguno (ECR1); ninguno deja la pregunta abierta\n"
+    "      --interno N            número de interno de las cabeceras (1001)\n"
+    "      --sufijo NN            sufijo del interno (01)\n"
+    "      --nuevos F             artículos que no están en el catálogo de demostración\n"
+    "      --ceros F              precios en cero\n"
+    "      --sufijos-malos F      artículos cuyos sufijos del catálogo no sirven para su posición\n"
+    "      --sin-vinculo F        registros P cuyo vehículo no es un H del archivo (0.05)\n"
+    "      --pais-sin-relacion    un registro con un código de país sin relación (MEX)\n"
+    "      --utf8                 escribe en UTF-8\n"
+    "      --utf8-bom             escribe en UTF-8 con marca de orden de bytes\n"
+    "      --datos CARPETA        carpeta de demo-articulos.csv (sin ella: los datos instalados)\n"
+    "      --salida ARCHIVO       escribe en ARCHIVO en lugar de la salida estándar\n"
+    "  -h, --help                 muestra esta ayuda y termina\n"
+    "  -V, --version              muestra la versión y termina\n\n"
+    "F es una fracción entre 0 y 1 de los registros H y, aparte, de los P (al menos uno si es mayor que 0).\n\n"
+    "Estado de salida:\n"
+    "  0  el archivo se escribió entero\n"
+    "  1  no se pudo leer el conjunto de artículos o escribir el archivo\n"
+    "  2  uso incorrecto (opción o valor)\n";
 
 struct Uso : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -54,7 +86,10 @@ int main(int argc, char** argv) {
                 return a[++i];
             };
             if (o == "--help" || o == "-h") {
-                std::cout << kUso;
+                std::cout << kAyuda;
+                return 0;
+            } else if (o == "--version" || o == "-V") {
+                std::cout << Arranque::TextoVersion("tarvelo-gen");
                 return 0;
             } else if (o == "--seed")
                 op.Semilla = static_cast<std::uint64_t>(Entero(o, valor()));

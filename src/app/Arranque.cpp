@@ -129,6 +129,15 @@ std::string RutaTrabajo(const std::string& home) {
     return (fs::path(home) / "db" / "Dantremos.db").string();
 }
 
+std::string TextoVersion(const std::string& programa) {
+    return programa + " (Velmarion) " + kVersion +
+           "\n"
+           "Copyright (C) 2026 Los autores de Velmarion.\n"
+           "Licencia GPLv3+: GNU GPL versión 3 o posterior <https://gnu.org/licenses/gpl.html>.\n"
+           "Esto es software libre: usted es libre de modificarlo y redistribuirlo.\n"
+           "No hay NINGUNA GARANTÍA, en la medida en que lo permita la ley.\n";
+}
+
 std::string AyudaOpciones() {
     return "      --home DIR        carpeta del programa, con las bases en DIR/db; sin ella: $VELMARION_HOME,\n"
            "                        la carpeta del ejecutable si contiene db/, o la carpeta de datos del\n"

@@ -35,6 +35,9 @@ std::string ResolverHome(const std::string& homeArgumento, const char* entorno, 
 // AppDataLocation gives the application "Velmarion", whatever name the
 // running program has set.
 std::string CarpetaDatosUsuario();
+// What --version prints: "PROGRAMA (Velmarion) 1.4.5", the copyright and the
+// licence (GPL-3.0-or-later), the same for all three programs.
+std::string TextoVersion(const std::string& programa);
 // The options both programs take, as their --help lists them.
 std::string AyudaOpciones();
 // The databases a first start would have to create: the work database, and

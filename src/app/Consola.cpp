@@ -2,6 +2,7 @@
 
 #include "comun/Aplicacion.h"
 #include "app/Arranque.h"
+#include "app/Completado.h"
 #include "app/OperadorConsola.h"
 #include "platform/AppError.h"
 #include "platform/Bitacora.h"
@@ -86,8 +87,20 @@ void Ayuda(std::ostream& out) {
            "  2  uso incorrecto (orden, opción o argumento)\n";
 }
 
-void Version(std::ostream& out, const char* programa) {
-    out << programa << " (Velmarion) " << Arranque::kVersion << "\n";
+
+// The completion script: the global options as Ayuda lists them, the commands
+// and their options as the table's usage lines give them.
+std::string CompletadoBash() {
+    using Completado::Valor;
+    std::vector<Completado::Orden> ordenes;
+    for (const Entrada& e : kComandos)
+        ordenes.push_back(Completado::LeerUso(e.uso));
+    return Completado::ScriptBash("velmarion-cli",
+                                  {{"--home", Valor::Carpeta, {}},
+                                   {"--settings", Valor::Archivo, {}},
+                                   {"--help", Valor::Ninguno, {}},
+                                   {"--version", Valor::Ninguno, {}}},
+                                  ordenes);
 }
 
 } // namespace
@@ -163,8 +176,9 @@ int Ejecutar(const std::vector<std::string>& argumentos, std::ostream& out, std:
         // Everything from the command name on is the command's own.
         p.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
         const QCommandLineOption home(QStringList{"home"}, "", "DIR"), ajustes(QStringList{"settings"}, "", "FILE"),
-            ayuda(QStringList{"h", "help"}), version(QStringList{"V", "version"});
-        p.addOptions({home, ajustes, ayuda, version});
+            ayuda(QStringList{"h", "help"}), version(QStringList{"V", "version"}),
+            completado(QStringList{"completado-bash"}); // not in --help: the build writes the package's script with it
+        p.addOptions({home, ajustes, ayuda, version, completado});
         QStringList lista{"velmarion-cli"};
         for (const std::string& a : argumentos)
             lista << QString::fromStdString(a);
@@ -180,7 +194,11 @@ int Ejecutar(const std::vector<std::string>& argumentos, std::ostream& out, std:
             return 0;
         }
         if (p.isSet(version)) {
-            Version(out, "velmarion-cli");
+            out << Arranque::TextoVersion("velmarion-cli");
+            return 0;
+        }
+        if (p.isSet(completado)) {
+            out << CompletadoBash();
             return 0;
         }
         c.ArchivoAjustes = p.value(ajustes).toStdString();

@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (!std::strcmp(argv[i], "--version") || !std::strcmp(argv[i], "-V")) {
-            std::cout << "velmarion (Velmarion) " << Arranque::kVersion << "\n";
+            std::cout << Arranque::TextoVersion("velmarion");
             return 0;
         }
     }
