@@ -1,5 +1,6 @@
 #include "classify/Clasificacion.h"
 
+#include "classify/modGlobal.h"
 #include "comun/Aplicacion.h"
 #include "comun/Operador.h"
 #include "import/modEntidadesTarvelo.h"
@@ -440,15 +441,14 @@ void Etapa2(Aplicacion& app, std::string& sSQL, Clasificados& c) {
                     actual.push_back({"PRCLAP", lapi});
                     const Recordset* nom = nullptr;
                     if (Len(posicion) == 14 && (nom = aduana.Ncm("select [003] as letra from ncm where " + filtro)))
-                        posicion += Trim(nom->Fields("letra").Texto());
+                        posicion = modGlobal::CompletarPosicion(posicion, nom->Fields("letra").Texto());
                 } else if (const Recordset* nom =
                                aduana.Ncm("select [003] as letra,[059] as lapi from ncm where " + filtro);
                            !nom) {
                     actual.push_back({"PRCLAP", "N"});
                 } else {
                     actual.push_back({"PRCLAP", nom->Fields("lapi").Texto() == "*" ? "S" : "N"});
-                    if (Len(posicion) == 14)
-                        posicion += Trim(nom->Fields("letra").Texto());
+                    posicion = modGlobal::CompletarPosicion(posicion, nom->Fields("letra").Texto());
                 }
                 actual.push_back({"PRCNCM", posicion});
                 actual.push_back({"PRCSUF", modEntidadesTarvelo::ImplementarVINenSufijos(cat.Fields("sufijos").Texto(),

@@ -9,6 +9,14 @@
 
 namespace modGlobal {
 
+std::string CompletarPosicion(const std::string& ncm, const std::string& letra) {
+    std::string posicion = Trim(ncm);
+    if (Len(posicion) == 14)
+        posicion += Trim(letra);
+    return posicion;
+}
+
+
 std::string FiltrarCaracter(const std::string& caracter) {
     std::u32string u = Utf8aU32(caracter);
     if (u.size() == 1 && CaracterPermitido(u[0]))

@@ -15,6 +15,11 @@ std::string NormalizarValor(std::string& valor);
 // The character itself when suffix values may hold it, else one blank.
 std::string FiltrarCaracter(const std::string& caracter);
 
+// A catalog position as the articles carry it: trimmed and, when it has the
+// 14 characters of position and sub-item, followed by the check letter the
+// nomenclator gives for its [001] and [002] (`letra`, "" when none was found).
+std::string CompletarPosicion(const std::string& ncm, const std::string& letra);
+
 // The ORI and ESM of the relation of a file's country value. A value without a
 // relation makes the operator create one (the dialog comes back until a
 // relation is saved). Both empty for an empty value. Errors are swallowed:
