@@ -179,7 +179,9 @@ int CmdEditar(Contexto& c) {
                          Operador::Icono::Exclamacion);
             return 1;
         }
+        c.Op->TomarDefectos = true;
         Sugerencias::Aplicar(f, lista[n - 1], app.Config.MODELOVARIANTESINSPC);
+        c.Op->TomarDefectos = false;
     }
     if (haySufijos)
         f.txtPRCSUF = sufijos;

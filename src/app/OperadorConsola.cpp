@@ -68,18 +68,22 @@ std::string OperadorConsola::InputBox(const std::string& id, const std::string& 
         // the question would come back for ever.
         r = dado->second;
         Valores.erase(dado);
-    } else
+    } else if (TomarDefectos && !defecto.empty())
+        r = defecto;
+    else
         r = DelTerminal(titulo + ": " + prompt + " [" + defecto + "]: ", "\"" + prompt + "\" (--valor " + id + "=VALOR)");
     m_out << "ENTRADA: " << titulo << ": " << prompt << "\n-> " << r << "\n\n";
     return r;
 }
 
 std::string OperadorConsola::ElegirOpcion(const std::string& id, const std::vector<std::string>& lineas,
-                                          const std::string&) {
+                                          const std::string& actual) {
     std::string codigo;
     auto dada = Opciones.find(id);
     if (dada != Opciones.end()) {
         codigo = dada->second;
+    } else if (TomarDefectos && !Trim(actual).empty()) {
+        codigo = Trim(actual);
     } else {
         std::string lista;
         for (const std::string& l : lineas)
