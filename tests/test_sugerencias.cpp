@@ -135,6 +135,8 @@ TEST_F(Sugerir, SufijosPreviosGuardanElVinDelArticulo) {
 TEST_F(Sugerir, ComandosSugerirYEditarConSugerencia) {
     Articulo(7, "KAPRA 2.0 GT", "null", "null", "null", "'8AJBA3FS0R0123456'");
     Catalogo("KAPRA GL", "8703.23.10.100", "AA(ORVANTA)-AM(VINAJENO1)-");
+    for (auto [clave, valor] : {std::pair{"INTCAT", "1"}, {"ORIGEN", "200"}})
+        ASSERT_EQ(e.Cli({"config", clave, valor}), 0) << e.SalidaCli;
     ASSERT_EQ(e.Cli({"sugerir", "100"}), 0) << e.SalidaCli;
     EXPECT_EQ(e.SalidaCli, "0007\t8703.23.10.100A\tAA(ORVANTA)-AM(VINAJENO1)-\t1 artículo KAPRA en el catálogo\n");
     ASSERT_EQ(e.Cli({"depurar", "100"}), 0);
