@@ -164,8 +164,11 @@ std::map<long long, std::vector<Sugerencia>> Calcular(Aplicacion& app, const lon
             lotes[c.Fields(size_t{0}).Entero()] = c.Fields(size_t{1}).Entero();
         std::string sql = "select ARTORD, ARTNRO, PRCNCM, PRCSUF from ART where INTNRO = '" + interno +
                           "' and PRCEST = 'M'";
-        if (solo)
-            sql += FiltroModelo("ARTNRO", articulos.front().modelo);
+        if (solo) {
+            // The work file: the model's variants are one range of the article index.
+            const std::string m = SqlTexto(articulos.front().modelo);
+            sql += " and (ARTNRO = '" + m + "' or (ARTNRO >= '" + m + " ' and ARTNRO < '" + m + "!'))";
+        }
         for (Almacor::Cursor c(app.Db, sql); !c.Eof(); c.MoveNext()) {
             const std::string modelo = LCaseAscii(Modelo(c.Fields(size_t{1}).Texto()));
             if (!modelos.count(modelo))
@@ -191,10 +194,19 @@ std::map<long long, std::vector<Sugerencia>> Calcular(Aplicacion& app, const lon
                           " as modelo, ncm, sufijos, count(*) as n, max(idarticulo) as ultimo from catarticulos "
                           "where idcatalogo = '" +
                           SqlTexto(app.Config.INTCAT) + "'";
-        if (solo)
-            sql += FiltroModelo("idarticulo", articulos.front().modelo);
-        sql += " group by modelo, ncm, sufijos";
         Conexion& cat = app.Entidades->getDataConnectionByEntity("CATALOGOS");
+        if (solo) {
+            const std::string& m = articulos.front().modelo;
+            // On the file the model's variants are one range of its index
+            // (blank, then anything, sorts below "!"); a server's collation
+            // may order blanks otherwise, so there LIKE says it.
+            if (cat.MotorDatos() == Conexion::Motor::Sqlite)
+                sql += " and (idarticulo = '" + SqlTexto(m) + "' or (idarticulo >= '" + SqlTexto(m) +
+                       " ' and idarticulo < '" + SqlTexto(m) + "!'))";
+            else
+                sql += FiltroModelo("idarticulo", m);
+        }
+        sql += " group by modelo, ncm, sufijos";
         Recordset rs;
         cat.Sql(sql);
         if (cat.CrearRs(rs))
