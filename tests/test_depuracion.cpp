@@ -697,7 +697,7 @@ TEST_F(Depurar, ComandoEditarConRespuestas) {
     EXPECT_NE(lineas.find("\t100\tdepuracion\thecho: articulo 1, replicada a 0\t"), std::string::npos) << lineas;
 
     EXPECT_EQ(Cli({"depurar", "100", "--ok"}), 0);
-    EXPECT_NE(e.SalidaCli.find("Orden\tArticulo\tNro VIN\tOrigen\tCantidad\tUnitario\tTotal\tPosición\tEstado\tCRC\tMotivo\n"
+    EXPECT_NE(e.SalidaCli.find("Orden\tArticulo\tNro VIN\tOrigen\tCantidad\tUnitario\tTotal\tPosición\tEstado\tCRC\tMotivo\tSugerencia\n"
                              "0001\tA\tVIN1\t"),
               std::string::npos)
         << e.SalidaCli;

@@ -1,11 +1,14 @@
-// Commands of the runner for depuration: depurar, editar, historial, deshacer.
+// Commands of the runner for depuration: depurar, editar, sugerir, historial, deshacer.
 #include "app/Consola.h"
 #include "app/OperadorConsola.h"
 #include "comun/Aplicacion.h"
+#include "platform/Numeros.h"
 #include "platform/Texto.h"
 #include "review/Depuracion.h"
+#include "review/Sugerencias.h"
 
 #include <algorithm>
+#include <map>
 #include <iostream>
 #include <unistd.h>
 
@@ -68,14 +71,20 @@ int CmdDepurar(Contexto& c) {
         return 1;
     bool completa = true;
     auto filas = Depuracion::Cargar(app, ok ? 2 : 1, &completa);
+    if (!ok && completa && !filas.empty()) {
+        const auto sugerencias = Sugerencias::DelInterno(app);
+        for (Depuracion::Fila& f : filas)
+            if (auto it = sugerencias.find(std::stoll(f.Orden)); it != sugerencias.end() && !it->second.empty())
+                f.Sugerencia = it->second.front().Posicion;
+    }
     std::ostream& out = *c.Out;
     for (const char* col : Depuracion::kColumnas)
         out << col << "\t";
-    out << "Motivo\n";
+    out << "Motivo\tSugerencia\n";
     for (const Depuracion::Fila& f : filas)
         out << f.Orden << "\t" << f.ARTNRO << "\t" << f.PRCVIN << "\t" << f.ARTORG << "\t" << f.ARTCAN << "\t"
             << f.ARTUNI << "\t" << f.ARTTOT << "\t" << f.PRCNCM << "\t" << f.PRCEST << "\t" << f.PRCCRC << "\t"
-            << f.Motivo << "\n";
+            << f.Motivo << "\t" << f.Sugerencia << "\n";
     return completa ? 0 : 1;
 }
 
@@ -116,6 +125,13 @@ int CmdEditar(Contexto& c) {
     }
     const bool hayPosicion = std::find(c.Args.begin(), c.Args.end(), "--posicion") != c.Args.end();
     const std::string posicion = c.Opcion("--posicion");
+    const bool haySugerencia = std::find(c.Args.begin(), c.Args.end(), "--sugerencia") != c.Args.end();
+    const std::string sugerencia = c.Opcion("--sugerencia");
+    if (haySugerencia && hayPosicion)
+        throw UsoIncorrecto("--sugerencia y --posicion escriben la misma casilla: use una de las dos");
+    if (haySugerencia && (sugerencia.empty() || sugerencia.size() > 6 ||
+                          sugerencia.find_first_not_of("0123456789") != std::string::npos || std::stol(sugerencia) < 1))
+        throw UsoIncorrecto("--sugerencia espera el número de una sugerencia (1 = la mejor), no " + sugerencia);
     const bool haySufijos = std::find(c.Args.begin(), c.Args.end(), "--sufijos") != c.Args.end();
     const std::string sufijos = c.Opcion("--sufijos");
     const bool hayOrigen = std::find(c.Args.begin(), c.Args.end(), "--origen") != c.Args.end();
@@ -152,6 +168,20 @@ int CmdEditar(Contexto& c) {
     if (hayPosicion) {
         f.txtPRCNCM = posicion;
         f.ProcesarNCM(f.txtPRCNCM);
+    } else if (haySugerencia) {
+        const auto lista = Sugerencias::DelArticulo(app, std::stoll(orden));
+        const size_t n = static_cast<size_t>(std::stol(sugerencia));
+        if (n > lista.size()) {
+            c.Op->MsgBox("El artículo " + Formatear(std::stod(orden), "0000") + " no tiene la sugerencia " + sugerencia +
+                             (lista.empty() ? std::string(": no tiene ninguna.")
+                                            : ": tiene " + std::to_string(lista.size()) +
+                                                  (lista.size() == 1 ? " sugerencia." : " sugerencias.")),
+                         Operador::Icono::Exclamacion);
+            return 1;
+        }
+        c.Op->TomarDefectos = true;
+        Sugerencias::Aplicar(f, lista[n - 1], app.Config.MODELOVARIANTESINSPC);
+        c.Op->TomarDefectos = false;
     }
     if (haySufijos)
         f.txtPRCSUF = sufijos;
@@ -173,6 +203,34 @@ int CmdEditar(Contexto& c) {
         return 1;
     *c.Out << "Artículo " << orden << " del interno " << app.InternoActual << " guardado (" << f.txtPRCNCM << " "
            << f.txtPRCSUF << ").\n";
+    return 0;
+}
+
+int CmdSugerir(Contexto& c) {
+    const char* uso = "sugerir INTNRO [ARTORD]";
+    if (c.Args.size() == 2) {
+        const std::string& orden = c.Args[1];
+        if (orden.empty() || orden.size() > 12 || orden.find_first_not_of("0123456789") != std::string::npos)
+            throw UsoIncorrecto("ARTORD es el número de orden del artículo, no " + orden);
+    }
+    if (c.Args.size() != 2)
+        c.Exigir(1, uso);
+    else
+        c.Exigir(2, uso);
+    Aplicacion app;
+    if (!AbrirInterno(c, app, c.Args[0]))
+        return 1;
+    std::map<long long, std::vector<Sugerencias::Sugerencia>> todas;
+    if (c.Args.size() == 2) {
+        const long long artord = std::stoll(c.Args[1]);
+        todas[artord] = Sugerencias::DelArticulo(app, artord);
+    } else {
+        todas = Sugerencias::DelInterno(app);
+    }
+    for (const auto& [artord, lista] : todas)
+        for (const Sugerencias::Sugerencia& s : lista)
+            *c.Out << Formatear(static_cast<double>(artord), "0000") << "\t" << s.Posicion << "\t" << s.Sufijos << "\t"
+                   << s.Evidencia << "\n";
     return 0;
 }
 

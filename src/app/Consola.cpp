@@ -46,11 +46,13 @@ const Entrada kComandos[] = {
     {"donde", CmdDonde, "donde", "muestra carpeta, bases, configuración, entidades y registro en uso"},
     {"depurar", CmdDepurar, "depurar INTNRO [--ok]", "lista los artículos a depurar (--ok: los correctos)"},
     {"editar", CmdEditar,
-     "editar INTNRO ARTORD [--posicion POS] [--sufijos TEXT] [--unidad-declarada U] [--cantidad-declarada N]\n"
-     "         [--cantidad-estadistica N] [--der-especifico N] [--estado-mercaderia N] [--origen ID] [--cantidad N]\n"
-     "         [--unitario N] [--total N] [--valor CODE=VALUE ...] [--opcion GROUP=CODE ...] [--sin-pais si|no]\n"
-     "         [--cancelar si|no]",
+     "editar INTNRO ARTORD [--posicion POS | --sugerencia N] [--sufijos TEXT] [--unidad-declarada U]\n"
+     "         [--cantidad-declarada N] [--cantidad-estadistica N] [--der-especifico N] [--estado-mercaderia N]\n"
+     "         [--origen ID] [--cantidad N] [--unitario N] [--total N] [--valor CODE=VALUE ...]\n"
+     "         [--opcion GROUP=CODE ...] [--sin-pais si|no] [--cancelar si|no]",
      "corrige un artículo y replica la corrección"},
+    {"sugerir", CmdSugerir, "sugerir INTNRO [ARTORD]",
+     "posiciones sugeridas para los artículos a depurar, la mejor primero, con su porqué"},
     {"historial", CmdHistorial, "historial INTNRO", "correcciones guardadas de un interno"},
     {"deshacer", CmdDeshacer, "deshacer INTNRO", "deshace la última corrección guardada"},
     {"nomenclador", CmdNomenclador, "nomenclador TEXT... | --detalle POS", "busca posiciones en el nomenclador"},

@@ -64,6 +64,7 @@ int CmdClassify(Contexto& c);
 int CmdStats(Contexto& c);
 int CmdDepurar(Contexto& c);
 int CmdEditar(Contexto& c);
+int CmdSugerir(Contexto& c);
 int CmdHistorial(Contexto& c);
 int CmdDeshacer(Contexto& c);
 int CmdNomenclador(Contexto& c);

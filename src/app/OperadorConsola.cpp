@@ -68,6 +68,8 @@ std::string OperadorConsola::InputBox(const std::string& id, const std::string& 
         // the question would come back for ever.
         r = dado->second;
         Valores.erase(dado);
+    } else if (TomarDefectos && !defecto.empty()) {
+        r = defecto;
     } else {
         // The window's box comes filled with the default; the terminal shows it
         // in brackets, so Enter alone takes it and a lone "-" answers nothing.
@@ -83,11 +85,13 @@ std::string OperadorConsola::InputBox(const std::string& id, const std::string& 
 }
 
 std::string OperadorConsola::ElegirOpcion(const std::string& id, const std::vector<std::string>& lineas,
-                                          const std::string&) {
+                                          const std::string& actual) {
     std::string codigo;
     auto dada = Opciones.find(id);
     if (dada != Opciones.end()) {
         codigo = dada->second;
+    } else if (TomarDefectos && !Trim(actual).empty()) {
+        codigo = Trim(actual);
     } else {
         std::string lista;
         for (const std::string& l : lineas)

@@ -41,6 +41,9 @@ public:
     std::string Tipo;                             // the type question ("" = closed without a button)
     std::map<std::string, std::pair<std::string, std::string>> Relaciones; // PAI -> (ORI, ESM)
     bool Terminal = false;                        // missing answers may be asked on the terminal
+    // A suffix question without its answer takes the default it offers, when
+    // it offers one (editar --sugerencia: the suggestion's suffixes).
+    bool TomarDefectos = false;
 
     static const char* NombreIcono(Icono icono);
 

@@ -63,6 +63,9 @@ const char* const kArtArticuloOrden = "create index ART_ARTICULO_ORDEN on ART (I
 const char* const kArtinsPadre = "create index ARTINS_PADRE on ARTINS (INTNRO, PARENTART)";
 const char* const kArtinsIdPadre = "create index ARTINS_IDPADRE on ARTINS (INTNRO, IDPARENT)";
 
+// The suggestions look up earlier declarations by article number.
+const char* const kSubitemsArticulo = "create index if not exists subitems_articulo on subitems (idarticulo)";
+
 const std::vector<const char*> kTrabajo = {
     R"(create table INTN (
         INTNRO text collate nocase primary key,
@@ -214,6 +217,7 @@ const std::vector<const char*> kAduana = {
         insumostemp real default 0,
         insumosacons real default 0))",
     "create index subitems_interno on subitems (interno, idext)",
+    kSubitemsArticulo,
     R"(create table descargas (
         interno text collate nocase not null,
         idreg integer,
@@ -383,6 +387,8 @@ void VerificarAduana(Almacor::Gestor& db) {
                 db.Ejecutar(sql);
             db.Ejecutar("insert into ncm_texto (ncm_texto) values ('rebuild')");
         }
+        if (v < 3)
+            db.Ejecutar(kSubitemsArticulo);
         db.Ejecutar("pragma user_version = " + std::to_string(kVersionAduana));
         db.ConfirmarTransaccion();
     } catch (...) {

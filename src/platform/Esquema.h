@@ -12,7 +12,7 @@ class Conexion;
 namespace Esquema {
 
 inline constexpr int kVersionTrabajo = 4;
-inline constexpr int kVersionAduana = 2;
+inline constexpr int kVersionAduana = 3;
 
 // Creates the tables of a new work database (INTN, ART, ARTINS, ORG, pais).
 void CrearTrabajo(Almacor::Gestor& db);

@@ -91,6 +91,7 @@ const std::vector<const char*> kIndicesLower = {
     R"(create index if not exists caratula_interno_lower on caratula (lower(interno::text)))",
     R"(create index if not exists facturas_interno_lower on facturas (lower(interno::text), orden))",
     R"(create index if not exists subitems_interno_lower on subitems (lower(interno::text), idext))",
+    R"(create index if not exists subitems_articulo_lower on subitems (lower(idarticulo::text)))",
     R"(create index if not exists descargas_interno_lower on descargas (lower(interno::text), idext))",
     R"(create index if not exists despacho_resumen_interno_lower on DESPACHO_RESUMEN (lower(INTERNO::text), ORIGEN))",
     R"(create index if not exists ncm_palabras on ncm using gin (ncm_normal("010", "004") gin_trgm_ops))",

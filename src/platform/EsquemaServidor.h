@@ -11,7 +11,7 @@ class Gestor;
 namespace EsquemaServidor {
 
 // 3: indexes on lower() of the codes, the word search's trigram index.
-inline constexpr int kVersion = 3;
+inline constexpr int kVersion = 4;
 
 // Whether the database already holds our customs tables.
 bool TieneTablas(Postgres::Gestor& db);

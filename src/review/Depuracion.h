@@ -23,6 +23,7 @@ struct Fila {
     std::string Orden; // ARTORD as "0000"
     std::string ARTNRO, PRCVIN, ARTORG, ARTCAN, ARTUNI, ARTTOT, PRCNCM, PRCEST, PRCCRC;
     std::string Motivo; // why the article needs depuration ("" in the OK list)
+    std::string Sugerencia; // the best suggested position, when asked for ("" when none)
     Color Colour = Color::Normal;
 };
 
