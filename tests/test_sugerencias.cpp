@@ -21,6 +21,7 @@ protected:
                    "('8703.32.10','100','K','07','','')");
         e.EnAduana("insert into sufidos (sim, sufijo, detalle) values ('8703.  .  .   ','AA','MARCA'), "
                    "('8703.  .  .   ','AM','VIN')");
+        e.EnAduana("insert into unidades (id, descripcion) values ('07','UNIDAD')");
         e.App.Config.INTCAT = "1";
         e.App.InternoActual = "100";
         e.Trabajo("insert into INTN (INTNRO, INTDSC) values ('100', 'Prueba')");
