@@ -43,7 +43,7 @@ QLabel* Etiqueta(QWidget* padre, const char* nombre, const QString& texto) {
 QPushButton* Boton(QWidget* padre, const char* nombre, const QString& texto) {
     auto* b = new QPushButton(texto, padre);
     b->setObjectName(nombre);
-    b->setAutoDefault(false);
+    b->setAutoDefault(true); // Enter presses the focused button
     return b;
 }
 

@@ -7,6 +7,7 @@
 #include "comun/Aplicacion.h"
 #include "platform/AppError.h"
 #include "platform/Bitacora.h"
+#include "platform/Idioma.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -52,6 +53,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(OperadorQt::kTitulo);
     QApplication::setApplicationVersion(Arranque::kVersion);
     QApplication::setWindowIcon(QIcon::fromTheme("velmarion"));
+    InstalarTraduccionesQt();
     std::setlocale(LC_NUMERIC, ""); // numbers shown with the user's decimal separator
 
     QCommandLineParser p;

@@ -118,7 +118,7 @@ frmConfig::frmConfig(Aplicacion& app, QWidget* parent) : QDialog(parent), m_app(
 
     auto* cmdRevisar = new QPushButton("Revisar catálogo", this);
     cmdRevisar->setObjectName("cmdRevisarCatalogo");
-    cmdRevisar->setAutoDefault(false);
+    cmdRevisar->setAutoDefault(true);
     cmdRevisar->setToolTip("Articulos del catálogo cuya posición o cuyos sufijos ya no son válidos");
     connect(cmdRevisar, &QPushButton::clicked, this, &frmConfig::cmdRevisarCatalogo_Click);
     g->addWidget(cmdRevisar, 0, 3);

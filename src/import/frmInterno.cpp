@@ -40,7 +40,6 @@ frmInterno::frmInterno(Aplicacion& app, OperadorQt& op, QWidget* parent) : QDial
     m_ctlArchivo->sLinkText(m_txtArchivo);
     m_cmdExaminar = new QPushButton("[F6] Examinar", this);
     m_cmdExaminar->setObjectName("cmdExaminar");
-    m_cmdExaminar->setAutoDefault(false);
 
     auto* lbH = new QLabel("Registros H:", this);
     lbH->setObjectName("Label2");
@@ -63,7 +62,6 @@ frmInterno::frmInterno(Aplicacion& app, OperadorQt& op, QWidget* parent) : QDial
     m_cmdAceptar->setDefault(true);
     m_command2 = new QPushButton("Cancelar", this);
     m_command2->setObjectName("Command2");
-    m_command2->setAutoDefault(false);
 
     auto* linea = new QFrame(this);
     linea->setFrameShape(QFrame::HLine);

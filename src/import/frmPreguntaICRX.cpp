@@ -24,7 +24,7 @@ frmPreguntaICRX::frmPreguntaICRX(QWidget* parent) : QDialog(parent) {
     icr2->setObjectName("cmdICR2");
     for (QPushButton* b : {icr1, icr2}) {
         b->setMinimumSize(110, 40);
-        b->setAutoDefault(false);
+        b->setAutoDefault(true); // Enter answers with the focused button
         connect(b, &QPushButton::clicked, this, [this, b] { Elegir(b); });
     }
 

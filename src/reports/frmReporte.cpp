@@ -70,7 +70,7 @@ frmReporte::frmReporte(Reportes::Informe informe, Operador& op, QWidget* parent)
     auto boton = [this](const char* nombre, const QString& texto) {
         auto* b = new QPushButton(texto, this);
         b->setObjectName(nombre);
-        b->setAutoDefault(false);
+        b->setAutoDefault(true);
         return b;
     };
     m_cmdPrimera = boton("cmdPrimera", "|<");
