@@ -142,10 +142,13 @@ void frmDEP::AbrirEditor() {
         d.Tag = orden;
         d.exec();
     }
-    if (m_app.Retorno1 == "OK") {
+    if (m_app.Retorno1 == "OK")
         Form_Load();
+    // The operator goes on from the row they were at, in this list, whatever box came up meanwhile.
+    if (m_modelo->rowCount() > 0)
         m_lstDEP->selectRow(std::min(fila, m_modelo->rowCount() - 1));
-    }
+    activateWindow();
+    m_lstDEP->setFocus();
 }
 
 void frmDEP::Deshacer() {

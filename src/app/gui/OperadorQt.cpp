@@ -39,6 +39,10 @@ void OperadorQt::EnlazarContadores(QLabel* registrosH, QLabel* registrosP) {
 QWidget* OperadorQt::Duenio() const {
     if (QWidget* modal = QApplication::activeModalWidget())
         return modal;
+    // A box raised from another window of ours (the record list) stays on it;
+    // the main window would come to the front and take the keys.
+    if (QWidget* activa = QApplication::activeWindow())
+        return activa;
     return m_ventana;
 }
 
