@@ -12,6 +12,7 @@
 #include "reports/Informe.h"
 #include "reports/frmReporte.h"
 
+#include "controls/gui/Ventana.h"
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFontDatabase>
@@ -72,6 +73,7 @@ bool Iguales(const std::vector<ListaInternos::Item>& a, const std::vector<ListaI
 frmMain::frmMain(Aplicacion& app, OperadorQt& op, QWidget* parent)
     : QWidget(parent), m_app(app), m_op(op), m_asistente(app, [this] { Dibujar(); }) {
     setObjectName("frmMain");
+    Ventana::Recordar(this);
     setWindowTitle(OperadorQt::kTitulo);
 
     m_pila = new QStackedWidget(this);

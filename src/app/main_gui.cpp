@@ -4,6 +4,7 @@
 #include "app/frmPrimerInicio.h"
 #include "app/gui/Captura.h"
 #include "app/gui/OperadorQt.h"
+#include "controls/gui/Ventana.h"
 #include "comun/Aplicacion.h"
 #include "platform/AppError.h"
 #include "platform/Bitacora.h"
@@ -81,6 +82,7 @@ int main(int argc, char** argv) {
     app.Home = Arranque::CarpetaPrograma(p.value(home).toStdString());
     app.Almacen = std::make_unique<AlmacenAjustes>(p.value(ajustesOpcion).toStdString());
     app.Op = &op;
+    Ventana::Almacen(app.Almacen.get());
     if (!frmPrimerInicio::Resolver(app, op))
         return 1;
     frmMain ventana(app, op);

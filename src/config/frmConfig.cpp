@@ -7,6 +7,7 @@
 #include "reports/Informe.h"
 #include "reports/frmReporte.h"
 
+#include "controls/gui/Ventana.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -33,6 +34,7 @@ void MostrarError(Aplicacion& app, const std::string& seccion) {
 
 frmConfig::frmConfig(Aplicacion& app, QWidget* parent) : QDialog(parent), m_app(app), m_form(app) {
     setObjectName("frmConfig");
+    Ventana::Recordar(this);
     setWindowTitle("Configuración");
     setModal(true);
 

@@ -5,6 +5,7 @@
 #include "controls/gui/ClCntrl.h"
 #include "platform/AppError.h"
 
+#include "controls/gui/Ventana.h"
 #include <QComboBox>
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -15,6 +16,7 @@
 frmRelPais::frmRelPais(Aplicacion& app, QWidget* parent, bool porImportacion)
     : QDialog(parent), m_app(app), m_porImportacion(porImportacion), m_form(app) {
     setObjectName("frmRelPais");
+    Ventana::Recordar(this);
     setWindowTitle("Establecer Pais");
     setModal(true);
 

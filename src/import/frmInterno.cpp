@@ -7,6 +7,7 @@
 #include "platform/AppError.h"
 #include "platform/Texto.h"
 
+#include "controls/gui/Ventana.h"
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -18,6 +19,7 @@
 
 frmInterno::frmInterno(Aplicacion& app, OperadorQt& op, QWidget* parent) : QDialog(parent), m_app(app), m_op(op) {
     setObjectName("frmInterno");
+    Ventana::Recordar(this);
     setWindowTitle(" ");
     setModal(true);
 

@@ -1,5 +1,6 @@
 #include "import/frmPreguntaICRX.h"
 
+#include "controls/gui/Ventana.h"
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -7,6 +8,7 @@
 
 frmPreguntaICRX::frmPreguntaICRX(QWidget* parent) : QDialog(parent) {
     setObjectName("frmPreguntaICRX");
+    Ventana::Recordar(this);
     setWindowTitle(" ");
     setModal(true);
 

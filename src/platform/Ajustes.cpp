@@ -40,6 +40,15 @@ std::vector<std::pair<std::string, std::string>> AlmacenAjustes::Todas() const {
     return r;
 }
 
+std::string AlmacenAjustes::GetVentana(const std::string& clave) const {
+    return m_s->value("VENTANAS/" + QString::fromStdString(clave)).toString().toStdString();
+}
+
+void AlmacenAjustes::SaveVentana(const std::string& clave, const std::string& valor) {
+    m_s->setValue("VENTANAS/" + QString::fromStdString(clave), QString::fromStdString(valor));
+    m_s->sync();
+}
+
 std::string AlmacenAjustes::Ubicacion() const {
     return m_s->fileName().toStdString();
 }

@@ -22,6 +22,10 @@ public:
     // Raises an error when the store cannot be written.
     void SaveSetting(const std::string& clave, const std::string& valor);
     std::vector<std::pair<std::string, std::string>> Todas() const;
+    // The windows' geometry and column state, group "VENTANAS" beside "CONFIG":
+    // text (base64) per window; losing one only means a window opens at its default.
+    std::string GetVentana(const std::string& clave) const;
+    void SaveVentana(const std::string& clave, const std::string& valor);
     std::string Ubicacion() const;
 
 private:

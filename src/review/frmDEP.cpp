@@ -5,6 +5,7 @@
 #include "platform/AppError.h"
 #include "review/frmModificar.h"
 
+#include "controls/gui/Ventana.h"
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -71,6 +72,7 @@ QVariant ModeloDEP::headerData(int seccion, Qt::Orientation o, int rol) const {
 frmDEP::frmDEP(Aplicacion& app, OperadorQt& op, QWidget* parent)
     : QWidget(parent, Qt::Window), m_app(app), m_op(op), m_modo(app.ModoDepuracion), m_interno(app.InternoActual) {
     setObjectName("frmDEP");
+    Ventana::Recordar(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString("Resultados - Interno %1 - %2")
                        .arg(Q(app.InternoActual), m_modo == 1 ? "Datos sin Depurar" : "Registros OK"));

@@ -6,6 +6,7 @@
 #include "platform/AppError.h"
 #include "review/FrmPosicion.h"
 
+#include "controls/gui/Ventana.h"
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -27,6 +28,7 @@ std::string S(const QString& s) {
 frmModificar::frmModificar(Aplicacion& app, OperadorQt& op, QWidget* parent)
     : QDialog(parent), m_app(app), m_op(op), m_f(app) {
     setObjectName("frmModificar");
+    Ventana::Recordar(this);
     setWindowTitle("Modificar");
     setModal(true);
 

@@ -8,6 +8,11 @@
 #include "review/FrmPosicion.h"
 #include "review/frmDEP.h"
 #include "review/frmModificar.h"
+#include "controls/gui/Ventana.h"
+#include "platform/Ajustes.h"
+
+#include <QHeaderView>
+#include <QScreen>
 
 #include <QLabel>
 #include <QLineEdit>
@@ -149,6 +154,35 @@ TEST_F(DepuracionVentanas, CerrarElEditorConCambiosPreguntaYElFocoVuelveALaLista
         EXPECT_EQ(lista->focusWidget(), tabla);
     }
     lista->close();
+}
+
+TEST_F(DepuracionVentanas, LaListaVuelveConSuTamanoYSusColumnas) {
+    AlmacenAjustes almacen((e.Home / "ventanas.ini").string());
+    Ventana::Almacen(&almacen);
+    e.App.ModoDepuracion = 1;
+    auto abrir = [&] {
+        auto* l = new frmDEP(e.App, op);
+        l->show();
+        return l;
+    };
+    frmDEP* lista = abrir();
+    // Opened within the screen, however wide its default.
+    const QRect area = lista->screen()->availableGeometry();
+    EXPECT_TRUE(area.contains(lista->geometry())) << lista->width() << "x" << lista->height();
+    lista->resize(640, 380);
+    auto* cab = lista->findChild<QTableView*>("lstDEP")->horizontalHeader();
+    cab->resizeSection(1, 333);
+    cab->moveSection(10, 0); // "Motivo" first
+    lista->close();
+
+    lista = abrir();
+    cab = lista->findChild<QTableView*>("lstDEP")->horizontalHeader();
+    EXPECT_EQ(lista->size(), QSize(640, 380));
+    EXPECT_EQ(cab->sectionSize(1), 333);
+    EXPECT_EQ(cab->visualIndex(10), 0);
+    lista->close();
+    Ventana::Almacen(nullptr);
+    EXPECT_NE(almacen.GetVentana("frmDEP"), "");
 }
 
 TEST_F(DepuracionVentanas, ElegidorDeOpcionesYListaVacia) {
