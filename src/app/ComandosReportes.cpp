@@ -5,6 +5,7 @@
 #include "platform/AppError.h"
 #include "platform/Texto.h"
 #include "reports/Informe.h"
+#include "platform/Idioma.h"
 #include "reports/gui/Reporte.h"
 
 #include <QGuiApplication>
@@ -36,8 +37,10 @@ int Entregar(Contexto& c, const Reportes::Informe& inf, const std::string& pdf, 
             static int argc = 3;
             static char arg0[] = "velmarion-cli", arg1[] = "-platform", arg2[] = "offscreen";
             static char* argv[] = {arg0, arg1, arg2, nullptr};
-            if (!QGuiApplication::instance())
+            if (!QGuiApplication::instance()) {
                 qt = std::make_unique<QGuiApplication>(argc, argv);
+                InstalarTraduccionesQt();
+            }
             Reporte reporte(inf);
             reporte.EscribirPdf(QString::fromStdString(pdf));
             *c.Err << "Reporte guardado en " << pdf << " (" << reporte.Paginas() << " paginas)\n";

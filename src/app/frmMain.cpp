@@ -12,6 +12,7 @@
 #include "reports/Informe.h"
 #include "reports/frmReporte.h"
 
+#include "controls/gui/Ventana.h"
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFontDatabase>
@@ -43,7 +44,7 @@ QLabel* Etiqueta(QWidget* padre, const char* nombre, const QString& texto) {
 QPushButton* Boton(QWidget* padre, const char* nombre, const QString& texto) {
     auto* b = new QPushButton(texto, padre);
     b->setObjectName(nombre);
-    b->setAutoDefault(false);
+    b->setAutoDefault(true); // Enter presses the focused button
     return b;
 }
 
@@ -72,6 +73,7 @@ bool Iguales(const std::vector<ListaInternos::Item>& a, const std::vector<ListaI
 frmMain::frmMain(Aplicacion& app, OperadorQt& op, QWidget* parent)
     : QWidget(parent), m_app(app), m_op(op), m_asistente(app, [this] { Dibujar(); }) {
     setObjectName("frmMain");
+    Ventana::Recordar(this);
     setWindowTitle(OperadorQt::kTitulo);
 
     m_pila = new QStackedWidget(this);

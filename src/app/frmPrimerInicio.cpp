@@ -47,7 +47,7 @@ frmPrimerInicio::frmPrimerInicio(const std::string& home, const std::vector<std:
     auto boton = [this](const char* nombre, const QString& texto, Eleccion e) {
         auto* b = new QPushButton(texto, this);
         b->setObjectName(nombre);
-        b->setAutoDefault(false);
+        b->setAutoDefault(true); // Enter presses the focused button, never another
         connect(b, &QPushButton::clicked, this, [this, e] { Elegir(e); });
         return b;
     };

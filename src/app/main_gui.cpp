@@ -4,9 +4,11 @@
 #include "app/frmPrimerInicio.h"
 #include "app/gui/Captura.h"
 #include "app/gui/OperadorQt.h"
+#include "controls/gui/Ventana.h"
 #include "comun/Aplicacion.h"
 #include "platform/AppError.h"
 #include "platform/Bitacora.h"
+#include "platform/Idioma.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -52,6 +54,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(OperadorQt::kTitulo);
     QApplication::setApplicationVersion(Arranque::kVersion);
     QApplication::setWindowIcon(QIcon::fromTheme("velmarion"));
+    InstalarTraduccionesQt();
     std::setlocale(LC_NUMERIC, ""); // numbers shown with the user's decimal separator
 
     QCommandLineParser p;
@@ -79,6 +82,7 @@ int main(int argc, char** argv) {
     app.Home = Arranque::CarpetaPrograma(p.value(home).toStdString());
     app.Almacen = std::make_unique<AlmacenAjustes>(p.value(ajustesOpcion).toStdString());
     app.Op = &op;
+    Ventana::Almacen(app.Almacen.get());
     if (!frmPrimerInicio::Resolver(app, op))
         return 1;
     frmMain ventana(app, op);

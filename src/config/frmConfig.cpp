@@ -7,6 +7,7 @@
 #include "reports/Informe.h"
 #include "reports/frmReporte.h"
 
+#include "controls/gui/Ventana.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -33,6 +34,7 @@ void MostrarError(Aplicacion& app, const std::string& seccion) {
 
 frmConfig::frmConfig(Aplicacion& app, QWidget* parent) : QDialog(parent), m_app(app), m_form(app) {
     setObjectName("frmConfig");
+    Ventana::Recordar(this);
     setWindowTitle("Configuración");
     setModal(true);
 
@@ -118,7 +120,7 @@ frmConfig::frmConfig(Aplicacion& app, QWidget* parent) : QDialog(parent), m_app(
 
     auto* cmdRevisar = new QPushButton("Revisar catálogo", this);
     cmdRevisar->setObjectName("cmdRevisarCatalogo");
-    cmdRevisar->setAutoDefault(false);
+    cmdRevisar->setAutoDefault(true);
     cmdRevisar->setToolTip("Articulos del catálogo cuya posición o cuyos sufijos ya no son válidos");
     connect(cmdRevisar, &QPushButton::clicked, this, &frmConfig::cmdRevisarCatalogo_Click);
     g->addWidget(cmdRevisar, 0, 3);

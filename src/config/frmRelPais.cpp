@@ -5,6 +5,7 @@
 #include "controls/gui/ClCntrl.h"
 #include "platform/AppError.h"
 
+#include "controls/gui/Ventana.h"
 #include <QComboBox>
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -12,8 +13,10 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-frmRelPais::frmRelPais(Aplicacion& app, QWidget* parent) : QDialog(parent), m_app(app), m_form(app) {
+frmRelPais::frmRelPais(Aplicacion& app, QWidget* parent, bool porImportacion)
+    : QDialog(parent), m_app(app), m_porImportacion(porImportacion), m_form(app) {
     setObjectName("frmRelPais");
+    Ventana::Recordar(this);
     setWindowTitle("Establecer Pais");
     setModal(true);
 
@@ -92,6 +95,10 @@ bool frmRelPais::f_Grabar() {
 }
 
 void frmRelPais::reject() {
+    // The import reopens the dialog until a relation is saved; this is its way out.
+    if (m_porImportacion && m_app.Op &&
+        m_app.Op->Preguntar(Operador::Preguntas::CancelarImportacion, "¿Cancelar la importación?"))
+        m_cancelada = true;
     m_form.Salir();
     QDialog::reject();
 }

@@ -12,18 +12,23 @@ class QLineEdit;
 class frmRelPais : public QDialog {
     Q_OBJECT
 public:
-    explicit frmRelPais(Aplicacion& app, QWidget* parent = nullptr);
+    // `porImportacion`: opened by an import for a code without relation; Esc
+    // then asks whether to cancel the import instead of only reopening.
+    explicit frmRelPais(Aplicacion& app, QWidget* parent = nullptr, bool porImportacion = false);
 
     // F11. True when the relation was stored and the dialog closed.
     bool f_Grabar();
     // Esc (and the close box): nothing handed back.
     void reject() override;
+    // The operator chose to cancel the import that opened the dialog.
+    bool ImportacionCancelada() const { return m_cancelada; }
 
 protected:
     void keyPressEvent(QKeyEvent* evento) override;
 
 private:
     Aplicacion& m_app;
+    bool m_porImportacion, m_cancelada = false;
     RelacionPais::FormRelPais m_form;
     QLineEdit *m_txtValor, *m_txtESM;
     QComboBox *m_cboPais, *m_cboidPais;

@@ -7,6 +7,7 @@
 #include "platform/AppError.h"
 #include "platform/Texto.h"
 
+#include "controls/gui/Ventana.h"
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -18,6 +19,7 @@
 
 frmInterno::frmInterno(Aplicacion& app, OperadorQt& op, QWidget* parent) : QDialog(parent), m_app(app), m_op(op) {
     setObjectName("frmInterno");
+    Ventana::Recordar(this);
     setWindowTitle(" ");
     setModal(true);
 
@@ -40,7 +42,6 @@ frmInterno::frmInterno(Aplicacion& app, OperadorQt& op, QWidget* parent) : QDial
     m_ctlArchivo->sLinkText(m_txtArchivo);
     m_cmdExaminar = new QPushButton("[F6] Examinar", this);
     m_cmdExaminar->setObjectName("cmdExaminar");
-    m_cmdExaminar->setAutoDefault(false);
 
     auto* lbH = new QLabel("Registros H:", this);
     lbH->setObjectName("Label2");
@@ -63,7 +64,6 @@ frmInterno::frmInterno(Aplicacion& app, OperadorQt& op, QWidget* parent) : QDial
     m_cmdAceptar->setDefault(true);
     m_command2 = new QPushButton("Cancelar", this);
     m_command2->setObjectName("Command2");
-    m_command2->setAutoDefault(false);
 
     auto* linea = new QFrame(this);
     linea->setFrameShape(QFrame::HLine);

@@ -1,5 +1,6 @@
 #include "import/frmPreguntaICRX.h"
 
+#include "controls/gui/Ventana.h"
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -7,6 +8,7 @@
 
 frmPreguntaICRX::frmPreguntaICRX(QWidget* parent) : QDialog(parent) {
     setObjectName("frmPreguntaICRX");
+    Ventana::Recordar(this);
     setWindowTitle(" ");
     setModal(true);
 
@@ -24,7 +26,7 @@ frmPreguntaICRX::frmPreguntaICRX(QWidget* parent) : QDialog(parent) {
     icr2->setObjectName("cmdICR2");
     for (QPushButton* b : {icr1, icr2}) {
         b->setMinimumSize(110, 40);
-        b->setAutoDefault(false);
+        b->setAutoDefault(true); // Enter answers with the focused button
         connect(b, &QPushButton::clicked, this, [this, b] { Elegir(b); });
     }
 

@@ -31,6 +31,15 @@ void AlmacenAjustes::SaveSetting(const std::string& clave, const std::string& va
                        "No se pudo guardar el ajuste " + clave + " en " + Ubicacion() + ".");
 }
 
+std::string AlmacenAjustes::GetVentana(const std::string& clave) const {
+    return m_s->value("VENTANAS/" + QString::fromStdString(clave)).toString().toStdString();
+}
+
+void AlmacenAjustes::SaveVentana(const std::string& clave, const std::string& valor) {
+    m_s->setValue("VENTANAS/" + QString::fromStdString(clave), QString::fromStdString(valor));
+    m_s->sync();
+}
+
 std::string AlmacenAjustes::Ubicacion() const {
     return m_s->fileName().toStdString();
 }

@@ -21,6 +21,10 @@ public:
     std::string GetSetting(const std::string& clave, const std::string& defecto = "") const;
     // Raises an error when the store cannot be written.
     void SaveSetting(const std::string& clave, const std::string& valor);
+    // The windows' geometry and column state, group "VENTANAS" beside "CONFIG":
+    // text (base64) per window; losing one only means a window opens at its default.
+    std::string GetVentana(const std::string& clave) const;
+    void SaveVentana(const std::string& clave, const std::string& valor);
     std::string Ubicacion() const;
 
 private:

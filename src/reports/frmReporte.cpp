@@ -3,6 +3,7 @@
 #include "comun/Operador.h"
 #include "platform/AppError.h"
 
+#include "controls/gui/Ventana.h"
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -66,11 +67,12 @@ frmReporte::frmReporte(Reportes::Informe informe, Operador& op, QWidget* parent)
     : QDialog(parent), m_informe(std::make_unique<Reportes::Informe>(std::move(informe))),
       m_reporte(std::make_unique<Reporte>(*m_informe)), m_op(op) {
     setObjectName("Reporte");
+    Ventana::Recordar(this);
     setWindowTitle(Q(m_informe->Titulo));
     auto boton = [this](const char* nombre, const QString& texto) {
         auto* b = new QPushButton(texto, this);
         b->setObjectName(nombre);
-        b->setAutoDefault(false);
+        b->setAutoDefault(true);
         return b;
     };
     m_cmdPrimera = boton("cmdPrimera", "|<");

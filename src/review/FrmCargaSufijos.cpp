@@ -2,6 +2,7 @@
 
 #include "controls/gui/ClCntrl.h"
 
+#include "controls/gui/Ventana.h"
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -11,6 +12,7 @@
 FrmCargaSufijos::FrmCargaSufijos(const std::vector<std::string>& lineas, const std::string& actual, QWidget* parent)
     : QDialog(parent) {
     setObjectName("FrmCargaSufijos");
+    Ventana::Recordar(this);
     setWindowTitle("Carga de Sufijos");
     setModal(true);
 

@@ -5,6 +5,7 @@
 #include "platform/AppError.h"
 #include "review/Nomenclador.h"
 
+#include "controls/gui/Ventana.h"
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -34,6 +35,7 @@ bool EsEnter(int tecla) {
 FrmPosicion::FrmPosicion(Pontevar::Principal& entidades, Operador& op, QWidget* parent)
     : QDialog(parent), m_entidades(entidades), m_op(op) {
     setObjectName("FrmPosicion");
+    Ventana::Recordar(this);
     setWindowTitle("Buscar Posición");
     setModal(true);
 

@@ -5,6 +5,7 @@
 #include "platform/AppError.h"
 #include "review/frmModificar.h"
 
+#include "controls/gui/Ventana.h"
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -71,6 +72,7 @@ QVariant ModeloDEP::headerData(int seccion, Qt::Orientation o, int rol) const {
 frmDEP::frmDEP(Aplicacion& app, OperadorQt& op, QWidget* parent)
     : QWidget(parent, Qt::Window), m_app(app), m_op(op), m_modo(app.ModoDepuracion), m_interno(app.InternoActual) {
     setObjectName("frmDEP");
+    Ventana::Recordar(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString("Resultados - Interno %1 - %2")
                        .arg(Q(app.InternoActual), m_modo == 1 ? "Datos sin Depurar" : "Registros OK"));
@@ -142,10 +144,13 @@ void frmDEP::AbrirEditor() {
         d.Tag = orden;
         d.exec();
     }
-    if (m_app.Retorno1 == "OK") {
+    if (m_app.Retorno1 == "OK")
         Form_Load();
+    // The operator goes on from the row they were at, in this list, whatever box came up meanwhile.
+    if (m_modelo->rowCount() > 0)
         m_lstDEP->selectRow(std::min(fila, m_modelo->rowCount() - 1));
-    }
+    activateWindow();
+    m_lstDEP->setFocus();
 }
 
 void frmDEP::Deshacer() {

@@ -6,12 +6,14 @@
 #include "platform/AppError.h"
 #include "review/FrmPosicion.h"
 
+#include "controls/gui/Ventana.h"
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -26,6 +28,7 @@ std::string S(const QString& s) {
 frmModificar::frmModificar(Aplicacion& app, OperadorQt& op, QWidget* parent)
     : QDialog(parent), m_app(app), m_op(op), m_f(app) {
     setObjectName("frmModificar");
+    Ventana::Recordar(this);
     setWindowTitle("Modificar");
     setModal(true);
 
@@ -74,6 +77,9 @@ frmModificar::frmModificar(Aplicacion& app, OperadorQt& op, QWidget* parent)
     for (QLineEdit* t : {m_txtARTNRO, m_txtNroVin, m_txtFactura, m_txtCTC}) {
         t->setProperty("Tag", "BB"); // read-only: no focus colours
         t->setMinimumWidth(230);
+        // Shown on the window's colour and out of the tab order: nothing to type there.
+        t->setFocusPolicy(Qt::NoFocus);
+        t->setStyleSheet("QLineEdit { background: palette(window); }");
     }
 
     auto* origen = new QGroupBox("Datos del archivo origen", this);
@@ -124,9 +130,23 @@ frmModificar::frmModificar(Aplicacion& app, OperadorQt& op, QWidget* parent)
     auto* ayuda = new QLabel("[F11] Guardar -  [ESC]  Salir          [F6] en Posición: buscar en el nomenclador", this);
     ayuda->setObjectName("lbAyuda");
     ayuda->setStyleSheet("color: palette(dark);");
+    auto* cmdGuardar = new QPushButton("Guardar [F11]", this);
+    cmdGuardar->setObjectName("cmdGuardar");
+    auto* cmdCerrar = new QPushButton("Cerrar [Esc]", this);
+    cmdCerrar->setObjectName("cmdCerrar");
+    for (QPushButton* b : {cmdGuardar, cmdCerrar}) {
+        b->setAutoDefault(true); // Enter on a button presses it; in a box it moves on
+        b->setMinimumWidth(120);
+    }
+    connect(cmdGuardar, &QPushButton::clicked, this, &frmModificar::GrabarDatos);
+    connect(cmdCerrar, &QPushButton::clicked, this, &frmModificar::reject);
+    auto* pie = new QHBoxLayout;
+    pie->addWidget(ayuda, 1);
+    pie->addWidget(cmdGuardar);
+    pie->addWidget(cmdCerrar);
     auto* l = new QVBoxLayout(this);
     l->addLayout(cuerpo, 1);
-    l->addWidget(ayuda);
+    l->addLayout(pie);
 
     // The tab order of the editing: the classification first, then the prices.
     QWidget* orden[] = {m_txtPRCNCM, m_txtPRCSUF, m_txtPRCDUN, m_txtPRCCAN, m_txtPRCECA, m_txtPRCSCA,
@@ -148,6 +168,7 @@ void frmModificar::showEvent(QShowEvent* evento) {
         return;
     m_f.CargarDatos(Tag);
     Dibujar();
+    m_cargados = Valores();
     m_txtPRCNCM->setFocus();
 }
 
@@ -232,9 +253,29 @@ void frmModificar::BuscarPosicion() {
         m_txtPRCNCM->setText(d.Posicion());
 }
 
+QStringList frmModificar::Valores() const {
+    QStringList v;
+    for (QLineEdit* t : {m_txtARTCAN, m_txtARTUNI, m_txtARTTOT, m_txtPRCNCM, m_txtPRCSUF, m_txtPRCDUN, m_txtPRCCAN,
+                         m_txtPRCECA, m_txtPRCSCA, m_txtPRCESM})
+        v << t->text();
+    v << QString::number(m_cboPRCORI->currentIndex());
+    return v;
+}
+
+bool frmModificar::HayCambios() const {
+    return m_f.Cargado && Valores() != m_cargados;
+}
+
+void frmModificar::reject() {
+    if (HayCambios() && !m_op.Preguntar(Operador::Preguntas::DescartarCambios,
+                                        "El artículo tiene cambios sin guardar. ¿Descartar los cambios?"))
+        return;
+    m_f.Cargado = false;
+    QDialog::reject();
+}
+
 void frmModificar::keyPressEvent(QKeyEvent* evento) {
     if (evento->key() == Qt::Key_Escape) {
-        m_f.Cargado = false;
         reject();
         return;
     }

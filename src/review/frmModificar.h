@@ -27,6 +27,10 @@ public:
     void ProcesarNCM();
     void BuscarPosicion();
     Depuracion::FormModificar& Formulario() { return m_f; }
+    // True when a box differs from what was loaded.
+    bool HayCambios() const;
+    // Esc, "Cerrar [Esc]" and the close box: with unsaved changes, asks first (No keeps editing).
+    void reject() override;
 
 protected:
     void showEvent(QShowEvent* evento) override;
@@ -36,6 +40,7 @@ protected:
 private:
     void Leer();
     void Dibujar();
+    QStringList Valores() const;
 
     Aplicacion& m_app;
     OperadorQt& m_op;
@@ -45,4 +50,5 @@ private:
     QLineEdit *m_txtPRCNCM, *m_txtPRCSUF, *m_txtPRCDUN, *m_txtPRCCAN, *m_txtPRCECA, *m_txtPRCSCA, *m_txtPRCESM;
     QLabel *m_lbPRCEUN, *m_lbPRCSUN, *m_lbPRCLAP, *m_lbEstado;
     QComboBox *m_cboPRCORI, *m_cboPRCDST;
+    QStringList m_cargados; // the boxes as loaded, to tell an edit from none
 };

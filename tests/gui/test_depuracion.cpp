@@ -8,10 +8,16 @@
 #include "review/FrmPosicion.h"
 #include "review/frmDEP.h"
 #include "review/frmModificar.h"
+#include "controls/gui/Ventana.h"
+#include "platform/Ajustes.h"
+
+#include <QHeaderView>
+#include <QScreen>
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTableView>
 #include <QTest>
 
@@ -98,6 +104,85 @@ TEST_F(DepuracionVentanas, CorregirUnArticuloDesdeLaLista) {
     QTest::keyClick(tabla, Qt::Key_Return);
     EXPECT_EQ(tabla->model()->rowCount(), 3);
     lista->close();
+}
+
+TEST_F(DepuracionVentanas, CerrarElEditorConCambiosPreguntaYElFocoVuelveALaLista) {
+    e.App.ModoDepuracion = 1;
+    auto* lista = new frmDEP(e.App, op);
+    lista->show();
+    auto* tabla = lista->findChild<QTableView*>("lstDEP");
+    struct Caso {
+        bool editar;
+        const char* como; // "esc" or the button
+        std::vector<Operador::Respuesta> respuestas;
+        size_t preguntas;
+    } casos[] = {
+        {false, "esc", {}, 0},                                                  // nothing typed: closes at once
+        {true, "esc", {Operador::Respuesta::No, Operador::Respuesta::Si}, 2},   // No keeps editing
+        {true, "cmdCerrar", {Operador::Respuesta::Si}, 1},
+    };
+    for (const Caso& c : casos) {
+        op.OlvidarMensajes();
+        tabla->selectRow(1);
+        bool visto = false;
+        CuandoAparezca<frmModificar>([&](frmModificar* d) {
+            visto = true;
+            EXPECT_NE(d->findChild<QPushButton*>("cmdGuardar"), nullptr);
+            EXPECT_EQ(d->findChild<QLineEdit*>("txtARTNRO")->focusPolicy(), Qt::NoFocus);
+            if (c.editar)
+                d->findChild<QLineEdit*>("txtPRCESM")->setText("9");
+            for (Operador::Respuesta r : c.respuestas) {
+                op.SiguienteRespuesta(r);
+                if (std::string(c.como) == "esc")
+                    QTest::keyClick(d, Qt::Key_Escape);
+                else
+                    QTest::mouseClick(d->findChild<QPushButton*>(c.como), Qt::LeftButton);
+                EXPECT_EQ(d->isVisible(), r == Operador::Respuesta::No);
+            }
+            if (c.respuestas.empty())
+                QTest::keyClick(d, Qt::Key_Escape);
+            if (d->isVisible())
+                d->reject();
+        });
+        QTest::keyClick(tabla, Qt::Key_Return);
+        ASSERT_TRUE(visto);
+        ASSERT_EQ(op.Mensajes().size(), c.preguntas) << c.como;
+        for (const auto& m : op.Mensajes())
+            EXPECT_EQ(m.Defecto, Operador::Respuesta::No);
+        EXPECT_EQ(Col(2, "PRCESM"), "1"); // nothing saved
+        EXPECT_EQ(tabla->currentIndex().row(), 1);
+        EXPECT_EQ(lista->focusWidget(), tabla);
+    }
+    lista->close();
+}
+
+TEST_F(DepuracionVentanas, LaListaVuelveConSuTamanoYSusColumnas) {
+    AlmacenAjustes almacen((e.Home / "ventanas.ini").string());
+    Ventana::Almacen(&almacen);
+    e.App.ModoDepuracion = 1;
+    auto abrir = [&] {
+        auto* l = new frmDEP(e.App, op);
+        l->show();
+        return l;
+    };
+    frmDEP* lista = abrir();
+    // Opened within the screen, however wide its default.
+    const QRect area = lista->screen()->availableGeometry();
+    EXPECT_TRUE(area.contains(lista->geometry())) << lista->width() << "x" << lista->height();
+    lista->resize(640, 380);
+    auto* cab = lista->findChild<QTableView*>("lstDEP")->horizontalHeader();
+    cab->resizeSection(1, 333);
+    cab->moveSection(10, 0); // "Motivo" first
+    lista->close();
+
+    lista = abrir();
+    cab = lista->findChild<QTableView*>("lstDEP")->horizontalHeader();
+    EXPECT_EQ(lista->size(), QSize(640, 380));
+    EXPECT_EQ(cab->sectionSize(1), 333);
+    EXPECT_EQ(cab->visualIndex(10), 0);
+    lista->close();
+    Ventana::Almacen(nullptr);
+    EXPECT_NE(almacen.GetVentana("frmDEP"), "");
 }
 
 TEST_F(DepuracionVentanas, ElegidorDeOpcionesYListaVacia) {

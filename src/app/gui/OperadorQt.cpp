@@ -1,5 +1,6 @@
 #include "app/gui/OperadorQt.h"
 
+#include "comun/Aplicacion.h"
 #include "config/frmRelPais.h"
 #include "import/frmPreguntaICRX.h"
 #include "review/FrmCargaSufijos.h"
@@ -38,6 +39,10 @@ void OperadorQt::EnlazarContadores(QLabel* registrosH, QLabel* registrosP) {
 QWidget* OperadorQt::Duenio() const {
     if (QWidget* modal = QApplication::activeModalWidget())
         return modal;
+    // A box raised from another window of ours (the record list) stays on it;
+    // the main window would come to the front and take the keys.
+    if (QWidget* activa = QApplication::activeWindow())
+        return activa;
     return m_ventana;
 }
 
@@ -51,9 +56,19 @@ OperadorQt::Flecha::~Flecha() {
         QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
+bool OperadorQt::Preguntar(const std::string& id, const std::string& texto) {
+    // Through MsgBox, so that whatever answers boxes answers questions too.
+    m_defectoPregunta = RespuestaSegura(id);
+    return MsgBox(texto, Icono::Pregunta, Botones::SiNo) == Respuesta::Si;
+}
+
 Operador::Respuesta OperadorQt::MsgBox(const std::string& texto, Icono icono, Botones botones) {
     PintarPendientes();
-    m_mensajes.push_back({texto, icono, botones});
+    // A Yes/No box asked without its question's identifier gets the careful default.
+    const Respuesta defecto =
+        botones == Botones::SiNo ? m_defectoPregunta.value_or(Respuesta::No) : Respuesta::Aceptar;
+    m_defectoPregunta.reset();
+    m_mensajes.push_back({texto, icono, botones, defecto});
     if (!m_respuestas.empty()) {
         Respuesta r = m_respuestas.front();
         m_respuestas.pop_front();
@@ -86,7 +101,7 @@ Operador::Respuesta OperadorQt::MsgBox(const std::string& texto, Icono icono, Bo
     if (botones == Botones::SiNo) {
         si = box.addButton("&Sí", QMessageBox::YesRole);
         no = box.addButton("&No", QMessageBox::NoRole);
-        box.setDefaultButton(si);
+        box.setDefaultButton(defecto == Respuesta::Si ? si : no);
         box.setEscapeButton(no);
     } else {
         box.setDefaultButton(box.addButton("Aceptar", QMessageBox::AcceptRole));
@@ -168,9 +183,16 @@ std::string OperadorQt::PreguntarTipo() {
 
 void OperadorQt::MostrarRelPais(Aplicacion& app) {
     PintarPendientes();
-    frmRelPais d(app, Duenio());
-    Flecha f(m_espera);
-    d.exec();
+    // A code to relate comes only from the import's look-up; the settings' list opens it empty.
+    const std::string valor = app.Retorno1;
+    frmRelPais d(app, Duenio(), !valor.empty());
+    {
+        Flecha f(m_espera);
+        d.exec();
+    }
+    // Thrown here, outside the dialog's loop: the import undoes itself and says so.
+    if (d.ImportacionCancelada())
+        throw Cancelacion("Importación cancelada: falta la relación de país para el valor " + valor + ".");
 }
 
 void OperadorQt::PunteroEspera(bool espera) {

@@ -34,6 +34,8 @@ public:
     void EnlazarContadores(QLabel* registrosH, QLabel* registrosP);
 
     Respuesta MsgBox(const std::string& texto, Icono icono = Icono::Ninguno, Botones botones = Botones::Aceptar) override;
+    // The box's default button (what Enter answers) is the question's safe answer.
+    bool Preguntar(const std::string& id, const std::string& texto) override;
     std::string InputBox(const std::string& id, const std::string& prompt, const std::string& titulo,
                          const std::string& defecto) override;
     std::string ElegirOpcion(const std::string& id, const std::vector<std::string>& lineas,
@@ -54,6 +56,8 @@ public:
         std::string Texto;
         Icono Icon;
         Botones Botones_;
+        // Yes/No boxes: the button that Enter presses.
+        Respuesta Defecto = Respuesta::Aceptar;
     };
     void SiguienteRespuesta(Respuesta r) { m_respuestas.push_back(r); }
     bool RespuestasPendientes() const { return !m_respuestas.empty(); }
@@ -91,6 +95,8 @@ private:
     std::optional<int> m_valorPendiente;
     std::pair<long, long> m_contadores;
     bool m_contadoresPendientes = false, m_contadoresMostrados = false;
+    // The safe answer of the question being asked, for the next Yes/No box.
+    std::optional<Respuesta> m_defectoPregunta;
     std::deque<Respuesta> m_respuestas;
     std::deque<std::string> m_tipos, m_entradas, m_opciones, m_archivos;
     std::vector<Mensaje> m_mensajes;
