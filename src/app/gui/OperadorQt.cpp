@@ -12,6 +12,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace {
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
@@ -28,11 +30,23 @@ void OperadorQt::EnlazarEstado(QLabel* estado, QProgressBar* barra) {
     m_barra = barra;
 }
 
-void OperadorQt::EnlazarContadores(QLabel* registrosH, QLabel* registrosP) {
+void OperadorQt::EnlazarContadores(QLabel* registrosH, QLabel* registrosP, QProgressBar* barra) {
     PintarPendientes();
     m_contadoresMostrados = false;
     m_contadorH = registrosH;
     m_contadorP = registrosP;
+    m_barraImportacion = barra;
+    m_importacionPendiente.reset();
+    m_cancelar = false;
+}
+
+void OperadorQt::ProgresoImportacion(unsigned long long leidos, unsigned long long total) {
+    if (!m_barraImportacion)
+        return;
+    // Painted with the counters, at most once per kPintura; the end always shows.
+    m_importacionPendiente = total == 0 ? 0 : static_cast<int>(std::min(leidos, total) * 1000 / total);
+    if (*m_importacionPendiente >= 1000 || *m_importacionPendiente == 0)
+        PintarPendientes();
 }
 
 QWidget* OperadorQt::Duenio() const {
@@ -235,6 +249,11 @@ void OperadorQt::PintarPendientes() {
         m_barra->repaint();
     }
     m_valorPendiente.reset();
+    if (m_importacionPendiente && m_barraImportacion) {
+        m_barraImportacion->setValue(*m_importacionPendiente);
+        m_barraImportacion->repaint();
+    }
+    m_importacionPendiente.reset();
     if (!m_contadoresPendientes)
         return;
     m_contadoresPendientes = false;
@@ -256,4 +275,8 @@ void OperadorQt::ProcesarEventos() {
     m_eventos.start();
     PintarPendientes();
     QCoreApplication::processEvents();
+    if (m_cancelar) {
+        m_cancelar = false;
+        throw Cancelacion("Importación cancelada.");
+    }
 }
