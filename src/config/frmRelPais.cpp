@@ -117,7 +117,11 @@ bool frmRelPais::eventFilter(QObject* objeto, QEvent* evento) {
                 m_buscado += texto;
             else
                 m_buscado.chop(1);
-            m_ctlPais->BuscarCBO(m_buscado);
+            // All the letters taken back: no country, as at the start.
+            if (m_buscado.isEmpty())
+                m_cboPais->setCurrentIndex(-1);
+            else
+                m_ctlPais->BuscarCBO(m_buscado);
             return true;
         }
     }

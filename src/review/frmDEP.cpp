@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -170,7 +171,7 @@ frmDEP::frmDEP(Aplicacion& app, OperadorQt& op, QWidget* parent)
     m_lstDEP->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     m_lstDEP->setSortingEnabled(true);
     m_lstDEP->installEventFilter(this);
-    connect(m_lstDEP, &QTableView::doubleClicked, this, [this] { AbrirEditor(); });
+    m_lstDEP->viewport()->installEventFilter(this);
 
     auto* lbFiltro = new QLabel("&Filtrar:", this);
     m_txtFiltro = new QLineEdit(this);
@@ -306,6 +307,15 @@ void frmDEP::Deshacer() {
 }
 
 bool frmDEP::eventFilter(QObject* objeto, QEvent* evento) {
+    if (objeto == m_lstDEP->viewport() && evento->type() == QEvent::MouseButtonDblClick) {
+        // The row double-clicked, whatever row was current before.
+        const QModelIndex i = m_lstDEP->indexAt(static_cast<QMouseEvent*>(evento)->position().toPoint());
+        if (i.isValid()) {
+            m_lstDEP->setCurrentIndex(i);
+            AbrirEditor();
+        }
+        return true;
+    }
     if (evento->type() != QEvent::KeyPress)
         return QWidget::eventFilter(objeto, evento);
     auto* k = static_cast<QKeyEvent*>(evento);
