@@ -94,7 +94,7 @@ TEST_F(Posicion, LosDatosSiguenALaFilaYTeclearVuelveALaBusqueda) {
     // and an Enter that comes before the release (a key held) takes nothing.
     QTest::keyPress(txt, Qt::Key_Return);
     ASSERT_EQ(lst->count(), 2);
-    ASSERT_EQ(QApplication::focusWidget(), lst);
+    ASSERT_EQ(d.focusWidget(), lst);
     EXPECT_EQ(desc->toPlainText(), Descripcion(0));
     EXPECT_FALSE(desc->toPlainText().isEmpty());
     QTest::keyPress(lst, Qt::Key_Return);
@@ -111,7 +111,7 @@ TEST_F(Posicion, LosDatosSiguenALaFilaYTeclearVuelveALaBusqueda) {
 
     // Typing in the list goes on in the search box, after its text.
     QTest::keyClicks(lst, ".1");
-    EXPECT_EQ(QApplication::focusWidget(), txt);
+    EXPECT_EQ(d.focusWidget(), txt);
     EXPECT_EQ(txt->text(), "87032310.1");
     lst->setFocus();
     QTest::keyClick(lst, Qt::Key_Backspace);
