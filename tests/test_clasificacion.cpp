@@ -514,6 +514,43 @@ TEST_F(Clasificacion, SalidaDelPaso1DelAsistente) {
     EXPECT_TRUE(TerminaCon(e.Op.Ultimo(), "\r\n\r\n-2147217900")) << e.Op.Ultimo();
 }
 
+TEST_F(Clasificacion, Paso3AlDiaYLineaDeEstadoLimpiaAlCambiarDePaso) {
+    e.Trabajo("insert into INTN values ('500', '500')");
+    e.Trabajo("insert into ARTINS (INTNRO, DIT, cif) values ('500', '22001ICR2000123', 10)");
+    Articulo(1, "AUTO", "''", "'V1'");
+    Articulo(2, "NUEVO", "''", "'V2'");
+    Asistente a(e.App);
+    a.FRAM1_CargarInternos();
+    // Not at step 3 yet: nothing to reload.
+    a.RecargarResultados();
+    EXPECT_EQ(a.pantalla().Contadores.Total, "");
+
+    e.Op.Estados = {"Validando datos..."};
+    e.App.ClasificarAlEntrar = true;
+    a.MAIN_CambiarPaso();
+    ASSERT_EQ(a.pantalla().lbPasoNro, "Paso 3");
+    ASSERT_FALSE(e.Op.Estados.size() < 2);
+    EXPECT_EQ(e.Op.Estados[1], ""); // the forward move starts from a clean line
+    EXPECT_EQ(a.pantalla().Contadores.Nuevos, "0001");
+
+    // A correction outside the wizard (the editor, its replication, an undo):
+    // the counters and totals follow it.
+    e.Trabajo("update ART set PRCEST = 'M', PRCCRC = 'OK' where ARTORD = 2");
+    e.Trabajo("update ARTINS set cif = 25");
+    a.RecargarResultados();
+    EXPECT_EQ(a.pantalla().Contadores.Nuevos, "0000");
+    ASSERT_EQ(a.pantalla().lstCIF.size(), 1u);
+    EXPECT_EQ(a.pantalla().lstCIF[0].CIF, Formatear(25, "00.00"));
+
+    // A stopped run's status stays until the step changes.
+    e.Op.Estados = {"Validando datos..."};
+    a.cmdVolver_Click();
+    ASSERT_FALSE(e.Op.Estados.empty());
+    EXPECT_EQ(e.Op.Estados.back(), "");
+    a.RecargarResultados(); // back at step 1: nothing read
+    EXPECT_EQ(a.pantalla().Frente, Asistente::Marco::FRAM1);
+}
+
 TEST_F(Clasificacion, ComandosClassifyYStats) {
     e.Trabajo("insert into INTN values ('500', '500')");
     Articulo(2, "AUTO", "''", "'V2'", "ECR1");

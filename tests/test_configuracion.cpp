@@ -155,4 +155,26 @@ TEST_F(Configuracion, RelacionesAgregarYEliminar) {
     EXPECT_EQ(f.lstRELPAIS.size(), 2u);
 }
 
+TEST_F(Configuracion, RelacionSinPaisElegidoYListaConNombres) {
+    e.Trabajo("insert or ignore into pais (id, descripcion) values ('301','AFGANISTÁN'),('218','MÉXICO')");
+    e.App.Retorno1 = "MEX";
+    RelacionPais::FormRelPais d(e.App);
+    d.Form_Load();
+    // No country is taken for the operator, not even the first of the list.
+    EXPECT_EQ(d.seleccion, -1);
+    ASSERT_FALSE(d.cboPais.empty());
+    EXPECT_FALSE(d.f_Grabar("MEX", d.seleccion, "E"));
+    ASSERT_FALSE(e.Op.Mensajes.empty());
+    EXPECT_EQ(e.Op.Ultimo(), "Seleccione el país de origen");
+    EXPECT_EQ(e.Op.Mensajes.back().Icon, Operador::Icono::Exclamacion);
+    EXPECT_EQ(e.Valor("select count(*) from ORG"), "0");
+
+    ASSERT_TRUE(d.f_Grabar("MEX", d.IndiceDe("218"), "E"));
+    e.Trabajo("insert into ORG (PAI, ORI, ESM) values ('ZZZ','999','N')");
+    const auto lista = RelacionPais::ORI_CargarListado(e.App);
+    ASSERT_EQ(lista.size(), 2u);
+    EXPECT_EQ(lista[0].PAI + " " + lista[0].ORI + " " + lista[0].Pais, "MEX 218 MÉXICO");
+    EXPECT_EQ(lista[1].Pais, ""); // a code missing from the country list
+}
+
 } // namespace

@@ -707,4 +707,31 @@ TEST_F(Depurar, ComandoEditarConRespuestas) {
     EXPECT_EQ(Col(1, "PRCEST"), "E");
 }
 
+TEST(ListaDeRegistros, DecimalesPorColumnaYMotivosContados) {
+    FijarSeparadorDecimal(',');
+    struct Caso {
+        const char* numero;
+        int decimales;  // as read
+        int columna;    // shown with the column's decimals
+        const char* visto;
+    } casos[] = {{"3", 0, 2, "3,00"},     {"12,5", 1, 2, "12,50"},  {"0,125", 3, 2, "0,13"},
+                 {"7,00001", 5, 5, "7,00001"}, {"", 0, 2, ""},     {"-2,5", 1, 1, "-2,5"},
+                 {"1500", 0, 0, "1500"}};
+    for (const Caso& c : casos) {
+        EXPECT_EQ(Depuracion::Decimales(c.numero), c.decimales) << c.numero;
+        EXPECT_EQ(Depuracion::ConDecimales(c.numero, c.columna), c.visto) << c.numero;
+    }
+    FijarSeparadorDecimal('.');
+    EXPECT_EQ(Depuracion::Decimales("2.75"), 2);
+    EXPECT_EQ(Depuracion::ConDecimales("2.75", 3), "2.750");
+
+    std::vector<Depuracion::Fila> filas(5);
+    filas[0].Motivo = filas[2].Motivo = filas[3].Motivo = "No está en el catálogo C1.";
+    filas[1].Motivo = "El total o el unitario es cero.";
+    const auto m = Depuracion::Motivos(filas); // the row without a reason is in no group
+    ASSERT_EQ(m.size(), 2u);
+    EXPECT_EQ(m[0].Motivo + " " + std::to_string(m[0].Filas), "No está en el catálogo C1. 3");
+    EXPECT_EQ(m[1].Filas, 1);
+}
+
 } // namespace

@@ -269,6 +269,61 @@ TEST_F(Importar, LineaDeComandos) {
         EXPECT_EQ(cli(malo, out), 2) << malo;
 }
 
+TEST_F(Importar, ListaDeInternosConSusCuentas) {
+    e.Trabajo("insert into INTN values ('1001','1001'),('1002','1002'),('1003','1003')");
+    // 1001: one good, one without status, one with a result other than OK, one without result.
+    e.Trabajo("insert into ART (INTNRO, ARTORD, PRCEST, PRCCRC) values ('1001',1,'A','OK'),('1001',2,null,'OK'),"
+              "('1001',3,'A','SUF'),('1001',4,'M',null),('1002',1,'M','OK'),('1002',2,'R','OK')");
+    // The cover's number written in another case is the same interno.
+    e.EnAduana("insert into caratula (interno) values ('1002')");
+    const auto lista = ListaInternos::FRAM1_CargarInternos(e.App);
+    struct Caso {
+        const char* interno;
+        long articulos, pendientes;
+        const char* transferido;
+    } casos[] = {{"1001", 4, 3, "No"}, {"1002", 2, 0, "Sí"}, {"1003", 0, 0, "No"}};
+    ASSERT_EQ(lista.size(), std::size(casos));
+    for (size_t i = 0; i < lista.size(); ++i) {
+        EXPECT_EQ(lista[i].INTNRO, casos[i].interno);
+        EXPECT_EQ(lista[i].Articulos, casos[i].articulos) << casos[i].interno;
+        EXPECT_EQ(lista[i].PorDepurar, casos[i].pendientes) << casos[i].interno;
+        EXPECT_STREQ(ListaInternos::TextoTransferido(lista[i].EnAduana), casos[i].transferido) << casos[i].interno;
+    }
+
+    // Covers out of reach: the list still comes, with "?" and no message.
+    e.Op.Mensajes.clear();
+    e.EnAduana("alter table caratula rename to caratula_");
+    const auto sinAduana = ListaInternos::FRAM1_CargarInternos(e.App);
+    ASSERT_EQ(sinAduana.size(), 3u);
+    EXPECT_STREQ(ListaInternos::TextoTransferido(sinAduana[1].EnAduana), "?");
+    EXPECT_EQ(sinAduana[0].Articulos, 4);
+    EXPECT_TRUE(e.Op.Mensajes.empty());
+    e.EnAduana("alter table caratula_ rename to caratula");
+}
+
+TEST_F(Importar, ElProgresoLlegaAlTamanioDelArchivo) {
+    struct Progreso : OperadorReenvio {
+        using OperadorReenvio::OperadorReenvio;
+        std::vector<std::pair<unsigned long long, unsigned long long>> Valores;
+        void ProgresoImportacion(unsigned long long leidos, unsigned long long total) override {
+            Valores.emplace_back(leidos, total);
+        }
+    } op(e.Op);
+    e.App.Op = &op;
+    EXPECT_TRUE(Correr({LineaH{}.Texto(), LineaP{}.Texto(), LineaP{}.Texto()}));
+    e.App.Op = &e.Op;
+    const auto tamanio = std::filesystem::file_size(e.Home / "envio.txt");
+    ASSERT_GE(op.Valores.size(), 2u);
+    EXPECT_EQ(op.Valores.front().first, 0u);
+    unsigned long long antes = 0;
+    for (const auto& [leidos, total] : op.Valores) {
+        EXPECT_EQ(total, tamanio);
+        EXPECT_GE(leidos, antes); // never backwards
+        antes = leidos;
+    }
+    EXPECT_EQ(op.Valores.back().first, tamanio);
+}
+
 } // namespace
 
 namespace {

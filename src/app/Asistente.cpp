@@ -114,8 +114,33 @@ void Asistente::MostrarPaso3() {
     m_p.cmdSiguiente = "Transferir";
 }
 
+void Asistente::LimpiarEstado() {
+    if (m_app.Op)
+        m_app.Op->Estado("");
+}
+
+void Asistente::RecargarResultados() {
+    if (m_app.Paso != 2 || m_p.Frente != Marco::FRAM3 || m_app.InternoActual.empty())
+        return;
+    // After a failed classification the window stays at the step-2 captions,
+    // without counters: only the totals are shown then.
+    if (m_p.lbPasoNro == "Paso 3") {
+        try {
+            m_p.Contadores = Estadisticas::FRAM3_CargarEstadisticas(m_app);
+        } catch (const Cancelacion&) {
+            throw;
+        } catch (...) {
+            AppError e = AppError::Actual();
+            m_app.Op->MsgBox(e.Mensaje());
+        }
+    }
+    m_p.lstCIF = Estadisticas::CargarTotalesCIF(m_app);
+    Refrescar();
+}
+
 void Asistente::MAIN_CambiarPaso() {
     m_resultado = Resultado::Hecho;
+    LimpiarEstado();
     try {
         if (m_app.Paso == 1) {
             // After "< Volver" the current interno is empty; with the flag still
@@ -204,6 +229,7 @@ Resultado Asistente::Transferir() {
 }
 
 void Asistente::cmdVolver_Click() {
+    LimpiarEstado();
     m_app.Paso = 1;
     m_app.InternoActual.clear();
     m_p.FRAM1Habilitado = true;

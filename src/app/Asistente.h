@@ -50,6 +50,9 @@ public:
     void ElegirInterno();
     void FRAM1_CargarInternos();
     void FRAM1_EliminarInterno();
+    // Step 3's counters and CIF totals read again, after a correction, its
+    // replication or its undo changed the interno's articles. Nothing at step 1.
+    void RecargarResultados();
 
     // How the last forward move ended: Hecho when it did all it set out to do
     // (classification, step 3, and the transfer of an unattended run) with no
@@ -64,6 +67,9 @@ public:
 private:
     void Refrescar();
     void MostrarPaso3();
+    // A stopped run leaves its last status in the line, so the operator sees
+    // where it stopped; a change of step or a new run starts from a clean line.
+    void LimpiarEstado();
 
     Aplicacion& m_app;
     std::function<void()> m_refrescar;

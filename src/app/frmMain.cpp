@@ -64,7 +64,8 @@ bool Iguales(const std::vector<ListaInternos::Item>& a, const std::vector<ListaI
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (a[i].INTNRO != b[i].INTNRO || a[i].INTDSC != b[i].INTDSC)
+        if (a[i].INTNRO != b[i].INTNRO || a[i].INTDSC != b[i].INTDSC || a[i].Articulos != b[i].Articulos ||
+            a[i].PorDepurar != b[i].PorDepurar || a[i].EnAduana != b[i].EnAduana)
             return false;
     return true;
 }
@@ -201,10 +202,17 @@ QWidget* frmMain::CrearEncabezado() {
 QFrame* frmMain::CrearFRAM1() {
     auto* f = new QFrame(this);
     f->setObjectName("FRAM1");
-    m_lstInternos = Lista(f, "FRAM1LstInternos", {"Interno", "Descripcion"});
+    // Beside each interno, what tells it apart from the others: its articles,
+    // those still to depurate, and whether it is already in the customs database.
+    m_lstInternos = Lista(f, "FRAM1LstInternos", {"Interno", "Descripcion", "Articulos", "Por depurar", "Transferido"});
     m_lstInternos->header()->setSectionResizeMode(0, QHeaderView::Interactive);
     m_lstInternos->header()->resizeSection(0, 200);
-    m_lstInternos->header()->setStretchLastSection(true);
+    m_lstInternos->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    for (int c = 2; c < 5; ++c) {
+        m_lstInternos->header()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+        m_lstInternos->headerItem()->setTextAlignment(c, c < 4 ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignCenter);
+    }
+    m_lstInternos->header()->setStretchLastSection(false);
     m_lstInternos->installEventFilter(this);
     m_lstInternos->viewport()->installEventFilter(this);
     auto* c = new ClCntrl(f);
@@ -334,8 +342,15 @@ void frmMain::Dibujar() {
         m_lstInternos->clear();
         const QIcon icono = style()->standardIcon(QStyle::SP_FileIcon);
         for (const ListaInternos::Item& i : p.Internos) {
-            auto* item = new QTreeWidgetItem(m_lstInternos, {Q(i.INTNRO), Q(i.INTDSC)});
+            auto* item = new QTreeWidgetItem(
+                m_lstInternos, {Q(i.INTNRO), Q(i.INTDSC), QString::number(i.Articulos), QString::number(i.PorDepurar),
+                                ListaInternos::TextoTransferido(i.EnAduana)});
             item->setIcon(0, icono);
+            for (int c = 2; c < 4; ++c)
+                item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+            item->setTextAlignment(4, Qt::AlignCenter);
+            if (i.PorDepurar > 0)
+                item->setForeground(3, QColor(0x80, 0, 0));
         }
         m_internosDibujados = p.Internos;
         m_listaDibujada = true;
@@ -357,6 +372,7 @@ void frmMain::Dibujar() {
         auto* item = new QTreeWidgetItem(m_lstCIF, {Q(t.SubReg), Q(t.CIF)});
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     }
+    CerrarListasAjenas();
     // Runs hold the event loop: the step-2 captions must be on screen before the classification starts.
     if (isVisible())
         repaint();
@@ -451,18 +467,30 @@ void frmMain::Form_KeyDown(int tecla) {
         FRAM3_cmdRegOk_Click();
 }
 
-void frmMain::FRAM3_cmdRegErr_Click() {
+void frmMain::AbrirLista(int16_t modo) {
     if (m_enCurso)
         return;
-    m_app.ModoDepuracion = 1;
-    (new frmDEP(m_app, m_op, this))->show();
+    m_app.ModoDepuracion = modo;
+    auto* lista = new frmDEP(m_app, m_op, this);
+    // A correction, its replication or an undo changes the step-3 figures.
+    lista->AlCambiarArticulos = [this] { m_asistente.RecargarResultados(); };
+    lista->show();
+}
+
+void frmMain::FRAM3_cmdRegErr_Click() {
+    AbrirLista(1);
 }
 
 void frmMain::FRAM3_cmdRegOk_Click() {
-    if (m_enCurso)
-        return;
-    m_app.ModoDepuracion = 2;
-    (new frmDEP(m_app, m_op, this))->show();
+    AbrirLista(2);
+}
+
+void frmMain::CerrarListasAjenas() {
+    // A record list shows one interno's rows: once another one is current (or
+    // none, back at step 1), those rows are no longer the operator's work.
+    for (frmDEP* lista : findChildren<frmDEP*>(Qt::FindDirectChildrenOnly))
+        if (lista->Interno() != m_app.InternoActual && lista->isVisible())
+            lista->close();
 }
 
 void frmMain::FRAM3_cmdRepErr_Click() {

@@ -61,6 +61,9 @@ private:
     QFrame* CrearFRAM3();
     void Dibujar();
     void EnfocarLista();
+    // F1 / F2: the record list of that mode, whose corrections refresh step 3.
+    void AbrirLista(int16_t modo);
+    void CerrarListasAjenas();
     // Runs one operation of the wizard with the commands locked, so events let
     // through by a long run cannot start another; an error never leaves the slot.
     template <class F> bool Ejecutar(F&& operacion);

@@ -100,7 +100,11 @@ public:
     virtual void ProgresoValor(int valor) = 0;
     // The import dialog's counters "Registros H:" and "Registros P:".
     virtual void ContadoresImportacion(long registrosH, long registrosP) = 0;
-    // Lets pending window events run (the import does it after every detail line).
+    // How far the import has read its file: `leidos` of `total` bytes. Only
+    // the windows show it.
+    virtual void ProgresoImportacion(unsigned long long /*leidos*/, unsigned long long /*total*/) {}
+    // Lets pending window events run (the import does it after every detail
+    // line). An operator whose person asked to stop the run raises Cancelacion here.
     virtual void ProcesarEventos() = 0;
 };
 
@@ -134,6 +138,9 @@ public:
     void ProgresoRango(int minimo, int maximo) override { m_op.ProgresoRango(minimo, maximo); }
     void ProgresoValor(int valor) override { m_op.ProgresoValor(valor); }
     void ContadoresImportacion(long h, long p) override { m_op.ContadoresImportacion(h, p); }
+    void ProgresoImportacion(unsigned long long leidos, unsigned long long total) override {
+        m_op.ProgresoImportacion(leidos, total);
+    }
     void ProcesarEventos() override { m_op.ProcesarEventos(); }
 
 protected:

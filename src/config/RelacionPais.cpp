@@ -5,6 +5,8 @@
 #include "platform/AppError.h"
 #include "platform/Texto.h"
 
+#include <map>
+
 namespace RelacionPais {
 
 using Icono = Operador::Icono;
@@ -15,7 +17,20 @@ std::vector<Relacion> ORI_CargarListado(Aplicacion& app) {
     app.Db.Sql("select * from ORG order by PAI");
     if (app.Db.CrearRs(rs)) {
         for (; !rs.Eof(); rs.MoveNext())
-            r.push_back({rs.Fields("PAI").Texto(), rs.Fields("ORI").Texto(), rs.Fields("ESM").Texto()});
+            r.push_back({rs.Fields("PAI").Texto(), rs.Fields("ORI").Texto(), rs.Fields("ESM").Texto(), {}});
+    }
+    // The country's name beside its code, from the one country list; a code
+    // missing from it keeps an empty name.
+    if (!r.empty()) {
+        std::map<std::string, std::string> nombres;
+        Recordset paises;
+        app.Db.Sql("select id, descripcion from PAIS");
+        if (app.Db.CrearRs(paises))
+            for (; !paises.Eof(); paises.MoveNext())
+                nombres[UCase(paises.Fields("id").Texto())] = paises.Fields("descripcion").Texto();
+        for (Relacion& x : r)
+            if (auto n = nombres.find(UCase(x.ORI)); n != nombres.end())
+                x.Pais = n->second;
     }
     return r;
 }
@@ -41,8 +56,9 @@ void FormRelPais::Form_Load() {
                 cboidPais.push_back(id);
                 cboPais.push_back(rs.Fields("descripcion").Texto() + " (" + id + ")");
             }
-            if (!cboPais.empty())
-                seleccion = 0;
+            // No country is chosen for the operator: a relation saved by a
+            // hasty F11 would send every article of the code to the first one.
+            seleccion = -1;
         }
     } catch (...) {
         AppError e = AppError::Actual();
@@ -66,10 +82,9 @@ bool FormRelPais::f_Grabar(const std::string& valor, int indicePais, const std::
         m_app.Op->MsgBox("El campo Estado de Mercaderia no puede estar vacio", Icono::Critico);
         return false;
     }
-    // With no country list there is no country to store: say so instead of
-    // reading a position that does not exist.
+    // No country chosen (or none to choose from): there is nothing to store.
     if (indicePais < 0 || indicePais >= static_cast<int>(cboidPais.size())) {
-        m_app.Op->MsgBox("Debe seleccionar un país de la lista", Icono::Exclamacion);
+        m_app.Op->MsgBox("Seleccione el país de origen", Icono::Exclamacion);
         return false;
     }
     // One relation per file code: a second one would never be used.

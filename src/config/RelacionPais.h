@@ -11,12 +11,13 @@ namespace RelacionPais {
 
 struct Relacion {
     std::string PAI, ORI, ESM;
+    std::string Pais; // the name of ORI in the country list ("" when it is not there)
 };
 struct Pais {
     std::string id, descripcion;
 };
 
-// "select * from ORG order by PAI"
+// "select * from ORG order by PAI", each with its country's name.
 std::vector<Relacion> ORI_CargarListado(Aplicacion& app);
 // Asks "Confirma eliminar la relación PAI - ORI"; on Yes deletes it. True when
 // a row was deleted (the list item goes).
@@ -39,7 +40,7 @@ public:
     std::string txtValor;               // the code to relate, as loaded
     std::vector<std::string> cboPais;   // "descripcion (id)"
     std::vector<std::string> cboidPais; // ids at the same positions
-    int seleccion = -1;                 // first item selected when there is one
+    int seleccion = -1;                 // none: the operator chooses the country
     // The position in cboPais of a country id (-1 when absent).
     int IndiceDe(const std::string& id) const;
 

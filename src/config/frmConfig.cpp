@@ -89,11 +89,12 @@ frmConfig::frmConfig(Aplicacion& app, QWidget* parent) : QDialog(parent), m_app(
     auto* lbRel = etiqueta("Label3", "Relación PAIS");
     m_lstRELPAIS = new QTreeWidget(this);
     m_lstRELPAIS->setObjectName("lstRELPAIS");
-    m_lstRELPAIS->setHeaderLabels({"Pais", "Origen", "Est Mer"});
+    m_lstRELPAIS->setHeaderLabels({"Pais", "Origen", "Nombre", "Est Mer"});
     m_lstRELPAIS->setRootIsDecorated(false);
     m_lstRELPAIS->setAlternatingRowColors(true);
     m_lstRELPAIS->setUniformRowHeights(true);
-    m_lstRELPAIS->header()->setSectionResizeMode(QHeaderView::Stretch);
+    m_lstRELPAIS->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_lstRELPAIS->header()->setSectionResizeMode(2, QHeaderView::Stretch);
     m_lstRELPAIS->setMinimumHeight(150);
     m_lstRELPAIS->installEventFilter(this);
     auto* cRel = new ClCntrl(this);
@@ -172,7 +173,7 @@ void frmConfig::Dibujar() {
 void frmConfig::DibujarRelaciones() {
     m_lstRELPAIS->clear();
     for (const RelacionPais::Relacion& r : m_form.lstRELPAIS)
-        new QTreeWidgetItem(m_lstRELPAIS, {Q(r.PAI), Q(r.ORI), Q(r.ESM)});
+        new QTreeWidgetItem(m_lstRELPAIS, {Q(r.PAI), Q(r.ORI), Q(r.Pais), Q(r.ESM)});
     if (m_lstRELPAIS->topLevelItemCount() > 0)
         m_lstRELPAIS->setCurrentItem(m_lstRELPAIS->topLevelItem(0));
 }

@@ -7,6 +7,7 @@
 
 #include "controls/gui/Ventana.h"
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -50,8 +51,12 @@ frmRelPais::frmRelPais(Aplicacion& app, QWidget* parent, bool porImportacion)
         auto* c = new ClCntrl(this);
         c->sLinkText(t);
     }
-    auto* cPais = new ClCntrl(this);
-    cPais->sLinkCBoBox(m_cboPais);
+    m_ctlPais = new ClCntrl(this);
+    m_ctlPais->sLinkCBoBox(m_cboPais);
+    // Typing in the country box searches the names as ClCntrl does (without
+    // regard to case or accents), not by the combo's own exact-letter search.
+    m_cboPais->installEventFilter(this);
+    m_tecleo.invalidate();
 
     auto* g = new QGridLayout;
     g->addWidget(lbValor, 0, 0);
@@ -73,6 +78,7 @@ frmRelPais::frmRelPais(Aplicacion& app, QWidget* parent, bool porImportacion)
         m_cboPais->addItem(QString::fromStdString(m_form.cboPais[i]));
         m_cboidPais->addItem(QString::fromStdString(m_form.cboidPais[i]));
     }
+    m_cboPais->setPlaceholderText("(escriba el nombre del país)");
     m_cboPais->setCurrentIndex(m_form.seleccion);
     connect(m_cboPais, &QComboBox::currentIndexChanged, m_cboidPais, &QComboBox::setCurrentIndex);
     m_cboidPais->setCurrentIndex(m_cboPais->currentIndex());
@@ -101,6 +107,32 @@ void frmRelPais::reject() {
         m_cancelada = true;
     m_form.Salir();
     QDialog::reject();
+}
+
+bool frmRelPais::eventFilter(QObject* objeto, QEvent* evento) {
+    if (objeto == m_cboPais && evento->type() == QEvent::KeyPress) {
+        auto* k = static_cast<QKeyEvent*>(evento);
+        const QString texto = k->text();
+        const bool letra = !texto.isEmpty() && texto.at(0).isPrint() &&
+                           !(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+        if (letra || (k->key() == Qt::Key_Backspace && !m_buscado.isEmpty())) {
+            // Letters typed within a second of each other make one search text.
+            if (!m_tecleo.isValid() || m_tecleo.elapsed() > 1000)
+                m_buscado.clear();
+            m_tecleo.start();
+            if (letra)
+                m_buscado += texto;
+            else
+                m_buscado.chop(1);
+            // All the letters taken back: no country, as at the start.
+            if (m_buscado.isEmpty())
+                m_cboPais->setCurrentIndex(-1);
+            else
+                m_ctlPais->BuscarCBO(m_buscado);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(objeto, evento);
 }
 
 void frmRelPais::keyPressEvent(QKeyEvent* evento) {

@@ -2,13 +2,17 @@
 #include "config/RelacionPais.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QString>
 
 struct Aplicacion;
+class ClCntrl;
 class QComboBox;
 class QLineEdit;
 
 // "Establecer Pais": relates a file's country code to a country of the list
-// and a goods status. F11 saves (and closes), Esc closes without saving.
+// and a goods status. No country is chosen at first; typing in the country box
+// finds a name. F11 saves (and closes), Esc closes without saving.
 class frmRelPais : public QDialog {
     Q_OBJECT
 public:
@@ -25,6 +29,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* evento) override;
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
 
 private:
     Aplicacion& m_app;
@@ -32,4 +37,7 @@ private:
     RelacionPais::FormRelPais m_form;
     QLineEdit *m_txtValor, *m_txtESM;
     QComboBox *m_cboPais, *m_cboidPais;
+    ClCntrl* m_ctlPais;
+    QString m_buscado;     // the letters typed in the country box
+    QElapsedTimer m_tecleo; // since the last of them
 };

@@ -221,9 +221,12 @@ bool ProcesarArchivo(Aplicacion& app, const std::string& ruta) {
         const auto bytes = std::filesystem::file_size(ruta, ec);
         Esquema::IndicesImportacion indices =
             Esquema::SuspenderIndicesImportacion(app.Db, ec ? 0 : static_cast<long>(bytes / 230));
+        const unsigned long long tamanio = ec ? 0 : static_cast<unsigned long long>(bytes);
+        op.ProgresoImportacion(0, tamanio);
         while (!archivo.FindeArchivo()) {
             std::string linea = archivo.LeerLinea();
             ++nro;
+            op.ProgresoImportacion(archivo.BytesLeidos(), tamanio);
             if (EmpiezaCon(linea, "H"))
                 ProcesarH(app, c, linea);
             else if (EmpiezaCon(linea, "P"))

@@ -6,9 +6,66 @@
 #include "platform/Esquema.h"
 #include "platform/Texto.h"
 
+#include <map>
+#include <set>
+
 namespace ListaInternos {
 
 using Icono = Operador::Icono;
+
+const char* TextoTransferido(Transferido t) {
+    return t == Transferido::Si ? "Sí" : t == Transferido::No ? "No" : "?";
+}
+
+namespace {
+
+// Interno numbers compare as the work database keys them: without regard to case.
+std::string Clave(const std::string& interno) {
+    return UCase(interno);
+}
+
+void ContarArticulos(Aplicacion& app, std::vector<Item>& items) {
+    std::map<std::string, Item*> porNumero;
+    for (Item& i : items)
+        porNumero[Clave(i.INTNRO)] = &i;
+    Recordset rs;
+    // The same condition as the list of records to depurate.
+    app.Db.Sql("select INTNRO, count(*) as articulos, sum(case when PRCEST = '' or PRCEST IS NULL or "
+               "PRCCRC <> 'OK' or PRCCRC is null then 1 else 0 end) as pendientes from ART group by INTNRO");
+    if (app.Db.CrearRs(rs))
+        for (; !rs.Eof(); rs.MoveNext())
+            if (auto it = porNumero.find(Clave(rs.Fields("INTNRO").Texto())); it != porNumero.end()) {
+                it->second->Articulos = static_cast<long>(rs.Fields("articulos").Numero());
+                it->second->PorDepurar = static_cast<long>(rs.Fields("pendientes").Numero());
+            }
+}
+
+void MarcarTransferidos(Aplicacion& app, std::vector<Item>& items) {
+    if (items.empty())
+        return;
+    try {
+        if (!app.Entidades)
+            throw AppError(0, "", "sin base de la aduana");
+        std::string en;
+        for (const Item& i : items)
+            en += (en.empty() ? "'" : ",'") + SqlTexto(i.INTNRO) + "'";
+        std::set<std::string> conCaratula;
+        Recordset rs;
+        Conexion& internos = app.Entidades->getDataConnectionByEntity("INTERNOS");
+        internos.Sql("select distinct interno from caratula where interno in (" + en + ")");
+        if (internos.CrearRs(rs))
+            for (; !rs.Eof(); rs.MoveNext())
+                conCaratula.insert(Clave(rs.Fields("interno").Texto()));
+        for (Item& i : items)
+            i.EnAduana = conCaratula.count(Clave(i.INTNRO)) ? Transferido::Si : Transferido::No;
+    } catch (...) {
+        AppError::Actual();
+        for (Item& i : items)
+            i.EnAduana = Transferido::Desconocido;
+    }
+}
+
+} // namespace
 
 std::vector<Item> FRAM1_CargarInternos(Aplicacion& app, bool* ok) {
     std::vector<Item> items;
@@ -19,7 +76,9 @@ std::vector<Item> FRAM1_CargarInternos(Aplicacion& app, bool* ok) {
         app.Db.Sql("select * from INTN order by INTNRO");
         if (app.Db.CrearRs(rs))
             for (; !rs.Eof(); rs.MoveNext())
-                items.push_back({rs.Fields("INTNRO").Texto(), rs.Fields("INTDSC").Texto()});
+                items.push_back({rs.Fields("INTNRO").Texto(), rs.Fields("INTDSC").Texto(), 0, 0, Transferido::No});
+        ContarArticulos(app, items);
+        MarcarTransferidos(app, items);
     } catch (...) {
         AppError e = AppError::Actual();
         app.Op->MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmMain.FRAM1_CargarInternos]", Icono::Critico);

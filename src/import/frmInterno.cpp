@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -59,6 +60,13 @@ frmInterno::frmInterno(Aplicacion& app, OperadorQt& op, QWidget* parent) : QDial
         c->setFont(fc);
     }
 
+    // How much of the file has been read, while the import runs.
+    m_prbArchivo = new QProgressBar(this);
+    m_prbArchivo->setObjectName("prbArchivo");
+    m_prbArchivo->setRange(0, 1000);
+    m_prbArchivo->setValue(0);
+    m_prbArchivo->setFormat("%p %");
+
     m_cmdAceptar = new QPushButton("Aceptar", this);
     m_cmdAceptar->setObjectName("cmdAceptar");
     m_cmdAceptar->setDefault(true);
@@ -93,6 +101,7 @@ frmInterno::frmInterno(Aplicacion& app, OperadorQt& op, QWidget* parent) : QDial
     l->addLayout(archivo);
     l->addSpacing(6);
     l->addLayout(contadores);
+    l->addWidget(m_prbArchivo);
     l->addWidget(linea);
     l->addLayout(botones);
 
@@ -127,7 +136,9 @@ void frmInterno::cmdExaminar_Click() {
 
 void frmInterno::Habilitar(bool habilitado) {
     m_cmdAceptar->setEnabled(habilitado);
-    m_command2->setEnabled(habilitado);
+    // "Cancelar" stays: during the run it stops the import.
+    m_command2->setEnabled(true);
+    m_command2->setText("Cancelar");
     m_cmdExaminar->setEnabled(habilitado);
     m_txtArchivo->setReadOnly(!habilitado);
 }
@@ -138,7 +149,8 @@ void frmInterno::cmdAceptar_Click() {
     const std::string ruta = m_app.ArchivoLinea.empty() ? m_txtArchivo->text().toStdString() : m_app.ArchivoLinea;
     m_lbH->clear();
     m_lbP->clear();
-    m_op.EnlazarContadores(m_lbH, m_lbP);
+    m_prbArchivo->setValue(0);
+    m_op.EnlazarContadores(m_lbH, m_lbP, m_prbArchivo);
     m_enCurso = true;
     Habilitar(false);
     bool ok = false;
@@ -156,7 +168,13 @@ void frmInterno::cmdAceptar_Click() {
 }
 
 void frmInterno::reject() {
-    // Esc or the window's close box while importing would leave the run without its dialog.
-    if (!m_enCurso)
+    // Esc, "Cancelar" or the close box while importing stop the run, which
+    // rolls its work back; the dialog stays for another try.
+    if (!m_enCurso) {
         QDialog::reject();
+        return;
+    }
+    m_op.PedirCancelacion();
+    m_command2->setText("Cancelando...");
+    m_command2->setEnabled(false);
 }

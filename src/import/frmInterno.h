@@ -6,12 +6,15 @@ class OperadorQt;
 class ClCntrl;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 
 // The import dialog "NUEVO INTERNO": the shipment file is chosen (F6 or
-// "[F6] Examinar") and "Aceptar" imports it. The counters follow the run; the
-// buttons stay disabled while it goes, so no second run starts inside it. A
-// successful import hands the interno to the wizard and closes the dialog.
+// "[F6] Examinar") and "Aceptar" imports it. The counters and the bar (bytes
+// read of the file) follow the run; "Aceptar" and "Examinar" stay disabled
+// while it goes, so no second run starts inside it, and Esc or "Cancelar"
+// stops it with nothing written. A successful import hands the interno to the
+// wizard and closes the dialog.
 class frmInterno : public QDialog {
     Q_OBJECT
 public:
@@ -35,6 +38,7 @@ private:
     QLineEdit* m_txtArchivo;
     QPushButton *m_cmdExaminar, *m_cmdAceptar, *m_command2;
     QLabel *m_lbH, *m_lbP;
+    QProgressBar* m_prbArchivo;
     ClCntrl* m_ctlArchivo;
     bool m_enCurso = false;
 };

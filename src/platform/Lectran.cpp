@@ -33,6 +33,7 @@ void Gestor::Abrir_Archivo(int) {
     }
     m_cod = Codificacion::Desconocida;
     m_pos = m_fin = 0;
+    m_bloques = 0;
     m_linea = 0;
     m_primera = true;
 }
@@ -48,6 +49,7 @@ bool Gestor::Llenar(const char* operacion) {
     // A read error is no end of file: the lines after it would be lost silently.
     if (m_in.bad())
         throw AppError(57, operacion, "Error de lectura en el archivo " + m_ruta);
+    m_bloques += m_fin;
     m_pos = 0;
     m_fin = static_cast<size_t>(m_in.gcount());
     return m_fin > 0;

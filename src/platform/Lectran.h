@@ -22,6 +22,8 @@ public:
     bool FindeArchivo();
     std::string LeerLinea();
     void Cerrar_Archivo();
+    // The bytes of the file taken so far (the lines read and their line ends).
+    unsigned long long BytesLeidos() const { return m_bloques + m_pos; }
 
 private:
     enum class Codificacion { Desconocida, Utf8, Cp1252 };
@@ -39,6 +41,7 @@ private:
     // asking the stream for each byte cost more than the rest of the line's import.
     std::vector<char> m_buf;
     size_t m_pos = 0, m_fin = 0;
+    unsigned long long m_bloques = 0; // bytes of the blocks before the one in m_buf
 };
 
 } // namespace Lectran

@@ -4,6 +4,8 @@
 #include "platform/AppError.h"
 
 #include "controls/gui/Ventana.h"
+
+#include <QAction>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,6 +15,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -31,7 +34,7 @@ class frmReporte::Vista : public QWidget {
 public:
     explicit Vista(frmReporte& f) : QWidget(&f), m_f(f) {
         setObjectName("vistaPagina");
-        setMinimumSize(400, 300);
+        setMinimumSize(160, 120);
     }
     void Invalidar() {
         m_cache = QImage();
@@ -101,6 +104,33 @@ frmReporte::frmReporte(Reportes::Informe informe, Operador& op, QWidget* parent)
     connect(cmdExcel, &QPushButton::clicked, this, &frmReporte::ExportarExcel);
     connect(cmdCerrar, &QPushButton::clicked, this, &QDialog::close);
 
+    // The window's keys, also while a button has the focus.
+    auto tecla = [this](const char* nombre, const QList<QKeySequence>& teclas, auto accion) {
+        auto* a = new QAction(this);
+        a->setObjectName(nombre);
+        a->setShortcuts(teclas);
+        a->setShortcutContext(Qt::WindowShortcut);
+        connect(a, &QAction::triggered, this, accion);
+        addAction(a);
+        return a;
+    };
+    tecla("accImprimir", {QKeySequence(Qt::CTRL | Qt::Key_P)}, [this] { Imprimir(); });
+    tecla("accExportarPdf", {QKeySequence(Qt::CTRL | Qt::Key_E)}, [this] { ExportarPdf(); });
+    tecla("accExportarExcel", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E)}, [this] { ExportarExcel(); });
+    // Ctrl++ whether "+" is typed with Shift or on the keypad; Ctrl+= where it shares the key.
+    tecla("accAcercar",
+          {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Plus),
+           QKeySequence(Qt::CTRL | Qt::Key_Equal)},
+          [this] { Acercar(true); });
+    tecla("accAlejar", {QKeySequence(Qt::CTRL | Qt::Key_Minus)}, [this] { Acercar(false); });
+    tecla("accZoomPagina", {QKeySequence(Qt::CTRL | Qt::Key_0)}, [this] { FijarZoom(1.0); });
+    cmdImprimir->setToolTip("Imprimir [Ctrl+P]");
+    cmdPdf->setToolTip("Exportar PDF [Ctrl+E]");
+    cmdExcel->setToolTip("Exportar Excel [Ctrl+Shift+E]");
+    m_lbZoom = new QLabel(this);
+    m_lbZoom->setObjectName("lbZoom");
+    m_lbZoom->setToolTip("[Ctrl++] Acercar  [Ctrl+-] Alejar  [Ctrl+0] Página entera");
+
     auto* barra = new QHBoxLayout;
     for (QWidget* w :
          std::initializer_list<QWidget*>{m_cmdPrimera, m_cmdAnterior, m_lbPagina, m_cmdSiguiente, m_cmdUltima})
@@ -108,19 +138,57 @@ frmReporte::frmReporte(Reportes::Informe informe, Operador& op, QWidget* parent)
     barra->addSpacing(16);
     barra->addWidget(m_cmdOrientacion);
     barra->addWidget(cmdPagina);
+    barra->addSpacing(16);
+    barra->addWidget(m_lbZoom);
     barra->addStretch(1);
     for (QWidget* w : std::initializer_list<QWidget*>{cmdImprimir, cmdPdf, cmdExcel, cmdCerrar})
         barra->addWidget(w);
     m_vista = new Vista(*this);
+    // The page fits the window at 100 %; zoomed, the desk scrolls.
+    m_mesa = new QScrollArea(this);
+    m_mesa->setObjectName("mesa");
+    m_mesa->setAlignment(Qt::AlignCenter);
+    m_mesa->setBackgroundRole(QPalette::Dark);
+    m_mesa->setWidget(m_vista);
+    m_mesa->setWidgetResizable(true);
     auto* l = new QVBoxLayout(this);
     l->setContentsMargins(6, 6, 6, 6);
     l->addLayout(barra);
-    l->addWidget(m_vista, 1);
+    l->addWidget(m_mesa, 1);
     resize(1100, 800);
     Actualizar();
 }
 
 frmReporte::~frmReporte() = default;
+
+void frmReporte::Acercar(bool acercar) {
+    static constexpr double kPasos[] = {0.5, 0.75, 1.0, 1.25, 1.5, 2.0, 3.0, 4.0};
+    double nuevo = m_zoom;
+    if (acercar) {
+        for (double p : kPasos)
+            if (p > m_zoom + 1e-9) {
+                nuevo = p;
+                break;
+            }
+    } else {
+        for (double p : kPasos)
+            if (p < m_zoom - 1e-9)
+                nuevo = p;
+    }
+    FijarZoom(nuevo);
+}
+
+void frmReporte::FijarZoom(double zoom) {
+    m_zoom = std::clamp(zoom, 0.5, 4.0);
+    if (m_zoom == 1.0) {
+        m_mesa->setWidgetResizable(true);
+    } else {
+        m_mesa->setWidgetResizable(false);
+        m_vista->resize((QSizeF(m_mesa->viewport()->size()) * m_zoom).toSize());
+    }
+    m_lbZoom->setText(QStringLiteral("Zoom %1 %").arg(qRound(m_zoom * 100)));
+    m_vista->Invalidar();
+}
 
 void frmReporte::Actualizar() {
     const int n = m_reporte->Paginas();
@@ -131,6 +199,7 @@ void frmReporte::Actualizar() {
     m_cmdSiguiente->setEnabled(m_actual < n - 1);
     m_cmdUltima->setEnabled(m_actual < n - 1);
     m_cmdOrientacion->setText(m_reporte->Pagina().orientation() == QPageLayout::Landscape ? "Vertical" : "Horizontal");
+    m_lbZoom->setText(QStringLiteral("Zoom %1 %").arg(qRound(m_zoom * 100)));
     m_vista->Invalidar();
 }
 

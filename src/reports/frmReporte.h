@@ -11,11 +11,13 @@ class Operador;
 class QLabel;
 class QPrinter;
 class QPushButton;
+class QScrollArea;
 
 // The print preview of a report: one page at a time, drawn when it is shown
 // (a report of thousands of pages opens at once), with page navigation, the
-// orientation and page set-up, printing, and the exports "Exportar PDF" and
-// "Exportar Excel". Errors are shown in a message box; the window stays usable.
+// orientation and page set-up, zoom, printing, and the exports "Exportar PDF"
+// and "Exportar Excel" (Ctrl+P, Ctrl+E, Ctrl+Shift+E; Ctrl++ / Ctrl+- zoom).
+// Errors are shown in a message box; the window stays usable.
 class frmReporte : public QDialog {
     Q_OBJECT
 public:
@@ -32,6 +34,10 @@ public:
     // Ask for the file and write it; false when cancelled or failed (message shown).
     bool ExportarPdf();
     bool ExportarExcel();
+    // Ctrl++ / Ctrl+- : one step of zoom in or out; 1 is the whole page in the window.
+    void Acercar(bool acercar);
+    void FijarZoom(double zoom);
+    double Zoom() const { return m_zoom; }
     // The page as the preview shows it, `ancho` pixels wide.
     QImage Imagen(int pagina, int ancho) const;
 
@@ -49,6 +55,8 @@ private:
     Operador& m_op;
     int m_actual = 0;
     Vista* m_vista;
-    QLabel* m_lbPagina;
+    QScrollArea* m_mesa;
+    double m_zoom = 1.0;
+    QLabel *m_lbPagina, *m_lbZoom;
     QPushButton *m_cmdPrimera, *m_cmdAnterior, *m_cmdSiguiente, *m_cmdUltima, *m_cmdOrientacion;
 };

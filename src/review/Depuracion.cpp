@@ -8,6 +8,7 @@
 #include "platform/Tesmira.h"
 #include "platform/Texto.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
@@ -197,6 +198,37 @@ std::vector<Fila> CargarRegOK(Aplicacion& app, bool* ok) {
 
 std::vector<Fila> Cargar(Aplicacion& app, int modo, bool* ok) {
     return modo == 1 ? CargarRegConErrores(app, ok) : CargarRegOK(app, ok);
+}
+
+int Decimales(const std::string& numero) {
+    const size_t sep = numero.find_first_of(".,");
+    if (sep == std::string::npos)
+        return 0;
+    size_t fin = sep + 1;
+    while (fin < numero.size() && numero[fin] >= '0' && numero[fin] <= '9')
+        ++fin;
+    return static_cast<int>(fin - sep - 1);
+}
+
+std::string ConDecimales(const std::string& numero, int decimales) {
+    if (Trim(numero).empty() || !EsNumerico(numero))
+        return numero;
+    return Formatear(ValorNumerico(numero), decimales > 0 ? "0." + std::string(static_cast<size_t>(decimales), '0')
+                                                          : std::string("0"));
+}
+
+std::vector<CuentaMotivo> Motivos(const std::vector<Fila>& filas) {
+    std::vector<CuentaMotivo> r;
+    for (const Fila& f : filas) {
+        if (f.Motivo.empty())
+            continue;
+        auto it = std::find_if(r.begin(), r.end(), [&](const CuentaMotivo& c) { return c.Motivo == f.Motivo; });
+        if (it == r.end())
+            r.push_back({f.Motivo, 1});
+        else
+            ++it->Filas;
+    }
+    return r;
 }
 
 // ---------------------------------------------------------------------------

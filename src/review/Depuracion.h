@@ -33,6 +33,19 @@ std::vector<Fila> CargarRegConErrores(Aplicacion& app, bool* ok = nullptr);
 std::vector<Fila> CargarRegOK(Aplicacion& app, bool* ok = nullptr);
 std::vector<Fila> Cargar(Aplicacion& app, int modo, bool* ok = nullptr);
 
+// The decimals a number of the list is written with ("12,5" -> 1, "3" -> 0).
+int Decimales(const std::string& numero);
+// A number of the list with exactly `decimales` decimals, so that a column
+// lines up on its separator; empty text stays empty.
+std::string ConDecimales(const std::string& numero, int decimales);
+// The reasons of the list, each with how many rows give it, in the order they
+// first appear (the list's own order: articles without status first).
+struct CuentaMotivo {
+    std::string Motivo;
+    int Filas = 0;
+};
+std::vector<CuentaMotivo> Motivos(const std::vector<Fila>& filas);
+
 // The article editor's controls and hidden values.
 class FormModificar {
 public:

@@ -6,6 +6,8 @@
 #include "review/Nomenclador.h"
 
 #include "controls/gui/Ventana.h"
+
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -118,6 +120,12 @@ FrmPosicion::FrmPosicion(Pontevar::Principal& entidades, Operador& op, QWidget* 
     l->addWidget(ayuda);
     resize(760, 460);
 
+    // The details follow the current row however it moved: keys, mouse, or the search's first hit.
+    connect(m_lstNCM, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* actual) {
+        if (actual)
+            MostrarDatos(actual->text());
+    });
+
     for (QWidget* w : {static_cast<QWidget*>(m_txtNCMF), static_cast<QWidget*>(m_lstNCM),
                        static_cast<QWidget*>(m_lbDescripcion), static_cast<QWidget*>(m_lstSufijos)})
         w->installEventFilter(this);
@@ -156,10 +164,18 @@ void FrmPosicion::Buscar() {
             items.reserve(static_cast<qsizetype>(posiciones.size()));
             for (const std::string& p : posiciones)
                 items << QString::fromStdString(p);
-            m_lstNCM->addItems(items);
+            {
+                // The details are drawn once, for the first row, below.
+                QSignalBlocker b(m_lstNCM);
+                m_lstNCM->addItems(items);
+                m_lstNCM->setCurrentRow(0);
+            }
             m_lbCantidad->setText(QString("Posiciones &encontradas: %1").arg(items.size()));
-            m_lstNCM->setCurrentRow(0);
+            // The Enter that searched must not also take the first hit: the
+            // list ignores Enter until that key is released.
+            m_enterDeBusqueda = true;
             m_lstNCM->setFocus();
+            MostrarDatos(m_lstNCM->item(0)->text());
             return;
         }
     }
@@ -199,23 +215,31 @@ bool FrmPosicion::eventFilter(QObject* objeto, QEvent* evento) {
     if (objeto == m_txtNCMF && EsEnter(k->key())) {
         if (pulsada)
             Buscar();
+        else if (!k->isAutoRepeat())
+            m_enterDeBusqueda = false;
         return true; // never the dialog's default action
     }
     if (objeto == m_lstNCM) {
         if (EsEnter(k->key())) {
-            if (pulsada) {
+            if (!pulsada && !k->isAutoRepeat())
+                m_enterDeBusqueda = false;
+            else if (!m_enterDeBusqueda && !k->isAutoRepeat()) {
                 QListWidgetItem* actual = m_lstNCM->currentItem();
                 m_posicion = actual ? actual->text() : QString();
                 accept();
             }
             return true;
         }
-        if (!pulsada && !k->isAutoRepeat() &&
-            (k->key() == Qt::Key_Left || k->key() == Qt::Key_Up || k->key() == Qt::Key_Right ||
-             k->key() == Qt::Key_Down)) {
-            QListWidgetItem* actual = m_lstNCM->currentItem();
-            MostrarDatos(actual ? actual->text() : QString());
-            return false;
+        // Typing in the list refines the search: the letters go to the search box.
+        const QString texto = k->text();
+        if (pulsada && !(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) &&
+            ((!texto.isEmpty() && texto.at(0).isPrint()) || k->key() == Qt::Key_Backspace)) {
+            m_txtNCMF->setFocus();
+            m_txtNCMF->deselect();
+            m_txtNCMF->end(false);
+            QKeyEvent copia(QEvent::KeyPress, k->key(), k->modifiers(), texto, k->isAutoRepeat(), k->count());
+            QCoreApplication::sendEvent(m_txtNCMF, &copia);
+            return true;
         }
     }
     return QDialog::eventFilter(objeto, evento);

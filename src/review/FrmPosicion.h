@@ -14,9 +14,10 @@ class Principal;
 
 // "Buscar Posición": looks a tariff position up in the nomenclator, shows its
 // description and suffixes, and hands the chosen one back. Enter in the search
-// box searches; the cursor keys in the list show the details of the current
-// position; Enter in the list accepts its current text (possibly empty); Esc or
-// Ctrl+C closes without a result.
+// box searches (never accepts); the details show the current position however
+// it became current; typing in the list goes on in the search box; Enter in
+// the list accepts its current text (possibly empty); Esc or Ctrl+C closes
+// without a result.
 class FrmPosicion : public QDialog {
     Q_OBJECT
 public:
@@ -46,4 +47,5 @@ private:
     ClCntrl* m_cntrl;
     QLabel* m_lbCantidad; // "Posiciones encontradas", with how many
     QString m_posicion;
+    bool m_enterDeBusqueda = false; // the Enter that searched is still down
 };

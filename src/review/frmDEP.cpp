@@ -2,27 +2,54 @@
 
 #include "app/gui/OperadorQt.h"
 #include "comun/Aplicacion.h"
+#include "controls/gui/ClCntrl.h"
 #include "platform/AppError.h"
+#include "platform/Numeros.h"
 #include "review/frmModificar.h"
 
 #include "controls/gui/Ventana.h"
+
+#include <QComboBox>
 #include <QFontDatabase>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
 constexpr int kColumnas = 11; // the ten of the list and the reason
+constexpr int kPrimerNumero = 4; // Cantidad, Unitario, Total
+constexpr int kMaxDecimales = 5; // the most the editor stores (the unit price)
+
+const std::string* Celda(const Depuracion::Fila& f, int columna) {
+    const std::string* celdas[kColumnas] = {&f.Orden,  &f.ARTNRO, &f.PRCVIN, &f.ARTORG, &f.ARTCAN, &f.ARTUNI,
+                                            &f.ARTTOT, &f.PRCNCM, &f.PRCEST, &f.PRCCRC, &f.Motivo};
+    return celdas[columna];
+}
+
+bool EsNumerica(int columna) {
+    return columna >= kPrimerNumero && columna < kPrimerNumero + 3;
+}
 } // namespace
 
 void ModeloDEP::Poner(std::vector<Depuracion::Fila> filas) {
     beginResetModel();
     m_filas = std::move(filas);
+    m_decimales = {};
+    for (const Depuracion::Fila& f : m_filas)
+        for (int c = 0; c < 3; ++c)
+            m_decimales[static_cast<size_t>(c)] = std::min(
+                kMaxDecimales, std::max(m_decimales[static_cast<size_t>(c)], Depuracion::Decimales(*Celda(f, kPrimerNumero + c))));
     endResetModel();
 }
 
@@ -38,12 +65,21 @@ QVariant ModeloDEP::data(const QModelIndex& i, int rol) const {
     if (!i.isValid())
         return {};
     const Depuracion::Fila& f = m_filas[static_cast<size_t>(i.row())];
-    if (rol == Qt::DisplayRole || rol == Qt::ToolTipRole) {
-        const std::string* celdas[kColumnas] = {&f.Orden,  &f.ARTNRO, &f.PRCVIN, &f.ARTORG, &f.ARTCAN, &f.ARTUNI,
-                                                &f.ARTTOT, &f.PRCNCM, &f.PRCEST, &f.PRCCRC, &f.Motivo};
-        if (rol == Qt::ToolTipRole)
-            return f.Motivo.empty() ? QVariant() : Q(f.Motivo);
-        return Q(*celdas[i.column()]);
+    const int c = i.column();
+    if (rol == Qt::ToolTipRole)
+        return f.Motivo.empty() ? QVariant() : Q(f.Motivo);
+    if (rol == Qt::DisplayRole) {
+        if (EsNumerica(c))
+            return Q(Depuracion::ConDecimales(*Celda(f, c), m_decimales[static_cast<size_t>(c - kPrimerNumero)]));
+        return Q(*Celda(f, c));
+    }
+    if (rol == kRolOrden) {
+        if (c == 0 || EsNumerica(c)) {
+            // An empty number sorts before every number.
+            const std::string& t = *Celda(f, c);
+            return t.empty() ? -HUGE_VAL : ValorNumerico(t);
+        }
+        return ClCntrl::Plegar(Q(*Celda(f, c)));
     }
     if (rol == Qt::ForegroundRole) {
         switch (f.Colour) {
@@ -58,15 +94,48 @@ QVariant ModeloDEP::data(const QModelIndex& i, int rol) const {
         }
         return {};
     }
-    if (rol == Qt::TextAlignmentRole && i.column() >= 4 && i.column() <= 6)
+    if (rol == Qt::TextAlignmentRole && (c == 0 || EsNumerica(c)))
         return QVariant(Qt::AlignRight | Qt::AlignVCenter);
     return {};
 }
 
 QVariant ModeloDEP::headerData(int seccion, Qt::Orientation o, int rol) const {
-    if (o != Qt::Horizontal || rol != Qt::DisplayRole)
+    if (o != Qt::Horizontal)
+        return {};
+    if (rol == Qt::TextAlignmentRole && (seccion == 0 || EsNumerica(seccion)))
+        return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    if (rol != Qt::DisplayRole)
         return {};
     return seccion < 10 ? QString(Depuracion::kColumnas[seccion]) : QString("Motivo");
+}
+
+void FiltroDEP::Filtrar(const QString& texto, const QString& motivo) {
+    m_texto = ClCntrl::Plegar(texto.trimmed());
+    m_motivo = motivo;
+    invalidateFilter();
+}
+
+bool FiltroDEP::filterAcceptsRow(int fila, const QModelIndex& padre) const {
+    const auto* m = static_cast<const ModeloDEP*>(sourceModel());
+    const Depuracion::Fila& f = m->Fila(fila);
+    if (!m_motivo.isEmpty() && Q(f.Motivo) != m_motivo)
+        return false;
+    if (m_texto.isEmpty())
+        return true;
+    // As shown: a quantity is found as the list writes it.
+    for (int c = 0; c < kColumnas; ++c)
+        if (ClCntrl::Plegar(m->index(fila, c, padre).data().toString()).contains(m_texto))
+            return true;
+    return false;
+}
+
+bool FiltroDEP::lessThan(const QModelIndex& a, const QModelIndex& b) const {
+    const QVariant x = a.data(ModeloDEP::kRolOrden), y = b.data(ModeloDEP::kRolOrden);
+    if (x.typeId() == QMetaType::Double && y.typeId() == QMetaType::Double)
+        return x.toDouble() < y.toDouble();
+    const int r = QString::compare(x.toString(), y.toString());
+    // Equal keys keep the list's own order.
+    return r != 0 ? r < 0 : a.row() < b.row();
 }
 
 frmDEP::frmDEP(Aplicacion& app, OperadorQt& op, QWidget* parent)
@@ -77,9 +146,12 @@ frmDEP::frmDEP(Aplicacion& app, OperadorQt& op, QWidget* parent)
     setWindowTitle(QString("Resultados - Interno %1 - %2")
                        .arg(Q(app.InternoActual), m_modo == 1 ? "Datos sin Depurar" : "Registros OK"));
     m_modelo = new ModeloDEP(this);
+    m_filtro = new FiltroDEP(this);
+    m_filtro->setSourceModel(m_modelo);
+    m_filtro->setSortRole(ModeloDEP::kRolOrden);
     m_lstDEP = new QTableView(this);
     m_lstDEP->setObjectName("lstDEP");
-    m_lstDEP->setModel(m_modelo);
+    m_lstDEP->setModel(m_filtro);
     QFont courier("Courier New");
     courier.setStyleHint(QFont::Monospace);
     m_lstDEP->setFont(courier);
@@ -96,8 +168,33 @@ frmDEP::frmDEP(Aplicacion& app, OperadorQt& op, QWidget* parent)
     for (int c = 0; c < kColumnas; ++c)
         m_lstDEP->setColumnWidth(c, anchos[c]);
     m_lstDEP->horizontalHeader()->setStretchLastSection(true);
+    // A click on a header sorts by it, a second click the other way, a third
+    // one brings the list's own order back.
+    m_lstDEP->horizontalHeader()->setSortIndicatorClearable(true);
+    m_lstDEP->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    m_lstDEP->setSortingEnabled(true);
     m_lstDEP->installEventFilter(this);
-    connect(m_lstDEP, &QTableView::doubleClicked, this, [this] { AbrirEditor(); });
+    m_lstDEP->viewport()->installEventFilter(this);
+
+    auto* lbFiltro = new QLabel("&Filtrar:", this);
+    m_txtFiltro = new QLineEdit(this);
+    m_txtFiltro->setObjectName("txtFiltro");
+    m_txtFiltro->setPlaceholderText("artículo, VIN, posición... (Ctrl+F)");
+    m_txtFiltro->setClearButtonEnabled(true);
+    m_txtFiltro->installEventFilter(this);
+    lbFiltro->setBuddy(m_txtFiltro);
+    auto* lbMotivo = new QLabel("&Motivo:", this);
+    m_cboMotivo = new QComboBox(this);
+    m_cboMotivo->setObjectName("cboMotivo");
+    m_cboMotivo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_cboMotivo->setMinimumContentsLength(40);
+    m_cboMotivo->installEventFilter(this);
+    lbMotivo->setBuddy(m_cboMotivo);
+    // The good articles have no reason to filter by.
+    lbMotivo->setVisible(m_modo == 1);
+    m_cboMotivo->setVisible(m_modo == 1);
+    connect(m_txtFiltro, &QLineEdit::textChanged, this, [this] { Filtrar(); });
+    connect(m_cboMotivo, &QComboBox::currentIndexChanged, this, [this] { Filtrar(); });
 
     m_lbCuenta = new QLabel(this);
     m_lbCuenta->setObjectName("lbCuenta");
@@ -105,6 +202,13 @@ frmDEP::frmDEP(Aplicacion& app, OperadorQt& op, QWidget* parent)
     ayuda->setStyleSheet("color: palette(dark);");
     auto* l = new QVBoxLayout(this);
     l->setContentsMargins(6, 6, 6, 6);
+    auto* filtros = new QHBoxLayout;
+    filtros->addWidget(lbFiltro);
+    filtros->addWidget(m_txtFiltro, 1);
+    filtros->addSpacing(12);
+    filtros->addWidget(lbMotivo);
+    filtros->addWidget(m_cboMotivo, 2);
+    l->addLayout(filtros);
     l->addWidget(m_lstDEP, 1);
     auto* pie = new QHBoxLayout;
     pie->addWidget(m_lbCuenta);
@@ -113,14 +217,45 @@ frmDEP::frmDEP(Aplicacion& app, OperadorQt& op, QWidget* parent)
     l->addLayout(pie);
     resize(1240, 560);
     Form_Load();
+    m_lstDEP->setFocus();
+}
+
+int frmDEP::Filas() const {
+    return m_filtro->rowCount();
 }
 
 void frmDEP::Form_Load() {
     // The mode the window was opened with, whatever the main window set since.
     m_modelo->Poner(Depuracion::Cargar(m_app, m_modo));
-    m_lbCuenta->setText(QString("%1 articulos").arg(m_modelo->rowCount()));
-    if (m_modelo->rowCount() > 0)
+    LlenarMotivos();
+    MostrarCuenta();
+    if (m_filtro->rowCount() > 0)
         m_lstDEP->selectRow(0);
+}
+
+void frmDEP::LlenarMotivos() {
+    const QString elegido = m_cboMotivo->currentData().toString();
+    QSignalBlocker b(m_cboMotivo);
+    m_cboMotivo->clear();
+    m_cboMotivo->addItem(QString("Todos los motivos (%1)").arg(m_modelo->rowCount()), QString());
+    for (const Depuracion::CuentaMotivo& c : Depuracion::Motivos(m_modelo->Filas()))
+        m_cboMotivo->addItem(QString("%1 (%2)").arg(Q(c.Motivo)).arg(c.Filas), Q(c.Motivo));
+    const int i = m_cboMotivo->findData(elegido);
+    m_cboMotivo->setCurrentIndex(i >= 0 ? i : 0);
+    m_filtro->Filtrar(m_txtFiltro->text(), m_cboMotivo->currentData().toString());
+}
+
+void frmDEP::Filtrar() {
+    m_filtro->Filtrar(m_txtFiltro->text(), m_cboMotivo->currentData().toString());
+    MostrarCuenta();
+    if (m_filtro->rowCount() > 0 && !m_lstDEP->currentIndex().isValid())
+        m_lstDEP->selectRow(0);
+}
+
+void frmDEP::MostrarCuenta() {
+    const int vistas = m_filtro->rowCount(), todas = m_modelo->rowCount();
+    m_lbCuenta->setText(vistas == todas ? QString("%1 articulos").arg(todas)
+                                        : QString("%1 de %2 articulos").arg(vistas).arg(todas));
 }
 
 bool frmDEP::Vigente() {
@@ -132,23 +267,32 @@ bool frmDEP::Vigente() {
     return false;
 }
 
+void frmDEP::Avisar() {
+    if (AlCambiarArticulos)
+        AlCambiarArticulos();
+}
+
 void frmDEP::AbrirEditor() {
-    if (m_modelo->rowCount() == 0 || !Vigente())
+    if (m_filtro->rowCount() == 0 || !Vigente())
         return;
     QModelIndex i = m_lstDEP->currentIndex();
-    int fila = i.isValid() ? i.row() : 0;
-    const std::string orden = m_modelo->Fila(fila).Orden;
+    const int fila = i.isValid() ? i.row() : 0;
+    // The row under the cursor as sorted and filtered, found in the rows loaded.
+    const QModelIndex origen = m_filtro->mapToSource(m_filtro->index(fila, 0));
+    const std::string orden = m_modelo->Fila(origen.row()).Orden;
     m_app.Retorno1.clear();
     {
         frmModificar d(m_app, m_op, this);
         d.Tag = orden;
         d.exec();
     }
-    if (m_app.Retorno1 == "OK")
+    if (m_app.Retorno1 == "OK") {
         Form_Load();
+        Avisar();
+    }
     // The operator goes on from the row they were at, in this list, whatever box came up meanwhile.
-    if (m_modelo->rowCount() > 0)
-        m_lstDEP->selectRow(std::min(fila, m_modelo->rowCount() - 1));
+    if (m_filtro->rowCount() > 0)
+        m_lstDEP->selectRow(std::min(fila, m_filtro->rowCount() - 1));
     activateWindow();
     m_lstDEP->setFocus();
 }
@@ -157,8 +301,10 @@ void frmDEP::Deshacer() {
     if (!Vigente())
         return;
     try {
-        if (Depuracion::Deshacer(m_app, m_app.InternoActual, true) == Resultado::Hecho)
+        if (Depuracion::Deshacer(m_app, m_app.InternoActual, true) == Resultado::Hecho) {
             Form_Load();
+            Avisar();
+        }
     } catch (...) {
         // Nothing above a key handler catches: the message is shown here.
         AppError e = AppError::Actual();
@@ -167,14 +313,47 @@ void frmDEP::Deshacer() {
 }
 
 bool frmDEP::eventFilter(QObject* objeto, QEvent* evento) {
-    if (objeto == m_lstDEP && evento->type() == QEvent::KeyPress) {
-        auto* k = static_cast<QKeyEvent*>(evento);
+    if (objeto == m_lstDEP->viewport() && evento->type() == QEvent::MouseButtonDblClick) {
+        // The row double-clicked, whatever row was current before.
+        const QModelIndex i = m_lstDEP->indexAt(static_cast<QMouseEvent*>(evento)->position().toPoint());
+        if (i.isValid()) {
+            m_lstDEP->setCurrentIndex(i);
+            AbrirEditor();
+        }
+        return true;
+    }
+    if (evento->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(objeto, evento);
+    auto* k = static_cast<QKeyEvent*>(evento);
+    if (k->matches(QKeySequence::Find)) {
+        m_txtFiltro->setFocus();
+        m_txtFiltro->selectAll();
+        return true;
+    }
+    if (objeto == m_lstDEP) {
         if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
             AbrirEditor();
             return true;
         }
         if (k->matches(QKeySequence::Undo)) {
             Deshacer();
+            return true;
+        }
+        if (k->key() == Qt::Key_Escape) {
+            close();
+            return true;
+        }
+    } else if (objeto == m_txtFiltro || objeto == m_cboMotivo) {
+        // From the filters, Enter and the cursor keys go down to the rows.
+        if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter ||
+            (objeto == m_txtFiltro && k->key() == Qt::Key_Down)) {
+            m_lstDEP->setFocus();
+            if (!m_lstDEP->currentIndex().isValid() && m_filtro->rowCount() > 0)
+                m_lstDEP->selectRow(0);
+            return true;
+        }
+        if (k->key() == Qt::Key_Escape && objeto == m_txtFiltro && !m_txtFiltro->text().isEmpty()) {
+            m_txtFiltro->clear();
             return true;
         }
         if (k->key() == Qt::Key_Escape) {

@@ -4,6 +4,7 @@
 // loaded again, and Ctrl+Z.
 #include "Entorno.h"
 #include "Ventanas.h"
+#include "platform/Numeros.h"
 #include "review/FrmCargaSufijos.h"
 #include "review/FrmPosicion.h"
 #include "review/frmDEP.h"
@@ -14,6 +15,8 @@
 #include <QHeaderView>
 #include <QScreen>
 
+#include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -55,6 +58,8 @@ TEST_F(DepuracionVentanas, CorregirUnArticuloDesdeLaLista) {
     EXPECT_EQ(tabla->model()->index(0, 1).data(Qt::ForegroundRole).value<QColor>(), QColor(0x80, 0, 0));
     EXPECT_EQ(tabla->model()->index(2, 0).data().toString(), "0001");
     tabla->selectRow(2);
+    int cambios = 0; // reported to whoever shows the interno's figures
+    lista->AlCambiarArticulos = [&] { ++cambios; };
 
     bool editado = false;
     CuandoAparezca<frmModificar>([&](frmModificar* d) {
@@ -91,18 +96,99 @@ TEST_F(DepuracionVentanas, CorregirUnArticuloDesdeLaLista) {
     EXPECT_EQ(Col(3, "PRCEST || PRCCRC"), "ROK");
     // Loaded again: nothing left to depurate.
     EXPECT_EQ(tabla->model()->rowCount(), 0);
+    EXPECT_EQ(cambios, 1);
 
     // Ctrl+Z after Yes: the three are back.
     op.SiguienteRespuesta(Operador::Respuesta::Si);
     QTest::keyClick(tabla, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(tabla->model()->rowCount(), 3);
     EXPECT_EQ(Col(1, "PRCEST || PRCCRC"), "ESUF");
+    EXPECT_EQ(cambios, 2);
 
     // Esc in the editor closes it without saving; the list stays as it was.
     tabla->selectRow(0);
     CuandoAparezca<frmModificar>([&](frmModificar* d) { QTest::keyClick(d, Qt::Key_Escape); });
     QTest::keyClick(tabla, Qt::Key_Return);
     EXPECT_EQ(tabla->model()->rowCount(), 3);
+    EXPECT_EQ(cambios, 2); // closed without saving: nothing changed
+    lista->close();
+}
+
+TEST_F(DepuracionVentanas, OrdenarYFiltrarSinPerderElArticulo) {
+    e.Trabajo("update ART set ARTUNI = 12.125 where ARTORD = 2");
+    e.App.ModoDepuracion = 1;
+    auto* lista = new frmDEP(e.App, op);
+    lista->show();
+    auto* tabla = lista->findChild<QTableView*>("lstDEP");
+    ASSERT_NE(tabla, nullptr);
+    QAbstractItemModel* m = tabla->model();
+    auto Orden = [&] {
+        QStringList r;
+        for (int i = 0; i < m->rowCount(); ++i)
+            r << m->index(i, 0).data().toString();
+        return r.join(' ');
+    };
+    ASSERT_EQ(Orden(), "0002 0003 0001");
+    // One number of decimals per column, on the right.
+    const QString sep(SeparadorDecimal());
+    EXPECT_EQ(m->index(0, 5).data().toString(), "12" + sep + "125");
+    EXPECT_EQ(m->index(1, 5).data().toString(), "10" + sep + "000");
+    EXPECT_EQ(m->index(1, 4).data().toString(), "1");
+    EXPECT_TRUE(m->index(1, 5).data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight);
+
+    // A header click sorts, a second one the other way, a third one brings the list's order back.
+    QHeaderView* h = tabla->horizontalHeader();
+    auto Clic = [&](int c) {
+        QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, QPoint(h->sectionViewportPosition(c) + 8, h->height() / 2));
+    };
+    struct Paso {
+        int columna;
+        const char* orden;
+    } pasos[] = {{0, "0001 0002 0003"}, {0, "0003 0002 0001"}, {0, "0002 0003 0001"},
+                 // By number, not by text ("10" < "12.125"); equal ones keep the list's order.
+                 {5, "0003 0001 0002"}};
+    for (const Paso& p : pasos) {
+        Clic(p.columna);
+        EXPECT_EQ(Orden(), p.orden) << p.columna;
+    }
+
+    // The reasons with their counts; one of them takes its rows only.
+    auto* motivo = lista->findChild<QComboBox*>("cboMotivo");
+    ASSERT_NE(motivo, nullptr);
+    ASSERT_EQ(motivo->count(), 3);
+    EXPECT_EQ(motivo->itemText(0), "Todos los motivos (3)");
+    EXPECT_TRUE(motivo->itemText(1).startsWith(QString::fromUtf8("No está en el catálogo")));
+    EXPECT_TRUE(motivo->itemText(1).endsWith("(2)"));
+    motivo->setCurrentIndex(1);
+    EXPECT_EQ(Orden(), "0003 0002");
+    auto* filtro = lista->findChild<QLineEdit*>("txtFiltro");
+    QTest::keyClick(tabla, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(lista->focusWidget(), filtro);
+    QTest::keyClicks(filtro, "0002");
+    EXPECT_EQ(Orden(), "0002");
+    EXPECT_EQ(lista->findChild<QLabel*>("lbCuenta")->text(), "1 de 3 articulos");
+
+    // Enter and a double-click open the editor on the row shown, sorted and filtered.
+    std::string abierto;
+    auto Cerrar = [&](frmModificar* d) {
+        abierto = d->Tag;
+        QTest::keyClick(d, Qt::Key_Escape);
+    };
+    CuandoAparezca<frmModificar>(Cerrar);
+    QTest::keyClick(filtro, Qt::Key_Return); // down to the rows
+    QTest::keyClick(tabla, Qt::Key_Return);
+    EXPECT_EQ(abierto, "0002");
+    filtro->clear();
+    EXPECT_EQ(Orden(), "0003 0002");
+    CuandoAparezca<frmModificar>(Cerrar);
+    abierto.clear();
+    QTest::mouseDClick(tabla->viewport(), Qt::LeftButton, {}, tabla->visualRect(m->index(0, 1)).center());
+    EXPECT_EQ(abierto, "0003");
+    // A filter without match leaves nothing to open.
+    QTest::keyClicks(filtro, "zzz");
+    EXPECT_EQ(m->rowCount(), 0);
+    QTest::keyClick(tabla, Qt::Key_Return);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     lista->close();
 }
 

@@ -1,6 +1,7 @@
 // The dialogs: import, type question, settings, country relation, and the
 // operator's own message box.
 #include "Entorno.h"
+#include "Envio.h"
 #include "Ventanas.h"
 #include "classify/modGlobal.h"
 #include "config/frmConfig.h"
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -50,7 +52,7 @@ TEST_F(Dialogos, ImportacionBloqueaSusBotonesMientrasCorre) {
         ++durante;
         EXPECT_TRUE(d.EnCurso());
         EXPECT_FALSE(aceptar->isEnabled());
-        EXPECT_FALSE(cancelar->isEnabled());
+        EXPECT_TRUE(cancelar->isEnabled()); // it stops the run
         d.reject();
         EXPECT_TRUE(d.isVisible());
     };
@@ -60,10 +62,74 @@ TEST_F(Dialogos, ImportacionBloqueaSusBotonesMientrasCorre) {
     EXPECT_TRUE(d.isVisible());
     EXPECT_TRUE(aceptar->isEnabled());
     EXPECT_TRUE(cancelar->isEnabled());
+    EXPECT_EQ(cancelar->text(), "Cancelar");
     EXPECT_EQ(d.result(), QDialog::Rejected);
 
     QTest::mouseClick(cancelar, Qt::LeftButton);
     EXPECT_FALSE(d.isVisible());
+}
+
+TEST_F(Dialogos, ImportacionDetenidaNoEscribeNada) {
+    e.App.Config.ORIGEN = "200";
+    e.Trabajo("insert into ORG values ('AR1','320','1')");
+    // An earlier import of the same interno, corrected since.
+    e.Trabajo("insert into INTN values ('1001//01','1001//01')");
+    e.Trabajo("insert into ART (INTNRO, ARTORD, ARTNRO, PRCEST, PRCCRC) values ('1001//01',1,'VIEJO','M','OK')");
+    e.Trabajo("insert into ARTINS (INTNRO, IdReg, PARENTART) values ('1001//01',1,'VIEJO')");
+    std::string texto = LineaH{}.Texto() + "\r\n";
+    for (int i = 0; i < 300; ++i)
+        texto += LineaP{}.Texto() + "\r\n";
+    const std::string ruta = e.Archivo("envio.txt", texto).string();
+    auto Volcado = [&] {
+        std::string r;
+        for (const char* t : {"INTN", "ART", "ARTINS"})
+            r += e.Valor("select count(*) from " + std::string(t)) + " " +
+                 e.Valor("select group_concat(INTNRO) from " + std::string(t)) + ";";
+        return r + e.Valor("select group_concat(ARTNRO) from ART");
+    };
+    const std::string antes = Volcado();
+
+    struct Caso {
+        const char* como;
+        std::function<void(frmInterno&)> detener;
+    } casos[] = {
+        {"Cancelar", [](frmInterno& d) { QTest::mouseClick(d.findChild<QPushButton*>("Command2"), Qt::LeftButton); }},
+        {"Esc", [](frmInterno& d) { QTest::keyClick(&d, Qt::Key_Escape); }},
+    };
+    for (const Caso& c : casos) {
+        frmInterno d(e.App, op);
+        d.show();
+        Hijo<QLineEdit>(&d, "txtArchivo")->setText(QString::fromStdString(ruta));
+        op.OlvidarMensajes();
+        // The run lets events through at once when it has not done so lately.
+        QTest::qWait(80);
+        // Pressed while the run lets the window's events through.
+        bool detenido = false;
+        QTimer::singleShot(0, &d, [&] {
+            detenido = d.EnCurso();
+            c.detener(d);
+        });
+        QTest::mouseClick(Hijo<QPushButton>(&d, "cmdAceptar"), Qt::LeftButton);
+        EXPECT_TRUE(detenido) << c.como;
+        ASSERT_EQ(op.Mensajes().size(), 1u) << c.como;
+        EXPECT_NE(op.Textos()[0].find("La importación se deshizo"), std::string::npos) << op.Textos()[0];
+        EXPECT_EQ(Volcado(), antes) << c.como;
+        EXPECT_FALSE(e.App.Db.EnTransaccion());
+        // The dialog stays for another try, its buttons back.
+        EXPECT_TRUE(d.isVisible()) << c.como;
+        EXPECT_FALSE(d.EnCurso());
+        EXPECT_TRUE(Hijo<QPushButton>(&d, "cmdAceptar")->isEnabled());
+        EXPECT_EQ(Hijo<QPushButton>(&d, "Command2")->text(), "Cancelar");
+    }
+
+    // Not stopped: the bar reaches the file's end and the interno is replaced.
+    frmInterno d(e.App, op);
+    d.show();
+    Hijo<QLineEdit>(&d, "txtArchivo")->setText(QString::fromStdString(ruta));
+    QTest::mouseClick(Hijo<QPushButton>(&d, "cmdAceptar"), Qt::LeftButton);
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(Hijo<QProgressBar>(&d, "prbArchivo")->value(), 1000);
+    EXPECT_EQ(e.Valor("select count(*) from ART where ARTNRO = 'VIEJO'"), "0");
 }
 
 TEST_F(Dialogos, F6EligeElArchivoYCancelarNoLoCambia) {
@@ -177,11 +243,36 @@ TEST_F(Dialogos, ConfiguracionInsertYDeleteEnLaListaDeRelaciones) {
         EXPECT_EQ(Hijo<QLineEdit>(r, "txtValor")->text(), "");
         Hijo<QLineEdit>(r, "txtValor")->setText("KOR");
         Hijo<QLineEdit>(r, "txtESM")->setText("N");
+        // No country chosen yet: F11 says so and stores nothing.
+        auto* pais = Hijo<QComboBox>(r, "cboPais");
+        EXPECT_EQ(pais->currentIndex(), -1);
+        QTest::keyClick(r, Qt::Key_F11);
+        EXPECT_EQ(op.Textos().back(), "Seleccione el país de origen");
+        EXPECT_EQ(op.Mensajes().back().Icon, Operador::Icono::Exclamacion);
+        EXPECT_TRUE(r->isVisible());
+        // Typing finds a name without regard to case or accents; Backspace takes a letter back.
+        struct Tecleo {
+            const char* letras;
+            const char* pais;
+        } tecleos[] = {{"mex", "MÉXICO (218)"}, {"AFGANISTA", "AFGANISTÁN (301)"}, {"MEX", "MÉXICO (218)"},
+                       {"zzq", ""}, {"mexx", ""}};
+        for (const Tecleo& t : tecleos) {
+            QTest::keyClicks(pais, QString::fromUtf8(t.letras));
+            EXPECT_EQ(pais->currentText(), QString::fromUtf8(t.pais)) << t.letras;
+            for (size_t i = 0; i < QString::fromUtf8(t.letras).size(); ++i)
+                QTest::keyClick(pais, Qt::Key_Backspace);
+        }
+        QTest::keyClicks(pais, "mexx");
+        QTest::keyClick(pais, Qt::Key_Backspace);
+        EXPECT_EQ(pais->currentText(), QString::fromUtf8("MÉXICO (218)"));
         QTest::keyClick(r, Qt::Key_F11);
     });
     QTest::keyClick(rel, Qt::Key_Insert);
     ASSERT_EQ(rel->topLevelItemCount(), 1);
     EXPECT_EQ(rel->topLevelItem(0)->text(0), "KOR");
+    // The country's name beside its code.
+    EXPECT_EQ(rel->topLevelItem(0)->text(1), "218");
+    EXPECT_EQ(rel->topLevelItem(0)->text(2), QString::fromUtf8("MÉXICO"));
 
     op.SiguienteRespuesta(Operador::Respuesta::No);
     QTest::keyClick(rel, Qt::Key_Delete);

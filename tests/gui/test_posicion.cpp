@@ -2,6 +2,7 @@
 #include "Entorno.h"
 #include "Ventanas.h"
 #include "review/FrmPosicion.h"
+#include "review/Nomenclador.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -81,6 +82,48 @@ TEST_F(Posicion, CtrlCCierraSinResultado) {
     EXPECT_FALSE(d.isVisible());
     EXPECT_EQ(d.result(), QDialog::Rejected);
     EXPECT_EQ(d.Posicion(), "");
+}
+
+TEST_F(Posicion, LosDatosSiguenALaFilaYTeclearVuelveALaBusqueda) {
+    auto Descripcion = [&](int fila) {
+        return QString::fromStdString(
+            Nomenclador::MostrarDatos(*e.App.Entidades, lst->item(fila)->text().toStdString()).Descripcion);
+    };
+    QTest::keyClicks(txt, "87032310");
+    // Enter still down: the list has the hits and the first one's details,
+    // and an Enter that comes before the release (a key held) takes nothing.
+    QTest::keyPress(txt, Qt::Key_Return);
+    ASSERT_EQ(lst->count(), 2);
+    ASSERT_EQ(d.focusWidget(), lst);
+    EXPECT_EQ(desc->toPlainText(), Descripcion(0));
+    EXPECT_FALSE(desc->toPlainText().isEmpty());
+    QTest::keyPress(lst, Qt::Key_Return);
+    EXPECT_TRUE(d.isVisible());
+    QTest::keyRelease(lst, Qt::Key_Return);
+
+    // The mouse moves the current row: the details follow it.
+    QTest::mouseClick(lst->viewport(), Qt::LeftButton, {}, lst->visualItemRect(lst->item(1)).center());
+    EXPECT_EQ(lst->currentRow(), 1);
+    EXPECT_EQ(desc->toPlainText(), Descripcion(1));
+    EXPECT_EQ(suf->count(), 9);
+    lst->setCurrentRow(0);
+    EXPECT_EQ(desc->toPlainText(), Descripcion(0));
+
+    // Typing in the list goes on in the search box, after its text.
+    QTest::keyClicks(lst, ".1");
+    EXPECT_EQ(d.focusWidget(), txt);
+    EXPECT_EQ(txt->text(), "87032310.1");
+    lst->setFocus();
+    QTest::keyClick(lst, Qt::Key_Backspace);
+    EXPECT_EQ(txt->text(), "87032310.");
+    // The search of the box never accepts: Enter there searches again.
+    QTest::keyClick(txt, Qt::Key_Backspace);
+    QTest::keyClick(txt, Qt::Key_Return);
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(lst->count(), 2);
+    QTest::keyClick(lst, Qt::Key_Return);
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(d.Posicion(), lst->item(0)->text());
 }
 
 } // namespace

@@ -10,11 +10,13 @@
 
 #include <QFontMetricsF>
 #include <QLabel>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
 
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -124,6 +126,63 @@ TEST(Reporte, VistaPreviaYExportaciones) {
     op.SiguienteArchivo("");
     d.findChild<QPushButton*>("cmdExportarPdf")->click();
     EXPECT_TRUE(op.Mensajes().empty());
+}
+
+// The preview's keys: exports, and zoom in steps with its limits.
+TEST(Reporte, TeclasDeLaVistaPrevia) {
+    EntornoPrueba e;
+    OperadorVentanas op;
+    frmReporte d(Ejemplo(20, 0), op);
+    d.show();
+    d.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    // Keys reach the window from whatever button has the focus.
+    d.findChild<QPushButton*>("cmdCerrar")->setFocus();
+    struct Tecla {
+        Qt::KeyboardModifiers mod;
+        const char* archivo;
+    } exportar[] = {{Qt::ControlModifier, "ctrl-e.pdf"}, {Qt::ControlModifier | Qt::ShiftModifier, "ctrl-shift-e.xlsx"}};
+    for (const Tecla& t : exportar) {
+        const std::string ruta = (e.Home / t.archivo).string();
+        op.SiguienteArchivo(ruta);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_E, t.mod);
+        ASSERT_TRUE(std::filesystem::exists(ruta)) << t.archivo;
+        EXPECT_EQ(op.Mensajes().back().Texto, "Reporte guardado en " + ruta);
+    }
+    // The PDF is a PDF, the other one a workbook (a zip).
+    std::ifstream pdf(e.Home / "ctrl-e.pdf", std::ios::binary), xls(e.Home / "ctrl-shift-e.xlsx", std::ios::binary);
+    std::string a(4, '\0'), b(2, '\0');
+    pdf.read(a.data(), 4);
+    xls.read(b.data(), 2);
+    EXPECT_EQ(a, "%PDF");
+    EXPECT_EQ(b, "PK");
+
+    auto* zoom = d.findChild<QLabel*>("lbZoom");
+    ASSERT_NE(zoom, nullptr);
+    EXPECT_EQ(zoom->text(), "Zoom 100 %");
+    struct Paso {
+        int tecla;
+        double zoom;
+    } pasos[] = {{Qt::Key_Plus, 1.25}, {Qt::Key_Plus, 1.5}, {Qt::Key_Minus, 1.25}, {Qt::Key_0, 1.0},
+                 {Qt::Key_Minus, 0.75}, {Qt::Key_Minus, 0.5}, {Qt::Key_Minus, 0.5}};
+    for (const Paso& p : pasos) {
+        QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(p.tecla), Qt::ControlModifier);
+        EXPECT_DOUBLE_EQ(d.Zoom(), p.zoom) << p.tecla;
+    }
+    EXPECT_EQ(zoom->text(), "Zoom 50 %");
+    // Zoomed in, the page is larger than the desk and scrolls.
+    d.FijarZoom(2.0);
+    EXPECT_GT(d.findChild<QWidget*>("vistaPagina")->width(), d.findChild<QWidget*>("mesa")->width());
+    for (int i = 0; i < 6; ++i)
+        d.Acercar(true);
+    EXPECT_DOUBLE_EQ(d.Zoom(), 4.0);
+    // Ctrl+P is the print command (no printer here: it says so).
+    op.OlvidarMensajes();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_P, Qt::ControlModifier);
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        ASSERT_EQ(op.Mensajes().size(), 1u);
+        EXPECT_EQ(op.Mensajes()[0].Icon, Operador::Icono::Exclamacion);
+    }
 }
 
 // Step 3's report buttons: the error report is modal, the OK report is not.

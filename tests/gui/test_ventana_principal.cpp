@@ -7,6 +7,7 @@
 #include "config/frmRelPais.h"
 #include "import/frmInterno.h"
 #include "import/frmPreguntaICRX.h"
+#include "review/frmDEP.h"
 #include "tools/generador.h"
 
 #include <QComboBox>
@@ -120,6 +121,62 @@ TEST_F(VentanaPrincipal, TransferirCorreConRelojDeArena) {
     EXPECT_TRUE(esperaDuranteElMensaje);
     EXPECT_FALSE(op.Espera());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    // The stopped run's status stays until the step changes.
+    QTest::mouseClick(Control<QPushButton>("cmdVolver"), Qt::LeftButton);
+    EXPECT_EQ(Texto("Main_lbMensaje"), "");
+}
+
+TEST_F(VentanaPrincipal, ListaDeInternosContadoresYListasDeRegistrosAlDia) {
+    Datos();
+    e.EnAduana("insert into caratula (interno) values ('1001//A')");
+    Abrir();
+    // Beside each interno: its articles, those to depurate, and whether it was transferred.
+    struct Fila {
+        const char *interno, *articulos, *pendientes, *transferido;
+    } filas[] = {{"1001//A", "0", "0", "Sí"}, {"1002//B", "5", "4", "No"}};
+    ASSERT_EQ(Lista()->topLevelItemCount(), 2);
+    EXPECT_EQ(Lista()->headerItem()->text(3), "Por depurar");
+    for (int i = 0; i < 2; ++i) {
+        QTreeWidgetItem* it = Lista()->topLevelItem(i);
+        EXPECT_EQ(it->text(0), filas[i].interno);
+        EXPECT_EQ(it->text(2), filas[i].articulos) << filas[i].interno;
+        EXPECT_EQ(it->text(3), filas[i].pendientes) << filas[i].interno;
+        EXPECT_EQ(it->text(4), filas[i].transferido) << filas[i].interno;
+    }
+
+    Lista()->setCurrentItem(Lista()->topLevelItem(1));
+    QTest::keyClick(Lista(), Qt::Key_Return);
+    ASSERT_EQ(Texto("FRAM3_lbNuevos"), "0001");
+    QTest::keyClick(w.get(), Qt::Key_F1);
+    QPointer<frmDEP> lista = w->findChild<frmDEP*>();
+    ASSERT_TRUE(lista);
+    EXPECT_EQ(lista->Filas(), 4);
+    // A correction the list reports: step 3 reads its figures again.
+    e.Trabajo("update ART set PRCEST = 'M', PRCCRC = 'OK' where ARTORD = 3");
+    e.Trabajo("update ARTINS set cif = 30 where IdReg = 2");
+    ASSERT_TRUE(lista->AlCambiarArticulos);
+    lista->AlCambiarArticulos();
+    EXPECT_EQ(Texto("FRAM3_lbNuevos"), "0000");
+    EXPECT_EQ(Texto("FRAM3_lbErroneos"), "0003");
+    EXPECT_EQ(Control<QTreeWidget>("lstCIF")->topLevelItem(1)->text(1), "130.50");
+
+    // Back at step 1 and on to the other interno: the old list does not stay.
+    QTest::mouseClick(Control<QPushButton>("cmdVolver"), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(!lista || !lista->isVisible());
+    // A list of the current interno stays while that interno is current.
+    Lista()->setCurrentItem(Lista()->topLevelItem(1));
+    QTest::keyClick(Lista(), Qt::Key_Return);
+    QTest::keyClick(w.get(), Qt::Key_F2);
+    QPointer<frmDEP> ok = w->findChild<frmDEP*>();
+    ASSERT_TRUE(ok);
+    QTest::mouseClick(Control<QPushButton>("cmdSiguiente"), Qt::LeftButton); // a stopped transfer
+    EXPECT_TRUE(ok && ok->isVisible());
+    QTest::mouseClick(Control<QPushButton>("cmdVolver"), Qt::LeftButton);
+    Lista()->setCurrentItem(Lista()->topLevelItem(0));
+    QTest::keyClick(Lista(), Qt::Key_Return);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(!ok || !ok->isVisible());
 }
 
 TEST_F(VentanaPrincipal, DobleClicElige_VolverVaciaElInternoYRecarga) {

@@ -13,6 +13,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace {
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
@@ -29,11 +31,23 @@ void OperadorQt::EnlazarEstado(QLabel* estado, QProgressBar* barra) {
     m_barra = barra;
 }
 
-void OperadorQt::EnlazarContadores(QLabel* registrosH, QLabel* registrosP) {
+void OperadorQt::EnlazarContadores(QLabel* registrosH, QLabel* registrosP, QProgressBar* barra) {
     PintarPendientes();
     m_contadoresMostrados = false;
     m_contadorH = registrosH;
     m_contadorP = registrosP;
+    m_barraImportacion = barra;
+    m_importacionPendiente.reset();
+    m_cancelar = false;
+}
+
+void OperadorQt::ProgresoImportacion(unsigned long long leidos, unsigned long long total) {
+    if (!m_barraImportacion)
+        return;
+    // Painted with the counters, at most once per kPintura; the end always shows.
+    m_importacionPendiente = total == 0 ? 0 : static_cast<int>(std::min(leidos, total) * 1000 / total);
+    if (*m_importacionPendiente >= 1000 || *m_importacionPendiente == 0)
+        PintarPendientes();
 }
 
 QWidget* OperadorQt::Duenio() const {
@@ -257,6 +271,11 @@ void OperadorQt::PintarPendientes() {
         m_barra->repaint();
     }
     m_valorPendiente.reset();
+    if (m_importacionPendiente && m_barraImportacion) {
+        m_barraImportacion->setValue(*m_importacionPendiente);
+        m_barraImportacion->repaint();
+    }
+    m_importacionPendiente.reset();
     if (!m_contadoresPendientes)
         return;
     m_contadoresPendientes = false;
@@ -278,4 +297,8 @@ void OperadorQt::ProcesarEventos() {
     m_eventos.start();
     PintarPendientes();
     QCoreApplication::processEvents();
+    if (m_cancelar) {
+        m_cancelar = false;
+        throw Cancelacion("Importación cancelada.");
+    }
 }

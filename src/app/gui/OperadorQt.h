@@ -30,8 +30,12 @@ public:
     void Ventana(QWidget* ventana) { m_ventana = ventana; }
     // The main window's status line and progress bar.
     void EnlazarEstado(QLabel* estado, QProgressBar* barra);
-    // The counters of the open import dialog (nullptr when it closes).
-    void EnlazarContadores(QLabel* registrosH, QLabel* registrosP);
+    // The counters and the progress bar of the open import dialog (nullptr
+    // when it closes). Linking them starts a run: no stop asked yet.
+    void EnlazarContadores(QLabel* registrosH, QLabel* registrosP, QProgressBar* barra = nullptr);
+    // The person asked to stop the import: the next ProcesarEventos raises
+    // Cancelacion, and the import rolls its work back.
+    void PedirCancelacion() { m_cancelar = true; }
 
     Respuesta MsgBox(const std::string& texto, Icono icono = Icono::Ninguno, Botones botones = Botones::Aceptar) override;
     // The box's default button (what Enter answers) is the question's safe answer.
@@ -50,6 +54,7 @@ public:
     void ProgresoRango(int minimo, int maximo) override;
     void ProgresoValor(int valor) override;
     void ContadoresImportacion(long registrosH, long registrosP) override;
+    void ProgresoImportacion(unsigned long long leidos, unsigned long long total) override;
     void ProcesarEventos() override;
 
     struct Mensaje {
@@ -89,7 +94,9 @@ private:
 
     QPointer<QWidget> m_ventana;
     QPointer<QLabel> m_estado, m_contadorH, m_contadorP;
-    QPointer<QProgressBar> m_barra;
+    QPointer<QProgressBar> m_barra, m_barraImportacion;
+    std::optional<int> m_importacionPendiente; // per thousand of the file
+    bool m_cancelar = false;
     bool m_espera = false;
     QElapsedTimer m_reloj, m_eventos;
     std::optional<int> m_valorPendiente;

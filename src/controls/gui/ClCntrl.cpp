@@ -39,25 +39,45 @@ void ClCntrl::sLinkCBoBox(QComboBox* combo) {
     m_cbo = combo;
 }
 
+QString ClCntrl::Plegar(const QString& texto) {
+    const QString descompuesto = texto.normalized(QString::NormalizationForm_D);
+    QString r;
+    r.reserve(descompuesto.size());
+    for (QChar c : descompuesto)
+        if (c.category() != QChar::Mark_NonSpacing)
+            r += c;
+    return r.toCaseFolded();
+}
+
 void ClCntrl::LstBuscarStr(const QString& valor) {
     if (!m_lst || !m_lst->model())
         return;
     QAbstractItemModel* m = m_lst->model();
-    QModelIndexList hallados = m->rowCount() > 0
-                                   ? m->match(m->index(0, 0), Qt::DisplayRole, valor, 1, Qt::MatchStartsWith)
-                                   : QModelIndexList{};
-    if (hallados.isEmpty()) {
+    const QString buscado = Plegar(valor);
+    QModelIndex hallado;
+    for (int i = 0; i < m->rowCount() && !hallado.isValid(); ++i) {
+        QModelIndex x = m->index(i, 0);
+        if (Plegar(x.data(Qt::DisplayRole).toString()).startsWith(buscado))
+            hallado = x;
+    }
+    if (!hallado.isValid()) {
         m_lst->clearSelection();
         m_lst->setCurrentIndex(QModelIndex());
     } else {
-        m_lst->setCurrentIndex(hallados.first());
-        m_lst->scrollTo(hallados.first());
+        m_lst->setCurrentIndex(hallado);
+        m_lst->scrollTo(hallado);
     }
 }
 
 void ClCntrl::BuscarCBO(const QString& valor) {
-    if (m_cbo)
-        m_cbo->setCurrentIndex(m_cbo->findText(valor, Qt::MatchStartsWith));
+    if (!m_cbo)
+        return;
+    const QString buscado = Plegar(valor);
+    int hallado = -1;
+    for (int i = 0; i < m_cbo->count() && hallado < 0; ++i)
+        if (Plegar(m_cbo->itemText(i)).startsWith(buscado))
+            hallado = i;
+    m_cbo->setCurrentIndex(hallado);
 }
 
 QString ClCntrl::Separador_Decimal() {

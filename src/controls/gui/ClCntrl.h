@@ -32,10 +32,12 @@ public:
     void sLinkListBox(QAbstractItemView* lista);
     void sLinkCBoBox(QComboBox* combo);
 
-    // First item (first column) beginning with `valor`, without regard to case;
-    // no match leaves nothing selected.
+    // First item (first column) beginning with `valor`, without regard to case
+    // or accents ("mex" finds "MÉXICO"); no match leaves nothing selected.
     void LstBuscarStr(const QString& valor);
     void BuscarCBO(const QString& valor);
+    // The text as the searches compare it: accents dropped, case folded.
+    static QString Plegar(const QString& texto);
 
     QString Separador_Decimal();
     QString Obtener_Sep_Decim() { return Separador_Decimal(); }
