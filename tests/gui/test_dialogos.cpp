@@ -101,6 +101,8 @@ TEST_F(Dialogos, ImportacionDetenidaNoEscribeNada) {
         d.show();
         Hijo<QLineEdit>(&d, "txtArchivo")->setText(QString::fromStdString(ruta));
         op.OlvidarMensajes();
+        // Yes to losing the corrections: the stop, not the question, must undo the import.
+        op.SiguienteRespuesta(Operador::Respuesta::Si);
         // The run lets events through at once when it has not done so lately.
         QTest::qWait(80);
         // Pressed while the run lets the window's events through.
@@ -111,8 +113,9 @@ TEST_F(Dialogos, ImportacionDetenidaNoEscribeNada) {
         });
         QTest::mouseClick(Hijo<QPushButton>(&d, "cmdAceptar"), Qt::LeftButton);
         EXPECT_TRUE(detenido) << c.como;
-        ASSERT_EQ(op.Mensajes().size(), 1u) << c.como;
-        EXPECT_NE(op.Textos()[0].find("La importación se deshizo"), std::string::npos) << op.Textos()[0];
+        ASSERT_EQ(op.Mensajes().size(), 2u) << c.como;
+        EXPECT_NE(op.Textos()[0].find("corregidos a mano"), std::string::npos) << op.Textos()[0];
+        EXPECT_NE(op.Textos()[1].find("La importación se deshizo"), std::string::npos) << op.Textos()[1];
         EXPECT_EQ(Volcado(), antes) << c.como;
         EXPECT_FALSE(e.App.Db.EnTransaccion());
         // The dialog stays for another try, its buttons back.
@@ -126,6 +129,7 @@ TEST_F(Dialogos, ImportacionDetenidaNoEscribeNada) {
     frmInterno d(e.App, op);
     d.show();
     Hijo<QLineEdit>(&d, "txtArchivo")->setText(QString::fromStdString(ruta));
+    op.SiguienteRespuesta(Operador::Respuesta::Si);
     QTest::mouseClick(Hijo<QPushButton>(&d, "cmdAceptar"), Qt::LeftButton);
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_EQ(Hijo<QProgressBar>(&d, "prbArchivo")->value(), 1000);
