@@ -23,6 +23,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -59,6 +60,25 @@ QTreeWidget* Lista(QWidget* padre, const char* nombre, const QStringList& column
     t->setSelectionMode(QAbstractItemView::SingleSelection);
     return t;
 }
+
+// A one-line label that gives up width: the text is cut with "..." when the
+// room is short, and the whole of it stays in the tooltip.
+class EtiquetaRecortada : public QLabel {
+public:
+    using QLabel::QLabel;
+    QSize minimumSizeHint() const override {
+        const QSize h = QLabel::minimumSizeHint();
+        return {fontMetrics().horizontalAdvance(QStringLiteral("...")) + 2 * margin(), h.height()};
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        const QRect r = contentsRect();
+        p.setPen(palette().color(foregroundRole()));
+        p.drawText(r, alignment(), fontMetrics().elidedText(text(), Qt::ElideRight, r.width()));
+    }
+};
 
 bool Iguales(const std::vector<ListaInternos::Item>& a, const std::vector<ListaInternos::Item>& b) {
     if (a.size() != b.size())
@@ -99,8 +119,10 @@ frmMain::frmMain(Aplicacion& app, OperadorQt& op, QWidget* parent)
     le->addWidget(m_lbMensaje, 1);
     le->addWidget(m_barra);
 
-    m_lbVersion = Etiqueta(this, "lbVersion", "");
-    m_lbVersion->setStyleSheet("color: palette(dark);");
+    m_lbVersion = new EtiquetaRecortada(this);
+    m_lbVersion->setObjectName("lbVersion");
+    m_lbVersion->setForegroundRole(QPalette::Dark);
+    m_lbVersion->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_cmdConfig = Boton(this, "cmdConfig", "Configur.");
     m_cmdConfig->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     m_cmdAcercaDe = Boton(this, "cmdAcercaDe", "Acerca de");
@@ -154,8 +176,9 @@ frmMain::frmMain(Aplicacion& app, OperadorQt& op, QWidget* parent)
     m_op.EnlazarEstado(m_lbMensaje, m_barra);
     // The window sees its keys before its controls (F1 and F2 of step 3).
     qApp->installEventFilter(this);
+    // No fixed minimum: the layouts' own keeps every control whole, and it fits a
+    // screen of 800 x 500 (a 1600 x 1000 one at 200 %).
     resize(900, 620);
-    setMinimumSize(760, 520);
     Dibujar();
 }
 
@@ -271,6 +294,7 @@ QFrame* frmMain::CrearFRAM3() {
         ++fila;
     }
     gr->setColumnStretch(0, 1);
+    gr->setRowStretch(fila, 1);
 
     auto* depuracion = new QGroupBox("Depuración de registros", f);
     depuracion->setObjectName("FRAM3_Depuracion");
@@ -312,12 +336,13 @@ QFrame* frmMain::CrearFRAM3() {
     auto* l = new QGridLayout(f);
     l->setContentsMargins(0, 0, 0, 0);
     l->setSpacing(12);
+    // Side by side rather than stacked: step 3 then fits a short screen.
     l->addWidget(resultados, 0, 0);
-    l->addWidget(depuracion, 1, 0);
-    l->addWidget(totales, 0, 1, 2, 1);
-    l->setColumnStretch(0, 5);
+    l->addWidget(depuracion, 0, 1);
+    l->addWidget(totales, 0, 2);
+    l->setColumnStretch(0, 4);
     l->setColumnStretch(1, 4);
-    l->setRowStretch(1, 1);
+    l->setColumnStretch(2, 3);
     return f;
 }
 
@@ -326,6 +351,7 @@ void frmMain::Dibujar() {
     m_lbPasoNro->setText(Q(p.lbPasoNro));
     m_lbPasoDesc->setText(Q(p.lbPasoDesc));
     m_lbVersion->setText(Q(m_app.Version));
+    m_lbVersion->setToolTip(Q(m_app.Version));
     setWindowTitle(m_app.InternoActual.empty()
                        ? QString(OperadorQt::kTitulo)
                        : QString("%1 - Interno %2").arg(OperadorQt::kTitulo, Q(m_app.InternoActual)));

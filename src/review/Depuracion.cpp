@@ -571,7 +571,9 @@ std::string FormModificar::VerificarSufijos(const std::string& ncm, const std::s
 
 bool FormModificar::VerificarDatos() {
     Operador& op = *m_app.Op;
-    auto falla = [&](const std::string& texto, Icono icono = Icono::Exclamacion) {
+    CampoConFalla.clear();
+    auto falla = [&](const char* campo, const std::string& texto, Icono icono = Icono::Exclamacion) {
+        CampoConFalla = campo;
         op.MsgBox(texto, icono);
         return false;
     };
@@ -581,41 +583,43 @@ bool FormModificar::VerificarDatos() {
         PrepararPosicion();
 
         if (txtPRCNCM_Tag.empty())
-            return falla("Falta información sobre la posición arancelaria.");
+            return falla("PRCNCM", "Falta información sobre la posición arancelaria.");
         if (Trim(txtPRCDUN).empty())
-            return falla("Falta ingresar unidad declarada");
+            return falla("PRCDUN", "Falta ingresar unidad declarada");
         // The declaration carries the unit as typed: it must be a customs unit code.
         if (!UnidadExiste(txtPRCDUN))
-            return falla("La unidad declarada " + txtPRCDUN + " no existe en la tabla de unidades");
+            return falla("PRCDUN", "La unidad declarada " + txtPRCDUN + " no existe en la tabla de unidades");
 
         const Dalvorm::Motor& f = m_app.Formato;
         if (f.EsNumero(txtPRCECA) == 0) {
             if (txtPRCNCM_Tag == txtPRCDUN)
                 txtPRCECA = txtPRCCAN;
         } else if (txtPRCNCM_Tag == txtPRCDUN && f.EsNumero(txtPRCCAN) != f.EsNumero(txtPRCECA)) {
-            return falla("La Cantidad Declarada debe ser igual a la Cantidad Especifica");
+            return falla("PRCECA", "La Cantidad Declarada debe ser igual a la Cantidad Especifica");
         }
 
         if (PRCSCAVisible) {
             if (!EsNumerico(txtPRCSCA))
-                return falla("Debe ingresar un valor númerico en el campo Der Especifico");
+                return falla("PRCSCA", "Debe ingresar un valor númerico en el campo Der Especifico");
             if (lbPRCSUN_Tag == txtPRCNCM_Tag && f.EsNumero(txtPRCSCA) == 0 && f.EsNumero(txtPRCECA) > 0)
                 txtPRCSCA = txtPRCECA;
         }
 
         if (!EstadoValido(txtPRCESM))
-            return falla("Estado de mercaderia inválida", Icono::Critico);
+            return falla("PRCESM", "Estado de mercaderia inválida", Icono::Critico);
 
         // The position is stored dotted, so it is checked dotted.
         int r = validador.ValidarSufijos(Reemplazar(txtPRCNCM, ",", "."), txtPRCSUF);
         if (r == 1)
-            return falla(std::string("La posición es Inexistente!") + vbCrLf + vbCrLf + validador.Motivo());
+            return falla("PRCNCM", std::string("La posición es Inexistente!") + vbCrLf + vbCrLf + validador.Motivo());
         if (r == 2)
-            return falla(std::string("Sufijos inválidos") + vbCrLf + vbCrLf + validador.Motivo());
+            return falla("PRCSUF", std::string("Sufijos inválidos") + vbCrLf + vbCrLf + validador.Motivo());
 
         if (cboPRCORI_Indice < 0 &&
-            !op.Preguntar(Operador::Preguntas::SinPais, "No ha seleccionado ningun pais, desea continuar?"))
+            !op.Preguntar(Operador::Preguntas::SinPais, "No ha seleccionado ningun pais, desea continuar?")) {
+            CampoConFalla = "PRCORI";
             return false;
+        }
 
         // Each judged as it will be stored (a price that rounds to 0 is 0), and
         // within what the shipment file's fields carry: 10 whole digits for a
@@ -623,21 +627,22 @@ bool FormModificar::VerificarDatos() {
         struct Campo {
             const std::string* texto;
             const char* nombre;
+            const char* columna;
             const char* patron;
             size_t digitos;
         };
-        const Campo campos[] = {{&txtARTCAN, "cantidad", "00.00", 10},
-                                {&txtARTUNI, "unitario", "00.00000", 18},
-                                {&txtARTTOT, "total", "00.00", 18}};
+        const Campo campos[] = {{&txtARTCAN, "cantidad", "ARTCAN", "00.00", 10},
+                                {&txtARTUNI, "unitario", "ARTUNI", "00.00000", 18},
+                                {&txtARTTOT, "total", "ARTTOT", "00.00", 18}};
         for (const Campo& c : campos)
             if (!EsNumerico(*c.texto))
-                return falla(std::string("el campo ") + c.nombre + " debe ser númerico");
+                return falla(c.columna, std::string("el campo ") + c.nombre + " debe ser númerico");
         for (const Campo& c : campos) {
             const double v = Guardado(*c.texto, c.patron);
             if (DigitosEnteros(*c.texto) > c.digitos || !std::isfinite(v) || std::fabs(v) >= std::pow(10.0, c.digitos))
-                return falla(std::string("el campo ") + c.nombre + " es demasiado grande");
+                return falla(c.columna, std::string("el campo ") + c.nombre + " es demasiado grande");
             if (v <= 0)
-                return falla(std::string("el campo ") + c.nombre + " debe ser mayor a cero");
+                return falla(c.columna, std::string("el campo ") + c.nombre + " debe ser mayor a cero");
         }
         return true;
     } catch (const Cancelacion&) {

@@ -65,6 +65,9 @@ public:
     // other than the one the editor's units came from takes its units, LAPI
     // mark and specific duty from its own nomenclator row.
     bool VerificarDatos();
+    // The column of the box the last failed check was about ("PRCNCM", "ARTUNI"...),
+    // empty when the check passed: the window puts the cursor there.
+    std::string CampoConFalla;
     // F11: checks, saves the article with its replication and history in one
     // transaction, then tells how many like articles took the correction.
     Resultado GrabarDatos();

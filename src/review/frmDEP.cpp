@@ -167,7 +167,12 @@ frmDEP::frmDEP(Aplicacion& app, OperadorQt& op, QWidget* parent)
     const int anchos[kColumnas] = {52, 190, 160, 52, 70, 80, 80, 128, 52, 44, 360};
     for (int c = 0; c < kColumnas; ++c)
         m_lstDEP->setColumnWidth(c, anchos[c]);
-    m_lstDEP->horizontalHeader()->setStretchLastSection(true);
+    // The reason is read whole: its column fills what the others leave and
+    // grows past the window's edge (with a scroll bar) rather than cut it.
+    connect(m_lstDEP->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int seccion) {
+        if (seccion != kColumnas - 1)
+            AjustarMotivo();
+    });
     // A click on a header sorts by it, a second click the other way, a third
     // one brings the list's own order back.
     m_lstDEP->horizontalHeader()->setSortIndicatorClearable(true);
@@ -240,6 +245,11 @@ void frmDEP::LlenarMotivos() {
     m_cboMotivo->addItem(QString("Todos los motivos (%1)").arg(m_modelo->rowCount()), QString());
     for (const Depuracion::CuentaMotivo& c : Depuracion::Motivos(m_modelo->Filas()))
         m_cboMotivo->addItem(QString("%1 (%2)").arg(Q(c.Motivo)).arg(c.Filas), Q(c.Motivo));
+    const QFontMetrics fm(m_lstDEP->font());
+    m_anchoMotivo = fm.horizontalAdvance(QStringLiteral("Motivo")) + 24;
+    for (const Depuracion::CuentaMotivo& c : Depuracion::Motivos(m_modelo->Filas()))
+        m_anchoMotivo = std::max(m_anchoMotivo, fm.horizontalAdvance(Q(c.Motivo)) + 16);
+    AjustarMotivo();
     const int i = m_cboMotivo->findData(elegido);
     m_cboMotivo->setCurrentIndex(i >= 0 ? i : 0);
     m_filtro->Filtrar(m_txtFiltro->text(), m_cboMotivo->currentData().toString());
@@ -312,7 +322,22 @@ void frmDEP::Deshacer() {
     }
 }
 
+void frmDEP::AjustarMotivo() {
+    QHeaderView* h = m_lstDEP->horizontalHeader();
+    // A layout kept from before may bring the stretch back; it would squeeze the reason.
+    h->setStretchLastSection(false);
+    int otras = 0;
+    for (int c = 0; c < kColumnas - 1; ++c)
+        if (!h->isSectionHidden(c))
+            otras += h->sectionSize(c);
+    const int ancho = std::max(m_anchoMotivo, m_lstDEP->viewport()->width() - otras);
+    if (h->sectionSize(kColumnas - 1) != ancho)
+        h->resizeSection(kColumnas - 1, ancho);
+}
+
 bool frmDEP::eventFilter(QObject* objeto, QEvent* evento) {
+    if (objeto == m_lstDEP->viewport() && evento->type() == QEvent::Resize)
+        AjustarMotivo();
     if (objeto == m_lstDEP->viewport() && evento->type() == QEvent::MouseButtonDblClick) {
         // The row double-clicked, whatever row was current before.
         const QModelIndex i = m_lstDEP->indexAt(static_cast<QMouseEvent*>(evento)->position().toPoint());

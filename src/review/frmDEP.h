@@ -92,6 +92,8 @@ private:
     void LlenarMotivos();
     void MostrarCuenta();
     void Avisar();
+    // The reason column takes the room left and never less than its longest reason.
+    void AjustarMotivo();
 
     Aplicacion& m_app;
     OperadorQt& m_op;
@@ -103,4 +105,5 @@ private:
     QLineEdit* m_txtFiltro;
     QComboBox* m_cboMotivo;
     QLabel* m_lbCuenta;
+    int m_anchoMotivo = 0;
 };

@@ -233,6 +233,24 @@ void frmModificar::GrabarDatos() {
     Dibujar();
     if (r == Resultado::Hecho)
         accept();
+    else
+        EnfocarFalla();
+}
+
+void frmModificar::EnfocarFalla() {
+    // The cursor goes to the box the failed check was about, so the operator
+    // types the fix at once.
+    if (m_f.CampoConFalla.empty())
+        return;
+    const QString campo = QString::fromStdString(m_f.CampoConFalla);
+    QWidget* caja = findChild<QLineEdit*>("txt" + campo);
+    if (!caja)
+        caja = findChild<QComboBox*>("cbo" + campo);
+    if (!caja || !caja->isEnabled() || !caja->isVisible())
+        return;
+    caja->setFocus(Qt::OtherFocusReason);
+    if (auto* t = qobject_cast<QLineEdit*>(caja))
+        t->selectAll();
 }
 
 void frmModificar::ProcesarNCM() {

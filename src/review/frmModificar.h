@@ -40,6 +40,7 @@ protected:
 private:
     void Leer();
     void Dibujar();
+    void EnfocarFalla();
     QStringList Valores() const;
 
     Aplicacion& m_app;

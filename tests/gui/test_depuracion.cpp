@@ -297,3 +297,57 @@ TEST_F(DepuracionVentanas, ElegidorDeOpcionesYListaVacia) {
 }
 
 } // namespace
+
+// A failed check of F11 leaves the cursor in the box it was about, and says which.
+TEST_F(DepuracionVentanas, TrasUnaReglaFallidaElFocoVaALaCajaEnFalta) {
+    const char* sufijos = "AA(ORVANTA)-AB(SOLVIA)-CA01-AM(X1)-PA02-ZA(002024)-ZC(001598)-";
+    struct Caso {
+        const char* caja;
+        const char* valor;
+        const char* campo;
+    } casos[] = {
+        {"txtPRCDUN", "", "PRCDUN"},   {"txtPRCDUN", "QQ", "PRCDUN"}, {"txtPRCESM", "X", "PRCESM"},
+        {"txtPRCSUF", "ZZ(1)-", "PRCSUF"}, {"txtARTCAN", "x", "ARTCAN"}, {"txtARTUNI", "abc", "ARTUNI"},
+        {"txtARTTOT", "0", "ARTTOT"},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.caja + std::string("=") + c.valor);
+        frmModificar d(e.App, op);
+        d.Tag = "0001";
+        d.show();
+        d.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+        d.findChild<QLineEdit*>("txtPRCSUF")->setText(sufijos);
+        d.findChild<QLineEdit*>(c.caja)->setText(c.valor);
+        d.findChild<QLineEdit*>("txtPRCNCM")->setFocus();
+        QTest::keyClick(&d, Qt::Key_F11);
+        EXPECT_TRUE(d.isVisible()) << "saved with a wrong box";
+        EXPECT_EQ(d.Formulario().CampoConFalla, c.campo) << op.Textos().back();
+        ASSERT_NE(d.focusWidget(), nullptr);
+        EXPECT_EQ(d.focusWidget()->objectName().toStdString(), c.caja);
+    }
+    EXPECT_EQ(Col(1, "PRCEST || PRCCRC"), "ESUF"); // nothing saved
+}
+
+// The reason is never cut: in a narrow window its column keeps its longest
+// reason (the list scrolls), in a wide one it fills the rest of the row.
+TEST_F(DepuracionVentanas, ElMotivoSeLeeEnteroAnchaOAngosta) {
+    e.App.ModoDepuracion = 1;
+    auto* lista = new frmDEP(e.App, op);
+    lista->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(lista));
+    auto* tabla = lista->findChild<QTableView*>("lstDEP");
+    auto* cab = tabla->horizontalHeader();
+    int largo = 0;
+    for (int r = 0; r < tabla->model()->rowCount(); ++r)
+        largo = std::max(largo, tabla->fontMetrics().horizontalAdvance(tabla->model()->index(r, 10).data().toString()));
+    ASSERT_GT(largo, 0);
+    for (QSize tam : {QSize(500, 300), QSize(1500, 400)}) {
+        lista->resize(tam);
+        QCoreApplication::processEvents();
+        SCOPED_TRACE(lista->width());
+        EXPECT_GT(cab->sectionSize(10), largo);
+        EXPECT_GE(cab->length(), tabla->viewport()->width());
+    }
+    lista->close();
+}

@@ -369,3 +369,39 @@ TEST(VentanaImportacion, LosContadoresTerminanEnLosTotalesDelArchivo) {
 }
 
 } // namespace
+
+namespace {
+// Step 3 at its smallest: the window fits a 1600 x 1000 screen at 200 % and
+// every counter shows its whole figure; the version line gives up width
+// rather than hold the window wide.
+TEST_F(VentanaPrincipal, AlTamanoMinimoCabeEnPantallaAl200YNadaSeCorta) {
+    Datos();
+    e.App.Version = "Versión 9.99.999 de prueba, compilada el 31/12/2099 con todas sus opciones";
+    Abrir();
+    Lista()->setCurrentItem(Lista()->topLevelItem(1));
+    QTest::keyClick(Lista(), Qt::Key_Return);
+    ASSERT_EQ(Texto("lbPasoNro"), "Paso 3");
+
+    const QSize minimo = w->minimumSizeHint();
+    EXPECT_LE(minimo.width(), 800) << minimo.width() << "x" << minimo.height();
+    EXPECT_LE(minimo.height(), 500) << minimo.width() << "x" << minimo.height();
+    EXPECT_LE(w->minimumWidth(), 800);
+    EXPECT_LE(w->minimumHeight(), 500);
+    w->resize(minimo);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(w->size(), minimo);
+    for (const char* nombre : {"FRAM3_lbTotal", "FRAM3_lbEnCatalogo", "FRAM3_lbNuevos", "FRAM3_lbErroneos",
+                               "FRAM3_lbErrPos", "FRAM3_lbErrSuf"}) {
+        auto* c = Control<QLabel>(nombre);
+        EXPECT_GE(c->width(), c->sizeHint().width()) << nombre;
+        EXPECT_GE(c->height(), c->sizeHint().height()) << nombre;
+    }
+    for (const char* nombre : {"cmdConfig", "cmdAcercaDe", "Command4", "cmdVolver", "cmdSiguiente"}) {
+        auto* b = Control<QPushButton>(nombre);
+        EXPECT_TRUE(w->rect().contains(QRect(b->mapTo(w.get(), QPoint(0, 0)), b->size()))) << nombre;
+        EXPECT_GE(b->width(), b->sizeHint().width()) << nombre;
+    }
+    // Cut, but whole in its tooltip.
+    EXPECT_EQ(Control<QLabel>("lbVersion")->toolTip(), QString::fromStdString(e.App.Version));
+}
+} // namespace
