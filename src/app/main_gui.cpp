@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
     if (!carpetaCaptura.empty()) {
         ventana.Iniciar();
         QTimer::singleShot(0, &ventana,
-                           [&] { QApplication::exit(CapturarVentanas(ventana, app, carpetaCaptura) == 10 ? 0 : 1); });
+                           [&] { QApplication::exit(CapturarVentanas(ventana, app, carpetaCaptura) == 12 ? 0 : 1); });
     } else if (app.InternoLinea.empty()) {
         ventana.Iniciar();
     } else {

@@ -167,7 +167,7 @@ frmDEP::frmDEP(Aplicacion& app, OperadorQt& op, QWidget* parent)
     // Fixed row heights and column widths: a long list lays out at once and scrolls smoothly.
     m_lstDEP->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_lstDEP->verticalHeader()->setDefaultSectionSize(QFontMetrics(courier).height() + 6);
-    const int anchos[kColumnas] = {52, 190, 160, 52, 70, 80, 80, 128, 52, 44, 300, 128};
+    const int anchos[kColumnas] = {52, 170, 150, 52, 70, 80, 80, 128, 52, 44, 210, 128};
     for (int c = 0; c < kColumnas; ++c)
         m_lstDEP->setColumnWidth(c, anchos[c]);
     m_lstDEP->horizontalHeader()->setStretchLastSection(true);
