@@ -5,6 +5,7 @@
 #include "controls/gui/ClCntrl.h"
 #include "platform/AppError.h"
 #include "platform/Numeros.h"
+#include "review/Sugerencias.h"
 #include "review/frmModificar.h"
 
 #include "controls/gui/Ventana.h"
@@ -27,13 +28,13 @@ namespace {
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
-constexpr int kColumnas = 11; // the ten of the list and the reason
+constexpr int kColumnas = 12; // the ten of the list, the reason and the suggestion
 constexpr int kPrimerNumero = 4; // Cantidad, Unitario, Total
 constexpr int kMaxDecimales = 5; // the most the editor stores (the unit price)
 
 const std::string* Celda(const Depuracion::Fila& f, int columna) {
     const std::string* celdas[kColumnas] = {&f.Orden,  &f.ARTNRO, &f.PRCVIN, &f.ARTORG, &f.ARTCAN, &f.ARTUNI,
-                                            &f.ARTTOT, &f.PRCNCM, &f.PRCEST, &f.PRCCRC, &f.Motivo};
+                                            &f.ARTTOT, &f.PRCNCM, &f.PRCEST, &f.PRCCRC, &f.Motivo, &f.Sugerencia};
     return celdas[columna];
 }
 
@@ -106,7 +107,9 @@ QVariant ModeloDEP::headerData(int seccion, Qt::Orientation o, int rol) const {
         return QVariant(Qt::AlignRight | Qt::AlignVCenter);
     if (rol != Qt::DisplayRole)
         return {};
-    return seccion < 10 ? QString(Depuracion::kColumnas[seccion]) : QString("Motivo");
+    if (seccion < 10)
+        return QString(Depuracion::kColumnas[seccion]);
+    return seccion == 10 ? QString("Motivo") : QString("Sugerencia");
 }
 
 void FiltroDEP::Filtrar(const QString& texto, const QString& motivo) {
@@ -164,7 +167,7 @@ frmDEP::frmDEP(Aplicacion& app, OperadorQt& op, QWidget* parent)
     // Fixed row heights and column widths: a long list lays out at once and scrolls smoothly.
     m_lstDEP->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_lstDEP->verticalHeader()->setDefaultSectionSize(QFontMetrics(courier).height() + 6);
-    const int anchos[kColumnas] = {52, 190, 160, 52, 70, 80, 80, 128, 52, 44, 360};
+    const int anchos[kColumnas] = {52, 170, 150, 52, 70, 80, 80, 128, 52, 44, 210, 128};
     for (int c = 0; c < kColumnas; ++c)
         m_lstDEP->setColumnWidth(c, anchos[c]);
     // The reason is read whole: its column fills what the others leave and
@@ -231,11 +234,29 @@ int frmDEP::Filas() const {
 
 void frmDEP::Form_Load() {
     // The mode the window was opened with, whatever the main window set since.
-    m_modelo->Poner(Depuracion::Cargar(m_app, m_modo));
+    bool completa = true;
+    auto filas = Depuracion::Cargar(m_app, m_modo, &completa);
+    if (m_modo == 1 && completa && !filas.empty())
+        PonerSugerencias(filas);
+    m_modelo->Poner(std::move(filas));
     LlenarMotivos();
     MostrarCuenta();
     if (m_filtro->rowCount() > 0)
         m_lstDEP->selectRow(0);
+}
+
+void frmDEP::PonerSugerencias(std::vector<Depuracion::Fila>& filas) {
+    // One pass for the whole interno: a query per source, not per row.
+    try {
+        const auto sugerencias = Sugerencias::DelInterno(m_app);
+        for (Depuracion::Fila& f : filas)
+            if (auto it = sugerencias.find(std::stoll(f.Orden)); it != sugerencias.end() && !it->second.empty())
+                f.Sugerencia = it->second.front().Posicion;
+    } catch (...) {
+        // The list is still worth showing without them.
+        AppError e = AppError::Actual();
+        m_op.MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmDEP.PonerSugerencias]", Operador::Icono::Exclamacion);
+    }
 }
 
 void frmDEP::LlenarMotivos() {

@@ -16,9 +16,10 @@ class QLabel;
 class QLineEdit;
 class QTableView;
 
-// The rows of the record list: the ten columns and the reason, coloured by
-// status. The numbers of a column are shown with one number of decimals (the
-// most any of its rows has), so they line up on the right.
+// The rows of the record list: the ten columns, the reason and the best
+// suggested position (articles to depurate only), coloured by status. The
+// numbers of a column are shown with one number of decimals (the most any of
+// its rows has), so they line up on the right.
 class ModeloDEP : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -88,6 +89,8 @@ private:
     // moved to another, it says so and closes instead of editing the wrong one.
     bool Vigente();
     void Filtrar();
+    // The best suggested position of every row that has one.
+    void PonerSugerencias(std::vector<Depuracion::Fila>& filas);
     // The reasons with their counts, keeping the one chosen while it is still there.
     void LlenarMotivos();
     void MostrarCuenta();

@@ -5,6 +5,7 @@
 #include "controls/gui/ClCntrl.h"
 #include "platform/AppError.h"
 #include "review/FrmPosicion.h"
+#include "review/Sugerencias.h"
 
 #include "controls/gui/Ventana.h"
 #include <QComboBox>
@@ -65,6 +66,9 @@ frmModificar::frmModificar(Aplicacion& app, OperadorQt& op, QWidget* parent)
     m_lbPRCSUN = etiqueta("lbPRCSUN", "Derecho Especifico [01]");
     m_lbPRCLAP = etiqueta("lbPRCLAP", "LAPI");
     m_lbPRCLAP->setStyleSheet("color: #a00000; font-weight: bold;");
+    m_lbSugerencia = etiqueta("lbSugerencia", "");
+    m_lbSugerencia->setWordWrap(true);
+    m_lbSugerencia->setStyleSheet("color: #00607a;");
     m_lbEstado = etiqueta("lbEstado", "");
     m_lbEstado->setStyleSheet("font-weight: bold;");
     m_cboPRCORI = new QComboBox(this);
@@ -103,6 +107,7 @@ frmModificar::frmModificar(Aplicacion& app, OperadorQt& op, QWidget* parent)
     ge->addWidget(new QLabel("Posición", extra), f, 0);
     ge->addWidget(m_txtPRCNCM, f, 1);
     ge->addWidget(m_lbPRCLAP, f++, 2);
+    ge->addWidget(m_lbSugerencia, f++, 1, 1, 2);
     ge->addWidget(new QLabel("Sufijos", extra), f, 0);
     ge->addWidget(m_txtPRCSUF, f++, 1, 1, 2);
     ge->addWidget(new QLabel("Unidad Declarada  ", extra), f, 0);
@@ -127,7 +132,7 @@ frmModificar::frmModificar(Aplicacion& app, OperadorQt& op, QWidget* parent)
     auto* cuerpo = new QHBoxLayout;
     cuerpo->addWidget(origen, 2);
     cuerpo->addWidget(extra, 3);
-    auto* ayuda = new QLabel("[F11] Guardar -  [ESC]  Salir          [F6] en Posición: buscar en el nomenclador", this);
+    auto* ayuda = new QLabel("[F11] Guardar -  [ESC]  Salir          [F6] en Posición: buscar en el nomenclador  -  [F7] Sugerencia", this);
     ayuda->setObjectName("lbAyuda");
     ayuda->setStyleSheet("color: palette(dark);");
     auto* cmdGuardar = new QPushButton("Guardar [F11]", this);
@@ -167,6 +172,7 @@ void frmModificar::showEvent(QShowEvent* evento) {
     if (m_f.Cargado)
         return;
     m_f.CargarDatos(Tag);
+    CargarSugerencias();
     Dibujar();
     m_cargados = Valores();
     m_txtPRCNCM->setFocus();
@@ -271,6 +277,39 @@ void frmModificar::BuscarPosicion() {
         m_txtPRCNCM->setText(d.Posicion());
 }
 
+void frmModificar::CargarSugerencias() {
+    m_sugerencias.clear();
+    try {
+        if (m_f.Cargado)
+            m_sugerencias = Sugerencias::DelArticulo(m_app, std::stoll(Tag));
+    } catch (...) {
+        // The editor works without them; the operator learns why there are none.
+        AppError e = AppError::Actual();
+        m_op.MsgBox(e.Mensaje() + " - seccion [Nembral.frmModificar.CargarSugerencias]", Operador::Icono::Exclamacion);
+    }
+    if (m_sugerencias.empty()) {
+        m_lbSugerencia->setText("Sin sugerencia");
+    } else {
+        const Sugerencias::Sugerencia& s = m_sugerencias.front();
+        m_lbSugerencia->setText(QString("[F7] Sugerencia: %1 — %2").arg(Q(s.Posicion), Q(s.Evidencia)));
+    }
+}
+
+void frmModificar::AplicarSugerencia() {
+    if (m_sugerencias.empty())
+        return;
+    Leer();
+    try {
+        Sugerencias::Aplicar(m_f, m_sugerencias.front(), m_app.Config.MODELOVARIANTESINSPC);
+    } catch (...) {
+        AppError e = AppError::Actual();
+        m_op.MsgBox(e.Mensaje() + " - seccion [Nembral.frmModificar.AplicarSugerencia]", Operador::Icono::Critico);
+    }
+    Dibujar();
+    // As after Enter in the position box: on to the suffixes.
+    m_txtPRCSUF->setFocus();
+}
+
 QStringList frmModificar::Valores() const {
     QStringList v;
     for (QLineEdit* t : {m_txtARTCAN, m_txtARTUNI, m_txtARTTOT, m_txtPRCNCM, m_txtPRCSUF, m_txtPRCDUN, m_txtPRCCAN,
@@ -299,6 +338,10 @@ void frmModificar::keyPressEvent(QKeyEvent* evento) {
     }
     if (evento->key() == Qt::Key_F11) {
         GrabarDatos();
+        return;
+    }
+    if (evento->key() == Qt::Key_F7) {
+        AplicarSugerencia();
         return;
     }
     QDialog::keyPressEvent(evento);

@@ -1,9 +1,11 @@
 #pragma once
 #include "review/Depuracion.h"
+#include "review/Sugerencias.h"
 
 #include <QDialog>
 
 #include <string>
+#include <vector>
 
 struct Aplicacion;
 class OperadorQt;
@@ -14,7 +16,8 @@ class QLineEdit;
 // "Modificar": the article editor. Its logic is Depuracion::FormModificar;
 // this window copies the controls into it before every operation and draws it
 // back after. F11 saves, Esc closes, F6 in the position box opens the
-// nomenclator search, Enter in it runs the position check.
+// nomenclator search, Enter in it runs the position check. Under the position
+// box, the best suggestion and why; F7 types it in and runs the check.
 class frmModificar : public QDialog {
     Q_OBJECT
 public:
@@ -26,6 +29,9 @@ public:
     void GrabarDatos();
     void ProcesarNCM();
     void BuscarPosicion();
+    // F7: the best suggestion into the position box, checked as Enter does
+    // (nothing when there is none).
+    void AplicarSugerencia();
     Depuracion::FormModificar& Formulario() { return m_f; }
     // True when a box differs from what was loaded.
     bool HayCambios() const;
@@ -42,6 +48,7 @@ private:
     void Dibujar();
     void EnfocarFalla();
     QStringList Valores() const;
+    void CargarSugerencias();
 
     Aplicacion& m_app;
     OperadorQt& m_op;
@@ -49,7 +56,8 @@ private:
 
     QLineEdit *m_txtARTNRO, *m_txtARTCAN, *m_txtARTUNI, *m_txtARTTOT, *m_txtNroVin, *m_txtFactura, *m_txtCTC;
     QLineEdit *m_txtPRCNCM, *m_txtPRCSUF, *m_txtPRCDUN, *m_txtPRCCAN, *m_txtPRCECA, *m_txtPRCSCA, *m_txtPRCESM;
-    QLabel *m_lbPRCEUN, *m_lbPRCSUN, *m_lbPRCLAP, *m_lbEstado;
+    QLabel *m_lbPRCEUN, *m_lbPRCSUN, *m_lbPRCLAP, *m_lbSugerencia, *m_lbEstado;
     QComboBox *m_cboPRCORI, *m_cboPRCDST;
+    std::vector<Sugerencias::Sugerencia> m_sugerencias; // best first, as loaded
     QStringList m_cargados; // the boxes as loaded, to tell an edit from none
 };

@@ -26,6 +26,26 @@ public:
             SiguienteRespuesta(botones == Botones::SiNo ? Respuesta::No : Respuesta::Aceptar);
         return OperadorQt::MsgBox(texto, icono, botones);
     }
+    // Every input box's and option picker's default, in order; with
+    // TomarDefectos the ones not answered ahead take it, as Enter would.
+    std::vector<std::string> Defectos;
+    bool TomarDefectos = false;
+    std::string InputBox(const std::string& id, const std::string& prompt, const std::string& titulo,
+                         const std::string& defecto) override {
+        Defectos.push_back(defecto);
+        if (TomarDefectos)
+            return defecto;
+        return OperadorQt::InputBox(id, prompt, titulo, defecto);
+    }
+    std::string ElegirOpcion(const std::string& id, const std::vector<std::string>& lineas,
+                             const std::string& actual) override {
+        Defectos.push_back(actual);
+        if (TomarDefectos && !actual.empty())
+            for (const std::string& l : lineas)
+                if (QString::fromStdString(l).startsWith(QString::fromStdString(actual), Qt::CaseInsensitive))
+                    return l;
+        return OperadorQt::ElegirOpcion(id, lineas, actual);
+    }
     std::vector<std::string> Textos() const {
         std::vector<std::string> r;
         for (const Mensaje& m : Mensajes())

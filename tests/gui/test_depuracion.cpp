@@ -24,6 +24,8 @@
 #include <QTableView>
 #include <QTest>
 
+#include <algorithm>
+
 namespace {
 
 struct DepuracionVentanas : ::testing::Test {
@@ -111,6 +113,80 @@ TEST_F(DepuracionVentanas, CorregirUnArticuloDesdeLaLista) {
     QTest::keyClick(tabla, Qt::Key_Return);
     EXPECT_EQ(tabla->model()->rowCount(), 3);
     EXPECT_EQ(cambios, 2); // closed without saving: nothing changed
+    lista->close();
+}
+
+TEST_F(DepuracionVentanas, LaSugerenciaEnLaListaYConF7EnElEditor) {
+    // Two catalog articles of the model at one position, their suffixes with
+    // another VIN; the article to correct carries its own.
+    e.App.Config.INTCAT = "1";
+    for (const char* art : {"SOLVIA GL", "SOLVIA GLX"})
+        e.EnAduana(std::string("insert into catarticulos (idcatalogo, idarticulo, ncm, sufijos) values ('1', '") + art +
+                   "', '8703.23.10.100', 'AA(ORVANTA)-AB(SOLVIA)-CA01-AM(AJENO1234)-PA02-ZA(002024)-ZC(001598)-')");
+    e.Trabajo("update ART set PRCVIN = 'VINPROPIO00000001' where ARTORD = 2");
+    e.App.ModoDepuracion = 1;
+    auto* lista = new frmDEP(e.App, op);
+    lista->show();
+    auto* tabla = lista->findChild<QTableView*>("lstDEP");
+    QAbstractItemModel* m = tabla->model();
+    ASSERT_EQ(m->columnCount(), 12);
+    EXPECT_EQ(m->headerData(10, Qt::Horizontal).toString(), "Motivo");
+    EXPECT_EQ(m->headerData(11, Qt::Horizontal).toString(), "Sugerencia");
+    // The unclassified ones get the catalog's position; the one with a position none.
+    struct Fila {
+        const char* orden;
+        const char* sugerencia;
+    } filas[] = {{"0002", "8703.23.10.100A"}, {"0003", "8703.23.10.100A"}, {"0001", ""}};
+    ASSERT_EQ(m->rowCount(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(m->index(i, 0).data().toString(), filas[i].orden);
+        EXPECT_EQ(m->index(i, 11).data().toString(), filas[i].sugerencia) << filas[i].orden;
+    }
+
+    // Without a suggestion the editor says so and F7 leaves the box alone.
+    tabla->selectRow(2);
+    bool visto = false;
+    CuandoAparezca<frmModificar>([&](frmModificar* d) {
+        visto = true;
+        EXPECT_EQ(d->findChild<QLabel*>("lbSugerencia")->text(), "Sin sugerencia");
+        auto* ncm = d->findChild<QLineEdit*>("txtPRCNCM");
+        QTest::keyClick(ncm, Qt::Key_F7);
+        EXPECT_EQ(ncm->text(), "8703.23.10.100A");
+        EXPECT_TRUE(op.Defectos.empty()); // no suffix asked
+        QTest::keyClick(d, Qt::Key_Escape);
+    });
+    QTest::keyClick(tabla, Qt::Key_Return);
+    ASSERT_TRUE(visto);
+
+    // F7: the suggestion typed in and checked; the suffix questions offer its
+    // text, the VIN's own suffix the article's VIN; F11 saves.
+    tabla->selectRow(0);
+    visto = false;
+    op.TomarDefectos = true;
+    CuandoAparezca<frmModificar>([&](frmModificar* d) {
+        visto = true;
+        const QString etiqueta = d->findChild<QLabel*>("lbSugerencia")->text();
+        EXPECT_TRUE(etiqueta.contains("8703.23.10.100A")) << etiqueta.toStdString();
+        EXPECT_TRUE(etiqueta.contains(QString::fromUtf8("2 artículos SOLVIA en el catálogo"))) << etiqueta.toStdString();
+        EXPECT_TRUE(etiqueta.contains("F7"));
+        auto* ncm = d->findChild<QLineEdit*>("txtPRCNCM");
+        EXPECT_EQ(ncm->text(), "");
+        QTest::keyClick(ncm, Qt::Key_F7);
+        EXPECT_EQ(ncm->text(), "8703.23.10.100A");
+        EXPECT_EQ(d->findChild<QLineEdit*>("txtPRCSUF")->text(),
+                  "AA(ORVANTA)-AB(SOLVIA)-CA01-AM(VINPROPIO)-PA02-ZA(002024)-ZC(001598)-");
+        EXPECT_EQ(op.Defectos.size(), 7u);
+        EXPECT_NE(std::find(op.Defectos.begin(), op.Defectos.end(), "VINPROPIO"), op.Defectos.end());
+        EXPECT_EQ(std::find(op.Defectos.begin(), op.Defectos.end(), "AJENO1234"), op.Defectos.end());
+        EXPECT_TRUE(d->findChild<QLabel*>("lbPRCLAP")->isVisible());
+        QTest::keyClick(d, Qt::Key_F11);
+    });
+    QTest::keyClick(tabla, Qt::Key_Return);
+    op.TomarDefectos = false;
+    ASSERT_TRUE(visto);
+    EXPECT_EQ(Col(2, "PRCNCM"), "8703.23.10.100A");
+    EXPECT_EQ(Col(2, "PRCSUF"), "AA(ORVANTA)-AB(SOLVIA)-CA01-AM(VINPROPIO)-PA02-ZA(002024)-ZC(001598)-");
+    EXPECT_EQ(Col(2, "PRCEST || PRCCRC"), "MOK");
     lista->close();
 }
 

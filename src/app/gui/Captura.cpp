@@ -79,14 +79,27 @@ int CapturarVentanas(frmMain& ventana, Aplicacion& app, const std::string& carpe
         n += Guardar(ventana, dir + "paso3.png");
 
         // Depuration: the list of articles to depurate, the editor on its first
-        // row, the nomenclator search and the option picker.
+        // row and on one with a suggestion, the nomenclator search and the option picker.
         app.ModoDepuracion = 1;
         auto* lista = new frmDEP(app, ventana.operador(), &ventana);
         n += Guardar(*lista, dir + "depurar.png");
         if (lista->Filas() > 0) {
+            QAbstractItemModel* m = lista->findChild<QTableView*>("lstDEP")->model();
+            {
+                frmModificar d(app, ventana.operador(), lista);
+                d.Tag = m->index(0, 0).data().toString().toStdString();
+                n += Guardar(d, dir + "modificar.png");
+            }
+            // The editor on the first row with a suggested position (the first row when none has one).
+            int fila = 0;
+            for (int i = 0; i < m->rowCount(); ++i)
+                if (!m->index(i, 11).data().toString().isEmpty()) {
+                    fila = i;
+                    break;
+                }
             frmModificar d(app, ventana.operador(), lista);
-            d.Tag = lista->findChild<QTableView*>("lstDEP")->model()->index(0, 0).data().toString().toStdString();
-            n += Guardar(d, dir + "modificar.png");
+            d.Tag = m->index(fila, 0).data().toString().toStdString();
+            n += Guardar(d, dir + "modificar-sugerencia.png");
         }
         {
             FrmPosicion d(*app.Entidades, ventana.operador(), &ventana);

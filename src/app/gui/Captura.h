@@ -4,7 +4,7 @@
 struct Aplicacion;
 
 // How many pictures a full run saves: fewer means one is missing.
-constexpr int kCapturas = 11;
+constexpr int kCapturas = 12;
 class frmMain;
 
 // Pictures of the windows for the documentation: step 1, the import dialog,
