@@ -29,6 +29,7 @@ QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
 constexpr int kColumnas = 12; // the ten of the list, the reason and the suggestion
+constexpr int kColMotivo = 10; // the column that takes the room the others leave
 constexpr int kPrimerNumero = 4; // Cantidad, Unitario, Total
 constexpr int kMaxDecimales = 5; // the most the editor stores (the unit price)
 
@@ -173,7 +174,7 @@ frmDEP::frmDEP(Aplicacion& app, OperadorQt& op, QWidget* parent)
     // The reason is read whole: its column fills what the others leave and
     // grows past the window's edge (with a scroll bar) rather than cut it.
     connect(m_lstDEP->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int seccion) {
-        if (seccion != kColumnas - 1)
+        if (seccion != kColMotivo)
             AjustarMotivo();
     });
     // A click on a header sorts by it, a second click the other way, a third
@@ -348,12 +349,12 @@ void frmDEP::AjustarMotivo() {
     // A layout kept from before may bring the stretch back; it would squeeze the reason.
     h->setStretchLastSection(false);
     int otras = 0;
-    for (int c = 0; c < kColumnas - 1; ++c)
-        if (!h->isSectionHidden(c))
+    for (int c = 0; c < kColumnas; ++c)
+        if (c != kColMotivo && !h->isSectionHidden(c))
             otras += h->sectionSize(c);
     const int ancho = std::max(m_anchoMotivo, m_lstDEP->viewport()->width() - otras);
-    if (h->sectionSize(kColumnas - 1) != ancho)
-        h->resizeSection(kColumnas - 1, ancho);
+    if (h->sectionSize(kColMotivo) != ancho)
+        h->resizeSection(kColMotivo, ancho);
 }
 
 bool frmDEP::eventFilter(QObject* objeto, QEvent* evento) {
