@@ -178,10 +178,10 @@ TEST(LetraVerificadora, LaDeCadaPosicionDeReferencia) {
     const Lista todas = Posiciones();
     ASSERT_FALSE(todas.empty());
     for (size_t i = 0; i < todas.size(); i += 97)
-        EXPECT_EQ(Nomenclador::LetraVerificadora(todas[i].substr(0, 14)), todas[i].substr(14)) << todas[i];
-    EXPECT_EQ(Nomenclador::LetraVerificadora("8703.23.10.100"), "A");
+        EXPECT_EQ(modGlobal::LetraVerificadora(todas[i].substr(0, 14)), todas[i].substr(14)) << todas[i];
+    EXPECT_EQ(modGlobal::LetraVerificadora("8703.23.10.100"), "A");
     for (const char* malo : {"", "8703.23.10.10", "8703.23.10.1000", "8703-23-10-100", "87a3.23.10.100"})
-        EXPECT_EQ(Nomenclador::LetraVerificadora(malo), "") << malo;
+        EXPECT_EQ(modGlobal::LetraVerificadora(malo), "") << malo;
     EXPECT_EQ(Nomenclador::PosicionCompleta("8703.23.10.100"), "8703.23.10.100A");
     EXPECT_EQ(Nomenclador::PosicionCompleta("8703.23.10"), "");
 }

@@ -167,10 +167,6 @@ std::vector<Encontrada> BuscarConDescripcion(Pontevar::Principal& entidades, con
     return Busqueda(entidades, texto, true);
 }
 
-std::string LetraVerificadora(const std::string& p) {
-    return modGlobal::LetraVerificadora(p);
-}
-
 std::string PosicionCompleta(const std::string& texto) {
     std::string t = Reemplazar(Trim(texto), ",", ".");
     std::string letra;
@@ -182,7 +178,7 @@ std::string PosicionCompleta(const std::string& texto) {
     }
     if (t.size() == 11 && SoloDigitos(t))
         t = Puntear(t);
-    std::string calculada = LetraVerificadora(t);
+    std::string calculada = modGlobal::LetraVerificadora(t);
     if (calculada.empty())
         return {};
     return t + (letra.empty() ? calculada : letra);

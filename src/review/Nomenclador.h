@@ -27,9 +27,6 @@ struct Encontrada {
 // The same search, with each position's description.
 std::vector<Encontrada> BuscarConDescripcion(Pontevar::Principal& entidades, const std::string& texto);
 
-// The check letter of a 14-character position NNNN.NN.NN.NNN (8703.23.10.100
-// gives "A"); "" when the text is not one.
-std::string LetraVerificadora(const std::string& posicion14);
 // The 15-character position written by a text of 14 characters (its letter
 // computed) or 15 characters, commas taken as dots, the letter in upper case;
 // "" when the text is neither.
