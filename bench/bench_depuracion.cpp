@@ -73,8 +73,8 @@ bool Listas(EntornoPrueba& e) {
     size_t errores = 0, buenos = 0;
     double se = Segundos([&] { errores = Depuracion::CargarRegConErrores(e.App).size(); });
     double so = Segundos([&] { buenos = Depuracion::CargarRegOK(e.App).size(); });
-    std::printf("lista con errores de 100000 artículos: %6zu filas en %.3f s (con el motivo de cada una)%s\n",
-                errores, se, se < 1 ? "" : "  (más de 1 s)");
+    std::printf("lista con errores de 100000 artículos: %6zu filas en %.3f s (con el motivo de cada una)%s\n", errores,
+                se, se < 1 ? "" : "  (más de 1 s)");
     std::printf("lista OK de 100000 artículos:          %6zu filas en %.3f s%s\n", buenos, so,
                 so < 1 ? "" : "  (más de 1 s)");
     return se < 1 && so < 1;

@@ -6,11 +6,11 @@
 //   bench_import_ventanas [H P]      (default 5,000 H + 100,000 P; runs offscreen)
 #include "tests/Entorno.h"
 
-#include "bench/EnHijo.h"
 #include "app/Arranque.h"
 #include "app/Consola.h"
 #include "app/frmMain.h"
 #include "app/gui/OperadorQt.h"
+#include "bench/EnHijo.h"
 #include "comun/Aplicacion.h"
 #include "import/frmInterno.h"
 #include "platform/Ajustes.h"

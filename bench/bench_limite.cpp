@@ -14,8 +14,8 @@
 //   bench_limite memoria    also `run` of ECR1 and ICR1 on 5,000 H + 100,000 P and
 //                           10,000 H + 200,000 P (peak memory flat in the size)
 //   bench_limite memoria sola   only those four runs
-#include "tests/Entorno.h"
 #include "bench/EnHijo.h"
+#include "tests/Entorno.h"
 
 #include "app/Arranque.h"
 #include "app/Consola.h"
@@ -220,7 +220,6 @@ std::vector<std::string> Home(const std::string& nombre) {
     return base;
 }
 
-
 // File to committed interno, without classification.
 Medida ImportSolo(const std::string& tipo, const std::string& envio) {
     EntornoPrueba e;
@@ -289,8 +288,8 @@ int main(int argc, char** argv) {
         Medida indicesDespues = Mejor([&] { return Referencia(solo.art, solo.artins, true); });
         std::printf("%-26s %-4s  wall %6.2f s          cpu %6.2f s           (ART %ld, ARTINS %ld)\n",
                     "SQLite, indexes in place", t, conIndices.wall, conIndices.cpu, solo.art, solo.artins);
-        std::printf("%-26s %-4s  wall %6.2f s          cpu %6.2f s\n", "SQLite, indexes after", t,
-                    indicesDespues.wall, indicesDespues.cpu);
+        std::printf("%-26s %-4s  wall %6.2f s          cpu %6.2f s\n", "SQLite, indexes after", t, indicesDespues.wall,
+                    indicesDespues.cpu);
         const Medida& ref = indicesDespues.cpu < conIndices.cpu ? indicesDespues : conIndices;
         Fila("import alone", tipo, solo, ref);
         Fila("import + classification", tipo, EnHijo([&] { return ImportCli(tipo, envio); }), ref);

@@ -43,13 +43,14 @@ void Preparar(EntornoPrueba& e) {
     e.Trabajo("insert into INTN (INTNRO, INTDSC) values ('900', 'grande')");
     // 28,000 new articles (no position) of the catalog's models, 500 of them
     // corrected by hand, the rest classified.
-    e.Trabajo("with recursive n(i) as (select 1 union all select i + 1 from n where i < 100000) "
-              "insert into ART (INTNRO, ARTORD, ARTNRO, ARTCAN, ARTUNI, ARTTOT, PRCNCM, PRCSUF, PRCEST, PRCCRC, PRCVIN) "
-              "select '900', i, case when i <= 28500 then 'M' || (i % 2000) || ' NUEVA' || (i % 7) else 'C' || i end, "
-              "1, 10, 10, case when i <= 28000 then null else '8703.23.10.100A' end, "
-              "case when i <= 28000 then null else 'AA(ORVANTA)-' end, "
-              "case when i <= 28000 then null when i <= 28500 then 'M' else 'A' end, "
-              "case when i <= 28000 then null else 'OK' end, 'VIN' || i from n");
+    e.Trabajo(
+        "with recursive n(i) as (select 1 union all select i + 1 from n where i < 100000) "
+        "insert into ART (INTNRO, ARTORD, ARTNRO, ARTCAN, ARTUNI, ARTTOT, PRCNCM, PRCSUF, PRCEST, PRCCRC, PRCVIN) "
+        "select '900', i, case when i <= 28500 then 'M' || (i % 2000) || ' NUEVA' || (i % 7) else 'C' || i end, "
+        "1, 10, 10, case when i <= 28000 then null else '8703.23.10.100A' end, "
+        "case when i <= 28000 then null else 'AA(ORVANTA)-' end, "
+        "case when i <= 28000 then null when i <= 28500 then 'M' else 'A' end, "
+        "case when i <= 28000 then null else 'OK' end, 'VIN' || i from n");
     e.App.InternoActual = "900";
 }
 
@@ -60,8 +61,7 @@ int main() {
     Preparar(e);
     std::printf("nomenclador: %s posiciones; catálogo: %s artículos; interno: %s artículos, %s a depurar\n",
                 e.ValorAduana("select count(*) from ncm").c_str(),
-                e.ValorAduana("select count(*) from catarticulos").c_str(),
-                e.Valor("select count(*) from ART").c_str(),
+                e.ValorAduana("select count(*) from catarticulos").c_str(), e.Valor("select count(*) from ART").c_str(),
                 e.Valor("select count(*) from ART where PRCEST is null").c_str());
     size_t articulos = 0, sugerencias = 0;
     const double todo = MedianaMs(5, [&] {

@@ -4,15 +4,15 @@
 
 #include "app/Arranque.h"
 #include "app/Consola.h"
-#include "tools/Demo.h"
 #include "config/RelacionPais.h"
 #include "platform/Esquema.h"
 #include "platform/EsquemaServidor.h"
 #include "platform/Postgres.h"
+#include "tools/Demo.h"
 
 #include <fstream>
-#include <sstream>
 #include <random>
+#include <sstream>
 
 namespace fs = std::filesystem;
 

@@ -47,18 +47,18 @@ public:
     std::string Tipo;
     std::map<std::string, std::pair<std::string, std::string>> Relaciones; // PAI -> ORI, ESM
     std::function<void(Aplicacion&)> AlMostrarRelPais;                     // replaces the scripted relation
-    std::deque<std::string> Entradas;                // input boxes, in order ("<defecto>" takes the default)
-    std::map<std::string, std::string> Opciones;     // option picker by group: the code chosen ("" closes it)
-    std::string Archivo;                             // every file dialog
+    std::deque<std::string> Entradas;            // input boxes, in order ("<defecto>" takes the default)
+    std::map<std::string, std::string> Opciones; // option picker by group: the code chosen ("" closes it)
+    std::string Archivo;                         // every file dialog
 
     // Record
     std::vector<Mensaje> Mensajes;
     std::vector<std::string> Estados;
     std::vector<std::string> Preguntas;
-    std::vector<std::string> IdsPreguntas;     // identifiers of the yes/no questions, in order
-    std::vector<std::string> EntradasPedidas;  // identifiers of the input boxes, in order
-    std::vector<std::string> Defectos;         // the default each input box offered
-    std::vector<std::string> OpcionesPedidas;  // groups of the option pickers, in order
+    std::vector<std::string> IdsPreguntas;    // identifiers of the yes/no questions, in order
+    std::vector<std::string> EntradasPedidas; // identifiers of the input boxes, in order
+    std::vector<std::string> Defectos;        // the default each input box offered
+    std::vector<std::string> OpcionesPedidas; // groups of the option pickers, in order
     int PreguntasTipo = 0, DialogosRelacion = 0, Eventos = 0;
     bool Espera = false, BarraVisible = false;
     int BarraMin = 0, BarraMax = 0, BarraValor = 0;

@@ -9,8 +9,8 @@
 
 #include <filesystem>
 #include <random>
-#include <unistd.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -124,7 +124,8 @@ TEST(CacheSql, ParametrizarReanudadoComoDesdeElPrincipio) {
     b.Ejecutar("insert into t values ('x', 1)");
     b.Ejecutar("insert into t values ('y', 2)");
     for (const char* v : {"x", "y"})
-        EXPECT_EQ(b.Filas(std::string("select top 1 n from t where a = '") + v + "'"), v == std::string("x") ? "n=1;" : "n=2;");
+        EXPECT_EQ(b.Filas(std::string("select top 1 n from t where a = '") + v + "'"),
+                  v == std::string("x") ? "n=1;" : "n=2;");
     for (const char* v : {"x", "y"})
         EXPECT_EQ(b.Filas(std::string("select a + '-' + a as d from t where a = '") + v + "'"),
                   "d=" + std::string(v) + "-" + v + ";");
@@ -134,9 +135,10 @@ TEST(CacheSql, ParametrizarReanudadoComoDesdeElPrincipio) {
 
 // A text passed to SQLite untranslated must be one the translation leaves alone.
 TEST(CacheSql, SinTraduccionSoloSiNadaCambia) {
-    for (const char* sql : {"insert into ART (INTNRO, ARTNRO) values ('1', 'A+B')", "select LEFT(x, 2) from t",
-                            "select Top 3 a from t", "select [001]+ '.' +[002] from ncm", "select a from t where b = 'x'",
-                            "update ART set PRCDUN = '07' where INTNRO = 'TOPE'", "select lefty, stop from t"}) {
+    for (const char* sql :
+         {"insert into ART (INTNRO, ARTNRO) values ('1', 'A+B')", "select LEFT(x, 2) from t", "select Top 3 a from t",
+          "select [001]+ '.' +[002] from ncm", "select a from t where b = 'x'",
+          "update ART set PRCDUN = '07' where INTNRO = 'TOPE'", "select lefty, stop from t"}) {
         if (Almacor::Gestor::SinTraduccion(sql)) {
             EXPECT_EQ(Almacor::Gestor::TraducirSql(sql), sql);
         }
@@ -216,8 +218,7 @@ TEST(CacheSql, TraduceSoloFueraDeLosTextos) {
     EXPECT_EQ(Ejecutar("insert into t values (1, 'A+B', 'left(x, 1)')"), 1);
     EXPECT_EQ(Ejecutar("insert into t values (2, 'TOP 3', '[c]+ ''.'' +[d]')"), 1);
     EXPECT_EQ(Ejecutar("insert into t values (3, 'xy', 'zw')"), 1);
-    EXPECT_EQ(Filas("select a, b from t where k < 3 order by k"),
-              "a=A+B;b=left(x, 1);a=TOP 3;b=[c]+ '.' +[d];");
+    EXPECT_EQ(Filas("select a, b from t where k < 3 order by k"), "a=A+B;b=left(x, 1);a=TOP 3;b=[c]+ '.' +[d];");
     EXPECT_EQ(Filas("select k from t where a = 'A+B' or b = 'left(x, 1)'"), "k=1;");
     // Next to texts, inside brackets and after names, the statement's own words still count.
     EXPECT_EQ(Filas("select 'top'||LEFT(a, 1) as p from t where k = 3"), "p=topx;");

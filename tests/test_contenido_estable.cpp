@@ -131,47 +131,47 @@ std::string Correr(const Caso& c) {
 TEST(ContenidoEstable, MismoEnvioMismasFilas) {
     const Caso casos[] = {
         {"ECR1", false,
-             "INTN:1:5684bda2131501a5 "
-             "ART:40:2cbca491f9d5d076 "
-             "ARTINS:600:d9891597e00be644 "
-             "ORG:5:040bab067f74b0ee "},
+         "INTN:1:5684bda2131501a5 "
+         "ART:40:2cbca491f9d5d076 "
+         "ARTINS:600:d9891597e00be644 "
+         "ORG:5:040bab067f74b0ee "},
         {"ICR1", false,
-             "INTN:1:5684bda2131501a5 "
-             "ART:543:4819019b19d23726 "
-             "ARTINS:503:da258593de1ffd4e "
-             "ORG:5:040bab067f74b0ee "},
+         "INTN:1:5684bda2131501a5 "
+         "ART:543:4819019b19d23726 "
+         "ARTINS:503:da258593de1ffd4e "
+         "ORG:5:040bab067f74b0ee "},
         {"ICR2", false,
-             "INTN:1:5684bda2131501a5 "
-             "ART:600:73942d2c6db81ca9 "
-             "ARTINS:600:1cf2f1f05433ffba "
-             "ORG:5:040bab067f74b0ee "},
+         "INTN:1:5684bda2131501a5 "
+         "ART:600:73942d2c6db81ca9 "
+         "ARTINS:600:1cf2f1f05433ffba "
+         "ORG:5:040bab067f74b0ee "},
         {"RR01", false,
-             "INTN:1:5684bda2131501a5 "
-             "ART:600:4b94a56e6de34c7f "
-             "ARTINS:600:1cf2f1f05433ffba "
-             "ORG:5:040bab067f74b0ee "},
+         "INTN:1:5684bda2131501a5 "
+         "ART:600:4b94a56e6de34c7f "
+         "ARTINS:600:1cf2f1f05433ffba "
+         "ORG:5:040bab067f74b0ee "},
         {"ECR1", true,
-             "INTN:1:f5df260bd3ec8e6d "
-             "ART:40:87712137998fa7cf "
-             "ARTINS:600:a685a5e8d190c8e6 "
-             "ORG:5:040bab067f74b0ee "
-             "caratula:1:3534368abc3039b1 "
-             "facturas:18:4c45d26840bcce5c "
-             "subitems:40:435386070c17018d "
-             "descargas:530:0cbb714c3dbbde09 "
-             "catarticulos:39:1d670cb10a6e627a "
-             "DESPACHO_RESUMEN:1:ecf1d40e0aef5f45 "},
+         "INTN:1:f5df260bd3ec8e6d "
+         "ART:40:87712137998fa7cf "
+         "ARTINS:600:a685a5e8d190c8e6 "
+         "ORG:5:040bab067f74b0ee "
+         "caratula:1:3534368abc3039b1 "
+         "facturas:18:4c45d26840bcce5c "
+         "subitems:40:435386070c17018d "
+         "descargas:530:0cbb714c3dbbde09 "
+         "catarticulos:39:1d670cb10a6e627a "
+         "DESPACHO_RESUMEN:1:ecf1d40e0aef5f45 "},
         {"ICR1", true,
-             "INTN:1:f5df260bd3ec8e6d "
-             "ART:570:a735f85e13ce9f70 "
-             "ARTINS:530:55a750db5d52234d "
-             "ORG:5:040bab067f74b0ee "
-             "caratula:1:8e5c12425a32f9ed "
-             "facturas:18:4c45d26840bcce5c "
-             "subitems:570:b1d7c508c8ed1203 "
-             "descargas:530:52af6d82684ebe14 "
-             "catarticulos:39:a03354525bc917b3 "
-             "DESPACHO_RESUMEN:1:ecf1d40e0aef5f45 "},
+         "INTN:1:f5df260bd3ec8e6d "
+         "ART:570:a735f85e13ce9f70 "
+         "ARTINS:530:55a750db5d52234d "
+         "ORG:5:040bab067f74b0ee "
+         "caratula:1:8e5c12425a32f9ed "
+         "facturas:18:4c45d26840bcce5c "
+         "subitems:570:b1d7c508c8ed1203 "
+         "descargas:530:52af6d82684ebe14 "
+         "catarticulos:39:a03354525bc917b3 "
+         "DESPACHO_RESUMEN:1:ecf1d40e0aef5f45 "},
     };
     for (const Caso& c : casos)
         EXPECT_EQ(Correr(c), c.esperado) << c.tipo << (c.transferir ? " run" : " import");

@@ -4,8 +4,8 @@
 #include "Entorno.h"
 #include "app/Consola.h"
 #include "app/OperadorConsola.h"
-#include "platform/Numeros.h"
 #include "import/ListaInternos.h"
+#include "platform/Numeros.h"
 #include "review/Depuracion.h"
 
 #include <gtest/gtest.h>
@@ -39,13 +39,21 @@ protected:
 
     // An article of interno 100 as the classification leaves one with a suffix error.
     void Articulo(int ord, const std::string& nro, const std::map<std::string, std::string>& c = {}) {
-        std::map<std::string, std::string> v = {
-            {"INTNRO", "'100'"},  {"ARTORD", std::to_string(ord)}, {"ARTNRO", "'" + nro + "'"},
-            {"ARTCAN", "1"},      {"ARTUNI", "10"},                {"ARTTOT", "10"},
-            {"PRCCAN", "1"},      {"PRCDUN", "'07'"},              {"PRCEUN", "'07'"},
-            {"PRCESM", "'1'"},    {"PRCORI", "'200'"},             {"PRCNCM", "'8703.23.10.100A'"},
-            {"PRCSUF", "'AA(X)-CA01-ZA(002024)-'"},               {"PRCEST", "'E'"},
-            {"PRCCRC", "'SUF'"}};
+        std::map<std::string, std::string> v = {{"INTNRO", "'100'"},
+                                                {"ARTORD", std::to_string(ord)},
+                                                {"ARTNRO", "'" + nro + "'"},
+                                                {"ARTCAN", "1"},
+                                                {"ARTUNI", "10"},
+                                                {"ARTTOT", "10"},
+                                                {"PRCCAN", "1"},
+                                                {"PRCDUN", "'07'"},
+                                                {"PRCEUN", "'07'"},
+                                                {"PRCESM", "'1'"},
+                                                {"PRCORI", "'200'"},
+                                                {"PRCNCM", "'8703.23.10.100A'"},
+                                                {"PRCSUF", "'AA(X)-CA01-ZA(002024)-'"},
+                                                {"PRCEST", "'E'"},
+                                                {"PRCCRC", "'SUF'"}};
         for (const auto& [k, x] : c)
             v[k] = x;
         std::string cols, vals;
@@ -71,8 +79,8 @@ protected:
 
 TEST_F(Depurar, ListasEligenYOrdenanComoSeDepura) {
     Articulo(7, "A", {{"PRCEST", "null"}, {"PRCCRC", "null"}, {"PRCVIN", "null"}});
-    Articulo(2, "B", {{"PRCEST", "'A'"}, {"PRCCRC", "'OK'"}});       // good: never among errors
-    Articulo(3, "C", {{"PRCEST", "''"}, {"PRCCRC", "'OK'"}});        // "OK" without status: to depurate
+    Articulo(2, "B", {{"PRCEST", "'A'"}, {"PRCCRC", "'OK'"}}); // good: never among errors
+    Articulo(3, "C", {{"PRCEST", "''"}, {"PRCCRC", "'OK'"}});  // "OK" without status: to depurate
     Articulo(4, "D", {{"PRCEST", "'A'"}, {"PRCCRC", "'CERO'"}});
     Articulo(12345, "E");
     Articulo(6, "F", {{"PRCEST", "'M'"}, {"PRCCRC", "'OK'"}});
@@ -110,48 +118,96 @@ TEST_F(Depurar, VerificarDatosReglasEnOrdenConSuTexto) {
         Icono icono;
     };
     const std::vector<Caso> casos = {
-        {"sin unidad estadistica", [](FormModificar& f) { f.txtPRCNCM_Tag.clear(); f.txtPRCDUN.clear(); },
+        {"sin unidad estadistica",
+         [](FormModificar& f) {
+             f.txtPRCNCM_Tag.clear();
+             f.txtPRCDUN.clear();
+         },
          "Falta información sobre la posición arancelaria.", Icono::Exclamacion},
-        {"sin unidad declarada", [](FormModificar& f) { f.txtPRCDUN = "  "; f.txtPRCESM = "x"; },
+        {"sin unidad declarada",
+         [](FormModificar& f) {
+             f.txtPRCDUN = "  ";
+             f.txtPRCESM = "x";
+         },
          "Falta ingresar unidad declarada", Icono::Exclamacion},
-        {"cantidades distintas", [](FormModificar& f) { f.txtPRCECA = "3"; f.txtPRCCAN = "5"; f.txtPRCESM = "x"; },
+        {"cantidades distintas",
+         [](FormModificar& f) {
+             f.txtPRCECA = "3";
+             f.txtPRCCAN = "5";
+             f.txtPRCESM = "x";
+         },
          "La Cantidad Declarada debe ser igual a la Cantidad Especifica", Icono::Exclamacion},
-        {"estado", [](FormModificar& f) { f.txtPRCESM = " x "; f.txtPRCNCM = "9999.99.99.999Z"; },
+        {"estado",
+         [](FormModificar& f) {
+             f.txtPRCESM = " x ";
+             f.txtPRCNCM = "9999.99.99.999Z";
+         },
          "Estado de mercaderia inválida", Icono::Critico},
-        {"posicion", [](FormModificar& f) { f.txtPRCNCM = "9999.99.99.999Z"; f.txtARTCAN = "x"; },
+        {"posicion",
+         [](FormModificar& f) {
+             f.txtPRCNCM = "9999.99.99.999Z";
+             f.txtARTCAN = "x";
+         },
          "La posición es Inexistente!\r\n\r\nLa posición 9999.99.99.999Z no está en el nomenclador.",
          Icono::Exclamacion},
-        {"sufijos", [](FormModificar& f) { f.txtPRCSUF = "AA(X)-"; f.txtARTCAN = "x"; },
+        {"sufijos",
+         [](FormModificar& f) {
+             f.txtPRCSUF = "AA(X)-";
+             f.txtARTCAN = "x";
+         },
          "Sufijos inválidos\r\n\r\nFaltan los sufijos AM, CA, ZA.", Icono::Exclamacion},
-        {"cantidad texto", [](FormModificar& f) { f.txtARTCAN = "x"; f.txtARTUNI = "0"; },
+        {"cantidad texto",
+         [](FormModificar& f) {
+             f.txtARTCAN = "x";
+             f.txtARTUNI = "0";
+         },
          "el campo cantidad debe ser númerico", Icono::Exclamacion},
         {"unitario texto", [](FormModificar& f) { f.txtARTUNI = "1,2,3"; }, "el campo unitario debe ser númerico",
          Icono::Exclamacion},
         {"total texto", [](FormModificar& f) { f.txtARTTOT = ""; }, "el campo total debe ser númerico",
          Icono::Exclamacion},
-        {"cantidad cero", [](FormModificar& f) { f.txtARTCAN = "0"; f.txtARTTOT = "-1"; },
+        {"cantidad cero",
+         [](FormModificar& f) {
+             f.txtARTCAN = "0";
+             f.txtARTTOT = "-1";
+         },
          "el campo cantidad debe ser mayor a cero", Icono::Exclamacion},
         {"unitario negativo", [](FormModificar& f) { f.txtARTUNI = "-2"; }, "el campo unitario debe ser mayor a cero",
          Icono::Exclamacion},
         {"total cero", [](FormModificar& f) { f.txtARTTOT = "0.00"; }, "el campo total debe ser mayor a cero",
          Icono::Exclamacion},
         // What the declaration cannot carry, each at its rule.
-        {"unidad inexistente", [](FormModificar& f) { f.txtPRCDUN = "99"; f.txtPRCESM = "x"; },
+        {"unidad inexistente",
+         [](FormModificar& f) {
+             f.txtPRCDUN = "99";
+             f.txtPRCESM = "x";
+         },
          "La unidad declarada 99 no existe en la tabla de unidades", Icono::Exclamacion},
-        {"estado de cinco cifras", [](FormModificar& f) { f.txtPRCESM = "12345"; f.txtPRCSUF = "AA(X)-"; },
+        {"estado de cinco cifras",
+         [](FormModificar& f) {
+             f.txtPRCESM = "12345";
+             f.txtPRCSUF = "AA(X)-";
+         },
          "Estado de mercaderia inválida", Icono::Critico},
         {"estado con decimales", [](FormModificar& f) { f.txtPRCESM = "1.5"; }, "Estado de mercaderia inválida",
          Icono::Critico},
         {"estado de 5000 cifras", [](FormModificar& f) { f.txtPRCESM = std::string(5000, '1'); },
          "Estado de mercaderia inválida", Icono::Critico},
         {"valor de sufijo largo",
-         [](FormModificar& f) { f.txtPRCSUF = "AA(" + std::string(22, 'M') + ")-CA01-ZA(002024)-AM(V1)-"; f.txtARTCAN = "x"; },
+         [](FormModificar& f) {
+             f.txtPRCSUF = "AA(" + std::string(22, 'M') + ")-CA01-ZA(002024)-AM(V1)-";
+             f.txtARTCAN = "x";
+         },
          "Sufijos inválidos\r\n\r\nEl valor del sufijo AA tiene 22 caracteres; admite hasta 21.", Icono::Exclamacion},
         {"unitario que se guarda cero", [](FormModificar& f) { f.txtARTUNI = "0.000001"; },
          "el campo unitario debe ser mayor a cero", Icono::Exclamacion},
         {"total que se guarda cero", [](FormModificar& f) { f.txtARTTOT = "0.004"; },
          "el campo total debe ser mayor a cero", Icono::Exclamacion},
-        {"cantidad de once cifras", [](FormModificar& f) { f.txtARTCAN = "10000000000"; f.txtARTUNI = "0"; },
+        {"cantidad de once cifras",
+         [](FormModificar& f) {
+             f.txtARTCAN = "10000000000";
+             f.txtARTUNI = "0";
+         },
          "el campo cantidad es demasiado grande", Icono::Exclamacion},
         {"cantidad que redondea a once cifras", [](FormModificar& f) { f.txtARTCAN = "9999999999.999"; },
          "el campo cantidad es demasiado grande", Icono::Exclamacion},
@@ -282,7 +338,7 @@ TEST(OperadorConsolaValores, EnElTerminalVacioTomaElDefectoYGuionNada) {
         std::string respuesta;
     } casos[] = {
         {"", "ORVANTA", "ORVANTA"}, {"   ", "ORVANTA", "ORVANTA"}, {"-", "ORVANTA", ""},
-        {" - ", "ORVANTA", ""},     {"OTRA", "ORVANTA", "OTRA"},  {"", "", ""},
+        {" - ", "ORVANTA", ""},     {"OTRA", "ORVANTA", "OTRA"},   {"", "", ""},
         {"--", "X", "--"},
     };
     for (const Caso& c : casos) {
@@ -308,13 +364,18 @@ TEST_F(Depurar, NumerosConSusDecimalesYCantidadesComoSeEscribieron) {
         double valor;
         int maximo;
         const char* texto;
-    } muestras[] = {{5, 15, "05.00"},       {12.5, 15, "12.50"},       {213.7709, 5, "213.7709"},
+    } muestras[] = {{5, 15, "05.00"},          {12.5, 15, "12.50"},   {213.7709, 5, "213.7709"},
                     {0.123456, 5, "00.12346"}, {1.234, 15, "01.234"}, {0.1234567, 15, "00.1234567"}};
     for (const Muestra& m : muestras)
         EXPECT_EQ(Depuracion::Mostrar(m.valor, m.maximo), m.texto) << m.valor;
 
-    Articulo(1, "A", {{"ARTUNI", "213.7709"}, {"ARTTOT", "427.5418"}, {"ARTCAN", "2"}, {"PRCCAN", "1.234"},
-                      {"PRCECA", "1.234"}, {"PRCDUN", "'01'"}});
+    Articulo(1, "A",
+             {{"ARTUNI", "213.7709"},
+              {"ARTTOT", "427.5418"},
+              {"ARTCAN", "2"},
+              {"PRCCAN", "1.234"},
+              {"PRCECA", "1.234"},
+              {"PRCDUN", "'01'"}});
     FormModificar f = Editor(1);
     EXPECT_EQ(f.txtARTUNI, "213.7709");
     EXPECT_EQ(f.txtARTTOT, "427.5418");
@@ -346,8 +407,15 @@ TEST_F(Depurar, CantidadEstadisticaYDerechoEspecifico) {
     EXPECT_EQ(Col(1, "PRCSUN"), "");
     EXPECT_EQ(Col(1, "typeof(PRCSCA)"), "real");
 
-    Articulo(2, "W", {{"PRCNCM", "'2204.21.00.100X'"}, {"PRCSUF", "'AA(V)-'"}, {"PRCEUN", "'05'"},
-                      {"PRCDUN", "'05'"}, {"PRCSUN", "'05'"}, {"PRCSCA", "0"}, {"PRCECA", "2"}, {"PRCCAN", "2"}});
+    Articulo(2, "W",
+             {{"PRCNCM", "'2204.21.00.100X'"},
+              {"PRCSUF", "'AA(V)-'"},
+              {"PRCEUN", "'05'"},
+              {"PRCDUN", "'05'"},
+              {"PRCSUN", "'05'"},
+              {"PRCSCA", "0"},
+              {"PRCECA", "2"},
+              {"PRCCAN", "2"}});
     FormModificar w(e.App);
     ASSERT_TRUE(w.CargarDatos("2"));
     EXPECT_TRUE(w.PRCSCAVisible);
@@ -481,7 +549,10 @@ TEST_F(Depurar, RecoleccionDeSufijos) {
         {"valores y opcion", {"marca-(x)", "42", "vin"}, {{"CA", "CA01"}}, {}, "AA(MARCA  X)-CA01-ZA(000042)-AM(VIN)-"},
         {"ninguna opcion", {"M", "42", "V"}, {{"CA", "CA00"}}, {}, "AA(M)-CA00-ZA(000042)-AM(V)-"},
         {"siete cifras", {"M", "1234567", "V"}, {{"CA", "CA01"}}, {}, "AA(M)-CA01-ZA(123456)-AM(V)-"},
-        {"largo", {"ABCDEFGHIJKLMNOPQRSTUVWXYZ", "1", "V"}, {{"CA", "CA01"}}, {},
+        {"largo",
+         {"ABCDEFGHIJKLMNOPQRSTUVWXYZ", "1", "V"},
+         {{"CA", "CA01"}},
+         {},
          "AA(ABCDEFGHIJKLMNOPQRSTU)-CA01-ZA(000001)-AM(V)-"},
         {"cancelar valor", {"M", ""}, {{"CA", "CA01"}}, {R::Si}, ""},
         {"picker cerrado", {"M"}, {}, {}, ""},
@@ -517,8 +588,7 @@ TEST_F(Depurar, RecoleccionDeSufijos) {
     e.Op.Entradas = {"<defecto>", "<defecto>", "<defecto>"};
     EXPECT_EQ(f.VerificarSufijos("8703.23.10.100A", "AA(PREVIA)-AM(Q)-CA01-ZA(002020)-", 1),
               "AA(PREVIA)-CA02-ZA(002020)-AM(Q)-");
-    EXPECT_EQ(e.Op.Defectos,
-              (std::vector<std::string>{"ORVANTA", "", "8AJBA3FS0", "PREVIA", "002020", "Q"}));
+    EXPECT_EQ(e.Op.Defectos, (std::vector<std::string>{"ORVANTA", "", "8AJBA3FS0", "PREVIA", "002020", "Q"}));
 
     // Only options chosen: still ends with "-". A value code of another letter
     // before any A or Z is text, never an endless question.
@@ -657,8 +727,8 @@ TEST_F(Depurar, DeshacerSoloSobreLosArticulosQueCambio) {
         // The same values saved again write no second lot.
         FormModificar g = Editor(1);
         ASSERT_EQ(g.GrabarDatos(), Resultado::Hecho) << e.Op.Ultimo();
-        EXPECT_EQ(e.Valor("select count(*) from HIST_LOTE"), "1")
-            << e.Valor("select group_concat(COLUMNA || ':' || quote(ANTES) || '>' || quote(DESPUES)) from HIST where LOTE > 1");
+        EXPECT_EQ(e.Valor("select count(*) from HIST_LOTE"), "1") << e.Valor(
+            "select group_concat(COLUMNA || ':' || quote(ANTES) || '>' || quote(DESPUES)) from HIST where LOTE > 1");
         e.Op.PorDefecto = Operador::Respuesta::Si;
         c.despues();
         e.Op.PorDefecto = Operador::Respuesta::No;
@@ -679,14 +749,14 @@ TEST_F(Depurar, ComandoEditarConRespuestas) {
     EXPECT_EQ(Cli({"editar", "100", "x1"}), 2);
     EXPECT_EQ(Cli({"editar", "100", "99"}), 1);
 
-    EXPECT_EQ(Cli({"editar", "100", "1", "--posicion", "8703.23.10.100A", "--valor", "AA=O'Brien", "--valor",
-                   "AM=VIN1", "--valor", "ZA=2024", "--opcion", "CA=CA02", "--unitario", "12.5", "--origen", ""}),
+    EXPECT_EQ(Cli({"editar", "100", "1", "--posicion", "8703.23.10.100A", "--valor", "AA=O'Brien", "--valor", "AM=VIN1",
+                   "--valor", "ZA=2024", "--opcion", "CA=CA02", "--unitario", "12.5", "--origen", ""}),
               1); // no country, and no answer to that question
     EXPECT_EQ(Col(1, "PRCEST"), "E");
-    EXPECT_EQ(Cli({"editar", "100", "1", "--posicion", "8703.23.10.100A", "--valor", "AA=O'Brien", "--valor",
-                   "AM=VIN1", "--valor", "ZA=2024", "--opcion", "CA=CA02", "--unitario", "12.5", "--origen", "",
-                   "--sin-pais", "si"}),
-              0)
+    EXPECT_EQ(
+        Cli({"editar", "100", "1", "--posicion", "8703.23.10.100A", "--valor", "AA=O'Brien", "--valor", "AM=VIN1",
+             "--valor", "ZA=2024", "--opcion", "CA=CA02", "--unitario", "12.5", "--origen", "", "--sin-pais", "si"}),
+        0)
         << e.SalidaCli;
     EXPECT_EQ(Col(1, "PRCSUF"), "AA(O BRIEN)-CA02-ZA(002024)-AM(VIN1)-");
     EXPECT_EQ(Col(1, "ARTUNI"), "12.5");
@@ -697,9 +767,11 @@ TEST_F(Depurar, ComandoEditarConRespuestas) {
     EXPECT_NE(lineas.find("\t100\tdepuracion\thecho: articulo 1, replicada a 0\t"), std::string::npos) << lineas;
 
     EXPECT_EQ(Cli({"depurar", "100", "--ok"}), 0);
-    EXPECT_NE(e.SalidaCli.find("Orden\tArticulo\tNro VIN\tOrigen\tCantidad\tUnitario\tTotal\tPosición\tEstado\tCRC\tMotivo\tSugerencia\n"
-                             "0001\tA\tVIN1\t"),
-              std::string::npos)
+    EXPECT_NE(
+        e.SalidaCli.find(
+            "Orden\tArticulo\tNro VIN\tOrigen\tCantidad\tUnitario\tTotal\tPosición\tEstado\tCRC\tMotivo\tSugerencia\n"
+            "0001\tA\tVIN1\t"),
+        std::string::npos)
         << e.SalidaCli;
     EXPECT_EQ(Cli({"historial", "100"}), 0);
     EXPECT_NE(e.SalidaCli.find("\tARTUNI\t10\t12.5\tM"), std::string::npos) << e.SalidaCli;
@@ -711,12 +783,11 @@ TEST(ListaDeRegistros, DecimalesPorColumnaYMotivosContados) {
     FijarSeparadorDecimal(',');
     struct Caso {
         const char* numero;
-        int decimales;  // as read
-        int columna;    // shown with the column's decimals
+        int decimales; // as read
+        int columna;   // shown with the column's decimals
         const char* visto;
-    } casos[] = {{"3", 0, 2, "3,00"},     {"12,5", 1, 2, "12,50"},  {"0,125", 3, 2, "0,13"},
-                 {"7,00001", 5, 5, "7,00001"}, {"", 0, 2, ""},     {"-2,5", 1, 1, "-2,5"},
-                 {"1500", 0, 0, "1500"}};
+    } casos[] = {{"3", 0, 2, "3,00"}, {"12,5", 1, 2, "12,50"}, {"0,125", 3, 2, "0,13"}, {"7,00001", 5, 5, "7,00001"},
+                 {"", 0, 2, ""},      {"-2,5", 1, 1, "-2,5"},  {"1500", 0, 0, "1500"}};
     for (const Caso& c : casos) {
         EXPECT_EQ(Depuracion::Decimales(c.numero), c.decimales) << c.numero;
         EXPECT_EQ(Depuracion::ConDecimales(c.numero, c.columna), c.visto) << c.numero;

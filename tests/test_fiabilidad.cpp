@@ -52,7 +52,9 @@ TEST(Lectran, TodoFinDeLineaCortaLaLinea) {
         {"A\r\nB\nC\r", {"A", "B", "C"}},
         {"A\r\rB", {"A", "", "B"}},
         {"A\n\rB", {"A", "", "B"}},
-        {"\xEF\xBB\xBF" "A\rB", {"A", "B"}},
+        {"\xEF\xBB\xBF"
+         "A\rB",
+         {"A", "B"}},
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.contenido);
@@ -211,9 +213,10 @@ void FuncionFallar(sqlite3_context* ctx, int, sqlite3_value**) {
 void Sabotear(Almacor::Gestor& g, const std::string& disparador) {
     g_sabotaje = false;
     sqlite3_create_function(g.Handle(), "fallar", 0, SQLITE_UTF8, nullptr, FuncionFallar, nullptr, nullptr);
-    sqlite3_progress_handler(g.Handle(), 1, [](void*) { return g_sabotaje ? 1 : 0; }, nullptr);
-    ASSERT_EQ(sqlite3_exec(g.Handle(), ("create temp trigger sabotaje " + disparador + " begin select fallar(); end")
-                                           .c_str(),
+    sqlite3_progress_handler(
+        g.Handle(), 1, [](void*) { return g_sabotaje ? 1 : 0; }, nullptr);
+    ASSERT_EQ(sqlite3_exec(g.Handle(),
+                           ("create temp trigger sabotaje " + disparador + " begin select fallar(); end").c_str(),
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
 }
@@ -333,10 +336,11 @@ protected:
         e.Trabajo("insert into INTN values ('100','100')");
     }
     void Articulo(int ord, const std::string& tipo) {
-        e.Trabajo("insert into ART (INTNRO,ARTORD,ARTNRO,ARTDSC,ARTUNI,ARTTOT,PRCCAN,PRCDUN,PRCESM,PRCNCM,PRCCRC,PRCTDS) "
-                  "values ('100'," +
-                  std::to_string(ord) + ",'A" + std::to_string(ord) +
-                  "','Articulo',10,400,10,'07','1','8703.23.10.100A','OK','" + tipo + "')");
+        e.Trabajo(
+            "insert into ART (INTNRO,ARTORD,ARTNRO,ARTDSC,ARTUNI,ARTTOT,PRCCAN,PRCDUN,PRCESM,PRCNCM,PRCCRC,PRCTDS) "
+            "values ('100'," +
+            std::to_string(ord) + ",'A" + std::to_string(ord) +
+            "','Articulo',10,400,10,'07','1','8703.23.10.100A','OK','" + tipo + "')");
     }
     std::string Declaracion() {
         std::string r;

@@ -150,9 +150,7 @@ TEST_F(Importar, UnFalloDejaLaBaseComoEstaba) {
 TEST_F(Importar, IndicesDeLaCargaVuelvenComoEstaban) {
     const std::string esquema = "select name, rootpage, sql from sqlite_master where tbl_name in ('ART', 'ARTINS') "
                                 "and type = 'index' order by name";
-    auto sinRaices = [this](const std::string& sql) {
-        return Filas("select name, sql from (" + sql + ")");
-    };
+    auto sinRaices = [this](const std::string& sql) { return Filas("select name, sql from (" + sql + ")"); };
     const std::string antes = sinRaices(esquema), raicesAntes = Filas(esquema);
     std::vector<std::string> grande = {LineaH{}.Texto()};
     for (int i = 0; i < 300; ++i)
@@ -165,8 +163,9 @@ TEST_F(Importar, IndicesDeLaCargaVuelvenComoEstaban) {
     // Read through the rebuilt indexes.
     EXPECT_EQ(Filas("select count(*) from ARTINS indexed by ARTINS_IDPADRE where INTNRO = '1001//01' and IDPARENT = 1"),
               "300");
-    EXPECT_EQ(Filas("select count(*) from ART indexed by ART_ARTICULO where INTNRO = '1001//01' and ARTNRO = 'MOD VAR'"),
-              "1");
+    EXPECT_EQ(
+        Filas("select count(*) from ART indexed by ART_ARTICULO where INTNRO = '1001//01' and ARTNRO = 'MOD VAR'"),
+        "1");
 
     const std::string filas = Volcado();
     e.Trabajo("delete from ARTINS");
@@ -332,7 +331,7 @@ namespace {
 // everything, Yes replaces the articles and ends their history with them.
 TEST_F(Importar, ReimportarSobreCorreccionesPreguntaAntesDePerderlas) {
     struct Caso {
-        const char* estado;                // PRCEST of the first article before the re-import
+        const char* estado; // PRCEST of the first article before the re-import
         std::vector<Operador::Respuesta> respuestas;
         bool pregunta, importado;
     };

@@ -44,11 +44,16 @@ TEST(Registros, Numeros) {
         const char* texto;
         int enteros, decimales;
         double valor;
-    } casos[] = {{"000001234567", 10, 2, 12345.67},    {"0000000002500", 10, 3, 2.5},     {"             ", 10, 3, 0},
-                 {"-00000012345", 10, 2, -123.45},     {"0 0 0 1 2 3 45", 12, 2, 123.45}, {"12345", 5, 0, 12345},
+    } casos[] = {{"000001234567", 10, 2, 12345.67},
+                 {"0000000002500", 10, 3, 2.5},
+                 {"             ", 10, 3, 0},
+                 {"-00000012345", 10, 2, -123.45},
+                 {"0 0 0 1 2 3 45", 12, 2, 123.45},
+                 {"12345", 5, 0, 12345},
                  {"00000012x456", 10, 2, 12}, // reading stops at the first character that cannot continue
                  {"0000000000000000100000", 18, 4, 10},
-                 {"12", 10, 2, 12}, {"", 10, 2, 0}}; // shorter than its integer part: no decimals to copy
+                 {"12", 10, 2, 12},
+                 {"", 10, 2, 0}}; // shorter than its integer part: no decimals to copy
     for (const Caso& c : casos)
         EXPECT_DOUBLE_EQ(getNumerofromString(c.texto, c.enteros, c.decimales), c.valor) << c.texto;
 }
@@ -96,8 +101,8 @@ TEST(Registros, NumerosExactosComoLaConversionCompleta) {
             << t;
     }
     // Around 2^53, where the shortcut must give way.
-    for (const char* t : {"0000009007199254740992", "0000009007199254740993", "0000018014398509481985",
-                          "9999999999999999999999"})
+    for (const char* t :
+         {"0000009007199254740992", "0000009007199254740993", "0000018014398509481985", "9999999999999999999999"})
         EXPECT_EQ(std::bit_cast<uint64_t>(getNumerofromString(t, 18, 4)), std::bit_cast<uint64_t>(completa(t, 18)))
             << t;
     EXPECT_EQ(getNumerofromString("12345", 5, 0), 12345);
@@ -112,8 +117,8 @@ TEST(Registros, Fechas) {
         const char* descripcion;
     } malas[] = {{"20230230", "Fecha 30/02/2023 inválida!"}, {"20230229", "Fecha 29/02/2023 inválida!"},
                  {"20231301", "Fecha 01/13/2023 inválida!"}, {"  23 2 1", "Fecha  1/ 2/  23 inválida!"},
-                 {"2023 200", "Fecha 00/ 2/2023 inválida!"},
-                 {"        ", "Fecha   /  /     inválida!"}, {"2023", "Fecha //2023 inválida!"}, {"202", "Fecha //202 inválida!"}};
+                 {"2023 200", "Fecha 00/ 2/2023 inválida!"}, {"        ", "Fecha   /  /     inválida!"},
+                 {"2023", "Fecha //2023 inválida!"},         {"202", "Fecha //202 inválida!"}};
     for (const Caso& c : malas) {
         try {
             getFechafromString(c.texto);

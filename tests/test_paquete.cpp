@@ -42,7 +42,8 @@ std::set<std::string> Ofrecidas(const fs::path& script, const std::vector<std::s
     std::string arreglo;
     for (const std::string& p : palabras)
         arreglo += " '" + p + "'";
-    const std::string orden = "bash -c 'source \"$0\"; COMP_WORDS=(" + std::regex_replace(arreglo, std::regex("'"), "'\\''") +
+    const std::string orden = "bash -c 'source \"$0\"; COMP_WORDS=(" +
+                              std::regex_replace(arreglo, std::regex("'"), "'\\''") +
                               "); COMP_CWORD=" + std::to_string(palabras.size() - 1) +
                               "; _velmarion_cli; printf \"%s\\n\" \"${COMPREPLY[@]}\"' " + script.string();
     std::set<std::string> r;
@@ -136,7 +137,8 @@ TEST(Paquete, LecturaDeUnUso) {
         EXPECT_EQ(o.Palabras, c.palabras) << c.uso;
         EXPECT_EQ(o.Archivo, c.archivo) << c.uso;
     }
-    EXPECT_EQ(Completado::LeerUso("x [--tipo ICR1|ICR2]").Opciones[0].Valores, (std::vector<std::string>{"ICR1", "ICR2"}));
+    EXPECT_EQ(Completado::LeerUso("x [--tipo ICR1|ICR2]").Opciones[0].Valores,
+              (std::vector<std::string>{"ICR1", "ICR2"}));
 }
 
 TEST(Paquete, CompletadoDeBash) {

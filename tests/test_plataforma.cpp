@@ -270,19 +270,34 @@ TEST(Numeros, FormatearRedondeaElDecimalDeQuinceCifras) {
         return (v < 0 && !cero ? "-" : "") + ent + (decimales ? "." + frac : "");
     };
     std::mt19937_64 azar(5);
-    std::vector<double> valores = {0, -0.0, 0.005, 0.015, 1.005, 2.675, 99.995, -99.995, 0.00005, 0.0001, 1e-4 - 1e-9,
-                                   123456789012.345, 999999999999.995, 0.1 + 0.2, 1.0 / 3, -2.5};
+    std::vector<double> valores = {0,
+                                   -0.0,
+                                   0.005,
+                                   0.015,
+                                   1.005,
+                                   2.675,
+                                   99.995,
+                                   -99.995,
+                                   0.00005,
+                                   0.0001,
+                                   1e-4 - 1e-9,
+                                   123456789012.345,
+                                   999999999999.995,
+                                   0.1 + 0.2,
+                                   1.0 / 3,
+                                   -2.5};
     for (int i = 0; i < 20000; ++i) {
         const double precio = static_cast<double>(azar() % 100000000) / std::pow(10.0, static_cast<int>(azar() % 6));
         const double cantidad = static_cast<double>(azar() % 100000) / std::pow(10.0, static_cast<int>(azar() % 3));
         valores.push_back(precio);
-        valores.push_back(precio * cantidad); // the totals the import writes
+        valores.push_back(precio * cantidad);        // the totals the import writes
         valores.push_back(-precio / (cantidad + 1)); // unit prices the transfer writes
         valores.push_back(std::ldexp(static_cast<double>(azar() % (1ULL << 53)), -static_cast<int>(azar() % 80)));
     }
     for (const char* patron : {"00.00", "00.0000", "00.00000", "0000", "0.0", "#.000", "000000.0000000"}) {
         const std::string pt = patron;
-        const int enteros = static_cast<int>(std::count(pt.begin(), pt.begin() + std::min(pt.find('.'), pt.size()), '0'));
+        const int enteros =
+            static_cast<int>(std::count(pt.begin(), pt.begin() + std::min(pt.find('.'), pt.size()), '0'));
         const int decimales = pt.find('.') == std::string::npos ? 0 : static_cast<int>(pt.size() - pt.find('.') - 1);
         for (double v : valores) {
             if (std::fabs(v) < 1e12) {

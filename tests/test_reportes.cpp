@@ -303,11 +303,11 @@ TEST(Reportes, ExportacionQueFallaNoQuedaComoGuardada) {
         std::string args;
         int salida;
     } casos[] = {
-        {"--pdf /dev/full", 1},           // a full device: every write fails
+        {"--pdf /dev/full", 1}, // a full device: every write fails
         {"--xlsx /dev/full", 1},
-        {"--pdf " + e.Home.string(), 1},  // a folder, not a file
+        {"--pdf " + e.Home.string(), 1}, // a folder, not a file
         {"--xlsx " + e.Home.string(), 1},
-        {"--pdf ''", 2},                  // a name left empty is a usage error, not a text report
+        {"--pdf ''", 2}, // a name left empty is a usage error, not a text report
         {"--xlsx ''", 2},
     };
     std::string out;

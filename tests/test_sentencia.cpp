@@ -15,10 +15,10 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <limits>
-#include <random>
 #include <filesystem>
 #include <iterator>
+#include <limits>
+#include <random>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -29,8 +29,8 @@ using Literal = Almacor::Gestor::Literal;
 namespace {
 
 const char* const kTextos[] = {"", "O'BRIEN", "a''b'", "ñandú Ü", "12", "?", "-- no es comentario", "null", " x "};
-const char* const kNumeros[] = {"0",     "-3",    "012.50", "12.5",     "99999999999999999999", "1.5E+20",
-                                "0-5",   ".5",    "null",   "-0.25",    "7",                    "123456789012"};
+const char* const kNumeros[] = {"0",  "-3",   "012.50", "12.5", "99999999999999999999", "1.5E+20", "0-5",
+                                ".5", "null", "-0.25",  "7",    "123456789012"};
 
 // One statement of the transfer's shapes with the values of case k; `texto`
 // gets what appending the same pieces to a string gives.
@@ -42,8 +42,7 @@ void Escribir(SentenciaSql& s, std::string& texto, size_t k) {
     s.Limpiar();
     s.Sql("insert into t (a, b, c, d, e) values (").Texto(t).Sql(",").Numero(n).Sql(",");
     s.Texto(u).Sql(",").Numero(m).Sql(",").Numero("100").Sql(")");
-    texto = "insert into t (a, b, c, d, e) values (" + SqlCadena(t) + "," + n + "," + SqlCadena(u) + "," + m +
-            ",100)";
+    texto = "insert into t (a, b, c, d, e) values (" + SqlCadena(t) + "," + n + "," + SqlCadena(u) + "," + m + ",100)";
 }
 
 } // namespace
@@ -83,15 +82,16 @@ TEST(SentenciaSql, LosNumerosQueNoSeSeparanSeCorrenPorSuTexto) {
 // transfer reads (short decimals, whole numbers, long fractions, exponents).
 TEST(SentenciaSql, ElNumeroDaLoMismoQueSuTexto) {
     std::mt19937_64 azar(3);
-    std::vector<double> reales = {0, -0.0, 1, -1, 0.5, 2.675, 1e-4, 9.99e-5, 1e15, 999999999999999.0, 1.0 / 3,
-                                  -1234.5678, 0.1 + 0.2, 1e22, -1e-300};
+    std::vector<double> reales = {0,       -0.0,       1,         -1,   0.5,
+                                  2.675,   1e-4,       9.99e-5,   1e15, 999999999999999.0,
+                                  1.0 / 3, -1234.5678, 0.1 + 0.2, 1e22, -1e-300};
     for (int i = 0; i < 3000; ++i) {
         reales.push_back((azar() % 2 ? -1 : 1) * static_cast<double>(azar() % 100000000) /
                          std::pow(10.0, static_cast<int>(azar() % 9)));
         reales.push_back(std::bit_cast<double>(azar() & 0x7FEFFFFFFFFFFFFFULL));
     }
-    std::vector<long long> enteros = {0, 1, -1, 42, -7, std::numeric_limits<long long>::max(),
-                                      std::numeric_limits<long long>::min()};
+    std::vector<long long> enteros = {
+        0, 1, -1, 42, -7, std::numeric_limits<long long>::max(), std::numeric_limits<long long>::min()};
     for (int i = 0; i < 300; ++i)
         enteros.push_back(static_cast<long long>(azar()) >> (azar() % 63));
     SentenciaSql a, b;

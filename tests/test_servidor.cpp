@@ -28,7 +28,8 @@ TEST(TraduccionServidor, LoQueElServidorRecibe) {
         // Bracketed names as quoted identifiers, texts untouched.
         {"select [001],[002] from ncm where [001] = '[x]'", "select \"001\",\"002\" from ncm where \"001\" = '[x]'"},
         // "+" joining texts as "||", arithmetic left alone.
-        {"select [001]+ '.' +[002] + [003] as ncm from ncm", "select \"001\"|| '.' ||\"002\" || \"003\" as ncm from ncm"},
+        {"select [001]+ '.' +[002] + [003] as ncm from ncm",
+         "select \"001\"|| '.' ||\"002\" || \"003\" as ncm from ncm"},
         {"select cantidad + 1 from subitems", "select cantidad + 1 from subitems"},
         // top N as limit N; left() as the function the server gets from init-servidor.
         {"select top 1 ncm from ncm order by 1", "select ncm from ncm order by 1 limit 1"},
@@ -58,17 +59,18 @@ TEST(TraduccionServidor, LoQueElServidorRecibe) {
 
 TEST(TraduccionServidor, SoloLaInsercionDeUnaFilaSeEnviaSinEsperar) {
     // Each of these adds exactly one row or fails.
-    for (const char* sql : {"insert into subitems (interno,idext,Cantidad) values (?,?,?)",
-                            "INSERT INTO facturas(interno,orden,factura)VALUES(?,?,?)",
-                            "insert into t values (?, -?, mid(?, 1, 2), null)",
-                            "insert into \"values\" (a) values (?)"})
+    for (const char* sql :
+         {"insert into subitems (interno,idext,Cantidad) values (?,?,?)",
+          "INSERT INTO facturas(interno,orden,factura)VALUES(?,?,?)",
+          "insert into t values (?, -?, mid(?, 1, 2), null)", "insert into \"values\" (a) values (?)"})
         EXPECT_TRUE(Postgres::Gestor::InsercionDeUnaFila(sql)) << sql;
     // These may add none, several, or hand rows back: their answer is awaited.
-    for (const char* sql : {"insert into t (a) values (?), (?)", "insert into t (a) select a from u",
-                            "insert into t (a) values (?) returning a", "insert into t (a) values (?) on conflict do nothing",
-                            "insert into t default values", "insert into t (a) values ((select max(a) from t))",
-                            "update t set a = ?", "delete from t where a = ?", "select ? from t",
-                            "insert into t (a) values (?); delete from t", "insert into t (valuesx) select 1"})
+    for (const char* sql :
+         {"insert into t (a) values (?), (?)", "insert into t (a) select a from u",
+          "insert into t (a) values (?) returning a", "insert into t (a) values (?) on conflict do nothing",
+          "insert into t default values", "insert into t (a) values ((select max(a) from t))", "update t set a = ?",
+          "delete from t where a = ?", "select ? from t", "insert into t (a) values (?); delete from t",
+          "insert into t (valuesx) select 1"})
         EXPECT_FALSE(Postgres::Gestor::InsercionDeUnaFila(sql)) << sql;
 }
 
@@ -197,9 +199,9 @@ TEST(Servidor, LasFilasEnviadasSinEsperarFallanComoUnaSentenciaSola) {
 
     c.ComenzarTransaccion();
     for (int i = 1; i <= 5; ++i)
-        EXPECT_EQ(c.Ejecutar("insert into facturas (interno, orden, factura) values ('7', " + std::to_string(i) +
-                             ", 'F')"),
-                  1);
+        EXPECT_EQ(
+            c.Ejecutar("insert into facturas (interno, orden, factura) values ('7', " + std::to_string(i) + ", 'F')"),
+            1);
     EXPECT_EQ(c.EnCola(), 5u);
     // An update whose count is read waits; one whose count nobody reads is
     // sent ahead, and changing no row is no failure.
@@ -216,7 +218,8 @@ TEST(Servidor, LasFilasEnviadasSinEsperarFallanComoUnaSentenciaSola) {
     for (size_t i = 0; i < Postgres::Gestor::kLote + 7; ++i)
         c.Ejecutar("insert into facturas (interno, orden, factura) values ('8', " + std::to_string(i) + ", 'G')");
     EXPECT_LE(c.EnCola(), Postgres::Gestor::kLote);
-    EXPECT_EQ(e.ValorAduana("select count(*) from facturas where interno = '8'"), std::to_string(Postgres::Gestor::kLote + 7));
+    EXPECT_EQ(e.ValorAduana("select count(*) from facturas where interno = '8'"),
+              std::to_string(Postgres::Gestor::kLote + 7));
 
     // A failing row among others: the same error, raised where the batch is
     // waited for; the rows after it were refused.
@@ -450,7 +453,8 @@ TEST(Servidor, ServidorQueSeVaAMitadDeLaTransferenciaNoDejaNada) {
     for (int i = 1; i <= 3; ++i)
         e.Trabajo("insert into ART (INTNRO,ARTORD,ARTNRO,ARTDSC,ARTUNI,ARTTOT,PRCCAN,PRCDUN,PRCESM,PRCNCM,PRCCRC) "
                   "values ('100'," +
-                  std::to_string(i) + ",'A" + std::to_string(i) + "','Puerta',10,100,10,'07','1','8703.23.10.100A','OK')");
+                  std::to_string(i) + ",'A" + std::to_string(i) +
+                  "','Puerta',10,100,10,'07','1','8703.23.10.100A','OK')");
     auto volcado = [&] {
         std::string r;
         for (Recordset rs = e.Filas("select * from ART order by ARTORD"); !rs.Eof(); rs.MoveNext())
@@ -591,10 +595,11 @@ TEST(Servidor, ElEnvioDeLaDemostracionDaLoMismoEnArchivoYEnServidor) {
     Almacor::Gestor a;
     a.CadenaConexion("Provider=SQLite;Data Source=" + (archivo / "db" / "Corvex.db").string());
     a.Conectar();
-    for (const char* sql : {"select idarticulo, ncm, sufijos, Cantidad, fob, idext from subitems order by idext",
-                            "select idreg, idext, dit, cantidad from descargas order by idext, idreg",
-                            "select ORIGEN, id, CAMPO, Valor from DESPACHO_RESUMEN order by id",
-                            "select idarticulo, ncm, preciounitario from catarticulos order by idcatalogo, idarticulo"}) {
+    for (const char* sql :
+         {"select idarticulo, ncm, sufijos, Cantidad, fob, idext from subitems order by idext",
+          "select idreg, idext, dit, cantidad from descargas order by idext, idreg",
+          "select ORIGEN, id, CAMPO, Valor from DESPACHO_RESUMEN order by id",
+          "select idarticulo, ncm, preciounitario from catarticulos order by idcatalogo, idarticulo"}) {
         Recordset s = o.e.FilasAduana(sql), f;
         a.Sql(sql);
         a.CrearRs(f);

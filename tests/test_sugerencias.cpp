@@ -31,15 +31,15 @@ protected:
                   const std::string& suf = "null", const std::string& vin = "null") {
         e.Trabajo("insert into ART (INTNRO, ARTORD, ARTNRO, ARTCAN, ARTUNI, ARTTOT, PRCCAN, PRCDUN, PRCESM, PRCORI, "
                   "PRCNCM, PRCSUF, PRCEST, PRCCRC, PRCVIN) values ('100', " +
-                  std::to_string(ord) + ", '" + nro + "', 1, 10, 10, 1, '07', '1', '200', " + ncm + ", " + suf +
-                  ", " + est + ", " + (est == "'M'" ? "'OK'" : "null") + ", " + vin + ")");
+                  std::to_string(ord) + ", '" + nro + "', 1, 10, 10, 1, '07', '1', '200', " + ncm + ", " + suf + ", " +
+                  est + ", " + (est == "'M'" ? "'OK'" : "null") + ", " + vin + ")");
     }
     void Catalogo(const std::string& art, const std::string& ncm, const std::string& suf, const char* cat = "1") {
         e.EnAduana(std::string("insert into catarticulos (idcatalogo, idarticulo, ncm, sufijos) values ('") + cat +
                    "', '" + art + "', '" + ncm + "', '" + suf + "')");
     }
-    void Declarado(const std::string& interno, const std::string& art, const std::string& ncm,
-                   const std::string& suf, const std::string& fecha) {
+    void Declarado(const std::string& interno, const std::string& art, const std::string& ncm, const std::string& suf,
+                   const std::string& fecha) {
         e.EnAduana("insert into subitems (interno, idarticulo, ncm, sufijos) values ('" + interno + "', '" + art +
                    "', '" + ncm + "', '" + suf + "')");
         e.EnAduana("insert into caratula (interno, fechaalta) values ('" + interno + "', '" + fecha + "')");
@@ -47,7 +47,7 @@ protected:
 };
 
 TEST_F(Sugerir, FuentesEnOrdenDeConfianzaYCuentaDeArticulos) {
-    Articulo(1, "KAPRA 2.0 GT");       // to depurate, no position
+    Articulo(1, "KAPRA 2.0 GT"); // to depurate, no position
     Articulo(2, "KAPRA 1.4 GL", "'M'", "'8703.32.10.100K'", "'AA(MANO)-'");
     // Three catalog articles of the model at one position (14 characters, to be
     // completed), two of them with one suffix text; one at another position.
@@ -96,12 +96,12 @@ TEST_F(Sugerir, FuentesEnOrdenDeConfianzaYCuentaDeArticulos) {
 }
 
 TEST_F(Sugerir, SoloPosicionesDelNomencladorYSoloArticulosSinPosicionValida) {
-    Articulo(1, "SOLVIA X", "null", "'8703.99.99.999Z'"); // not in the nomenclator: suggested
-    Articulo(2, "SOLVIA Y", "'E'", "'8703.23.10.100A'");  // a valid position: no suggestion
+    Articulo(1, "SOLVIA X", "null", "'8703.99.99.999Z'");            // not in the nomenclator: suggested
+    Articulo(2, "SOLVIA Y", "'E'", "'8703.23.10.100A'");             // a valid position: no suggestion
     Articulo(3, "SOLVIA Z", "'M'", "'9999.99.99.999Z'", "'AA(M)-'"); // hand-corrected to nothing real
     Catalogo("SOLVIA SEDAN", "8703.23.10.100", "AA(A)-");
-    Catalogo("SOLVIA COUPE", "8701.10.00.000", "AA(B)-"); // no such position
-    Catalogo("SOLVIA HATCH", "8703.23.10.10", "AA(C)-");  // 13 characters
+    Catalogo("SOLVIA COUPE", "8701.10.00.000", "AA(B)-");                         // no such position
+    Catalogo("SOLVIA HATCH", "8703.23.10.10", "AA(C)-");                          // 13 characters
     Declarado("1001//01", "SOLVIA X", "8703.23.10.100B", "AA(D)-", "2025-01-01"); // wrong letter
 
     const auto todas = Sugerencias::DelInterno(e.App);
@@ -123,7 +123,7 @@ TEST_F(Sugerir, SufijosPreviosGuardanElVinDelArticulo) {
     } casos[] = {
         {"AA(ORVANTA)-AM(OTROVIN99)-CA01-", "8AJBA3FS0R0123456", false, "AA(ORVANTA)-CA01-AM(8AJBA3FS0)-"},
         {"AA(ORVANTA)-AM(OTROVIN99)-CA01-", "8AJBA3FS0R0123456", true, "AA(ORVANTA)-CA01-AM(8AJBA3FS0R0123456)-"},
-        {"AM(X)-AA(ORVANTA)-", "", false, "AA(ORVANTA)-"},    // no VIN of its own: none offered
+        {"AM(X)-AA(ORVANTA)-", "", false, "AA(ORVANTA)-"},        // no VIN of its own: none offered
         {"AA(ORVANTA)-", "VIN1", false, "AA(ORVANTA)-AM(VIN1)-"}, // the text had none
         {"SIN SUFIJOS", "VIN1", false, "AM(VIN1)-"},
     };

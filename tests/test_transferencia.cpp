@@ -5,9 +5,9 @@
 #include "app/Consola.h"
 #include "platform/Ajustes.h"
 #include "platform/AppError.h"
-#include "review/Depuracion.h"
 #include "platform/Esquema.h"
 #include "platform/Numeros.h"
+#include "review/Depuracion.h"
 #include "tools/generador.h"
 #include "transfer/RegistroDespacho.h"
 #include "transfer/Transferencia.h"
@@ -17,11 +17,11 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
-#include <functional>
-#include <thread>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
+#include <thread>
 
 namespace {
 
@@ -266,10 +266,11 @@ TEST_F(Transferencia, CatalogNeverInsertsANumberTwiceInALongInterno) {
     const int n = 25000;
     // The first thousand lines come in pairs of one number, so the numbers
     // seen reach the bound in the middle of a lot; two lines of that lot share one.
-    e.Trabajo("with recursive k(i) as (select 1 union all select i + 1 from k where i < " + std::to_string(n) +
-              ") insert into ART (INTNRO,ARTORD,ARTNRO,ARTDSC,ARTUNI,ARTTOT,PRCCAN,PRCDUN,PRCESM,PRCNCM,PRCCRC) "
-              "select '100', i, 'N' || case when i <= 1000 then (i + 1) / 2 when i = 20600 then 19900 else i - 500 end, "
-              "'Articulo ' || i, 10, 100, 10, '07', '1', '8703.23.10.100A', 'OK' from k");
+    e.Trabajo(
+        "with recursive k(i) as (select 1 union all select i + 1 from k where i < " + std::to_string(n) +
+        ") insert into ART (INTNRO,ARTORD,ARTNRO,ARTDSC,ARTUNI,ARTTOT,PRCCAN,PRCDUN,PRCESM,PRCNCM,PRCCRC) "
+        "select '100', i, 'N' || case when i <= 1000 then (i + 1) / 2 when i = 20600 then 19900 else i - 500 end, "
+        "'Articulo ' || i, 10, 100, 10, '07', '1', '8703.23.10.100A', 'OK' from k");
     int ord = n + 1;
     for (int i = 1; i <= 3000; i += 7) // numbers met long before
         Articulo(ord++, "n" + std::to_string(i), {{"ARTDSC", "'Otra vez " + std::to_string(i) + "'"}});

@@ -232,8 +232,7 @@ std::string OrigenDe(const std::string& pai) {
     return "";
 }
 
-void CargarCatalogo(Almacor::Gestor& trabajo, Conexion& aduana, AlmacenAjustes& ajustes,
-                    const std::string& carpeta) {
+void CargarCatalogo(Almacor::Gestor& trabajo, Conexion& aduana, AlmacenAjustes& ajustes, const std::string& carpeta) {
     auto pool = LeerArticulos(carpeta);
 
     aduana.ComenzarTransaccion();

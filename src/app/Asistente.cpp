@@ -1,8 +1,8 @@
 #include "app/Asistente.h"
 
+#include "classify/Clasificacion.h"
 #include "comun/Aplicacion.h"
 #include "comun/Operador.h"
-#include "classify/Clasificacion.h"
 #include "import/Importacion.h"
 #include "platform/AppError.h"
 #include "platform/Bitacora.h"

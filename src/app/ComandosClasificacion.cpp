@@ -1,10 +1,10 @@
 // Commands of the runner for the classification: classify, stats.
-#include "comun/Aplicacion.h"
 #include "app/Asistente.h"
 #include "app/Consola.h"
 #include "app/OperadorConsola.h"
 #include "classify/Clasificacion.h"
 #include "classify/Estadisticas.h"
+#include "comun/Aplicacion.h"
 #include "platform/AppError.h"
 #include "platform/Texto.h"
 

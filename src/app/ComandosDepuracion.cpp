@@ -8,8 +8,8 @@
 #include "review/Sugerencias.h"
 
 #include <algorithm>
-#include <map>
 #include <iostream>
+#include <map>
 #include <unistd.h>
 
 namespace Consola {
@@ -172,7 +172,8 @@ int CmdEditar(Contexto& c) {
         const auto lista = Sugerencias::DelArticulo(app, std::stoll(orden));
         const size_t n = static_cast<size_t>(std::stol(sugerencia));
         if (n > lista.size()) {
-            c.Op->MsgBox("El artículo " + Formatear(std::stod(orden), "0000") + " no tiene la sugerencia " + sugerencia +
+            c.Op->MsgBox("El artículo " + Formatear(std::stod(orden), "0000") + " no tiene la sugerencia " +
+                             sugerencia +
                              (lista.empty() ? std::string(": no tiene ninguna.")
                                             : ": tiene " + std::to_string(lista.size()) +
                                                   (lista.size() == 1 ? " sugerencia." : " sugerencias.")),
@@ -188,8 +189,8 @@ int CmdEditar(Contexto& c) {
     bool origenHecho = false;
     for (const auto& [e, v] : valores) {
         // The origin box stands between the goods state and the prices.
-        const bool precio = std::any_of(std::begin(precios), std::end(precios),
-                                        [e = e](const Edicion& p) { return &p == e; });
+        const bool precio =
+            std::any_of(std::begin(precios), std::end(precios), [e = e](const Edicion& p) { return &p == e; });
         if (!origenHecho && precio) {
             origenHecho = true;
             if (hayOrigen && !ElegirOrigen(c, f, origen))

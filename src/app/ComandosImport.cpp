@@ -1,8 +1,8 @@
 // Commands of the runner for the shipment import: import, list, delete, run.
-#include "comun/Aplicacion.h"
 #include "app/Asistente.h"
 #include "app/Consola.h"
 #include "app/OperadorConsola.h"
+#include "comun/Aplicacion.h"
 #include "import/Importacion.h"
 #include "import/ListaInternos.h"
 #include "platform/Texto.h"
@@ -18,7 +18,7 @@ namespace {
 const char* const kUsoImport = "import FILE [--interno N] [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...]\n"
                                "    [--reemplazar-correcciones si|no]";
 const char* const kUsoRun = "run \"INTNRO|FILE\" [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...] [--reemplazar si|no]\n"
-                             "    [--reemplazar-correcciones si|no]";
+                            "    [--reemplazar-correcciones si|no]";
 
 // --tipo and --relacion answer the questions an import may ask; what they do
 // not answer is asked on a terminal, or stops the run without one.

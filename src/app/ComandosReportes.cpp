@@ -3,9 +3,9 @@
 #include "app/OperadorConsola.h"
 #include "comun/Aplicacion.h"
 #include "platform/AppError.h"
+#include "platform/Idioma.h"
 #include "platform/Texto.h"
 #include "reports/Informe.h"
-#include "platform/Idioma.h"
 #include "reports/gui/Reporte.h"
 
 #include <QGuiApplication>

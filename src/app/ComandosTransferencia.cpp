@@ -1,8 +1,8 @@
 // The runner's command for the transfer: transfer INTNRO [--reemplazar si|no].
-#include "comun/Aplicacion.h"
 #include "app/Asistente.h"
 #include "app/Consola.h"
 #include "app/OperadorConsola.h"
+#include "comun/Aplicacion.h"
 #include "platform/Texto.h"
 #include "transfer/Transferencia.h"
 

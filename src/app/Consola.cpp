@@ -1,9 +1,9 @@
 #include "app/Consola.h"
 
-#include "comun/Aplicacion.h"
 #include "app/Arranque.h"
 #include "app/Completado.h"
 #include "app/OperadorConsola.h"
+#include "comun/Aplicacion.h"
 #include "platform/AppError.h"
 #include "platform/Bitacora.h"
 
@@ -33,12 +33,14 @@ const Entrada kComandos[] = {
     {"config", CmdConfig, "config [KEY VALUE]", "muestra la configuración, o guarda un valor"},
     {"relacion", CmdRelacion, "relacion list | add PAI ORI ESM | delete PAI ORI", "relaciones de países"},
     {"transfer", CmdTransfer, "transfer INTNRO [--reemplazar si|no]", "transfiere un interno al sistema aduanero"},
-    {"import", CmdImport, "import FILE [--interno N] [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...]\n"
+    {"import", CmdImport,
+     "import FILE [--interno N] [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...]\n"
      "         [--reemplazar-correcciones si|no]",
      "importa un archivo de envío y lo clasifica"},
     {"list", CmdList, "list", "lista los internos"},
     {"delete", CmdDelete, "delete INTNRO [--si]", "elimina un interno"},
-    {"run", CmdRun, "run \"INTNRO|FILE\" [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...] [--reemplazar si|no]\n"
+    {"run", CmdRun,
+     "run \"INTNRO|FILE\" [--tipo ICR1|ICR2] [--relacion PAI=ORI:ESM ...] [--reemplazar si|no]\n"
      "         [--reemplazar-correcciones si|no]",
      "importa, clasifica y transfiere sin detenerse"},
     {"classify", CmdClassify, "classify INTNRO", "clasifica un interno"},
@@ -74,7 +76,8 @@ void Ayuda(std::ostream& out) {
            "Prepara los despachos de importación sin ventanas: importa el archivo de envío, clasifica\n"
            "los artículos y transfiere el interno al sistema aduanero.\n\n"
            "Opciones (antes de la orden):\n"
-        << Arranque::AyudaOpciones() << "\n"
+        << Arranque::AyudaOpciones()
+        << "\n"
            "Órdenes (cada una admite --help):\n";
     for (const Entrada& e : kComandos) {
         out << "  " << e.uso << "\n";
@@ -88,7 +91,6 @@ void Ayuda(std::ostream& out) {
            "  1  se detuvo antes de terminar o mostró un error\n"
            "  2  uso incorrecto (orden, opción o argumento)\n";
 }
-
 
 // The completion script: the global options as Ayuda lists them, the commands
 // and their options as the table's usage lines give them.
@@ -113,7 +115,8 @@ void Contexto::ComprobarAjustes() const {
     std::error_code ec;
     if (!ArchivoAjustes.empty() && std::filesystem::is_directory(ArchivoAjustes, ec))
         throw AppError(75, "Consola.Ajustes",
-                       "El archivo de ajustes " + ArchivoAjustes + " es una carpeta: no se pueden leer ni guardar ajustes.");
+                       "El archivo de ajustes " + ArchivoAjustes +
+                           " es una carpeta: no se pueden leer ni guardar ajustes.");
 }
 
 bool Contexto::Arrancar(Aplicacion& app, const std::string& lineaComandos) {

@@ -52,7 +52,8 @@ bool OperadorConsola::Preguntar(const std::string& id, const std::string& texto)
     if (dada != Respuestas.end()) {
         si = dada->second;
     } else {
-        std::string r = LCaseAscii(Trim(DelTerminal("\n" + t + " [s/n]: ", "la pregunta \"" + t + "\" (--" + id + " si|no)")));
+        std::string r =
+            LCaseAscii(Trim(DelTerminal("\n" + t + " [s/n]: ", "la pregunta \"" + t + "\" (--" + id + " si|no)")));
         si = r == "s" || r == "si" || r == "sí";
     }
     m_out << "\n-> " << (si ? "Si" : "No") << "\n\n";
@@ -96,8 +97,8 @@ std::string OperadorConsola::ElegirOpcion(const std::string& id, const std::vect
         std::string lista;
         for (const std::string& l : lineas)
             lista += "  " + l + "\n";
-        codigo = Trim(DelTerminal("Carga de Sufijos:\n" + lista + "Código: ", "la opción del grupo " + id +
-                                                                                  " (--opcion " + id + "=CODIGO)"));
+        codigo = Trim(DelTerminal("Carga de Sufijos:\n" + lista + "Código: ",
+                                  "la opción del grupo " + id + " (--opcion " + id + "=CODIGO)"));
     }
     std::string elegida;
     for (const std::string& l : lineas)

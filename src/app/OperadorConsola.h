@@ -14,7 +14,8 @@ class OperadorConsola : public Operador {
 public:
     OperadorConsola(std::ostream& out, std::ostream& err);
 
-    Respuesta MsgBox(const std::string& texto, Icono icono = Icono::Ninguno, Botones botones = Botones::Aceptar) override;
+    Respuesta MsgBox(const std::string& texto, Icono icono = Icono::Ninguno,
+                     Botones botones = Botones::Aceptar) override;
     bool Preguntar(const std::string& id, const std::string& texto) override;
     std::string InputBox(const std::string& id, const std::string& prompt, const std::string& titulo,
                          const std::string& defecto) override;
@@ -35,12 +36,12 @@ public:
     // The answers the runner gives. A question, value or option without its
     // answer is asked on the terminal when there is one; otherwise the run
     // stops (Cancelacion) and undoes its own work.
-    std::map<std::string, bool> Respuestas;       // yes/no questions by identifier (Operador::Preguntas)
-    std::map<std::string, std::string> Valores;   // input boxes by identifier (suffix code)
-    std::map<std::string, std::string> Opciones;  // option pickers by group: the code chosen
-    std::string Tipo;                             // the type question ("" = closed without a button)
+    std::map<std::string, bool> Respuestas;      // yes/no questions by identifier (Operador::Preguntas)
+    std::map<std::string, std::string> Valores;  // input boxes by identifier (suffix code)
+    std::map<std::string, std::string> Opciones; // option pickers by group: the code chosen
+    std::string Tipo;                            // the type question ("" = closed without a button)
     std::map<std::string, std::pair<std::string, std::string>> Relaciones; // PAI -> (ORI, ESM)
-    bool Terminal = false;                        // missing answers may be asked on the terminal
+    bool Terminal = false; // missing answers may be asked on the terminal
     // A suffix question without its answer takes the default it offers, when
     // it offers one (editar --sugerencia: the suggestion's suffixes).
     bool TomarDefectos = false;

@@ -2,15 +2,15 @@
 
 #include "app/Arranque.h"
 
-#include "comun/Aplicacion.h"
 #include "app/gui/OperadorQt.h"
+#include "comun/Aplicacion.h"
 #include "config/frmConfig.h"
 #include "controls/gui/ClCntrl.h"
 #include "import/frmInterno.h"
-#include "review/frmDEP.h"
 #include "platform/AppError.h"
 #include "reports/Informe.h"
 #include "reports/frmReporte.h"
+#include "review/frmDEP.h"
 
 #include "controls/gui/Ventana.h"
 #include <QApplication>
@@ -368,9 +368,9 @@ void frmMain::Dibujar() {
         m_lstInternos->clear();
         const QIcon icono = style()->standardIcon(QStyle::SP_FileIcon);
         for (const ListaInternos::Item& i : p.Internos) {
-            auto* item = new QTreeWidgetItem(
-                m_lstInternos, {Q(i.INTNRO), Q(i.INTDSC), QString::number(i.Articulos), QString::number(i.PorDepurar),
-                                ListaInternos::TextoTransferido(i.EnAduana)});
+            auto* item = new QTreeWidgetItem(m_lstInternos, {Q(i.INTNRO), Q(i.INTDSC), QString::number(i.Articulos),
+                                                             QString::number(i.PorDepurar),
+                                                             ListaInternos::TextoTransferido(i.EnAduana)});
             item->setIcon(0, icono);
             for (int c = 2; c < 4; ++c)
                 item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);

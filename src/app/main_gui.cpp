@@ -4,8 +4,8 @@
 #include "app/frmPrimerInicio.h"
 #include "app/gui/Captura.h"
 #include "app/gui/OperadorQt.h"
-#include "controls/gui/Ventana.h"
 #include "comun/Aplicacion.h"
+#include "controls/gui/Ventana.h"
 #include "platform/AppError.h"
 #include "platform/Bitacora.h"
 #include "platform/Idioma.h"
@@ -26,7 +26,8 @@ void Ayuda() {
                  "Prepara los despachos de importación en la ventana del asistente de tres pasos.\n"
                  "Con \"INTNRO|ARCHIVO\" importa, clasifica y transfiere ese archivo por sí solo.\n\n"
                  "Opciones:\n"
-              << Arranque::AyudaOpciones() << "\n"
+              << Arranque::AyudaOpciones()
+              << "\n"
                  "Sin bases de datos en la carpeta, la ventana ofrece crearlas (vacías o con datos de\n"
                  "demostración) o elegir otra carpeta. Cada corrida deja una línea en DIR/velmarion.log.\n\n"
                  "Estado de salida:\n"
@@ -97,8 +98,9 @@ int main(int argc, char** argv) {
     ventana.show();
     if (!carpetaCaptura.empty()) {
         ventana.Iniciar();
-        QTimer::singleShot(0, &ventana,
-                           [&] { QApplication::exit(CapturarVentanas(ventana, app, carpetaCaptura) == kCapturas ? 0 : 1); });
+        QTimer::singleShot(0, &ventana, [&] {
+            QApplication::exit(CapturarVentanas(ventana, app, carpetaCaptura) == kCapturas ? 0 : 1);
+        });
     } else if (app.InternoLinea.empty()) {
         ventana.Iniciar();
     } else {

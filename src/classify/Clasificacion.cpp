@@ -306,8 +306,7 @@ long LeerFilas(Aplicacion& app, Clasificados& c) {
     std::string clave;
     // Every row is held until the closing pass: sized once, the rows are
     // never copied to a larger block while the page cache is full.
-    c.filas.reserve(
-        static_cast<size_t>(Almacor::ContarFilas(app.Db, " from ART where INTNRO = '" + interno + "'")));
+    c.filas.reserve(static_cast<size_t>(Almacor::ContarFilas(app.Db, " from ART where INTNRO = '" + interno + "'")));
     // The query's columns, read by position: every row reads most of them.
     enum : size_t { kNro, kUni, kOrg, kVin, kOrd, kClasificado, kNcm, kSuf };
     for (Almacor::Cursor art(app.Db,
@@ -439,7 +438,8 @@ private:
         const std::string idpais = cat.Fields("idpais").Texto();
         if (a.sinOrigen && !Trim(idpais).empty())
             m_actual.push_back({"PRCORI", idpais});
-        if (const Recordset* uni = m_aduana.Ncm("select [012] as estadistica,[020] as deresp from ncm where " + filtro)) {
+        if (const Recordset* uni =
+                m_aduana.Ncm("select [012] as estadistica,[020] as deresp from ncm where " + filtro)) {
             m_actual.push_back({"PRCEUN", uni->Fields("estadistica").Texto()});
             const std::string deresp = uni->Fields("deresp").Texto();
             if (!Trim(deresp).empty())
@@ -515,10 +515,10 @@ private:
     std::string& m_sSQL;
     Clasificados& m_c;
     ConsultasAduana m_aduana;
-    long m_avance = 1;                  // the next row whose progress is due
+    long m_avance = 1;                   // the next row whose progress is due
     std::vector<Pendiente> m_pendientes; // found pairs of the number being looked up
-    std::string m_numero;               // of the pending pairs, in lower case
-    size_t m_inicio = 0;                // the number's first article
+    std::string m_numero;                // of the pending pairs, in lower case
+    size_t m_inicio = 0;                 // the number's first article
     // Per article, its group and pair there (-1: none), or the group's first
     // pair for all the number's articles when one update does the number.
     std::vector<std::pair<int32_t, int32_t>> m_efecto;
@@ -696,9 +696,9 @@ struct Lectura {
     }
     // Whether the row's suffixes hold a value left empty, "()".
     std::string SufijoVacio() const {
-        return porFuncion ? "ifnull(clasificada(ARTORD, " + std::to_string(kCodigoSufijoVacio) +
-                                "), instr(1,PRCSUF,'()')>0)"
-                          : "instr(1,PRCSUF,'()')>0";
+        return porFuncion
+                   ? "ifnull(clasificada(ARTORD, " + std::to_string(kCodigoSufijoVacio) + "), instr(1,PRCSUF,'()')>0)"
+                   : "instr(1,PRCSUF,'()')>0";
     }
 
 private:

@@ -15,9 +15,12 @@ namespace Estadisticas {
 Contadores FRAM3_CargarEstadisticas(Aplicacion& app) {
     // The six counts of the interno's articles, each the rows that meet its
     // condition, read in one pass over them.
-    static const char* const kCondiciones[] = {
-        "1", // every article
-        "PRCEST = 'A'", "(PRCEST = '' or PRCEST IS NULL)", "PRCCRC <> 'OK'", "PRCCRC = 'POS'", "PRCCRC = 'SUF'"};
+    static const char* const kCondiciones[] = {"1", // every article
+                                               "PRCEST = 'A'",
+                                               "(PRCEST = '' or PRCEST IS NULL)",
+                                               "PRCCRC <> 'OK'",
+                                               "PRCCRC = 'POS'",
+                                               "PRCCRC = 'SUF'"};
     std::string sql = "select ";
     for (size_t i = 0; i < std::size(kCondiciones); ++i)
         sql += (i ? ", " : "") + std::string("count(case when ") + kCondiciones[i] + " then INTNRO end) as c" +

@@ -44,11 +44,16 @@ public:
             Respuesta R;
         };
         static constexpr Defecto kDefectos[] = {
-            {Preguntas::EliminarInterno, Respuesta::No},        {Preguntas::EliminarRelacion, Respuesta::No},
-            {Preguntas::Reemplazar, Respuesta::No},             {Preguntas::SinPais, Respuesta::No},
-            {Preguntas::Cancelar, Respuesta::No},               {Preguntas::Deshacer, Respuesta::No},
-            {Preguntas::ReemplazarCorrecciones, Respuesta::No}, {Preguntas::CancelarImportacion, Respuesta::No},
-            {Preguntas::DescartarCambios, Respuesta::No},       {Preguntas::ReplicarVehiculos, Respuesta::No},
+            {Preguntas::EliminarInterno, Respuesta::No},
+            {Preguntas::EliminarRelacion, Respuesta::No},
+            {Preguntas::Reemplazar, Respuesta::No},
+            {Preguntas::SinPais, Respuesta::No},
+            {Preguntas::Cancelar, Respuesta::No},
+            {Preguntas::Deshacer, Respuesta::No},
+            {Preguntas::ReemplazarCorrecciones, Respuesta::No},
+            {Preguntas::CancelarImportacion, Respuesta::No},
+            {Preguntas::DescartarCambios, Respuesta::No},
+            {Preguntas::ReplicarVehiculos, Respuesta::No},
         };
         for (const Defecto& d : kDefectos)
             if (id == d.Id)

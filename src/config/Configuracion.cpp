@@ -30,8 +30,8 @@ bool EnTabla(Conexion& db, const std::string& tabla, const std::string& columna,
 
 // The characters of a suffix value: A-Z, Ñ, digits, "/", ",", "&" and blanks.
 bool CaracterDeSufijo(char32_t c) {
-    return (c >= U'A' && c <= U'Z') || (c >= U'0' && c <= U'9') || c == U'Ñ' || c == U'/' || c == U',' ||
-           c == U'&' || c == U' ';
+    return (c >= U'A' && c <= U'Z') || (c >= U'0' && c <= U'9') || c == U'Ñ' || c == U'/' || c == U',' || c == U'&' ||
+           c == U' ';
 }
 
 } // namespace

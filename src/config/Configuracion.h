@@ -25,9 +25,9 @@ public:
     // the relations and the catalogs (entity "CATALOGOS"). Query errors reach the caller.
     void Form_Load();
     // Esc: refuses an empty origin, and an origin or brand that
-    // AjusteInvalido refuses, with its message (false: the dialog stays open); otherwise stores every setting, in the store and in the running
-    // program, and returns true (the dialog closes). A store that cannot be
-    // written raises its error after every value is in force in the program.
+    // AjusteInvalido refuses, with its message (false: the dialog stays open); otherwise stores every setting, in the
+    // store and in the running program, and returns true (the dialog closes). A store that cannot be written raises its
+    // error after every value is in force in the program.
     bool GrabarySalir();
 
     // Relation list: Insert opens "Establecer Pais" for a new code and reloads;

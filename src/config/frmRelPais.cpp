@@ -113,8 +113,8 @@ bool frmRelPais::eventFilter(QObject* objeto, QEvent* evento) {
     if (objeto == m_cboPais && evento->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(evento);
         const QString texto = k->text();
-        const bool letra = !texto.isEmpty() && texto.at(0).isPrint() &&
-                           !(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+        const bool letra =
+            !texto.isEmpty() && texto.at(0).isPrint() && !(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
         if (letra || (k->key() == Qt::Key_Backspace && !m_buscado.isEmpty())) {
             // Letters typed within a second of each other make one search text.
             if (!m_tecleo.isValid() || m_tecleo.elapsed() > 1000)

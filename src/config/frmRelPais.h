@@ -38,6 +38,6 @@ private:
     QLineEdit *m_txtValor, *m_txtESM;
     QComboBox *m_cboPais, *m_cboidPais;
     ClCntrl* m_ctlPais;
-    QString m_buscado;     // the letters typed in the country box
+    QString m_buscado;      // the letters typed in the country box
     QElapsedTimer m_tecleo; // since the last of them
 };

@@ -1,8 +1,8 @@
 #include "import/Importacion.h"
 
+#include "classify/modGlobal.h"
 #include "comun/Aplicacion.h"
 #include "comun/Operador.h"
-#include "classify/modGlobal.h"
 #include "import/modEntidadesTarvelo.h"
 #include "platform/AppError.h"
 #include "platform/Bitacora.h"
@@ -64,8 +64,7 @@ void ProcesarH(Aplicacion& app, Corrida& c, const std::string& linea) {
         // so the count asked about is the count deleted.
         Recordset corregidos;
         app.Db.Sql("select count(*) as n from ART where INTNRO = '" + n + "' and PRCEST in ('M', 'R')");
-        const long n_corregidos =
-            app.Db.CrearRs(corregidos) ? static_cast<long>(corregidos.Fields("n").Numero()) : 0;
+        const long n_corregidos = app.Db.CrearRs(corregidos) ? static_cast<long>(corregidos.Fields("n").Numero()) : 0;
         if (n_corregidos > 0) {
             app.Op->PunteroEspera(false);
             const bool si = app.Op->Preguntar(Operador::Preguntas::ReemplazarCorrecciones,

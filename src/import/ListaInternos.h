@@ -12,8 +12,8 @@ namespace ListaInternos {
 enum class Transferido { No, Si, Desconocido };
 struct Item {
     std::string INTNRO, INTDSC;
-    long Articulos = 0;  // its ART rows
-    long PorDepurar = 0; // of them, still to depurate (the F1 list's rows)
+    long Articulos = 0;                     // its ART rows
+    long PorDepurar = 0;                    // of them, still to depurate (the F1 list's rows)
     Transferido EnAduana = Transferido::No; // it has a cover in the customs database
 };
 // "Sí", "No", or "?" when the customs database could not be asked.

@@ -1,7 +1,7 @@
 #include "import/frmInterno.h"
 
-#include "comun/Aplicacion.h"
 #include "app/gui/OperadorQt.h"
+#include "comun/Aplicacion.h"
 #include "controls/gui/ClCntrl.h"
 #include "import/Importacion.h"
 #include "platform/AppError.h"

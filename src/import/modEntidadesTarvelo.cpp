@@ -1,8 +1,8 @@
 #include "import/modEntidadesTarvelo.h"
 
+#include "classify/modGlobal.h"
 #include "comun/Aplicacion.h"
 #include "comun/Operador.h"
-#include "classify/modGlobal.h"
 #include "platform/AppError.h"
 #include "platform/Numeros.h"
 #include "platform/SentenciaSql.h"
@@ -104,16 +104,16 @@ bool FechaValida(int dia, int mes, int anio) {
 double NumeroAscii(std::string_view t, int enteros, int decimales) {
     const size_t e = std::min(t.size(), static_cast<size_t>(enteros));
     char buf[96];
-    const std::string_view dec = decimales == 0                                 ? std::string_view("0")
-                                 : static_cast<size_t>(enteros) >= t.size() ? std::string_view()
-                                                                             : t.substr(e, static_cast<size_t>(decimales));
+    const std::string_view dec = decimales == 0 ? std::string_view("0")
+                                 : static_cast<size_t>(enteros) >= t.size()
+                                     ? std::string_view()
+                                     : t.substr(e, static_cast<size_t>(decimales));
     // Nearly every field is digits only: their value as a whole number over a
     // power of ten, both exact in a double, is one correctly rounded division,
     // the value the reader below gives. Anything else (blanks, a sign, more
     // digits than a double holds exactly) takes the reader.
-    static constexpr double kPotencias[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    static constexpr double kPotencias[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                            1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     if (dec.size() < std::size(kPotencias)) {
         // Leading zeros first; then at most 19 digits, which cannot overflow.
         std::string_view entera = t.substr(0, e), fraccion = dec;

@@ -21,7 +21,8 @@ std::string AlmacenAjustes::GetSetting(const std::string& clave, const std::stri
 void AlmacenAjustes::SaveSetting(const std::string& clave, const std::string& valor) {
     // The store keeps one line per value: a line break would cut it or end up escaped.
     if (valor.find_first_of("\r\n") != std::string::npos)
-        throw AppError(5, "AlmacenAjustes.SaveSetting", "El valor del ajuste " + clave + " no puede tener saltos de línea.");
+        throw AppError(5, "AlmacenAjustes.SaveSetting",
+                       "El valor del ajuste " + clave + " no puede tener saltos de línea.");
     m_s->setValue("CONFIG/" + QString::fromStdString(clave), QString::fromStdString(valor));
     m_s->sync();
     // QSettings keeps a failed write to itself: a value that never reached the

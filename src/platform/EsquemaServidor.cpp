@@ -206,8 +206,9 @@ const std::vector<const char*> kTablas = {
     "create table velmarion_esquema (version integer not null)",
 };
 
-const char* const kNuestras[] = {"velmarion_esquema", "despacho_resumen", "descargas", "subitems", "facturas",
-                                 "caratula", "sufidos", "ncm", "unidades", "catarticulos", "catalogo"};
+const char* const kNuestras[] = {"velmarion_esquema", "despacho_resumen", "descargas", "subitems",
+                                 "facturas",          "caratula",         "sufidos",   "ncm",
+                                 "unidades",          "catarticulos",     "catalogo"};
 
 // The extensions, the normaliser and the functions the statements call: a new
 // database and one brought up from an earlier version get the same.

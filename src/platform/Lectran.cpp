@@ -26,8 +26,8 @@ void Gestor::Abrir_Archivo(int) {
             throw AppError(75, "Lectran.Gestor.Abrir_Archivo",
                            "No se puede leer el archivo " + m_ruta + ": " +
                                (causa == EACCES || causa == EPERM ? std::string("permiso denegado")
-                                                                  : causa ? std::string(std::strerror(causa))
-                                                                          : std::string("error de acceso")) +
+                                : causa                           ? std::string(std::strerror(causa))
+                                                                  : std::string("error de acceso")) +
                                ".");
         throw AppError(53, "Lectran.Gestor.Abrir_Archivo", "No se encontró el archivo " + m_ruta);
     }
@@ -74,7 +74,8 @@ std::string Gestor::LeerLinea() {
         // The line's end is the first LF or CR: a fast search for the LF, then
         // for a CR only before it.
         const char* lf = static_cast<const char*>(std::memchr(desde, '\n', static_cast<size_t>(fin - desde)));
-        const char* cr = static_cast<const char*>(std::memchr(desde, '\r', static_cast<size_t>((lf ? lf : fin) - desde)));
+        const char* cr =
+            static_cast<const char*>(std::memchr(desde, '\r', static_cast<size_t>((lf ? lf : fin) - desde)));
         const char* p = cr ? cr : lf ? lf : fin;
         const size_t n = static_cast<size_t>(p - desde);
         if (linea.size() + n > kLargoMaximo)

@@ -29,9 +29,9 @@ void FijarSeparadorDecimal(char separador) {
 namespace {
 
 constexpr double kDecenas[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7};
-constexpr unsigned long long kPotencias[] = {1,         10,         100,         1000,         10000,        100000,
-                                             1000000,   10000000,   100000000,   1000000000,   10000000000,  100000000000,
-                                             1000000000000, 10000000000000, 100000000000000, 1000000000000000};
+constexpr unsigned long long kPotencias[] = {
+    1,         10,         100,         1000,         10000,         100000,         1000000,         10000000,
+    100000000, 1000000000, 10000000000, 100000000000, 1000000000000, 10000000000000, 100000000000000, 1000000000000000};
 
 // The digits of `m`, at least `minimo` of them (zeros before), written backwards from `p`.
 char* DigitosAtras(char* p, unsigned long long m, int minimo) {
@@ -219,9 +219,8 @@ std::string EnteroSql(long long valor) {
 // gives, at a fraction of its cost. The import reads four numbers a line, and
 // statements carry prices and totals.
 bool LeerDecimalExacto(const char* numero, size_t n, double& v) {
-    static constexpr double kPotencias[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    static constexpr double kPotencias[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                            1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     unsigned long long m = 0;
     int significativos = 0, decimales = 0;
     bool punto = false;

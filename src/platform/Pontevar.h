@@ -42,9 +42,9 @@ public:
 
 private:
     std::string m_home;
-    std::map<std::string, std::string> m_archivos;                  // entity -> file
-    std::map<std::string, std::string> m_servidores;                // entity -> connection string
-    std::map<std::string, std::unique_ptr<Conexion>> m_conexiones;  // file or server -> connection
+    std::map<std::string, std::string> m_archivos;                 // entity -> file
+    std::map<std::string, std::string> m_servidores;               // entity -> connection string
+    std::map<std::string, std::unique_ptr<Conexion>> m_conexiones; // file or server -> connection
     std::string Clave(const std::string& entidad) const;
 };
 

@@ -17,13 +17,12 @@ namespace Postgres {
 
 namespace {
 
-constexpr long kErrorSql = -2147217900;       // the number every failing statement reports
-constexpr long kErrorServidor = -2147467259;  // the server cannot be reached
-constexpr size_t kMaxPreparadas = 400;        // shapes kept per connection; a run uses a few dozen
+constexpr long kErrorSql = -2147217900;      // the number every failing statement reports
+constexpr long kErrorServidor = -2147467259; // the server cannot be reached
+constexpr size_t kMaxPreparadas = 400;       // shapes kept per connection; a run uses a few dozen
 
 // Type oids of the results (pg_type.h is a server header).
-constexpr Oid kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kOid = 26, kFloat4 = 700, kFloat8 = 701,
-              kNumeric = 1700;
+constexpr Oid kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kOid = 26, kFloat4 = 700, kFloat8 = 701, kNumeric = 1700;
 
 // [name] becomes "name"; quoted texts are copied untouched.
 std::string Corchetes(const std::string& sql) {
@@ -95,8 +94,8 @@ bool EsLetraNombre(char c) {
 // In a where clause, `code = 'text'` becomes
 // lower(cast(code as text)) = lower('text'): the same test citext's equality
 // makes, written so the index on lower() answers it (cast rather than "::",
-// which would keep the statement from being parametrised and prepared). Assignments (set ... =) and every other comparison are left to
-// citext.
+// which would keep the statement from being parametrised and prepared). Assignments (set ... =) and every other
+// comparison are left to citext.
 std::string IgualdadSinMayusculas(const std::string& sql) {
     size_t w = std::string::npos;
     for (size_t i = 0; i + 5 <= sql.size(); ++i)
@@ -399,7 +398,8 @@ bool Gestor::PrepararForma(const std::string& nombre, const std::string& texto, 
     if (!bien && PQstatus(m_pg) != CONNECTION_OK)
         Fallar(operacion, PQerrorMessage(m_pg));
     if (dentro)
-        EjecutarDirecto(bien ? "release velmarion_preparar" : "rollback to velmarion_preparar; release velmarion_preparar");
+        EjecutarDirecto(bien ? "release velmarion_preparar"
+                             : "rollback to velmarion_preparar; release velmarion_preparar");
     return bien;
 }
 
@@ -483,8 +483,8 @@ Gestor::Respuesta Gestor::Correr(const std::string& sql, const char* operacion, 
     if (m_enCola > 0) {
         // Sent behind the statements still unanswered: one round trip answers them all.
         SoltarGrupo(operacion);
-        if (PQsendQueryPrepared(m_pg, nombre.c_str(), static_cast<int>(m_punteros.size()), m_punteros.data(),
-                                nullptr, nullptr, 0) != 1) {
+        if (PQsendQueryPrepared(m_pg, nombre.c_str(), static_cast<int>(m_punteros.size()), m_punteros.data(), nullptr,
+                                nullptr, 0) != 1) {
             std::string error = PQerrorMessage(m_pg);
             Vaciar("Ejecutar");
             Fallar(operacion, error, nullptr, true);
@@ -675,7 +675,10 @@ void Gestor::EnviarExistencias() {
         std::string columnas = "i", arreglos = "$1::int8[]";
         for (size_t i = 0; i < forma.tipos.size(); ++i) {
             const unsigned t = forma.tipos[i];
-            arreglos += ", $" + std::to_string(i + 2) + (t == kInt8 ? "::int8[]" : t == kFloat8 ? "::float8[]" : "::text[]");
+            arreglos += ", $" + std::to_string(i + 2) +
+                        (t == kInt8     ? "::int8[]"
+                         : t == kFloat8 ? "::float8[]"
+                                        : "::text[]");
             columnas += ", p" + std::to_string(i + 1);
         }
         std::string consulta;
@@ -683,7 +686,8 @@ void Gestor::EnviarExistencias() {
         const std::string numerada = Numerar(forma.plantilla);
         for (size_t i = 0; i < numerada.size(); ++i) {
             // Numerar wrote $1, $2 ...: each becomes the column of its parameter.
-            if (numerada[i] == '$' && i + 1 < numerada.size() && std::isdigit(static_cast<unsigned char>(numerada[i + 1]))) {
+            if (numerada[i] == '$' && i + 1 < numerada.size() &&
+                std::isdigit(static_cast<unsigned char>(numerada[i + 1]))) {
                 size_t j = i + 1;
                 while (j < numerada.size() && std::isdigit(static_cast<unsigned char>(numerada[j])))
                     ++j;
@@ -694,8 +698,8 @@ void Gestor::EnviarExistencias() {
                 consulta += numerada[i];
             }
         }
-        const std::string texto = "select t.i from unnest(" + arreglos + ") as t(" + columnas + ") where exists (" +
-                                  consulta + ")";
+        const std::string texto =
+            "select t.i from unnest(" + arreglos + ") as t(" + columnas + ") where exists (" + consulta + ")";
         std::vector<Oid> tipos(forma.tipos.size() + 1, 0);
         forma.existencias = PrepararForma(forma.nombre + "e", texto, tipos, "CrearRs") ? forma.nombre + "e" : "-";
     }
@@ -724,8 +728,8 @@ void Gestor::EnviarExistencias() {
         punteros.push_back(a.c_str());
     if (PQpipelineStatus(m_pg) == PQ_PIPELINE_OFF && PQenterPipelineMode(m_pg) != 1)
         Fallar("CrearRs", PQerrorMessage(m_pg));
-    if (PQsendQueryPrepared(m_pg, forma.existencias.c_str(), static_cast<int>(punteros.size()), punteros.data(), nullptr,
-                            nullptr, 0) != 1) {
+    if (PQsendQueryPrepared(m_pg, forma.existencias.c_str(), static_cast<int>(punteros.size()), punteros.data(),
+                            nullptr, nullptr, 0) != 1) {
         std::string error = PQerrorMessage(m_pg);
         Vaciar("CrearRs");
         Fallar("CrearRs", error, nullptr, true);
@@ -1000,8 +1004,8 @@ std::string Gestor::DeshacerOReconectar() noexcept {
         DeshacerTransaccion();
         return {};
     } catch (...) {
-        std::string nota = "No se pudo deshacer la transacción en el servidor " + m_destino + ": " +
-                           AppError::Actual().Description;
+        std::string nota =
+            "No se pudo deshacer la transacción en el servidor " + m_destino + ": " + AppError::Actual().Description;
         // The server undoes whatever a closed connection left open; the next
         // statement opens a new one.
         m_transaccion = false;

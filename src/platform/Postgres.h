@@ -138,8 +138,8 @@ private:
     };
     // Template text and parameter types -> its prepared statement.
     std::unordered_map<std::string, Preparada> m_preparadas;
-    bool m_fila = false;       // the statement being run is a single-row insert
-    std::vector<Envio> m_filas; // of each statement of the lot being sent
+    bool m_fila = false;                       // the statement being run is a single-row insert
+    std::vector<Envio> m_filas;                // of each statement of the lot being sent
     std::deque<std::vector<Envio>> m_cerrados; // lots closed by a sync point, not yet read
     // Single-row inserts of one shape, gathered to go as one statement of
     // many rows: the server runs one statement where it would run each.

@@ -144,11 +144,11 @@ std::string Motor::MotivoSufijos(const Grupos& grupos, const std::string& texto)
             const std::string valor = entrada.substr(3, entrada.size() - 4);
             // The customs field of a suffix value holds 21 characters.
             if (const size_t largo = Utf8aU32(valor).size(); largo > 21)
-                return "El valor del sufijo " + g + " tiene " + std::to_string(largo) +
-                       " caracteres; admite hasta 21.";
+                return "El valor del sufijo " + g + " tiene " + std::to_string(largo) + " caracteres; admite hasta 21.";
             if (!ValorValido(valor, grupo.Numerico))
-                return grupo.Numerico ? "Valor inválido en el sufijo " + g + ": debe tener seis dígitos."
-                                      : "Valor inválido en el sufijo " + g + ": " + entrada.substr(3, entrada.size() - 4) + ".";
+                return grupo.Numerico
+                           ? "Valor inválido en el sufijo " + g + ": debe tener seis dígitos."
+                           : "Valor inválido en el sufijo " + g + ": " + entrada.substr(3, entrada.size() - 4) + ".";
         } else {
             if (entrada.size() != 4)
                 return "La opción " + entrada + " del grupo " + g + " debe tener cuatro caracteres.";
@@ -176,9 +176,8 @@ int Motor::ValidarSufijos(const std::string& posicion, const std::string& sufijo
     try {
         if (!PosicionExiste(posicion)) {
             size_t largo = Len(posicion);
-            m_motivo = largo == 14 || largo == 15
-                           ? "La posición " + posicion + " no está en el nomenclador."
-                           : "La posición \"" + posicion + "\" no tiene 14 ni 15 caracteres.";
+            m_motivo = largo == 14 || largo == 15 ? "La posición " + posicion + " no está en el nomenclador."
+                                                  : "La posición \"" + posicion + "\" no tiene 14 ni 15 caracteres.";
             return 1;
         }
         m_motivo = MotivoSufijos(GruposDe(posicion), sufijos);

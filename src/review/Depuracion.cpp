@@ -38,8 +38,8 @@ std::string Motivo(Aplicacion& app, Tesmira::Motor& validador, const Recordset& 
     const std::string ncm = Trim(rs.Fields("PRCNCM").Texto());
     const std::string suf = rs.Fields("PRCSUF").Texto();
     if (est.empty()) {
-        std::string m = "No está en el catálogo" +
-                        (app.Config.INTCAT.empty() ? std::string() : " " + app.Config.INTCAT) + ".";
+        std::string m =
+            "No está en el catálogo" + (app.Config.INTCAT.empty() ? std::string() : " " + app.Config.INTCAT) + ".";
         if (Trim(rs.Fields("PRCDST").Texto()).empty())
             m += " Su país no tiene relación de origen.";
         return m;
@@ -191,8 +191,9 @@ std::vector<Fila> CargarRegConErrores(Aplicacion& app, bool* ok) {
 }
 
 std::vector<Fila> CargarRegOK(Aplicacion& app, bool* ok) {
-    return Listar(app, "select * from ART where INTNRO = '" + SqlTexto(app.InternoActual) +
-                           "' and  PRCCRC = 'OK' order by ARTORD",
+    return Listar(app,
+                  "select * from ART where INTNRO = '" + SqlTexto(app.InternoActual) +
+                      "' and  PRCCRC = 'OK' order by ARTORD",
                   false, ok);
 }
 
@@ -213,8 +214,8 @@ int Decimales(const std::string& numero) {
 std::string ConDecimales(const std::string& numero, int decimales) {
     if (Trim(numero).empty() || !EsNumerico(numero))
         return numero;
-    return Formatear(ValorNumerico(numero), decimales > 0 ? "0." + std::string(static_cast<size_t>(decimales), '0')
-                                                          : std::string("0"));
+    return Formatear(ValorNumerico(numero),
+                     decimales > 0 ? "0." + std::string(static_cast<size_t>(decimales), '0') : std::string("0"));
 }
 
 std::vector<CuentaMotivo> Motivos(const std::vector<Fila>& filas) {
@@ -768,11 +769,12 @@ Resultado FormModificar::Grabar() {
             despues += " when '" + col + "' then a." + col;
             cambio += " when '" + col + "' then a." + col + " is not b." + col;
         }
-        const long cambios = m_app.Db.Ejecutar("insert into HIST (LOTE, COLUMNA, ARTORD, ANTES, DESPUES, TIPO) select " + lote +
-                          ", c.col, a.ARTORD, case c.col" + antes + " end, case c.col" + despues +
-                          " end, case when a.ARTORD = " + orden + " then 'M' else 'R' end from temp.HIST_ANTES b " +
-                          "join ART a on a.INTNRO = b.INTNRO and a.ARTORD = b.ARTORD join (" + columnas +
-                          ") c where a.INTNRO = '" + interno + "' and case c.col" + cambio + " end");
+        const long cambios =
+            m_app.Db.Ejecutar("insert into HIST (LOTE, COLUMNA, ARTORD, ANTES, DESPUES, TIPO) select " + lote +
+                              ", c.col, a.ARTORD, case c.col" + antes + " end, case c.col" + despues +
+                              " end, case when a.ARTORD = " + orden + " then 'M' else 'R' end from temp.HIST_ANTES b " +
+                              "join ART a on a.INTNRO = b.INTNRO and a.ARTORD = b.ARTORD join (" + columnas +
+                              ") c where a.INTNRO = '" + interno + "' and case c.col" + cambio + " end");
         // A save that changed nothing is no correction: an undo of it would have nothing to give back.
         if (cambios == 0)
             m_app.Db.Ejecutar("delete from HIST_LOTE where LOTE = " + lote);
@@ -784,7 +786,8 @@ Resultado FormModificar::Grabar() {
         if (abierta) {
             // A rollback that fails reconnects, which undoes the half-made correction as well.
             std::string nota = m_app.Db.DeshacerOReconectar();
-            perdido = std::string(vbCrLf) + vbCrLf + "No se guardó la corrección: el artículo y los demás quedan como estaban." +
+            perdido = std::string(vbCrLf) + vbCrLf +
+                      "No se guardó la corrección: el artículo y los demás quedan como estaban." +
                       (nota.empty() ? std::string() : std::string(vbCrLf) + nota);
         }
         op.MsgBox(e.Mensaje() + seccion + "::" + e.Source + perdido, Icono::Critico);
@@ -857,9 +860,9 @@ Resultado Deshacer(Aplicacion& app, const std::string& interno, bool preguntar) 
     };
     if (!UltimaCorreccion(app, n, lote, fecha, articulos))
         return nada();
-    if (preguntar && !op.Preguntar(Operador::Preguntas::Deshacer,
-                                   "Desea deshacer la última corrección (" + fecha + ", " +
-                                       std::to_string(articulos) + " articulos)?"))
+    if (preguntar &&
+        !op.Preguntar(Operador::Preguntas::Deshacer, "Desea deshacer la última corrección (" + fecha + ", " +
+                                                         std::to_string(articulos) + " articulos)?"))
         return Resultado::Detenido;
     std::string motivo; // why the undo was refused inside its transaction
     long deshechos = 0;
@@ -906,8 +909,8 @@ Resultado Deshacer(Aplicacion& app, const std::string& interno, bool preguntar) 
             const std::string col = c;
             app.Db.Ejecutar("update ART set " + col + " = (select h.ANTES from HIST h where h.LOTE = " + lote +
                             " and h.COLUMNA = '" + col + "' and h.ARTORD = ART.ARTORD) where INTNRO = '" + n +
-                            "' and ARTORD in (select ARTORD from HIST where LOTE = " + lote + " and COLUMNA = '" +
-                            col + "')");
+                            "' and ARTORD in (select ARTORD from HIST where LOTE = " + lote + " and COLUMNA = '" + col +
+                            "')");
         }
         app.Db.Ejecutar("update HIST_LOTE set DESHECHA = 1 where LOTE = " + lote);
         app.Db.ConfirmarTransaccion();
@@ -919,8 +922,8 @@ Resultado Deshacer(Aplicacion& app, const std::string& interno, bool preguntar) 
         op.MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmDEP.Deshacer]", Icono::Critico);
         return Resultado::Fallido;
     }
-    Bitacora::Registrar(app.Home, interno, "deshacer", std::string(TextoResultado(Resultado::Hecho)) + ": correccion " + lote,
-                        0);
+    Bitacora::Registrar(app.Home, interno, "deshacer",
+                        std::string(TextoResultado(Resultado::Hecho)) + ": correccion " + lote, 0);
     op.MsgBox("Se deshizo la corrección del " + fecha + " (" + std::to_string(deshechos) + " articulos).",
               Icono::Informacion);
     return Resultado::Hecho;

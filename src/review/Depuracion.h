@@ -15,14 +15,14 @@ class Recordset;
 namespace Depuracion {
 
 // The record lists.
-inline constexpr const char* kColumnas[] = {"Orden",    "Articulo", "Nro VIN", "Origen", "Cantidad",
+inline constexpr const char* kColumnas[] = {"Orden",    "Articulo", "Nro VIN",  "Origen", "Cantidad",
                                             "Unitario", "Total",    "Posición", "Estado", "CRC"};
 enum class Color { Normal, RojoOscuro, AzulOscuro, CianOscuro };
 
 struct Fila {
     std::string Orden; // ARTORD as "0000"
     std::string ARTNRO, PRCVIN, ARTORG, ARTCAN, ARTUNI, ARTTOT, PRCNCM, PRCEST, PRCCRC;
-    std::string Motivo; // why the article needs depuration ("" in the OK list)
+    std::string Motivo;     // why the article needs depuration ("" in the OK list)
     std::string Sugerencia; // the best suggested position, when asked for ("" when none)
     Color Colour = Color::Normal;
 };

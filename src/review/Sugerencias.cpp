@@ -43,8 +43,7 @@ public:
             ncm.Sql("select [001] as a,[002] as b,[003] as c from ncm where [001] in (" + lista + ")");
             if (ncm.CrearRs(rs))
                 for (; !rs.Eof(); rs.MoveNext()) {
-                    const std::string clave =
-                        LCaseAscii(rs.Fields("a").Texto() + "." + rs.Fields("b").Texto());
+                    const std::string clave = LCaseAscii(rs.Fields("a").Texto() + "." + rs.Fields("b").Texto());
                     const std::string letra = Trim(rs.Fields("c").Texto());
                     // The first row's letter, or the one the check letter
                     // gives where several rows match, as the classification
@@ -80,7 +79,7 @@ private:
     Aplicacion& m_app;
     std::unordered_set<std::string> m_pedidas;
     std::unordered_map<std::string, std::string> m_letras; // [001].[002] -> [003]
-    std::unordered_set<std::string> m_completas;            // [001].[002][003]
+    std::unordered_set<std::string> m_completas;           // [001].[002][003]
 };
 
 // An article that needs a suggestion.
@@ -116,8 +115,7 @@ std::string Orden(long long artord) {
 std::string FiltroModelo(const std::string& columna, const std::string& modelo) {
     if (modelo.find_first_of("%_") != std::string::npos)
         return "";
-    return " and (" + columna + " = '" + SqlTexto(modelo) + "' or " + columna + " like '" + SqlTexto(modelo) +
-           " %')";
+    return " and (" + columna + " = '" + SqlTexto(modelo) + "' or " + columna + " like '" + SqlTexto(modelo) + " %')";
 }
 
 std::map<long long, std::vector<Sugerencia>> Calcular(Aplicacion& app, const long long* solo) {
@@ -167,8 +165,8 @@ std::map<long long, std::vector<Sugerencia>> Calcular(Aplicacion& app, const lon
                                            interno + "' and l.DESHECHA = 0 and h.TIPO = 'M' group by h.ARTORD");
              !c.Eof(); c.MoveNext())
             lotes[c.Fields(size_t{0}).Entero()] = c.Fields(size_t{1}).Entero();
-        std::string sql = "select ARTORD, ARTNRO, PRCNCM, PRCSUF from ART where INTNRO = '" + interno +
-                          "' and PRCEST = 'M'";
+        std::string sql =
+            "select ARTORD, ARTNRO, PRCNCM, PRCSUF from ART where INTNRO = '" + interno + "' and PRCEST = 'M'";
         if (solo) {
             // The work file: the model's variants are one range of the article index.
             const std::string m = SqlTexto(articulos.front().modelo);
@@ -249,8 +247,8 @@ std::map<long long, std::vector<Sugerencia>> Calcular(Aplicacion& app, const lon
             if (dec.CrearRs(rs))
                 for (; !rs.Eof(); rs.MoveNext()) {
                     FilaDeclarada f{rs.Fields("articulo").Texto(), Reemplazar(Trim(rs.Fields("ncm").Texto()), ",", "."),
-                                    rs.Fields("sufijos").Texto(), rs.Fields("interno").Texto(),
-                                    rs.Fields("fecha").Texto(), static_cast<long>(rs.Fields("n").Numero())};
+                                    rs.Fields("sufijos").Texto(),  rs.Fields("interno").Texto(),
+                                    rs.Fields("fecha").Texto(),    static_cast<long>(rs.Fields("n").Numero())};
                     candidatas.push_back(f.ncm);
                     filasDeclaradas.push_back(std::move(f));
                 }
@@ -319,10 +317,10 @@ std::map<long long, std::vector<Sugerencia>> Calcular(Aplicacion& app, const lon
                 x.s.Articulos += static_cast<long>(lista.size());
                 x.s.Sufijos = ultimo->sufijos;
                 x.sufijoFijo = true;
-                x.evidencias.push_back(lista.size() == 1 ? "corregido a mano: artículo " + Orden(ultimo->artord)
-                                                         : "corregido a mano: " + std::to_string(lista.size()) +
-                                                               " artículos " + a.modelo + ", el último " +
-                                                               Orden(ultimo->artord));
+                x.evidencias.push_back(lista.size() == 1
+                                           ? "corregido a mano: artículo " + Orden(ultimo->artord)
+                                           : "corregido a mano: " + std::to_string(lista.size()) + " artículos " +
+                                                 a.modelo + ", el último " + Orden(ultimo->artord));
             }
         }
         if (auto it = catalogo.find(modelo); it != catalogo.end())
@@ -350,10 +348,9 @@ std::map<long long, std::vector<Sugerencia>> Calcular(Aplicacion& app, const lon
                     x.s.Sufijos = d.sufijos;
                     x.sufijoFijo = true;
                 }
-                x.evidencias.push_back(d.internos.size() == 1
-                                           ? "despachado en el interno " + d.interno
-                                           : "despachado en " + std::to_string(d.internos.size()) +
-                                                 " internos, el último " + d.interno);
+                x.evidencias.push_back(d.internos.size() == 1 ? "despachado en el interno " + d.interno
+                                                              : "despachado en " + std::to_string(d.internos.size()) +
+                                                                    " internos, el último " + d.interno);
             }
         if (por.empty())
             continue;

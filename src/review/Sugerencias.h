@@ -18,9 +18,9 @@ namespace Sugerencias {
 enum class Fuente { Mano = 0, Catalogo = 1, Declaracion = 2 };
 
 struct Sugerencia {
-    std::string Posicion;  // 15 characters, in the nomenclator
-    std::string Sufijos;   // the suffix text it was seen with
-    std::string Evidencia; // why, in words
+    std::string Posicion;                // 15 characters, in the nomenclator
+    std::string Sufijos;                 // the suffix text it was seen with
+    std::string Evidencia;               // why, in words
     Fuente Origen = Fuente::Declaracion; // the most trusted source that proposes it
     long Articulos = 0;                  // how many articles propose it, all sources together
 };

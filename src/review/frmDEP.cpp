@@ -28,8 +28,8 @@ namespace {
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
-constexpr int kColumnas = 12; // the ten of the list, the reason and the suggestion
-constexpr int kColMotivo = 10; // the column that takes the room the others leave
+constexpr int kColumnas = 12;    // the ten of the list, the reason and the suggestion
+constexpr int kColMotivo = 10;   // the column that takes the room the others leave
 constexpr int kPrimerNumero = 4; // Cantidad, Unitario, Total
 constexpr int kMaxDecimales = 5; // the most the editor stores (the unit price)
 
@@ -50,8 +50,9 @@ void ModeloDEP::Poner(std::vector<Depuracion::Fila> filas) {
     m_decimales = {};
     for (const Depuracion::Fila& f : m_filas)
         for (int c = 0; c < 3; ++c)
-            m_decimales[static_cast<size_t>(c)] = std::min(
-                kMaxDecimales, std::max(m_decimales[static_cast<size_t>(c)], Depuracion::Decimales(*Celda(f, kPrimerNumero + c))));
+            m_decimales[static_cast<size_t>(c)] =
+                std::min(kMaxDecimales, std::max(m_decimales[static_cast<size_t>(c)],
+                                                 Depuracion::Decimales(*Celda(f, kPrimerNumero + c))));
     endResetModel();
 }
 

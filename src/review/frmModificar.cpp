@@ -90,12 +90,12 @@ frmModificar::frmModificar(Aplicacion& app, OperadorQt& op, QWidget* parent)
     auto* go = new QGridLayout(origen);
     int f = 0;
     for (auto [texto, w] : std::initializer_list<std::pair<const char*, QWidget*>>{{"Articulo", m_txtARTNRO},
-                                                                                  {"Cantidad", m_txtARTCAN},
-                                                                                  {"Unitario", m_txtARTUNI},
-                                                                                  {"Total", m_txtARTTOT},
-                                                                                  {"Nro VIN", m_txtNroVin},
-                                                                                  {"Factura", m_txtFactura},
-                                                                                  {"Nro CTC", m_txtCTC}}) {
+                                                                                   {"Cantidad", m_txtARTCAN},
+                                                                                   {"Unitario", m_txtARTUNI},
+                                                                                   {"Total", m_txtARTTOT},
+                                                                                   {"Nro VIN", m_txtNroVin},
+                                                                                   {"Factura", m_txtFactura},
+                                                                                   {"Nro CTC", m_txtCTC}}) {
         go->addWidget(new QLabel(texto, origen), f, 0);
         go->addWidget(w, f++, 1);
     }
@@ -132,7 +132,8 @@ frmModificar::frmModificar(Aplicacion& app, OperadorQt& op, QWidget* parent)
     auto* cuerpo = new QHBoxLayout;
     cuerpo->addWidget(origen, 2);
     cuerpo->addWidget(extra, 3);
-    auto* ayuda = new QLabel("[F11] Guardar -  [ESC]  Salir          [F6] en Posición: buscar en el nomenclador  -  [F7] Sugerencia", this);
+    auto* ayuda = new QLabel(
+        "[F11] Guardar -  [ESC]  Salir          [F6] en Posición: buscar en el nomenclador  -  [F7] Sugerencia", this);
     ayuda->setObjectName("lbAyuda");
     ayuda->setStyleSheet("color: palette(dark);");
     auto* cmdGuardar = new QPushButton("Guardar [F11]", this);

@@ -59,5 +59,5 @@ private:
     QLabel *m_lbPRCEUN, *m_lbPRCSUN, *m_lbPRCLAP, *m_lbSugerencia, *m_lbEstado;
     QComboBox *m_cboPRCORI, *m_cboPRCDST;
     std::vector<Sugerencias::Sugerencia> m_sugerencias; // best first, as loaded
-    QStringList m_cargados; // the boxes as loaded, to tell an edit from none
+    QStringList m_cargados;                             // the boxes as loaded, to tell an edit from none
 };

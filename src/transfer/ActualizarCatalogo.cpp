@@ -27,8 +27,25 @@ Conexion& Catalogos(Aplicacion& app) {
 
 // The fields the catalog learns of one article, held while the look-ups of
 // its lot are answered.
-enum Campo { ARTNRO, ARTDSC, PRCORI, PRCDUN, ARTUNI, PRCCAN, ARTTOT, PRCNCM,
-             PRCLAP, PRCSUF, PRCEUN, PRCECA, PRCESM, PRCSUN, ARTKGU, PRCSCA, kNumCampos };
+enum Campo {
+    ARTNRO,
+    ARTDSC,
+    PRCORI,
+    PRCDUN,
+    ARTUNI,
+    PRCCAN,
+    ARTTOT,
+    PRCNCM,
+    PRCLAP,
+    PRCSUF,
+    PRCEUN,
+    PRCECA,
+    PRCESM,
+    PRCSUN,
+    ARTKGU,
+    PRCSCA,
+    kNumCampos
+};
 constexpr const char* kCampos[kNumCampos] = {"ARTNRO", "ARTDSC", "PRCORI", "PRCDUN", "ARTUNI", "PRCCAN",
                                              "ARTTOT", "PRCNCM", "PRCLAP", "PRCSUF", "PRCEUN", "PRCECA",
                                              "PRCESM", "PRCSUN", "ARTKGU", "PRCSCA"};

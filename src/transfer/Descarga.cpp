@@ -62,7 +62,8 @@ bool FRAM3_Transfer_B_Descarga(Aplicacion& app) {
         linea = 1;
         // Walked row by row: the inputs of an interno are never read whole.
         Almacor::Cursor rs(app.Db, "select IdReg,idparent,DIT,Item,SubItem,Posicion,CTIT,Cantidad from ARTINS "
-                                   "where INTNRO = '" + n + "' and mid(dit,6,4)<>'ICR2'");
+                                   "where INTNRO = '" +
+                                       n + "' and mid(dit,6,4)<>'ICR2'");
         if (rs.Eof())
             return true; // nothing to discharge
         linea = 2;

@@ -4,13 +4,13 @@
 // loaded again, and Ctrl+Z.
 #include "Entorno.h"
 #include "Ventanas.h"
+#include "controls/gui/Ventana.h"
+#include "platform/Ajustes.h"
 #include "platform/Numeros.h"
 #include "review/FrmCargaSufijos.h"
 #include "review/FrmPosicion.h"
 #include "review/frmDEP.h"
 #include "review/frmModificar.h"
-#include "controls/gui/Ventana.h"
-#include "platform/Ajustes.h"
 
 #include <QHeaderView>
 #include <QScreen>
@@ -39,8 +39,8 @@ struct DepuracionVentanas : ::testing::Test {
             e.Trabajo("insert into ART (INTNRO, ARTORD, ARTNRO, ARTCAN, ARTUNI, ARTTOT, PRCCAN, PRCDUN, PRCEUN, "
                       "PRCESM, PRCORI, PRCNCM, PRCSUF, PRCEST, PRCCRC) values ('100', " +
                       std::to_string(ord) + ", 'SOLVIA', 1, 10, 10, 1, '07', " + (ord == 1 ? "'07'" : "null") +
-                      ", '1', '200', " + (ord == 1 ? "'8703.23.10.100A', 'AA(X)-', 'E', 'SUF'" : "null, null, null, null") +
-                      ")");
+                      ", '1', '200', " +
+                      (ord == 1 ? "'8703.23.10.100A', 'AA(X)-', 'E', 'SUF'" : "null, null, null, null") + ")");
     }
     std::string Col(int ord, const std::string& col) {
         return e.Valor("select " + col + " from ART where ARTORD = " + std::to_string(ord));
@@ -167,7 +167,8 @@ TEST_F(DepuracionVentanas, LaSugerenciaEnLaListaYConF7EnElEditor) {
         visto = true;
         const QString etiqueta = d->findChild<QLabel*>("lbSugerencia")->text();
         EXPECT_TRUE(etiqueta.contains("8703.23.10.100A")) << etiqueta.toStdString();
-        EXPECT_TRUE(etiqueta.contains(QString::fromUtf8("2 artículos SOLVIA en el catálogo"))) << etiqueta.toStdString();
+        EXPECT_TRUE(etiqueta.contains(QString::fromUtf8("2 artículos SOLVIA en el catálogo")))
+            << etiqueta.toStdString();
         EXPECT_TRUE(etiqueta.contains("F7"));
         auto* ncm = d->findChild<QLineEdit*>("txtPRCNCM");
         EXPECT_EQ(ncm->text(), "");
@@ -215,12 +216,15 @@ TEST_F(DepuracionVentanas, OrdenarYFiltrarSinPerderElArticulo) {
     // A header click sorts, a second one the other way, a third one brings the list's order back.
     QHeaderView* h = tabla->horizontalHeader();
     auto Clic = [&](int c) {
-        QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, QPoint(h->sectionViewportPosition(c) + 8, h->height() / 2));
+        QTest::mouseClick(h->viewport(), Qt::LeftButton, {},
+                          QPoint(h->sectionViewportPosition(c) + 8, h->height() / 2));
     };
     struct Paso {
         int columna;
         const char* orden;
-    } pasos[] = {{0, "0001 0002 0003"}, {0, "0003 0002 0001"}, {0, "0002 0003 0001"},
+    } pasos[] = {{0, "0001 0002 0003"},
+                 {0, "0003 0002 0001"},
+                 {0, "0002 0003 0001"},
                  // By number, not by text ("10" < "12.125"); equal ones keep the list's order.
                  {5, "0003 0001 0002"}};
     for (const Paso& p : pasos) {
@@ -279,8 +283,8 @@ TEST_F(DepuracionVentanas, CerrarElEditorConCambiosPreguntaYElFocoVuelveALaLista
         std::vector<Operador::Respuesta> respuestas;
         size_t preguntas;
     } casos[] = {
-        {false, "esc", {}, 0},                                                  // nothing typed: closes at once
-        {true, "esc", {Operador::Respuesta::No, Operador::Respuesta::Si}, 2},   // No keeps editing
+        {false, "esc", {}, 0},                                                // nothing typed: closes at once
+        {true, "esc", {Operador::Respuesta::No, Operador::Respuesta::Si}, 2}, // No keeps editing
         {true, "cmdCerrar", {Operador::Respuesta::Si}, 1},
     };
     for (const Caso& c : casos) {
@@ -382,8 +386,8 @@ TEST_F(DepuracionVentanas, TrasUnaReglaFallidaElFocoVaALaCajaEnFalta) {
         const char* valor;
         const char* campo;
     } casos[] = {
-        {"txtPRCDUN", "", "PRCDUN"},   {"txtPRCDUN", "QQ", "PRCDUN"}, {"txtPRCESM", "X", "PRCESM"},
-        {"txtPRCSUF", "ZZ(1)-", "PRCSUF"}, {"txtARTCAN", "x", "ARTCAN"}, {"txtARTUNI", "abc", "ARTUNI"},
+        {"txtPRCDUN", "", "PRCDUN"},       {"txtPRCDUN", "QQ", "PRCDUN"}, {"txtPRCESM", "X", "PRCESM"},
+        {"txtPRCSUF", "ZZ(1)-", "PRCSUF"}, {"txtARTCAN", "x", "ARTCAN"},  {"txtARTUNI", "abc", "ARTUNI"},
         {"txtARTTOT", "0", "ARTTOT"},
     };
     for (const Caso& c : casos) {

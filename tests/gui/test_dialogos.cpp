@@ -258,8 +258,11 @@ TEST_F(Dialogos, ConfiguracionInsertYDeleteEnLaListaDeRelaciones) {
         struct Tecleo {
             const char* letras;
             const char* pais;
-        } tecleos[] = {{"mex", "MÉXICO (218)"}, {"AFGANISTA", "AFGANISTÁN (301)"}, {"MEX", "MÉXICO (218)"},
-                       {"zzq", ""}, {"mexx", ""}};
+        } tecleos[] = {{"mex", "MÉXICO (218)"},
+                       {"AFGANISTA", "AFGANISTÁN (301)"},
+                       {"MEX", "MÉXICO (218)"},
+                       {"zzq", ""},
+                       {"mexx", ""}};
         for (const Tecleo& t : tecleos) {
             QTest::keyClicks(pais, QString::fromUtf8(t.letras));
             EXPECT_EQ(pais->currentText(), QString::fromUtf8(t.pais)) << t.letras;

@@ -141,7 +141,8 @@ TEST(Reporte, TeclasDeLaVistaPrevia) {
     struct Tecla {
         Qt::KeyboardModifiers mod;
         const char* archivo;
-    } exportar[] = {{Qt::ControlModifier, "ctrl-e.pdf"}, {Qt::ControlModifier | Qt::ShiftModifier, "ctrl-shift-e.xlsx"}};
+    } exportar[] = {{Qt::ControlModifier, "ctrl-e.pdf"},
+                    {Qt::ControlModifier | Qt::ShiftModifier, "ctrl-shift-e.xlsx"}};
     for (const Tecla& t : exportar) {
         const std::string ruta = (e.Home / t.archivo).string();
         op.SiguienteArchivo(ruta);
@@ -163,7 +164,7 @@ TEST(Reporte, TeclasDeLaVistaPrevia) {
     struct Paso {
         int tecla;
         double zoom;
-    } pasos[] = {{Qt::Key_Plus, 1.25}, {Qt::Key_Plus, 1.5}, {Qt::Key_Minus, 1.25}, {Qt::Key_0, 1.0},
+    } pasos[] = {{Qt::Key_Plus, 1.25},  {Qt::Key_Plus, 1.5},  {Qt::Key_Minus, 1.25}, {Qt::Key_0, 1.0},
                  {Qt::Key_Minus, 0.75}, {Qt::Key_Minus, 0.5}, {Qt::Key_Minus, 0.5}};
     for (const Paso& p : pasos) {
         QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(p.tecla), Qt::ControlModifier);

@@ -1,8 +1,8 @@
 #include "app/gui/Captura.h"
 
-#include "comun/Aplicacion.h"
 #include "app/frmMain.h"
 #include "app/gui/OperadorQt.h"
+#include "comun/Aplicacion.h"
 #include "config/frmConfig.h"
 #include "config/frmRelPais.h"
 #include "import/frmInterno.h"
@@ -17,8 +17,8 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QTableView>
 #include <QPixmap>
+#include <QTableView>
 #include <QTreeWidget>
 
 #include <filesystem>

@@ -79,8 +79,7 @@ bool OperadorQt::Preguntar(const std::string& id, const std::string& texto) {
 Operador::Respuesta OperadorQt::MsgBox(const std::string& texto, Icono icono, Botones botones) {
     PintarPendientes();
     // A Yes/No box asked without its question's identifier gets the careful default.
-    const Respuesta defecto =
-        botones == Botones::SiNo ? m_defectoPregunta.value_or(Respuesta::No) : Respuesta::Aceptar;
+    const Respuesta defecto = botones == Botones::SiNo ? m_defectoPregunta.value_or(Respuesta::No) : Respuesta::Aceptar;
     m_defectoPregunta.reset();
     m_mensajes.push_back({texto, icono, botones, defecto});
     if (!m_respuestas.empty()) {

@@ -6,8 +6,8 @@
 
 #include <deque>
 #include <optional>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QLabel;
@@ -37,7 +37,8 @@ public:
     // Cancelacion, and the import rolls its work back.
     void PedirCancelacion() { m_cancelar = true; }
 
-    Respuesta MsgBox(const std::string& texto, Icono icono = Icono::Ninguno, Botones botones = Botones::Aceptar) override;
+    Respuesta MsgBox(const std::string& texto, Icono icono = Icono::Ninguno,
+                     Botones botones = Botones::Aceptar) override;
     // The box's default button (what Enter answers) is the question's safe answer.
     bool Preguntar(const std::string& id, const std::string& texto) override;
     std::string InputBox(const std::string& id, const std::string& prompt, const std::string& titulo,
