@@ -575,3 +575,23 @@ TEST_F(Clasificacion, ComandosClassifyYStats) {
     EXPECT_EQ(Cli("classify", "99"), 1);
     EXPECT_NE(out.str().find("No existe el interno 99"), std::string::npos);
 }
+
+// A run the operator stops on the way is undone whole: nothing classified,
+// no transaction left open, and no error box (a stop is not an error).
+TEST_F(Clasificacion, DetenidaPorElOperadorNoDejaNada) {
+    struct QueSeDetiene : OperadorPrueba {
+        void Estado(const std::string& texto) override {
+            OperadorPrueba::Estado(texto);
+            if (texto == "Procesando... validando sufijos")
+                throw Cancelacion("detenida");
+        }
+    } op;
+    Articulo(1, "AUTO", "''", "'VIN1'");
+    Articulo(2, "PARTE", "'320'", "null");
+    e.App.Op = &op;
+    EXPECT_THROW(FRAM2_GuardarDatosToBase(e.App), Cancelacion);
+    e.App.Op = &e.Op;
+    EXPECT_FALSE(e.App.Db.EnTransaccion());
+    EXPECT_EQ(e.Valor("select count(*) from ART where PRCNCM is not null or PRCEST is not null"), "0");
+    EXPECT_TRUE(op.Mensajes.empty()) << op.Ultimo();
+}

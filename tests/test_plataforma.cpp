@@ -407,6 +407,37 @@ TEST(Errores, LaCadenaDeFuentesSeAlarga) {
     }
 }
 
+// The operator's stop is not an error: a handler that catches everything and
+// asks for the error lets it through unchanged, one that catches only errors
+// never sees it.
+TEST(Errores, LaDetencionDelOperadorNoSeVuelveError) {
+    auto trampa = [] {
+        try {
+            throw Cancelacion("Importación cancelada.");
+        } catch (...) {
+            AppError e = AppError::Actual();
+            ADD_FAILURE() << "convertida en el error " << e.Number;
+        }
+    };
+    try {
+        trampa();
+        ADD_FAILURE() << "la detención no salió";
+    } catch (const Cancelacion& c) {
+        EXPECT_EQ(c.Motivo, "Importación cancelada.");
+    }
+    bool paso = false;
+    try {
+        try {
+            throw Cancelacion("x");
+        } catch (const std::exception&) {
+            ADD_FAILURE() << "atrapada como error";
+        }
+    } catch (const Cancelacion&) {
+        paso = true;
+    }
+    EXPECT_TRUE(paso);
+}
+
 // The work database keeps SQLite's page cache at its default size; the customs
 // database gets a small one (its lookups and appends need no more, and a large
 // one grew with the shipment), and both keep theirs across a reconnection.

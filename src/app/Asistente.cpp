@@ -127,8 +127,6 @@ void Asistente::RecargarResultados() {
     if (m_p.lbPasoNro == "Paso 3") {
         try {
             m_p.Contadores = Estadisticas::FRAM3_CargarEstadisticas(m_app);
-        } catch (const Cancelacion&) {
-            throw;
         } catch (...) {
             AppError e = AppError::Actual();
             m_app.Op->MsgBox(e.Mensaje());
@@ -187,8 +185,6 @@ void Asistente::MAIN_CambiarPaso() {
         } else {
             m_resultado = Transferir();
         }
-    } catch (const Cancelacion&) {
-        throw;
     } catch (...) {
         AppError e = AppError::Actual();
         m_resultado = Resultado::Fallido;
@@ -214,7 +210,7 @@ Resultado Asistente::Transferir() {
     try {
         r = FRM3_Tranferir(m_app);
     } catch (const Cancelacion& c) {
-        Bitacora::Registrar(m_app.Home, interno, "transferencia", ConMotivo("fallido", c.Motivo),
+        Bitacora::Registrar(m_app.Home, interno, "transferencia", ConMotivo("detenido", c.Motivo),
                             Bitacora::Ahora() - inicio);
         throw;
     } catch (...) {

@@ -415,9 +415,14 @@ template <class F> bool frmMain::Ejecutar(F&& operacion) {
     bool ok = true;
     try {
         operacion();
-    } catch (...) {
-        AppError e = AppError::Actual();
+    } catch (const Cancelacion& c) {
+        // The run stopped and undid its own work: why, not an error number.
         m_op.PunteroEspera(false);
+        m_app.Op->MsgBox(c.Motivo, Operador::Icono::Exclamacion);
+        ok = false;
+    } catch (...) {
+        m_op.PunteroEspera(false);
+        AppError e = AppError::Actual();
         m_app.Op->MsgBox(e.Mensaje());
         ok = false;
     }

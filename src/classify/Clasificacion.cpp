@@ -743,20 +743,36 @@ std::string PasadaDeCierre(const Lectura& leer, const std::string& dun, const st
 class TransaccionDeLaCorrida {
 public:
     explicit TransaccionDeLaCorrida(Almacor::Gestor& db) : m_db(db) {}
+    // A run the operator stopped leaves through here with its transaction
+    // still open: it is undone, nothing of it kept.
+    ~TransaccionDeLaCorrida() {
+        if (!m_abierta)
+            return;
+        try {
+            Deshacer();
+        } catch (...) {
+            m_db.DeshacerOReconectar();
+        }
+    }
+    TransaccionDeLaCorrida(const TransaccionDeLaCorrida&) = delete;
+    TransaccionDeLaCorrida& operator=(const TransaccionDeLaCorrida&) = delete;
     void Abrir() {
         m_propia = !m_db.EnTransaccion();
         if (m_propia)
             m_db.ComenzarTransaccion();
         else
             m_db.Savepoint(kSavepoint);
+        m_abierta = true;
     }
     void Confirmar() {
+        m_abierta = false;
         if (m_propia)
             m_db.ConfirmarTransaccion();
         else
             m_db.LiberarSavepoint(kSavepoint);
     }
     void Deshacer() {
+        m_abierta = false;
         if (m_propia)
             m_db.DeshacerTransaccion();
         else
@@ -766,6 +782,7 @@ public:
 private:
     Almacor::Gestor& m_db;
     bool m_propia = false;
+    bool m_abierta = false;
 };
 
 // Writes what stages 2 and 4 worked out and the closing pass. When every row
@@ -801,9 +818,7 @@ void Cerrar(Aplicacion& app, const Clasificados& c, const std::string& dun, std:
     app.Db.Savepoint(kSavepointCierre);
     try {
         app.Db.Ejecutar(sSQL);
-    } catch (const Cancelacion&) {
-        throw;
-    } catch (...) {
+    } catch (const std::exception&) {
         app.Db.VolverASavepoint(kSavepointCierre);
         UnaTrasOtra();
         return;
@@ -909,10 +924,6 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
         op.Estado("Fin de Proceso");
         op.ProgresoVisible(false);
         return true;
-    } catch (const Cancelacion&) {
-        if (abierta)
-            transaccion.Deshacer();
-        throw;
     } catch (...) {
         InformarFallo(app, transaccion, abierta, etapa3, sSQL);
         return false;

@@ -116,9 +116,7 @@ std::pair<std::string, std::string> BuscarRelacionPais(Aplicacion& app, const st
         }
         if (g_recordando > 0)
             g_recordadas[pai] = r;
-    } catch (const Cancelacion&) {
-        throw;
-    } catch (...) {
+    } catch (const std::exception&) {
         // The look-up shows nothing: the caller goes on with what it has.
     }
     return r;

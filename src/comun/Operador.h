@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/AppError.h"
+
 #include <exception>
 #include <string>
 #include <vector>
@@ -150,16 +152,6 @@ public:
 
 protected:
     Operador& m_op;
-};
-
-// Raised by an operator implementation that cannot answer a question the run
-// needs (the command-line runner without a terminal and without the answer):
-// the run stops, undoes its own work and reports `Motivo`. Error traps that
-// swallow ordinary errors let it through.
-struct Cancelacion : std::exception {
-    std::string Motivo;
-    explicit Cancelacion(std::string motivo) : Motivo(std::move(motivo)) {}
-    const char* what() const noexcept override { return Motivo.c_str(); }
 };
 
 // How a run ended: it did its whole work; the operator (or a rule the operator

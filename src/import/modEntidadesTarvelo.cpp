@@ -307,8 +307,6 @@ void SentenciaDeRegH(Aplicacion& app, const RegistroH& reg, long orden, const st
         s.Texto(reg.Factura).Sql(",").Numero("1").Sql(",").Texto(reg.NroCTC).Sql(",").Texto(reg.NroVIN).Sql(",");
         s.Texto(destino).Sql(",").Texto(app.Config.ORIGEN).Sql(",").Texto(app.Config.ORIGEN).Sql(",");
         s.Texto("1").Sql(",").Texto(reg.Tipo).Sql(")");
-    } catch (const Cancelacion&) {
-        throw;
     } catch (...) {
         Relanzar("getSQLfromRegH", nro);
     }
@@ -370,8 +368,6 @@ void SentenciaDeRegPtoART(Aplicacion& app, const RegistroP& reg, const std::stri
         s.Texto("").Sql(",").Numero(cantidad).Sql(",").Texto("").Sql(",").Texto("").Sql(",");
         s.Texto(destino).Sql(",").Texto(reg.Origen).Sql(",").Texto(reg.Origen).Sql(",");
         s.Texto("1").Sql(",").Texto(posicion).Sql(",").Texto(tipo).Sql(")");
-    } catch (const Cancelacion&) {
-        throw;
     } catch (...) {
         throw AppError::Actual().Relanzar(kErrorRegPtoART, "getSQLfromRegPtoART.modEntidadesTarvelo.Velmarion ");
     }

@@ -6,6 +6,8 @@
 AppError AppError::Actual() {
     try {
         throw;
+    } catch (const Cancelacion&) {
+        throw;
     } catch (const AppError& e) {
         return e;
     } catch (const std::bad_alloc&) {

@@ -18,11 +18,25 @@ struct AppError : std::exception {
     // The message layout every error box starts with: the description, an
     // empty line, and the number (callers append their section label).
     std::string Mensaje() const;
-    // The exception being handled, as an AppError; call only inside a catch block.
+    // The exception being handled, as an AppError; call only inside a catch
+    // block. A Cancelacion is not an error: it is raised again from here, so
+    // every handler that builds its message this way lets the stop through.
     static AppError Actual();
     // A new error with another number, the given prefix in front of this source
     // (and an optional suffix after it), and the same description.
     AppError Relanzar(long number, const std::string& prefijo, const std::string& sufijo = "") const;
+};
+
+// The operator's stop: raised by an operator implementation whose person
+// asked to stop the run, or that cannot answer a question the run needs (the
+// command-line runner without a terminal and without the answer). The run
+// stops, undoes its own work and reports `Motivo`. It is not an exception of
+// the error chain (not a std::exception): handlers that catch everything and
+// ask Actual() for the error get it raised again, and only the run's owner
+// (the command dispatcher, the wizard's step runner) catches it by name.
+struct Cancelacion {
+    std::string Motivo;
+    explicit Cancelacion(std::string motivo) : Motivo(std::move(motivo)) {}
 };
 
 // Carriage return and line feed, as the messages join their parts.

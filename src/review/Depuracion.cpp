@@ -92,12 +92,9 @@ std::vector<Fila> Listar(Aplicacion& app, const std::string& sql, bool errores, 
                 filas.push_back(std::move(f));
             }
         }
-    } catch (const Cancelacion&) {
-        app.Op->PunteroEspera(false);
-        throw;
     } catch (...) {
+        app.Op->PunteroEspera(false); // also when the operator stopped the list
         AppError e = AppError::Actual();
-        app.Op->PunteroEspera(false);
         app.Op->MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmDEP.]");
         if (ok)
             *ok = false;
@@ -109,8 +106,8 @@ std::vector<Fila> Listar(Aplicacion& app, const std::string& sql, bool errores, 
 // The error message of the position check and the suffix collection (number
 // first, then the description and the section); called inside a catch block.
 void ErrorDeSeccion(Operador& op, const char* seccion) {
+    op.PunteroEspera(false); // also when the operator stopped the run
     AppError e = AppError::Actual();
-    op.PunteroEspera(false);
     op.MsgBox(std::to_string(e.Number) + " - " + e.Description + vbCrLf + vbCrLf + seccion, Icono::Critico);
 }
 
@@ -330,8 +327,6 @@ bool FormModificar::CargarDatos(const std::string& tag) {
         cboPRCORI_Indice = posOri != 9999 ? static_cast<int>(posOri - 1) : -1;
         cboPRCDST_Indice = posDst != 9999 ? static_cast<int>(posDst - 1) : -1;
         return true;
-    } catch (const Cancelacion&) {
-        throw;
     } catch (...) {
         AppError e = AppError::Actual();
         m_app.Op->MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmModificar.CargarDatos]", Icono::Critico);
@@ -422,9 +417,6 @@ std::string FormModificar::ProcesarNCM(std::string posicion) {
         LapiDeFila(rs);
         op.PunteroEspera(false);
         return r;
-    } catch (const Cancelacion&) {
-        op.PunteroEspera(false);
-        throw;
     } catch (...) {
         ErrorDeSeccion(op, "Sección [Nembral.frmModificar.ProcesarNCM]");
         return {};
@@ -561,9 +553,6 @@ std::string FormModificar::VerificarSufijos(const std::string& ncm, const std::s
             acumulado += "-";
         op.PunteroEspera(false);
         return acumulado;
-    } catch (const Cancelacion&) {
-        op.PunteroEspera(false);
-        throw;
     } catch (...) {
         ErrorDeSeccion(op, "Seccion [Brontalis.frmModificar.VarificarSufijos]");
         return {};
@@ -646,8 +635,6 @@ bool FormModificar::VerificarDatos() {
                 return falla(c.columna, std::string("el campo ") + c.nombre + " debe ser mayor a cero");
         }
         return true;
-    } catch (const Cancelacion&) {
-        throw;
     } catch (...) {
         AppError e = AppError::Actual();
         op.MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmModificar_VerificarDatos]", Icono::Critico);

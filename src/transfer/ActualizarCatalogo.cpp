@@ -194,8 +194,6 @@ bool FRAM3_Transfer_C_ActualCAT(Aplicacion& app) {
         }
         catalogos.Sincronizar(); // a failure of the last rows is still this stage's
         return true;
-    } catch (const Cancelacion&) {
-        throw;
     } catch (...) {
         AppError e = AppError::Actual();
         app.Op->MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmMain_FRAM3_Transfer_C_ActualCAT]");

@@ -84,8 +84,6 @@ bool FRAM3_Transfer_B_Descarga(Aplicacion& app) {
         }
         app.Entidades->getDataConnectionByEntity("INTERNOS").Sincronizar(); // the last rows' failure is this stage's
         return true;
-    } catch (const Cancelacion&) {
-        throw;
     } catch (...) {
         AppError e = AppError::Actual();
         app.Op->MsgBox(e.Mensaje() + " - seccion[FRAM3_Transfer_B_Descarga.frmMain.Velmarion]::" +

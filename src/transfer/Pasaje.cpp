@@ -199,8 +199,6 @@ Resultado FRAM3_Transfer_B_Pasaje(Aplicacion& app, bool reemplazar) {
         }
         Internos(app).Sincronizar(); // a failure of the last rows is still this stage's
         return Resultado::Hecho;
-    } catch (const Cancelacion&) {
-        throw;
     } catch (...) {
         AppError e = AppError::Actual();
         app.Op->MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmMain.FRAM3_Transfer_B_pasaje]:: linea " +

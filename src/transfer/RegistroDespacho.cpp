@@ -34,8 +34,6 @@ void Registrar_Despacho_Reset(Aplicacion& app, std::string origen, const std::st
         Internos(app).Sql("delete from DESPACHO_RESUMEN where ORIGEN = '" + SqlTexto(origen) + "' and INTERNO = '" +
                           SqlTexto(interno) + "'");
         Internos(app).Ejecutar();
-    } catch (const Cancelacion&) {
-        throw;
     } catch (...) {
         Relanzar("Registrar_Despacho_Reset", linea);
     }
@@ -67,8 +65,6 @@ void Registrar_Despacho(Aplicacion& app, std::string origen, const std::string& 
                 Internos(app).Ejecutar();
             },
             kIntentosRegistro);
-    } catch (const Cancelacion&) {
-        throw;
     } catch (...) {
         Relanzar("Registrar_Despacho", linea);
     }

@@ -147,8 +147,6 @@ bool FRAM3_Transfer_A_Validar(Aplicacion& app) {
                            "Haga click en el boton \"DATOS SIN DEPURAR\"",
                        Icono::Exclamacion);
         return false;
-    } catch (const Cancelacion&) {
-        throw;
     } catch (...) {
         AppError e = AppError::Actual();
         app.Op->MsgBox(e.Mensaje() + " - seccion [Quelvorin.frmMain_FRAM3_Transfer_A_Validar]", Icono::Critico);
@@ -247,8 +245,6 @@ Resultado FRM3_Tranferir(Aplicacion& app) {
                 }
                 transaccion.Deshacer();
                 nota = transaccion.Nota;
-            } catch (const Cancelacion&) {
-                throw;
             } catch (const Detenida&) {
             } catch (...) {
                 AppError e = AppError::Actual();
@@ -261,12 +257,9 @@ Resultado FRM3_Tranferir(Aplicacion& app) {
             pendientes.push_back({nota, Icono::Critico});
         mostrar();
         return r;
-    } catch (const Cancelacion&) {
-        mostrar();
-        throw;
     } catch (...) {
+        mostrar(); // the boxes held back, also when the operator stopped the run
         AppError e = AppError::Actual();
-        mostrar();
         app.Op->MsgBox(e.Mensaje() + " - seccion [Quelvorin.FRAM3_Transferir]");
         return Resultado::Fallido;
     }
