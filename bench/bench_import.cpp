@@ -4,8 +4,8 @@
 #include "tests/Entorno.h"
 
 #include "app/Arranque.h"
+#include "app/Demo.h"
 #include "import/Importacion.h"
-#include "tools/Demo.h"
 #include "tools/generador.h"
 
 #include <sys/resource.h>

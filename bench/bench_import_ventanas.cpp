@@ -8,11 +8,12 @@
 
 #include "app/Arranque.h"
 #include "app/Consola.h"
-#include "app/frmMain.h"
-#include "app/gui/OperadorQt.h"
+#include "app/gui/Dialogos.h"
+#include "app/gui/frmMain.h"
 #include "bench/EnHijo.h"
 #include "comun/Aplicacion.h"
-#include "import/frmInterno.h"
+#include "controls/gui/OperadorQt.h"
+#include "import/gui/frmInterno.h"
 #include "platform/Ajustes.h"
 #include "tools/generador.h"
 
@@ -76,6 +77,7 @@ Home CrearHome(const fs::path& dir) {
 // the run must not wait on a window nobody sees.
 class OperadorBench : public OperadorQt {
 public:
+    OperadorBench() { EntregarDialogos(*this); }
     Respuesta MsgBox(const std::string& texto, Icono icono, Botones botones) override {
         if (!RespuestasPendientes())
             SiguienteRespuesta(botones == Botones::SiNo ? Respuesta::No : Respuesta::Aceptar);

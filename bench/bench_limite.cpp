@@ -19,10 +19,10 @@
 
 #include "app/Arranque.h"
 #include "app/Consola.h"
+#include "app/Demo.h"
 #include "import/Importacion.h"
 #include "platform/Almacor.h"
 #include "platform/Esquema.h"
-#include "tools/Demo.h"
 #include "tools/generador.h"
 
 #include <sqlite3.h>

@@ -4,10 +4,10 @@
 // catalog. Prints the figures.
 #include "../tests/Entorno.h"
 
+#include "app/Demo.h"
 #include "platform/Almacor.h"
 #include "reports/Informe.h"
-#include "reports/gui/Reporte.h"
-#include "tools/Demo.h"
+#include "reports/Reporte.h"
 
 #include <QGuiApplication>
 #include <QImage>

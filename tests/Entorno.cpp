@@ -4,11 +4,11 @@
 
 #include "app/Arranque.h"
 #include "app/Consola.h"
+#include "app/Demo.h"
 #include "config/RelacionPais.h"
 #include "platform/Esquema.h"
 #include "platform/EsquemaServidor.h"
 #include "platform/Postgres.h"
-#include "tools/Demo.h"
 
 #include <fstream>
 #include <random>

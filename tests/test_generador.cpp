@@ -1,8 +1,8 @@
 // The shipment generator (fields read back by column, reproducibility, exact
 // fault counts, encodings) and the demo catalog built from the same pool.
 #include "Entorno.h"
+#include "app/Demo.h"
 #include "platform/Texto.h"
-#include "tools/Demo.h"
 #include "tools/generador.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // suffix value normalisation and the VIN in suffix AM.
 #include "Entorno.h"
 #include "Envio.h"
-#include "classify/modGlobal.h"
+#include "global/modGlobal.h"
 #include "import/modEntidadesTarvelo.h"
 #include "platform/AppError.h"
 #include "platform/Numeros.h"

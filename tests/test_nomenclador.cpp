@@ -2,7 +2,7 @@
 // dots, description words; the details with their suffixes; the runner command.
 #include "Entorno.h"
 #include "app/Consola.h"
-#include "classify/modGlobal.h"
+#include "global/modGlobal.h"
 #include "platform/AppError.h"
 #include "platform/Esquema.h"
 #include "platform/Texto.h"

@@ -4,7 +4,7 @@
 // for the same seed. Articles come from the demo pool, so most of them are
 // found in the demo catalog; the fractions below put in the faults that the
 // classification and the transfer must catch.
-#include "tools/Demo.h"
+#include "app/Demo.h"
 
 #include <cstdint>
 #include <iosfwd>

@@ -1,13 +1,13 @@
 // Commands of the runner that set up the program: init, config, relacion.
 #include "app/Arranque.h"
 #include "app/Consola.h"
+#include "app/Demo.h"
 #include "app/OperadorConsola.h"
 #include "comun/Aplicacion.h"
 #include "config/Configuracion.h"
 #include "config/RelacionPais.h"
 #include "platform/AppError.h"
 #include "platform/Esquema.h"
-#include "tools/Demo.h"
 
 #include <filesystem>
 #include <fstream>

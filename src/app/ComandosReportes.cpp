@@ -6,7 +6,7 @@
 #include "platform/Idioma.h"
 #include "platform/Texto.h"
 #include "reports/Informe.h"
-#include "reports/gui/Reporte.h"
+#include "reports/Reporte.h"
 
 #include <QGuiApplication>
 

@@ -2,13 +2,13 @@
 // PostgreSQL server: init-servidor.
 #include "app/Arranque.h"
 #include "app/Consola.h"
+#include "app/Demo.h"
 #include "platform/Ajustes.h"
 #include "platform/Almacor.h"
 #include "platform/AppError.h"
 #include "platform/Esquema.h"
 #include "platform/EsquemaServidor.h"
 #include "platform/Postgres.h"
-#include "tools/Demo.h"
 
 #include <filesystem>
 #include <fstream>

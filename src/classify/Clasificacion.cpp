@@ -1,9 +1,8 @@
 #include "classify/Clasificacion.h"
 
-#include "classify/modGlobal.h"
 #include "comun/Aplicacion.h"
 #include "comun/Operador.h"
-#include "import/modEntidadesTarvelo.h"
+#include "global/modGlobal.h"
 #include "platform/Almacor.h"
 #include "platform/AppError.h"
 #include "platform/Cursor.h"

@@ -1,8 +1,8 @@
 #include "import/Importacion.h"
 
-#include "classify/modGlobal.h"
 #include "comun/Aplicacion.h"
 #include "comun/Operador.h"
+#include "global/modGlobal.h"
 #include "import/modEntidadesTarvelo.h"
 #include "platform/AppError.h"
 #include "platform/Bitacora.h"

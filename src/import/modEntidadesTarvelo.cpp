@@ -1,8 +1,8 @@
 #include "import/modEntidadesTarvelo.h"
 
-#include "classify/modGlobal.h"
 #include "comun/Aplicacion.h"
 #include "comun/Operador.h"
+#include "global/modGlobal.h"
 #include "platform/AppError.h"
 #include "platform/Numeros.h"
 #include "platform/SentenciaSql.h"
@@ -401,20 +401,6 @@ void EstablecerParents(Aplicacion& app, const std::string& interno) {
         }
     } catch (...) {
         throw AppError::Actual().Relanzar(kErrorEnlace, "EstablecerParents.modEntidadesTarvelo.Velmarion ");
-    }
-}
-
-std::string ImplementarVINenSufijos(const std::string& sufijos, const std::string& vin) {
-    try {
-        size_t p = InStr(1, sufijos, "AM(");
-        if (p < 2)
-            return sufijos;
-        size_t q = InStr(p, sufijos, ")");
-        if (q == 0)
-            throw AppError(5, "", "Argumento o llamada a procedimiento no válida: sufijo AM sin \")\" en " + sufijos);
-        return Left(sufijos, p + 2) + vin + Mid(sufijos, q);
-    } catch (...) {
-        throw AppError::Actual().Relanzar(kErrorEnlace, "ImplementarVINenSufijos.modEntidadesTarvelo.Velmarion ");
     }
 }
 

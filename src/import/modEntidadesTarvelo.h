@@ -1,4 +1,6 @@
 #pragma once
+#include "global/modGlobal.h" // ImplementarVINenSufijos, shared with the classification
+
 #include <string>
 
 struct Aplicacion;
@@ -96,11 +98,5 @@ void SentenciaDeRegPtoART(Aplicacion& app, const RegistroP& reg, const std::stri
 // whose number equals its PARENTART, and copies that article's CTC into CTIT.
 // An interno without articles raises error 1119111.
 void EstablecerParents(Aplicacion& app, const std::string& interno);
-
-// The suffix text with the VIN put into suffix AM: when "AM(" stands at
-// position 2 or later, the text between it and the next ")" becomes the VIN.
-// A text that starts with "AM(", or has none, comes back unchanged. An "AM("
-// without a ")" after it raises error 1119111.
-std::string ImplementarVINenSufijos(const std::string& sufijos, const std::string& vin);
 
 } // namespace modEntidadesTarvelo

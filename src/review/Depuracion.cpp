@@ -1,7 +1,7 @@
 #include "review/Depuracion.h"
 
-#include "classify/modGlobal.h"
 #include "comun/Aplicacion.h"
+#include "global/modGlobal.h"
 #include "platform/AppError.h"
 #include "platform/Bitacora.h"
 #include "platform/Numeros.h"

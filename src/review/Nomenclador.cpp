@@ -1,6 +1,6 @@
 #include "review/Nomenclador.h"
 
-#include "classify/modGlobal.h"
+#include "global/modGlobal.h"
 #include "platform/Pontevar.h"
 #include "platform/Recordset.h"
 #include "platform/Texto.h"

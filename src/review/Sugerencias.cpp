@@ -1,7 +1,7 @@
 #include "review/Sugerencias.h"
 
-#include "classify/modGlobal.h"
 #include "comun/Aplicacion.h"
+#include "global/modGlobal.h"
 #include "platform/Cursor.h"
 #include "platform/Numeros.h"
 #include "platform/Texto.h"

@@ -1,7 +1,8 @@
 #pragma once
 // Helpers of the window tests: an operator that never leaves a test waiting,
 // and a way to act inside a modal dialog once its loop runs.
-#include "app/gui/OperadorQt.h"
+#include "app/gui/Dialogos.h"
+#include "controls/gui/OperadorQt.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -16,6 +17,7 @@
 // asks to see the real window; AlMensaje runs while the box would be up.
 class OperadorVentanas : public OperadorQt {
 public:
+    OperadorVentanas() { EntregarDialogos(*this); }
     bool Mostrar = false;
     std::function<void(const std::string&)> AlMensaje;
 

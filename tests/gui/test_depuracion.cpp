@@ -7,10 +7,10 @@
 #include "controls/gui/Ventana.h"
 #include "platform/Ajustes.h"
 #include "platform/Numeros.h"
-#include "review/FrmCargaSufijos.h"
-#include "review/FrmPosicion.h"
-#include "review/frmDEP.h"
-#include "review/frmModificar.h"
+#include "review/gui/FrmCargaSufijos.h"
+#include "review/gui/FrmPosicion.h"
+#include "review/gui/frmDEP.h"
+#include "review/gui/frmModificar.h"
 
 #include <QHeaderView>
 #include <QScreen>

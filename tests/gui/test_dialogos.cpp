@@ -3,11 +3,11 @@
 #include "Entorno.h"
 #include "Envio.h"
 #include "Ventanas.h"
-#include "classify/modGlobal.h"
-#include "config/frmConfig.h"
-#include "config/frmRelPais.h"
-#include "import/frmInterno.h"
-#include "import/frmPreguntaICRX.h"
+#include "config/gui/frmConfig.h"
+#include "config/gui/frmRelPais.h"
+#include "global/modGlobal.h"
+#include "import/gui/frmInterno.h"
+#include "import/gui/frmPreguntaICRX.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,8 +1,8 @@
 // "Buscar Posición": search, details under the cursor keys, the position handed back.
 #include "Entorno.h"
 #include "Ventanas.h"
-#include "review/FrmPosicion.h"
 #include "review/Nomenclador.h"
+#include "review/gui/FrmPosicion.h"
 
 #include <QLineEdit>
 #include <QListWidget>

@@ -1,7 +1,7 @@
 // The windows' first start on a home without databases.
 #include "Ventanas.h"
 #include "app/Arranque.h"
-#include "app/frmPrimerInicio.h"
+#include "app/gui/frmPrimerInicio.h"
 #include "comun/Aplicacion.h"
 #include "platform/Bitacora.h"
 

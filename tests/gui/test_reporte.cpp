@@ -3,10 +3,10 @@
 // that cannot be written.
 #include "Entorno.h"
 #include "Ventanas.h"
-#include "app/frmMain.h"
+#include "app/gui/frmMain.h"
 #include "reports/Informe.h"
-#include "reports/frmReporte.h"
-#include "reports/gui/Reporte.h"
+#include "reports/Reporte.h"
+#include "reports/gui/frmReporte.h"
 
 #include <QFontMetricsF>
 #include <QLabel>

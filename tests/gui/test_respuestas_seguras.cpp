@@ -3,10 +3,10 @@
 // operator give the import up; Qt's own texts in Spanish.
 #include "Entorno.h"
 #include "Ventanas.h"
-#include "classify/modGlobal.h"
-#include "config/frmRelPais.h"
-#include "import/frmInterno.h"
-#include "import/frmPreguntaICRX.h"
+#include "config/gui/frmRelPais.h"
+#include "global/modGlobal.h"
+#include "import/gui/frmInterno.h"
+#include "import/gui/frmPreguntaICRX.h"
 #include "platform/Idioma.h"
 
 #include <QDialogButtonBox>

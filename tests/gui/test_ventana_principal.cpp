@@ -2,12 +2,12 @@
 #include "Entorno.h"
 #include "Ventanas.h"
 #include "app/Arranque.h"
-#include "app/frmMain.h"
-#include "config/frmRelPais.h"
-#include "import/frmInterno.h"
-#include "import/frmPreguntaICRX.h"
-#include "review/frmDEP.h"
-#include "tools/Demo.h"
+#include "app/Demo.h"
+#include "app/gui/frmMain.h"
+#include "config/gui/frmRelPais.h"
+#include "import/gui/frmInterno.h"
+#include "import/gui/frmPreguntaICRX.h"
+#include "review/gui/frmDEP.h"
 #include "tools/generador.h"
 
 #include <QComboBox>

@@ -1,17 +1,17 @@
 #include "app/gui/Captura.h"
 
-#include "app/frmMain.h"
-#include "app/gui/OperadorQt.h"
+#include "app/gui/frmMain.h"
 #include "comun/Aplicacion.h"
-#include "config/frmConfig.h"
-#include "config/frmRelPais.h"
-#include "import/frmInterno.h"
+#include "config/gui/frmConfig.h"
+#include "config/gui/frmRelPais.h"
+#include "controls/gui/OperadorQt.h"
+#include "import/gui/frmInterno.h"
 #include "reports/Informe.h"
-#include "reports/frmReporte.h"
-#include "review/FrmCargaSufijos.h"
-#include "review/FrmPosicion.h"
-#include "review/frmDEP.h"
-#include "review/frmModificar.h"
+#include "reports/gui/frmReporte.h"
+#include "review/gui/FrmCargaSufijos.h"
+#include "review/gui/FrmPosicion.h"
+#include "review/gui/frmDEP.h"
+#include "review/gui/frmModificar.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "config/frmRelPais.h"
+#include "config/gui/frmRelPais.h"
 
 #include "comun/Aplicacion.h"
 #include "comun/Operador.h"

@@ -1,4 +1,4 @@
-#include "reports/frmReporte.h"
+#include "reports/gui/frmReporte.h"
 
 #include "comun/Operador.h"
 #include "platform/AppError.h"

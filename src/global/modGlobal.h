@@ -45,3 +45,15 @@ public:
 };
 
 } // namespace modGlobal
+
+// The import's module, whose VIN-in-suffixes helper the classification uses
+// too: it lives here, below both, under the module's own name.
+namespace modEntidadesTarvelo {
+
+// The suffix text with the VIN put into suffix AM: when "AM(" stands at
+// position 2 or later, the text between it and the next ")" becomes the VIN.
+// A text that starts with "AM(", or has none, comes back unchanged. An "AM("
+// without a ")" after it raises error 1119111.
+std::string ImplementarVINenSufijos(const std::string& sufijos, const std::string& vin);
+
+} // namespace modEntidadesTarvelo

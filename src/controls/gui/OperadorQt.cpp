@@ -1,9 +1,7 @@
-#include "app/gui/OperadorQt.h"
+#include "controls/gui/OperadorQt.h"
 
 #include "comun/Aplicacion.h"
-#include "config/frmRelPais.h"
-#include "import/frmPreguntaICRX.h"
-#include "review/FrmCargaSufijos.h"
+#include "platform/AppError.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -18,6 +16,13 @@
 namespace {
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
+}
+
+// A dialog the program did not hand in: a fault of the program, said as one.
+template <class F> const F& Dialogo(const F& f, const char* cual) {
+    if (!f)
+        throw AppError(5, "OperadorQt", std::string("No está disponible el diálogo ") + cual + ".");
+    return f;
 }
 } // namespace
 
@@ -153,10 +158,9 @@ std::string OperadorQt::ElegirOpcion(const std::string&, const std::vector<std::
                 return l;
         return {};
     }
-    FrmCargaSufijos d(lineas, actual, Duenio());
+    const auto& dialogo = Dialogo(m_dialogos.CargaSufijos, "de sufijos");
     Flecha f(m_espera);
-    d.exec();
-    return d.Eleccion();
+    return dialogo(lineas, actual, Duenio());
 }
 
 std::string OperadorQt::ElegirArchivo(const std::string& titulo, const std::string& filtro, bool guardar,
@@ -188,23 +192,23 @@ std::string OperadorQt::PreguntarTipo() {
         m_tipos.pop_front();
         return r;
     }
-    frmPreguntaICRX d(Duenio());
+    const auto& dialogo = Dialogo(m_dialogos.Tipo, "del tipo de declaración");
     Flecha f(m_espera);
-    d.exec();
-    return d.Respuesta();
+    return dialogo(Duenio());
 }
 
 void OperadorQt::MostrarRelPais(Aplicacion& app) {
     PintarPendientes();
     // A code to relate comes only from the import's look-up; the settings' list opens it empty.
     const std::string valor = app.Retorno1;
-    frmRelPais d(app, Duenio(), !valor.empty());
+    const auto& dialogo = Dialogo(m_dialogos.RelPais, "de relaciones de país");
+    bool cancelada;
     {
         Flecha f(m_espera);
-        d.exec();
+        cancelada = dialogo(app, Duenio(), !valor.empty());
     }
     // Thrown here, outside the dialog's loop: the import undoes itself and says so.
-    if (d.ImportacionCancelada())
+    if (cancelada)
         throw Cancelacion("Importación cancelada: falta la relación de país para el valor " + valor + ".");
 }
 

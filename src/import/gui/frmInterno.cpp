@@ -1,8 +1,8 @@
-#include "import/frmInterno.h"
+#include "import/gui/frmInterno.h"
 
-#include "app/gui/OperadorQt.h"
 #include "comun/Aplicacion.h"
 #include "controls/gui/ClCntrl.h"
+#include "controls/gui/OperadorQt.h"
 #include "import/Importacion.h"
 #include "platform/AppError.h"
 #include "platform/Texto.h"

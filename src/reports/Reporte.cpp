@@ -1,4 +1,4 @@
-#include "reports/gui/Reporte.h"
+#include "reports/Reporte.h"
 
 #include "platform/AppError.h"
 #include "reports/ArchivoExportado.h"

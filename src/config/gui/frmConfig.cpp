@@ -1,11 +1,11 @@
-#include "config/frmConfig.h"
+#include "config/gui/frmConfig.h"
 
 #include "comun/Aplicacion.h"
 #include "comun/Operador.h"
 #include "controls/gui/ClCntrl.h"
 #include "platform/AppError.h"
 #include "reports/Informe.h"
-#include "reports/frmReporte.h"
+#include "reports/gui/frmReporte.h"
 
 #include "controls/gui/Ventana.h"
 #include <QCheckBox>

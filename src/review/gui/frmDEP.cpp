@@ -1,12 +1,12 @@
-#include "review/frmDEP.h"
+#include "review/gui/frmDEP.h"
 
-#include "app/gui/OperadorQt.h"
 #include "comun/Aplicacion.h"
 #include "controls/gui/ClCntrl.h"
+#include "controls/gui/OperadorQt.h"
 #include "platform/AppError.h"
 #include "platform/Numeros.h"
 #include "review/Sugerencias.h"
-#include "review/frmModificar.h"
+#include "review/gui/frmModificar.h"
 
 #include "controls/gui/Ventana.h"
 

@@ -1,4 +1,4 @@
-#include "review/FrmCargaSufijos.h"
+#include "review/gui/FrmCargaSufijos.h"
 
 #include "controls/gui/ClCntrl.h"
 

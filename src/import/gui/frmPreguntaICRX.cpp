@@ -1,4 +1,4 @@
-#include "import/frmPreguntaICRX.h"
+#include "import/gui/frmPreguntaICRX.h"
 
 #include "controls/gui/Ventana.h"
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "classify/modGlobal.h"
+#include "global/modGlobal.h"
 
 #include "comun/Aplicacion.h"
 #include "comun/Operador.h"
@@ -123,3 +123,25 @@ std::pair<std::string, std::string> BuscarRelacionPais(Aplicacion& app, const st
 }
 
 } // namespace modGlobal
+
+namespace modEntidadesTarvelo {
+
+namespace {
+constexpr long kErrorEnlace = 1119111; // the import's linking error, as modEntidadesTarvelo.h names it
+}
+
+std::string ImplementarVINenSufijos(const std::string& sufijos, const std::string& vin) {
+    try {
+        size_t p = InStr(1, sufijos, "AM(");
+        if (p < 2)
+            return sufijos;
+        size_t q = InStr(p, sufijos, ")");
+        if (q == 0)
+            throw AppError(5, "", "Argumento o llamada a procedimiento no válida: sufijo AM sin \")\" en " + sufijos);
+        return Left(sufijos, p + 2) + vin + Mid(sufijos, q);
+    } catch (...) {
+        throw AppError::Actual().Relanzar(kErrorEnlace, "ImplementarVINenSufijos.modEntidadesTarvelo.Velmarion ");
+    }
+}
+
+} // namespace modEntidadesTarvelo

@@ -1,6 +1,6 @@
 #pragma once
 #include "reports/Informe.h"
-#include "reports/gui/Reporte.h"
+#include "reports/Reporte.h"
 
 #include <QDialog>
 #include <QImage>

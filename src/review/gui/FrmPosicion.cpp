@@ -1,4 +1,4 @@
-#include "review/FrmPosicion.h"
+#include "review/gui/FrmPosicion.h"
 
 #include "comun/Operador.h"
 #include "controls/gui/ClCntrl.h"

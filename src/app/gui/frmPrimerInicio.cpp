@@ -1,11 +1,11 @@
-#include "app/frmPrimerInicio.h"
+#include "app/gui/frmPrimerInicio.h"
 
 #include "app/Arranque.h"
+#include "app/Demo.h"
 #include "comun/Aplicacion.h"
 #include "comun/Operador.h"
 #include "platform/AppError.h"
 #include "platform/Bitacora.h"
-#include "tools/Demo.h"
 
 #include <QFileDialog>
 #include <QHBoxLayout>

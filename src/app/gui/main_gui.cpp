@@ -1,10 +1,11 @@
 // velmarion: the windows. velmarion [--home DIR] [--settings FILE] ["INTNRO|path"]
 #include "app/Arranque.h"
-#include "app/frmMain.h"
-#include "app/frmPrimerInicio.h"
 #include "app/gui/Captura.h"
-#include "app/gui/OperadorQt.h"
+#include "app/gui/Dialogos.h"
+#include "app/gui/frmMain.h"
+#include "app/gui/frmPrimerInicio.h"
 #include "comun/Aplicacion.h"
+#include "controls/gui/OperadorQt.h"
 #include "controls/gui/Ventana.h"
 #include "platform/AppError.h"
 #include "platform/Bitacora.h"
@@ -79,6 +80,7 @@ int main(int argc, char** argv) {
     const std::string carpetaCaptura = p.value(captura).toStdString();
 
     OperadorQt op;
+    EntregarDialogos(op);
     Aplicacion app;
     app.Home = Arranque::CarpetaPrograma(p.value(home).toStdString());
     app.Almacen = std::make_unique<AlmacenAjustes>(p.value(ajustesOpcion).toStdString());

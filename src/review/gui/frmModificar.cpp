@@ -1,11 +1,11 @@
-#include "review/frmModificar.h"
+#include "review/gui/frmModificar.h"
 
-#include "app/gui/OperadorQt.h"
 #include "comun/Aplicacion.h"
 #include "controls/gui/ClCntrl.h"
+#include "controls/gui/OperadorQt.h"
 #include "platform/AppError.h"
-#include "review/FrmPosicion.h"
 #include "review/Sugerencias.h"
+#include "review/gui/FrmPosicion.h"
 
 #include "controls/gui/Ventana.h"
 #include <QComboBox>

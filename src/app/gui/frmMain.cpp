@@ -1,16 +1,16 @@
-#include "app/frmMain.h"
+#include "app/gui/frmMain.h"
 
 #include "app/Arranque.h"
 
-#include "app/gui/OperadorQt.h"
 #include "comun/Aplicacion.h"
-#include "config/frmConfig.h"
+#include "config/gui/frmConfig.h"
 #include "controls/gui/ClCntrl.h"
-#include "import/frmInterno.h"
+#include "controls/gui/OperadorQt.h"
+#include "import/gui/frmInterno.h"
 #include "platform/AppError.h"
 #include "reports/Informe.h"
-#include "reports/frmReporte.h"
-#include "review/frmDEP.h"
+#include "reports/gui/frmReporte.h"
+#include "review/gui/frmDEP.h"
 
 #include "controls/gui/Ventana.h"
 #include <QApplication>

@@ -5,6 +5,7 @@
 #include <QPointer>
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -25,6 +26,21 @@ class OperadorQt : public Operador {
 public:
     explicit OperadorQt(QWidget* ventana = nullptr) : m_ventana(ventana) {}
     ~OperadorQt() override;
+
+    // The three dialogs that hand values back are the subsystems' windows,
+    // which sit above this operator: the windows' program hands them in
+    // (app/gui/Dialogos.h). Each runs modal over `duenio`.
+    struct Dialogos {
+        // The suffix picker: the chosen line, "" when closed.
+        std::function<std::string(const std::vector<std::string>& lineas, const std::string& actual, QWidget* duenio)>
+            CargaSufijos;
+        // The declaration type question: the type, "" when closed.
+        std::function<std::string(QWidget* duenio)> Tipo;
+        // The country-relation list; `porImportacion` when an import's look-up
+        // opened it. True when the person cancelled the import from it.
+        std::function<bool(Aplicacion& app, QWidget* duenio, bool porImportacion)> RelPais;
+    };
+    void EnlazarDialogos(Dialogos dialogos) { m_dialogos = std::move(dialogos); }
 
     // The window that owns the message boxes when no modal dialog is open.
     void Ventana(QWidget* ventana) { m_ventana = ventana; }
@@ -108,4 +124,5 @@ private:
     std::deque<Respuesta> m_respuestas;
     std::deque<std::string> m_tipos, m_entradas, m_opciones, m_archivos;
     std::vector<Mensaje> m_mensajes;
+    Dialogos m_dialogos;
 };

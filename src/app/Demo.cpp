@@ -1,4 +1,4 @@
-#include "tools/Demo.h"
+#include "app/Demo.h"
 
 #include "platform/Ajustes.h"
 #include "platform/Almacor.h"

@@ -1,0 +1,2 @@
+// Must not build: the classification reaching sideways into the import.
+#include "import/modEntidadesTarvelo.h"
