@@ -623,12 +623,14 @@ TEST_F(Depurar, ReplicacionALosIgualesSinTocar) {
     EXPECT_EQ(Col(6, "PRCSUF"), "ANTES-");
     EXPECT_EQ(Col(7, "PRCEST"), "");
 
-    // Nothing left to replicate: no message, the quantity steps still run.
+    // Nothing left to replicate: no message (only the question about the
+    // vehicle, answered No), the quantity steps still run.
     e.Trabajo("update ART set PRCECA = 0, PRCCAN = 9 where ARTORD = 6");
     e.Op.Mensajes.clear();
     FormModificar g = Editor(5);
     ASSERT_EQ(g.GrabarDatos(), Resultado::Hecho) << e.Op.Ultimo();
-    EXPECT_TRUE(e.Op.Mensajes.empty()) << e.Op.Ultimo();
+    ASSERT_EQ(e.Op.Mensajes.size(), 1u) << e.Op.Ultimo();
+    EXPECT_EQ(e.Op.Mensajes[0].Icon, Icono::Pregunta);
     EXPECT_EQ(Col(6, "PRCECA"), "9");
 
     // Model and variant: the others keep their suffixes.
