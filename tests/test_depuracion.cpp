@@ -647,6 +647,97 @@ TEST_F(Depurar, ReplicacionALosIgualesSinTocar) {
     EXPECT_EQ(Col(9, "PRCSUF"), "PROPIO-");
 }
 
+// The vehicles of the edited number: asked about, each takes the correction
+// with its own VIN as its VIN suffix, in both settings; nobody else is reached,
+// and one undo takes back the save and both replications.
+TEST_F(Depurar, ReplicacionALosVehiculosConSuPropioVin) {
+    struct Caso {
+        const char* nombre;
+        bool variantes;     // MODELOVARIANTESINSPC
+        bool si;            // the answer to the vehicles question
+        const char* sufijo; // the editor's suffix text
+        const char* vin2;   // article 2's suffix text after a Yes
+        const char* vin3;
+    };
+    const Caso casos[] = {
+        {"primeros 9", false, true, "AA(X)-AM(V1)-CA01-ZA(002024)-", "AA(X)-AM(JRVUHBKW7)-CA01-ZA(002024)-",
+         "AA(X)-AM(AB  X 9 Z)-CA01-ZA(002024)-"},
+        {"VIN entero", true, true, "AA(X)-CA01-ZA(002024)-AM(V1)-", "AA(X)-CA01-ZA(002024)-AM(JRVUHBKW7RK534991)-",
+         "AA(X)-CA01-ZA(002024)-AM(AB  X 9 Z12)-"},
+        {"VIN primero", false, true, "AM(V1)-AA(X)-CA01-ZA(002024)-", "AM(JRVUHBKW7)-AA(X)-CA01-ZA(002024)-",
+         "AM(AB  X 9 Z)-AA(X)-CA01-ZA(002024)-"},
+        {"No", false, false, "AA(X)-CA01-ZA(002024)-AM(V1)-", "", ""},
+    };
+    const std::string todas = "select group_concat(ARTORD || ':' || quote(PRCNCM) || quote(PRCSUF) || quote(PRCEST) || "
+                              "quote(PRCCRC) || quote(PRCECA), '|') from ART order by ARTORD";
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        e.Trabajo("delete from ART");
+        e.App.Config.MODELOVARIANTESINSPC = c.variantes;
+        const auto nuevo = [](const char* vin) {
+            return std::map<std::string, std::string>{{"PRCEST", "null"}, {"PRCCRC", "null"}, {"PRCSUF", "null"},
+                                                      {"PRCNCM", "null"}, {"PRCECA", "0"},    {"PRCCAN", "4"},
+                                                      {"PRCVIN", vin},    {"PRCEUN", "null"}};
+        };
+        Articulo(1, "A", {{"PRCVIN", "'EDITADO12345'"}, {"PRCEST", "null"}});
+        Articulo(2, "A", nuevo("'JRVUHBKW7RK534991'"));
+        Articulo(3, "A", nuevo("'ab-(x)9 z12'")); // typed into a value question, this would be cleaned
+        Articulo(4, "A", nuevo("'SINVIN'"));
+        e.Trabajo("update ART set PRCEST = 'M' where ARTORD = 4");
+        for (int ord : {5, 6, 7})
+            Articulo(ord, "A", {{"PRCVIN", "'TOCADO'"}, {"PRCEST", ord == 5 ? "'R'" : ord == 6 ? "'A'" : "'E'"}});
+        Articulo(8, "A B", nuevo("'OTRONUMERO'")); // another number, the same model
+        Articulo(9, "B", nuevo("'OTRO'"));
+        Articulo(10, "A", nuevo("null")); // no VIN: the ordinary replication's
+        const std::string antes = e.Valor(todas);
+        const auto Fila = [&](int ord) {
+            return e.Valor("select quote(PRCNCM) || quote(PRCSUF) || quote(PRCEST) || quote(PRCCRC) from ART "
+                           "where ARTORD = " +
+                           std::to_string(ord));
+        };
+        std::map<int, std::string> filaAntes;
+        for (int ord : {4, 5, 6, 7, 8, 9})
+            filaAntes[ord] = Fila(ord);
+
+        e.Op.Mensajes.clear();
+        e.Op.IdsPreguntas.clear();
+        e.Op.RespuestasSiNo = {c.si ? Operador::Respuesta::Si : Operador::Respuesta::No};
+        FormModificar f = Editor(1);
+        f.txtPRCSUF = c.sufijo;
+        ASSERT_EQ(f.GrabarDatos(), Resultado::Hecho) << e.Op.Ultimo();
+        ASSERT_EQ(e.Op.IdsPreguntas, std::vector<std::string>{Operador::Preguntas::ReplicarVehiculos});
+        EXPECT_EQ(e.Op.Preguntas.back(), "¿Replicar la corrección a los 2 vehículos de A, cada uno con su propio VIN?");
+        EXPECT_EQ(f.Vehiculos(), c.si ? 2 : 0);
+        EXPECT_EQ(f.Replicados(), 1);
+        const bool vehiculos = e.Op.Ultimo().find("Se replicó la corrección a 2 vehículos de A") != std::string::npos;
+        EXPECT_EQ(vehiculos, c.si) << e.Op.Ultimo();
+        EXPECT_NE(e.Op.Ultimo().find("Se replico la modificiación a 1 articulos A"), std::string::npos);
+        if (c.si) {
+            EXPECT_EQ(Col(2, "PRCSUF"), c.vin2);
+            EXPECT_EQ(Col(3, "PRCSUF"), c.vin3);
+            for (int ord : {2, 3}) {
+                EXPECT_EQ(Col(ord, "PRCEST || PRCCRC"), "ROK") << ord;
+                for (const char* col : {"PRCNCM", "PRCEUN", "quote(PRCLAP)"})
+                    EXPECT_EQ(Col(ord, col), Col(1, col)) << ord << col;
+                EXPECT_EQ(Col(ord, "PRCECA"), "4") << ord; // the quantity steps reach them too
+            }
+        } else {
+            EXPECT_EQ(Col(2, "quote(PRCEST) || quote(PRCSUF) || (PRCECA = 0)"), "NULLNULL1");
+        }
+        // Never reached: touched (M, R, classified, with an error), another number.
+        for (int ord : {4, 5, 6, 7, 8, 9})
+            EXPECT_EQ(Fila(ord), filaAntes[ord]) << ord;
+        EXPECT_EQ(Col(10, "PRCEST"), "R");
+
+        // One undo takes back the save, the ordinary replication and the vehicles.
+        EXPECT_EQ(e.Valor("select count(*) from HIST_LOTE where DESHECHA = 0"), "1");
+        ASSERT_EQ(Depuracion::Deshacer(e.App, "100", false), Resultado::Hecho) << e.Op.Ultimo();
+        EXPECT_EQ(e.Valor(todas), antes);
+        e.Trabajo("delete from HIST");
+        e.Trabajo("delete from HIST_LOTE");
+    }
+}
+
 TEST_F(Depurar, UnaReplicacionQueFallaNoDejaNadaDeLaCorreccion) {
     Articulo(1, "A");
     Articulo(2, "A", {{"PRCEST", "null"}});
