@@ -872,6 +872,31 @@ TEST_F(Depurar, ComandoEditarConRespuestas) {
     EXPECT_EQ(Col(1, "PRCEST"), "E");
 }
 
+TEST_F(Depurar, ComandoEditarVehiculos) {
+    e.Trabajo("insert into INTN (INTNRO, INTDSC) values ('100', 'Prueba')");
+    Articulo(1, "A", {{"PRCVIN", "'VIN1'"}});
+    Articulo(2, "A", {{"PRCEST", "null"}, {"PRCVIN", "'JRVUHBKW7RK534991'"}});
+    const std::vector<std::string> editar = {"editar",  "100",     "1",       "--posicion", "8703.23.10.100A",
+                                             "--valor", "AA=M",    "--valor", "ZA=2024",    "--opcion",
+                                             "CA=CA01", "--valor", "AM=VIN1", "--origen",   "200"};
+    auto con = [&](std::vector<std::string> extra) {
+        std::vector<std::string> a = editar;
+        a.insert(a.end(), extra.begin(), extra.end());
+        return e.Cli(a);
+    };
+    EXPECT_EQ(con({"--vehiculos", "tal vez"}), 2);
+    // Without a terminal and without the answer: stops, nothing written, the option named.
+    EXPECT_EQ(con({}), 1);
+    EXPECT_NE(e.SalidaCli.find("(--vehiculos si|no)"), std::string::npos) << e.SalidaCli;
+    EXPECT_EQ(Col(1, "PRCEST") + Col(2, "PRCEST"), "E");
+    EXPECT_EQ(con({"--vehiculos", "no"}), 0) << e.SalidaCli;
+    EXPECT_EQ(Col(1, "PRCEST") + "/" + Col(2, "PRCEST"), "M/");
+    ASSERT_EQ(e.Cli({"deshacer", "100"}), 0);
+    EXPECT_EQ(con({"--vehiculos", "si"}), 0) << e.SalidaCli;
+    EXPECT_NE(e.SalidaCli.find("Se replicó la corrección a 1 vehículos de A"), std::string::npos) << e.SalidaCli;
+    EXPECT_EQ(Col(2, "PRCEST || PRCSUF"), "RAA(M)-CA01-ZA(002024)-AM(JRVUHBKW7)-");
+}
+
 TEST(ListaDeRegistros, DecimalesPorColumnaYMotivosContados) {
     FijarSeparadorDecimal(',');
     struct Caso {
