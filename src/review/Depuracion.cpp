@@ -859,7 +859,8 @@ Resultado FormModificar::Grabar() {
         m_app.Db.Sql("select max(LOTE) as lote from HIST_LOTE");
         m_app.Db.CrearRs(rs);
         const std::string lote = EnteroSql(static_cast<long long>(rs.Fields("lote").Numero()));
-        // One pass over the article pairs (after, before), one row per changed column.
+        // One pass over the article pairs (after, before), one row per changed column:
+        // each pair is joined once and then crossed with the columns, not sought again per column.
         std::string columnas, antes, despues, cambio;
         for (const char* c : kColumnasHistoria) {
             const std::string col = c;
@@ -872,7 +873,7 @@ Resultado FormModificar::Grabar() {
             m_app.Db.Ejecutar("insert into HIST (LOTE, COLUMNA, ARTORD, ANTES, DESPUES, TIPO) select " + lote +
                               ", c.col, a.ARTORD, case c.col" + antes + " end, case c.col" + despues +
                               " end, case when a.ARTORD = " + orden + " then 'M' else 'R' end from temp.HIST_ANTES b " +
-                              "join ART a on a.INTNRO = b.INTNRO and a.ARTORD = b.ARTORD join (" + columnas +
+                              "join ART a on a.INTNRO = b.INTNRO and a.ARTORD = b.ARTORD cross join (" + columnas +
                               ") c where a.INTNRO = '" + interno + "' and case c.col" + cambio + " end");
         // A save that changed nothing is no correction: an undo of it would have nothing to give back.
         if (cambios == 0)
