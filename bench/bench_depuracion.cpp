@@ -1,7 +1,7 @@
 // Depuration speed on the demo nomenclator (33,110 positions): the record
 // lists of a 100,000-article interno, a save whose replication reaches 20,000
-// like articles, and the nomenclator search of "Buscar Posición" for the texts
-// an operator types. Prints one line per measure.
+// like articles (without VIN, then as vehicles each with its VIN), and the nomenclator search of "Buscar Posición" for
+// the texts an operator types. Prints one line per measure.
 #include "../tests/Entorno.h"
 #include "review/Depuracion.h"
 #include "review/Nomenclador.h"
@@ -95,6 +95,33 @@ bool Grabar(EntornoPrueba& e) {
     return r == Resultado::Hecho && s < 0.5;
 }
 
+// The same save when the 20,000 others are vehicles (each with its VIN) and
+// the operator says Yes: one statement for all, history included.
+bool GrabarVehiculos(EntornoPrueba& e) {
+    e.Trabajo("update ART set ARTNRO = 'A', PRCEST = null, PRCCRC = null, PRCNCM = null, PRCSUF = null, "
+              "PRCEUN = null where ARTORD = 20001");
+    e.Trabajo("update ART set PRCVIN = printf('JRV%014d', ARTORD) where ARTORD between 2 and 20001");
+    Depuracion::FormModificar f(e.App);
+    f.CargarDatos("1");
+    f.txtPRCNCM = "8703.23.10.100A";
+    f.txtPRCNCM_Tag = "07";
+    f.txtPRCSUF = "AA(X)-AB(Y)-CA01-AM(V)-PA02-ZA(002024)-ZC(001598)-";
+    e.Op.RespuestasSiNo = {Operador::Respuesta::Si};
+    Resultado r = Resultado::Fallido;
+    double s = Segundos([&] { r = f.GrabarDatos(); });
+    const std::string propios =
+        e.Valor("select count(*) from ART where INTNRO = '900' and PRCEST = 'R' and PRCSUF = "
+                "'AA(X)-AB(Y)-CA01-AM(' || substr(PRCVIN, 1, 9) || ')-PA02-ZA(002024)-ZC(001598)-'");
+    const std::string historia = e.Valor("select count(*) from HIST where LOTE = (select max(LOTE) from HIST_LOTE)");
+    std::printf("grabar con réplica a %ld vehículos (de 100000), cada uno con su VIN: %.3f s (%s con su propio "
+                "sufijo, %s filas de historia)%s%s\n",
+                f.Vehiculos(), s, propios.c_str(), historia.c_str(), r == Resultado::Hecho ? "" : "  (no se grabó)",
+                s < 1 ? "" : "  (más de 1 s)");
+    double d = Segundos([&] { r = Depuracion::Deshacer(e.App, "900", false); });
+    std::printf("deshacer esa corrección: %.3f s%s\n", d, r == Resultado::Hecho ? "" : "  (no se deshizo)");
+    return r == Resultado::Hecho && s < 1 && f.Vehiculos() == 20000 && propios == "20000";
+}
+
 } // namespace
 
 int main() {
@@ -109,5 +136,6 @@ int main() {
     InternoGrande(e);
     ok = Listas(e) && ok;
     ok = Grabar(e) && ok;
+    ok = GrabarVehiculos(e) && ok;
     return ok ? 0 : 1;
 }

@@ -623,12 +623,14 @@ TEST_F(Depurar, ReplicacionALosIgualesSinTocar) {
     EXPECT_EQ(Col(6, "PRCSUF"), "ANTES-");
     EXPECT_EQ(Col(7, "PRCEST"), "");
 
-    // Nothing left to replicate: no message, the quantity steps still run.
+    // Nothing left to replicate: no message (only the question about the
+    // vehicle, answered No), the quantity steps still run.
     e.Trabajo("update ART set PRCECA = 0, PRCCAN = 9 where ARTORD = 6");
     e.Op.Mensajes.clear();
     FormModificar g = Editor(5);
     ASSERT_EQ(g.GrabarDatos(), Resultado::Hecho) << e.Op.Ultimo();
-    EXPECT_TRUE(e.Op.Mensajes.empty()) << e.Op.Ultimo();
+    ASSERT_EQ(e.Op.Mensajes.size(), 1u) << e.Op.Ultimo();
+    EXPECT_EQ(e.Op.Mensajes[0].Icon, Icono::Pregunta);
     EXPECT_EQ(Col(6, "PRCECA"), "9");
 
     // Model and variant: the others keep their suffixes.
@@ -643,6 +645,97 @@ TEST_F(Depurar, ReplicacionALosIgualesSinTocar) {
     ASSERT_EQ(h.GrabarDatos(), Resultado::Hecho) << e.Op.Ultimo();
     EXPECT_EQ(Col(9, "PRCEST"), "R");
     EXPECT_EQ(Col(9, "PRCSUF"), "PROPIO-");
+}
+
+// The vehicles of the edited number: asked about, each takes the correction
+// with its own VIN as its VIN suffix, in both settings; nobody else is reached,
+// and one undo takes back the save and both replications.
+TEST_F(Depurar, ReplicacionALosVehiculosConSuPropioVin) {
+    struct Caso {
+        const char* nombre;
+        bool variantes;     // MODELOVARIANTESINSPC
+        bool si;            // the answer to the vehicles question
+        const char* sufijo; // the editor's suffix text
+        const char* vin2;   // article 2's suffix text after a Yes
+        const char* vin3;
+    };
+    const Caso casos[] = {
+        {"primeros 9", false, true, "AA(X)-AM(V1)-CA01-ZA(002024)-", "AA(X)-AM(JRVUHBKW7)-CA01-ZA(002024)-",
+         "AA(X)-AM(AB  X 9 Z)-CA01-ZA(002024)-"},
+        {"VIN entero", true, true, "AA(X)-CA01-ZA(002024)-AM(V1)-", "AA(X)-CA01-ZA(002024)-AM(JRVUHBKW7RK534991)-",
+         "AA(X)-CA01-ZA(002024)-AM(AB  X 9 Z12)-"},
+        {"VIN primero", false, true, "AM(V1)-AA(X)-CA01-ZA(002024)-", "AM(JRVUHBKW7)-AA(X)-CA01-ZA(002024)-",
+         "AM(AB  X 9 Z)-AA(X)-CA01-ZA(002024)-"},
+        {"No", false, false, "AA(X)-CA01-ZA(002024)-AM(V1)-", "", ""},
+    };
+    const std::string todas = "select group_concat(ARTORD || ':' || quote(PRCNCM) || quote(PRCSUF) || quote(PRCEST) || "
+                              "quote(PRCCRC) || quote(PRCECA), '|') from ART order by ARTORD";
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        e.Trabajo("delete from ART");
+        e.App.Config.MODELOVARIANTESINSPC = c.variantes;
+        const auto nuevo = [](const char* vin) {
+            return std::map<std::string, std::string>{{"PRCEST", "null"}, {"PRCCRC", "null"}, {"PRCSUF", "null"},
+                                                      {"PRCNCM", "null"}, {"PRCECA", "0"},    {"PRCCAN", "4"},
+                                                      {"PRCVIN", vin},    {"PRCEUN", "null"}};
+        };
+        Articulo(1, "A", {{"PRCVIN", "'EDITADO12345'"}, {"PRCEST", "null"}});
+        Articulo(2, "A", nuevo("'JRVUHBKW7RK534991'"));
+        Articulo(3, "A", nuevo("'ab-(x)9 z12'")); // typed into a value question, this would be cleaned
+        Articulo(4, "A", nuevo("'SINVIN'"));
+        e.Trabajo("update ART set PRCEST = 'M' where ARTORD = 4");
+        for (int ord : {5, 6, 7})
+            Articulo(ord, "A", {{"PRCVIN", "'TOCADO'"}, {"PRCEST", ord == 5 ? "'R'" : ord == 6 ? "'A'" : "'E'"}});
+        Articulo(8, "A B", nuevo("'OTRONUMERO'")); // another number, the same model
+        Articulo(9, "B", nuevo("'OTRO'"));
+        Articulo(10, "A", nuevo("null")); // no VIN: the ordinary replication's
+        const std::string antes = e.Valor(todas);
+        const auto Fila = [&](int ord) {
+            return e.Valor("select quote(PRCNCM) || quote(PRCSUF) || quote(PRCEST) || quote(PRCCRC) from ART "
+                           "where ARTORD = " +
+                           std::to_string(ord));
+        };
+        std::map<int, std::string> filaAntes;
+        for (int ord : {4, 5, 6, 7, 8, 9})
+            filaAntes[ord] = Fila(ord);
+
+        e.Op.Mensajes.clear();
+        e.Op.IdsPreguntas.clear();
+        e.Op.RespuestasSiNo = {c.si ? Operador::Respuesta::Si : Operador::Respuesta::No};
+        FormModificar f = Editor(1);
+        f.txtPRCSUF = c.sufijo;
+        ASSERT_EQ(f.GrabarDatos(), Resultado::Hecho) << e.Op.Ultimo();
+        ASSERT_EQ(e.Op.IdsPreguntas, std::vector<std::string>{Operador::Preguntas::ReplicarVehiculos});
+        EXPECT_EQ(e.Op.Preguntas.back(), "¿Replicar la corrección a los 2 vehículos de A, cada uno con su propio VIN?");
+        EXPECT_EQ(f.Vehiculos(), c.si ? 2 : 0);
+        EXPECT_EQ(f.Replicados(), 1);
+        const bool vehiculos = e.Op.Ultimo().find("Se replicó la corrección a 2 vehículos de A") != std::string::npos;
+        EXPECT_EQ(vehiculos, c.si) << e.Op.Ultimo();
+        EXPECT_NE(e.Op.Ultimo().find("Se replico la modificiación a 1 articulos A"), std::string::npos);
+        if (c.si) {
+            EXPECT_EQ(Col(2, "PRCSUF"), c.vin2);
+            EXPECT_EQ(Col(3, "PRCSUF"), c.vin3);
+            for (int ord : {2, 3}) {
+                EXPECT_EQ(Col(ord, "PRCEST || PRCCRC"), "ROK") << ord;
+                for (const char* col : {"PRCNCM", "PRCEUN", "quote(PRCLAP)"})
+                    EXPECT_EQ(Col(ord, col), Col(1, col)) << ord << col;
+                EXPECT_EQ(Col(ord, "PRCECA"), "4") << ord; // the quantity steps reach them too
+            }
+        } else {
+            EXPECT_EQ(Col(2, "quote(PRCEST) || quote(PRCSUF) || (PRCECA = 0)"), "NULLNULL1");
+        }
+        // Never reached: touched (M, R, classified, with an error), another number.
+        for (int ord : {4, 5, 6, 7, 8, 9})
+            EXPECT_EQ(Fila(ord), filaAntes[ord]) << ord;
+        EXPECT_EQ(Col(10, "PRCEST"), "R");
+
+        // One undo takes back the save, the ordinary replication and the vehicles.
+        EXPECT_EQ(e.Valor("select count(*) from HIST_LOTE where DESHECHA = 0"), "1");
+        ASSERT_EQ(Depuracion::Deshacer(e.App, "100", false), Resultado::Hecho) << e.Op.Ultimo();
+        EXPECT_EQ(e.Valor(todas), antes);
+        e.Trabajo("delete from HIST");
+        e.Trabajo("delete from HIST_LOTE");
+    }
 }
 
 TEST_F(Depurar, UnaReplicacionQueFallaNoDejaNadaDeLaCorreccion) {
@@ -777,6 +870,31 @@ TEST_F(Depurar, ComandoEditarConRespuestas) {
     EXPECT_NE(e.SalidaCli.find("\tARTUNI\t10\t12.5\tM"), std::string::npos) << e.SalidaCli;
     EXPECT_EQ(Cli({"deshacer", "100"}), 0);
     EXPECT_EQ(Col(1, "PRCEST"), "E");
+}
+
+TEST_F(Depurar, ComandoEditarVehiculos) {
+    e.Trabajo("insert into INTN (INTNRO, INTDSC) values ('100', 'Prueba')");
+    Articulo(1, "A", {{"PRCVIN", "'VIN1'"}});
+    Articulo(2, "A", {{"PRCEST", "null"}, {"PRCVIN", "'JRVUHBKW7RK534991'"}});
+    const std::vector<std::string> editar = {"editar",  "100",     "1",       "--posicion", "8703.23.10.100A",
+                                             "--valor", "AA=M",    "--valor", "ZA=2024",    "--opcion",
+                                             "CA=CA01", "--valor", "AM=VIN1", "--origen",   "200"};
+    auto con = [&](std::vector<std::string> extra) {
+        std::vector<std::string> a = editar;
+        a.insert(a.end(), extra.begin(), extra.end());
+        return e.Cli(a);
+    };
+    EXPECT_EQ(con({"--vehiculos", "tal vez"}), 2);
+    // Without a terminal and without the answer: stops, nothing written, the option named.
+    EXPECT_EQ(con({}), 1);
+    EXPECT_NE(e.SalidaCli.find("(--vehiculos si|no)"), std::string::npos) << e.SalidaCli;
+    EXPECT_EQ(Col(1, "PRCEST") + Col(2, "PRCEST"), "E");
+    EXPECT_EQ(con({"--vehiculos", "no"}), 0) << e.SalidaCli;
+    EXPECT_EQ(Col(1, "PRCEST") + "/" + Col(2, "PRCEST"), "M/");
+    ASSERT_EQ(e.Cli({"deshacer", "100"}), 0);
+    EXPECT_EQ(con({"--vehiculos", "si"}), 0) << e.SalidaCli;
+    EXPECT_NE(e.SalidaCli.find("Se replicó la corrección a 1 vehículos de A"), std::string::npos) << e.SalidaCli;
+    EXPECT_EQ(Col(2, "PRCEST || PRCSUF"), "RAA(M)-CA01-ZA(002024)-AM(JRVUHBKW7)-");
 }
 
 TEST(ListaDeRegistros, DecimalesPorColumnaYMotivosContados) {

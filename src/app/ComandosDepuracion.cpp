@@ -148,6 +148,8 @@ int CmdEditar(Contexto& c) {
         c.Op->Respuestas[Operador::Preguntas::SinPais] = SiNo("--sin-pais", v);
     if (std::string v = c.Opcion("--cancelar"); !v.empty())
         c.Op->Respuestas[Operador::Preguntas::Cancelar] = SiNo("--cancelar", v);
+    if (std::string v = c.Opcion("--vehiculos"); !v.empty())
+        c.Op->Respuestas[Operador::Preguntas::ReplicarVehiculos] = SiNo("--vehiculos", v);
     c.Op->Terminal = isatty(STDIN_FILENO) != 0;
     c.Exigir(2, kUsoEditar);
     const std::string& orden = c.Args[1];

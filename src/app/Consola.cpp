@@ -51,7 +51,7 @@ const Entrada kComandos[] = {
      "editar INTNRO ARTORD [--posicion POS | --sugerencia N] [--sufijos TEXT] [--unidad-declarada U]\n"
      "         [--cantidad-declarada N] [--cantidad-estadistica N] [--der-especifico N] [--estado-mercaderia N]\n"
      "         [--origen ID] [--cantidad N] [--unitario N] [--total N] [--valor CODE=VALUE ...]\n"
-     "         [--opcion GROUP=CODE ...] [--sin-pais si|no] [--cancelar si|no]",
+     "         [--opcion GROUP=CODE ...] [--sin-pais si|no] [--cancelar si|no] [--vehiculos si|no]",
      "corrige un artículo y replica la corrección"},
     {"sugerir", CmdSugerir, "sugerir INTNRO [ARTORD]",
      "posiciones sugeridas para los artículos a depurar, la mejor primero, con su porqué"},

@@ -43,6 +43,13 @@ std::string OperadorConsola::DelTerminal(const std::string& pedido, const std::s
     return linea;
 }
 
+namespace {
+// The command-line option that answers a question: its id, but where the option is shorter.
+std::string OpcionDe(const std::string& id) {
+    return id == Operador::Preguntas::ReplicarVehiculos ? "vehiculos" : id;
+}
+} // namespace
+
 bool OperadorConsola::Preguntar(const std::string& id, const std::string& texto) {
     std::string t = Reemplazar(texto, "\r\n", "\n");
     m_out << "PREGUNTA: " << t;
@@ -52,8 +59,8 @@ bool OperadorConsola::Preguntar(const std::string& id, const std::string& texto)
     if (dada != Respuestas.end()) {
         si = dada->second;
     } else {
-        std::string r =
-            LCaseAscii(Trim(DelTerminal("\n" + t + " [s/n]: ", "la pregunta \"" + t + "\" (--" + id + " si|no)")));
+        std::string r = LCaseAscii(
+            Trim(DelTerminal("\n" + t + " [s/n]: ", "la pregunta \"" + t + "\" (--" + OpcionDe(id) + " si|no)")));
         si = r == "s" || r == "si" || r == "sí";
     }
     m_out << "\n-> " << (si ? "Si" : "No") << "\n\n";

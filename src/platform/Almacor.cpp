@@ -1107,12 +1107,23 @@ long long LlamadaSql::Entero(int i) const {
     return sqlite3_value_int64(m_argv[i]);
 }
 
+std::string_view LlamadaSql::Texto(int i) const {
+    const unsigned char* t = sqlite3_value_text(m_argv[i]);
+    if (!t)
+        return {};
+    return {reinterpret_cast<const char*>(t), static_cast<size_t>(sqlite3_value_bytes(m_argv[i]))};
+}
+
 void LlamadaSql::DevolverArgumento(int i) {
     sqlite3_result_value(m_ctx, m_argv[i]);
 }
 
 void LlamadaSql::DevolverTextoFijo(std::string_view texto) {
     sqlite3_result_text(m_ctx, texto.data(), static_cast<int>(texto.size()), SQLITE_STATIC);
+}
+
+void LlamadaSql::DevolverTexto(std::string_view texto) {
+    sqlite3_result_text(m_ctx, texto.data(), static_cast<int>(texto.size()), SQLITE_TRANSIENT);
 }
 
 void LlamadaSql::DevolverEntero(long long valor) {

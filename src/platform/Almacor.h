@@ -221,10 +221,13 @@ public:
     int Argumentos() const { return m_argc; }
     bool EsNulo(int i) const;
     long long Entero(int i) const;
+    // Argument `i` as text, valid until the function returns ("" for null).
+    std::string_view Texto(int i) const;
     // The result: argument `i` as it came (type, text and all); a text that
     // stays unchanged until the statement that called ends; null.
     void DevolverArgumento(int i);
     void DevolverTextoFijo(std::string_view texto);
+    void DevolverTexto(std::string_view texto); // copied: the caller may reuse it
     void DevolverEntero(long long valor);
     void DevolverNulo();
 

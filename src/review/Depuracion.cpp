@@ -5,6 +5,7 @@
 #include "platform/AppError.h"
 #include "platform/Bitacora.h"
 #include "platform/Numeros.h"
+#include "platform/SentenciaSql.h"
 #include "platform/Tesmira.h"
 #include "platform/Texto.h"
 
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <map>
+#include <memory>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -662,6 +664,8 @@ long FormModificar::CopiarModificacion() {
         sql += "and (PRCEST = '' or PRCEST IS NULL)";
         sql += "and (PRCVIN = '' or PRCVIN IS NULL)";
         long n = m_app.Db.Ejecutar(sql);
+        // Before the quantity steps, so the vehicles take their quantities too.
+        m_vehiculos = m_conVehiculos ? CopiarAVehiculos() : 0;
 
         m_app.Db.Ejecutar("update ART set PRCECA = PRCCAN where INTNRO = '" + interno +
                           "' and PRCEUN = PRCDUN and ARTNRO = '" + articulo + "' and PRCEST = 'R'");
@@ -675,6 +679,80 @@ long FormModificar::CopiarModificacion() {
     }
 }
 
+namespace {
+
+// The untouched articles of a number that carry a VIN, the edited article aside.
+void CondicionVehiculos(SentenciaSql& s, const std::string& interno, const std::string& articulo, long long orden) {
+    s.Sql(" where INTNRO = ").Texto(interno).Sql(" and ARTNRO = ").Texto(articulo);
+    s.Sql(" and (PRCEST = ").Texto("").Sql(" or PRCEST is null)");
+    s.Sql(" and not (PRCVIN = ").Texto("").Sql(" or PRCVIN is null)");
+    s.Sql(" and ARTORD <> ").Numero(orden);
+}
+
+long long Orden(const std::string& tag) {
+    return static_cast<long long>(ValorNumerico(tag));
+}
+
+} // namespace
+
+long FormModificar::VehiculosSinTocar() {
+    SentenciaSql s;
+    s.Sql("select count(*) as n from ART");
+    CondicionVehiculos(s, m_app.InternoActual, txtARTNRO, Orden(Tag));
+    Recordset rs;
+    m_app.Db.Sql(s.TextoSql());
+    if (!m_app.Db.CrearRs(rs))
+        return 0;
+    return static_cast<long>(rs.Fields("n").Numero());
+}
+
+long FormModificar::CopiarAVehiculos() {
+    // The edited suffix text around the value of its VIN entry: each vehicle's
+    // own VIN goes between, as the suffix question offers it by default.
+    std::string antes, despues;
+    bool conVin = false;
+    for (size_t p = 0; (p = txtPRCSUF.find("AM(", p)) != std::string::npos; p += 3) {
+        const size_t fin = txtPRCSUF.find(')', p + 3);
+        if ((p == 0 || txtPRCSUF[p - 1] == '-') && fin != std::string::npos) {
+            antes = txtPRCSUF.substr(0, p + 3);
+            despues = txtPRCSUF.substr(fin);
+            conVin = true;
+            break;
+        }
+    }
+    const bool completo = m_app.Config.MODELOVARIANTESINSPC;
+    std::string valor, sufijo;
+    // One statement for all the vehicles; the function only builds each text.
+    auto propio = [&](Almacor::LlamadaSql& llamada) {
+        valor = completo ? std::string(llamada.Texto(0)) : Left(llamada.Texto(0), 9);
+        for (char& c : valor)
+            if (c == '(' || c == ')' || c == '-')
+                c = ' ';
+        sufijo = antes;
+        sufijo += modGlobal::NormalizarValor(valor);
+        sufijo += despues;
+        llamada.DevolverTexto(sufijo);
+    };
+    std::unique_ptr<Almacor::FuncionSql> funcion;
+    if (conVin)
+        funcion = std::make_unique<Almacor::FuncionSql>(m_app.Db, "sufijo_de_vehiculo", 1, propio);
+
+    SentenciaSql s;
+    s.Sql("update ART set PRCNCM = ").Texto(Reemplazar(txtPRCNCM, ",", "."));
+    s.Sql(", PRCLAP = ").Texto(lbPRCLAP_Tag);
+    s.Sql(", PRCSUF = ");
+    if (conVin)
+        s.Sql("sufijo_de_vehiculo(PRCVIN)");
+    else
+        s.Texto(txtPRCSUF);
+    s.Sql(", PRCEST = ").Texto("R").Sql(", PRCCRC = ").Texto("OK");
+    s.Sql(", PRCEUN = ").Texto(txtPRCNCM_Tag);
+    if (PRCSCAVisible)
+        s.Sql(", PRCSUN = ").Texto(txtPRCSCA_Tag);
+    CondicionVehiculos(s, m_app.InternoActual, txtARTNRO, Orden(Tag));
+    return m_app.Db.Ejecutar(s);
+}
+
 Resultado FormModificar::GrabarDatos() {
     if (!VerificarDatos())
         return Resultado::Detenido;
@@ -684,7 +762,10 @@ Resultado FormModificar::GrabarDatos() {
     Resultado r = Grabar();
     Bitacora::Registrar(m_app.Home, m_app.InternoActual, "depuracion",
                         std::string(TextoResultado(r)) + ": articulo " + orden +
-                            (r == Resultado::Hecho ? ", replicada a " + std::to_string(m_replicados) : ""),
+                            (r == Resultado::Hecho
+                                 ? ", replicada a " + std::to_string(m_replicados) +
+                                       (m_vehiculos > 0 ? " y a " + std::to_string(m_vehiculos) + " vehiculos" : "")
+                                 : ""),
                         Bitacora::Ahora() - inicio);
     return r;
 }
@@ -721,6 +802,24 @@ Resultado FormModificar::Grabar() {
     // The save, its replication and what they changed stand or fall together;
     // the replication's message waits until the work is committed.
     std::string seccion = " - seccion [Quelvorin.frmModificar_GrabarDatos]";
+    // The vehicles are asked about before the work database is held, not while the operator thinks.
+    m_replicados = 0;
+    m_vehiculos = 0;
+    m_conVehiculos = false;
+    if (!Trim(txtPRCNCM).empty()) {
+        long sinTocar = 0;
+        try {
+            sinTocar = VehiculosSinTocar();
+        } catch (...) {
+            AppError e = AppError::Actual();
+            op.MsgBox(e.Mensaje() + seccion, Icono::Critico);
+            return Resultado::Fallido;
+        }
+        m_conVehiculos =
+            sinTocar > 0 && op.Preguntar(Operador::Preguntas::ReplicarVehiculos,
+                                         "¿Replicar la corrección a los " + std::to_string(sinTocar) +
+                                             " vehículos de " + txtARTNRO + ", cada uno con su propio VIN?");
+    }
     bool abierta = false;
     try {
         m_app.Db.ComenzarTransaccion();
@@ -747,7 +846,8 @@ Resultado FormModificar::Grabar() {
         m_app.Db.Sql("select max(LOTE) as lote from HIST_LOTE");
         m_app.Db.CrearRs(rs);
         const std::string lote = EnteroSql(static_cast<long long>(rs.Fields("lote").Numero()));
-        // One pass over the article pairs (after, before), one row per changed column.
+        // One pass over the article pairs (after, before), one row per changed column:
+        // each pair is joined once and then crossed with the columns, not sought again per column.
         std::string columnas, antes, despues, cambio;
         for (const char* c : kColumnasHistoria) {
             const std::string col = c;
@@ -760,7 +860,7 @@ Resultado FormModificar::Grabar() {
             m_app.Db.Ejecutar("insert into HIST (LOTE, COLUMNA, ARTORD, ANTES, DESPUES, TIPO) select " + lote +
                               ", c.col, a.ARTORD, case c.col" + antes + " end, case c.col" + despues +
                               " end, case when a.ARTORD = " + orden + " then 'M' else 'R' end from temp.HIST_ANTES b " +
-                              "join ART a on a.INTNRO = b.INTNRO and a.ARTORD = b.ARTORD join (" + columnas +
+                              "join ART a on a.INTNRO = b.INTNRO and a.ARTORD = b.ARTORD cross join (" + columnas +
                               ") c where a.INTNRO = '" + interno + "' and case c.col" + cambio + " end");
         // A save that changed nothing is no correction: an undo of it would have nothing to give back.
         if (cambios == 0)
@@ -780,9 +880,14 @@ Resultado FormModificar::Grabar() {
         op.MsgBox(e.Mensaje() + seccion + "::" + e.Source + perdido, Icono::Critico);
         return Resultado::Fallido;
     }
+    std::string replica;
     if (m_replicados > 0)
-        op.MsgBox("Se replico la modificiación a " + std::to_string(m_replicados) + " articulos " + txtARTNRO,
-                  Icono::Informacion);
+        replica = "Se replico la modificiación a " + std::to_string(m_replicados) + " articulos " + txtARTNRO;
+    if (m_vehiculos > 0)
+        replica += (replica.empty() ? "" : vbCrLf) + std::string("Se replicó la corrección a ") +
+                   std::to_string(m_vehiculos) + " vehículos de " + txtARTNRO + ", cada uno con su propio VIN.";
+    if (!replica.empty())
+        op.MsgBox(replica, Icono::Informacion);
     Tag.clear();
     m_app.Retorno1 = "OK";
     Cargado = false;

@@ -94,12 +94,18 @@ public:
 
     // How many like articles the last save replicated to.
     long Replicados() const { return m_replicados; }
+    // How many vehicles of the same number (each with its own VIN) it replicated to.
+    long Vehiculos() const { return m_vehiculos; }
 
 private:
     // The save itself, after the checks passed.
     Resultado Grabar();
     // The replication, inside the save's transaction. Rows changed by its first step.
     long CopiarModificacion();
+    // The untouched articles of the edited number that carry a VIN, the edited one aside.
+    long VehiculosSinTocar();
+    // Those vehicles take the correction, each with its own VIN's suffix. Rows changed.
+    long CopiarAVehiculos();
     std::string ArticuloDeSufijos() const;
     // The 15-character position of a 14-character one, its letter from the
     // nomenclator; "" when no row has its [001] and [002].
@@ -114,6 +120,8 @@ private:
 
     Aplicacion& m_app;
     long m_replicados = 0;
+    long m_vehiculos = 0;
+    bool m_conVehiculos = false; // the operator said Yes to the vehicles of this save
     // The position (dotted, upper case) whose nomenclator row the units, LAPI
     // mark and specific duty in the controls come from.
     std::string m_posicionDeUnidades;

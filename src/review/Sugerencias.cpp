@@ -169,8 +169,10 @@ std::map<long long, std::vector<Sugerencia>> Calcular(Aplicacion& app, const lon
             "select ARTORD, ARTNRO, PRCNCM, PRCSUF from ART where INTNRO = '" + interno + "' and PRCEST = 'M'";
         if (solo) {
             // The work file: the model's variants are one range of the article index.
+            // The outer range, implied by the exact test, is what lets the index seek.
             const std::string m = SqlTexto(articulos.front().modelo);
-            sql += " and (ARTNRO = '" + m + "' or (ARTNRO >= '" + m + " ' and ARTNRO < '" + m + "!'))";
+            sql += " and ARTNRO >= '" + m + "' and ARTNRO < '" + m + "!' and (ARTNRO = '" + m + "' or (ARTNRO >= '" +
+                   m + " ' and ARTNRO < '" + m + "!'))";
         }
         for (Almacor::Cursor c(app.Db, sql); !c.Eof(); c.MoveNext()) {
             const std::string modelo = LCaseAscii(Modelo(c.Fields(size_t{1}).Texto()));
@@ -204,7 +206,8 @@ std::map<long long, std::vector<Sugerencia>> Calcular(Aplicacion& app, const lon
             // (blank, then anything, sorts below "!"); a server's collation
             // may order blanks otherwise, so there LIKE says it.
             if (cat.MotorDatos() == Conexion::Motor::Sqlite)
-                sql += " and (idarticulo = '" + SqlTexto(m) + "' or (idarticulo >= '" + SqlTexto(m) +
+                sql += " and idarticulo >= '" + SqlTexto(m) + "' and idarticulo < '" + SqlTexto(m) +
+                       "!' and (idarticulo = '" + SqlTexto(m) + "' or (idarticulo >= '" + SqlTexto(m) +
                        " ' and idarticulo < '" + SqlTexto(m) + "!'))";
             else
                 sql += FiltroModelo("idarticulo", m);

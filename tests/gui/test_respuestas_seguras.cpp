@@ -26,8 +26,9 @@ struct RespuestasSeguras : ::testing::Test {
 
 TEST_F(RespuestasSeguras, EnterEnUnaPreguntaDestructivaRespondeNo) {
     using P = Operador::Preguntas;
-    const char* ids[] = {P::EliminarInterno, P::EliminarRelacion,    P::Reemplazar,       P::Cancelar,
-                         P::Deshacer,        P::CancelarImportacion, P::DescartarCambios, P::ReemplazarCorrecciones};
+    const char* ids[] = {P::EliminarInterno,  P::EliminarRelacion,    P::Reemplazar,       P::Cancelar,
+                         P::Deshacer,         P::CancelarImportacion, P::DescartarCambios, P::ReemplazarCorrecciones,
+                         P::ReplicarVehiculos};
     op.Mostrar = true; // the real box
     for (const char* id : ids) {
         QString defecto;
