@@ -431,3 +431,55 @@ TEST_F(DepuracionVentanas, ElMotivoSeLeeEnteroAnchaOAngosta) {
     }
     lista->close();
 }
+
+// One vehicle corrected in the windows with F7 and F11, Yes to the vehicles
+// question: every untouched vehicle of that number leaves the list with its
+// own VIN in its suffixes; another number's vehicle stays.
+TEST_F(DepuracionVentanas, F7YLosVehiculosDelNumeroSalenDeLaLista) {
+    e.App.Config.INTCAT = "1";
+    e.EnAduana("insert into catarticulos (idcatalogo, idarticulo, ncm, sufijos) values "
+               "('1', 'SOLVIA GL', '8703.23.10.100', "
+               "'AA(ORVANTA)-AB(SOLVIA)-CA01-AM(AJENO1234)-PA02-ZA(002024)-ZC(001598)-')");
+    e.Trabajo("update ART set PRCVIN = 'VINDOS0000000002' where ARTORD = 2");
+    e.Trabajo("update ART set PRCVIN = 'VINTRES000000003' where ARTORD = 3");
+    for (int ord : {4, 5})
+        e.Trabajo("insert into ART (INTNRO, ARTORD, ARTNRO, ARTCAN, ARTUNI, ARTTOT, PRCCAN, PRCDUN, PRCESM, PRCORI, "
+                  "PRCVIN) values ('100', " +
+                  std::to_string(ord) + ", '" + (ord == 4 ? "SOLVIA" : "SOLVIA GLX") +
+                  "', 1, 10, 10, 1, '07', '1', "
+                  "'200', 'VIN" +
+                  std::to_string(ord) + "XXXXXXXXXXX')");
+    e.App.ModoDepuracion = 1;
+    auto* lista = new frmDEP(e.App, op);
+    lista->show();
+    auto* tabla = lista->findChild<QTableView*>("lstDEP");
+    ASSERT_EQ(tabla->model()->rowCount(), 5);
+    for (int i = 0; i < 5; ++i)
+        if (tabla->model()->index(i, 0).data().toString() == "0002")
+            tabla->selectRow(i);
+    bool visto = false;
+    std::vector<std::string> preguntas;
+    op.AlMensaje = [&](const std::string& texto) { preguntas.push_back(texto); };
+    op.TomarDefectos = true;
+    CuandoAparezca<frmModificar>([&](frmModificar* d) {
+        visto = true;
+        auto* ncm = d->findChild<QLineEdit*>("txtPRCNCM");
+        QTest::keyClick(ncm, Qt::Key_F7);
+        EXPECT_EQ(ncm->text(), "8703.23.10.100A");
+        op.SiguienteRespuesta(Operador::Respuesta::Si);
+        QTest::keyClick(d, Qt::Key_F11);
+    });
+    QTest::keyClick(tabla, Qt::Key_Return);
+    op.TomarDefectos = false;
+    op.AlMensaje = nullptr;
+    ASSERT_TRUE(visto);
+    ASSERT_FALSE(preguntas.empty());
+    EXPECT_EQ(preguntas.front(), "¿Replicar la corrección a los 2 vehículos de SOLVIA, cada uno con su propio VIN?");
+    // Left: the classified article with its suffix error and the other number.
+    EXPECT_EQ(tabla->model()->rowCount(), 2);
+    EXPECT_EQ(Col(2, "PRCSUF"), "AA(ORVANTA)-AB(SOLVIA)-CA01-AM(VINDOS000)-PA02-ZA(002024)-ZC(001598)-");
+    EXPECT_EQ(Col(3, "PRCSUF || PRCEST"), "AA(ORVANTA)-AB(SOLVIA)-CA01-AM(VINTRES00)-PA02-ZA(002024)-ZC(001598)-R");
+    EXPECT_EQ(Col(4, "PRCSUF || PRCEST"), "AA(ORVANTA)-AB(SOLVIA)-CA01-AM(VIN4XXXXX)-PA02-ZA(002024)-ZC(001598)-R");
+    EXPECT_EQ(Col(5, "ifnull(PRCEST, '-')"), "-");
+    lista->close();
+}
