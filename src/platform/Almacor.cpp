@@ -830,7 +830,21 @@ Gestor::Sentencia Gestor::Preparar(const SentenciaSql& sentencia, const char* op
     ExigirAbierta(operacion);
     // A template is its own shape unless the dialect changes it; where "+"
     // is in it, the value kinds decide what it becomes, so they join the key.
-    const bool traducir = sentencia.Dialectal();
+    // A walk repeats one or two templates: what the last two needed is
+    // remembered, which costs a comparison instead of a scan per row.
+    const std::string& plantilla = sentencia.Plantilla();
+    bool traducir;
+    if (m_dialectal[0].first == plantilla) {
+        traducir = m_dialectal[0].second;
+    } else if (m_dialectal[1].first == plantilla) {
+        traducir = m_dialectal[1].second;
+        std::swap(m_dialectal[0], m_dialectal[1]);
+    } else {
+        traducir = sentencia.Dialectal();
+        std::swap(m_dialectal[0], m_dialectal[1]);
+        m_dialectal[0].first = plantilla;
+        m_dialectal[0].second = traducir;
+    }
     const std::string* clave = &sentencia.Plantilla();
     if (traducir && sentencia.ConMas()) {
         m_clave = sentencia.Plantilla();

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 class SentenciaSql;
@@ -170,6 +171,7 @@ private:
     bool m_porSentencia = false; // the statement set last is m_sentencia
     mutable bool m_textoAlDia = false;
     std::string m_clave;
+    std::pair<std::string, bool> m_dialectal[2]; // the last two templates, and whether each needed translating
     sqlite3* m_db = nullptr;
     // Statements come as text with their values written in, so the same shape
     // recurs with other values: prepared once per shape (nullptr: shape that
