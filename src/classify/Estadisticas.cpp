@@ -5,6 +5,7 @@
 #include "platform/Almacor.h"
 #include "platform/AppError.h"
 #include "platform/Numeros.h"
+#include "platform/SentenciaSql.h"
 #include "platform/Texto.h"
 
 #include <cmath>
@@ -26,7 +27,7 @@ Contadores FRAM3_CargarEstadisticas(Aplicacion& app) {
         sql += (i ? ", " : "") + std::string("count(case when ") + kCondiciones[i] + " then INTNRO end) as c" +
                std::to_string(i);
     Recordset rs;
-    app.Db.Sql(sql + " from ART where INTNRO = '" + SqlTexto(app.InternoActual) + "'");
+    app.Db.Sql(SentenciaSql(sql).Sql(" from ART where INTNRO = ").Texto(app.InternoActual));
     const bool hay = app.Db.CrearRs(rs);
     auto Cuenta = [&](size_t i) {
         double n = hay ? std::trunc(app.Formato.EsNumero(rs.Fields(i))) : 0;
@@ -49,8 +50,9 @@ std::vector<TotalCIF> CargarTotalesCIF(Aplicacion& app, bool* ok) {
     try {
         Recordset rs;
         Almacor::CacheParaOrdenar orden(app.Db);
-        app.Db.Sql("select mid(dit,6,4) as subreg, sum(cif) as tcif from artins where intnro = '" +
-                   SqlTexto(app.InternoActual) + "' group by mid(dit,6,4)");
+        app.Db.Sql(SentenciaSql("select mid(dit,6,4) as subreg, sum(cif) as tcif from artins where intnro = ")
+                       .Texto(app.InternoActual)
+                       .Sql(" group by mid(dit,6,4)"));
         if (app.Db.CrearRs(rs))
             for (; !rs.Eof(); rs.MoveNext())
                 filas.push_back({rs.Fields("subreg").Texto(), Formatear(rs.Fields("tcif").Numero(), "00.00")});

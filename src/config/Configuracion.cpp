@@ -5,6 +5,7 @@
 #include "platform/Ajustes.h"
 #include "platform/AppError.h"
 #include "platform/Numeros.h"
+#include "platform/SentenciaSql.h"
 #include "platform/Texto.h"
 
 #include <cmath>
@@ -23,8 +24,15 @@ bool EnTabla(Conexion& db, const std::string& tabla, const std::string& columna,
     db.Sql("select count(*) as n from " + tabla);
     if (!db.CrearRs(rs) || rs.Fields("n").Numero() == 0)
         return true;
-    db.Sql("select " + columna + " from " + tabla + " where upper(" + columna + ") = upper(" + SqlCadena(valor) +
-           ") limit 1");
+    db.Sql(SentenciaSql("select ")
+               .Sql(columna)
+               .Sql(" from ")
+               .Sql(tabla)
+               .Sql(" where upper(")
+               .Sql(columna)
+               .Sql(") = upper(")
+               .Texto(valor)
+               .Sql(") limit 1"));
     return db.CrearRs(rs);
 }
 

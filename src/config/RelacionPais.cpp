@@ -3,6 +3,7 @@
 #include "comun/Aplicacion.h"
 #include "comun/Operador.h"
 #include "platform/AppError.h"
+#include "platform/SentenciaSql.h"
 #include "platform/Texto.h"
 
 #include <map>
@@ -38,7 +39,7 @@ std::vector<Relacion> ORI_CargarListado(Aplicacion& app) {
 bool ORI_Eliminar(Aplicacion& app, const std::string& pai, const std::string& ori) {
     if (!app.Op->Preguntar(Operador::Preguntas::EliminarRelacion, "Confirma eliminar la relación " + pai + " - " + ori))
         return false;
-    app.Db.Sql("delete from ORG where PAI = '" + SqlTexto(pai) + "' and ORI = '" + SqlTexto(ori) + "'");
+    app.Db.Sql(SentenciaSql("delete from ORG where PAI = ").Texto(pai).Sql(" and ORI = ").Texto(ori));
     return app.Db.Ejecutar() > 0;
 }
 
@@ -89,7 +90,7 @@ bool FormRelPais::f_Grabar(const std::string& valor, int indicePais, const std::
     }
     // One relation per file code: a second one would never be used.
     Recordset rs;
-    m_app.Db.Sql("select ORI from ORG where PAI = '" + SqlTexto(valor) + "'");
+    m_app.Db.Sql(SentenciaSql("select ORI from ORG where PAI = ").Texto(valor));
     if (m_app.Db.CrearRs(rs)) {
         m_app.Op->MsgBox("Ya existe una relación para el valor " + valor + " (país " + rs.Fields("ORI").Texto() +
                              "). Elimínela antes de crear otra.",
@@ -97,8 +98,13 @@ bool FormRelPais::f_Grabar(const std::string& valor, int indicePais, const std::
         return false;
     }
     const std::string& ori = cboidPais[indicePais];
-    m_app.Db.Sql("insert into ORG (PAI, ORI, ESM) values ('" + SqlTexto(valor) + "','" + SqlTexto(ori) + "','" +
-                 SqlTexto(Trim(esm)) + "')");
+    m_app.Db.Sql(SentenciaSql("insert into ORG (PAI, ORI, ESM) values (")
+                     .Texto(valor)
+                     .Sql(",")
+                     .Texto(ori)
+                     .Sql(",")
+                     .Texto(Trim(esm))
+                     .Sql(")"));
     if (m_app.Db.Ejecutar() > 0) {
         m_app.Retorno1 = ori;
         m_app.Retorno2 = esm;

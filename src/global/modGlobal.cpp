@@ -4,6 +4,7 @@
 #include "comun/Operador.h"
 #include "platform/AppError.h"
 #include "platform/Recordset.h"
+#include "platform/SentenciaSql.h"
 #include "platform/Texto.h"
 
 #include <map>
@@ -82,7 +83,7 @@ RecordarRelaciones::~RecordarRelaciones() {
 namespace {
 bool SinPaises(Aplicacion& app) {
     Recordset rs;
-    app.Db.Sql("select count(*) as n from PAIS");
+    app.Db.Sql(SentenciaSql("select count(*) as n from PAIS"));
     return !app.Db.CrearRs(rs) || rs.Fields("n").Numero() == 0;
 }
 } // namespace
@@ -98,7 +99,7 @@ std::pair<std::string, std::string> BuscarRelacionPais(Aplicacion& app, const st
     }
     try {
         Recordset rs;
-        app.Db.Sql("select ORI, ESM from ORG where PAI = '" + SqlTexto(pai) + "'");
+        app.Db.Sql(SentenciaSql("select ORI, ESM from ORG where PAI = ").Texto(pai));
         if (app.Db.CrearRs(rs)) {
             r = {rs.Fields("ORI").Texto(), rs.Fields("ESM").Texto()};
         } else {

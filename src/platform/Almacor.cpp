@@ -272,6 +272,10 @@ std::vector<Pieza> Trocear(const std::string& sql) {
             while (j < n && EsLetraId(sql[j]))
                 ++j;
             clase = Pieza::Clase::Nombre;
+        } else if (c == SentenciaSql::kHuecoTexto) {
+            clase = Pieza::Clase::Texto;
+        } else if (c == SentenciaSql::kHuecoNumero) {
+            clase = Pieza::Clase::Numero;
         } else if (c == '+') {
             clase = Pieza::Clase::Mas;
         } else if (c == '.') {
@@ -418,6 +422,8 @@ std::string Gestor::TraducirSql(const std::string& texto) {
     }
     return r;
 }
+
+Gestor::Gestor() = default;
 
 Gestor::~Gestor() {
     Desconectar();
@@ -796,20 +802,71 @@ Gestor::Sentencia Gestor::Preparar(const std::string& sql, const char* operacion
     return PrepararTexto(*traducida, operacion);
 }
 
+std::string Gestor::Renderizar(const SentenciaSql& sentencia) {
+    std::string r = TraducirSql(sentencia.Forma());
+    for (char& c : r)
+        if (c == SentenciaSql::kHuecoTexto || c == SentenciaSql::kHuecoNumero)
+            c = '?';
+    return r;
+}
+
+void Gestor::Sql(const SentenciaSql& sentencia) {
+    if (!m_sentencia)
+        m_sentencia = std::make_unique<SentenciaSql>();
+    *m_sentencia = sentencia;
+    m_porSentencia = true;
+    m_textoAlDia = false;
+}
+
+const std::string& Gestor::Sql() const {
+    if (m_porSentencia && !m_textoAlDia) {
+        m_sql = m_sentencia->TextoSql();
+        m_textoAlDia = true;
+    }
+    return m_sql;
+}
+
 Gestor::Sentencia Gestor::Preparar(const SentenciaSql& sentencia, const char* operacion) {
     ExigirAbierta(operacion);
-    if (sentencia.Vinculable())
-        if (sqlite3_stmt* st = Vincular(sentencia.Plantilla(), sentencia.Valores(), sentencia.NumValores()))
-            return {st, true};
-    // Run from its text, as any statement given as text.
-    m_sql = sentencia.TextoSql();
-    return Preparar(m_sql, operacion);
+    // A template is its own shape unless the dialect changes it; where "+"
+    // is in it, the value kinds decide what it becomes, so they join the key.
+    // A walk repeats one or two templates: what the last two needed is
+    // remembered, which costs a comparison instead of a scan per row.
+    const std::string& plantilla = sentencia.Plantilla();
+    bool traducir;
+    if (m_dialectal[0].first == plantilla) {
+        traducir = m_dialectal[0].second;
+    } else if (m_dialectal[1].first == plantilla) {
+        traducir = m_dialectal[1].second;
+        std::swap(m_dialectal[0], m_dialectal[1]);
+    } else {
+        traducir = sentencia.Dialectal();
+        std::swap(m_dialectal[0], m_dialectal[1]);
+        m_dialectal[0].first = plantilla;
+        m_dialectal[0].second = traducir;
+    }
+    const std::string* clave = &sentencia.Plantilla();
+    if (traducir && sentencia.ConMas()) {
+        m_clave = sentencia.Plantilla();
+        m_clave += '\x03';
+        for (size_t k = 0; k < sentencia.NumValores(); ++k)
+            m_clave += sentencia.Valores()[k].tipo == Literal::Tipo::Texto ? 't' : 'n';
+        clave = &m_clave;
+    }
+    if (sqlite3_stmt* st =
+            Vincular(*clave, sentencia.Valores(), sentencia.NumValores(), traducir ? &sentencia : nullptr))
+        return {st, true};
+    // A column named after its expression must not be named "?": that shape
+    // runs from its own text.
+    const std::string texto = TraducirSql(sentencia.TextoSql());
+    return PrepararTexto(texto, operacion);
 }
 
 // The kept statement of the shape `plantilla` with `valores` bound (nullptr
 // when the shape takes no parameters or a value does not bind). The bound
 // texts are not copied: they must stay until the statement is let go.
-sqlite3_stmt* Gestor::Vincular(const std::string& plantilla, const std::vector<Literal>& valores, size_t usados) {
+sqlite3_stmt* Gestor::Vincular(const std::string& plantilla, const std::vector<Literal>& valores, size_t usados,
+                               const SentenciaSql* traducir) {
     // A walk alternates between one or two shapes: comparing a template with
     // the last two costs less than hashing it.
     Entrada* e = m_recientes[0] && m_recientes[0]->first == plantilla   ? m_recientes[0]
@@ -820,7 +877,8 @@ sqlite3_stmt* Gestor::Vincular(const std::string& plantilla, const std::vector<L
         if (it == m_cache.end()) {
             if (m_cache.size() >= kMaxCache)
                 VaciarCache();
-            it = m_cache.emplace(plantilla, PrepararPlantilla(plantilla, usados)).first;
+            it = m_cache.emplace(plantilla, PrepararPlantilla(traducir ? Renderizar(*traducir) : plantilla, usados))
+                     .first;
         }
         e = &*it;
     }
@@ -909,7 +967,7 @@ void Gestor::EjecutarDirecto(const std::string& sql) {
 }
 
 bool Gestor::CrearRs(Recordset& rs) {
-    Sentencia s = Preparar(m_sql, "CrearRs");
+    Sentencia s = m_porSentencia ? Preparar(*m_sentencia, "CrearRs") : Preparar(m_sql, "CrearRs");
     sqlite3_stmt* st = s.st;
     // Columns are read after the first step: a kept statement is prepared
     // again there when the table changed since, and "*" may then mean more.
@@ -955,7 +1013,7 @@ bool Gestor::CrearRs(Recordset& rs) {
 }
 
 long Gestor::Ejecutar() {
-    return Correr(Preparar(m_sql, "Ejecutar"));
+    return Correr(m_porSentencia ? Preparar(*m_sentencia, "Ejecutar") : Preparar(m_sql, "Ejecutar"));
 }
 
 long Gestor::Ejecutar(const SentenciaSql& sentencia) {

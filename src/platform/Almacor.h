@@ -7,8 +7,10 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
+class SentenciaSql;
 struct sqlite3;
 struct sqlite3_stmt;
 struct sqlite3_context;
@@ -21,7 +23,7 @@ namespace Almacor {
 // The entity manager hands out the same object for the customs databases.
 class Gestor : public Conexion {
 public:
-    Gestor() = default;
+    Gestor();
     ~Gestor();
     Gestor(const Gestor&) = delete;
     Gestor& operator=(const Gestor&) = delete;
@@ -45,8 +47,12 @@ public:
     long TamanoCache() const { return m_cacheKib; }
     const std::string& Ruta() const { return m_ruta; }
 
-    void Sql(const std::string& texto) override { m_sql = texto; }
-    const std::string& Sql() const override { return m_sql; }
+    void Sql(const std::string& texto) override {
+        m_sql = texto;
+        m_porSentencia = false;
+    }
+    void Sql(const SentenciaSql& sentencia) override;
+    const std::string& Sql() const override;
     // Runs the query; leaves every row in `rs`, positioned on the first.
     // True when there is at least one row.
     bool CrearRs(Recordset& rs) override;
@@ -94,6 +100,9 @@ public:
     // True when TraducirSql would give the text back unchanged (it may say
     // false for a text that needs nothing).
     static bool SinTraduccion(const std::string& sql);
+    // What SQLite prepares for a statement: its template in this dialect,
+    // "?" for each value. Done once per shape; the walk binds values only.
+    static std::string Renderizar(const SentenciaSql& sentencia);
 
     sqlite3* Handle() const { return m_db; }
     Motor MotorDatos() const override { return Motor::Sqlite; }
@@ -138,7 +147,10 @@ private:
     void Abrir(const std::string& ruta, bool crear);
     Sentencia Preparar(const std::string& sql, const char* operacion);
     Sentencia Preparar(const SentenciaSql& sentencia, const char* operacion);
-    sqlite3_stmt* Vincular(const std::string& plantilla, const std::vector<Literal>& valores, size_t usados);
+    // `traducir`: the statement whose rendering is prepared when the shape
+    // `clave` is new; without it, `clave` is the text prepared.
+    sqlite3_stmt* Vincular(const std::string& clave, const std::vector<Literal>& valores, size_t usados,
+                           const SentenciaSql* traducir = nullptr);
     Sentencia PrepararTexto(const std::string& texto, const char* operacion);
     long Correr(Sentencia s);
     static bool ParametrizarEn(const std::string& sql, std::string& plantilla, std::vector<Literal>& valores,
@@ -154,7 +166,12 @@ private:
 
     std::string m_cadena;
     std::string m_ruta;
-    std::string m_sql;
+    mutable std::string m_sql; // of a statement: written when asked for
+    std::unique_ptr<SentenciaSql> m_sentencia;
+    bool m_porSentencia = false; // the statement set last is m_sentencia
+    mutable bool m_textoAlDia = false;
+    std::string m_clave;
+    std::pair<std::string, bool> m_dialectal[2]; // the last two templates, and whether each needed translating
     sqlite3* m_db = nullptr;
     // Statements come as text with their values written in, so the same shape
     // recurs with other values: prepared once per shape (nullptr: shape that

@@ -21,10 +21,23 @@ std::vector<char> Conexion::HayFilas(const std::vector<std::string>& consultas) 
     return hay;
 }
 
+std::vector<char> Conexion::HayFilas(const std::vector<SentenciaSql>& consultas) {
+    std::vector<char> hay;
+    hay.reserve(consultas.size());
+    Recordset rs;
+    for (const SentenciaSql& consulta : consultas) {
+        Sql(consulta);
+        hay.push_back(CrearRs(rs));
+    }
+    return hay;
+}
+
 long Conexion::Ejecutar(const SentenciaSql& sentencia) {
-    return Ejecutar(sentencia.TextoSql());
+    Sql(sentencia);
+    return Ejecutar();
 }
 
 void Conexion::Enviar(const SentenciaSql& sentencia) {
-    Enviar(sentencia.TextoSql());
+    Sql(sentencia);
+    Enviar();
 }

@@ -17,7 +17,11 @@ public:
 
     virtual ~Conexion() = default;
 
+    // The statement to run, its values apart; each engine renders its own
+    // dialect from its template and binds the values.
+    virtual void Sql(const SentenciaSql& sentencia) = 0;
     virtual void Sql(const std::string& texto) = 0;
+    // The text of the statement set last, for the messages that quote it.
     virtual const std::string& Sql() const = 0;
     // Runs the query; leaves every row in `rs` (a snapshot), positioned on the
     // first. True when there is at least one row.
@@ -26,6 +30,7 @@ public:
     // is sent the lot before any answer is read: one round trip for all of
     // them where asking one by one waits for each.
     virtual std::vector<char> HayFilas(const std::vector<std::string>& consultas);
+    virtual std::vector<char> HayFilas(const std::vector<SentenciaSql>& consultas);
     // Runs the statement; returns the number of rows it changed.
     virtual long Ejecutar() = 0;
     long Ejecutar(const std::string& sql) {

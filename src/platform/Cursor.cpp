@@ -2,11 +2,13 @@
 
 #include "platform/Almacor.h"
 #include "platform/AppError.h"
+#include "platform/SentenciaSql.h"
 #include "platform/Texto.h"
 
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace Almacor {
 
@@ -15,9 +17,47 @@ constexpr long kErrorSql = -2147217900; // the number every failing statement re
 } // namespace
 
 Cursor::Cursor(Gestor& db, const std::string& sql) : m_db(db.Handle()) {
+    Preparar(Gestor::SinTraduccion(sql) ? sql : Gestor::TraducirSql(sql));
+    Comenzar();
+}
+
+Cursor::Cursor(Gestor& db, const SentenciaSql& sentencia) : m_db(db.Handle()) {
+    Preparar(Gestor::Renderizar(sentencia));
+    bool sirve = true;
+    // A column without a name of its own is named after its expression,
+    // which must read as the statement's own text, not "?".
+    for (int i = 0; sirve && i < sqlite3_column_count(m_st); ++i) {
+        const char* nombre = sqlite3_column_name(m_st, i);
+        sirve = nombre && !std::strchr(nombre, '?');
+    }
+    if (!sirve) {
+        Cerrar();
+        Preparar(Gestor::TraducirSql(sentencia.TextoSql()));
+        Comenzar();
+        return;
+    }
+    using Tipo = SentenciaSql::Literal::Tipo;
+    int rc = SQLITE_OK;
+    for (size_t k = 0; k < sentencia.NumValores() && rc == SQLITE_OK; ++k) {
+        const auto& v = sentencia.Valores()[k];
+        const int p = static_cast<int>(k) + 1;
+        // Copied: the walk may outlive the statement object.
+        rc = v.tipo == Tipo::Texto
+                 ? sqlite3_bind_text(m_st, p, v.texto.data(), static_cast<int>(v.texto.size()), SQLITE_TRANSIENT)
+             : v.tipo == Tipo::Entero ? sqlite3_bind_int64(m_st, p, v.entero)
+                                      : sqlite3_bind_double(m_st, p, v.real);
+    }
+    if (rc != SQLITE_OK) {
+        const std::string msg = sqlite3_errmsg(m_db);
+        Cerrar();
+        throw AppError(kErrorSql, "Almacor.Cursor", msg);
+    }
+    Comenzar();
+}
+
+void Cursor::Preparar(const std::string& texto) {
     if (!m_db)
         throw AppError(3704, "Almacor.Cursor", "La conexión con la base de datos no está abierta.");
-    const std::string texto = Gestor::SinTraduccion(sql) ? sql : Gestor::TraducirSql(sql);
     const char* resto = nullptr;
     if (sqlite3_prepare_v2(m_db, texto.c_str(), static_cast<int>(texto.size()), &m_st, &resto) != SQLITE_OK)
         throw AppError(kErrorSql, "Almacor.Cursor", sqlite3_errmsg(m_db));
@@ -29,6 +69,9 @@ Cursor::Cursor(Gestor& db, const std::string& sql) : m_db(db.Handle()) {
     }
     if (!m_st)
         throw AppError(kErrorSql, "Almacor.Cursor", "La instrucción SQL está vacía.");
+}
+
+void Cursor::Comenzar() {
     // Columns are read after the first step: the statement is prepared again
     // there when the schema changed since, and "*" may then mean more.
     int rc = sqlite3_step(m_st);
@@ -120,6 +163,12 @@ const Valor& Cursor::Fields(std::string_view nombre) const {
     }
     m_previo = k;
     return Fields(m_pedidos[k].columna);
+}
+
+long ContarFilas(Gestor& db, const SentenciaSql& desde) {
+    SentenciaSql cuenta("select count(*)");
+    Cursor c(db, cuenta.Anexar(desde));
+    return static_cast<long>(c.Fields(size_t{0}).Numero());
 }
 
 long ContarFilas(Gestor& db, const std::string& desde) {

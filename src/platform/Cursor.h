@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+class SentenciaSql;
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -22,6 +23,8 @@ class Cursor {
 public:
     // Runs `sql` (the same dialect as Gestor::Sql) and stands on its first row.
     Cursor(Gestor& db, const std::string& sql);
+    // Runs a statement with its values apart: rendered and bound.
+    Cursor(Gestor& db, const SentenciaSql& sentencia);
     ~Cursor();
     Cursor(const Cursor&) = delete;
     Cursor& operator=(const Cursor&) = delete;
@@ -39,6 +42,8 @@ public:
 private:
     // Takes in the result of a step: a new row, or the end of the rows.
     void Tras(int rc);
+    void Preparar(const std::string& texto);
+    void Comenzar();
     void Cerrar();
     const Valor& Leer(size_t indice) const;
 
@@ -67,5 +72,6 @@ private:
 // The rows that `desde` (a statement's "from ... where ..." part) selects,
 // counted by the database: what a walk's progress bar needs before the walk.
 long ContarFilas(Gestor& db, const std::string& desde);
+long ContarFilas(Gestor& db, const SentenciaSql& desde);
 
 } // namespace Almacor

@@ -2,6 +2,7 @@
 
 #include "platform/Almacor.h"
 #include "platform/AppError.h"
+#include "platform/SentenciaSql.h"
 
 #include <libpq-fe.h>
 
@@ -63,6 +64,12 @@ std::string IndicePalabras(std::string sql) {
     if (p == std::string::npos)
         return sql;
     sql.replace(p, join.size(), "ncm");
+    const std::string hueco = std::string("ncm_texto match ") + SentenciaSql::kHuecoTexto;
+    if (size_t h = sql.find(hueco); h != std::string::npos) {
+        sql.replace(h, hueco.size(),
+                    std::string("ncm_coincide(ncm.\"010\", ncm.\"004\", ") + SentenciaSql::kHuecoTexto + ")");
+        return sql;
+    }
     const std::string match = "ncm_texto match '";
     size_t m = sql.find(match);
     if (m == std::string::npos)
@@ -141,10 +148,13 @@ std::string IgualdadSinMayusculas(const std::string& sql) {
             size_t k = sql.find_first_not_of(' ', j);
             if (k != std::string::npos && sql[k] == '=' && k + 1 < sql.size() && sql[k + 1] != '=') {
                 size_t q = sql.find_first_not_of(' ', k + 1);
-                if (q != std::string::npos && sql[q] == '\'') {
-                    size_t fin = q + 1;
-                    while (fin < sql.size() && (sql[fin] != '\'' || (fin + 1 < sql.size() && sql[fin + 1] == '\'')))
-                        fin += sql[fin] == '\'' ? 2 : 1;
+                if (q != std::string::npos && (sql[q] == '\'' || sql[q] == SentenciaSql::kHuecoTexto)) {
+                    size_t fin = q;
+                    if (sql[q] == '\'') {
+                        fin = q + 1;
+                        while (fin < sql.size() && (sql[fin] != '\'' || (fin + 1 < sql.size() && sql[fin + 1] == '\'')))
+                            fin += sql[fin] == '\'' ? 2 : 1;
+                    }
                     // Only a whole operand: in `code = 'a' || x` the text is not all of it.
                     size_t sig = fin + 1 < sql.size() ? sql.find_first_not_of(' ', fin + 1) : std::string::npos;
                     if (fin < sql.size() && (sig == std::string::npos || sql[sig] == ')' ||
@@ -164,15 +174,18 @@ std::string IgualdadSinMayusculas(const std::string& sql) {
     return r;
 }
 
-// The "?" of a parametrised template as $1, $2 ... (identifiers in "" are left alone).
+// The values of a template ("?", or the marks of a statement's form) as $1,
+// $2 ... (identifiers in "" and texts written in '' are left alone).
 std::string Numerar(const std::string& plantilla) {
     std::string r;
     r.reserve(plantilla.size() + 16);
     int n = 0;
     for (size_t i = 0; i < plantilla.size(); ++i) {
         char c = plantilla[i];
-        if (c == '"') {
-            size_t j = plantilla.find('"', i + 1);
+        if (c == SentenciaSql::kHuecoTexto || c == SentenciaSql::kHuecoNumero) {
+            r += '$' + std::to_string(++n);
+        } else if (c == '"' || c == '\'') {
+            size_t j = plantilla.find(c, i + 1);
             j = j == std::string::npos ? plantilla.size() - 1 : j;
             r.append(plantilla, i, j + 1 - i);
             i = j;
@@ -198,6 +211,23 @@ std::string Opcion(PQconninfoOption* opciones, const char* clave) {
 long FilasPorGrupo(size_t parametrosPorFila) {
     constexpr long kFilas = 100;
     return parametrosPorFila == 0 ? kFilas : std::min<long>(kFilas, 65535 / static_cast<long>(parametrosPorFila));
+}
+
+// "select distinct" with no "order by": SQLite hands the rows out in the order
+// it first meets them, and the suffix questions follow that order; the server
+// would hand them out in its hash order. Such a query runs without the
+// distinct and its repeated rows are dropped here, first one kept.
+bool DistintoSinOrden(std::string& sql) {
+    size_t i = sql.find_first_not_of(" \t\r\n");
+    if (i == std::string::npos)
+        return false;
+    std::string bajo;
+    for (char c : sql)
+        bajo += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (bajo.compare(i, 16, "select distinct ") != 0 || bajo.find("order by") != std::string::npos)
+        return false;
+    sql.erase(i + 7, 9);
+    return true;
 }
 
 } // namespace
@@ -370,8 +400,8 @@ size_t Gestor::FilaDeValores(const std::string& plantilla) {
     int nivel = 0;
     for (; p < bajo.size(); ++p) {
         char c = bajo[p];
-        if (c == '"') {
-            p = bajo.find('"', p + 1);
+        if (c == '"' || c == '\'') {
+            p = bajo.find(c, p + 1);
             if (p == std::string::npos)
                 return no;
         } else if (c == '(') {
@@ -467,11 +497,110 @@ const std::string& Gestor::Preparar(const std::string& sql, const char* operacio
     return it->second.nombre;
 }
 
+std::string Gestor::Renderizar(const SentenciaSql& sentencia) {
+    std::string forma = sentencia.Forma();
+    DistintoSinOrden(forma);
+    return Numerar(IgualdadSinMayusculas(IndicePalabras(Corchetes(Almacor::Gestor::TraducirSql(forma)))));
+}
+
+void Gestor::Sql(const SentenciaSql& sentencia) {
+    if (!m_sentencia)
+        m_sentencia = std::make_unique<SentenciaSql>();
+    *m_sentencia = sentencia;
+    m_porSentencia = true;
+    m_textoAlDia = false;
+}
+
+const std::string& Gestor::Sql() const {
+    if (m_porSentencia && !m_textoAlDia) {
+        m_sql = m_sentencia->TextoSql();
+        m_textoAlDia = true;
+    }
+    return m_sql;
+}
+
+// The same as for a text, from the statement's template: its dialect is
+// rendered once per shape (template and value kinds) and the values bound.
+const std::string& Gestor::Preparar(const SentenciaSql& sentencia, const char* operacion) {
+    static const std::string kPorTexto;
+    using Tipo = Almacor::Gestor::Literal::Tipo;
+    const auto& valores = sentencia.Valores();
+    const size_t n = sentencia.NumValores();
+    m_clave.assign(1, '\x02'); // apart from the shapes read out of texts
+    m_clave += sentencia.Plantilla();
+    m_clave += '\x01';
+    for (size_t i = 0; i < n; ++i)
+        m_clave += valores[i].tipo == Tipo::Entero ? 'i' : valores[i].tipo == Tipo::Real ? 'r' : 't';
+    auto it = m_preparadas.find(m_clave);
+    if (it == m_preparadas.end()) {
+        Vaciar("Ejecutar");
+        if (m_preparadas.size() >= kMaxPreparadas) {
+            EjecutarDirecto("deallocate all");
+            m_preparadas.clear();
+        }
+        std::string forma = sentencia.Forma();
+        const bool distinto = DistintoSinOrden(forma);
+        forma = IgualdadSinMayusculas(IndicePalabras(Corchetes(Almacor::Gestor::TraducirSql(forma))));
+        std::vector<Oid> tipos;
+        for (size_t i = 0; i < n; ++i)
+            tipos.push_back(valores[i].tipo == Tipo::Entero ? kInt8 : valores[i].tipo == Tipo::Real ? kFloat8 : 0);
+        std::string nombre = "v" + std::to_string(m_preparadas.size() + 1);
+        bool bien = PrepararForma(nombre, Numerar(forma), tipos, operacion);
+        Preparada p;
+        p.nombre = bien ? nombre : std::string();
+        p.fila = InsercionDeUnaFila(forma);
+        p.distinto = distinto;
+        if (bien) {
+            p.plantilla = std::move(forma);
+            p.tipos = std::move(tipos);
+        }
+        it = m_preparadas.emplace(m_clave, std::move(p)).first;
+    }
+    m_forma = &it->second;
+    m_distinto = it->second.distinto;
+    if (it->second.nombre.empty()) {
+        // The server would not prepare it: it runs from its own text.
+        std::string texto = sentencia.TextoSql();
+        DistintoSinOrden(texto);
+        m_texto = TraducirSql(texto);
+        return kPorTexto;
+    }
+    m_parametros.resize(n);
+    m_punteros.resize(n);
+    for (size_t i = 0; i < n; ++i) {
+        const auto& v = valores[i];
+        std::string& t = m_parametros[i];
+        switch (v.tipo) {
+        case Tipo::Texto:
+            t = v.texto;
+            break;
+        case Tipo::Entero:
+            t = std::to_string(v.entero);
+            break;
+        case Tipo::Real: {
+            char buf[40];
+            std::snprintf(buf, sizeof buf, "%.17g", v.real);
+            t = buf;
+            break;
+        }
+        }
+    }
+    for (size_t i = 0; i < n; ++i)
+        m_punteros[i] = m_parametros[i].c_str();
+    m_fila = it->second.fila;
+    return it->second.nombre;
+}
+
 // Encolable: 1 a statement whose count Ejecutar returns, 2 one whose count
 // nobody reads (Enviar), 0 one that waits (queries).
-Gestor::Respuesta Gestor::Correr(const std::string& sql, const char* operacion, int encolable) {
+Gestor::Respuesta Gestor::Correr(const char* operacion, int encolable) {
     Asegurar(operacion);
-    const std::string nombre = Preparar(sql, operacion);
+    std::string sql;
+    if (!m_porSentencia) {
+        sql = m_sql;
+        m_distinto = encolable == 0 && DistintoSinOrden(sql);
+    }
+    const std::string nombre = m_porSentencia ? Preparar(*m_sentencia, operacion) : Preparar(sql, operacion);
     if (nombre.empty()) {
         Vaciar("Ejecutar");
         return Respuesta(PQexec(m_pg, m_texto.c_str()));
@@ -603,11 +732,19 @@ void Gestor::SoltarGrupo(const char* operacion) {
 // statement over arrays of their values: whether a row exists for each, by
 // its place in the lot (see EnviarExistencias).
 std::vector<char> Gestor::HayFilas(const std::vector<std::string>& consultas) {
+    return Existen(consultas);
+}
+
+std::vector<char> Gestor::HayFilas(const std::vector<SentenciaSql>& consultas) {
+    return Existen(consultas);
+}
+
+template <class Consulta> std::vector<char> Gestor::Existen(const std::vector<Consulta>& consultas) {
     std::vector<char> hay;
     hay.reserve(consultas.size());
     m_hay = &hay;
     try {
-        for (const std::string& consulta : consultas) {
+        for (const Consulta& consulta : consultas) {
             Asegurar("CrearRs");
             const std::string& nombre = Preparar(consulta, "CrearRs");
             if (nombre.empty() || m_forma->existencias == "-") {
@@ -885,29 +1022,9 @@ void Gestor::Sincronizar() {
         Vaciar("Ejecutar");
 }
 
-namespace {
-// "select distinct" with no "order by": SQLite hands the rows out in the order
-// it first meets them, and the suffix questions follow that order; the server
-// would hand them out in its hash order. Such a query runs without the
-// distinct and its repeated rows are dropped here, first one kept.
-bool DistintoSinOrden(std::string& sql) {
-    size_t i = sql.find_first_not_of(" \t\r\n");
-    if (i == std::string::npos)
-        return false;
-    std::string bajo;
-    for (char c : sql)
-        bajo += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    if (bajo.compare(i, 16, "select distinct ") != 0 || bajo.find("order by") != std::string::npos)
-        return false;
-    sql.erase(i + 7, 9);
-    return true;
-}
-} // namespace
-
 bool Gestor::CrearRs(Recordset& rs) {
-    std::string sql = m_sql;
-    bool distinto = DistintoSinOrden(sql);
-    Respuesta r = Correr(sql, "CrearRs", 0);
+    Respuesta r = Correr("CrearRs", 0);
+    const bool distinto = m_distinto;
     ExecStatusType s = PQresultStatus(r.r);
     if (s != PGRES_TUPLES_OK && s != PGRES_COMMAND_OK)
         Fallar("CrearRs", PQresultErrorMessage(r.r), PQresultErrorField(r.r, PG_DIAG_SQLSTATE));
@@ -960,7 +1077,7 @@ bool Gestor::CrearRs(Recordset& rs) {
 }
 
 void Gestor::Enviar() {
-    Respuesta r = Correr(m_sql, "Ejecutar", 2);
+    Respuesta r = Correr("Ejecutar", 2);
     if (!r.r)
         return;
     ExecStatusType s = PQresultStatus(r.r);
@@ -969,7 +1086,7 @@ void Gestor::Enviar() {
 }
 
 long Gestor::Ejecutar() {
-    Respuesta r = Correr(m_sql, "Ejecutar", 1);
+    Respuesta r = Correr("Ejecutar", 1);
     if (!r.r)
         return 1; // sent ahead: a single row
     ExecStatusType s = PQresultStatus(r.r);

@@ -3,6 +3,7 @@
 #include "platform/Conexion.h"
 
 #include <deque>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -29,10 +30,15 @@ public:
     void Desconectar();
     bool Conectado() const;
 
-    void Sql(const std::string& texto) override { m_sql = texto; }
-    const std::string& Sql() const override { return m_sql; }
+    void Sql(const std::string& texto) override {
+        m_sql = texto;
+        m_porSentencia = false;
+    }
+    void Sql(const SentenciaSql& sentencia) override;
+    const std::string& Sql() const override;
     bool CrearRs(Recordset& rs) override;
     std::vector<char> HayFilas(const std::vector<std::string>& consultas) override;
+    std::vector<char> HayFilas(const std::vector<SentenciaSql>& consultas) override;
     // Inside a transaction a single-row insert is sent ahead without waiting
     // for its answer (see Encolar); every other statement waits for it.
     long Ejecutar() override;
@@ -62,6 +68,9 @@ public:
     // identifiers, the nomenclator's word index as a word-matching function,
     // and a code's equality with a text in a where clause through lower().
     static std::string TraducirSql(const std::string& sql);
+    // What the server prepares for a statement: its template in this
+    // dialect, $1, $2 ... for its values. Done once per shape.
+    static std::string Renderizar(const SentenciaSql& sentencia);
     // "host:port/base" of a connection string, for messages (no password).
     static std::string DescribirServidor(const std::string& conninfo);
     // Whether a connection string carries a password (ours never should).
@@ -78,10 +87,14 @@ public:
 
 private:
     struct Respuesta; // an owned PGresult
-    Respuesta Correr(const std::string& sql, const char* operacion, int encolable);
+    // Runs the statement set last (m_sql, or m_sentencia).
+    Respuesta Correr(const char* operacion, int encolable);
     // Translates and parametrises `sql`; prepares its shape when new. The
     // prepared name, or "" when it runs from its own text (in m_texto).
     const std::string& Preparar(const std::string& sql, const char* operacion);
+    const std::string& Preparar(const SentenciaSql& sentencia, const char* operacion);
+    // Runs each query of `consultas` (texts or statements), as HayFilas says.
+    template <class Consulta> std::vector<char> Existen(const std::vector<Consulta>& consultas);
     // What a statement sent ahead is, for judging its answer.
     enum Enviada : char { kOtra, kFila, kConsulta, kExistencias };
     // Sends the statement Preparar left ready (its own text when `nombre` is
@@ -117,7 +130,11 @@ private:
 
     std::string m_conninfo;
     std::string m_destino;
-    std::string m_sql;
+    mutable std::string m_sql; // of a statement: written when asked for
+    std::unique_ptr<SentenciaSql> m_sentencia;
+    bool m_porSentencia = false; // the statement set last is m_sentencia
+    mutable bool m_textoAlDia = false;
+    bool m_distinto = false; // the query being run drops its repeated rows here
     pg_conn* m_pg = nullptr;
     // A transaction was begun and not yet ended by us: when the server goes
     // away inside it, nothing may run on a new connection until it is undone,
@@ -135,6 +152,8 @@ private:
         // Of a query: the statement that tells for many values at once
         // whether it has a row; "-" when the server could not prepare it.
         std::string existencias;
+        // A "select distinct" without "order by", run without the distinct.
+        bool distinto = false;
     };
     // Template text and parameter types -> its prepared statement.
     std::unordered_map<std::string, Preparada> m_preparadas;

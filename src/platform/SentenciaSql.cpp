@@ -136,3 +136,41 @@ std::string SentenciaSql::TextoSql() const {
     r.append(m_plantilla, desde, std::string::npos);
     return r;
 }
+
+std::string SentenciaSql::Forma() const {
+    std::string r = m_plantilla;
+    for (size_t k = 0; k < m_usados; ++k)
+        r[m_huecos[k]] = m_valores[k].tipo == Literal::Tipo::Texto ? kHuecoTexto : kHuecoNumero;
+    return r;
+}
+
+bool SentenciaSql::Dialectal() const {
+    const std::string& t = m_plantilla;
+    if (ConMas())
+        return true;
+    for (size_t i = 0; i + 3 <= t.size(); ++i) {
+        const char c = static_cast<char>(t[i] | 0x20);
+        if ((c == 'l' && i + 4 <= t.size() && (t[i + 1] | 0x20) == 'e' && (t[i + 2] | 0x20) == 'f' &&
+             (t[i + 3] | 0x20) == 't') ||
+            (c == 't' && (t[i + 1] | 0x20) == 'o' && (t[i + 2] | 0x20) == 'p'))
+            return true;
+    }
+    return false;
+}
+
+SentenciaSql& SentenciaSql::Anexar(const SentenciaSql& otra) {
+    size_t desde = 0;
+    for (size_t k = 0; k < otra.m_usados; ++k) {
+        const size_t hueco = otra.m_huecos[k];
+        m_plantilla.append(otra.m_plantilla, desde, hueco - desde);
+        const Literal& o = otra.m_valores[k];
+        Literal& v = Hueco(o.tipo);
+        v.texto = o.texto;
+        v.entero = o.entero;
+        v.real = o.real;
+        desde = hueco + 1;
+    }
+    m_plantilla.append(otra.m_plantilla, desde, std::string::npos);
+    m_vinculable = m_vinculable && otra.m_vinculable;
+    return *this;
+}

@@ -17,6 +17,10 @@ class SentenciaSql {
 public:
     using Literal = Almacor::Gestor::Literal;
 
+    SentenciaSql() = default;
+    // A statement that holds no value apart: written whole, as it runs.
+    explicit SentenciaSql(std::string_view sql) { Sql(sql); }
+
     // Empties it for the next statement, keeping its storage.
     void Limpiar();
     // SQL that holds no value: names, keywords, punctuation. Never a quote,
@@ -34,6 +38,8 @@ public:
     // and reading it back.
     SentenciaSql& Numero(double valor);
     SentenciaSql& Numero(long long valor);
+    // Another statement's pieces and values, after these.
+    SentenciaSql& Anexar(const SentenciaSql& otra);
 
     std::string TextoSql() const;
     const std::string& Plantilla() const { return m_plantilla; }
@@ -41,6 +47,17 @@ public:
     size_t NumValores() const { return m_usados; }
     // False when the template cannot stand for the text: run the text.
     bool Vinculable() const { return m_vinculable; }
+
+    // The template with each value's "?" as one character telling its kind,
+    // which the dialect translations read as a quoted text or a number: a
+    // "+" next to a text value joins, next to a number adds.
+    static constexpr char kHuecoTexto = '\x01', kHuecoNumero = '\x02';
+    std::string Forma() const;
+    // Whether the template holds what a dialect may translate: "+", or the
+    // words left or top (a false alarm only costs one translation per shape).
+    bool Dialectal() const;
+    // Whether the value kinds change the translation ("+" is in the template).
+    bool ConMas() const { return m_plantilla.find('+') != std::string::npos; }
 
 private:
     Literal& Hueco(Literal::Tipo tipo);

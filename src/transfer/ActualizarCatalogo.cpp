@@ -144,12 +144,13 @@ bool FRAM3_Transfer_C_ActualCAT(Aplicacion& app) {
         app.Op->ProgresoValor(1);
 
         // Walked row by row: the articles of an interno are never read whole.
-        const std::string filtro = " from ART where INTNRO = '" + SqlTexto(app.InternoActual) + "'";
+        SentenciaSql filtro(" from ART where INTNRO = ");
+        filtro.Texto(app.InternoActual);
         // Only the columns the catalog learns: a row of ART holds many more.
         std::string columnas;
         for (const char* c : kCampos)
             columnas += std::string(columnas.empty() ? "" : ",") + c;
-        Almacor::Cursor rs(app.Db, "select " + columnas + filtro + " order by ARTORD");
+        Almacor::Cursor rs(app.Db, SentenciaSql("select ").Sql(columnas).Anexar(filtro).Sql(" order by ARTORD"));
         if (rs.Eof())
             return false;
         app.Op->ProgresoRango(0, static_cast<int>(Almacor::ContarFilas(app.Db, filtro)));
@@ -157,7 +158,7 @@ bool FRAM3_Transfer_C_ActualCAT(Aplicacion& app) {
         // Looked up once: finding an entity's connection costs more than a row.
         Conexion& catalogos = Catalogos(app);
         std::vector<Articulo> lote(kLote);
-        std::vector<std::string> consultas;
+        std::vector<SentenciaSql> consultas;
         std::vector<char> buscado(kLote); // whether the article's look-up is among `consultas`
         // The numbers handled so far in this run, as the catalog compares
         // them. Each was updated or inserted, so the catalog has it now: a
@@ -177,9 +178,10 @@ bool FRAM3_Transfer_C_ActualCAT(Aplicacion& app) {
                 lote[n].Leer(rs);
                 buscado[n] = presentes.insert(lote[n].clave).second;
                 if (buscado[n])
-                    consultas.push_back("select idarticulo from catarticulos where idcatalogo = '" +
-                                        SqlTexto(catalogo) + "' and idarticulo = '" +
-                                        SqlTexto(lote[n].Fields(ARTNRO).Texto()) + "'");
+                    consultas.push_back(SentenciaSql("select idarticulo from catarticulos where idcatalogo = ")
+                                            .Texto(catalogo)
+                                            .Sql(" and idarticulo = ")
+                                            .Texto(lote[n].Fields(ARTNRO).Texto()));
             }
             std::vector<char> encontrado = catalogos.HayFilas(consultas);
             for (size_t i = 0, c = 0; i < n; ++i) {

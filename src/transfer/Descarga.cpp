@@ -36,10 +36,12 @@ void Descarga(const std::string& interno, const Almacor::Cursor& rs, SentenciaSq
 
 // One update per parent article of the CIF total of its inputs selected by `regimen`.
 void TotalesInsumos(Aplicacion& app, const std::string& interno, const std::string& columna,
-                    const std::string& regimen) {
-    const std::string n = SqlTexto(interno);
-    Almacor::Cursor rs(app.Db, "select IDPARENT, sum(CIF) as tCIF from ARTINS where INTNRO = '" + n + "' and " +
-                                   regimen + " group by idparent");
+                    const SentenciaSql& regimen) {
+    Almacor::Cursor rs(app.Db, SentenciaSql("select IDPARENT, sum(CIF) as tCIF from ARTINS where INTNRO = ")
+                                   .Texto(interno)
+                                   .Sql(" and ")
+                                   .Anexar(regimen)
+                                   .Sql(" group by idparent"));
     Conexion& internos = app.Entidades->getDataConnectionByEntity("INTERNOS");
     const std::string inicio = "update subitems set " + columna + " = ";
     SentenciaSql s;
@@ -56,14 +58,15 @@ void TotalesInsumos(Aplicacion& app, const std::string& interno, const std::stri
 
 bool FRAM3_Transfer_B_Descarga(Aplicacion& app) {
     const std::string interno = app.InternoActual;
-    const std::string n = SqlTexto(interno);
     int linea = 0;
     try {
         linea = 1;
         // Walked row by row: the inputs of an interno are never read whole.
-        Almacor::Cursor rs(app.Db, "select IdReg,idparent,DIT,Item,SubItem,Posicion,CTIT,Cantidad from ARTINS "
-                                   "where INTNRO = '" +
-                                       n + "' and mid(dit,6,4)<>'ICR2'");
+        Almacor::Cursor rs(app.Db, SentenciaSql("select IdReg,idparent,DIT,Item,SubItem,Posicion,CTIT,Cantidad "
+                                                "from ARTINS where INTNRO = ")
+                                       .Texto(interno)
+                                       .Sql(" and mid(dit,6,4)<>")
+                                       .Texto("ICR2"));
         if (rs.Eof())
             return true; // nothing to discharge
         linea = 2;
@@ -78,9 +81,10 @@ bool FRAM3_Transfer_B_Descarga(Aplicacion& app) {
         }
         if (app.TipoDeclaracion != "ICR1") {
             linea = 3;
-            TotalesInsumos(app, interno, "insumostemp", "mid(dit,6,2)<>'IT' and mid(dit,6,3)<>'ICR'");
+            TotalesInsumos(app, interno, "insumostemp",
+                           SentenciaSql("mid(dit,6,2)<>").Texto("IT").Sql(" and mid(dit,6,3)<>").Texto("ICR"));
             linea = 4;
-            TotalesInsumos(app, interno, "insumosacons", "mid(dit,6,4)='ICR2'");
+            TotalesInsumos(app, interno, "insumosacons", SentenciaSql("mid(dit,6,4)=").Texto("ICR2"));
         }
         app.Entidades->getDataConnectionByEntity("INTERNOS").Sincronizar(); // the last rows' failure is this stage's
         return true;

@@ -25,7 +25,7 @@ Conexion& Internos(Aplicacion& app) {
 }
 
 // The field `total` of a sum on the work database; `nulo` is what an empty sum gives.
-double Suma(Aplicacion& app, const std::string& sql, bool& nulo) {
+double Suma(Aplicacion& app, const SentenciaSql& sql, bool& nulo) {
     Recordset rs;
     app.Db.Sql(sql);
     nulo = true;
@@ -35,13 +35,14 @@ double Suma(Aplicacion& app, const std::string& sql, bool& nulo) {
     return rs.Fields("total").Numero();
 }
 
-std::string Caratula(Aplicacion& app, const std::string& interno, double fob, double flete, double seguro,
-                     double ajuste) {
-    return "insert into caratula (interno, fechaalta, ONCCAHabilitado,idsubreg,fobdivisas,fletedivisas,"
-           "segurodivisas,ajusteincluir) values ('" +
-           SqlTexto(interno) + "'," + app.Entidades->getDateFormatbyEntity("INTERNOS", std::time(nullptr)) + ",'N','" +
-           SqlTexto(app.TipoDeclaracion) + "'," + NumeroSql(fob) + "," + NumeroSql(flete) + "," + NumeroSql(seguro) +
-           "," + NumeroSql(ajuste) + ")";
+SentenciaSql Caratula(Aplicacion& app, const std::string& interno, double fob, double flete, double seguro,
+                      double ajuste) {
+    SentenciaSql s("insert into caratula (interno, fechaalta, ONCCAHabilitado,idsubreg,fobdivisas,fletedivisas,"
+                   "segurodivisas,ajusteincluir) values (");
+    s.Texto(interno).Sql(",").Sql(app.Entidades->getDateFormatbyEntity("INTERNOS", std::time(nullptr)));
+    s.Sql(",").Texto("N").Sql(",").Texto(app.TipoDeclaracion).Sql(",").Numero(fob).Sql(",").Numero(flete);
+    s.Sql(",").Numero(seguro).Sql(",").Numero(ajuste).Sql(")");
+    return s;
 }
 
 // The sub-item of the article under `rs`, written into `s` (reused row after row).
@@ -89,7 +90,7 @@ Resultado FRAM3_Transfer_B_Reemplazo(Aplicacion& app, bool& reemplazar) {
     const std::string interno = app.InternoActual;
     reemplazar = false;
     Recordset rs;
-    Internos(app).Sql("select interno from caratula where interno = '" + SqlTexto(interno) + "'");
+    Internos(app).Sql(SentenciaSql("select interno from caratula where interno = ").Texto(interno));
     if (!Internos(app).CrearRs(rs))
         return Resultado::Hecho;
     if (!app.Op->Preguntar(Operador::Preguntas::Reemplazar,
@@ -101,12 +102,11 @@ Resultado FRAM3_Transfer_B_Reemplazo(Aplicacion& app, bool& reemplazar) {
 
 Resultado FRAM3_Transfer_B_Pasaje(Aplicacion& app, bool reemplazar) {
     const std::string interno = app.InternoActual;
-    const std::string n = SqlTexto(interno);
     int linea = 0;
     try {
         linea = 1;
         Recordset rs;
-        Internos(app).Sql("select interno from caratula where interno = '" + n + "'");
+        Internos(app).Sql(SentenciaSql("select interno from caratula where interno = ").Texto(interno));
         if (Internos(app).CrearRs(rs)) {
             // The question came before the transaction: a declaration that
             // another run wrote since was not the operator's to replace.
@@ -115,10 +115,8 @@ Resultado FRAM3_Transfer_B_Pasaje(Aplicacion& app, bool reemplazar) {
                                "Otra ejecución transfirió el interno " + interno +
                                    " mientras tanto: vuelva a transferir para decidir si reemplazarlo.");
             linea = 2;
-            Internos(app).Ejecutar("delete from caratula where interno = '" + n + "'");
-            Internos(app).Ejecutar("delete from subitems where interno = '" + n + "'");
-            Internos(app).Ejecutar("delete from facturas where interno = '" + n + "'");
-            Internos(app).Ejecutar("delete from descargas where interno = '" + n + "'");
+            for (const char* tabla : {"caratula", "subitems", "facturas", "descargas"})
+                Internos(app).Ejecutar(SentenciaSql("delete from ").Sql(tabla).Sql(" where interno = ").Texto(interno));
         }
 
         linea = 3;
@@ -127,7 +125,8 @@ Resultado FRAM3_Transfer_B_Pasaje(Aplicacion& app, bool reemplazar) {
 
         linea = 4;
         app.TipoDeclaracion.clear();
-        app.Db.Sql("select PRCTDS from ART where INTNRO = '" + n + "' order by ARTORD limit 1");
+        app.Db.Sql(
+            SentenciaSql("select PRCTDS from ART where INTNRO = ").Texto(interno).Sql(" order by ARTORD limit 1"));
         if (app.Db.CrearRs(rs))
             app.TipoDeclaracion = rs.Fields("PRCTDS").Texto();
 
@@ -135,9 +134,14 @@ Resultado FRAM3_Transfer_B_Pasaje(Aplicacion& app, bool reemplazar) {
         // The FOB total, base A (the articles not ICR1) and the number of
         // sub-items to write, for the progress bar, in one pass over the articles.
         Recordset sumas;
-        app.Db.Sql("select sum(ARTTOT) as total, sum(case when PRCTDS <> 'ICR1' then ARTTOT end) as baseA, "
-                   "count(case when PRCCRC = 'OK' then 1 end) as subitems from ART where INTNRO = '" +
-                   n + "'");
+        app.Db.Sql(SentenciaSql("select sum(ARTTOT) as total, sum(case when PRCTDS <> ")
+                       .Texto("ICR1")
+                       .Sql(" then ARTTOT end) as baseA, count(case when PRCCRC = ")
+                       .Texto("OK")
+                       .Sql(" then ")
+                       .Numero(1LL)
+                       .Sql(" end) as subitems from ART where INTNRO = ")
+                       .Texto(interno));
         // No article at all: there is no declaration to write.
         if (!app.Db.CrearRs(sumas) || sumas.Fields("total").EsNulo())
             throw AppError(kUsoNull, "", "Uso no válido de Null");
@@ -151,7 +155,8 @@ Resultado FRAM3_Transfer_B_Pasaje(Aplicacion& app, bool reemplazar) {
             bool nulo = false;
             // Without a CIF total there is no freight to work out: taking it as
             // 0 would write minus base A as freight.
-            double cif = Suma(app, "select sum(CIF) as total from ARTINS where INTNRO = '" + n + "'", nulo);
+            double cif =
+                Suma(app, SentenciaSql("select sum(CIF) as total from ARTINS where INTNRO = ").Texto(interno), nulo);
             if (nulo)
                 throw AppError(kUsoNull, "",
                                "El interno " + interno +
@@ -170,20 +175,31 @@ Resultado FRAM3_Transfer_B_Pasaje(Aplicacion& app, bool reemplazar) {
         linea = 8;
         // The work database is walked row by row, never read whole: an interno
         // may hold hundreds of thousands of articles.
-        for (Almacor::Cursor facturas(app.Db, "select distinct ARTFAC from ART where INTNRO = '" + n +
-                                                  "' and PRCCRC = 'OK' and ARTFAC<>'' AND ARTFAC IS NOT NULL "
-                                                  "order by ARTFAC");
-             !facturas.Eof(); facturas.MoveNext())
-            Internos(app).Ejecutar("insert into FACTURAS (interno,orden,factura) values ('" + n + "'," +
-                                   EnteroSql(facturas.AbsolutePosition()) + ",'" +
-                                   SqlTexto(facturas.Fields("ARTFAC").Texto()) + "')");
+        SentenciaSql factura;
+        for (Almacor::Cursor facturas(app.Db, SentenciaSql("select distinct ARTFAC from ART where INTNRO = ")
+                                                  .Texto(interno)
+                                                  .Sql(" and PRCCRC = ")
+                                                  .Texto("OK")
+                                                  .Sql(" and ARTFAC<>")
+                                                  .Texto("")
+                                                  .Sql(" AND ARTFAC IS NOT NULL order by ARTFAC"));
+             !facturas.Eof(); facturas.MoveNext()) {
+            factura.Limpiar();
+            factura.Sql("insert into FACTURAS (interno,orden,factura) values (").Texto(interno).Sql(",");
+            factura.Numero(static_cast<long long>(facturas.AbsolutePosition())).Sql(",");
+            Internos(app).Ejecutar(factura.Texto(facturas.Fields("ARTFAC").Texto()).Sql(")"));
+        }
 
         linea = 9;
         // Only the columns a sub-item takes: a row of ART holds many more.
         Almacor::Cursor articulos(app.Db,
-                                  "select ARTNRO,ARTDSC,PRCNCM,PRCDUN,PRCCAN,ARTUNI,ARTTOT,PRCORI,PRCDST,PRCEUN,PRCECA,"
-                                  "PRCSUF,PRCLAP,PRCSUN,PRCSCA,ARTORD,PRCTDS,PRCESM from ART where INTNRO = '" +
-                                      n + "' and PRCCRC = 'OK' order by ARTORD");
+                                  SentenciaSql("select ARTNRO,ARTDSC,PRCNCM,PRCDUN,PRCCAN,ARTUNI,ARTTOT,PRCORI,"
+                                               "PRCDST,PRCEUN,PRCECA,PRCSUF,PRCLAP,PRCSUN,PRCSCA,ARTORD,PRCTDS,PRCESM "
+                                               "from ART where INTNRO = ")
+                                      .Texto(interno)
+                                      .Sql(" and PRCCRC = ")
+                                      .Texto("OK")
+                                      .Sql(" order by ARTORD"));
         if (articulos.Eof())
             return Resultado::Fallido;
         app.Op->ProgresoRango(0, static_cast<int>(sumas.Fields("subitems").Numero()));

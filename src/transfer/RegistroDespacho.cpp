@@ -4,6 +4,7 @@
 #include "comun/Operador.h"
 #include "platform/AppError.h"
 #include "platform/Numeros.h"
+#include "platform/SentenciaSql.h"
 #include "platform/Texto.h"
 
 #include <cmath>
@@ -31,8 +32,10 @@ void Registrar_Despacho_Reset(Aplicacion& app, std::string origen, const std::st
         linea = 1;
         origen = kOrigenDespacho;
         linea = 2;
-        Internos(app).Sql("delete from DESPACHO_RESUMEN where ORIGEN = '" + SqlTexto(origen) + "' and INTERNO = '" +
-                          SqlTexto(interno) + "'");
+        Internos(app).Sql(SentenciaSql("delete from DESPACHO_RESUMEN where ORIGEN = ")
+                              .Texto(origen)
+                              .Sql(" and INTERNO = ")
+                              .Texto(interno));
         Internos(app).Ejecutar();
     } catch (...) {
         Relanzar("Registrar_Despacho_Reset", linea);
@@ -51,17 +54,28 @@ void Registrar_Despacho(Aplicacion& app, std::string origen, const std::string& 
             [&] {
                 linea = 2;
                 Recordset rs;
-                Internos(app).Sql("select max(id) as total from DESPACHO_RESUMEN where INTERNO = '" +
-                                  SqlTexto(interno) + "' and ORIGEN = '" + SqlTexto(origen) + "'");
+                Internos(app).Sql(SentenciaSql("select max(id) as total from DESPACHO_RESUMEN where INTERNO = ")
+                                      .Texto(interno)
+                                      .Sql(" and ORIGEN = ")
+                                      .Texto(origen));
                 Internos(app).CrearRs(rs);
                 linea = 3;
                 // A null maximum (no figure yet) counts as 0.
                 double maximo = rs.Eof() ? 0 : rs.Fields("total").Numero();
                 int32_t id = static_cast<int32_t>(std::lround(maximo)) + 1;
                 linea = 4;
-                Internos(app).Sql("insert into DESPACHO_RESUMEN (ORIGEN, id, INTERNO, CAMPO, Valor) values ('" +
-                                  SqlTexto(origen) + "'," + EnteroSql(id) + ",'" + SqlTexto(interno) + "','" +
-                                  SqlTexto(campo) + "'," + NumeroSql(valor) + ")");
+                Internos(app).Sql(SentenciaSql("insert into DESPACHO_RESUMEN (ORIGEN, id, INTERNO, CAMPO, Valor) "
+                                               "values (")
+                                      .Texto(origen)
+                                      .Sql(",")
+                                      .Numero(static_cast<long long>(id))
+                                      .Sql(",")
+                                      .Texto(interno)
+                                      .Sql(",")
+                                      .Texto(campo)
+                                      .Sql(",")
+                                      .Numero(valor)
+                                      .Sql(")"));
                 Internos(app).Ejecutar();
             },
             kIntentosRegistro);

@@ -4,6 +4,7 @@
 #include "comun/Operador.h"
 #include "platform/AppError.h"
 #include "platform/Numeros.h"
+#include "platform/SentenciaSql.h"
 #include "platform/Texto.h"
 #include "transfer/RegistroDespacho.h"
 
@@ -137,8 +138,11 @@ bool DescargaCompleta(Aplicacion& app) {
 bool FRAM3_Transfer_A_Validar(Aplicacion& app) {
     try {
         Recordset rs;
-        app.Db.Sql("select count(INTNRO) as Cant from ART where INTNRO = '" + SqlTexto(app.InternoActual) +
-                   "' and (PRCCRC <> 'OK' or PRCCRC is null)");
+        app.Db.Sql(SentenciaSql("select count(INTNRO) as Cant from ART where INTNRO = ")
+                       .Texto(app.InternoActual)
+                       .Sql(" and (PRCCRC <> ")
+                       .Texto("OK")
+                       .Sql(" or PRCCRC is null)"));
         if (!app.Db.CrearRs(rs))
             return false;
         if (app.Formato.EsNumero(rs.Fields("Cant")) == 0)
@@ -179,7 +183,7 @@ Resultado Escribir(Aplicacion& app, TransaccionAduana& transaccion, bool reempla
 
     Conexion& internos = app.Entidades->getDataConnectionByEntity("INTERNOS");
     Recordset rs;
-    internos.Sql("select count(interno) as Total from subitems where interno = '" + SqlTexto(interno) + "'");
+    internos.Sql(SentenciaSql("select count(interno) as Total from subitems where interno = ").Texto(interno));
     if (internos.CrearRs(rs)) {
         if (app.Formato.EsNumero(rs.Fields("total")) > 0) {
             modGlobal::Registrar_Despacho_Reset(app, "", interno);
