@@ -471,10 +471,18 @@ const std::string& Gestor::Preparar(const std::string& sql, const char* operacio
     m_forma = &it->second;
     if (it->second.nombre.empty())
         return kPorTexto;
-    m_parametros.resize(m_valores.size());
-    m_punteros.resize(m_valores.size());
-    for (size_t i = 0; i < m_valores.size(); ++i) {
-        const auto& v = m_valores[i];
+    Parametros(m_valores, m_valores.size());
+    m_fila = it->second.fila;
+    return it->second.nombre;
+}
+
+// The first `n` values as the server's text parameters, with their pointers.
+void Gestor::Parametros(const std::vector<Almacor::Gestor::Literal>& valores, size_t n) {
+    using Tipo = Almacor::Gestor::Literal::Tipo;
+    m_parametros.resize(n);
+    m_punteros.resize(n);
+    for (size_t i = 0; i < n; ++i) {
+        const auto& v = valores[i];
         std::string& t = m_parametros[i];
         switch (v.tipo) {
         case Tipo::Texto:
@@ -491,10 +499,8 @@ const std::string& Gestor::Preparar(const std::string& sql, const char* operacio
         }
         }
     }
-    for (size_t i = 0; i < m_parametros.size(); ++i)
+    for (size_t i = 0; i < n; ++i)
         m_punteros[i] = m_parametros[i].c_str();
-    m_fila = it->second.fila;
-    return it->second.nombre;
 }
 
 std::string Gestor::Renderizar(const SentenciaSql& sentencia) {
@@ -565,28 +571,7 @@ const std::string& Gestor::Preparar(const SentenciaSql& sentencia, const char* o
         m_texto = TraducirSql(texto);
         return kPorTexto;
     }
-    m_parametros.resize(n);
-    m_punteros.resize(n);
-    for (size_t i = 0; i < n; ++i) {
-        const auto& v = valores[i];
-        std::string& t = m_parametros[i];
-        switch (v.tipo) {
-        case Tipo::Texto:
-            t = v.texto;
-            break;
-        case Tipo::Entero:
-            t = std::to_string(v.entero);
-            break;
-        case Tipo::Real: {
-            char buf[40];
-            std::snprintf(buf, sizeof buf, "%.17g", v.real);
-            t = buf;
-            break;
-        }
-        }
-    }
-    for (size_t i = 0; i < n; ++i)
-        m_punteros[i] = m_parametros[i].c_str();
+    Parametros(valores, n);
     m_fila = it->second.fila;
     return it->second.nombre;
 }

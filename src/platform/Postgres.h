@@ -155,6 +155,7 @@ private:
         // A "select distinct" without "order by", run without the distinct.
         bool distinto = false;
     };
+    void Parametros(const std::vector<Almacor::Gestor::Literal>& valores, size_t n);
     // Template text and parameter types -> its prepared statement.
     std::unordered_map<std::string, Preparada> m_preparadas;
     bool m_fila = false;                       // the statement being run is a single-row insert
