@@ -1024,6 +1024,23 @@ void Gestor::Enviar(const SentenciaSql& sentencia) {
     Ejecutar(sentencia);
 }
 
+std::vector<char> Gestor::HayFilas(const std::vector<SentenciaSql>& consultas) {
+    std::vector<char> hay;
+    hay.reserve(consultas.size());
+    for (const SentenciaSql& consulta : consultas) {
+        Sentencia s = Preparar(consulta, "HayFilas");
+        int rc = sqlite3_step(s.st);
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+            std::string msg = sqlite3_errmsg(m_db);
+            Soltar(s);
+            Fallar("HayFilas", msg);
+        }
+        hay.push_back(rc == SQLITE_ROW);
+        Soltar(s);
+    }
+    return hay;
+}
+
 long Gestor::Correr(Sentencia s) {
     int rc;
     while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {

@@ -68,7 +68,10 @@ public:
     // last statement given as text.)
     long Ejecutar(const SentenciaSql& sentencia) override;
     void Enviar(const SentenciaSql& sentencia) override;
+    // Each query is stepped once where it stands: no copy, no rows read.
+    std::vector<char> HayFilas(const std::vector<SentenciaSql>& consultas) override;
     using Conexion::Enviar;
+    using Conexion::HayFilas;
 
     // Transactions and savepoints: the runs that must not leave half their work
     // behind (import, classification, depuration save, transfer) use these.

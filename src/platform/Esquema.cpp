@@ -254,7 +254,7 @@ void Crear(Almacor::Gestor& db, const std::vector<const char*>& tablas, int vers
     try {
         for (const char* t : tablas)
             db.Ejecutar(t);
-        db.Ejecutar("pragma user_version = " + std::to_string(version));
+        db.Ejecutar(SentenciaSql("pragma user_version = ").Numero(static_cast<long long>(version)));
         db.ConfirmarTransaccion();
     } catch (...) {
         db.DeshacerTransaccion();
@@ -306,7 +306,7 @@ void VerificarTrabajo(Almacor::Gestor& db) {
         for (const Paso& p : kPasos)
             if (v < p.version)
                 db.Ejecutar(p.sql);
-        db.Ejecutar("pragma user_version = " + std::to_string(kVersionTrabajo));
+        db.Ejecutar(SentenciaSql("pragma user_version = ").Numero(static_cast<long long>(kVersionTrabajo)));
         db.ConfirmarTransaccion();
     } catch (...) {
         db.DeshacerTransaccion();
@@ -350,12 +350,15 @@ IndicesImportacion SuspenderIndicesImportacion(Almacor::Gestor& db, long filasNu
         // rows already there are not many more than the ones coming. The largest
         // rowid stands for the count, which would read the table itself.
         Recordset rs;
-        db.Sql(std::string("select (select count(*) from sqlite_master where type = 'index' and name = '") + i.nombre +
-               "'), (select coalesce(max(rowid), 0) from " + i.tabla + ")");
+        db.Sql(SentenciaSql("select (select count(*) from sqlite_master where type = 'index' and name = ")
+                   .Texto(i.nombre)
+                   .Sql("), (select coalesce(max(rowid), 0) from ")
+                   .Sql(i.tabla)
+                   .Sql(")"));
         db.CrearRs(rs);
         if (rs.Fields(size_t{0}).Numero() != 1 || rs.Fields(size_t{1}).Numero() > filasNuevas)
             continue;
-        db.Ejecutar(std::string("drop index ") + i.nombre);
+        db.Ejecutar(SentenciaSql("drop index ").Sql(i.nombre));
         (i.enlace ? r.Enlace : r.Resto).emplace_back(i.crear);
     }
     return r;
@@ -363,14 +366,14 @@ IndicesImportacion SuspenderIndicesImportacion(Almacor::Gestor& db, long filasNu
 
 void ReanudarIndicesEnlace(Almacor::Gestor& db, IndicesImportacion& indices) {
     for (const std::string& crear : indices.Enlace)
-        db.Ejecutar(crear);
+        db.Ejecutar(SentenciaSql(crear));
     indices.Enlace.clear();
 }
 
 void ReanudarIndicesImportacion(Almacor::Gestor& db, IndicesImportacion& indices) {
     ReanudarIndicesEnlace(db, indices);
     for (const std::string& crear : indices.Resto)
-        db.Ejecutar(crear);
+        db.Ejecutar(SentenciaSql(crear));
     indices.Resto.clear();
 }
 
@@ -389,7 +392,7 @@ void VerificarAduana(Almacor::Gestor& db) {
         }
         if (v < 3)
             db.Ejecutar(kSubitemsArticulo);
-        db.Ejecutar("pragma user_version = " + std::to_string(kVersionAduana));
+        db.Ejecutar(SentenciaSql("pragma user_version = ").Numero(static_cast<long long>(kVersionAduana)));
         db.ConfirmarTransaccion();
     } catch (...) {
         db.DeshacerTransaccion();

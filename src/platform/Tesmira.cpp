@@ -2,13 +2,14 @@
 
 #include "platform/AppError.h"
 #include "platform/Pontevar.h"
+#include "platform/SentenciaSql.h"
 #include "platform/Texto.h"
 
 namespace Tesmira {
 
 namespace {
 
-bool Consultar(Pontevar::Principal& entidades, const std::string& sql, Recordset& rs) {
+bool Consultar(Pontevar::Principal& entidades, const SentenciaSql& sql, Recordset& rs) {
     Conexion& ncm = entidades.getDataConnectionByEntity("NCM");
     ncm.Sql(sql);
     return ncm.CrearRs(rs);
@@ -53,10 +54,10 @@ bool Motor::PosicionExiste(const std::string& posicion) {
     size_t largo = Len(posicion);
     bool existe = false;
     if (largo == 14 || largo == 15) {
-        std::string sql = "select [001] from ncm where [001] = '" + SqlTexto(Left(posicion, 10)) + "' and [002] = '" +
-                          SqlTexto(Mid(posicion, 12, 3)) + "'";
+        SentenciaSql sql("select [001] from ncm where [001] = ");
+        sql.Texto(Left(posicion, 10)).Sql(" and [002] = ").Texto(Mid(posicion, 12, 3));
         if (largo == 15)
-            sql += " and [003] = '" + SqlTexto(Mid(posicion, 15, 1)) + "'";
+            sql.Sql(" and [003] = ").Texto(Mid(posicion, 15, 1));
         Recordset rs;
         existe = Consultar(*m_entidades, sql, rs);
     }
@@ -69,13 +70,13 @@ const Motor::Grupos& Motor::GruposDe(const std::string& posicion) {
     auto it = m_grupos.find(completa);
     if (it != m_grupos.end())
         return it->second;
-    std::string claves = "('" + SqlTexto(Left(posicion, 2) + "  .  .  .   ") + "','" +
-                         SqlTexto(Left(posicion, 4) + ".  .  .   ") + "','" + SqlTexto(Left(posicion, 7) + ".  .   ") +
-                         "','" + SqlTexto(completa) + "')";
+    SentenciaSql sql("select sim, sufijo from sufidos where sim in (");
+    sql.Texto(Left(posicion, 2) + "  .  .  .   ").Sql(",").Texto(Left(posicion, 4) + ".  .  .   ").Sql(",");
+    sql.Texto(Left(posicion, 7) + ".  .   ").Sql(",").Texto(completa).Sql(") order by sim, sufijo");
     // Blanks sort before digits, so the keys come from the chapter down to the
     // full position: a group's first code is the one the editor sees first.
     Recordset rs;
-    Consultar(*m_entidades, "select sim, sufijo from sufidos where sim in " + claves + " order by sim, sufijo", rs);
+    Consultar(*m_entidades, sql, rs);
     Grupos grupos;
     std::map<std::string, bool> ignorados;
     for (; !rs.Eof(); rs.MoveNext()) {

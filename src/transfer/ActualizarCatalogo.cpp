@@ -172,17 +172,23 @@ bool FRAM3_Transfer_C_ActualCAT(Aplicacion& app) {
             // for before its earlier line is written.
             if (presentes.size() >= kMaxPresentes)
                 presentes.clear();
-            size_t n = 0;
-            consultas.clear();
+            size_t n = 0, m = 0;
             for (; n < kLote && !rs.Eof(); rs.MoveNext(), ++n) {
                 lote[n].Leer(rs);
                 buscado[n] = presentes.insert(lote[n].clave).second;
-                if (buscado[n])
-                    consultas.push_back(SentenciaSql("select idarticulo from catarticulos where idcatalogo = ")
-                                            .Texto(catalogo)
-                                            .Sql(" and idarticulo = ")
-                                            .Texto(lote[n].Fields(ARTNRO).Texto()));
+                if (!buscado[n])
+                    continue;
+                // The look-ups of the last lot are written over: no statement is allocated per article.
+                if (m == consultas.size())
+                    consultas.emplace_back();
+                SentenciaSql& c = consultas[m++];
+                c.Limpiar();
+                c.Sql("select idarticulo from catarticulos where idcatalogo = ")
+                    .Texto(catalogo)
+                    .Sql(" and idarticulo = ")
+                    .Texto(lote[n].Fields(ARTNRO).Texto());
             }
+            consultas.resize(m);
             std::vector<char> encontrado = catalogos.HayFilas(consultas);
             for (size_t i = 0, c = 0; i < n; ++i) {
                 const Articulo& a = lote[i];
