@@ -58,12 +58,13 @@ void ProcesarH(Aplicacion& app, Corrida& c, const std::string& linea) {
     ++c.H;
     if (!c.PrimerH) {
         c.Interno = app.InternoLinea.empty() ? reg.Interno + "//" + reg.InternoSufijo : app.InternoLinea;
-        const std::string n = SqlTexto(c.Interno);
         // Replacing the interno loses every hand correction it holds: that takes
         // the operator's word. The run's transaction already holds the database,
         // so the count asked about is the count deleted.
         Recordset corregidos;
-        app.Db.Sql("select count(*) as n from ART where INTNRO = '" + n + "' and PRCEST in ('M', 'R')");
+        app.Db.Sql(SentenciaSql("select count(*) as n from ART where INTNRO = ")
+                       .Texto(c.Interno)
+                       .Sql(" and PRCEST in ('M', 'R')"));
         const long n_corregidos = app.Db.CrearRs(corregidos) ? static_cast<long>(corregidos.Fields("n").Numero()) : 0;
         if (n_corregidos > 0) {
             app.Op->PunteroEspera(false);
@@ -75,8 +76,8 @@ void ProcesarH(Aplicacion& app, Corrida& c, const std::string& linea) {
             if (!si)
                 throw Cancelacion("El interno " + c.Interno + " conserva sus correcciones: no se importó el archivo.");
         }
-        app.Db.Ejecutar("delete from ART where INTNRO = '" + n + "'");
-        app.Db.Ejecutar("delete from ARTINS where INTNRO = '" + n + "'");
+        app.Db.Ejecutar(SentenciaSql("delete from ART where INTNRO = ").Texto(c.Interno));
+        app.Db.Ejecutar(SentenciaSql("delete from ARTINS where INTNRO = ").Texto(c.Interno));
         Esquema::OlvidarHistorial(app.Db, c.Interno);
         c.Tipo = reg.Tipo;
         if (c.Tipo != "RR01" && c.Tipo != "ECR1") {
@@ -171,8 +172,13 @@ std::string Deshacer(Aplicacion& app, const std::set<std::string>& paisesAntes) 
         nota += rollback + vbCrLf;
     for (const Relacion& r : nuevas) {
         try {
-            app.Db.Ejecutar("insert into ORG (PAI, ORI, ESM) values ('" + SqlTexto(r.PAI) + "','" + SqlTexto(r.ORI) +
-                            "','" + SqlTexto(r.ESM) + "')");
+            app.Db.Ejecutar(SentenciaSql("insert into ORG (PAI, ORI, ESM) values (")
+                                .Texto(r.PAI)
+                                .Sql(",")
+                                .Texto(r.ORI)
+                                .Sql(",")
+                                .Texto(r.ESM)
+                                .Sql(")"));
         } catch (...) {
             nota += "No se pudo guardar la relación de país " + r.PAI + " - " + r.ORI + " (estado " + r.ESM +
                     "): " + AppError::Actual().Description + vbCrLf;
@@ -232,9 +238,12 @@ bool ProcesarArchivo(Aplicacion& app, const std::string& ruta) {
                 ProcesarP(app, c, linea, nro);
         }
         nro = 0;
-        const std::string n = SqlTexto(c.Interno);
-        app.Db.Ejecutar("delete from INTN where INTNRO = '" + n + "'");
-        app.Db.Ejecutar("insert into INTN (INTNRO, INTDSC) values (" + std::string("'") + n + "'," + "'" + n + "')");
+        app.Db.Ejecutar(SentenciaSql("delete from INTN where INTNRO = ").Texto(c.Interno));
+        app.Db.Ejecutar(SentenciaSql("insert into INTN (INTNRO, INTDSC) values (")
+                            .Texto(c.Interno)
+                            .Sql(",")
+                            .Texto(c.Interno)
+                            .Sql(")"));
         Esquema::ReanudarIndicesEnlace(app.Db, indices);
         EstablecerParents(app, c.Interno);
         Esquema::ReanudarIndicesImportacion(app.Db, indices);

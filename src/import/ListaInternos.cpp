@@ -4,6 +4,7 @@
 #include "comun/Operador.h"
 #include "platform/AppError.h"
 #include "platform/Esquema.h"
+#include "platform/SentenciaSql.h"
 #include "platform/Texto.h"
 
 #include <map>
@@ -46,13 +47,14 @@ void MarcarTransferidos(Aplicacion& app, std::vector<Item>& items) {
     try {
         if (!app.Entidades)
             throw AppError(0, "", "sin base de la aduana");
-        std::string en;
-        for (const Item& i : items)
-            en += (en.empty() ? "'" : ",'") + SqlTexto(i.INTNRO) + "'";
+        SentenciaSql consulta("select distinct interno from caratula where interno in (");
+        for (size_t k = 0; k < items.size(); ++k)
+            (k ? consulta.Sql(",") : consulta).Texto(items[k].INTNRO);
+        consulta.Sql(")");
         std::set<std::string> conCaratula;
         Recordset rs;
         Conexion& internos = app.Entidades->getDataConnectionByEntity("INTERNOS");
-        internos.Sql("select distinct interno from caratula where interno in (" + en + ")");
+        internos.Sql(consulta);
         if (internos.CrearRs(rs))
             for (; !rs.Eof(); rs.MoveNext())
                 conCaratula.insert(Clave(rs.Fields("interno").Texto()));
@@ -95,14 +97,10 @@ Resultado FRAM1_EliminarInterno(Aplicacion& app, const std::string& interno) {
         // The three deletes stand or fall together: a failure part-way must not
         // leave an interno without its articles.
         app.Db.ComenzarTransaccion();
-        const std::string n = SqlTexto(interno);
-        app.Db.Sql("delete from ARTINS where INTNRO = '" + n + "'");
-        app.Db.Ejecutar();
-        app.Db.Sql("delete from ART where INTNRO = '" + n + "'");
-        app.Db.Ejecutar();
+        app.Db.Ejecutar(SentenciaSql("delete from ARTINS where INTNRO = ").Texto(interno));
+        app.Db.Ejecutar(SentenciaSql("delete from ART where INTNRO = ").Texto(interno));
         Esquema::OlvidarHistorial(app.Db, interno);
-        app.Db.Sql("delete from INTN where INTNRO = '" + n + "'");
-        long borradas = app.Db.Ejecutar();
+        long borradas = app.Db.Ejecutar(SentenciaSql("delete from INTN where INTNRO = ").Texto(interno));
         app.Db.ConfirmarTransaccion();
         return borradas > 0 ? Resultado::Hecho : Resultado::Detenido;
     } catch (...) {

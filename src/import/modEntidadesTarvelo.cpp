@@ -382,22 +382,34 @@ std::string getSQLfromRegPtoART(Aplicacion& app, const RegistroP& reg, const std
 
 void EstablecerParents(Aplicacion& app, const std::string& interno) {
     try {
-        const std::string n = SqlTexto(interno);
         Recordset articulos;
-        app.Db.Sql("select distinct ARTNRO from ART where INTNRO = '" + n + "'");
+        app.Db.Sql(SentenciaSql("select distinct ARTNRO from ART where INTNRO = ").Texto(interno));
         if (!app.Db.CrearRs(articulos))
             throw AppError(-2147220393, "Buscar articulos", "No se encontro articulos en el interno " + interno);
+        // One article number after another: both statements keep their storage.
+        SentenciaSql primeroDe, enlace;
         for (; !articulos.Eof(); articulos.MoveNext()) {
-            const std::string artnro = SqlTexto(articulos.Fields("ARTNRO").Texto());
+            const std::string& artnro = articulos.Fields("ARTNRO").Texto();
             Recordset primero;
-            app.Db.Sql("select top 1 ARTORD, PRCCTC from ART where INTNRO = '" + n + "' and ARTNRO = '" + artnro +
-                       "' order by artord");
+            primeroDe.Limpiar();
+            primeroDe.Sql("select top 1 ARTORD, PRCCTC from ART where INTNRO = ")
+                .Texto(interno)
+                .Sql(" and ARTNRO = ")
+                .Texto(artnro)
+                .Sql(" order by artord");
+            app.Db.Sql(primeroDe);
             if (!app.Db.CrearRs(primero))
                 continue;
-            app.Db.Sql("update ARTINS set IDPARENT = " + EnteroSql(std::llround(primero.Fields("ARTORD").Numero())) +
-                       ", CTIT = '" + SqlTexto(primero.Fields("PRCCTC").Texto()) + "' where INTNRO = '" + n +
-                       "' and PARENTART = '" + artnro + "'");
-            app.Db.Ejecutar();
+            enlace.Limpiar();
+            enlace.Sql("update ARTINS set IDPARENT = ")
+                .Numero(static_cast<long long>(std::llround(primero.Fields("ARTORD").Numero())))
+                .Sql(", CTIT = ")
+                .Texto(primero.Fields("PRCCTC").Texto())
+                .Sql(" where INTNRO = ")
+                .Texto(interno)
+                .Sql(" and PARENTART = ")
+                .Texto(artnro);
+            app.Db.Ejecutar(enlace);
         }
     } catch (...) {
         throw AppError::Actual().Relanzar(kErrorEnlace, "EstablecerParents.modEntidadesTarvelo.Velmarion ");
