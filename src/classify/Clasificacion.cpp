@@ -32,24 +32,44 @@ const char* const kSavepointCierre = "clasificacion_cierre";
 class ConsultasAduana {
 public:
     explicit ConsultasAduana(Aplicacion& app) : m_app(app) {}
-    // The rows of the query, on the first; nullptr when there are none.
-    const Recordset* Catalogo(const std::string& sql) {
-        if (!m_hayCatalogo || sql != m_sqlCatalogo) {
+    // The catalog's rows of an article, on the first; nullptr when there are none.
+    const Recordset* Catalogo(const std::string& catalogo, const std::string& articulo) {
+        if (!m_hayCatalogo || articulo != m_articulo || catalogo != m_idCatalogo) {
             m_hayCatalogo = false;
-            Consultar(m_conCatalogo, "CATALOGOS", sql, m_catalogo);
-            m_sqlCatalogo = sql;
+            m_sentencia.Limpiar();
+            m_sentencia
+                .Sql("select ncm, lapi, sufijos, idunidad, estadistica, estadomerc, deresp, preciounitario, "
+                     "descripcion, idpais, ArtKgUnitario from catarticulos where idcatalogo = ")
+                .Texto(catalogo)
+                .Sql(" and idarticulo = ")
+                .Texto(articulo);
+            Consultar(m_conCatalogo, "CATALOGOS", m_sentencia, m_catalogo);
+            m_idCatalogo = catalogo;
+            m_articulo = articulo;
             m_hayCatalogo = true;
         }
         return m_catalogo.RecordCount() > 0 ? &m_catalogo : nullptr;
     }
-    const Recordset* Ncm(const std::string& sql) {
-        auto it = m_ncm.find(sql);
+    // The nomenclator's `columnas` of a position's first ten characters and
+    // its three after the point, on the first; nullptr when there are none.
+    const Recordset* Ncm(const char* columnas, const std::string& n001, const std::string& n002) {
+        // The key tells the queries apart as their texts would, kept in one
+        // string reused from query to query.
+        m_clave.assign(columnas).append(1, '\0').append(n001).append(1, '\0').append(n002);
+        auto it = m_ncm.find(m_clave);
         if (it == m_ncm.end()) {
+            m_sentencia.Limpiar();
+            m_sentencia.Sql("select ")
+                .Sql(columnas)
+                .Sql(" from ncm where  [001] = ")
+                .Texto(n001)
+                .Sql(" and [002] = ")
+                .Texto(n002);
             Recordset r;
-            Consultar(m_conNcm, "NCM", sql, r);
+            Consultar(m_conNcm, "NCM", m_sentencia, r);
             if (m_ncm.size() >= kMaxNcm)
                 m_ncm.clear();
-            it = m_ncm.emplace(sql, std::move(r)).first;
+            it = m_ncm.emplace(m_clave, std::move(r)).first;
         }
         return it->second.RecordCount() > 0 ? &it->second : nullptr;
     }
@@ -57,7 +77,7 @@ public:
 private:
     // The entity manager hands out the same connection for an entity every
     // time: it is asked once, at the entity's first query.
-    bool Consultar(Conexion*& conexion, const char* entidad, const std::string& sql, Recordset& rs) {
+    bool Consultar(Conexion*& conexion, const char* entidad, const SentenciaSql& sql, Recordset& rs) {
         if (!conexion)
             conexion = &m_app.Entidades->getDataConnectionByEntity(entidad);
         conexion->Sql(sql);
@@ -68,10 +88,12 @@ private:
     Aplicacion& m_app;
     Conexion* m_conCatalogo = nullptr;
     Conexion* m_conNcm = nullptr;
-    std::string m_sqlCatalogo;
+    SentenciaSql m_sentencia; // the query being asked, written into the same storage
+    std::string m_idCatalogo, m_articulo;
     Recordset m_catalogo;
     bool m_hayCatalogo = false;
     std::unordered_map<std::string, Recordset> m_ncm;
+    std::string m_clave;
 };
 
 // One article row of stage 2 to look up: the first of its number and VIN.
@@ -250,14 +272,24 @@ void EscribirEtapa2(Aplicacion& app, const Clasificados& c, std::string& sSQL) {
 // Stage 4's codes of the rows found wrong among the first `hasta` validated,
 // as the stage writes them, one statement each.
 void EscribirFallidas(Aplicacion& app, const Clasificados& c, size_t hasta, std::string& sSQL) {
-    const std::string interno = SqlTexto(app.InternoActual);
+    SentenciaSql update;
     for (size_t i = 0; i < hasta; ++i) {
         const signed char resultado = c.resultados[i];
         if (resultado <= 0)
             continue;
-        sSQL = std::string("update ART set PRCCRC = '").append(kCodigosResultado[resultado]) +
-               "', PRCEST = 'E' where INTNRO = '" + interno + "'  and ARTORD = " + EnteroSql(c.validadas[i].artord);
-        app.Db.Ejecutar(sSQL);
+        update.Limpiar();
+        update.Sql("update ART set PRCCRC = ")
+            .Texto(kCodigosResultado[resultado])
+            .Sql(", PRCEST = 'E' where INTNRO = ")
+            .Texto(app.InternoActual)
+            .Sql("  and ARTORD = ")
+            .Numero(c.validadas[i].artord);
+        try {
+            app.Db.Ejecutar(update);
+        } catch (...) {
+            sSQL = update.TextoSql();
+            throw;
+        }
     }
 }
 
@@ -297,7 +329,6 @@ void AgregarAClave(std::string& clave, const Valor& v, bool sinMayusculas) {
 // and what was seen needs remembering only within that number. Returns the
 // number of distinct rows, which is what the progress bar counts.
 long LeerFilas(Aplicacion& app, Clasificados& c) {
-    const std::string interno = SqlTexto(app.InternoActual);
     long filas = 0;
     std::string numero; // the number being read, in lower case
     // Per distinct row and per VIN of the number, its pair.
@@ -305,13 +336,14 @@ long LeerFilas(Aplicacion& app, Clasificados& c) {
     std::string clave;
     // Every row is held until the closing pass: sized once, the rows are
     // never copied to a larger block while the page cache is full.
-    c.filas.reserve(static_cast<size_t>(Almacor::ContarFilas(app.Db, " from ART where INTNRO = '" + interno + "'")));
+    const SentenciaSql filtro = SentenciaSql(" from ART where INTNRO = ").Texto(app.InternoActual);
+    c.filas.reserve(static_cast<size_t>(Almacor::ContarFilas(app.Db, filtro)));
     // The query's columns, read by position: every row reads most of them.
     enum : size_t { kNro, kUni, kOrg, kVin, kOrd, kClasificado, kNcm, kSuf };
-    for (Almacor::Cursor art(app.Db,
-                             "select ARTNRO, ARTUNI, ARTORG, PRCVIN, ARTORD, PRCEST = 'A' as CLASIFICADO, PRCNCM, "
-                             "PRCSUF from ART where INTNRO = '" +
-                                 interno + "' order by ARTNRO, ARTORD");
+    for (Almacor::Cursor art(app.Db, SentenciaSql("select ARTNRO, ARTUNI, ARTORG, PRCVIN, ARTORD, PRCEST = 'A' as "
+                                                  "CLASIFICADO, PRCNCM, PRCSUF")
+                                         .Anexar(filtro)
+                                         .Sql(" order by ARTNRO, ARTORD"));
          !art.Eof(); art.MoveNext()) {
         const Valor& nro = art.Fields(kNro);
         std::string bajo = LCaseAscii(nro.Texto());
@@ -387,10 +419,7 @@ private:
     void Buscar(size_t i) {
         const ArticuloPorBuscar& a = m_c.articulos[i];
         try {
-            if (const Recordset* cat = m_aduana.Catalogo(
-                    "select ncm, lapi, sufijos, idunidad, estadistica, estadomerc, deresp, preciounitario, "
-                    "descripcion, idpais, ArtKgUnitario from catarticulos where idcatalogo = '" +
-                    SqlTexto(m_app.Config.INTCAT) + "' and idarticulo = '" + SqlTexto(a.artnro) + "'")) {
+            if (const Recordset* cat = m_aduana.Catalogo(m_app.Config.INTCAT, a.artnro)) {
                 m_actual.clear();
                 m_ultima = Ultima::Armando;
                 ValoresDelCatalogo(*cat, a);
@@ -415,16 +444,14 @@ private:
     void ValoresDelCatalogo(const Recordset& cat, const ArticuloPorBuscar& a) {
         const std::string ncm = cat.Fields("ncm").Texto();
         std::string posicion = Trim(ncm);
-        const std::string filtro =
-            " [001] = '" + SqlTexto(Left(ncm, 10)) + "' and [002] = '" + SqlTexto(Mid(ncm, 12, 3)) + "'";
+        const std::string n001 = Left(ncm, 10), n002 = Mid(ncm, 12, 3);
         const std::string lapi = cat.Fields("lapi").Texto();
         if (!Trim(lapi).empty()) {
             m_actual.push_back({"PRCLAP", lapi});
             const Recordset* nom = nullptr;
-            if (Len(posicion) == 14 && (nom = m_aduana.Ncm("select [003] as letra from ncm where " + filtro)))
+            if (Len(posicion) == 14 && (nom = m_aduana.Ncm("[003] as letra", n001, n002)))
                 posicion += modGlobal::LetraDeFilas(*nom, posicion);
-        } else if (const Recordset* nom = m_aduana.Ncm("select [003] as letra,[059] as lapi from ncm where " + filtro);
-                   !nom) {
+        } else if (const Recordset* nom = m_aduana.Ncm("[003] as letra,[059] as lapi", n001, n002); !nom) {
             m_actual.push_back({"PRCLAP", "N"});
         } else {
             m_actual.push_back({"PRCLAP", nom->Fields("lapi").Texto() == "*" ? "S" : "N"});
@@ -437,8 +464,7 @@ private:
         const std::string idpais = cat.Fields("idpais").Texto();
         if (a.sinOrigen && !Trim(idpais).empty())
             m_actual.push_back({"PRCORI", idpais});
-        if (const Recordset* uni =
-                m_aduana.Ncm("select [012] as estadistica,[020] as deresp from ncm where " + filtro)) {
+        if (const Recordset* uni = m_aduana.Ncm("[012] as estadistica,[020] as deresp", n001, n002)) {
             m_actual.push_back({"PRCEUN", uni->Fields("estadistica").Texto()});
             const std::string deresp = uni->Fields("deresp").Texto();
             if (!Trim(deresp).empty())
@@ -532,7 +558,6 @@ private:
 void Etapa4(Aplicacion& app, std::unique_ptr<Tesmira::Motor>& validador, std::string& sSQL, Clasificados& c,
             bool conCatalogo) {
     Operador& op = *app.Op;
-    const std::string interno = SqlTexto(app.InternoActual);
     op.Estado("Procesando... Etapa 4 de 4: Validando NCM...");
     op.ProgresoValor(0);
     op.ProgresoValor(1);
@@ -553,8 +578,10 @@ void Etapa4(Aplicacion& app, std::unique_ptr<Tesmira::Motor>& validador, std::st
         c.filas.shrink_to_fit();
         c.validadas.swap(c.filas);
     } else {
-        for (Almacor::Cursor rs(app.Db, "select PRCNCM, PRCSUF, INTNRO, ARTORD, ARTKGU from ART where INTNRO = '" +
-                                            interno + "' and PRCEST = 'A'");
+        for (Almacor::Cursor rs(app.Db, SentenciaSql("select PRCNCM, PRCSUF, INTNRO, ARTORD, ARTKGU from ART where "
+                                                     "INTNRO = ")
+                                            .Texto(app.InternoActual)
+                                            .Sql(" and PRCEST = 'A'"));
              !rs.Eof(); rs.MoveNext()) {
             const Valor& orden = rs.Fields("ARTORD");
             if (orden.tipo() != Valor::Tipo::Entero)
@@ -592,9 +619,12 @@ void Etapa4(Aplicacion& app, std::unique_ptr<Tesmira::Motor>& validador, std::st
             } catch (...) {
                 EscribirEtapa2(app, c, sSQL);
                 EscribirFallidas(app, c, i, sSQL);
-                sSQL = "update ART set PRCCRC = 'OK' where INTNRO = '" + interno + "' and PRCEST = 'A' and ARTORD < " +
-                       EnteroSql(v.artord);
-                app.Db.Ejecutar(sSQL);
+                const SentenciaSql validas = SentenciaSql("update ART set PRCCRC = 'OK' where INTNRO = ")
+                                                 .Texto(app.InternoActual)
+                                                 .Sql(" and PRCEST = 'A' and ARTORD < ")
+                                                 .Numero(v.artord);
+                sSQL = validas.TextoSql();
+                app.Db.Ejecutar(validas);
                 throw;
             }
         }
@@ -688,24 +718,35 @@ struct Lectura {
 
     // The column of stage 2's list with code `k`, as the stages leave it. The
     // function's answer compares as the column would.
-    std::string Columna(int k) const { return Leer(k, kColumnasEtapa2[k]); }
+    void Columna(SentenciaSql& s, int k) const { Leer(s, k, kColumnasEtapa2[k]); }
     // The result code as stage 4 leaves it: "OK" for an "A" row by then.
-    std::string Resultado() const {
-        return porFuncion ? Leer(kCodigoResultado, "PRCCRC") : "case when PRCEST = 'A' then 'OK' else PRCCRC end";
+    void Resultado(SentenciaSql& s) const {
+        if (porFuncion)
+            Leer(s, kCodigoResultado, "PRCCRC");
+        else
+            s.Sql("case when PRCEST = 'A' then 'OK' else PRCCRC end");
     }
     // Whether the row's suffixes hold a value left empty, "()".
-    std::string SufijoVacio() const {
-        return porFuncion
-                   ? "ifnull(clasificada(ARTORD, " + std::to_string(kCodigoSufijoVacio) + "), instr(1,PRCSUF,'()')>0)"
-                   : "instr(1,PRCSUF,'()')>0";
+    void SufijoVacio(SentenciaSql& s) const {
+        if (porFuncion)
+            s.Sql("ifnull(clasificada(ARTORD, ")
+                .Numero(static_cast<long long>(kCodigoSufijoVacio))
+                .Sql("), instr(1,PRCSUF,'()')>0)");
+        else
+            s.Sql("instr(1,PRCSUF,'()')>0");
     }
 
 private:
-    std::string Leer(int codigo, const char* columna) const {
-        if (!porFuncion)
-            return columna;
-        return std::string("ifnull(clasificada(ARTORD, ") + std::to_string(codigo) + "), " + columna +
-               ") collate nocase";
+    void Leer(SentenciaSql& s, int codigo, const char* columna) const {
+        if (!porFuncion) {
+            s.Sql(columna);
+            return;
+        }
+        s.Sql("ifnull(clasificada(ARTORD, ")
+            .Numero(static_cast<long long>(codigo))
+            .Sql("), ")
+            .Sql(columna)
+            .Sql(") collate nocase");
     }
 };
 
@@ -718,21 +759,37 @@ private:
 // whatever the code was. Every expression reads the row as it was before the
 // pass, so the quantity check sees it before the price check changes its code.
 // Read through the function, the pass also writes what stages 2 and 4 set.
-std::string PasadaDeCierre(const Lectura& leer, const std::string& dun, const std::string& interno) {
-    const std::string valida = "(" + leer.Resultado() + ") = 'OK' collate nocase";
-    std::string sql = "update ART set ";
+SentenciaSql PasadaDeCierre(const Lectura& leer, const std::string& dun, const std::string& interno) {
+    SentenciaSql s("update ART set ");
+    auto Valida = [&] {
+        s.Sql("(");
+        leer.Resultado(s);
+        s.Sql(") = 'OK' collate nocase");
+    };
     if (leer.porFuncion) {
-        for (int k : {0, 1, 2, 4, 5})
-            sql += std::string(kColumnasEtapa2[k]) + " = " + leer.Columna(k) + ", ";
-        sql += "PRCEST = ifnull(clasificada(ARTORD, " + std::to_string(kCodigoEstado) + "), PRCEST), ";
+        for (int k : {0, 1, 2, 4, 5}) {
+            s.Sql(kColumnasEtapa2[k]).Sql(" = ");
+            leer.Columna(s, k);
+            s.Sql(", ");
+        }
+        s.Sql("PRCEST = ifnull(clasificada(ARTORD, ").Numero(static_cast<long long>(kCodigoEstado)).Sql("), PRCEST), ");
     }
-    sql += "PRCECA = case " + leer.Columna(4) + " when '07' then ARTCAN when '" + dun + "' then case when " + valida +
-           " then ARTCAN else PRCECA end else PRCECA end, PRCSCA = case when " + leer.Columna(5) +
-           " = '07' then ARTCAN else PRCSCA end, PRCDUN = '" + dun + "', PRCCRC = case when " + leer.SufijoVacio() +
-           " then 'SUF' when (ARTTOT = 0 OR ARTUNI = 0) and " + valida + " then 'CERO' else " + leer.Resultado() +
-           " end, PRCORI = case when PRCTDS = 'ICR1' then '200' else " + leer.Columna(3) +
-           " end, PRCDST = case when PRCTDS = 'ICR1' then '200' else PRCDST end where INTNRO = '" + interno + "'";
-    return sql;
+    s.Sql("PRCECA = case ");
+    leer.Columna(s, 4);
+    s.Sql(" when '07' then ARTCAN when ").Texto(dun).Sql(" then case when ");
+    Valida();
+    s.Sql(" then ARTCAN else PRCECA end else PRCECA end, PRCSCA = case when ");
+    leer.Columna(s, 5);
+    s.Sql(" = '07' then ARTCAN else PRCSCA end, PRCDUN = ").Texto(dun).Sql(", PRCCRC = case when ");
+    leer.SufijoVacio(s);
+    s.Sql(" then 'SUF' when (ARTTOT = 0 OR ARTUNI = 0) and ");
+    Valida();
+    s.Sql(" then 'CERO' else ");
+    leer.Resultado(s);
+    s.Sql(" end, PRCORI = case when PRCTDS = 'ICR1' then '200' else ");
+    leer.Columna(s, 3);
+    s.Sql(" end, PRCDST = case when PRCTDS = 'ICR1' then '200' else PRCDST end where INTNRO = ").Texto(interno);
+    return s;
 }
 
 // The run's transaction. Inside a caller's transaction it is a savepoint, so
@@ -790,22 +847,26 @@ private:
 // written with their own statements and then the pass, so a failure is met,
 // and reported, where they meet it. `etapa3` is emptied when stage 2's own
 // statements fail, which is before stage 3 was reached.
-void Cerrar(Aplicacion& app, const Clasificados& c, const std::string& dun, std::string& sSQL, std::string& etapa3) {
-    const std::string interno = SqlTexto(app.InternoActual);
+void Cerrar(Aplicacion& app, const Clasificados& c, const std::string& dun, std::string& sSQL, SentenciaSql& etapa3) {
+    const std::string& interno = app.InternoActual;
+    // The pass, quoted in `sSQL` before it runs.
+    auto Pasada = [&] {
+        const SentenciaSql pasada = PasadaDeCierre(Lectura{false}, dun, interno);
+        sSQL = pasada.TextoSql();
+        app.Db.Ejecutar(pasada);
+    };
     auto UnaTrasOtra = [&] {
         try {
             EscribirEtapa2(app, c, sSQL);
         } catch (...) {
-            etapa3.clear();
+            etapa3.Limpiar();
             throw;
         }
         EscribirFallidas(app, c, c.validadas.size(), sSQL);
-        sSQL = PasadaDeCierre(Lectura{false}, dun, interno);
-        app.Db.Ejecutar(sSQL);
+        Pasada();
     };
     if (c.validadas.empty()) {
-        sSQL = PasadaDeCierre(Lectura{false}, dun, interno);
-        app.Db.Ejecutar(sSQL);
+        Pasada();
         return;
     }
     if (!c.porOrden) {
@@ -813,10 +874,11 @@ void Cerrar(Aplicacion& app, const Clasificados& c, const std::string& dun, std:
         return;
     }
     Almacor::FuncionSql funcion(app.Db, "clasificada", 2, Efectos(c));
-    sSQL = PasadaDeCierre(Lectura{true}, dun, interno);
+    const SentenciaSql pasada = PasadaDeCierre(Lectura{true}, dun, interno);
+    sSQL = pasada.TextoSql();
     app.Db.Savepoint(kSavepointCierre);
     try {
-        app.Db.Ejecutar(sSQL);
+        app.Db.Ejecutar(pasada);
     } catch (const std::exception&) {
         app.Db.VolverASavepoint(kSavepointCierre);
         UnaTrasOtra();
@@ -827,10 +889,10 @@ void Cerrar(Aplicacion& app, const Clasificados& c, const std::string& dun, std:
 
 // The run's error message. What was classified before the failing statement
 // stays classified, stage 3 included when the run got past it.
-void InformarFallo(Aplicacion& app, TransaccionDeLaCorrida& transaccion, bool abierta, const std::string& etapa3,
+void InformarFallo(Aplicacion& app, TransaccionDeLaCorrida& transaccion, bool abierta, const SentenciaSql& etapa3,
                    const std::string& sSQL) {
     AppError e = AppError::Actual();
-    if (abierta && !etapa3.empty()) {
+    if (abierta && !etapa3.Plantilla().empty()) {
         try {
             app.Db.Ejecutar(etapa3);
         } catch (...) {
@@ -857,10 +919,9 @@ void InformarFallo(Aplicacion& app, TransaccionDeLaCorrida& transaccion, bool ab
 
 bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
     Operador& op = *app.Op;
-    const std::string interno = SqlTexto(app.InternoActual);
     std::string sSQL; // the update being built, quoted by the error message
     bool abierta = false;
-    std::string etapa3; // stage 3's own update while the closing pass has not done it
+    SentenciaSql etapa3; // stage 3's own update while the closing pass has not done it (empty: none)
     TransaccionDeLaCorrida transaccion(app.Db);
     try {
         std::unique_ptr<Tesmira::Motor> validador;
@@ -903,11 +964,13 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
         // rewrites every row anyway. Should stage 4 stop with an error, stage 3
         // is written on its own before the error is reported.
         op.Estado("Procesando... Etapa 3 de 4: Actualizando datos comunes");
-        const std::string dun = SqlTexto(app.Config.INTDUN);
-        const std::string unidades =
-            "PRCSCA = case when PRCSUN = '07' then ARTCAN else PRCSCA end, PRCDUN = '" + dun + "'";
-        etapa3 = "update ART set PRCECA = case when PRCEUN = '07' then ARTCAN else PRCECA end, " + unidades +
-                 " where INTNRO = '" + interno + "'";
+        const std::string& dun = app.Config.INTDUN;
+        etapa3
+            .Sql("update ART set PRCECA = case when PRCEUN = '07' then ARTCAN else PRCECA end, "
+                 "PRCSCA = case when PRCSUN = '07' then ARTCAN else PRCSCA end, PRCDUN = ")
+            .Texto(dun)
+            .Sql(" where INTNRO = ")
+            .Texto(app.InternoActual);
 
         Etapa4(app, validador, sSQL, clasificados, conCatalogo);
         lecturas.clear(); // the customs databases are not read after stage 4
@@ -916,7 +979,7 @@ bool FRAM2_GuardarDatosToBase(Aplicacion& app) {
         op.Estado("Procesando... estableciendo pais destino y proc ");
         op.Estado("Procesando... validando sufijos");
         Cerrar(app, clasificados, dun, sSQL, etapa3);
-        etapa3.clear();
+        etapa3.Limpiar();
 
         abierta = false;
         transaccion.Confirmar();
