@@ -6,6 +6,7 @@
 #include "classify/Estadisticas.h"
 #include "comun/Aplicacion.h"
 #include "platform/AppError.h"
+#include "platform/SentenciaSql.h"
 #include "platform/Texto.h"
 
 #include <iostream>
@@ -16,7 +17,7 @@ bool AbrirInterno(Contexto& c, Aplicacion& app, const std::string& interno) {
     if (!c.Arrancar(app))
         return false;
     Recordset rs;
-    app.Db.Sql("select INTNRO from INTN where INTNRO = '" + SqlTexto(interno) + "'");
+    app.Db.Sql(SentenciaSql("select INTNRO from INTN where INTNRO = ").Texto(interno));
     if (!app.Db.CrearRs(rs)) {
         c.Op->MsgBox("No existe el interno " + interno + ".", Operador::Icono::Exclamacion, Operador::Botones::Aceptar);
         return false;
@@ -30,10 +31,12 @@ int CmdClassify(Contexto& c) {
     Aplicacion app;
     if (!AbrirInterno(c, app, c.Args[0]))
         return 1;
-    const std::string interno = SqlTexto(app.InternoActual);
+    const std::string& interno = app.InternoActual;
     Recordset rs;
     // Stage 2 would put the catalog's values over the operator's corrections.
-    app.Db.Sql("select count(INTNRO) as total from ART where INTNRO = '" + interno + "' and PRCEST in ('M','R')");
+    app.Db.Sql(SentenciaSql("select count(INTNRO) as total from ART where INTNRO = ")
+                   .Texto(interno)
+                   .Sql(" and PRCEST in ('M','R')"));
     if (app.Db.CrearRs(rs) && rs.Fields("total").Numero() > 0) {
         c.Op->MsgBox("El interno " + app.InternoActual +
                          " tiene articulos corregidos a mano o replicados: clasificarlo de nuevo pisaria esas "
@@ -42,7 +45,7 @@ int CmdClassify(Contexto& c) {
         return 1;
     }
     // The type as the transfer takes it: that of the first article.
-    app.Db.Sql("select PRCTDS from ART where INTNRO = '" + interno + "' order by ARTORD limit 1");
+    app.Db.Sql(SentenciaSql("select PRCTDS from ART where INTNRO = ").Texto(interno).Sql(" order by ARTORD limit 1"));
     app.TipoDeclaracion = app.Db.CrearRs(rs) ? rs.Fields("PRCTDS").Texto() : "";
     return Asistente(app).Clasificar() ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 #include "comun/Aplicacion.h"
 #include "platform/AppError.h"
 #include "platform/Idioma.h"
+#include "platform/SentenciaSql.h"
 #include "platform/Texto.h"
 #include "reports/Informe.h"
 #include "reports/Reporte.h"
@@ -73,7 +74,7 @@ int CmdReporte(Contexto& c) {
     if (!c.Arrancar(app))
         return 1;
     Recordset rs;
-    app.Db.Sql("select INTNRO from INTN where INTNRO = " + SqlCadena(c.Args[0]));
+    app.Db.Sql(SentenciaSql("select INTNRO from INTN where INTNRO = ").Texto(c.Args[0]));
     if (!app.Db.CrearRs(rs)) {
         c.Op->MsgBox("No existe el interno " + c.Args[0] + ".", Operador::Icono::Exclamacion);
         return 1;

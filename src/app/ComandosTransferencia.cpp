@@ -3,6 +3,7 @@
 #include "app/Consola.h"
 #include "app/OperadorConsola.h"
 #include "comun/Aplicacion.h"
+#include "platform/SentenciaSql.h"
 #include "platform/Texto.h"
 #include "transfer/Transferencia.h"
 
@@ -14,10 +15,10 @@ namespace {
 const char* const kUsoTransfer = "transfer INTNRO [--reemplazar si|no]";
 
 bool ExisteInterno(Aplicacion& app, const std::string& interno) {
-    const std::string n = SqlTexto(interno);
     for (const char* tabla : {"INTN", "ART"}) {
         Recordset rs;
-        app.Db.Sql(std::string("select INTNRO from ") + tabla + " where INTNRO = '" + n + "' limit 1");
+        app.Db.Sql(
+            SentenciaSql("select INTNRO from ").Sql(tabla).Sql(" where INTNRO = ").Texto(interno).Sql(" limit 1"));
         if (app.Db.CrearRs(rs))
             return true;
     }

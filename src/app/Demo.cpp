@@ -5,6 +5,7 @@
 #include "platform/AppError.h"
 #include "platform/Esquema.h"
 #include "platform/Numeros.h"
+#include "platform/SentenciaSql.h"
 #include "platform/Texto.h"
 
 #include <filesystem>
@@ -105,6 +106,7 @@ void CargarReferencias(Almacor::Gestor&, Conexion& aduana, const std::string& ca
     try {
         Esquema::SuspenderTextoNcm(aduana);
         auto in = Abrir(carpeta, "sim-posiciones.txt");
+        SentenciaSql alta; // one position after another, in the same storage
         while (Linea(in, linea)) {
             std::string p = Trim(linea);
             if (p.size() != 15)
@@ -116,9 +118,23 @@ void CargarReferencias(Almacor::Gestor&, Conexion& aduana, const std::string& ca
             std::string unidad = d == descripciones.end() ? "07" : d->second.first;
             // Vehicles and their chassis need an import licence in the demo nomenclator.
             std::string lapi = (EmpiezaCon(p, "8703") || EmpiezaCon(p, "8704")) ? "*" : "";
-            aduana.Ejecutar("insert into ncm ([001],[002],[003],[004],[010],[012],[019],[020],[059]) values (" +
-                            SqlCadena(n001) + "," + SqlCadena(n002) + "," + SqlCadena(n003) + "," + SqlCadena(desc) +
-                            "," + SqlCadena(desc) + "," + SqlCadena(unidad) + ",'',''," + SqlCadena(lapi) + ")");
+            alta.Limpiar();
+            alta.Sql("insert into ncm ([001],[002],[003],[004],[010],[012],[019],[020],[059]) values (")
+                .Texto(n001)
+                .Sql(",")
+                .Texto(n002)
+                .Sql(",")
+                .Texto(n003)
+                .Sql(",")
+                .Texto(desc)
+                .Sql(",")
+                .Texto(desc)
+                .Sql(",")
+                .Texto(unidad)
+                .Sql(",'','',")
+                .Texto(lapi)
+                .Sql(")");
+            aduana.Ejecutar(alta);
         }
         Esquema::ReanudarTextoNcm(aduana);
         {
@@ -127,8 +143,13 @@ void CargarReferencias(Almacor::Gestor&, Conexion& aduana, const std::string& ca
             while (Linea(s, linea)) {
                 auto c = Partir(linea, ',');
                 if (c.size() >= 3)
-                    aduana.Ejecutar("insert into sufidos (sim, sufijo, detalle) values (" + SqlCadena(c[0]) + "," +
-                                    SqlCadena(c[1]) + "," + SqlCadena(c[2]) + ")");
+                    aduana.Ejecutar(SentenciaSql("insert into sufidos (sim, sufijo, detalle) values (")
+                                        .Texto(c[0])
+                                        .Sql(",")
+                                        .Texto(c[1])
+                                        .Sql(",")
+                                        .Texto(c[2])
+                                        .Sql(")"));
             }
         }
         {
@@ -137,8 +158,11 @@ void CargarReferencias(Almacor::Gestor&, Conexion& aduana, const std::string& ca
             while (Linea(u, linea)) {
                 auto c = Partir(linea, ',');
                 if (c.size() >= 2)
-                    aduana.Ejecutar("insert into unidades (id, descripcion) values (" + SqlCadena(c[0]) + "," +
-                                    SqlCadena(c[1]) + ")");
+                    aduana.Ejecutar(SentenciaSql("insert into unidades (id, descripcion) values (")
+                                        .Texto(c[0])
+                                        .Sql(",")
+                                        .Texto(c[1])
+                                        .Sql(")"));
             }
         }
         aduana.ConfirmarTransaccion();
@@ -158,8 +182,11 @@ void CargarPaises(Almacor::Gestor& trabajo, const std::string& carpeta) {
             auto c = Partir(linea, ',');
             // The source list has one code twice (Guernsey and Jersey): the first stays.
             if (c.size() >= 2)
-                trabajo.Ejecutar("insert or ignore into pais (id, descripcion) values (" + SqlCadena(c[0]) + "," +
-                                 SqlCadena(c[1]) + ")");
+                trabajo.Ejecutar(SentenciaSql("insert or ignore into pais (id, descripcion) values (")
+                                     .Texto(c[0])
+                                     .Sql(",")
+                                     .Texto(c[1])
+                                     .Sql(")"));
         }
         trabajo.ConfirmarTransaccion();
     } catch (...) {
@@ -239,24 +266,50 @@ void CargarCatalogo(Almacor::Gestor& trabajo, Conexion& aduana, AlmacenAjustes& 
     try {
         // Loading twice replaces the demo catalogs instead of doubling their articles.
         for (const char* id : {kCatalogo, kCatalogoAnterior}) {
-            aduana.Ejecutar("delete from catarticulos where idcatalogo = " + SqlCadena(id));
-            aduana.Ejecutar("delete from catalogo where idcatalogo = " + SqlCadena(id));
+            aduana.Ejecutar(SentenciaSql("delete from catarticulos where idcatalogo = ").Texto(id));
+            aduana.Ejecutar(SentenciaSql("delete from catalogo where idcatalogo = ").Texto(id));
         }
-        aduana.Ejecutar("insert into catalogo (idcatalogo, descripcion) values (" + SqlCadena(kCatalogo) + "," +
-                        SqlCadena(std::string(kMarca) + " - VEHICULOS Y REPUESTOS") + ")");
-        aduana.Ejecutar("insert into catalogo (idcatalogo, descripcion) values (" + SqlCadena(kCatalogoAnterior) + "," +
-                        SqlCadena(std::string(kMarca) + " - CATALOGO ANTERIOR") + ")");
+        auto Catalogo = [&](const char* id, const std::string& descripcion) {
+            aduana.Ejecutar(SentenciaSql("insert into catalogo (idcatalogo, descripcion) values (")
+                                .Texto(id)
+                                .Sql(",")
+                                .Texto(descripcion)
+                                .Sql(")"));
+        };
+        Catalogo(kCatalogo, std::string(kMarca) + " - VEHICULOS Y REPUESTOS");
+        Catalogo(kCatalogoAnterior, std::string(kMarca) + " - CATALOGO ANTERIOR");
+        SentenciaSql alta; // one article after another, in the same storage
         for (const ArticuloDemo& a : pool) {
             // Articles left out of the configured catalog live only in the older one,
             // so a demo shipment has new articles while switching catalogs finds them.
             const char* id = a.Catalogo == ArticuloDemo::EnCatalogo::No ? kCatalogoAnterior : kCatalogo;
-            aduana.Ejecutar("insert into catarticulos (idcatalogo, idarticulo, descripcion, idpais, cantidad, "
-                            "preciounitario, ncm, lapi, sufijos, idunidad, estadistica, valorrelacionestadistica, "
-                            "estadomerc, deresp, ArtKgUnitario, valorderesp) values (" +
-                            SqlCadena(id) + "," + SqlCadena(a.Articulo) + "," + SqlCadena(a.Descripcion) + "," +
-                            SqlCadena(OrigenDe(a.Pais)) + ",0," + NumeroSql(a.Precio) + "," + SqlCadena(a.Ncm) + "," +
-                            SqlCadena(a.Lapi) + "," + SqlCadena(a.Sufijos) + "," + SqlCadena(a.Unidad) + "," +
-                            SqlCadena(a.Unidad) + ",1,'1',''," + NumeroSql(a.Kg) + ",0)");
+            alta.Limpiar();
+            alta.Sql("insert into catarticulos (idcatalogo, idarticulo, descripcion, idpais, cantidad, "
+                     "preciounitario, ncm, lapi, sufijos, idunidad, estadistica, valorrelacionestadistica, "
+                     "estadomerc, deresp, ArtKgUnitario, valorderesp) values (")
+                .Texto(id)
+                .Sql(",")
+                .Texto(a.Articulo)
+                .Sql(",")
+                .Texto(a.Descripcion)
+                .Sql(",")
+                .Texto(OrigenDe(a.Pais))
+                .Sql(",0,")
+                .Numero(a.Precio)
+                .Sql(",")
+                .Texto(a.Ncm)
+                .Sql(",")
+                .Texto(a.Lapi)
+                .Sql(",")
+                .Texto(a.Sufijos)
+                .Sql(",")
+                .Texto(a.Unidad)
+                .Sql(",")
+                .Texto(a.Unidad)
+                .Sql(",1,'1','',")
+                .Numero(a.Kg)
+                .Sql(",0)");
+            aduana.Ejecutar(alta);
         }
         aduana.ConfirmarTransaccion();
     } catch (...) {
@@ -267,8 +320,13 @@ void CargarCatalogo(Almacor::Gestor& trabajo, Conexion& aduana, AlmacenAjustes& 
     trabajo.ComenzarTransaccion();
     try {
         for (const RelacionDemo& r : kRelaciones)
-            trabajo.Ejecutar("insert or replace into ORG (PAI, ORI, ESM) values (" + SqlCadena(r.PAI) + "," +
-                             SqlCadena(r.ORI) + "," + SqlCadena(r.ESM) + ")");
+            trabajo.Ejecutar(SentenciaSql("insert or replace into ORG (PAI, ORI, ESM) values (")
+                                 .Texto(r.PAI)
+                                 .Sql(",")
+                                 .Texto(r.ORI)
+                                 .Sql(",")
+                                 .Texto(r.ESM)
+                                 .Sql(")"));
         trabajo.ConfirmarTransaccion();
     } catch (...) {
         trabajo.DeshacerTransaccion();

@@ -4,6 +4,7 @@
 #include "comun/Operador.h"
 #include "platform/AppError.h"
 #include "platform/Numeros.h"
+#include "platform/SentenciaSql.h"
 #include "platform/Tesmira.h"
 #include "platform/Texto.h"
 
@@ -116,12 +117,14 @@ Informe ReporteArticulos(Aplicacion& app, bool ok) {
     for (const Columna& c : inf.Columnas)
         campos += c.Campo + ",";
     campos += "PRCSUF";
-    const std::string sql =
-        "select " + campos + " from ART where INTNRO = " + SqlCadena(app.InternoActual) +
-        (ok ? " and PRCCRC = 'OK' order by ARTORD"
-            : " and (PRCEST = '' or PRCEST IS NULL or PRCCRC <> 'OK' or PRCCRC is null) order by PRCEST,PRCCRC,ARTORD");
     Recordset rs;
-    app.Db.Sql(sql);
+    app.Db.Sql(SentenciaSql("select ")
+                   .Sql(campos)
+                   .Sql(" from ART where INTNRO = ")
+                   .Texto(app.InternoActual)
+                   .Sql(ok ? " and PRCCRC = 'OK' order by ARTORD"
+                           : " and (PRCEST = '' or PRCEST IS NULL or PRCCRC <> 'OK' or PRCCRC is null) order by "
+                             "PRCEST,PRCCRC,ARTORD"));
     if (app.Db.CrearRs(rs))
         Llenar(inf, rs, "PRCSUF");
     return inf;
@@ -138,8 +141,9 @@ Informe RevisionCatalogo(Aplicacion& app, const std::string& catalogo) {
     inf.TituloSegunda = "Sufijos";
 
     Conexion& cat = app.Entidades->getDataConnectionByEntity("CATALOGOS");
-    cat.Sql("select idarticulo, descripcion, ncm, sufijos from catarticulos where idcatalogo = " + SqlCadena(catalogo) +
-            " order by idarticulo");
+    cat.Sql(SentenciaSql("select idarticulo, descripcion, ncm, sufijos from catarticulos where idcatalogo = ")
+                .Texto(catalogo)
+                .Sql(" order by idarticulo"));
     Recordset rs;
     cat.CrearRs(rs);
     Tesmira::Motor validador;
