@@ -183,6 +183,38 @@ std::string EntornoPrueba::ValorAduana(const std::string& sql) {
     return rs.Eof() ? "" : rs.Fields(size_t{0}).Texto();
 }
 
+long EntornoPrueba::Trabajo(const SentenciaSql& sentencia) {
+    return App.Db.Ejecutar(sentencia);
+}
+
+long EntornoPrueba::EnAduana(const SentenciaSql& sentencia) {
+    return Aduana().Ejecutar(sentencia);
+}
+
+Recordset EntornoPrueba::Filas(const SentenciaSql& sentencia) {
+    Recordset rs;
+    App.Db.Sql(sentencia);
+    App.Db.CrearRs(rs);
+    return rs;
+}
+
+Recordset EntornoPrueba::FilasAduana(const SentenciaSql& sentencia) {
+    Recordset rs;
+    Aduana().Sql(sentencia);
+    Aduana().CrearRs(rs);
+    return rs;
+}
+
+std::string EntornoPrueba::Valor(const SentenciaSql& sentencia) {
+    Recordset rs = Filas(sentencia);
+    return rs.Eof() ? "" : rs.Fields(size_t{0}).Texto();
+}
+
+std::string EntornoPrueba::ValorAduana(const SentenciaSql& sentencia) {
+    Recordset rs = FilasAduana(sentencia);
+    return rs.Eof() ? "" : rs.Fields(size_t{0}).Texto();
+}
+
 fs::path EntornoPrueba::Archivo(const std::string& nombre, const std::string& contenido) {
     fs::path p = Home / nombre;
     std::ofstream(p, std::ios::binary) << contenido;

@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+class SentenciaSql;
+
 class OperadorPrueba : public Operador {
 public:
     struct Mensaje {
@@ -92,6 +94,13 @@ struct EntornoPrueba {
     std::string ValorAduana(const std::string& sql);
     Recordset Filas(const std::string& sql);
     Recordset FilasAduana(const std::string& sql);
+    // The same for statements that carry values: written with them apart.
+    long Trabajo(const SentenciaSql& sentencia);
+    long EnAduana(const SentenciaSql& sentencia);
+    std::string Valor(const SentenciaSql& sentencia);
+    std::string ValorAduana(const SentenciaSql& sentencia);
+    Recordset Filas(const SentenciaSql& sentencia);
+    Recordset FilasAduana(const SentenciaSql& sentencia);
     // Runs velmarion-cli on this home and its settings file; its standard output
     // stays in SalidaCli.
     int Cli(std::vector<std::string> args);
@@ -115,7 +124,6 @@ bool EnServidor();
 // The data folder of the source tree.
 std::string CarpetaDatosFuente();
 
-class SentenciaSql;
 // What a statement built with its values apart holds that a scan of its own
 // text would not give (template, values in order, their types): "" when
 // nothing, so a builder's two forms are checked against each other.

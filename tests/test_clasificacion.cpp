@@ -6,6 +6,7 @@
 #include "classify/Clasificacion.h"
 #include "classify/Estadisticas.h"
 #include "platform/Numeros.h"
+#include "platform/SentenciaSql.h"
 #include "platform/Texto.h"
 
 #include <gtest/gtest.h>
@@ -36,14 +37,32 @@ struct Clasificacion : ::testing::Test {
     // `org` and `vin` as SQL literals; quantity 1 and price 100 unless told.
     void Articulo(int orden, const std::string& art, const std::string& org, const std::string& vin,
                   const std::string& tipo = "ECR1", int uni = 100, int can = 1) {
-        e.Trabajo("insert into ART (INTNRO, ARTORD, ARTNRO, ARTCAN, ARTUNI, ARTTOT, ARTORG, PRCORI, PRCVIN, PRCTDS) "
-                  "values ('500', " +
-                  std::to_string(orden) + ", '" + SqlTexto(art) + "', " + std::to_string(can) + ", " +
-                  std::to_string(uni) + ", " + std::to_string(uni * can) + ", " + org + ", " + org + ", " + vin +
-                  ", '" + tipo + "')");
+        e.Trabajo(SentenciaSql("insert into ART (INTNRO, ARTORD, ARTNRO, ARTCAN, ARTUNI, ARTTOT, ARTORG, PRCORI, "
+                               "PRCVIN, PRCTDS) values ('500', ")
+                      .Numero(static_cast<long long>(orden))
+                      .Sql(", ")
+                      .Texto(art)
+                      .Sql(", ")
+                      .Numero(static_cast<long long>(can))
+                      .Sql(", ")
+                      .Numero(static_cast<long long>(uni))
+                      .Sql(", ")
+                      .Numero(static_cast<long long>(uni * can))
+                      .Sql(", ")
+                      .Sql(org)
+                      .Sql(", ")
+                      .Sql(org)
+                      .Sql(", ")
+                      .Sql(vin)
+                      .Sql(", ")
+                      .Texto(tipo)
+                      .Sql(")"));
     }
     std::string Campo(int orden, const std::string& expresion) {
-        return e.Valor("select " + expresion + " from ART where ARTORD = " + std::to_string(orden));
+        return e.Valor(SentenciaSql("select ")
+                           .Sql(expresion)
+                           .Sql(" from ART where ARTORD = ")
+                           .Numero(static_cast<long long>(orden)));
     }
 };
 
@@ -187,13 +206,24 @@ TEST_F(Clasificacion, FilasDistintasComoLasCuentaDistinct) {
                     ++orden;
                     if (orden % 3 == 0)
                         continue; // not every combination: some come once, some more
-                    e.Trabajo(std::string("insert into ART (INTNRO, ARTORD, ARTNRO, ARTUNI, ARTORG, PRCVIN) values "
-                                          "('500', ") +
-                              std::to_string(orden) + ", " + n + ", " + u + ", " + o + ", " + v + ")");
+                    // The combinations are SQL literals of the test's own.
+                    auto Fila = [&](int artord) {
+                        e.Trabajo(SentenciaSql("insert into ART (INTNRO, ARTORD, ARTNRO, ARTUNI, ARTORG, PRCVIN) "
+                                               "values ('500', ")
+                                      .Numero(static_cast<long long>(artord))
+                                      .Sql(", ")
+                                      .Sql(n)
+                                      .Sql(", ")
+                                      .Sql(u)
+                                      .Sql(", ")
+                                      .Sql(o)
+                                      .Sql(", ")
+                                      .Sql(v)
+                                      .Sql(")"));
+                    };
+                    Fila(orden);
                     if (orden % 5 == 0) // the same combination again, later
-                        e.Trabajo(std::string("insert into ART (INTNRO, ARTORD, ARTNRO, ARTUNI, ARTORG, PRCVIN) "
-                                              "values ('500', ") +
-                                  std::to_string(orden + 10000) + ", " + n + ", " + u + ", " + o + ", " + v + ")");
+                        Fila(orden + 10000);
                 }
     e.App.Db.ConfirmarTransaccion();
     ASSERT_TRUE(FRAM2_GuardarDatosToBase(e.App)) << e.Op.Ultimo();
@@ -288,8 +318,12 @@ TEST_F(Clasificacion, UnErrorDelValidadorConservaLoValidado) {
                               {"5", "8703.23.10.100A", "AA(X)-AM(Y)-"}};
     for (const auto& f : filas) {
         Articulo(std::stoi(f[0]), "AUTO", "''", "null", "RR01");
-        e.Trabajo(std::string("update ART set PRCEST = 'A', PRCEUN = '07', PRCNCM = '") + f[1] + "', PRCSUF = '" +
-                  f[2] + "' where ARTORD = " + f[0]);
+        e.Trabajo(SentenciaSql("update ART set PRCEST = 'A', PRCEUN = '07', PRCNCM = ")
+                      .Texto(f[1])
+                      .Sql(", PRCSUF = ")
+                      .Texto(f[2])
+                      .Sql(" where ARTORD = ")
+                      .Numero(std::string_view(f[0])));
     }
     EXPECT_FALSE(FRAM2_GuardarDatosToBase(e.App));
     ASSERT_EQ(e.Op.Mensajes.size(), 1u);
@@ -370,8 +404,11 @@ TEST_F(Clasificacion, ElCierreDejaLoQueLasEtapasUnaTrasOtra) {
                              "quote(PRCDST) || quote(PRCEUN) || quote(PRCSUN) || quote(PRCDUN) || quote(PRCECA) || "
                              "quote(PRCSCA) || quote(PRCEST) || quote(PRCCRC)";
     auto Filas = [&](const char* interno) {
-        return e.Valor("select group_concat(f, ' ') from (select " + fila + " as f from ART where INTNRO = '" +
-                       interno + "' order by ARTORD)");
+        return e.Valor(SentenciaSql("select group_concat(f, ' ') from (select ")
+                           .Sql(fila)
+                           .Sql(" as f from ART where INTNRO = ")
+                           .Texto(interno)
+                           .Sql(" order by ARTORD)"));
     };
     EXPECT_EQ(Filas("500"), Filas("501"));
     EXPECT_EQ(e.Valor("select group_concat(ifnull(PRCEST, '-') || ifnull(PRCCRC, '-'), ' ') from "
@@ -420,14 +457,30 @@ TEST_F(Clasificacion, PasadasComunesComoLasSentenciasUnaTrasOtra) {
                         for (auto g : tds)
                             for (auto h : est) {
                                 ++orden;
-                                for (const char* interno : {"'500'", "'501'"})
-                                    e.Trabajo(std::string("insert into ART (INTNRO, ARTORD, ARTCAN, PRCECA, PRCSCA, "
-                                                          "PRCEUN, PRCSUN, PRCCRC, ARTTOT, ARTUNI, PRCSUF, PRCTDS, "
-                                                          "PRCEST, PRCORI, PRCDST, PRCNCM) values (") +
-                                              interno + ", " + std::to_string(orden) + ", " +
-                                              std::to_string(orden % 7 + 1) + ", 0.5, 0.25, " + a + ", " + b + ", " +
-                                              c + ", " + d + ", " + f + ", " + g + ", " + h +
-                                              ", '310', null, '8703.23.10.100A')");
+                                for (const char* interno : {"500", "501"})
+                                    e.Trabajo(SentenciaSql("insert into ART (INTNRO, ARTORD, ARTCAN, PRCECA, PRCSCA, "
+                                                           "PRCEUN, PRCSUN, PRCCRC, ARTTOT, ARTUNI, PRCSUF, PRCTDS, "
+                                                           "PRCEST, PRCORI, PRCDST, PRCNCM) values (")
+                                                  .Texto(interno)
+                                                  .Sql(", ")
+                                                  .Numero(static_cast<long long>(orden))
+                                                  .Sql(", ")
+                                                  .Numero(static_cast<long long>(orden % 7 + 1))
+                                                  .Sql(", 0.5, 0.25, ")
+                                                  .Sql(a)
+                                                  .Sql(", ")
+                                                  .Sql(b)
+                                                  .Sql(", ")
+                                                  .Sql(c)
+                                                  .Sql(", ")
+                                                  .Sql(d)
+                                                  .Sql(", ")
+                                                  .Sql(f)
+                                                  .Sql(", ")
+                                                  .Sql(g)
+                                                  .Sql(", ")
+                                                  .Sql(h)
+                                                  .Sql(", '310', null, '8703.23.10.100A')"));
                             }
     e.App.Db.ConfirmarTransaccion();
     e.App.TipoDeclaracion = "RR01"; // no catalog: the rows go to stage 3 as they are
@@ -448,8 +501,11 @@ TEST_F(Clasificacion, PasadasComunesComoLasSentenciasUnaTrasOtra) {
     const std::string fila = "ARTORD || '|' || quote(PRCECA) || quote(PRCSCA) || quote(PRCDUN) || quote(PRCCRC) || "
                              "quote(PRCORI) || quote(PRCDST) || quote(PRCEST)";
     auto Filas = [&](const char* interno) {
-        return e.Valor("select group_concat(f, ' ') from (select " + fila + " as f from ART where INTNRO = '" +
-                       interno + "' order by ARTORD)");
+        return e.Valor(SentenciaSql("select group_concat(f, ' ') from (select ")
+                           .Sql(fila)
+                           .Sql(" as f from ART where INTNRO = ")
+                           .Texto(interno)
+                           .Sql(" order by ARTORD)"));
     };
     EXPECT_EQ(Filas("500"), Filas("501"));
     EXPECT_EQ(e.Valor("select count(*) from ART where INTNRO = '500' and PRCCRC = 'CERO'"), "720");
@@ -460,11 +516,17 @@ TEST_F(Clasificacion, ContadoresYTotalesCIF) {
     const char* filas[][2] = {{"null", "null"},  {"'A'", "'OK'"},  {"'E'", "'POS'"}, {"'E'", "'SUF'"},
                               {"'A'", "'CERO'"}, {"'E'", "'ERR'"}, {"''", "null"},   {"'M'", "'OK'"}};
     for (int i = 0; i < 8; ++i)
-        e.Trabajo("insert into ART (INTNRO, ARTORD, PRCEST, PRCCRC) values ('1', " + std::to_string(i) + ", " +
-                  filas[i][0] + ", " + filas[i][1] + ")");
+        e.Trabajo(SentenciaSql("insert into ART (INTNRO, ARTORD, PRCEST, PRCCRC) values ('1', ")
+                      .Numero(static_cast<long long>(i))
+                      .Sql(", ")
+                      .Sql(filas[i][0])
+                      .Sql(", ")
+                      .Sql(filas[i][1])
+                      .Sql(")"));
     e.App.Db.ComenzarTransaccion();
     for (int i = 1; i <= 10001; ++i) // never validated
-        e.Trabajo("insert into ART (INTNRO, ARTORD) values ('2', " + std::to_string(i) + ")");
+        e.Trabajo(
+            SentenciaSql("insert into ART (INTNRO, ARTORD) values ('2', ").Numero(static_cast<long long>(i)).Sql(")"));
     e.App.Db.ConfirmarTransaccion();
     auto Contar = [&](const char* interno) {
         e.App.InternoActual = interno;

@@ -4,6 +4,7 @@
 #include "Envio.h"
 #include "import/Importacion.h"
 #include "import/ListaInternos.h"
+#include "platform/SentenciaSql.h"
 
 #include <gtest/gtest.h>
 
@@ -343,7 +344,7 @@ TEST_F(Importar, ReimportarSobreCorreccionesPreguntaAntesDePerderlas) {
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.estado);
         ASSERT_TRUE(Correr({LineaH{}.Texto(), LineaH{.VIN = "VIN2"}.Texto()}));
-        e.Trabajo(std::string("update ART set PRCEST = '") + c.estado + "', ARTUNI = 99 where ARTORD = 1");
+        e.Trabajo(SentenciaSql("update ART set PRCEST = ").Texto(c.estado).Sql(", ARTUNI = 99 where ARTORD = 1"));
         e.Trabajo("insert into HIST_LOTE (LOTE, FECHA, INTNRO) values (7, '2026-01-01 00:00:00', '1001//01')");
         e.Trabajo("insert into HIST (LOTE, COLUMNA, ARTORD, ANTES, DESPUES, TIPO) values (7, 'ARTUNI', 1, 5, 99, 'M')");
         const std::string antes = Volcado();

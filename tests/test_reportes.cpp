@@ -5,6 +5,7 @@
 
 #include "platform/AppError.h"
 #include "platform/Numeros.h"
+#include "platform/SentenciaSql.h"
 #include "reports/Informe.h"
 
 #include <gtest/gtest.h>
@@ -28,18 +29,33 @@ struct Articulo {
     const char* Resultado; // PRCCRC, nullptr for null
 };
 
-std::string Literal(const char* v) {
-    return v ? "'" + std::string(v) + "'" : "null";
+// A text value, or null.
+void TextoONulo(SentenciaSql& s, const char* v) {
+    if (v)
+        s.Texto(v);
+    else
+        s.Sql("null");
 }
 
 void Insertar(EntornoPrueba& e, const std::string& interno, const std::vector<Articulo>& articulos) {
-    e.Trabajo("insert into INTN values ('" + interno + "','" + interno + "')");
-    for (const Articulo& a : articulos)
-        e.Trabajo("insert into ART (INTNRO,ARTORD,ARTNRO,ARTDSC,ARTCAN,ARTUNI,ARTTOT,ARTORG,PRCNCM,PRCSUF,PRCEST,"
-                  "PRCCRC) values ('" +
-                  interno + "'," + std::to_string(a.Orden) + ",'A" + std::to_string(a.Orden) +
-                  "','Pieza',2,10.5,21,'320','8708.29.99.900X','AA(MARCA)-'," + Literal(a.Estado) + "," +
-                  Literal(a.Resultado) + ")");
+    e.Trabajo(SentenciaSql("insert into INTN values (").Texto(interno).Sql(",").Texto(interno).Sql(")"));
+    SentenciaSql s;
+    for (const Articulo& a : articulos) {
+        s.Limpiar();
+        s.Sql("insert into ART (INTNRO,ARTORD,ARTNRO,ARTDSC,ARTCAN,ARTUNI,ARTTOT,ARTORG,PRCNCM,PRCSUF,PRCEST,"
+              "PRCCRC) values (")
+            .Texto(interno)
+            .Sql(",")
+            .Numero(static_cast<long long>(a.Orden))
+            .Sql(",")
+            .Texto("A" + std::to_string(a.Orden))
+            .Sql(",'Pieza',2,10.5,21,'320','8708.29.99.900X','AA(MARCA)-',");
+        TextoONulo(s, a.Estado);
+        s.Sql(",");
+        TextoONulo(s, a.Resultado);
+        s.Sql(")");
+        e.Trabajo(s);
+    }
 }
 
 std::vector<std::string> Articulos(const Reportes::Informe& inf) {
@@ -222,8 +238,15 @@ TEST(Reportes, RevisionDelCatalogo) {
     const std::string buena = rs.Fields("pos").Texto();
     auto articulo = [&](const std::string& catalogo, const std::string& id, const std::string& ncm,
                         const std::string& suf) {
-        cat.Ejecutar("insert into catarticulos (idcatalogo,idarticulo,ncm,sufijos,descripcion) values ('" + catalogo +
-                     "','" + id + "','" + ncm + "','" + suf + "','d')");
+        cat.Ejecutar(SentenciaSql("insert into catarticulos (idcatalogo,idarticulo,ncm,sufijos,descripcion) values (")
+                         .Texto(catalogo)
+                         .Sql(",")
+                         .Texto(id)
+                         .Sql(",")
+                         .Texto(ncm)
+                         .Sql(",")
+                         .Texto(suf)
+                         .Sql(",'d')"));
     };
     articulo("C1", "P1", "9999.99.99.999", "SIN SUFIJOS");
     articulo("C1", "P2", "0000.00.00.000", "SIN SUFIJOS");
@@ -252,7 +275,7 @@ TEST(Reportes, LineaDeComandos) {
     std::string largo;
     for (int i = 0; i < 40; ++i)
         largo += "AB(VALOR LARGO " + std::to_string(i) + ")-";
-    e.Trabajo("update ART set PRCSUF = '" + largo + "' where ARTORD = 5");
+    e.Trabajo(SentenciaSql("update ART set PRCSUF = ").Texto(largo).Sql(" where ARTORD = 5"));
     Insertar(e, "700", {{1, "A", "OK"}});
     std::string out;
 

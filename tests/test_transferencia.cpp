@@ -7,6 +7,7 @@
 #include "platform/AppError.h"
 #include "platform/Esquema.h"
 #include "platform/Numeros.h"
+#include "platform/SentenciaSql.h"
 #include "review/Depuracion.h"
 #include "tools/generador.h"
 #include "transfer/RegistroDespacho.h"
@@ -39,33 +40,51 @@ protected:
     }
     void TearDown() override { FijarSeparadorDecimal('.'); }
 
-    // A classified article; `c` overrides columns with SQL literals.
-    void Articulo(int ord, const std::string& nro, const std::map<std::string, std::string>& c = {}) {
-        std::map<std::string, std::string> v = {{"INTNRO", "'100'"},
-                                                {"ARTORD", std::to_string(ord)},
-                                                {"ARTNRO", "'" + nro + "'"},
-                                                {"ARTDSC", "'Articulo " + nro + "'"},
-                                                {"ARTUNI", "10"},
-                                                {"ARTTOT", "100"},
-                                                {"PRCCAN", "10"},
-                                                {"PRCDUN", "'07'"},
-                                                {"PRCESM", "'1'"},
-                                                {"PRCNCM", "'8703.23.10.100A'"},
-                                                {"PRCCRC", "'OK'"}};
+    // A column's value: a SQL literal of the test's own, or a value written apart.
+    struct Dato {
+        Dato(const char* literal) : sql(literal) {}
+        Dato(SentenciaSql valor) : sql(std::move(valor)) {}
+        SentenciaSql sql;
+    };
+    static Dato Texto(std::string_view valor) { return SentenciaSql().Texto(valor); }
+    // A classified article; `c` overrides columns.
+    void Articulo(int ord, const std::string& nro, const std::map<std::string, Dato>& c = {}) {
+        std::map<std::string, Dato> v = {
+            {"INTNRO", "'100'"},    {"ARTORD", SentenciaSql().Numero(static_cast<long long>(ord))},
+            {"ARTNRO", Texto(nro)}, {"ARTDSC", Texto("Articulo " + nro)},
+            {"ARTUNI", "10"},       {"ARTTOT", "100"},
+            {"PRCCAN", "10"},       {"PRCDUN", "'07'"},
+            {"PRCESM", "'1'"},      {"PRCNCM", "'8703.23.10.100A'"},
+            {"PRCCRC", "'OK'"}};
         for (const auto& [k, x] : c)
-            v[k] = x;
-        std::string cols, vals;
+            v.insert_or_assign(k, x);
+        SentenciaSql s("insert into ART (");
+        bool primera = true;
         for (const auto& [k, x] : v) {
-            cols += (cols.empty() ? "" : ",") + k;
-            vals += (vals.empty() ? "" : ",") + x;
+            s.Sql(primera ? "" : ",").Sql(k);
+            primera = false;
         }
-        e.Trabajo("insert into ART (" + cols + ") values (" + vals + ")");
+        s.Sql(") values (");
+        primera = true;
+        for (const auto& [k, x] : v) {
+            s.Sql(primera ? "" : ",").Anexar(x.sql);
+            primera = false;
+        }
+        e.Trabajo(s.Sql(")"));
     }
     void Insumo(int idreg, int padre, const std::string& dit, const std::string& cif, const std::string& cantidad) {
-        e.Trabajo("insert into ARTINS (INTNRO,PARENTART,IdReg,DIT,Item,SubItem,Posicion,CTIT,cif,IDPARENT,Cantidad) "
-                  "values ('100','P'," +
-                  std::to_string(idreg) + ",'" + dit + "','0001','01','8708.29','C1'," + cif + "," +
-                  std::to_string(padre) + "," + cantidad + ")");
+        e.Trabajo(SentenciaSql("insert into ARTINS (INTNRO,PARENTART,IdReg,DIT,Item,SubItem,Posicion,CTIT,cif,IDPARENT,"
+                               "Cantidad) values ('100','P',")
+                      .Numero(static_cast<long long>(idreg))
+                      .Sql(",")
+                      .Texto(dit)
+                      .Sql(",'0001','01','8708.29','C1',")
+                      .Numero(cif)
+                      .Sql(",")
+                      .Numero(static_cast<long long>(padre))
+                      .Sql(",")
+                      .Numero(cantidad)
+                      .Sql(")"));
     }
     double N(const std::string& sql) { return e.FilasAduana(sql).Fields(size_t{0}).Numero(); }
     std::string T(const std::string& sql) { return e.ValorAduana(sql); }
@@ -162,8 +181,8 @@ TEST_F(Transferencia, CoverAmountsByDeclarationType) {
         e.Trabajo("delete from ARTINS");
         e.Op.RespuestasSiNo = {Respuesta::Si};
         // Base A is 800 for ICR2; for ICR1 every article is ICR1, so base A is empty and counts as 0.
-        Articulo(1, "A1", {{"PRCTDS", std::string("'") + c.tipo + "'"}, {"ARTTOT", "500"}});
-        Articulo(2, "A2", {{"PRCTDS", std::string("'") + c.tipo + "'"}, {"ARTTOT", "300"}});
+        Articulo(1, "A1", {{"PRCTDS", Texto(c.tipo)}, {"ARTTOT", "500"}});
+        Articulo(2, "A2", {{"PRCTDS", Texto(c.tipo)}, {"ARTTOT", "300"}});
         Insumo(1, 1, "22001ICR2000001", "600", "1");
         Insumo(2, 2, "22001ICR2000002", "400", "1");
         ASSERT_EQ(FRM3_Tranferir(e.App), Resultado::Hecho) << e.Op.Ultimo();
@@ -267,22 +286,24 @@ TEST_F(Transferencia, CatalogNeverInsertsANumberTwiceInALongInterno) {
     // The first thousand lines come in pairs of one number, so the numbers
     // seen reach the bound in the middle of a lot; two lines of that lot share one.
     e.Trabajo(
-        "with recursive k(i) as (select 1 union all select i + 1 from k where i < " + std::to_string(n) +
-        ") insert into ART (INTNRO,ARTORD,ARTNRO,ARTDSC,ARTUNI,ARTTOT,PRCCAN,PRCDUN,PRCESM,PRCNCM,PRCCRC) "
-        "select '100', i, 'N' || case when i <= 1000 then (i + 1) / 2 when i = 20600 then 19900 else i - 500 end, "
-        "'Articulo ' || i, 10, 100, 10, '07', '1', '8703.23.10.100A', 'OK' from k");
+        SentenciaSql("with recursive k(i) as (select 1 union all select i + 1 from k where i < ")
+            .Numero(static_cast<long long>(n))
+            .Sql(") insert into ART (INTNRO,ARTORD,ARTNRO,ARTDSC,ARTUNI,ARTTOT,PRCCAN,PRCDUN,PRCESM,PRCNCM,PRCCRC) "
+                 "select '100', i, 'N' || case when i <= 1000 then (i + 1) / 2 when i = 20600 then 19900 else i - 500 "
+                 "end, 'Articulo ' || i, 10, 100, 10, '07', '1', '8703.23.10.100A', 'OK' from k"));
     int ord = n + 1;
     for (int i = 1; i <= 3000; i += 7) // numbers met long before
-        Articulo(ord++, "n" + std::to_string(i), {{"ARTDSC", "'Otra vez " + std::to_string(i) + "'"}});
+        Articulo(ord++, "n" + std::to_string(i), {{"ARTDSC", Texto("Otra vez " + std::to_string(i))}});
     for (int i = n - 500; i >= n - 2500; i -= 13) // numbers met lately
-        Articulo(ord++, "N" + std::to_string(i), {{"ARTDSC", "'Otra vez " + std::to_string(i) + "'"}});
+        Articulo(ord++, "N" + std::to_string(i), {{"ARTDSC", Texto("Otra vez " + std::to_string(i))}});
     ASSERT_EQ(FRM3_Tranferir(e.App), Resultado::Hecho) << e.Op.Ultimo();
     const long numeros = std::stol(e.Valor("select count(distinct lower(ARTNRO)) from ART"));
     EXPECT_EQ(Filas("catarticulos"), numeros);
     EXPECT_EQ(T("select count(distinct lower(idarticulo)) from catarticulos"), std::to_string(numeros));
     EXPECT_EQ(T("select descripcion from catarticulos where idarticulo = 'N19900'"), "Articulo 20600");
     EXPECT_EQ(T("select descripcion from catarticulos where idarticulo = 'N2997'"), "Otra vez 2997");
-    EXPECT_EQ(T("select descripcion from catarticulos where idarticulo = 'N" + std::to_string(n - 500) + "'"),
+    EXPECT_EQ(e.ValorAduana(SentenciaSql("select descripcion from catarticulos where idarticulo = ")
+                                .Texto("N" + std::to_string(n - 500))),
               "Otra vez " + std::to_string(n - 500));
     EXPECT_EQ(T("select descripcion from catarticulos where idarticulo = 'N2998'"), "Articulo 3498");
 }
@@ -572,11 +593,11 @@ TEST_F(Transferencia, UnaCorridaLeeUnSoloEstadoAunqueOtraVentanaDeshaga) {
         e.EnAduana("delete from caratula");
         e.EnAduana("delete from subitems");
         e.EnAduana("delete from catarticulos");
-        e.Trabajo("with recursive n(i) as (select 1 union all select i + 1 from n where i < " +
-                  std::to_string(kArticulos) +
-                  ") insert into ART (INTNRO, ARTORD, ARTNRO, ARTDSC, ARTUNI, ARTTOT, PRCCAN, PRCDUN, PRCESM, PRCNCM, "
-                  "PRCEST, PRCCRC) select '100', i, 'A' || i, 'Pieza', 10.5, 21, 1, '07', '1', '8708.29.99.900X', "
-                  "'A', 'OK' from n");
+        e.Trabajo(SentenciaSql("with recursive n(i) as (select 1 union all select i + 1 from n where i < ")
+                      .Numero(static_cast<long long>(kArticulos))
+                      .Sql(") insert into ART (INTNRO, ARTORD, ARTNRO, ARTDSC, ARTUNI, ARTTOT, PRCCAN, PRCDUN, PRCESM, "
+                           "PRCNCM, PRCEST, PRCCRC) select '100', i, 'A' || i, 'Pieza', 10.5, 21, 1, '07', '1', "
+                           "'8708.29.99.900X', 'A', 'OK' from n"));
         // Article 7 was corrected by hand before the run: its price and its result.
         e.Trabajo("update ART set PRCEST = 'M' where ARTORD = 7");
         e.Trabajo("delete from HIST");
