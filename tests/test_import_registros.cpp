@@ -169,6 +169,11 @@ TEST(Registros, SentenciasExactasEnAmbosSeparadores) {
     }
     SentenciaDeRegPtoART(e.App, p, "1001//01", 5, "ICR2", s);
     EXPECT_EQ(DiferenciaConSuTexto(s), "");
+    // The link of a number's input lines to its first article.
+    SentenciaDeEnlace("1001//01", "O'BRIEN", 12, "C'1", s);
+    EXPECT_EQ(s.TextoSql(),
+              "update ARTINS set IDPARENT = 12, CTIT = 'C''1' where INTNRO = '1001//01' and PARENTART = 'O''BRIEN'");
+    EXPECT_EQ(DiferenciaConSuTexto(s), "");
     // IDPARENT stands unquoted: anything but an order number is refused.
     EXPECT_THROW(getSQLfromRegP(e.App, p, "1001//01", 7, "1); drop table ART; --"), AppError);
 

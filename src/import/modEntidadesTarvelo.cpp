@@ -380,6 +380,19 @@ std::string getSQLfromRegPtoART(Aplicacion& app, const RegistroP& reg, const std
     return s.TextoSql();
 }
 
+void SentenciaDeEnlace(const std::string& interno, const std::string& artnro, long long artord, const std::string& ctc,
+                       SentenciaSql& s) {
+    s.Limpiar();
+    s.Sql("update ARTINS set IDPARENT = ")
+        .Numero(artord)
+        .Sql(", CTIT = ")
+        .Texto(ctc)
+        .Sql(" where INTNRO = ")
+        .Texto(interno)
+        .Sql(" and PARENTART = ")
+        .Texto(artnro);
+}
+
 void EstablecerParents(Aplicacion& app, const std::string& interno) {
     try {
         Recordset articulos;
@@ -400,15 +413,8 @@ void EstablecerParents(Aplicacion& app, const std::string& interno) {
             app.Db.Sql(primeroDe);
             if (!app.Db.CrearRs(primero))
                 continue;
-            enlace.Limpiar();
-            enlace.Sql("update ARTINS set IDPARENT = ")
-                .Numero(static_cast<long long>(std::llround(primero.Fields("ARTORD").Numero())))
-                .Sql(", CTIT = ")
-                .Texto(primero.Fields("PRCCTC").Texto())
-                .Sql(" where INTNRO = ")
-                .Texto(interno)
-                .Sql(" and PARENTART = ")
-                .Texto(artnro);
+            SentenciaDeEnlace(interno, artnro, std::llround(primero.Fields("ARTORD").Numero()),
+                              primero.Fields("PRCCTC").Texto(), enlace);
             app.Db.Ejecutar(enlace);
         }
     } catch (...) {

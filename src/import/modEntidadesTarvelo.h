@@ -98,5 +98,9 @@ void SentenciaDeRegPtoART(Aplicacion& app, const RegistroP& reg, const std::stri
 // whose number equals its PARENTART, and copies that article's CTC into CTIT.
 // An interno without articles raises error 1119111.
 void EstablecerParents(Aplicacion& app, const std::string& interno);
+// Its update of one article number: the lines under `artnro` take the order
+// and CTC of the number's first article.
+void SentenciaDeEnlace(const std::string& interno, const std::string& artnro, long long artord, const std::string& ctc,
+                       SentenciaSql& s);
 
 } // namespace modEntidadesTarvelo
