@@ -61,7 +61,7 @@ std::string Motivo(Aplicacion& app, Tesmira::Motor& validador, const Recordset& 
     return "Resultado " + crc + ".";
 }
 
-std::vector<Fila> Listar(Aplicacion& app, const std::string& sql, bool errores, bool* ok) {
+std::vector<Fila> Listar(Aplicacion& app, const SentenciaSql& sql, bool errores, bool* ok) {
     std::vector<Fila> filas;
     if (ok)
         *ok = true;
@@ -114,15 +114,17 @@ void ErrorDeSeccion(Operador& op, const char* seccion) {
 }
 
 // The four suffix keys of a position: chapter, heading, subheading, full position.
-std::string ClavesSufijos(const std::string& ncm) {
-    return "('" + SqlTexto(Left(ncm, 2) + "  .  .  .   ") + "','" + SqlTexto(Left(ncm, 4) + ".  .  .   ") + "','" +
-           SqlTexto(Left(ncm, 7) + ".  .   ") + "','" + SqlTexto(Left(ncm, 14)) + "')";
+void ClavesSufijos(SentenciaSql& s, const std::string& ncm) {
+    s.Sql("(").Texto(Left(ncm, 2) + "  .  .  .   ").Sql(",").Texto(Left(ncm, 4) + ".  .  .   ").Sql(",");
+    s.Texto(Left(ncm, 7) + ".  .   ").Sql(",").Texto(Left(ncm, 14)).Sql(")");
 }
 
-// A number typed in a box, as stored: rounded as its pattern shows it, or as
-// typed when there is no pattern; with ".".
-std::string NumeroDe(const std::string& texto, const char* patron) {
-    return patron ? NumeroSql(Formatear(ValorNumerico(texto), patron)) : NumeroSql(ValorNumerico(texto));
+// A number typed in a box, written as stored: rounded as its pattern shows
+// it, or as typed when there is no pattern; with ".".
+SentenciaSql& NumeroDe(SentenciaSql& s, const std::string& texto, const char* patron) {
+    if (!patron)
+        return s.Numero(ValorNumerico(texto));
+    return s.Numero(NumeroSql(Formatear(ValorNumerico(texto), patron)));
 }
 
 // The value a box's number is stored as: what the checks must judge.
@@ -182,18 +184,16 @@ std::string Mostrar(double valor, int maxDecimales) {
 }
 
 std::vector<Fila> CargarRegConErrores(Aplicacion& app, bool* ok) {
-    return Listar(app,
-                  "select * from ART where INTNRO = '" + SqlTexto(app.InternoActual) +
-                      "' and (PRCEST = '' or PRCEST IS NULL or PRCCRC <> 'OK' or PRCCRC is null) order by "
-                      "PRCEST,PRCCRC,ARTORD",
-                  true, ok);
+    SentenciaSql s("select * from ART where INTNRO = ");
+    s.Texto(app.InternoActual);
+    s.Sql(" and (PRCEST = '' or PRCEST IS NULL or PRCCRC <> 'OK' or PRCCRC is null) order by PRCEST,PRCCRC,ARTORD");
+    return Listar(app, s, true, ok);
 }
 
 std::vector<Fila> CargarRegOK(Aplicacion& app, bool* ok) {
-    return Listar(app,
-                  "select * from ART where INTNRO = '" + SqlTexto(app.InternoActual) +
-                      "' and  PRCCRC = 'OK' order by ARTORD",
-                  false, ok);
+    SentenciaSql s("select * from ART where INTNRO = ");
+    s.Texto(app.InternoActual).Sql(" and  PRCCRC = 'OK' order by ARTORD");
+    return Listar(app, s, false, ok);
 }
 
 std::vector<Fila> Cargar(Aplicacion& app, int modo, bool* ok) {
@@ -239,8 +239,9 @@ bool FormModificar::CargarDatos(const std::string& tag) {
     Cargado = true;
     try {
         Recordset rs;
-        m_app.Db.Sql("select * from ART where INTNRO = '" + SqlTexto(m_app.InternoActual) +
-                     "' and ARTORD = " + EnteroSql(static_cast<long long>(ValorNumerico(tag))));
+        SentenciaSql s("select * from ART where INTNRO = ");
+        s.Texto(m_app.InternoActual).Sql(" and ARTORD = ").Numero(static_cast<long long>(ValorNumerico(tag)));
+        m_app.Db.Sql(s);
         if (!m_app.Db.CrearRs(rs))
             return false;
         auto texto = [&](const char* c) { return m_app.Formato.EsNull(rs.Fields(c)); };
@@ -338,8 +339,9 @@ bool FormModificar::CargarDatos(const std::string& tag) {
 
 std::string FormModificar::CompletarPosicion(const std::string& posicion14) {
     Recordset rs;
-    Ncm(m_app).Sql("select [003] as letra from NCM where [001] = '" + SqlTexto(Left(posicion14, 10)) +
-                   "' and [002] = '" + SqlTexto(Mid(posicion14, 12, 3)) + "'");
+    SentenciaSql s("select [003] as letra from NCM where [001] = ");
+    s.Texto(Left(posicion14, 10)).Sql(" and [002] = ").Texto(Mid(posicion14, 12, 3));
+    Ncm(m_app).Sql(s);
     if (!Ncm(m_app).CrearRs(rs))
         return {};
     const std::string letra = modGlobal::LetraDeFilas(rs, posicion14);
@@ -347,9 +349,10 @@ std::string FormModificar::CompletarPosicion(const std::string& posicion14) {
 }
 
 bool FormModificar::FilaDePosicion(const std::string& posicion, Recordset& rs) {
-    Ncm(m_app).Sql("select [001],[002],[003],[012] as uest,[020] as deresp,[059] as lapi from NCM where  [001] = '" +
-                   SqlTexto(Left(posicion, 10)) + "' and [002] = '" + SqlTexto(Mid(posicion, 12, 3)) +
-                   "'  and [003] = '" + SqlTexto(Right(posicion, 1)) + "'");
+    SentenciaSql s("select [001],[002],[003],[012] as uest,[020] as deresp,[059] as lapi from NCM where  [001] = ");
+    s.Texto(Left(posicion, 10)).Sql(" and [002] = ").Texto(Mid(posicion, 12, 3));
+    s.Sql("  and [003] = ").Texto(Right(posicion, 1));
+    Ncm(m_app).Sql(s);
     return Ncm(m_app).CrearRs(rs);
 }
 
@@ -447,7 +450,9 @@ void FormModificar::PrepararPosicion() {
 bool FormModificar::UnidadExiste(const std::string& unidad) {
     Conexion& internos = m_app.Entidades->getDataConnectionByEntity("INTERNOS");
     Recordset rs;
-    internos.Sql("select id from unidades where upper(id) = upper('" + SqlTexto(unidad) + "')");
+    SentenciaSql s("select id from unidades where upper(id) = upper(");
+    s.Texto(unidad).Sql(")");
+    internos.Sql(s);
     return internos.CrearRs(rs);
 }
 
@@ -460,9 +465,12 @@ std::string FormModificar::VerificarSufijos(const std::string& ncm, const std::s
     op.PunteroEspera(true);
     try {
         const std::string articulo = ArticuloDeSufijos();
-        const std::string claves = ClavesSufijos(ncm);
+        SentenciaSql sufijos;
+        ClavesSufijos(sufijos, ncm);
+        SentenciaSql s("select distinct left(sufijo,2) as asufijo from sufidos where sim in ");
+        s.Anexar(sufijos);
         Recordset grupos;
-        Ncm(m_app).Sql("select distinct left(sufijo,2) as asufijo from sufidos where sim in " + claves);
+        Ncm(m_app).Sql(s);
         if (!Ncm(m_app).CrearRs(grupos)) {
             op.PunteroEspera(false);
             op.MsgBox("No se encontro Sufijo en el nomenclador");
@@ -475,8 +483,10 @@ std::string FormModificar::VerificarSufijos(const std::string& ncm, const std::s
         for (; !grupos.Eof(); grupos.MoveNext()) {
             const std::string grupo = Trim(grupos.Fields("asufijo").Texto());
             Recordset rs;
-            Ncm(m_app).Sql("select sufijo,detalle from sufidos where sim in " + claves + " and left(sufijo,2) = '" +
-                           SqlTexto(grupo) + "'");
+            s.Limpiar();
+            s.Sql("select sufijo,detalle from sufidos where sim in ").Anexar(sufijos);
+            s.Sql(" and left(sufijo,2) = ").Texto(grupo);
+            Ncm(m_app).Sql(s);
             if (!Ncm(m_app).CrearRs(rs))
                 continue;
             const std::string codigo = Trim(rs.Fields("sufijo").Texto());
@@ -645,33 +655,31 @@ bool FormModificar::VerificarDatos() {
 }
 
 long FormModificar::CopiarModificacion() {
-    const std::string interno = SqlTexto(m_app.InternoActual);
-    const std::string articulo = SqlTexto(txtARTNRO);
     try {
-        std::string sql = "update ART set ";
-        sql += "PRCNCM = '" + SqlTexto(Reemplazar(txtPRCNCM, ",", ".")) + "',";
-        sql += "PRCLAP = '" + SqlTexto(lbPRCLAP_Tag) + "',";
+        SentenciaSql s("update ART set PRCNCM = ");
+        s.Texto(Reemplazar(txtPRCNCM, ",", ".")).Sql(",PRCLAP = ").Texto(lbPRCLAP_Tag).Sql(",");
         if (!m_app.Config.MODELOVARIANTESINSPC)
-            sql += "PRCSUF = '" + SqlTexto(txtPRCSUF) + "',";
-        sql += "PRCEST = 'R',";
-        sql += "PRCCRC = 'OK',";
-        sql += "PRCEUN = '" + SqlTexto(txtPRCNCM_Tag) + "' ";
+            s.Sql("PRCSUF = ").Texto(txtPRCSUF).Sql(",");
+        s.Sql("PRCEST = 'R',PRCCRC = 'OK',PRCEUN = ").Texto(txtPRCNCM_Tag).Sql(" ");
         if (PRCSCAVisible)
-            sql += ", PRCSUN = '" + SqlTexto(txtPRCSCA_Tag) + "' ";
-        sql += "where ";
-        sql += "INTNRO = '" + interno + "' ";
-        sql += "and ARTNRO = '" + articulo + "' ";
-        sql += "and (PRCEST = '' or PRCEST IS NULL)";
-        sql += "and (PRCVIN = '' or PRCVIN IS NULL)";
-        long n = m_app.Db.Ejecutar(sql);
+            s.Sql(", PRCSUN = ").Texto(txtPRCSCA_Tag).Sql(" ");
+        s.Sql("where INTNRO = ").Texto(m_app.InternoActual).Sql(" and ARTNRO = ").Texto(txtARTNRO);
+        // No blank before the second "and": the statement's text stays as it has always run.
+        s.Sql(" and (PRCEST = '' or PRCEST IS NULL)and (PRCVIN = '' or PRCVIN IS NULL)");
+        long n = m_app.Db.Ejecutar(s);
         // Before the quantity steps, so the vehicles take their quantities too.
         m_vehiculos = m_conVehiculos ? CopiarAVehiculos() : 0;
 
-        m_app.Db.Ejecutar("update ART set PRCECA = PRCCAN where INTNRO = '" + interno +
-                          "' and PRCEUN = PRCDUN and ARTNRO = '" + articulo + "' and PRCEST = 'R'");
+        // The declared quantity, where the units agree, is the specific one too.
+        auto cantidad = [&](const char* columna) {
+            s.Limpiar();
+            s.Sql("update ART set ").Sql(columna).Sql(" = PRCCAN where INTNRO = ").Texto(m_app.InternoActual);
+            s.Sql(" and PRCEUN = PRCDUN and ARTNRO = ").Texto(txtARTNRO).Sql(" and PRCEST = 'R'");
+            m_app.Db.Ejecutar(s);
+        };
+        cantidad("PRCECA");
         if (PRCSCAVisible)
-            m_app.Db.Ejecutar("update ART set PRCSCA = PRCCAN where INTNRO = '" + interno +
-                              "' and PRCEUN = PRCDUN and ARTNRO = '" + articulo + "' and PRCEST = 'R'");
+            cantidad("PRCSCA");
         return n;
     } catch (...) {
         AppError e = AppError::Actual();
@@ -700,7 +708,7 @@ long FormModificar::VehiculosSinTocar() {
     s.Sql("select count(*) as n from ART");
     CondicionVehiculos(s, m_app.InternoActual, txtARTNRO, Orden(Tag));
     Recordset rs;
-    m_app.Db.Sql(s.TextoSql());
+    m_app.Db.Sql(s);
     if (!m_app.Db.CrearRs(rs))
         return 0;
     return static_cast<long>(rs.Fields("n").Numero());
@@ -772,32 +780,25 @@ Resultado FormModificar::GrabarDatos() {
 
 Resultado FormModificar::Grabar() {
     Operador& op = *m_app.Op;
-    const std::string interno = SqlTexto(m_app.InternoActual);
-    const std::string orden = EnteroSql(static_cast<long long>(ValorNumerico(Tag)));
-    std::string sql = "update ART set ";
-    sql += "PRCNCM = '" + SqlTexto(Reemplazar(txtPRCNCM, ",", ".")) + "', ";
-    sql += "PRCLAP = '" + SqlTexto(lbPRCLAP_Tag) + "', ";
-    sql += "PRCSUF = '" + SqlTexto(txtPRCSUF) + "', ";
-    sql += "PRCDUN = '" + SqlTexto(txtPRCDUN) + "', ";
-    sql += "PRCEUN = '" + SqlTexto(txtPRCNCM_Tag) + "', ";
-    sql += "PRCECA = " + NumeroDe(txtPRCECA, nullptr) + ", ";
-    sql += "ARTCAN = " + NumeroDe(txtARTCAN, "00.00") + ", ";
-    sql += "ARTUNI = " + NumeroDe(txtARTUNI, "00.00000") + ", ";
-    sql += "ARTTOT = " + NumeroDe(txtARTTOT, "00.00") + ", ";
-    if (PRCSCAVisible) {
-        sql += "PRCSUN = '" + SqlTexto(txtPRCSCA_Tag) + "', ";
-        sql += "PRCSCA = " + NumeroDe(txtPRCSCA, nullptr) + ", ";
-    }
-    sql += "PRCESM = '" + SqlTexto(txtPRCESM) + "', ";
     // No country selected (after Yes): an empty origin, never a stale id.
     const bool hayPais = cboPRCORI_Indice >= 0 && cboPRCORI_Indice < static_cast<int>(cboidPRCORI.size());
-    sql += "PRCORI = '" + SqlTexto(hayPais ? cboidPRCORI[static_cast<size_t>(cboPRCORI_Indice)] : "") + "', ";
-    sql += "PRCCAN = " + NumeroDe(txtPRCCAN, nullptr) + ",";
-    sql += "PRCEST = 'M', ";
-    sql += "PRCCRC = 'OK' ";
-    sql += "where ";
-    sql += "ARTORD = " + orden + " and ";
-    sql += "INTNRO = '" + interno + "' ";
+    const long long ord = static_cast<long long>(ValorNumerico(Tag));
+    SentenciaSql guardar("update ART set PRCNCM = ");
+    guardar.Texto(Reemplazar(txtPRCNCM, ",", ".")).Sql(", PRCLAP = ").Texto(lbPRCLAP_Tag);
+    guardar.Sql(", PRCSUF = ").Texto(txtPRCSUF).Sql(", PRCDUN = ").Texto(txtPRCDUN);
+    guardar.Sql(", PRCEUN = ").Texto(txtPRCNCM_Tag).Sql(", PRCECA = ");
+    NumeroDe(guardar, txtPRCECA, nullptr).Sql(", ARTCAN = ");
+    NumeroDe(guardar, txtARTCAN, "00.00").Sql(", ARTUNI = ");
+    NumeroDe(guardar, txtARTUNI, "00.00000").Sql(", ARTTOT = ");
+    NumeroDe(guardar, txtARTTOT, "00.00").Sql(", ");
+    if (PRCSCAVisible) {
+        guardar.Sql("PRCSUN = ").Texto(txtPRCSCA_Tag).Sql(", PRCSCA = ");
+        NumeroDe(guardar, txtPRCSCA, nullptr).Sql(", ");
+    }
+    guardar.Sql("PRCESM = ").Texto(txtPRCESM).Sql(", PRCORI = ");
+    guardar.Texto(hayPais ? cboidPRCORI[static_cast<size_t>(cboPRCORI_Indice)] : "").Sql(", PRCCAN = ");
+    NumeroDe(guardar, txtPRCCAN, nullptr).Sql(",PRCEST = 'M', PRCCRC = 'OK' where ARTORD = ").Numero(ord);
+    guardar.Sql(" and INTNRO = ").Texto(m_app.InternoActual).Sql(" ");
 
     // The save, its replication and what they changed stand or fall together;
     // the replication's message waits until the work is committed.
@@ -824,47 +825,53 @@ Resultado FormModificar::Grabar() {
     try {
         m_app.Db.ComenzarTransaccion();
         abierta = true;
-        const std::string filas = "from ART where INTNRO = '" + interno + "' and (ARTORD = " + orden +
-                                  " or ARTNRO = '" + SqlTexto(txtARTNRO) + "')";
         std::string lista = "INTNRO, ARTORD";
         for (const char* c : kColumnasHistoria)
             lista += std::string(", ") + c;
-        m_app.Db.Ejecutar("create temp table if not exists HIST_ANTES as select " + lista + " from main.ART where 0");
+        SentenciaSql s("create temp table if not exists HIST_ANTES as select ");
+        s.Sql(lista).Sql(" from main.ART where 0");
+        m_app.Db.Ejecutar(s);
         m_app.Db.Ejecutar("delete from temp.HIST_ANTES");
-        m_app.Db.Ejecutar("insert into temp.HIST_ANTES select " + lista + " " + filas);
+        // The edited article and its like ones, as they were before the save.
+        s.Limpiar();
+        s.Sql("insert into temp.HIST_ANTES select ").Sql(lista).Sql(" from ART where INTNRO = ");
+        s.Texto(m_app.InternoActual).Sql(" and (ARTORD = ").Numero(ord).Sql(" or ARTNRO = ").Texto(txtARTNRO).Sql(")");
+        m_app.Db.Ejecutar(s);
 
-        if (m_app.Db.Ejecutar(sql) <= 0) {
+        if (m_app.Db.Ejecutar(guardar) <= 0) {
             m_app.Db.DeshacerTransaccion();
             return Resultado::Detenido;
         }
         m_replicados = CopiarModificacion();
 
         const std::string fecha = m_app.Entidades->getDateFormatbyEntity("INTERNOS", std::time(nullptr));
-        m_app.Db.Ejecutar("insert into HIST_LOTE (FECHA, USUARIO, INTNRO) values (" + fecha + ", '" +
-                          SqlTexto(Usuario()) + "', '" + interno + "')");
+        s.Limpiar();
+        s.Sql("insert into HIST_LOTE (FECHA, USUARIO, INTNRO) values (").Sql(fecha).Sql(", ").Texto(Usuario());
+        s.Sql(", ").Texto(m_app.InternoActual).Sql(")");
+        m_app.Db.Ejecutar(s);
         Recordset rs;
         m_app.Db.Sql("select max(LOTE) as lote from HIST_LOTE");
         m_app.Db.CrearRs(rs);
-        const std::string lote = EnteroSql(static_cast<long long>(rs.Fields("lote").Numero()));
+        const long long lote = static_cast<long long>(rs.Fields("lote").Numero());
         // One pass over the article pairs (after, before), one row per changed column:
         // each pair is joined once and then crossed with the columns, not sought again per column.
-        std::string columnas, antes, despues, cambio;
+        SentenciaSql hist[4]; // the columns, their values before, after, and whether they changed
         for (const char* c : kColumnasHistoria) {
-            const std::string col = c;
-            columnas += std::string(columnas.empty() ? "" : " union all ") + "select '" + col + "' as col";
-            antes += " when '" + col + "' then b." + col;
-            despues += " when '" + col + "' then a." + col;
-            cambio += " when '" + col + "' then a." + col + " is not b." + col;
+            hist[0].Sql(hist[0].Plantilla().empty() ? "select " : " union all select ").Texto(c).Sql(" as col");
+            hist[1].Sql(" when ").Texto(c).Sql(" then b.").Sql(c);
+            hist[2].Sql(" when ").Texto(c).Sql(" then a.").Sql(c);
+            hist[3].Sql(" when ").Texto(c).Sql(" then a.").Sql(c).Sql(" is not b.").Sql(c);
         }
-        const long cambios =
-            m_app.Db.Ejecutar("insert into HIST (LOTE, COLUMNA, ARTORD, ANTES, DESPUES, TIPO) select " + lote +
-                              ", c.col, a.ARTORD, case c.col" + antes + " end, case c.col" + despues +
-                              " end, case when a.ARTORD = " + orden + " then 'M' else 'R' end from temp.HIST_ANTES b " +
-                              "join ART a on a.INTNRO = b.INTNRO and a.ARTORD = b.ARTORD cross join (" + columnas +
-                              ") c where a.INTNRO = '" + interno + "' and case c.col" + cambio + " end");
+        s.Limpiar();
+        s.Sql("insert into HIST (LOTE, COLUMNA, ARTORD, ANTES, DESPUES, TIPO) select ").Numero(lote);
+        s.Sql(", c.col, a.ARTORD, case c.col").Anexar(hist[1]).Sql(" end, case c.col").Anexar(hist[2]);
+        s.Sql(" end, case when a.ARTORD = ").Numero(ord).Sql(" then 'M' else 'R' end from temp.HIST_ANTES b ");
+        s.Sql("join ART a on a.INTNRO = b.INTNRO and a.ARTORD = b.ARTORD cross join (").Anexar(hist[0]);
+        s.Sql(") c where a.INTNRO = ").Texto(m_app.InternoActual).Sql(" and case c.col").Anexar(hist[3]).Sql(" end");
+        const long cambios = m_app.Db.Ejecutar(s);
         // A save that changed nothing is no correction: an undo of it would have nothing to give back.
         if (cambios == 0)
-            m_app.Db.Ejecutar("delete from HIST_LOTE where LOTE = " + lote);
+            m_app.Db.Ejecutar(SentenciaSql("delete from HIST_LOTE where LOTE = ").Numero(lote));
         m_app.Db.ConfirmarTransaccion();
         abierta = false;
     } catch (...) {
@@ -900,9 +907,10 @@ Resultado FormModificar::Grabar() {
 std::vector<Cambio> Historial(Aplicacion& app, const std::string& interno) {
     std::vector<Cambio> r;
     Recordset rs;
-    app.Db.Sql("select l.LOTE, l.FECHA, l.USUARIO, l.INTNRO, l.DESHECHA, h.ARTORD, h.COLUMNA, h.ANTES, h.DESPUES, "
-               "h.TIPO from HIST_LOTE l join HIST h on h.LOTE = l.LOTE where l.INTNRO = '" +
-               SqlTexto(interno) + "' order by l.LOTE, h.ARTORD, h.COLUMNA");
+    SentenciaSql s("select l.LOTE, l.FECHA, l.USUARIO, l.INTNRO, l.DESHECHA, h.ARTORD, h.COLUMNA, h.ANTES, h.DESPUES, "
+                   "h.TIPO from HIST_LOTE l join HIST h on h.LOTE = l.LOTE where l.INTNRO = ");
+    s.Texto(interno).Sql(" order by l.LOTE, h.ARTORD, h.COLUMNA");
+    app.Db.Sql(s);
     if (app.Db.CrearRs(rs))
         for (; !rs.Eof(); rs.MoveNext()) {
             Cambio c;
@@ -924,16 +932,20 @@ std::vector<Cambio> Historial(Aplicacion& app, const std::string& interno) {
 namespace {
 
 // The last correction of the interno not undone yet: its lot and date, and how many articles it changed.
-bool UltimaCorreccion(Aplicacion& app, const std::string& n, std::string& lote, std::string& fecha, long& articulos) {
+bool UltimaCorreccion(Aplicacion& app, const std::string& interno, long long& lote, std::string& fecha,
+                      long& articulos) {
     Recordset rs;
-    app.Db.Sql("select LOTE, FECHA from HIST_LOTE where INTNRO = '" + n +
-               "' and DESHECHA = 0 order by LOTE desc limit 1");
+    SentenciaSql s("select LOTE, FECHA from HIST_LOTE where INTNRO = ");
+    s.Texto(interno).Sql(" and DESHECHA = 0 order by LOTE desc limit 1");
+    app.Db.Sql(s);
     if (!app.Db.CrearRs(rs))
         return false;
-    lote = EnteroSql(static_cast<long long>(rs.Fields("LOTE").Numero()));
+    lote = static_cast<long long>(rs.Fields("LOTE").Numero());
     fecha = rs.Fields("FECHA").Texto();
     Recordset cuenta;
-    app.Db.Sql("select count(distinct ARTORD) as articulos from HIST where LOTE = " + lote);
+    s.Limpiar();
+    s.Sql("select count(distinct ARTORD) as articulos from HIST where LOTE = ").Numero(lote);
+    app.Db.Sql(s);
     app.Db.CrearRs(cuenta);
     articulos = static_cast<long>(cuenta.Fields("articulos").Numero());
     return true;
@@ -943,14 +955,14 @@ bool UltimaCorreccion(Aplicacion& app, const std::string& n, std::string& lote, 
 
 Resultado Deshacer(Aplicacion& app, const std::string& interno, bool preguntar) {
     Operador& op = *app.Op;
-    const std::string n = SqlTexto(interno);
-    std::string lote, fecha;
+    long long lote = 0;
+    std::string fecha;
     long articulos = 0;
     auto nada = [&] {
         op.MsgBox("No hay correcciones para deshacer en el interno " + interno + ".", Icono::Exclamacion);
         return Resultado::Detenido;
     };
-    if (!UltimaCorreccion(app, n, lote, fecha, articulos))
+    if (!UltimaCorreccion(app, interno, lote, fecha, articulos))
         return nada();
     if (preguntar &&
         !op.Preguntar(Operador::Preguntas::Deshacer, "Desea deshacer la última corrección (" + fecha + ", " +
@@ -963,10 +975,10 @@ Resultado Deshacer(Aplicacion& app, const std::string& interno, bool preguntar) 
         // until its declaration is committed, so the check below sees a
         // transfer that was still running when the operator asked.
         app.Db.ComenzarTransaccion();
-        const std::string preguntado = lote;
-        if (!UltimaCorreccion(app, n, lote, fecha, articulos) || lote != preguntado) {
+        const long long preguntado = lote;
+        if (!UltimaCorreccion(app, interno, lote, fecha, articulos) || lote != preguntado) {
             app.Db.DeshacerTransaccion();
-            if (lote.empty() || lote == preguntado)
+            if (lote == preguntado) // nothing left to undo
                 return nada();
             op.MsgBox("Otra ejecución cambió las correcciones del interno " + interno +
                           " mientras tanto: vuelva a intentarlo.",
@@ -977,15 +989,19 @@ Resultado Deshacer(Aplicacion& app, const std::string& interno, bool preguntar) 
         // would leave the declaration and the work database disagreeing.
         Recordset car;
         Conexion& internos = app.Entidades->getDataConnectionByEntity("INTERNOS");
-        internos.Sql("select max(fechaalta) as fecha from caratula where interno = '" + n + "'");
+        SentenciaSql s("select max(fechaalta) as fecha from caratula where interno = ");
+        s.Texto(interno);
+        internos.Sql(s);
         if (internos.CrearRs(car) && !car.Fields("fecha").EsNulo() && car.Fields("fecha").Texto() >= fecha)
             motivo = "La corrección del " + fecha + " ya fue transferida con el interno " + interno + " (" +
                      car.Fields("fecha").Texto() + "): no se puede deshacer.";
         if (motivo.empty()) {
             // Only the articles the correction changed take its values back.
             Recordset quedan;
-            app.Db.Sql("select count(distinct h.ARTORD) as n from HIST h join ART a on a.INTNRO = '" + n +
-                       "' and a.ARTORD = h.ARTORD where h.LOTE = " + lote);
+            s.Limpiar();
+            s.Sql("select count(distinct h.ARTORD) as n from HIST h join ART a on a.INTNRO = ").Texto(interno);
+            s.Sql(" and a.ARTORD = h.ARTORD where h.LOTE = ").Numero(lote);
+            app.Db.Sql(s);
             app.Db.CrearRs(quedan);
             deshechos = static_cast<long>(quedan.Fields("n").Numero());
             if (deshechos == 0)
@@ -998,13 +1014,14 @@ Resultado Deshacer(Aplicacion& app, const std::string& interno, bool preguntar) 
             return Resultado::Detenido;
         }
         for (const char* c : kColumnasHistoria) {
-            const std::string col = c;
-            app.Db.Ejecutar("update ART set " + col + " = (select h.ANTES from HIST h where h.LOTE = " + lote +
-                            " and h.COLUMNA = '" + col + "' and h.ARTORD = ART.ARTORD) where INTNRO = '" + n +
-                            "' and ARTORD in (select ARTORD from HIST where LOTE = " + lote + " and COLUMNA = '" + col +
-                            "')");
+            s.Limpiar();
+            s.Sql("update ART set ").Sql(c).Sql(" = (select h.ANTES from HIST h where h.LOTE = ").Numero(lote);
+            s.Sql(" and h.COLUMNA = ").Texto(c).Sql(" and h.ARTORD = ART.ARTORD) where INTNRO = ").Texto(interno);
+            s.Sql(" and ARTORD in (select ARTORD from HIST where LOTE = ").Numero(lote).Sql(" and COLUMNA = ");
+            s.Texto(c).Sql(")");
+            app.Db.Ejecutar(s);
         }
-        app.Db.Ejecutar("update HIST_LOTE set DESHECHA = 1 where LOTE = " + lote);
+        app.Db.Ejecutar(SentenciaSql("update HIST_LOTE set DESHECHA = 1 where LOTE = ").Numero(lote));
         app.Db.ConfirmarTransaccion();
     } catch (...) {
         AppError e = AppError::Actual();
@@ -1015,7 +1032,7 @@ Resultado Deshacer(Aplicacion& app, const std::string& interno, bool preguntar) 
         return Resultado::Fallido;
     }
     Bitacora::Registrar(app.Home, interno, "deshacer",
-                        std::string(TextoResultado(Resultado::Hecho)) + ": correccion " + lote, 0);
+                        std::string(TextoResultado(Resultado::Hecho)) + ": correccion " + std::to_string(lote), 0);
     op.MsgBox("Se deshizo la corrección del " + fecha + " (" + std::to_string(deshechos) + " articulos).",
               Icono::Informacion);
     return Resultado::Hecho;

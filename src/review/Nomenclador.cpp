@@ -3,6 +3,7 @@
 #include "global/modGlobal.h"
 #include "platform/Pontevar.h"
 #include "platform/Recordset.h"
+#include "platform/SentenciaSql.h"
 #include "platform/Texto.h"
 
 namespace Nomenclador {
@@ -31,12 +32,12 @@ bool SoloDigitos(const std::string& s) {
 }
 
 // Every statement is set and run through the entity's connection, asked for afresh each time.
-bool Consultar(Pontevar::Principal& entidades, const std::string& sql, Recordset& rs) {
+bool Consultar(Pontevar::Principal& entidades, const SentenciaSql& sql, Recordset& rs) {
     entidades.getDataConnectionByEntity("NCM").Sql(sql);
     return entidades.getDataConnectionByEntity("NCM").CrearRs(rs);
 }
 
-std::vector<Encontrada> Filas(Pontevar::Principal& entidades, const std::string& sql, bool descripcion) {
+std::vector<Encontrada> Filas(Pontevar::Principal& entidades, const SentenciaSql& sql, bool descripcion) {
     std::vector<Encontrada> r;
     Recordset rs;
     Consultar(entidades, sql, rs);
@@ -64,19 +65,20 @@ std::vector<Encontrada> PorPrefijo(Pontevar::Principal& entidades, const std::st
         }
         patron += c == '.' ? '%' : c;
     }
-    return Filas(entidades,
-                 "select " + Columnas(descripcion) +
-                     ",[012] as estadistica,[020] as deresp from ncm where [001] like '" + SqlTexto(patron) + "%'" +
-                     (escapado ? " escape '\\'" : "") + " order by [001],[002],[003]",
-                 descripcion);
+    SentenciaSql s("select ");
+    s.Sql(Columnas(descripcion)).Sql(",[012] as estadistica,[020] as deresp from ncm where [001] like ");
+    s.Texto(patron + "%");
+    if (escapado)
+        s.Sql(" escape ").Texto("\\");
+    s.Sql(" order by [001],[002],[003]");
+    return Filas(entidades, s, descripcion);
 }
 
 std::vector<Encontrada> PorClave(Pontevar::Principal& entidades, const std::string& completa, bool descripcion) {
-    return Filas(entidades,
-                 "select " + Columnas(descripcion) + " from ncm where [001] = '" + SqlTexto(Mid(completa, 1, 10)) +
-                     "' and [002] = '" + SqlTexto(Mid(completa, 12, 3)) + "' and [003] = '" +
-                     SqlTexto(Mid(completa, 15, 1)) + "'",
-                 descripcion);
+    SentenciaSql s("select ");
+    s.Sql(Columnas(descripcion)).Sql(" from ncm where [001] = ").Texto(Mid(completa, 1, 10));
+    s.Sql(" and [002] = ").Texto(Mid(completa, 12, 3)).Sql(" and [003] = ").Texto(Mid(completa, 15, 1));
+    return Filas(entidades, s, descripcion);
 }
 
 // Digits typed without dots, cut as a position is: 8703 23 10 100.
@@ -112,12 +114,12 @@ std::vector<Encontrada> PorPalabras(Pontevar::Principal& entidades, const std::s
     if (consulta.empty())
         return {};
     // The index gives the rows; ncm gives their keys, in position order.
-    std::string sql = "select ncm.[001]+ '.' +ncm.[002] + ncm.[003] as ncm";
+    SentenciaSql s("select ncm.[001]+ '.' +ncm.[002] + ncm.[003] as ncm");
     if (descripcion)
-        sql += ",ncm.[010] as descrip";
-    sql += " from ncm_texto join ncm on ncm.rowid = ncm_texto.rowid where ncm_texto match '" + SqlTexto(consulta) +
-           "' order by ncm.[001],ncm.[002],ncm.[003]";
-    return Filas(entidades, sql, descripcion);
+        s.Sql(",ncm.[010] as descrip");
+    s.Sql(" from ncm_texto join ncm on ncm.rowid = ncm_texto.rowid where ncm_texto match ").Texto(consulta);
+    s.Sql(" order by ncm.[001],ncm.[002],ncm.[003]");
+    return Filas(entidades, s, descripcion);
 }
 
 std::vector<Encontrada> Busqueda(Pontevar::Principal& entidades, const std::string& texto, bool descripcion) {
@@ -136,12 +138,12 @@ std::vector<Encontrada> Busqueda(Pontevar::Principal& entidades, const std::stri
     if (SoloDigitos(puntos)) {
         if (puntos.size() <= 8)
             return PorPrefijo(entidades, Puntear(puntos), descripcion);
-        if (puntos.size() <= 10) // the position and the beginning of its sub-item
-            return Filas(entidades,
-                         "select " + Columnas(descripcion) + " from ncm where [001] = '" +
-                             SqlTexto(Puntear(puntos.substr(0, 8))) + "' and [002] like '" +
-                             SqlTexto(puntos.substr(8)) + "%' order by [001],[002],[003]",
-                         descripcion);
+        if (puntos.size() <= 10) { // the position and the beginning of its sub-item
+            SentenciaSql s("select ");
+            s.Sql(Columnas(descripcion)).Sql(" from ncm where [001] = ").Texto(Puntear(puntos.substr(0, 8)));
+            s.Sql(" and [002] like ").Texto(puntos.substr(8) + "%").Sql(" order by [001],[002],[003]");
+            return Filas(entidades, s, descripcion);
+        }
         return {}; // more digits than a position has
     }
     bool letras = false;
@@ -189,13 +191,12 @@ Detalle MostrarDatos(Pontevar::Principal& entidades, const std::string& posicion
     if (Trim(posicion).empty())
         return d;
     Recordset rs;
-    if (Consultar(
-            entidades,
-            "Select [010] as descrip,[004] as descrip1, [012] as estadistica,[020] as deresp, [059],[019] as rein "
-            "from ncm where [001] = '" +
-                SqlTexto(Mid(posicion, 1, 10)) + "' and [002] = '" + SqlTexto(Mid(posicion, 12, 3)) +
-                "' and [003] = '" + SqlTexto(Mid(posicion, 15, 1)) + "'",
-            rs)) {
+    SentenciaSql s(
+        "Select [010] as descrip,[004] as descrip1, [012] as estadistica,[020] as deresp, [059],[019] as rein "
+        "from ncm where [001] = ");
+    s.Texto(Mid(posicion, 1, 10)).Sql(" and [002] = ").Texto(Mid(posicion, 12, 3));
+    s.Sql(" and [003] = ").Texto(Mid(posicion, 15, 1));
+    if (Consultar(entidades, s, rs)) {
         d.Encontrada = true;
         // "\n\n": the dialog's multi-line box breaks lines on it.
         d.Descripcion = rs.Fields("descrip").Texto() + "\n\n" + rs.Fields("descrip1").Texto();
@@ -203,10 +204,12 @@ Detalle MostrarDatos(Pontevar::Principal& entidades, const std::string& posicion
     // The chapter, heading, subheading and full-position keys, 14 characters each.
     const std::string claves[4] = {Left(posicion, 2) + "  .  .  .   ", Left(posicion, 4) + ".  .  .   ",
                                    Left(posicion, 7) + ".  .   ", Left(posicion, 14)};
-    std::string lista;
+    s.Limpiar();
+    s.Sql("select * from sufidos where sim in (");
     for (const std::string& c : claves)
-        lista += (lista.empty() ? "'" : ",'") + SqlTexto(c) + "'";
-    if (Consultar(entidades, "select * from sufidos where sim in (" + lista + ")", rs)) {
+        (&c == claves ? s : s.Sql(",")).Texto(c);
+    s.Sql(")");
+    if (Consultar(entidades, s, rs)) {
         for (; !rs.Eof(); rs.MoveNext()) {
             std::string codigo = Trim(rs.Fields("Sufijo").Texto());
             // A code longer than the column of five is listed as it is, not refused.

@@ -4,6 +4,7 @@
 #include "global/modGlobal.h"
 #include "platform/Cursor.h"
 #include "platform/Numeros.h"
+#include "platform/SentenciaSql.h"
 #include "platform/Texto.h"
 #include "review/Depuracion.h"
 
@@ -35,12 +36,15 @@ public:
                 nuevas.push_back(p.substr(0, 10));
         }
         Conexion& ncm = m_app.Entidades->getDataConnectionByEntity("NCM");
+        SentenciaSql s;
         for (size_t i = 0; i < nuevas.size(); i += kPorConsulta) {
-            std::string lista;
+            s.Limpiar();
+            s.Sql("select [001] as a,[002] as b,[003] as c from ncm where [001] in (");
             for (size_t j = i; j < std::min(nuevas.size(), i + kPorConsulta); ++j)
-                lista += (lista.empty() ? "'" : ",'") + SqlTexto(nuevas[j]) + "'";
+                (j == i ? s : s.Sql(",")).Texto(nuevas[j]);
+            s.Sql(")");
             Recordset rs;
-            ncm.Sql("select [001] as a,[002] as b,[003] as c from ncm where [001] in (" + lista + ")");
+            ncm.Sql(s);
             if (ncm.CrearRs(rs))
                 for (; !rs.Eof(); rs.MoveNext()) {
                     const std::string clave = LCaseAscii(rs.Fields("a").Texto() + "." + rs.Fields("b").Texto());
@@ -112,27 +116,37 @@ std::string Orden(long long artord) {
 }
 
 // "(ARTNRO = 'K' or ARTNRO like 'K %')" for a model without LIKE wildcards; "" otherwise.
-std::string FiltroModelo(const std::string& columna, const std::string& modelo) {
+void FiltroModelo(SentenciaSql& s, const char* columna, const std::string& modelo) {
     if (modelo.find_first_of("%_") != std::string::npos)
-        return "";
-    return " and (" + columna + " = '" + SqlTexto(modelo) + "' or " + columna + " like '" + SqlTexto(modelo) + " %')";
+        return;
+    s.Sql(" and (").Sql(columna).Sql(" = ").Texto(modelo).Sql(" or ").Sql(columna).Sql(" like ").Texto(modelo + " %");
+    s.Sql(")");
+}
+
+// The model's variants as one range of an index on `columna`: the model
+// itself, or the model, a blank and anything (a blank, then anything, sorts
+// below "!"). The outer range, implied by the exact test, is what lets the
+// index seek.
+void Rango(SentenciaSql& s, const char* columna, const std::string& modelo) {
+    s.Sql(" and ").Sql(columna).Sql(" >= ").Texto(modelo).Sql(" and ").Sql(columna).Sql(" < ").Texto(modelo + "!");
+    s.Sql(" and (").Sql(columna).Sql(" = ").Texto(modelo).Sql(" or (").Sql(columna).Sql(" >= ").Texto(modelo + " ");
+    s.Sql(" and ").Sql(columna).Sql(" < ").Texto(modelo + "!").Sql("))");
 }
 
 std::map<long long, std::vector<Sugerencia>> Calcular(Aplicacion& app, const long long* solo) {
     std::map<long long, std::vector<Sugerencia>> r;
-    const std::string interno = SqlTexto(app.InternoActual);
     Claves claves(app);
 
     // The articles to depurate, and their positions as the check sees them.
     std::vector<Pendiente> articulos;
     std::vector<std::string> actuales;
     {
-        std::string sql = "select ARTORD, ARTNRO, PRCNCM from ART where INTNRO = '" + interno +
-                          "' and (PRCEST = '' or PRCEST IS NULL or PRCCRC <> 'OK' or PRCCRC is null)";
+        SentenciaSql s("select ARTORD, ARTNRO, PRCNCM from ART where INTNRO = ");
+        s.Texto(app.InternoActual).Sql(" and (PRCEST = '' or PRCEST IS NULL or PRCCRC <> 'OK' or PRCCRC is null)");
         if (solo)
-            sql += " and ARTORD = " + EnteroSql(*solo);
+            s.Sql(" and ARTORD = ").Numero(*solo);
         std::vector<std::pair<Pendiente, std::string>> leidos;
-        for (Almacor::Cursor c(app.Db, sql); !c.Eof(); c.MoveNext()) {
+        for (Almacor::Cursor c(app.Db, s); !c.Eof(); c.MoveNext()) {
             const std::string nro = c.Fields(size_t{1}).Texto();
             const std::string ncm = Reemplazar(Trim(c.Fields(size_t{2}).Texto()), ",", ".");
             leidos.push_back({{c.Fields(size_t{0}).Entero(), nro, Modelo(nro)}, ncm});
@@ -160,21 +174,18 @@ std::map<long long, std::vector<Sugerencia>> Calcular(Aplicacion& app, const lon
     std::unordered_map<std::string, std::vector<Mano>> manos; // by model, lower case
     {
         std::unordered_map<long long, long long> lotes;
-        for (Almacor::Cursor c(app.Db, "select h.ARTORD, max(h.LOTE) from HIST h join HIST_LOTE l on l.LOTE = "
-                                       "h.LOTE where l.INTNRO = '" +
-                                           interno + "' and l.DESHECHA = 0 and h.TIPO = 'M' group by h.ARTORD");
-             !c.Eof(); c.MoveNext())
+        SentenciaSql s(
+            "select h.ARTORD, max(h.LOTE) from HIST h join HIST_LOTE l on l.LOTE = h.LOTE where l.INTNRO = ");
+        s.Texto(app.InternoActual).Sql(" and l.DESHECHA = 0 and h.TIPO = 'M' group by h.ARTORD");
+        for (Almacor::Cursor c(app.Db, s); !c.Eof(); c.MoveNext())
             lotes[c.Fields(size_t{0}).Entero()] = c.Fields(size_t{1}).Entero();
-        std::string sql =
-            "select ARTORD, ARTNRO, PRCNCM, PRCSUF from ART where INTNRO = '" + interno + "' and PRCEST = 'M'";
-        if (solo) {
-            // The work file: the model's variants are one range of the article index.
-            // The outer range, implied by the exact test, is what lets the index seek.
-            const std::string m = SqlTexto(articulos.front().modelo);
-            sql += " and ARTNRO >= '" + m + "' and ARTNRO < '" + m + "!' and (ARTNRO = '" + m + "' or (ARTNRO >= '" +
-                   m + " ' and ARTNRO < '" + m + "!'))";
-        }
-        for (Almacor::Cursor c(app.Db, sql); !c.Eof(); c.MoveNext()) {
+        // The work file: the model's variants are one range of the article index.
+        s.Limpiar();
+        s.Sql("select ARTORD, ARTNRO, PRCNCM, PRCSUF from ART where INTNRO = ").Texto(app.InternoActual);
+        s.Sql(" and PRCEST = 'M'");
+        if (solo)
+            Rango(s, "ARTNRO", articulos.front().modelo);
+        for (Almacor::Cursor c(app.Db, s); !c.Eof(); c.MoveNext()) {
             const std::string modelo = LCaseAscii(Modelo(c.Fields(size_t{1}).Texto()));
             if (!modelos.count(modelo))
                 continue;
@@ -195,26 +206,21 @@ std::map<long long, std::vector<Sugerencia>> Calcular(Aplicacion& app, const lon
     if (!app.Config.INTCAT.empty()) {
         const char* modelo = "case when instr(1, idarticulo, ' ') > 0 then left(idarticulo, instr(1, idarticulo, ' ') "
                              "- 1) else idarticulo end";
-        std::string sql = std::string("select ") + modelo +
-                          " as modelo, ncm, sufijos, count(*) as n, max(idarticulo) as ultimo from catarticulos "
-                          "where idcatalogo = '" +
-                          SqlTexto(app.Config.INTCAT) + "'";
         Conexion& cat = app.Entidades->getDataConnectionByEntity("CATALOGOS");
+        SentenciaSql s("select ");
+        s.Sql(modelo).Sql(" as modelo, ncm, sufijos, count(*) as n, max(idarticulo) as ultimo from catarticulos ");
+        s.Sql("where idcatalogo = ").Texto(app.Config.INTCAT);
         if (solo) {
-            const std::string& m = articulos.front().modelo;
-            // On the file the model's variants are one range of its index
-            // (blank, then anything, sorts below "!"); a server's collation
-            // may order blanks otherwise, so there LIKE says it.
+            // On the file the model's variants are one range of its index; a
+            // server's collation may order blanks otherwise, so there LIKE says it.
             if (cat.MotorDatos() == Conexion::Motor::Sqlite)
-                sql += " and idarticulo >= '" + SqlTexto(m) + "' and idarticulo < '" + SqlTexto(m) +
-                       "!' and (idarticulo = '" + SqlTexto(m) + "' or (idarticulo >= '" + SqlTexto(m) +
-                       " ' and idarticulo < '" + SqlTexto(m) + "!'))";
+                Rango(s, "idarticulo", articulos.front().modelo);
             else
-                sql += FiltroModelo("idarticulo", m);
+                FiltroModelo(s, "idarticulo", articulos.front().modelo);
         }
-        sql += " group by modelo, ncm, sufijos";
+        s.Sql(" group by modelo, ncm, sufijos");
         Recordset rs;
-        cat.Sql(sql);
+        cat.Sql(s);
         if (cat.CrearRs(rs))
             for (; !rs.Eof(); rs.MoveNext()) {
                 std::string m = rs.Fields("modelo").Texto();
@@ -238,15 +244,18 @@ std::map<long long, std::vector<Sugerencia>> Calcular(Aplicacion& app, const lon
         std::vector<std::string> lista(numeros.begin(), numeros.end());
         std::sort(lista.begin(), lista.end());
         Conexion& dec = app.Entidades->getDataConnectionByEntity("INTERNOS");
+        SentenciaSql s;
         for (size_t i = 0; i < lista.size(); i += kPorConsulta) {
-            std::string o;
+            s.Limpiar();
+            s.Sql("select s.idarticulo as articulo, s.ncm as ncm, s.sufijos as sufijos, s.interno as interno, "
+                  "count(*) as n, (select max(c.fechaalta) from caratula c where c.interno = s.interno) as fecha "
+                  "from subitems s where s.interno <> ");
+            s.Texto(app.InternoActual).Sql(" and (");
             for (size_t j = i; j < std::min(lista.size(), i + kPorConsulta); ++j)
-                o += (o.empty() ? "" : " or ") + std::string("s.idarticulo = '") + SqlTexto(lista[j]) + "'";
+                s.Sql(j == i ? "s.idarticulo = " : " or s.idarticulo = ").Texto(lista[j]);
+            s.Sql(") group by s.idarticulo, s.ncm, s.sufijos, s.interno");
             Recordset rs;
-            dec.Sql("select s.idarticulo as articulo, s.ncm as ncm, s.sufijos as sufijos, s.interno as interno, "
-                    "count(*) as n, (select max(c.fechaalta) from caratula c where c.interno = s.interno) as fecha "
-                    "from subitems s where s.interno <> '" +
-                    interno + "' and (" + o + ") group by s.idarticulo, s.ncm, s.sufijos, s.interno");
+            dec.Sql(s);
             if (dec.CrearRs(rs))
                 for (; !rs.Eof(); rs.MoveNext()) {
                     FilaDeclarada f{rs.Fields("articulo").Texto(), Reemplazar(Trim(rs.Fields("ncm").Texto()), ",", "."),
