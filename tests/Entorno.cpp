@@ -215,6 +215,21 @@ std::string EntornoPrueba::ValorAduana(const SentenciaSql& sentencia) {
     return rs.Eof() ? "" : rs.Fields(size_t{0}).Texto();
 }
 
+SentenciaSql& Dato(SentenciaSql& s, const std::string& literal) {
+    if (literal == "null")
+        return s.Sql("null");
+    if (literal.size() >= 2 && literal.front() == '\'' && literal.back() == '\'') {
+        std::string texto;
+        for (size_t i = 1; i + 1 < literal.size(); ++i) {
+            texto += literal[i];
+            if (literal[i] == '\'')
+                ++i; // a doubled quote is one
+        }
+        return s.Texto(texto);
+    }
+    return s.Numero(std::string_view(literal));
+}
+
 fs::path EntornoPrueba::Archivo(const std::string& nombre, const std::string& contenido) {
     fs::path p = Home / nombre;
     std::ofstream(p, std::ios::binary) << contenido;

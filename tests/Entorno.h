@@ -124,6 +124,9 @@ bool EnServidor();
 // The data folder of the source tree.
 std::string CarpetaDatosFuente();
 
+// A test row's value written as SQL writes it ('text' with its quotes
+// doubled, a number, or null), appended to `s` as a value apart.
+SentenciaSql& Dato(SentenciaSql& s, const std::string& literal);
 // What a statement built with its values apart holds that a scan of its own
 // text would not give (template, values in order, their types): "" when
 // nothing, so a builder's two forms are checked against each other.

@@ -6,6 +6,7 @@
 #include "app/OperadorConsola.h"
 #include "import/ListaInternos.h"
 #include "platform/Numeros.h"
+#include "platform/SentenciaSql.h"
 #include "review/Depuracion.h"
 
 #include <gtest/gtest.h>
@@ -56,16 +57,17 @@ protected:
                                                 {"PRCCRC", "'SUF'"}};
         for (const auto& [k, x] : c)
             v[k] = x;
-        std::string cols, vals;
-        for (const auto& [k, x] : v) {
-            cols += (cols.empty() ? "" : ",") + k;
-            vals += (vals.empty() ? "" : ",") + x;
-        }
-        e.Trabajo("insert into ART (" + cols + ") values (" + vals + ")");
+        SentenciaSql s("insert into ART (");
+        for (const auto& [k, x] : v)
+            s.Sql(k == v.begin()->first ? "" : ",").Sql(k);
+        s.Sql(") values (");
+        for (const auto& [k, x] : v)
+            Dato(s.Sql(k == v.begin()->first ? "" : ","), x);
+        e.Trabajo(s.Sql(")"));
     }
 
     std::string Col(int ord, const std::string& col) {
-        return e.Valor("select " + col + " from ART where ARTORD = " + std::to_string(ord));
+        return e.Valor(SentenciaSql("select ").Sql(col).Sql(" from ART where ARTORD = ").Numero(ord * 1LL));
     }
 
     // The editor on an article whose values all pass the checks.
@@ -443,6 +445,13 @@ TEST_F(Depurar, GrabarGuardaNumerosComoNumerosEnCualquierLocale) {
         f.txtPRCNCM = "8703,23,10,100A"; // typed with commas: stored dotted
         f.txtPRCDUN = "0'7";             // an apostrophe stays an apostrophe
         f.txtPRCNCM_Tag = "0'7";
+        // The statement that runs, the same text in either locale.
+        ASSERT_TRUE(f.VerificarDatos()) << e.Op.Ultimo();
+        EXPECT_EQ(f.SentenciaGrabar().TextoSql(),
+                  "update ART set PRCNCM = '8703.23.10.100A', PRCLAP = '', PRCSUF = 'AA(X)-CA01-ZA(002024)-AM(V1)-', "
+                  "PRCDUN = '0''7', PRCEUN = '0''7', PRCECA = 1, ARTCAN = 02.00, ARTUNI = 12.50000, ARTTOT = 10.00, "
+                  "PRCESM = '1', PRCORI = '200', PRCCAN = 1,PRCEST = 'M', PRCCRC = 'OK' where ARTORD = 1 and "
+                  "INTNRO = '100' ");
         ASSERT_EQ(f.GrabarDatos(), Resultado::Hecho) << e.Op.Ultimo();
         EXPECT_EQ(Col(1, "typeof(ARTUNI)"), "real");
         EXPECT_EQ(Col(1, "ARTUNI = 12.5"), "1");
@@ -611,6 +620,10 @@ TEST_F(Depurar, ReplicacionALosIgualesSinTocar) {
     Articulo(7, "B", {{"PRCEST", "null"}});
     FormModificar f = Editor(1);
     ASSERT_EQ(f.GrabarDatos(), Resultado::Hecho) << e.Op.Ultimo();
+    EXPECT_EQ(f.SentenciaReplicar().TextoSql(),
+              "update ART set PRCNCM = '8703.23.10.100A',PRCLAP = '',PRCSUF = 'AA(X)-CA01-ZA(002024)-AM(V1)-',"
+              "PRCEST = 'R',PRCCRC = 'OK',PRCEUN = '07' where INTNRO = '100' and ARTNRO = 'A' and (PRCEST = '' or "
+              "PRCEST IS NULL)and (PRCVIN = '' or PRCVIN IS NULL)");
     EXPECT_EQ(e.Op.Ultimo(), "Se replico la modificiación a 2 articulos A");
     EXPECT_EQ(e.Op.Mensajes.back().Icon, Icono::Informacion);
     for (int ord : {2, 3}) {
@@ -643,6 +656,14 @@ TEST_F(Depurar, ReplicacionALosIgualesSinTocar) {
     EXPECT_EQ(h.txtARTNRO_Tag, "C V1");
     h.txtPRCSUF = "AA(X)-CA01-ZA(002024)-AM(V1)-";
     ASSERT_EQ(h.GrabarDatos(), Resultado::Hecho) << e.Op.Ultimo();
+    e.App.InternoActual = "1'00";
+    h.PRCSCAVisible = true;
+    h.txtPRCSCA_Tag = "0'1";
+    EXPECT_EQ(h.SentenciaReplicar().TextoSql(),
+              "update ART set PRCNCM = '8703.23.10.100A',PRCLAP = '',PRCEST = 'R',PRCCRC = 'OK',PRCEUN = '07' , "
+              "PRCSUN = '0''1' where INTNRO = '1''00' and ARTNRO = 'C' and (PRCEST = '' or PRCEST IS NULL)and "
+              "(PRCVIN = '' or PRCVIN IS NULL)");
+    e.App.InternoActual = "100";
     EXPECT_EQ(Col(9, "PRCEST"), "R");
     EXPECT_EQ(Col(9, "PRCSUF"), "PROPIO-");
 }
@@ -691,9 +712,9 @@ TEST_F(Depurar, ReplicacionALosVehiculosConSuPropioVin) {
         Articulo(10, "A", nuevo("null")); // no VIN: the ordinary replication's
         const std::string antes = e.Valor(todas);
         const auto Fila = [&](int ord) {
-            return e.Valor("select quote(PRCNCM) || quote(PRCSUF) || quote(PRCEST) || quote(PRCCRC) from ART "
-                           "where ARTORD = " +
-                           std::to_string(ord));
+            return e.Valor(SentenciaSql("select quote(PRCNCM) || quote(PRCSUF) || quote(PRCEST) || quote(PRCCRC) "
+                                        "from ART where ARTORD = ")
+                               .Numero(ord * 1LL));
         };
         std::map<int, std::string> filaAntes;
         for (int ord : {4, 5, 6, 7, 8, 9})
@@ -773,6 +794,29 @@ TEST_F(Depurar, HistorialYDeshacer) {
     EXPECT_EQ(tipos["1ARTUNI"], "M:10>7.5");
     EXPECT_EQ(tipos["2PRCEST"], "R:(nulo)>R");
     EXPECT_EQ(tipos["1PRCSUF"], "M:(nulo)>AA(X)-CA01-ZA(002024)-AM(V1)-");
+    // The history and undo statements, word for word.
+    const char* columnas[] = {"PRCNCM", "PRCLAP", "PRCSUF", "PRCDUN", "PRCEUN", "PRCECA", "ARTCAN", "ARTUNI",
+                              "ARTTOT", "PRCSUN", "PRCSCA", "PRCESM", "PRCORI", "PRCCAN", "PRCEST", "PRCCRC"};
+    std::string filas, antes_, despues, cambio;
+    for (std::string c : columnas) {
+        filas += (filas.empty() ? "select '" : " union all select '") + c + "' as col";
+        antes_ += " when '" + c + "' then b." + c;
+        despues += " when '" + c + "' then a." + c;
+        cambio += " when '" + c + "' then a." + c + " is not b." + c;
+    }
+    EXPECT_EQ(Depuracion::SentenciaHistoria("1'00", 7, 3).TextoSql(),
+              "insert into HIST (LOTE, COLUMNA, ARTORD, ANTES, DESPUES, TIPO) select 7, c.col, a.ARTORD, case c.col" +
+                  antes_ + " end, case c.col" + despues +
+                  " end, case when a.ARTORD = 3 then 'M' else 'R' end from temp.HIST_ANTES b join ART a on a.INTNRO "
+                  "= b.INTNRO and a.ARTORD = b.ARTORD cross join (" +
+                  filas + ") c where a.INTNRO = '1''00' and case c.col" + cambio + " end");
+    SentenciaSql deshacer;
+    Depuracion::SentenciaDeshacer(deshacer, "1'00", 7, "PRCSUF");
+    Depuracion::SentenciaDeshacer(deshacer, "1'00", 12, "ARTUNI"); // reused: nothing of the first is left
+    EXPECT_EQ(deshacer.TextoSql(),
+              "update ART set ARTUNI = (select h.ANTES from HIST h where h.LOTE = 12 and h.COLUMNA = 'ARTUNI' and "
+              "h.ARTORD = ART.ARTORD) where INTNRO = '1''00' and ARTORD in (select ARTORD from HIST where LOTE = 12 "
+              "and COLUMNA = 'ARTUNI')");
 
     // Undone as a whole; nulls come back as nulls. The question comes first in the windows.
     e.Op.RespuestasSiNo = {Operador::Respuesta::No};

@@ -2,6 +2,7 @@
 // the counting, the nomenclator as the judge of every position, the catalog's
 // 14-character positions, and the command line's sugerir and --sugerencia.
 #include "Entorno.h"
+#include "platform/SentenciaSql.h"
 #include "review/Depuracion.h"
 #include "review/Sugerencias.h"
 
@@ -29,20 +30,33 @@ protected:
 
     void Articulo(int ord, const std::string& nro, const std::string& est = "null", const std::string& ncm = "null",
                   const std::string& suf = "null", const std::string& vin = "null") {
-        e.Trabajo("insert into ART (INTNRO, ARTORD, ARTNRO, ARTCAN, ARTUNI, ARTTOT, PRCCAN, PRCDUN, PRCESM, PRCORI, "
-                  "PRCNCM, PRCSUF, PRCEST, PRCCRC, PRCVIN) values ('100', " +
-                  std::to_string(ord) + ", '" + nro + "', 1, 10, 10, 1, '07', '1', '200', " + ncm + ", " + suf + ", " +
-                  est + ", " + (est == "'M'" ? "'OK'" : "null") + ", " + vin + ")");
+        SentenciaSql s("insert into ART (INTNRO, ARTORD, ARTNRO, ARTCAN, ARTUNI, ARTTOT, PRCCAN, PRCDUN, PRCESM, "
+                       "PRCORI, PRCNCM, PRCSUF, PRCEST, PRCCRC, PRCVIN) values ('100', ");
+        s.Numero(static_cast<long long>(ord)).Sql(", ").Texto(nro).Sql(", 1, 10, 10, 1, '07', '1', '200', ");
+        Dato(s, ncm).Sql(", ");
+        Dato(s, suf).Sql(", ");
+        Dato(s, est).Sql(est == "'M'" ? ", 'OK', " : ", null, ");
+        e.Trabajo(Dato(s, vin).Sql(")"));
     }
     void Catalogo(const std::string& art, const std::string& ncm, const std::string& suf, const char* cat = "1") {
-        e.EnAduana(std::string("insert into catarticulos (idcatalogo, idarticulo, ncm, sufijos) values ('") + cat +
-                   "', '" + art + "', '" + ncm + "', '" + suf + "')");
+        e.EnAduana(SentenciaSql("insert into catarticulos (idcatalogo, idarticulo, ncm, sufijos) values (")
+                       .Texto(cat)
+                       .Sql(", ")
+                       .Texto(art)
+                       .Sql(", ")
+                       .Texto(ncm)
+                       .Sql(", ")
+                       .Texto(suf)
+                       .Sql(")"));
     }
     void Declarado(const std::string& interno, const std::string& art, const std::string& ncm, const std::string& suf,
                    const std::string& fecha) {
-        e.EnAduana("insert into subitems (interno, idarticulo, ncm, sufijos) values ('" + interno + "', '" + art +
-                   "', '" + ncm + "', '" + suf + "')");
-        e.EnAduana("insert into caratula (interno, fechaalta) values ('" + interno + "', '" + fecha + "')");
+        SentenciaSql s("insert into subitems (interno, idarticulo, ncm, sufijos) values (");
+        s.Texto(interno).Sql(", ").Texto(art).Sql(", ").Texto(ncm).Sql(", ").Texto(suf).Sql(")");
+        e.EnAduana(s);
+        s.Limpiar();
+        e.EnAduana(
+            s.Sql("insert into caratula (interno, fechaalta) values (").Texto(interno).Sql(", ").Texto(fecha).Sql(")"));
     }
 };
 

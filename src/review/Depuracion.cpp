@@ -654,18 +654,23 @@ bool FormModificar::VerificarDatos() {
     }
 }
 
+SentenciaSql FormModificar::SentenciaReplicar() const {
+    SentenciaSql s("update ART set PRCNCM = ");
+    s.Texto(Reemplazar(txtPRCNCM, ",", ".")).Sql(",PRCLAP = ").Texto(lbPRCLAP_Tag).Sql(",");
+    if (!m_app.Config.MODELOVARIANTESINSPC)
+        s.Sql("PRCSUF = ").Texto(txtPRCSUF).Sql(",");
+    s.Sql("PRCEST = 'R',PRCCRC = 'OK',PRCEUN = ").Texto(txtPRCNCM_Tag).Sql(" ");
+    if (PRCSCAVisible)
+        s.Sql(", PRCSUN = ").Texto(txtPRCSCA_Tag).Sql(" ");
+    s.Sql("where INTNRO = ").Texto(m_app.InternoActual).Sql(" and ARTNRO = ").Texto(txtARTNRO);
+    // No blank before the second "and": the statement's text stays as it has always run.
+    s.Sql(" and (PRCEST = '' or PRCEST IS NULL)and (PRCVIN = '' or PRCVIN IS NULL)");
+    return s;
+}
+
 long FormModificar::CopiarModificacion() {
     try {
-        SentenciaSql s("update ART set PRCNCM = ");
-        s.Texto(Reemplazar(txtPRCNCM, ",", ".")).Sql(",PRCLAP = ").Texto(lbPRCLAP_Tag).Sql(",");
-        if (!m_app.Config.MODELOVARIANTESINSPC)
-            s.Sql("PRCSUF = ").Texto(txtPRCSUF).Sql(",");
-        s.Sql("PRCEST = 'R',PRCCRC = 'OK',PRCEUN = ").Texto(txtPRCNCM_Tag).Sql(" ");
-        if (PRCSCAVisible)
-            s.Sql(", PRCSUN = ").Texto(txtPRCSCA_Tag).Sql(" ");
-        s.Sql("where INTNRO = ").Texto(m_app.InternoActual).Sql(" and ARTNRO = ").Texto(txtARTNRO);
-        // No blank before the second "and": the statement's text stays as it has always run.
-        s.Sql(" and (PRCEST = '' or PRCEST IS NULL)and (PRCVIN = '' or PRCVIN IS NULL)");
+        SentenciaSql s = SentenciaReplicar();
         long n = m_app.Db.Ejecutar(s);
         // Before the quantity steps, so the vehicles take their quantities too.
         m_vehiculos = m_conVehiculos ? CopiarAVehiculos() : 0;
@@ -778,27 +783,32 @@ Resultado FormModificar::GrabarDatos() {
     return r;
 }
 
-Resultado FormModificar::Grabar() {
-    Operador& op = *m_app.Op;
+SentenciaSql FormModificar::SentenciaGrabar() const {
     // No country selected (after Yes): an empty origin, never a stale id.
     const bool hayPais = cboPRCORI_Indice >= 0 && cboPRCORI_Indice < static_cast<int>(cboidPRCORI.size());
-    const long long ord = static_cast<long long>(ValorNumerico(Tag));
-    SentenciaSql guardar("update ART set PRCNCM = ");
-    guardar.Texto(Reemplazar(txtPRCNCM, ",", ".")).Sql(", PRCLAP = ").Texto(lbPRCLAP_Tag);
-    guardar.Sql(", PRCSUF = ").Texto(txtPRCSUF).Sql(", PRCDUN = ").Texto(txtPRCDUN);
-    guardar.Sql(", PRCEUN = ").Texto(txtPRCNCM_Tag).Sql(", PRCECA = ");
-    NumeroDe(guardar, txtPRCECA, nullptr).Sql(", ARTCAN = ");
-    NumeroDe(guardar, txtARTCAN, "00.00").Sql(", ARTUNI = ");
-    NumeroDe(guardar, txtARTUNI, "00.00000").Sql(", ARTTOT = ");
-    NumeroDe(guardar, txtARTTOT, "00.00").Sql(", ");
+    SentenciaSql s("update ART set PRCNCM = ");
+    s.Texto(Reemplazar(txtPRCNCM, ",", ".")).Sql(", PRCLAP = ").Texto(lbPRCLAP_Tag);
+    s.Sql(", PRCSUF = ").Texto(txtPRCSUF).Sql(", PRCDUN = ").Texto(txtPRCDUN);
+    s.Sql(", PRCEUN = ").Texto(txtPRCNCM_Tag).Sql(", PRCECA = ");
+    NumeroDe(s, txtPRCECA, nullptr).Sql(", ARTCAN = ");
+    NumeroDe(s, txtARTCAN, "00.00").Sql(", ARTUNI = ");
+    NumeroDe(s, txtARTUNI, "00.00000").Sql(", ARTTOT = ");
+    NumeroDe(s, txtARTTOT, "00.00").Sql(", ");
     if (PRCSCAVisible) {
-        guardar.Sql("PRCSUN = ").Texto(txtPRCSCA_Tag).Sql(", PRCSCA = ");
-        NumeroDe(guardar, txtPRCSCA, nullptr).Sql(", ");
+        s.Sql("PRCSUN = ").Texto(txtPRCSCA_Tag).Sql(", PRCSCA = ");
+        NumeroDe(s, txtPRCSCA, nullptr).Sql(", ");
     }
-    guardar.Sql("PRCESM = ").Texto(txtPRCESM).Sql(", PRCORI = ");
-    guardar.Texto(hayPais ? cboidPRCORI[static_cast<size_t>(cboPRCORI_Indice)] : "").Sql(", PRCCAN = ");
-    NumeroDe(guardar, txtPRCCAN, nullptr).Sql(",PRCEST = 'M', PRCCRC = 'OK' where ARTORD = ").Numero(ord);
-    guardar.Sql(" and INTNRO = ").Texto(m_app.InternoActual).Sql(" ");
+    s.Sql("PRCESM = ").Texto(txtPRCESM).Sql(", PRCORI = ");
+    s.Texto(hayPais ? cboidPRCORI[static_cast<size_t>(cboPRCORI_Indice)] : "").Sql(", PRCCAN = ");
+    NumeroDe(s, txtPRCCAN, nullptr).Sql(",PRCEST = 'M', PRCCRC = 'OK' where ARTORD = ").Numero(Orden(Tag));
+    s.Sql(" and INTNRO = ").Texto(m_app.InternoActual).Sql(" ");
+    return s;
+}
+
+Resultado FormModificar::Grabar() {
+    Operador& op = *m_app.Op;
+    const long long ord = Orden(Tag);
+    const SentenciaSql guardar = SentenciaGrabar();
 
     // The save, its replication and what they changed stand or fall together;
     // the replication's message waits until the work is committed.
@@ -855,20 +865,7 @@ Resultado FormModificar::Grabar() {
         const long long lote = static_cast<long long>(rs.Fields("lote").Numero());
         // One pass over the article pairs (after, before), one row per changed column:
         // each pair is joined once and then crossed with the columns, not sought again per column.
-        SentenciaSql hist[4]; // the columns, their values before, after, and whether they changed
-        for (const char* c : kColumnasHistoria) {
-            hist[0].Sql(hist[0].Plantilla().empty() ? "select " : " union all select ").Texto(c).Sql(" as col");
-            hist[1].Sql(" when ").Texto(c).Sql(" then b.").Sql(c);
-            hist[2].Sql(" when ").Texto(c).Sql(" then a.").Sql(c);
-            hist[3].Sql(" when ").Texto(c).Sql(" then a.").Sql(c).Sql(" is not b.").Sql(c);
-        }
-        s.Limpiar();
-        s.Sql("insert into HIST (LOTE, COLUMNA, ARTORD, ANTES, DESPUES, TIPO) select ").Numero(lote);
-        s.Sql(", c.col, a.ARTORD, case c.col").Anexar(hist[1]).Sql(" end, case c.col").Anexar(hist[2]);
-        s.Sql(" end, case when a.ARTORD = ").Numero(ord).Sql(" then 'M' else 'R' end from temp.HIST_ANTES b ");
-        s.Sql("join ART a on a.INTNRO = b.INTNRO and a.ARTORD = b.ARTORD cross join (").Anexar(hist[0]);
-        s.Sql(") c where a.INTNRO = ").Texto(m_app.InternoActual).Sql(" and case c.col").Anexar(hist[3]).Sql(" end");
-        const long cambios = m_app.Db.Ejecutar(s);
+        const long cambios = m_app.Db.Ejecutar(SentenciaHistoria(m_app.InternoActual, lote, ord));
         // A save that changed nothing is no correction: an undo of it would have nothing to give back.
         if (cambios == 0)
             m_app.Db.Ejecutar(SentenciaSql("delete from HIST_LOTE where LOTE = ").Numero(lote));
@@ -927,6 +924,30 @@ std::vector<Cambio> Historial(Aplicacion& app, const std::string& interno) {
             r.push_back(std::move(c));
         }
     return r;
+}
+
+SentenciaSql SentenciaHistoria(const std::string& interno, long long lote, long long orden) {
+    SentenciaSql hist[4]; // the columns, their values before, after, and whether they changed
+    for (const char* c : kColumnasHistoria) {
+        hist[0].Sql(hist[0].Plantilla().empty() ? "select " : " union all select ").Texto(c).Sql(" as col");
+        hist[1].Sql(" when ").Texto(c).Sql(" then b.").Sql(c);
+        hist[2].Sql(" when ").Texto(c).Sql(" then a.").Sql(c);
+        hist[3].Sql(" when ").Texto(c).Sql(" then a.").Sql(c).Sql(" is not b.").Sql(c);
+    }
+    SentenciaSql s("insert into HIST (LOTE, COLUMNA, ARTORD, ANTES, DESPUES, TIPO) select ");
+    s.Numero(lote).Sql(", c.col, a.ARTORD, case c.col").Anexar(hist[1]).Sql(" end, case c.col").Anexar(hist[2]);
+    s.Sql(" end, case when a.ARTORD = ").Numero(orden).Sql(" then 'M' else 'R' end from temp.HIST_ANTES b ");
+    s.Sql("join ART a on a.INTNRO = b.INTNRO and a.ARTORD = b.ARTORD cross join (").Anexar(hist[0]);
+    s.Sql(") c where a.INTNRO = ").Texto(interno).Sql(" and case c.col").Anexar(hist[3]).Sql(" end");
+    return s;
+}
+
+void SentenciaDeshacer(SentenciaSql& s, const std::string& interno, long long lote, const char* columna) {
+    s.Limpiar();
+    s.Sql("update ART set ").Sql(columna).Sql(" = (select h.ANTES from HIST h where h.LOTE = ").Numero(lote);
+    s.Sql(" and h.COLUMNA = ").Texto(columna).Sql(" and h.ARTORD = ART.ARTORD) where INTNRO = ").Texto(interno);
+    s.Sql(" and ARTORD in (select ARTORD from HIST where LOTE = ").Numero(lote).Sql(" and COLUMNA = ");
+    s.Texto(columna).Sql(")");
 }
 
 namespace {
@@ -1014,11 +1035,7 @@ Resultado Deshacer(Aplicacion& app, const std::string& interno, bool preguntar) 
             return Resultado::Detenido;
         }
         for (const char* c : kColumnasHistoria) {
-            s.Limpiar();
-            s.Sql("update ART set ").Sql(c).Sql(" = (select h.ANTES from HIST h where h.LOTE = ").Numero(lote);
-            s.Sql(" and h.COLUMNA = ").Texto(c).Sql(" and h.ARTORD = ART.ARTORD) where INTNRO = ").Texto(interno);
-            s.Sql(" and ARTORD in (select ARTORD from HIST where LOTE = ").Numero(lote).Sql(" and COLUMNA = ");
-            s.Texto(c).Sql(")");
+            SentenciaDeshacer(s, interno, lote, c);
             app.Db.Ejecutar(s);
         }
         app.Db.Ejecutar(SentenciaSql("update HIST_LOTE set DESHECHA = 1 where LOTE = ").Numero(lote));

@@ -6,6 +6,7 @@
 
 struct Aplicacion;
 class Recordset;
+class SentenciaSql;
 
 // Depuration: the record lists of frmDEP, the article editor frmModificar as
 // logic (its controls are the fields of FormModificar), the position check, the
@@ -71,6 +72,10 @@ public:
     // F11: checks, saves the article with its replication and history in one
     // transaction, then tells how many like articles took the correction.
     Resultado GrabarDatos();
+    // The statements of a save as they run: the edited article's update, and
+    // the one that replicates it to the untouched like articles without a VIN.
+    SentenciaSql SentenciaGrabar() const;
+    SentenciaSql SentenciaReplicar() const;
 
     // Controls (text as shown) and their hidden values.
     std::string Tag; // ARTORD of the article
@@ -141,6 +146,12 @@ struct Cambio {
     bool Deshecha = false;
 };
 std::vector<Cambio> Historial(Aplicacion& app, const std::string& interno);
+// The history rows of lot `lote`: one for each column the save of article
+// `orden` or its replication changed, the articles as they were before being
+// in temp.HIST_ANTES.
+SentenciaSql SentenciaHistoria(const std::string& interno, long long lote, long long orden);
+// Into `s` (emptied first): the undo of one column of lot `lote`.
+void SentenciaDeshacer(SentenciaSql& s, const std::string& interno, long long lote, const char* columna);
 // Undoes the last correction of the interno (its save and its replication) as
 // a whole; asks first when `preguntar`. Refused, with its reason, once the
 // interno was transferred after that correction.

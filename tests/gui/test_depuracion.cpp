@@ -7,6 +7,7 @@
 #include "controls/gui/Ventana.h"
 #include "platform/Ajustes.h"
 #include "platform/Numeros.h"
+#include "platform/SentenciaSql.h"
 #include "review/gui/FrmCargaSufijos.h"
 #include "review/gui/FrmPosicion.h"
 #include "review/gui/frmDEP.h"
@@ -35,15 +36,22 @@ struct DepuracionVentanas : ::testing::Test {
         e.App.Op = &op;
         e.App.InternoActual = "100";
         // Three articles of one number: one classified with a suffix error, two not in the catalog.
-        for (int ord : {1, 2, 3})
-            e.Trabajo("insert into ART (INTNRO, ARTORD, ARTNRO, ARTCAN, ARTUNI, ARTTOT, PRCCAN, PRCDUN, PRCEUN, "
-                      "PRCESM, PRCORI, PRCNCM, PRCSUF, PRCEST, PRCCRC) values ('100', " +
-                      std::to_string(ord) + ", 'SOLVIA', 1, 10, 10, 1, '07', " + (ord == 1 ? "'07'" : "null") +
-                      ", '1', '200', " +
-                      (ord == 1 ? "'8703.23.10.100A', 'AA(X)-', 'E', 'SUF'" : "null, null, null, null") + ")");
+        SentenciaSql s;
+        for (long long ord : {1, 2, 3}) {
+            s.Limpiar();
+            s.Sql("insert into ART (INTNRO, ARTORD, ARTNRO, ARTCAN, ARTUNI, ARTTOT, PRCCAN, PRCDUN, PRCEUN, PRCESM, "
+                  "PRCORI, PRCNCM, PRCSUF, PRCEST, PRCCRC) values ('100', ");
+            s.Numero(ord).Sql(", 'SOLVIA', 1, 10, 10, 1, '07', ");
+            if (ord == 1)
+                s.Texto("07").Sql(", '1', '200', ").Texto("8703.23.10.100A").Sql(", ").Texto("AA(X)-").Sql(", ");
+            else
+                s.Sql("null, '1', '200', null, null, ");
+            s.Sql(ord == 1 ? "'E', 'SUF')" : "null, null)");
+            e.Trabajo(s);
+        }
     }
     std::string Col(int ord, const std::string& col) {
-        return e.Valor("select " + col + " from ART where ARTORD = " + std::to_string(ord));
+        return e.Valor(SentenciaSql("select ").Sql(col).Sql(" from ART where ARTORD = ").Numero(ord * 1LL));
     }
 };
 
@@ -442,13 +450,15 @@ TEST_F(DepuracionVentanas, F7YLosVehiculosDelNumeroSalenDeLaLista) {
                "'AA(ORVANTA)-AB(SOLVIA)-CA01-AM(AJENO1234)-PA02-ZA(002024)-ZC(001598)-')");
     e.Trabajo("update ART set PRCVIN = 'VINDOS0000000002' where ARTORD = 2");
     e.Trabajo("update ART set PRCVIN = 'VINTRES000000003' where ARTORD = 3");
-    for (int ord : {4, 5})
-        e.Trabajo("insert into ART (INTNRO, ARTORD, ARTNRO, ARTCAN, ARTUNI, ARTTOT, PRCCAN, PRCDUN, PRCESM, PRCORI, "
-                  "PRCVIN) values ('100', " +
-                  std::to_string(ord) + ", '" + (ord == 4 ? "SOLVIA" : "SOLVIA GLX") +
-                  "', 1, 10, 10, 1, '07', '1', "
-                  "'200', 'VIN" +
-                  std::to_string(ord) + "XXXXXXXXXXX')");
+    for (long long ord : {4, 5})
+        e.Trabajo(SentenciaSql("insert into ART (INTNRO, ARTORD, ARTNRO, ARTCAN, ARTUNI, ARTTOT, PRCCAN, PRCDUN, "
+                               "PRCESM, PRCORI, PRCVIN) values ('100', ")
+                      .Numero(ord)
+                      .Sql(", ")
+                      .Texto(ord == 4 ? "SOLVIA" : "SOLVIA GLX")
+                      .Sql(", 1, 10, 10, 1, '07', '1', '200', ")
+                      .Texto("VIN" + std::to_string(ord) + "XXXXXXXXXXX")
+                      .Sql(")"));
     e.App.ModoDepuracion = 1;
     auto* lista = new frmDEP(e.App, op);
     lista->show();
