@@ -69,11 +69,12 @@ std::string Catalogo(EntornoPrueba& e, long articulos) {
     const long copias = (articulos + base - 1) / base - 1;
     cat.ComenzarTransaccion();
     // Copies of the demo articles; one in seven with a position gone from the nomenclator.
-    cat.Sql("with recursive n(i) as (select 1 union all select i + 1 from n where i < " + std::to_string(copias) +
-            ") insert into catarticulos (idcatalogo,idarticulo,ncm,sufijos,descripcion) select idcatalogo, "
-            "idarticulo || '-' || i, case when i % 7 = 0 then '9999.99.99.999' else ncm end, sufijos, descripcion "
-            "from catarticulos, n where idcatalogo = '" +
-            id + "'");
+    cat.Sql(SentenciaSql("with recursive n(i) as (select 1 union all select i + 1 from n where i < ")
+                .Numero(static_cast<long long>(copias))
+                .Sql(") insert into catarticulos (idcatalogo,idarticulo,ncm,sufijos,descripcion) select idcatalogo, "
+                     "idarticulo || '-' || i, case when i % 7 = 0 then '9999.99.99.999' else ncm end, sufijos, "
+                     "descripcion from catarticulos, n where idcatalogo = ")
+                .Texto(id));
     cat.Ejecutar();
     cat.ConfirmarTransaccion();
     return id;
@@ -128,7 +129,7 @@ int main(int argc, char** argv) {
     long total = 0;
     Recordset rs;
     Conexion& cat = e.App.Entidades->getDataConnectionByEntity("CATALOGOS");
-    cat.Sql("select count(*) as n from catarticulos where idcatalogo = '" + id + "'");
+    cat.Sql(SentenciaSql("select count(*) as n from catarticulos where idcatalogo = ").Texto(id));
     if (cat.CrearRs(rs))
         total = static_cast<long>(rs.Fields("n").Numero());
     std::printf("Revision del catalogo %s: %ld articulos en %.2f s, %zu con errores\n", id.c_str(), total, tiempo,

@@ -149,46 +149,27 @@ EntornoPrueba::~EntornoPrueba() {
     fs::remove_all(Home, ec);
 }
 
-long EntornoPrueba::Trabajo(const std::string& sql) {
-    App.Db.Sql(sql);
-    return App.Db.Ejecutar();
-}
-
-long EntornoPrueba::EnAduana(const std::string& sql) {
-    Aduana().Sql(sql);
-    return Aduana().Ejecutar();
-}
-
-Recordset EntornoPrueba::Filas(const std::string& sql) {
-    Recordset rs;
-    App.Db.Sql(sql);
-    App.Db.CrearRs(rs);
-    return rs;
-}
-
-Recordset EntornoPrueba::FilasAduana(const std::string& sql) {
-    Recordset rs;
-    Aduana().Sql(sql);
-    Aduana().CrearRs(rs);
-    return rs;
-}
-
-std::string EntornoPrueba::Valor(const std::string& sql) {
-    Recordset rs = Filas(sql);
-    return rs.Eof() ? "" : rs.Fields(size_t{0}).Texto();
-}
-
-std::string EntornoPrueba::ValorAduana(const std::string& sql) {
-    Recordset rs = FilasAduana(sql);
-    return rs.Eof() ? "" : rs.Fields(size_t{0}).Texto();
-}
-
 long EntornoPrueba::Trabajo(const SentenciaSql& sentencia) {
     return App.Db.Ejecutar(sentencia);
 }
 
 long EntornoPrueba::EnAduana(const SentenciaSql& sentencia) {
     return Aduana().Ejecutar(sentencia);
+}
+
+SentenciaSql& Dato(SentenciaSql& s, const std::string& literal) {
+    if (literal == "null")
+        return s.Sql("null");
+    if (literal.size() >= 2 && literal.front() == '\'' && literal.back() == '\'') {
+        std::string texto;
+        for (size_t i = 1; i + 1 < literal.size(); ++i) {
+            texto += literal[i];
+            if (literal[i] == '\'')
+                ++i; // a doubled quote is one
+        }
+        return s.Texto(texto);
+    }
+    return s.Numero(std::string_view(literal));
 }
 
 Recordset EntornoPrueba::Filas(const SentenciaSql& sentencia) {
@@ -215,21 +196,6 @@ std::string EntornoPrueba::ValorAduana(const SentenciaSql& sentencia) {
     return rs.Eof() ? "" : rs.Fields(size_t{0}).Texto();
 }
 
-SentenciaSql& Dato(SentenciaSql& s, const std::string& literal) {
-    if (literal == "null")
-        return s.Sql("null");
-    if (literal.size() >= 2 && literal.front() == '\'' && literal.back() == '\'') {
-        std::string texto;
-        for (size_t i = 1; i + 1 < literal.size(); ++i) {
-            texto += literal[i];
-            if (literal[i] == '\'')
-                ++i; // a doubled quote is one
-        }
-        return s.Texto(texto);
-    }
-    return s.Numero(std::string_view(literal));
-}
-
 fs::path EntornoPrueba::Archivo(const std::string& nombre, const std::string& contenido) {
     fs::path p = Home / nombre;
     std::ofstream(p, std::ios::binary) << contenido;
@@ -242,30 +208,4 @@ int EntornoPrueba::Cli(std::vector<std::string> args) {
     int rc = Consola::Ejecutar(args, o, r);
     SalidaCli = o.str();
     return rc;
-}
-
-namespace {
-std::string Describir(const std::vector<Almacor::Gestor::Literal>& v, size_t n) {
-    using Tipo = Almacor::Gestor::Literal::Tipo;
-    std::string r;
-    for (size_t i = 0; i < n; ++i) {
-        const auto& l = v[i];
-        r += l.tipo == Tipo::Texto    ? "T:" + l.texto + "|"
-             : l.tipo == Tipo::Entero ? "I:" + std::to_string(l.entero) + "|"
-                                      : "R:" + std::to_string(l.real) + "|";
-    }
-    return r;
-}
-} // namespace
-
-std::string DiferenciaConSuTexto(const SentenciaSql& s) {
-    const std::string texto = s.TextoSql();
-    std::string plantilla;
-    std::vector<Almacor::Gestor::Literal> valores;
-    if (!Almacor::Gestor::Parametrizar(texto, plantilla, valores))
-        return "el texto no se separa: " + texto;
-    if (plantilla != s.Plantilla())
-        return "plantilla " + s.Plantilla() + " / del texto " + plantilla;
-    std::string propios = Describir(s.Valores(), s.NumValores()), delTexto = Describir(valores, valores.size());
-    return propios == delTexto ? std::string() : "valores " + propios + " / del texto " + delTexto;
 }

@@ -14,8 +14,6 @@
 #include <utility>
 #include <vector>
 
-class SentenciaSql;
-
 class OperadorPrueba : public Operador {
 public:
     struct Mensaje {
@@ -70,6 +68,8 @@ public:
     std::string Ultimo() const { return Mensajes.empty() ? "" : Mensajes.back().Texto; }
 };
 
+class SentenciaSql;
+
 struct EntornoPrueba {
     // A fresh home with empty databases; with `referencias`, the demo reference
     // data too (nomenclator, suffixes, units, countries).
@@ -87,20 +87,27 @@ struct EntornoPrueba {
     std::string EsquemaPrueba;
     std::string Conninfo; // its connection string, with that schema first
     // Runs a statement on the work database; returns the rows changed.
-    long Trabajo(const std::string& sql);
-    long EnAduana(const std::string& sql);
-    // The first field of the first row of a query ("" when there is none).
-    std::string Valor(const std::string& sql);
-    std::string ValorAduana(const std::string& sql);
-    Recordset Filas(const std::string& sql);
-    Recordset FilasAduana(const std::string& sql);
-    // The same for statements that carry values: written with them apart.
     long Trabajo(const SentenciaSql& sentencia);
     long EnAduana(const SentenciaSql& sentencia);
+    // The first field of the first row of a query ("" when there is none).
     std::string Valor(const SentenciaSql& sentencia);
     std::string ValorAduana(const SentenciaSql& sentencia);
     Recordset Filas(const SentenciaSql& sentencia);
     Recordset FilasAduana(const SentenciaSql& sentencia);
+    // The same for a test's own statement written whole: its values are the
+    // test's fixtures, not the program's.
+    long Trabajo(const std::string& sql) { return Trabajo(SentenciaSql(sql)); }
+    long Trabajo(const char* sql) { return Trabajo(SentenciaSql(sql)); }
+    long EnAduana(const std::string& sql) { return EnAduana(SentenciaSql(sql)); }
+    long EnAduana(const char* sql) { return EnAduana(SentenciaSql(sql)); }
+    std::string Valor(const std::string& sql) { return Valor(SentenciaSql(sql)); }
+    std::string Valor(const char* sql) { return Valor(SentenciaSql(sql)); }
+    std::string ValorAduana(const std::string& sql) { return ValorAduana(SentenciaSql(sql)); }
+    std::string ValorAduana(const char* sql) { return ValorAduana(SentenciaSql(sql)); }
+    Recordset Filas(const std::string& sql) { return Filas(SentenciaSql(sql)); }
+    Recordset Filas(const char* sql) { return Filas(SentenciaSql(sql)); }
+    Recordset FilasAduana(const std::string& sql) { return FilasAduana(SentenciaSql(sql)); }
+    Recordset FilasAduana(const char* sql) { return FilasAduana(SentenciaSql(sql)); }
     // Runs velmarion-cli on this home and its settings file; its standard output
     // stays in SalidaCli.
     int Cli(std::vector<std::string> args);
@@ -127,7 +134,3 @@ std::string CarpetaDatosFuente();
 // A test row's value written as SQL writes it ('text' with its quotes
 // doubled, a number, or null), appended to `s` as a value apart.
 SentenciaSql& Dato(SentenciaSql& s, const std::string& literal);
-// What a statement built with its values apart holds that a scan of its own
-// text would not give (template, values in order, their types): "" when
-// nothing, so a builder's two forms are checked against each other.
-std::string DiferenciaConSuTexto(const SentenciaSql& s);

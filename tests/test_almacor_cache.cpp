@@ -1,6 +1,6 @@
 // The prepared-statement cache of the database component: statements that
-// differ only in their literal values share one prepared statement and give
-// exactly what the literal text gives.
+// differ only in their values share one prepared statement and give exactly
+// what the same values written into the statement give.
 #include "platform/Almacor.h"
 #include "platform/AppError.h"
 
@@ -14,7 +14,6 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using Literal = Almacor::Gestor::Literal;
 
 namespace {
 
@@ -25,12 +24,12 @@ struct Base {
         db.CrearArchivo(ruta.string());
     }
     long Ejecutar(const std::string& sql) {
-        db.Sql(sql);
+        db.Sql(SentenciaSql(sql));
         return db.Ejecutar();
     }
     std::string Filas(const std::string& sql) {
         Recordset rs;
-        db.Sql(sql);
+        db.Sql(SentenciaSql(sql));
         db.CrearRs(rs);
         std::string r;
         for (; !rs.Eof(); rs.MoveNext())
@@ -43,133 +42,55 @@ struct Base {
 
 } // namespace
 
-TEST(CacheSql, Parametrizar) {
-    struct Caso {
-        const char* sql;
-        const char* plantilla;
-        const char* valores;
-    } casos[] = {
-        {"select * from t where c = 'O''NEIL' and k = 12 and n = 1.5 and m = -.5e1",
-         "select * from t where c = ? and k = ? and n = ? and m = -?", "T:O'NEIL I:12 R:1.5 R:5.0 "},
-        {"select [001], \"a'1\", t1.c2 from t1 where [002] = ''",
-         "select [001], \"a'1\", t1.c2 from t1 where [002] = ?", "T: "},
-        // Column numbers of ORDER BY and GROUP BY keep their meaning.
-        {"select mid(c,6,4) from t where k > 1 group  by mid(c,6,4) order by 1",
-         "select mid(c,?,?) from t where k > ? group  by mid(c,6,4) order by 1", "I:6 I:4 I:1 "},
-        {"select 99999999999999999999", "select 99999999999999999999", ""},
-    };
-    for (const Caso& c : casos) {
-        std::string plantilla, valores;
-        std::vector<Literal> v;
-        ASSERT_TRUE(Almacor::Gestor::Parametrizar(c.sql, plantilla, v)) << c.sql;
-        for (const Literal& l : v)
-            valores += l.tipo == Literal::Tipo::Texto    ? "T:" + l.texto + " "
-                       : l.tipo == Literal::Tipo::Entero ? "I:" + std::to_string(l.entero) + " "
-                                                         : "R:" + std::to_string(l.real).erase(3) + " ";
-        EXPECT_EQ(plantilla, c.plantilla);
-        EXPECT_EQ(valores, c.valores) << c.sql;
-    }
-    std::string p;
-    std::vector<Literal> v;
-    for (const char* fuera :
-         {"select 1 -- x", "select /* 'x' */ 1", "select x'00'", "select ? , :c", "select 'abierta", "select 0x1F"})
-        EXPECT_FALSE(Almacor::Gestor::Parametrizar(fuera, p, v)) << fuera;
-}
-
-// A scan resumed where the previous statement's first literal stood gives what
-// a scan from the start gives, whatever pairs of statements follow each other:
-// shared prefixes that end inside ORDER BY, after TOP or a "+", at a blob, at a
-// number, or that the next text only partly repeats.
-TEST(CacheSql, ParametrizarReanudadoComoDesdeElPrincipio) {
-    const std::vector<std::string> textos = {
-        "insert into t (a, b) values ('x', 1)",
-        "insert into t (a, b) values ('y''z', 2.5)",
-        "insert into t (a, b) values (3, 'w')",
-        "insert into t (a, b) values",
-        "insert into t (a, b) values (x'00', 1)",
-        "select a from t order by 1, 'x'",
-        "select a from t order by 2, 'y'",
-        "select a from t order by a, 'x'",
-        "select a from t where b = 'q' order by 1",
-        "select top 3 a from t where b = 'x'",
-        "select top 3 a from t where b = 'x' + c",
-        "select a + 'x' from t",
-        "select a + 'x' from t where k = 7",
-        "select .5, 'x'",
-        "select a.5 from t",
-        "select 'abierta",
-        "",
-    };
-    auto describir = [](bool ok, const std::string& plantilla, const std::vector<Literal>& v) {
-        std::string r = (ok ? "ok " : "no ") + plantilla + " |";
-        for (const Literal& l : v)
-            r += std::to_string(static_cast<int>(l.tipo)) + ":" + l.texto + ":" + std::to_string(l.entero) + ":" +
-                 std::to_string(l.real) + " ";
-        return r;
-    };
-    Almacor::Gestor::Arranque arranque;
-    for (const std::string& a : textos)
-        for (const std::string& b : textos)
-            for (const std::string& sql : {a, b}) {
-                std::string p1, p2;
-                std::vector<Literal> v1, v2;
-                const bool ok1 = Almacor::Gestor::Parametrizar(sql, p1, v1);
-                const bool ok2 = Almacor::Gestor::Parametrizar(sql, p2, v2, arranque);
-                ASSERT_EQ(describir(ok2, p2, v2), describir(ok1, p1, v1)) << a << " / then / " << b;
-            }
-    // On a connection: the second of two texts that need translating before
-    // their first literal (TOP, "+") is translated too.
-    Base b(fs::temp_directory_path() / ("velmarion-arranque-" + std::to_string(::getpid()) + ".db"));
-    b.Ejecutar("create table t (a text, n integer)");
-    b.Ejecutar("insert into t values ('x', 1)");
-    b.Ejecutar("insert into t values ('y', 2)");
-    for (const char* v : {"x", "y"})
-        EXPECT_EQ(b.Filas(std::string("select top 1 n from t where a = '") + v + "'"),
-                  v == std::string("x") ? "n=1;" : "n=2;");
-    for (const char* v : {"x", "y"})
-        EXPECT_EQ(b.Filas(std::string("select a + '-' + a as d from t where a = '") + v + "'"),
-                  "d=" + std::string(v) + "-" + v + ";");
-    b.db.Desconectar();
-    fs::remove(b.db.Ruta());
-}
-
-// A text passed to SQLite untranslated must be one the translation leaves alone.
-TEST(CacheSql, SinTraduccionSoloSiNadaCambia) {
-    for (const char* sql :
-         {"insert into ART (INTNRO, ARTNRO) values ('1', 'A+B')", "select LEFT(x, 2) from t", "select Top 3 a from t",
-          "select [001]+ '.' +[002] from ncm", "select a from t where b = 'x'",
-          "update ART set PRCDUN = '07' where INTNRO = 'TOPE'", "select lefty, stop from t"}) {
-        if (Almacor::Gestor::SinTraduccion(sql)) {
-            EXPECT_EQ(Almacor::Gestor::TraducirSql(sql), sql);
-        }
-    }
-    EXPECT_TRUE(Almacor::Gestor::SinTraduccion("select a from t where b = 'x'"));
-    EXPECT_FALSE(Almacor::Gestor::SinTraduccion("select LEFT(x, 2) from t"));
-    EXPECT_FALSE(Almacor::Gestor::SinTraduccion("select Top 3 a from t"));
-    EXPECT_FALSE(Almacor::Gestor::SinTraduccion("select [001]+ '.' +[002] from ncm"));
-}
-
+// A value bound to a kept shape gives what the same value written into the
+// statement gives, and shapes are prepared once.
 TEST(CacheSql, MismosResultadosQueElTextoLiteral) {
     fs::path ruta = fs::temp_directory_path() / ("velmarion-cache-" + std::to_string(::getpid()) + ".db");
     Base b(ruta);
     Almacor::Gestor& db = b.db;
     auto Ejecutar = [&](const std::string& sql) { return b.Ejecutar(sql); };
     auto Filas = [&](const std::string& sql) { return b.Filas(sql); };
+    auto Filas2 = [&](const SentenciaSql& s) {
+        Recordset rs;
+        db.Sql(s);
+        db.CrearRs(rs);
+        std::string r;
+        for (; !rs.Eof(); rs.MoveNext())
+            for (size_t i = 0; i < rs.Columnas().size(); ++i)
+                r += rs.Columnas()[i] + "=" + (rs.Fields(i).EsNulo() ? "<null>" : rs.Fields(i).Texto()) + ";";
+        return r;
+    };
     Ejecutar("create table t (k integer primary key, c text collate nocase, n real)");
     for (int i = 0; i < 3; ++i) { // the first run prepares, the others reuse
-        EXPECT_EQ(Ejecutar("insert into t values (" + std::to_string(i) + ", '" + std::to_string(i * 100) + "', 2.5)"),
+        const long long k = i;
+        EXPECT_EQ(db.Ejecutar(SentenciaSql("insert into t values (")
+                                  .Numero(k)
+                                  .Sql(", ")
+                                  .Texto(std::to_string(i * 100))
+                                  .Sql(", ")
+                                  .Numero(2.5)
+                                  .Sql(")")),
                   1);
         std::string n = std::to_string(i);
-        EXPECT_EQ(Filas("select typeof('5') a, typeof(5) b, typeof(5.0) c from t where k = " + n),
+        EXPECT_EQ(Filas2(SentenciaSql("select typeof(")
+                             .Texto("5")
+                             .Sql(") a, typeof(")
+                             .Numero(5LL)
+                             .Sql(") b, typeof(")
+                             .Numero("5.0")
+                             .Sql(") c from t where k = ")
+                             .Numero(k)),
                   "a=text;b=integer;c=real;");
         // A column named after its expression keeps the statement's own text.
-        EXPECT_EQ(Filas("select k + " + n + ", " + n + " from t where k = " + n),
+        EXPECT_EQ(Filas2(SentenciaSql("select k + ").Numero(k).Sql(", ").Numero(k).Sql(" from t where k = ").Numero(k)),
                   "k + " + n + "=" + std::to_string(2 * i) + ";" + n + "=" + n + ";");
     }
-    // Affinity and collation as with literals; ORDER BY column numbers.
+    // Affinity and collation as with the values written in; ORDER BY column numbers.
     Ejecutar("update t set c = 'abc', n = null where k = 2");
     EXPECT_EQ(Filas("select k from t where c = 100"), "k=1;");
+    EXPECT_EQ(Filas2(SentenciaSql("select k from t where c = ").Numero(100LL)), "k=1;");
     EXPECT_EQ(Filas("select k from t where c = 'ABC'"), "k=2;");
+    EXPECT_EQ(Filas2(SentenciaSql("select k from t where c = ").Texto("ABC")), "k=2;");
     EXPECT_EQ(Filas("select c, k from t order by 2 desc"), "c=abc;k=2;c=100;k=1;c=0;k=0;");
     EXPECT_LE(db.SentenciasEnCache(), 8u);
     // Each shape above is prepared once: a thousand more of them with other
@@ -178,11 +99,17 @@ TEST(CacheSql, MismosResultadosQueElTextoLiteral) {
     const size_t enCache = db.SentenciasEnCache();
     EXPECT_GE(enCache, 3u);
     db.ComenzarTransaccion();
+    SentenciaSql s;
     for (int i = 10; i < 1010; ++i) {
         const std::string n = std::to_string(i);
-        EXPECT_EQ(Ejecutar("insert into t values (" + n + ", 'v''" + n + "', " + n + ".5)"), 1);
-        EXPECT_EQ(Filas("select k from t where c = 'V''" + n + "' and n = " + n + ".5"), "k=" + n + ";");
-        EXPECT_EQ(Ejecutar("delete from t where k = " + n), 1);
+        s.Limpiar();
+        s.Sql("insert into t values (").Numero(n).Sql(", ").Texto("v'" + n).Sql(", ").Numero(n + ".5").Sql(")");
+        EXPECT_EQ(db.Ejecutar(s), 1);
+        s.Limpiar();
+        s.Sql("select k from t where c = ").Texto("V'" + n).Sql(" and n = ").Numero(n + ".5");
+        EXPECT_EQ(Filas2(s), "k=" + n + ";");
+        s.Limpiar();
+        EXPECT_EQ(db.Ejecutar(s.Sql("delete from t where k = ").Numero(n)), 1);
     }
     db.ConfirmarTransaccion();
     EXPECT_LE(db.Preparaciones() - preparadas, 3);
@@ -205,9 +132,8 @@ TEST(CacheSql, MismosResultadosQueElTextoLiteral) {
     fs::remove(ruta);
 }
 
-// The scan that finds a statement's literals also decides whether it needs the
-// dialect translation: LEFT, TOP and "+" in the statement itself are
-// translated, the same words and signs inside its texts are data.
+// LEFT, TOP and "+" in the statement itself are translated; the same words
+// and signs inside its texts, written in or bound, are data.
 TEST(CacheSql, TraduceSoloFueraDeLosTextos) {
     fs::path ruta = fs::temp_directory_path() / ("velmarion-traduce-" + std::to_string(::getpid()) + ".db");
     Base b(ruta);
@@ -228,11 +154,15 @@ TEST(CacheSql, TraduceSoloFueraDeLosTextos) {
     EXPECT_EQ(Filas("select 1.5e+1 as r"), "r=15;");
     // A statement that cannot take parameters is translated all the same.
     EXPECT_EQ(Filas("select left(b, 2) as p from t where k = 3 -- left"), "p=zw;");
-    // Texts with "+" or the words in them share one prepared statement.
-    EXPECT_EQ(Filas("select k from t where a = 'xy'"), "k=3;");
+    // Values with "+" or the words in them share one prepared statement.
+    Recordset rs;
+    db.Sql(SentenciaSql("select k from t where a = ").Texto("xy"));
+    EXPECT_TRUE(db.CrearRs(rs));
     const long preparadas = db.Preparaciones();
-    for (const char* v : {"'1+1'", "'left('", "'Top'", "'plain'"})
-        EXPECT_EQ(Filas(std::string("select k from t where a = ") + v), "");
+    for (const char* v : {"1+1", "left(", "Top", "plain"}) {
+        db.Sql(SentenciaSql("select k from t where a = ").Texto(v));
+        EXPECT_FALSE(db.CrearRs(rs)) << v;
+    }
     EXPECT_EQ(db.Preparaciones() - preparadas, 0);
     db.Desconectar();
     fs::remove(ruta);

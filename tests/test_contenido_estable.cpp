@@ -33,7 +33,7 @@ struct Resumen64 {
 // transfer's date column is left out (it is today's date).
 std::string Digesto(Almacor::Gestor& db, const std::string& tabla, const std::string& sinColumna = "") {
     Recordset cols;
-    db.Sql("select name from pragma_table_info('" + tabla + "') order by cid");
+    db.Sql(SentenciaSql("select name from pragma_table_info('" + tabla + "') order by cid"));
     db.CrearRs(cols);
     std::string lista, orden;
     int n = 0;
@@ -46,7 +46,7 @@ std::string Digesto(Almacor::Gestor& db, const std::string& tabla, const std::st
         orden += (n > 1 ? ", " : "") + std::to_string(n);
     }
     Recordset rs;
-    db.Sql("select " + lista + " from " + tabla + " order by " + orden);
+    db.Sql(SentenciaSql("select " + lista + " from " + tabla + " order by " + orden));
     db.CrearRs(rs);
     Resumen64 r;
     long filas = 0;

@@ -49,9 +49,9 @@ TEST(Cursor, LeeLoMismoQueElRecordset) {
           "select u, count(*) as c from t group by u order by u desc", "select * from t where k > 99"}) {
         SCOPED_TRACE(sql);
         Recordset rs;
-        b.db.Sql(sql);
+        b.db.Sql(SentenciaSql(sql));
         b.db.CrearRs(rs);
-        Almacor::Cursor c(b.db, sql);
+        Almacor::Cursor c(b.db, SentenciaSql(sql));
         ASSERT_EQ(c.Columnas(), rs.Columnas());
         long filas = 0;
         for (; !rs.Eof(); rs.MoveNext(), c.MoveNext()) {

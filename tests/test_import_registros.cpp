@@ -158,22 +158,12 @@ TEST(Registros, SentenciasExactasEnAmbosSeparadores) {
                   "02.50,'','','320','001','001','1','8708.29.99.900A','ICR2')");
     }
     FijarSeparadorDecimal('.');
-    // The import runs the same statements with their values bound: what it
-    // binds is what a scan of their text takes out.
-    SentenciaSql s;
-    SentenciaDeRegH(e.App, h, 3, "1001//01", s);
-    EXPECT_EQ(DiferenciaConSuTexto(s), "");
-    for (const char* parent : {"", "4"}) {
-        SentenciaDeRegP(e.App, p, "1001//01", 7, parent, s);
-        EXPECT_EQ(DiferenciaConSuTexto(s), "");
-    }
-    SentenciaDeRegPtoART(e.App, p, "1001//01", 5, "ICR2", s);
-    EXPECT_EQ(DiferenciaConSuTexto(s), "");
     // The link of a number's input lines to its first article.
+    SentenciaSql s;
     SentenciaDeEnlace("1001//01", "O'BRIEN", 12, "C'1", s);
     EXPECT_EQ(s.TextoSql(),
               "update ARTINS set IDPARENT = 12, CTIT = 'C''1' where INTNRO = '1001//01' and PARENTART = 'O''BRIEN'");
-    EXPECT_EQ(DiferenciaConSuTexto(s), "");
+    EXPECT_EQ(s.NumValores(), 4u);
     // IDPARENT stands unquoted: anything but an order number is refused.
     EXPECT_THROW(getSQLfromRegP(e.App, p, "1001//01", 7, "1); drop table ART; --"), AppError);
 

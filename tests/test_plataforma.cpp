@@ -36,7 +36,7 @@ struct BaseEnMemoria {
     }
     std::string Uno(const std::string& sql) {
         Recordset rs;
-        db.Sql(sql);
+        db.Sql(SentenciaSql(sql));
         db.CrearRs(rs);
         const Valor& v = rs.Fields(size_t{0});
         return v.EsNulo() ? "<null>" : v.Texto();
@@ -94,7 +94,7 @@ TEST(Comillas, UnValorConComillaVuelveIgual) {
                           std::string("'; drop table t; --"), std::string("ÑANDÚ 'x'")}) {
         b.db.Sql("delete from t");
         b.db.Ejecutar();
-        b.db.Sql("insert into t (v) values ('" + SqlTexto(v) + "')");
+        b.db.Sql(SentenciaSql("insert into t (v) values ('" + SqlTexto(v) + "')"));
         EXPECT_EQ(b.db.Ejecutar(), 1);
         EXPECT_EQ(b.Uno("select v from t"), v);
         EXPECT_EQ(b.Uno("select count(*) from t where v = '" + SqlTexto(v) + "'"), "1");

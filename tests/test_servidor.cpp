@@ -149,7 +149,7 @@ TEST(Servidor, CaidaDentroDeLaTransaccionNoDejaNada) {
     {
         Postgres::Gestor otra(e.Conninfo);
         otra.Conectar();
-        otra.Ejecutar("select pg_terminate_backend(" + pid + ")");
+        otra.Ejecutar(SentenciaSql("select pg_terminate_backend(" + pid + ")"));
     }
     // A row inserted inside a transaction is sent without waiting for its
     // answer: the loss shows there or where the run next waits.
@@ -171,10 +171,10 @@ TEST(Servidor, CaidaDentroDeLaTransaccionNoDejaNada) {
 void Terminar(const std::string& conninfo, const std::string& pid) {
     Postgres::Gestor otra(conninfo);
     otra.Conectar();
-    otra.Ejecutar("select pg_terminate_backend(" + pid + ")");
+    otra.Ejecutar(SentenciaSql("select pg_terminate_backend(" + pid + ")"));
     Recordset rs;
     for (int i = 0; i < 500; ++i) {
-        otra.Sql("select count(*) as n from pg_stat_activity where pid = " + pid);
+        otra.Sql(SentenciaSql("select count(*) as n from pg_stat_activity where pid = " + pid));
         otra.CrearRs(rs);
         if (rs.Fields("n").Numero() == 0)
             return;
@@ -190,7 +190,7 @@ TEST(Servidor, LasFilasEnviadasSinEsperarFallanComoUnaSentenciaSola) {
     const std::string mala = "insert into facturas (interno, orden, factura) values (null, 3, 'F3')";
     AppError sola;
     try {
-        c.Ejecutar(mala);
+        c.Ejecutar(SentenciaSql(mala));
         FAIL();
     } catch (const AppError& x) {
         sola = x;
@@ -199,15 +199,16 @@ TEST(Servidor, LasFilasEnviadasSinEsperarFallanComoUnaSentenciaSola) {
 
     c.ComenzarTransaccion();
     for (int i = 1; i <= 5; ++i)
-        EXPECT_EQ(
-            c.Ejecutar("insert into facturas (interno, orden, factura) values ('7', " + std::to_string(i) + ", 'F')"),
-            1);
+        EXPECT_EQ(c.Ejecutar(SentenciaSql("insert into facturas (interno, orden, factura) values ('7', ")
+                                 .Numero(static_cast<long long>(i))
+                                 .Sql(", 'F')")),
+                  1);
     EXPECT_EQ(c.EnCola(), 5u);
     // An update whose count is read waits; one whose count nobody reads is
     // sent ahead, and changing no row is no failure.
     EXPECT_EQ(c.Ejecutar("update facturas set factura = 'X' where interno = '7' and orden < 3"), 2);
-    c.Enviar("update facturas set factura = 'Y' where interno = '7' and orden = 5");
-    c.Enviar("update facturas set factura = 'Y' where interno = '7' and orden = 99");
+    for (long long orden : {5, 99})
+        c.Enviar(SentenciaSql("update facturas set factura = 'Y' where interno = '7' and orden = ").Numero(orden));
     EXPECT_EQ(c.EnCola(), 2u);
     EXPECT_EQ(e.ValorAduana("select group_concat(factura, '') from (select factura from facturas order by orden) t"),
               "XXFFY");
@@ -216,16 +217,25 @@ TEST(Servidor, LasFilasEnviadasSinEsperarFallanComoUnaSentenciaSola) {
     EXPECT_EQ(c.EnCola(), 0u);
     // More than a batch: sent in bounded batches, all of them land.
     for (size_t i = 0; i < Postgres::Gestor::kLote + 7; ++i)
-        c.Ejecutar("insert into facturas (interno, orden, factura) values ('8', " + std::to_string(i) + ", 'G')");
+        c.Ejecutar(SentenciaSql("insert into facturas (interno, orden, factura) values ('8', ")
+                       .Numero(static_cast<long long>(i))
+                       .Sql(", 'G')"));
     EXPECT_LE(c.EnCola(), Postgres::Gestor::kLote);
     EXPECT_EQ(e.ValorAduana("select count(*) from facturas where interno = '8'"),
               std::to_string(Postgres::Gestor::kLote + 7));
 
     // A failing row among others: the same error, raised where the batch is
     // waited for; the rows after it were refused.
-    c.Ejecutar("insert into facturas (interno, orden, factura) values ('9', 1, 'H')");
-    EXPECT_EQ(c.Ejecutar(mala), 1);
-    c.Ejecutar("insert into facturas (interno, orden, factura) values ('9', 2, 'H')");
+    auto fila = [](const char* interno, long long orden) {
+        return SentenciaSql("insert into facturas (interno, orden, factura) values (")
+            .Texto(interno)
+            .Sql(", ")
+            .Numero(orden)
+            .Sql(", 'H')");
+    };
+    c.Ejecutar(fila("9", 1));
+    EXPECT_EQ(c.Ejecutar(SentenciaSql(mala)), 1);
+    c.Ejecutar(fila("9", 2));
     try {
         c.Sincronizar();
         FAIL();
@@ -239,15 +249,15 @@ TEST(Servidor, LasFilasEnviadasSinEsperarFallanComoUnaSentenciaSola) {
 
     // The failure surfaces at the commit as well, and nothing is committed.
     c.ComenzarTransaccion();
-    c.Ejecutar("insert into facturas (interno, orden, factura) values ('10', 1, 'H')");
-    c.Ejecutar(mala);
+    c.Ejecutar(fila("10", 1));
+    c.Ejecutar(SentenciaSql(mala));
     EXPECT_THROW(c.ConfirmarTransaccion(), AppError);
     EXPECT_EQ(c.DeshacerOReconectar(), "");
     EXPECT_EQ(e.ValorAduana("select count(*) from facturas"), "0");
 
     // A query sent behind a failing row raises the row's error, not its own.
     c.ComenzarTransaccion();
-    c.Ejecutar(mala);
+    c.Ejecutar(SentenciaSql(mala));
     try {
         e.ValorAduana("select count(*) from facturas");
         FAIL();
@@ -265,8 +275,13 @@ TEST(Servidor, FilasDeUnaFormaVanJuntasYLasConsultasLasVen) {
     EntornoPrueba e;
     auto& c = dynamic_cast<Postgres::Gestor&>(e.Aduana());
     auto fila = [](const std::string& interno, long long orden, const char* factura) {
-        return "insert into facturas (interno, orden, factura) values ('" + interno + "', " + std::to_string(orden) +
-               ", '" + factura + "')";
+        return SentenciaSql("insert into facturas (interno, orden, factura) values (")
+            .Texto(interno)
+            .Sql(", ")
+            .Numero(orden)
+            .Sql(", ")
+            .Texto(factura)
+            .Sql(")");
     };
     // The error an overflowing row raises on its own.
     AppError sola;
@@ -284,15 +299,16 @@ TEST(Servidor, FilasDeUnaFormaVanJuntasYLasConsultasLasVen) {
         if (i == 120)
             c.Ejecutar("insert into facturas (interno, orden) values ('H', 1)");
     }
-    std::vector<std::string> consultas;
+    std::vector<SentenciaSql> consultas;
     for (const char* i : {"G", "h", "nadie", "g"})
-        consultas.push_back(std::string("select factura from facturas where interno = '") + i + "'");
+        consultas.push_back(SentenciaSql("select factura from facturas where interno = ").Texto(i));
     EXPECT_EQ(c.HayFilas(consultas), (std::vector<char>{1, 1, 0, 1}));
     // A value whose type only its comparison tells cannot be asked over an
     // array of texts: such a shape is asked query by query, and the
     // transaction goes on.
-    EXPECT_EQ(c.HayFilas({"select 1 from facturas where orden = '5'", "select 1 from facturas where orden = '999'",
-                          "select 1 from facturas where interno = 'H'"}),
+    EXPECT_EQ(c.HayFilas({SentenciaSql("select 1 from facturas where orden = ").Texto("5"),
+                          SentenciaSql("select 1 from facturas where orden = ").Texto("999"),
+                          SentenciaSql("select 1 from facturas where interno = ").Texto("H")}),
               (std::vector<char>{1, 0, 1}));
     EXPECT_EQ(e.ValorAduana("select count(*) || '|' || sum(orden) || '|' || min(factura) || max(factura) from facturas "
                             "where interno = 'G'"),
@@ -300,7 +316,10 @@ TEST(Servidor, FilasDeUnaFormaVanJuntasYLasConsultasLasVen) {
     // More look-ups than go unanswered at a time, answered in order.
     consultas.clear();
     for (size_t i = 0; i < Postgres::Gestor::kLote + 5; ++i)
-        consultas.push_back("select 1 from facturas where interno = 'G' and orden = " + std::to_string(i % 300));
+        consultas.push_back(SentenciaSql("select 1 from facturas where interno = ")
+                                .Texto("G")
+                                .Sql(" and orden = ")
+                                .Numero(static_cast<long long>(i % 300)));
     std::vector<char> hay = c.HayFilas(consultas);
     ASSERT_EQ(hay.size(), consultas.size());
     for (size_t i = 0; i < hay.size(); ++i)
@@ -354,7 +373,9 @@ TEST(Servidor, ServidorQueSeVaConFilasSinRespuestaNoDejaNada) {
     c.ComenzarTransaccion();
     // One batch answered, then rows still on their way when the server goes.
     for (size_t i = 0; i < Postgres::Gestor::kLote + 20; ++i)
-        c.Ejecutar("insert into facturas (interno, orden, factura) values ('7', " + std::to_string(i) + ", 'F')");
+        c.Ejecutar(SentenciaSql("insert into facturas (interno, orden, factura) values ('7', ")
+                       .Numero(static_cast<long long>(i))
+                       .Sql(", 'F')"));
     ASSERT_GT(c.EnCola(), 0u);
     Terminar(e.Conninfo, pid);
     try {
@@ -470,7 +491,7 @@ TEST(Servidor, ServidorQueSeVaAMitadDeLaTransferenciaNoDejaNada) {
     op.AlLlegar = [&] {
         Postgres::Gestor otra(e.Conninfo);
         otra.Conectar();
-        otra.Ejecutar("select pg_terminate_backend(" + pid + ")");
+        otra.Ejecutar(SentenciaSql("select pg_terminate_backend(" + pid + ")"));
     };
     e.App.Op = &op;
     EXPECT_EQ(FRM3_Tranferir(e.App), Resultado::Fallido);

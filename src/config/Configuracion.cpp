@@ -21,7 +21,7 @@ int Posicion(int recordada, size_t elementos) {
 // Whether the table holds the value, read through `db`; true when the table is empty.
 bool EnTabla(Conexion& db, const std::string& tabla, const std::string& columna, const std::string& valor) {
     Recordset rs;
-    db.Sql("select count(*) as n from " + tabla);
+    db.Sql(SentenciaSql("select count(*) as n from ").Sql(tabla));
     if (!db.CrearRs(rs) || rs.Fields("n").Numero() == 0)
         return true;
     db.Sql(SentenciaSql("select ")

@@ -373,20 +373,6 @@ std::string TraducirConcatenacion(const std::string& sql) {
 
 } // namespace
 
-bool Gestor::SinTraduccion(const std::string& sql) {
-    if (sql.find('+') != std::string::npos)
-        return false;
-    // "left" and "top" in any case: a cheap test, a false alarm only costs the translation.
-    for (size_t i = 0; i + 3 <= sql.size(); ++i) {
-        char c = static_cast<char>(sql[i] | 0x20);
-        if ((c == 'l' && i + 4 <= sql.size() && (sql[i + 1] | 0x20) == 'e' && (sql[i + 2] | 0x20) == 'f' &&
-             (sql[i + 3] | 0x20) == 't') ||
-            (c == 't' && (sql[i + 1] | 0x20) == 'o' && (sql[i + 2] | 0x20) == 'p'))
-            return false;
-    }
-    return true;
-}
-
 std::string Gestor::TraducirSql(const std::string& texto) {
     std::string sql = TraducirConcatenacion(TraducirTop(texto));
     std::string bajo = LCaseAscii(sql);
@@ -508,258 +494,6 @@ void Gestor::Fallar(const char* operacion, const std::string& mensaje) const {
     throw AppError(kErrorSql, std::string("Almacor.Gestor.") + operacion, mensaje);
 }
 
-bool Gestor::Parametrizar(const std::string& sql, std::string& plantilla, std::vector<Literal>& valores) {
-    valores.clear();
-    size_t usados = 0;
-    bool r = ParametrizarEn(sql, plantilla, valores, usados, nullptr);
-    valores.resize(usados);
-    return r;
-}
-
-bool Gestor::Parametrizar(const std::string& sql, std::string& plantilla, std::vector<Literal>& valores,
-                          Arranque& arranque) {
-    valores.clear();
-    size_t usados = 0;
-    bool r = ParametrizarEn(sql, plantilla, valores, usados, nullptr, &arranque);
-    valores.resize(usados);
-    return r;
-}
-
-namespace {
-
-// What a character may start, for the scan that finds the literals: most of a
-// statement is names and punctuation that need one look each.
-enum Clase : unsigned char { kOtro, kBlanco, kMas, kLetra, kDigito, kDistinto };
-
-constexpr std::array<Clase, 256> kClases = [] {
-    std::array<Clase, 256> t{};
-    for (int c = 0; c < 256; ++c) {
-        char x = static_cast<char>(c);
-        if (x == ' ' || x == '\t' || x == '\r' || x == '\n')
-            t[c] = kBlanco;
-        else if (x == '+')
-            t[c] = kMas;
-        else if (x >= '0' && x <= '9')
-            t[c] = kDigito;
-        else if (EsLetraId(x))
-            t[c] = kLetra;
-        else if (x == '\'' || x == '"' || x == '`' || x == '[' || x == '?' || x == ':' || x == '@' || x == '$' ||
-                 x == '-' || x == '/' || x == '.')
-            t[c] = kDistinto; // quotes, parameters, comments, numbers like .5
-    }
-    return t;
-}();
-
-inline Clase ClaseDe(char c) {
-    return kClases[static_cast<unsigned char>(c)];
-}
-
-} // namespace
-
-// The values go into the slots of `valores` from the first, reusing the texts
-// they already hold, so a run of statements allocates nothing per value. The
-// text between literals is copied in runs, not character by character.
-// `traducir`, when given, is set when the text holds something the dialect
-// translation could change: a "+" outside texts, the word LEFT or TOP outside
-// quotes, or a `quoted` name (which the LEFT translation does not skip). Left
-// clear, the text is exactly what TraducirSql would give: the caller saves the
-// separate scan SinTraduccion makes.
-bool Gestor::ParametrizarEn(const std::string& sql, std::string& plantilla, std::vector<Literal>& valores,
-                            size_t& usados, bool* traducir, Arranque* arranque) {
-    auto hueco = [&]() -> Literal& {
-        if (usados == valores.size())
-            valores.emplace_back();
-        Literal& v = valores[usados++];
-        v.texto.clear();
-        return v;
-    };
-    usados = 0;
-    plantilla.clear();
-    plantilla.reserve(sql.size());
-    bool traduce = false;
-    const size_t n = sql.size();
-    const char* s = sql.data();
-    size_t copia = 0; // start of the text not yet copied to the template
-    auto marcar = [&](size_t desde, size_t hasta) {
-        plantilla.append(s + copia, desde - copia);
-        plantilla += '?';
-        copia = hasta;
-    };
-    bool sinEnteros = false; // inside ORDER BY / GROUP BY
-    bool trasOrden = false;  // the previous word was ORDER or GROUP
-    size_t i = 0;
-    // The text up to the last statement's first literal, when this one starts
-    // with it too, leaves the scan where it left that one (nothing is copied
-    // to the template before the first literal).
-    bool pendiente = arranque != nullptr; // this statement's first literal not reached yet
-    size_t reanudado = n + 1;             // where the scan was resumed, if it was
-    if (arranque && arranque->valido && arranque->prefijo.size() <= n &&
-        std::memcmp(s, arranque->prefijo.data(), arranque->prefijo.size()) == 0) {
-        i = reanudado = arranque->prefijo.size();
-        traduce = arranque->traduce;
-        sinEnteros = arranque->sinEnteros;
-        trasOrden = arranque->trasOrden;
-    }
-    auto recordar = [&] {
-        pendiente = false;
-        if (i == reanudado)
-            return;
-        arranque->prefijo.assign(s, i);
-        arranque->traduce = traduce;
-        arranque->sinEnteros = sinEnteros;
-        arranque->trasOrden = trasOrden;
-        arranque->valido = true;
-    };
-    while (i < n) {
-        char c = s[i];
-        Clase clase = ClaseDe(c);
-        if (clase == kOtro || clase == kMas) {
-            traduce = traduce || clase == kMas;
-            trasOrden = false;
-            ++i;
-            continue;
-        }
-        if (clase == kBlanco) {
-            ++i;
-            continue;
-        }
-        if (clase == kLetra) {
-            size_t j = i + 1;
-            while (j < n && (ClaseDe(s[j]) == kLetra || ClaseDe(s[j]) == kDigito))
-                ++j;
-            std::string_view palabra(s + i, j - i);
-            switch (palabra.size()) {
-            case 2:
-                if (trasOrden && IgualSinMayusculas(palabra, "by"))
-                    sinEnteros = true;
-                trasOrden = false;
-                break;
-            case 3:
-                traduce = traduce || IgualSinMayusculas(palabra, "top");
-                trasOrden = false;
-                break;
-            case 4:
-                traduce = traduce || IgualSinMayusculas(palabra, "left");
-                trasOrden = false;
-                break;
-            case 5:
-                trasOrden = IgualSinMayusculas(palabra, "order") || IgualSinMayusculas(palabra, "group");
-                break;
-            default:
-                trasOrden = false;
-            }
-            i = j;
-            continue;
-        }
-        char sig = i + 1 < n ? s[i + 1] : 0;
-        if (pendiente && (c == '\'' || (c >= '0' && c <= '9') || c == '.'))
-            recordar();
-        if (c == '\'') {
-            if (i > 0 && EsLetraId(s[i - 1]))
-                return false; // x'..' is a blob
-            Literal& v = hueco();
-            v.tipo = Literal::Tipo::Texto;
-            size_t j = i + 1;
-            for (;;) {
-                const void* q = j < n ? std::memchr(s + j, '\'', n - j) : nullptr;
-                if (!q)
-                    return false;
-                size_t k = static_cast<const char*>(q) - s;
-                v.texto.append(s + j, k - j);
-                if (k + 1 < n && s[k + 1] == '\'') {
-                    v.texto += '\'';
-                    j = k + 2;
-                    continue;
-                }
-                j = k;
-                break;
-            }
-            marcar(i, j + 1);
-            i = j + 1;
-            trasOrden = false;
-            continue;
-        }
-        if (c == '"' || c == '`' || c == '[') {
-            traduce = traduce || c == '`';
-            char cierre = c == '[' ? ']' : c;
-            size_t j = i + 1;
-            for (;; ++j) {
-                if (j >= n)
-                    return false;
-                if (s[j] == cierre) {
-                    if (cierre != ']' && j + 1 < n && s[j + 1] == cierre) {
-                        ++j;
-                        continue;
-                    }
-                    break;
-                }
-            }
-            i = j + 1;
-            trasOrden = false;
-            continue;
-        }
-        if (c == '?' || c == ':' || c == '@' || c == '$' || (c == '-' && sig == '-') || (c == '/' && sig == '*'))
-            return false;
-        bool digito = c >= '0' && c <= '9';
-        if (digito || (c == '.' && sig >= '0' && sig <= '9' && (i == 0 || !EsLetraId(s[i - 1])))) {
-            size_t j = i;
-            bool real = false;
-            while (j < n && s[j] >= '0' && s[j] <= '9')
-                ++j;
-            if (j < n && s[j] == '.') {
-                real = true;
-                ++j;
-                while (j < n && s[j] >= '0' && s[j] <= '9')
-                    ++j;
-            }
-            if (j < n && (s[j] == 'e' || s[j] == 'E')) {
-                size_t k = j + 1;
-                if (k < n && (s[k] == '+' || s[k] == '-'))
-                    ++k;
-                if (k < n && s[k] >= '0' && s[k] <= '9') {
-                    real = true;
-                    traduce = traduce || s[j + 1] == '+';
-                    j = k;
-                    while (j < n && s[j] >= '0' && s[j] <= '9')
-                        ++j;
-                }
-            }
-            if (j < n && (EsLetraId(s[j]) || s[j] == '.'))
-                return false; // 0x1F, 1.2.3: not ours to read
-            const char* desde = s + i;
-            const char* hasta = s + j;
-            Literal v;
-            v.tipo = Literal::Tipo::Real;
-            bool leido = false;
-            if (real) {
-                v.tipo = Literal::Tipo::Real;
-                auto r = std::from_chars(desde, hasta, v.real);
-                leido = r.ec == std::errc() && r.ptr == hasta;
-            } else if (!sinEnteros) {
-                v.tipo = Literal::Tipo::Entero;
-                auto r = std::from_chars(desde, hasta, v.entero);
-                leido = r.ec == std::errc() && r.ptr == hasta;
-            }
-            if (leido) {
-                Literal& h = hueco();
-                h.tipo = v.tipo;
-                h.entero = v.entero;
-                h.real = v.real;
-                marcar(i, j);
-            } // else kept as written: too large for a 64-bit integer, or a column number
-            i = j;
-            trasOrden = false;
-            continue;
-        }
-        trasOrden = false; // "-" or "/" on its own, or "." before no digit
-        ++i;
-    }
-    plantilla.append(s + copia, n - copia);
-    if (traducir)
-        *traducir = traduce;
-    return true;
-}
-
 sqlite3_stmt* Gestor::PrepararPlantilla(const std::string& plantilla, size_t valores) {
     sqlite3_stmt* st = nullptr;
     const char* resto = nullptr;
@@ -783,25 +517,6 @@ sqlite3_stmt* Gestor::PrepararPlantilla(const std::string& plantilla, size_t val
     return st;
 }
 
-Gestor::Sentencia Gestor::Preparar(const std::string& sql, const char* operacion) {
-    ExigirAbierta(operacion);
-    // Most statements need no translation: the scan that finds their literals
-    // also tells, and they are neither copied nor scanned again then.
-    std::string& plantilla = m_plantilla;
-    size_t usados = 0;
-    bool traducir = false;
-    bool parametrizada = ParametrizarEn(sql, plantilla, m_valores, usados, &traducir, &m_arranque);
-    const std::string* traducida = &sql;
-    if (parametrizada ? traducir : !SinTraduccion(sql)) {
-        traducida = &(m_traducida = TraducirSql(sql));
-        parametrizada = ParametrizarEn(m_traducida, plantilla, m_valores, usados, nullptr);
-    }
-    if (parametrizada)
-        if (sqlite3_stmt* st = Vincular(plantilla, m_valores, usados))
-            return {st, true};
-    return PrepararTexto(*traducida, operacion);
-}
-
 std::string Gestor::Renderizar(const SentenciaSql& sentencia) {
     std::string r = TraducirSql(sentencia.Forma());
     for (char& c : r)
@@ -814,16 +529,20 @@ void Gestor::Sql(const SentenciaSql& sentencia) {
     if (!m_sentencia)
         m_sentencia = std::make_unique<SentenciaSql>();
     *m_sentencia = sentencia;
-    m_porSentencia = true;
     m_textoAlDia = false;
 }
 
 const std::string& Gestor::Sql() const {
-    if (m_porSentencia && !m_textoAlDia) {
-        m_sql = m_sentencia->TextoSql();
+    if (!m_textoAlDia) {
+        m_sql = m_sentencia ? m_sentencia->TextoSql() : std::string();
         m_textoAlDia = true;
     }
     return m_sql;
+}
+
+const SentenciaSql& Gestor::Puesta() const {
+    static const SentenciaSql kNinguna; // runs as the empty statement it is
+    return m_sentencia ? *m_sentencia : kNinguna;
 }
 
 Gestor::Sentencia Gestor::Preparar(const SentenciaSql& sentencia, const char* operacion) {
@@ -967,7 +686,7 @@ void Gestor::EjecutarDirecto(const std::string& sql) {
 }
 
 bool Gestor::CrearRs(Recordset& rs) {
-    Sentencia s = m_porSentencia ? Preparar(*m_sentencia, "CrearRs") : Preparar(m_sql, "CrearRs");
+    Sentencia s = Preparar(Puesta(), "CrearRs");
     sqlite3_stmt* st = s.st;
     // Columns are read after the first step: a kept statement is prepared
     // again there when the table changed since, and "*" may then mean more.
@@ -1013,7 +732,7 @@ bool Gestor::CrearRs(Recordset& rs) {
 }
 
 long Gestor::Ejecutar() {
-    return Correr(m_porSentencia ? Preparar(*m_sentencia, "Ejecutar") : Preparar(m_sql, "Ejecutar"));
+    return Correr(Preparar(Puesta(), "Ejecutar"));
 }
 
 long Gestor::Ejecutar(const SentenciaSql& sentencia) {

@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/Conexion.h"
 #include "platform/Recordset.h"
+#include "platform/SentenciaSql.h"
 
 #include <functional>
 #include <memory>
@@ -10,7 +11,6 @@
 #include <utility>
 #include <vector>
 
-class SentenciaSql;
 struct sqlite3;
 struct sqlite3_stmt;
 struct sqlite3_context;
@@ -47,10 +47,6 @@ public:
     long TamanoCache() const { return m_cacheKib; }
     const std::string& Ruta() const { return m_ruta; }
 
-    void Sql(const std::string& texto) override {
-        m_sql = texto;
-        m_porSentencia = false;
-    }
     void Sql(const SentenciaSql& sentencia) override;
     const std::string& Sql() const override;
     // Runs the query; leaves every row in `rs`, positioned on the first.
@@ -58,14 +54,8 @@ public:
     bool CrearRs(Recordset& rs) override;
     // Runs the statement; returns the number of rows it changed.
     long Ejecutar() override;
-    // Sets `Sql` and runs it: the two steps every writing statement takes.
-    long Ejecutar(const std::string& sql) {
-        Sql(sql);
-        return Ejecutar();
-    }
-    // A statement built with its values apart runs its template with the
-    // values bound: its text is neither built nor scanned. (`Sql` keeps the
-    // last statement given as text.)
+    // Sets `Sql` and runs it, the two steps every writing statement takes,
+    // without keeping a copy of the statement: `Sql` keeps the last one set.
     long Ejecutar(const SentenciaSql& sentencia) override;
     void Enviar(const SentenciaSql& sentencia) override;
     // Each query is stepped once where it stands: no copy, no rows read.
@@ -100,9 +90,6 @@ public:
     // a leading "select top N" becomes a "limit N" at the end, and "+" joining
     // texts ([001]+ '.' +[002]) becomes "||".
     static std::string TraducirSql(const std::string& sql);
-    // True when TraducirSql would give the text back unchanged (it may say
-    // false for a text that needs nothing).
-    static bool SinTraduccion(const std::string& sql);
     // What SQLite prepares for a statement: its template in this dialect,
     // "?" for each value. Done once per shape; the walk binds values only.
     static std::string Renderizar(const SentenciaSql& sentencia);
@@ -111,30 +98,7 @@ public:
     Motor MotorDatos() const override { return Motor::Sqlite; }
     std::string Destino() const override { return m_ruta; }
 
-    // A literal value taken out of a statement text.
-    struct Literal {
-        enum class Tipo { Texto, Entero, Real } tipo = Tipo::Texto;
-        std::string texto;
-        long long entero = 0;
-        double real = 0;
-    };
-    // The statement text with its literal values ('text' with doubled quotes,
-    // integers, decimals) replaced by "?", and those values in order. False
-    // when the text holds what the cache must leave alone (comments,
-    // parameters, blob literals, an unterminated quote). Integers after an
-    // ORDER BY or GROUP BY stay in the text: there they name result columns.
-    static bool Parametrizar(const std::string& sql, std::string& plantilla, std::vector<Literal>& valores);
-    // Where the scan of the last statement stood at its first literal: the
-    // text before it (which holds no literal) and the scan's state there. A
-    // run of statements of one shape shares that text, which is then not
-    // scanned again. Parametrizar with one gives what it gives without.
-    struct Arranque {
-        std::string prefijo;
-        bool traduce = false, sinEnteros = false, trasOrden = false;
-        bool valido = false;
-    };
-    static bool Parametrizar(const std::string& sql, std::string& plantilla, std::vector<Literal>& valores,
-                             Arranque& arranque);
+    using Literal = SentenciaSql::Literal;
     // Prepared statements kept for reuse, and how many statements were
     // prepared since connecting (for tests: a reused shape prepares nothing).
     size_t SentenciasEnCache() const;
@@ -148,16 +112,15 @@ private:
     };
 
     void Abrir(const std::string& ruta, bool crear);
-    Sentencia Preparar(const std::string& sql, const char* operacion);
     Sentencia Preparar(const SentenciaSql& sentencia, const char* operacion);
+    // The statement set last, or an empty one.
+    const SentenciaSql& Puesta() const;
     // `traducir`: the statement whose rendering is prepared when the shape
     // `clave` is new; without it, `clave` is the text prepared.
     sqlite3_stmt* Vincular(const std::string& clave, const std::vector<Literal>& valores, size_t usados,
                            const SentenciaSql* traducir = nullptr);
     Sentencia PrepararTexto(const std::string& texto, const char* operacion);
     long Correr(Sentencia s);
-    static bool ParametrizarEn(const std::string& sql, std::string& plantilla, std::vector<Literal>& valores,
-                               size_t& usados, bool* traducir, Arranque* arranque = nullptr);
     sqlite3_stmt* PrepararPlantilla(const std::string& plantilla, size_t valores);
     void Soltar(Sentencia& s);
     void VaciarCache();
@@ -169,22 +132,18 @@ private:
 
     std::string m_cadena;
     std::string m_ruta;
-    mutable std::string m_sql; // of a statement: written when asked for
+    mutable std::string m_sql; // the text of m_sentencia, written when asked for
     std::unique_ptr<SentenciaSql> m_sentencia;
-    bool m_porSentencia = false; // the statement set last is m_sentencia
     mutable bool m_textoAlDia = false;
     std::string m_clave;
     std::pair<std::string, bool> m_dialectal[2]; // the last two templates, and whether each needed translating
     sqlite3* m_db = nullptr;
-    // Statements come as text with their values written in, so the same shape
-    // recurs with other values: prepared once per shape (nullptr: shape that
-    // does not take parameters, always prepared from its own text).
+    // A walk runs one shape with other values row after row: prepared once
+    // per shape (nullptr: a shape SQLite will not prepare with parameters,
+    // always prepared from its own text).
     std::unordered_map<std::string, sqlite3_stmt*> m_cache;
     using Entrada = std::unordered_map<std::string, sqlite3_stmt*>::value_type;
-    Entrada* m_recientes[2] = {};   // the shapes of the last two statements, most recent first
-    std::vector<Literal> m_valores; // slots reused from statement to statement
-    std::string m_plantilla, m_traducida;
-    Arranque m_arranque;
+    Entrada* m_recientes[2] = {}; // the shapes of the last two statements, most recent first
     long m_preparaciones = 0;
     long m_cacheKib = kCachePorDefecto;
     std::string m_savepointRaiz; // the savepoint that began the transaction, if one did

@@ -10,17 +10,6 @@ std::string Conexion::LiteralFecha(std::time_t fecha) const {
     return buf;
 }
 
-std::vector<char> Conexion::HayFilas(const std::vector<std::string>& consultas) {
-    std::vector<char> hay;
-    hay.reserve(consultas.size());
-    Recordset rs;
-    for (const std::string& consulta : consultas) {
-        Sql(consulta);
-        hay.push_back(CrearRs(rs));
-    }
-    return hay;
-}
-
 std::vector<char> Conexion::HayFilas(const std::vector<SentenciaSql>& consultas) {
     std::vector<char> hay;
     hay.reserve(consultas.size());

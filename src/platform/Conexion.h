@@ -1,12 +1,11 @@
 #pragma once
 #include "platform/Recordset.h"
+#include "platform/SentenciaSql.h"
 
 #include <ctime>
 #include <functional>
 #include <string>
 #include <vector>
-
-class SentenciaSql;
 
 // A connection to one customs-side database, whichever engine holds it: the
 // subsystems set `Sql` and call `CrearRs` or `Ejecutar`, and never learn which
@@ -18,9 +17,9 @@ public:
     virtual ~Conexion() = default;
 
     // The statement to run, its values apart; each engine renders its own
-    // dialect from its template and binds the values.
+    // dialect from its template and binds the values. A statement never
+    // reaches an engine as text.
     virtual void Sql(const SentenciaSql& sentencia) = 0;
-    virtual void Sql(const std::string& texto) = 0;
     // The text of the statement set last, for the messages that quote it.
     virtual const std::string& Sql() const = 0;
     // Runs the query; leaves every row in `rs` (a snapshot), positioned on the
@@ -29,25 +28,15 @@ public:
     // Runs each query and says, in order, whether it returned a row. A server
     // is sent the lot before any answer is read: one round trip for all of
     // them where asking one by one waits for each.
-    virtual std::vector<char> HayFilas(const std::vector<std::string>& consultas);
     virtual std::vector<char> HayFilas(const std::vector<SentenciaSql>& consultas);
     // Runs the statement; returns the number of rows it changed.
     virtual long Ejecutar() = 0;
-    long Ejecutar(const std::string& sql) {
-        Sql(sql);
-        return Ejecutar();
-    }
 
     // Runs a statement whose count the caller does not need: inside a
     // transaction a server may answer it later (its failure is raised as
     // Ejecutar's would be, by the next statement that waits, or Sincronizar).
     virtual void Enviar() { Ejecutar(); }
-    void Enviar(const std::string& sql) {
-        Sql(sql);
-        Enviar();
-    }
-    // The same for a statement built with its values apart: an engine that
-    // binds values runs its template; the others run its text.
+    // Sets `Sql` and runs it (an engine may run it without keeping a copy).
     virtual long Ejecutar(const SentenciaSql& sentencia);
     virtual void Enviar(const SentenciaSql& sentencia);
     // Waits for the statements this connection sent ahead and raises the

@@ -16,11 +16,6 @@ namespace {
 constexpr long kErrorSql = -2147217900; // the number every failing statement reports
 } // namespace
 
-Cursor::Cursor(Gestor& db, const std::string& sql) : m_db(db.Handle()) {
-    Preparar(Gestor::SinTraduccion(sql) ? sql : Gestor::TraducirSql(sql));
-    Comenzar();
-}
-
 Cursor::Cursor(Gestor& db, const SentenciaSql& sentencia) : m_db(db.Handle()) {
     Preparar(Gestor::Renderizar(sentencia));
     bool sirve = true;
@@ -168,11 +163,6 @@ const Valor& Cursor::Fields(std::string_view nombre) const {
 long ContarFilas(Gestor& db, const SentenciaSql& desde) {
     SentenciaSql cuenta("select count(*)");
     Cursor c(db, cuenta.Anexar(desde));
-    return static_cast<long>(c.Fields(size_t{0}).Numero());
-}
-
-long ContarFilas(Gestor& db, const std::string& desde) {
-    Cursor c(db, "select count(*)" + desde);
     return static_cast<long>(c.Fields(size_t{0}).Numero());
 }
 

@@ -21,9 +21,8 @@ class Gestor;
 // queries on the same connection may run meanwhile.
 class Cursor {
 public:
-    // Runs `sql` (the same dialect as Gestor::Sql) and stands on its first row.
-    Cursor(Gestor& db, const std::string& sql);
-    // Runs a statement with its values apart: rendered and bound.
+    // Runs the statement (rendered and bound, as Gestor runs it) and stands
+    // on its first row.
     Cursor(Gestor& db, const SentenciaSql& sentencia);
     ~Cursor();
     Cursor(const Cursor&) = delete;
@@ -71,7 +70,6 @@ private:
 
 // The rows that `desde` (a statement's "from ... where ..." part) selects,
 // counted by the database: what a walk's progress bar needs before the walk.
-long ContarFilas(Gestor& db, const std::string& desde);
 long ContarFilas(Gestor& db, const SentenciaSql& desde);
 
 } // namespace Almacor

@@ -433,49 +433,6 @@ bool Gestor::PrepararForma(const std::string& nombre, const std::string& texto, 
     return bien;
 }
 
-const std::string& Gestor::Preparar(const std::string& sql, const char* operacion) {
-    static const std::string kPorTexto;
-    m_texto = TraducirSql(sql);
-    if (!Almacor::Gestor::Parametrizar(m_texto, m_plantilla, m_valores))
-        return kPorTexto;
-    using Tipo = Almacor::Gestor::Literal::Tipo;
-    // The server types each parameter when it prepares the shape, so a
-    // shape seen with 12 and with 12.5 is two statements.
-    m_clave = m_plantilla;
-    m_clave += '\x01';
-    for (const auto& v : m_valores)
-        m_clave += v.tipo == Tipo::Entero ? 'i' : v.tipo == Tipo::Real ? 'r' : 't';
-    auto it = m_preparadas.find(m_clave);
-    if (it == m_preparadas.end()) {
-        // Preparing waits for the server: whatever was sent ahead is answered first.
-        Vaciar("Ejecutar");
-        if (m_preparadas.size() >= kMaxPreparadas) {
-            EjecutarDirecto("deallocate all");
-            m_preparadas.clear();
-        }
-        std::vector<Oid> tipos;
-        for (const auto& v : m_valores)
-            tipos.push_back(v.tipo == Tipo::Entero ? kInt8 : v.tipo == Tipo::Real ? kFloat8 : 0);
-        std::string nombre = "v" + std::to_string(m_preparadas.size() + 1);
-        bool bien = PrepararForma(nombre, Numerar(m_plantilla), tipos, operacion);
-        bool fila = InsercionDeUnaFila(m_plantilla);
-        Preparada forma;
-        forma.nombre = bien ? nombre : std::string();
-        forma.fila = fila;
-        if (bien) {
-            forma.plantilla = m_plantilla;
-            forma.tipos = std::move(tipos);
-        }
-        it = m_preparadas.emplace(m_clave, std::move(forma)).first;
-    }
-    m_forma = &it->second;
-    if (it->second.nombre.empty())
-        return kPorTexto;
-    Parametros(m_valores, m_valores.size());
-    m_fila = it->second.fila;
-    return it->second.nombre;
-}
-
 // The first `n` values as the server's text parameters, with their pointers.
 void Gestor::Parametros(const std::vector<Almacor::Gestor::Literal>& valores, size_t n) {
     using Tipo = Almacor::Gestor::Literal::Tipo;
@@ -506,34 +463,37 @@ void Gestor::Parametros(const std::vector<Almacor::Gestor::Literal>& valores, si
 std::string Gestor::Renderizar(const SentenciaSql& sentencia) {
     std::string forma = sentencia.Forma();
     DistintoSinOrden(forma);
-    return Numerar(IgualdadSinMayusculas(IndicePalabras(Corchetes(Almacor::Gestor::TraducirSql(forma)))));
+    return Numerar(TraducirSql(forma));
 }
 
 void Gestor::Sql(const SentenciaSql& sentencia) {
     if (!m_sentencia)
         m_sentencia = std::make_unique<SentenciaSql>();
     *m_sentencia = sentencia;
-    m_porSentencia = true;
     m_textoAlDia = false;
 }
 
 const std::string& Gestor::Sql() const {
-    if (m_porSentencia && !m_textoAlDia) {
-        m_sql = m_sentencia->TextoSql();
+    if (!m_textoAlDia) {
+        m_sql = m_sentencia ? m_sentencia->TextoSql() : std::string();
         m_textoAlDia = true;
     }
     return m_sql;
 }
 
-// The same as for a text, from the statement's template: its dialect is
-// rendered once per shape (template and value kinds) and the values bound.
+const SentenciaSql& Gestor::Puesta() const {
+    static const SentenciaSql kNinguna;
+    return m_sentencia ? *m_sentencia : kNinguna;
+}
+
+// The server types each parameter when it prepares the shape, so a shape
+// seen with 12 and with 12.5 is two statements: the value kinds join the key.
 const std::string& Gestor::Preparar(const SentenciaSql& sentencia, const char* operacion) {
     static const std::string kPorTexto;
     using Tipo = Almacor::Gestor::Literal::Tipo;
     const auto& valores = sentencia.Valores();
     const size_t n = sentencia.NumValores();
-    m_clave.assign(1, '\x02'); // apart from the shapes read out of texts
-    m_clave += sentencia.Plantilla();
+    m_clave = sentencia.Plantilla();
     m_clave += '\x01';
     for (size_t i = 0; i < n; ++i)
         m_clave += valores[i].tipo == Tipo::Entero ? 'i' : valores[i].tipo == Tipo::Real ? 'r' : 't';
@@ -546,7 +506,7 @@ const std::string& Gestor::Preparar(const SentenciaSql& sentencia, const char* o
         }
         std::string forma = sentencia.Forma();
         const bool distinto = DistintoSinOrden(forma);
-        forma = IgualdadSinMayusculas(IndicePalabras(Corchetes(Almacor::Gestor::TraducirSql(forma))));
+        forma = TraducirSql(forma);
         std::vector<Oid> tipos;
         for (size_t i = 0; i < n; ++i)
             tipos.push_back(valores[i].tipo == Tipo::Entero ? kInt8 : valores[i].tipo == Tipo::Real ? kFloat8 : 0);
@@ -580,12 +540,7 @@ const std::string& Gestor::Preparar(const SentenciaSql& sentencia, const char* o
 // nobody reads (Enviar), 0 one that waits (queries).
 Gestor::Respuesta Gestor::Correr(const char* operacion, int encolable) {
     Asegurar(operacion);
-    std::string sql;
-    if (!m_porSentencia) {
-        sql = m_sql;
-        m_distinto = encolable == 0 && DistintoSinOrden(sql);
-    }
-    const std::string nombre = m_porSentencia ? Preparar(*m_sentencia, operacion) : Preparar(sql, operacion);
+    const std::string nombre = Preparar(Puesta(), operacion);
     if (nombre.empty()) {
         Vaciar("Ejecutar");
         return Respuesta(PQexec(m_pg, m_texto.c_str()));
@@ -716,20 +671,12 @@ void Gestor::SoltarGrupo(const char* operacion) {
 // the lot is answered. Consecutive queries of one shape are asked as one
 // statement over arrays of their values: whether a row exists for each, by
 // its place in the lot (see EnviarExistencias).
-std::vector<char> Gestor::HayFilas(const std::vector<std::string>& consultas) {
-    return Existen(consultas);
-}
-
 std::vector<char> Gestor::HayFilas(const std::vector<SentenciaSql>& consultas) {
-    return Existen(consultas);
-}
-
-template <class Consulta> std::vector<char> Gestor::Existen(const std::vector<Consulta>& consultas) {
     std::vector<char> hay;
     hay.reserve(consultas.size());
     m_hay = &hay;
     try {
-        for (const Consulta& consulta : consultas) {
+        for (const SentenciaSql& consulta : consultas) {
             Asegurar("CrearRs");
             const std::string& nombre = Preparar(consulta, "CrearRs");
             if (nombre.empty() || m_forma->existencias == "-") {

@@ -30,14 +30,9 @@ public:
     void Desconectar();
     bool Conectado() const;
 
-    void Sql(const std::string& texto) override {
-        m_sql = texto;
-        m_porSentencia = false;
-    }
     void Sql(const SentenciaSql& sentencia) override;
     const std::string& Sql() const override;
     bool CrearRs(Recordset& rs) override;
-    std::vector<char> HayFilas(const std::vector<std::string>& consultas) override;
     std::vector<char> HayFilas(const std::vector<SentenciaSql>& consultas) override;
     // Inside a transaction a single-row insert is sent ahead without waiting
     // for its answer (see Encolar); every other statement waits for it.
@@ -87,14 +82,14 @@ public:
 
 private:
     struct Respuesta; // an owned PGresult
-    // Runs the statement set last (m_sql, or m_sentencia).
+    // Runs the statement set last.
     Respuesta Correr(const char* operacion, int encolable);
-    // Translates and parametrises `sql`; prepares its shape when new. The
-    // prepared name, or "" when it runs from its own text (in m_texto).
-    const std::string& Preparar(const std::string& sql, const char* operacion);
+    // Renders the statement's shape in this dialect and prepares it when new;
+    // leaves its values as the server's parameters. The prepared name, or ""
+    // when it runs from its own text (in m_texto).
     const std::string& Preparar(const SentenciaSql& sentencia, const char* operacion);
-    // Runs each query of `consultas` (texts or statements), as HayFilas says.
-    template <class Consulta> std::vector<char> Existen(const std::vector<Consulta>& consultas);
+    // The statement set last, or an empty one.
+    const SentenciaSql& Puesta() const;
     // What a statement sent ahead is, for judging its answer.
     enum Enviada : char { kOtra, kFila, kConsulta, kExistencias };
     // Sends the statement Preparar left ready (its own text when `nombre` is
@@ -130,9 +125,8 @@ private:
 
     std::string m_conninfo;
     std::string m_destino;
-    mutable std::string m_sql; // of a statement: written when asked for
+    mutable std::string m_sql; // the text of m_sentencia, written when asked for
     std::unique_ptr<SentenciaSql> m_sentencia;
-    bool m_porSentencia = false; // the statement set last is m_sentencia
     mutable bool m_textoAlDia = false;
     bool m_distinto = false; // the query being run drops its repeated rows here
     pg_conn* m_pg = nullptr;
@@ -177,8 +171,7 @@ private:
     // The SQLSTATE of the last failing statement ("" when none): what decides a retry.
     std::string m_estado;
     // Scratch of the statement being run, kept to spare allocations.
-    std::string m_texto, m_plantilla, m_clave;
-    std::vector<Almacor::Gestor::Literal> m_valores;
+    std::string m_texto, m_clave;
     std::vector<std::string> m_parametros;
     std::vector<const char*> m_punteros;
 };

@@ -1,6 +1,7 @@
 #include "platform/SentenciaSql.h"
 
 #include "platform/Numeros.h"
+#include "platform/Recordset.h"
 #include "platform/Texto.h"
 
 #include <charconv>
@@ -11,7 +12,6 @@ void SentenciaSql::Limpiar() {
     m_plantilla.clear();
     m_huecos.clear();
     m_usados = 0;
-    m_vinculable = true;
 }
 
 SentenciaSql& SentenciaSql::Sql(std::string_view sql) {
@@ -39,9 +39,9 @@ SentenciaSql& SentenciaSql::Texto(const Valor& valor) {
     return *this;
 }
 
-// The value a scan of the text takes out of the number, and what it leaves in
-// the template: a leading "-" stays there as the operator it is; a whole
-// number too large for 64 bits stays as written.
+// A leading "-" stays in the template as the operator it is, so a number
+// binds as the same value whatever its sign; a whole number too large for 64
+// bits stays as written.
 SentenciaSql& SentenciaSql::Numero(std::string_view numero) {
     if (numero == "null") {
         m_plantilla += numero;
@@ -63,7 +63,6 @@ SentenciaSql& SentenciaSql::Numero(std::string_view numero) {
     }
     if (digitos == 0 || puntos > 1 || cuerpo.front() == '.' || cuerpo.back() == '.') {
         m_plantilla += numero;
-        m_vinculable = false;
         return *this;
     }
     m_plantilla.append(numero.data(), numero.size() - cuerpo.size());
@@ -171,6 +170,5 @@ SentenciaSql& SentenciaSql::Anexar(const SentenciaSql& otra) {
         desde = hueco + 1;
     }
     m_plantilla.append(otra.m_plantilla, desde, std::string::npos);
-    m_vinculable = m_vinculable && otra.m_vinculable;
     return *this;
 }
