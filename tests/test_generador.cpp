@@ -258,8 +258,10 @@ TEST(DemoCatalogo, ArticulosRelacionesYAjustesCoherentesConElNomenclador) {
     for (const auto& a : pool) {
         SCOPED_TRACE(a.Articulo);
         auto contar = [&](const char* catalogo) {
-            return e.ValorAduana("select count(*) from catarticulos where idcatalogo = '" + std::string(catalogo) +
-                                 "' and idarticulo = '" + SqlTexto(a.Articulo) + "'");
+            return e.ValorAduana(SentenciaSql("select count(*) from catarticulos where idcatalogo = ")
+                                     .Texto(catalogo)
+                                     .Sql(" and idarticulo = ")
+                                     .Texto(a.Articulo));
         };
         bool enElConfigurado = a.Catalogo != Demo::ArticuloDemo::EnCatalogo::No;
         EXPECT_EQ(contar(Demo::kCatalogo), enElConfigurado ? "1" : "0");

@@ -34,9 +34,11 @@ struct BaseEnMemoria {
         db.Desconectar();
         fs::remove(ruta);
     }
-    std::string Uno(const std::string& sql) {
+    std::string Uno(const std::string& sql) { return Uno(SentenciaSql(sql)); }
+    std::string Uno(const char* sql) { return Uno(SentenciaSql(sql)); }
+    std::string Uno(const SentenciaSql& sql) {
         Recordset rs;
-        db.Sql(SentenciaSql(sql));
+        db.Sql(sql);
         db.CrearRs(rs);
         const Valor& v = rs.Fields(size_t{0});
         return v.EsNulo() ? "<null>" : v.Texto();
@@ -94,15 +96,12 @@ TEST(Comillas, UnValorConComillaVuelveIgual) {
                           std::string("'; drop table t; --"), std::string("ÑANDÚ 'x'")}) {
         b.db.Sql("delete from t");
         b.db.Ejecutar();
-        b.db.Sql(SentenciaSql("insert into t (v) values ('" + SqlTexto(v) + "')"));
+        b.db.Sql(SentenciaSql("insert into t (v) values (").Texto(v).Sql(")"));
         EXPECT_EQ(b.db.Ejecutar(), 1);
         EXPECT_EQ(b.Uno("select v from t"), v);
-        EXPECT_EQ(b.Uno("select count(*) from t where v = '" + SqlTexto(v) + "'"), "1");
-    }
-    for (auto [v, doblado] : std::vector<std::pair<std::string, std::string>>{
-             {"", ""}, {"'", "''"}, {"a''b", "a''''b"}, {"'x'", "''x''"}, {"sin", "sin"}}) {
-        EXPECT_EQ(SqlTexto(v), doblado) << v;
-        EXPECT_EQ(SqlCadena(v), "'" + doblado + "'") << v;
+        EXPECT_EQ(b.Uno(SentenciaSql("select count(*) from t where v = ").Texto(v)), "1");
+        // Its text, as a message quotes it, runs the same.
+        EXPECT_EQ(b.Uno(SentenciaSql(SentenciaSql("select count(*) from t where v = ").Texto(v).TextoSql())), "1");
     }
     // A second statement hidden behind a ";" is refused, never run.
     b.db.Sql("delete from t; drop table t");
@@ -114,10 +113,8 @@ TEST(Comillas, UnValorConComillaVuelveIgual) {
 TEST(Comillas, CadenaDobladaEntreComillas) {
     const std::pair<std::string, std::string> casos[] = {
         {"", "''"}, {"'", "''''"}, {"a''b", "'a''''b'"}, {"'x'", "'''x'''"}, {"ÑANDÚ", "'ÑANDÚ'"}};
-    for (const auto& [valor, esperado] : casos) {
-        EXPECT_EQ(SqlCadena(valor), esperado) << valor;
-        EXPECT_EQ(SqlTexto(valor), esperado.substr(1, esperado.size() - 2)) << valor;
-    }
+    for (const auto& [valor, esperado] : casos)
+        EXPECT_EQ(SentenciaSql("v = ").Texto(valor).TextoSql(), "v = " + esperado) << valor;
 }
 
 TEST(Recordset, ContratoDeCrearRsYEjecutar) {
@@ -516,9 +513,14 @@ TEST(FuncionesSql, InstrComoInStr) {
     for (int k = 0; k < 2000; ++k) {
         const std::string texto = Texto(azar() % 8), buscado = Texto(azar() % 3);
         const size_t inicio = 1 + azar() % 10;
-        EXPECT_EQ(
-            b.Uno("select instr(" + std::to_string(inicio) + ", " + SqlCadena(texto) + ", " + SqlCadena(buscado) + ")"),
-            std::to_string(InStr(inicio, texto, buscado, true)))
+        EXPECT_EQ(b.Uno(SentenciaSql("select instr(")
+                            .Numero(static_cast<long long>(inicio))
+                            .Sql(", ")
+                            .Texto(texto)
+                            .Sql(", ")
+                            .Texto(buscado)
+                            .Sql(")")),
+                  std::to_string(InStr(inicio, texto, buscado, true)))
             << inicio << " " << texto << " " << buscado;
     }
 }

@@ -31,6 +31,15 @@ const char* const kTextos[] = {"", "O'BRIEN", "a''b'", "ñandú Ü", "12", "?", 
 const char* const kNumeros[] = {"0",  "-3",   "012.50", "12.5", "99999999999999999999", "1.5E+20", "0-5",
                                 ".5", "null", "-0.25",  "7",    "123456789012"};
 
+// The value between single quotes with its quotes doubled, as a statement's
+// text writes it.
+std::string Entrecomillado(std::string_view v) {
+    std::string r = "'";
+    for (char c : v)
+        r += c == '\'' ? std::string("''") : std::string(1, c);
+    return r + "'";
+}
+
 // One statement of the transfer's shapes with the values of case k; `texto`
 // gets what appending the same pieces to a string gives.
 void Escribir(SentenciaSql& s, std::string& texto, size_t k) {
@@ -41,7 +50,8 @@ void Escribir(SentenciaSql& s, std::string& texto, size_t k) {
     s.Limpiar();
     s.Sql("insert into t (a, b, c, d, e) values (").Texto(t).Sql(",").Numero(n).Sql(",");
     s.Texto(u).Sql(",").Numero(m).Sql(",").Numero("100").Sql(")");
-    texto = "insert into t (a, b, c, d, e) values (" + SqlCadena(t) + "," + n + "," + SqlCadena(u) + "," + m + ",100)";
+    texto = "insert into t (a, b, c, d, e) values (" + Entrecomillado(t) + "," + n + "," + Entrecomillado(u) + "," + m +
+            ",100)";
 }
 
 } // namespace

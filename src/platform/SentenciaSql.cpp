@@ -8,6 +8,20 @@
 #include <cmath>
 #include <limits>
 
+namespace {
+// A text value as the statement's text writes it: between single quotes,
+// each quote inside doubled; runs without a quote go in whole.
+void AgregarEntrecomillado(std::string& r, std::string_view valor) {
+    r += '\'';
+    for (size_t q; (q = valor.find('\'')) != std::string_view::npos; valor.remove_prefix(q + 1)) {
+        r.append(valor.data(), q + 1);
+        r += '\'';
+    }
+    r.append(valor);
+    r += '\'';
+}
+} // namespace
+
 void SentenciaSql::Limpiar() {
     m_plantilla.clear();
     m_huecos.clear();
@@ -129,7 +143,10 @@ std::string SentenciaSql::TextoSql() const {
         const size_t hueco = m_huecos[k];
         r.append(m_plantilla, desde, hueco - desde);
         const Literal& v = m_valores[k];
-        r += v.tipo == Literal::Tipo::Texto ? SqlCadena(v.texto) : v.texto;
+        if (v.tipo == Literal::Tipo::Texto)
+            AgregarEntrecomillado(r, v.texto);
+        else
+            r += v.texto;
         desde = hueco + 1;
     }
     r.append(m_plantilla, desde, std::string::npos);

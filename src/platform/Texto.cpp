@@ -60,33 +60,6 @@ char32_t Mayuscula(char32_t c) {
 
 } // namespace
 
-namespace {
-// Appends `valor` with every single quote doubled; runs without a quote go in whole.
-void AgregarDoblandoComillas(std::string& r, std::string_view valor) {
-    for (size_t q; (q = valor.find('\'')) != std::string_view::npos; valor.remove_prefix(q + 1)) {
-        r.append(valor.data(), q + 1);
-        r += '\'';
-    }
-    r.append(valor);
-}
-} // namespace
-
-std::string SqlTexto(std::string_view valor) {
-    std::string r;
-    r.reserve(valor.size() + 2);
-    AgregarDoblandoComillas(r, valor);
-    return r;
-}
-
-std::string SqlCadena(std::string_view valor) {
-    std::string r;
-    r.reserve(valor.size() + 4);
-    r += '\'';
-    AgregarDoblandoComillas(r, valor);
-    r += '\'';
-    return r;
-}
-
 std::string Trim(std::string_view s) {
     size_t i = 0, n = s.size();
     while (i < n && s[i] == ' ')

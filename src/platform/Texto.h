@@ -6,12 +6,6 @@
 // fields and the SQL functions count characters, not bytes, so an "Ñ" never
 // shifts the fields after it.
 
-// A text value ready to stand between single quotes in a statement: every
-// single quote doubled. Every text value put into SQL goes through here.
-std::string SqlTexto(std::string_view valor);
-// The same between its single quotes: 'O''BRIEN'.
-std::string SqlCadena(std::string_view valor);
-
 // Blanks (spaces only; tabs and other white space stay) removed from both ends.
 std::string Trim(std::string_view s);
 

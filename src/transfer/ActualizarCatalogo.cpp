@@ -17,7 +17,6 @@ namespace {
 
 using ValoresSql::CeroDelante;
 using ValoresSql::Numero;
-using ValoresSql::Texto;
 
 constexpr long kDivisionPorCero = 11;
 

@@ -13,7 +13,6 @@ namespace {
 
 using ValoresSql::Entero;
 using ValoresSql::Numero;
-using ValoresSql::Texto;
 
 // The discharge line of the input under `rs`, written into `s` (reused row after row).
 void Descarga(const std::string& interno, const Almacor::Cursor& rs, SentenciaSql& s) {

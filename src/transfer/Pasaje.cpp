@@ -15,7 +15,6 @@ namespace {
 
 using Icono = Operador::Icono;
 using ValoresSql::Numero;
-using ValoresSql::Texto;
 
 constexpr long kUsoNull = 94;
 constexpr long kEscritoPorOtro = 3197; // the record changed since it was read

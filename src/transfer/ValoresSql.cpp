@@ -12,14 +12,6 @@ constexpr long kUsoNull = 94;
 constexpr long kTipos = 13;
 } // namespace
 
-std::string Texto(const std::string& s) {
-    return SqlCadena(s);
-}
-
-std::string Texto(const Valor& v) {
-    return Texto(v.Texto());
-}
-
 std::string Numero(const Valor& v) {
     switch (v.tipo()) {
     case Valor::Tipo::Nulo:

@@ -8,9 +8,6 @@
 // statements of the customs system.
 namespace ValoresSql {
 
-// The value as text between single quotes ('' for a null), quotes doubled.
-std::string Texto(const Valor& v);
-std::string Texto(const std::string& s);
 // The value as an unquoted number with "." as decimal point. A null or a text
 // that is not a number fails with a clear error instead of breaking the
 // statement or letting arbitrary text into it.

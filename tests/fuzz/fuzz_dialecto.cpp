@@ -6,7 +6,6 @@
 #include "platform/Almacor.h"
 #include "platform/Postgres.h"
 #include "platform/SentenciaSql.h"
-#include "platform/Texto.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +14,15 @@
 #include <string_view>
 
 namespace {
+
+// The value between single quotes with its quotes doubled, as a statement's
+// text writes it.
+std::string Entrecomillado(std::string_view v) {
+    std::string r = "'";
+    for (char c : v)
+        r += c == '\'' ? std::string("''") : std::string(1, c);
+    return r + "'";
+}
 
 size_t Marcas(const std::string& s) {
     size_t n = 0;
@@ -46,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* datos, size_t largo) {
             break;
         case 1:
             s.Texto(pieza);
-            texto += SqlCadena(pieza);
+            texto += Entrecomillado(pieza);
             break;
         default:
             s.Numero(pieza);
