@@ -525,26 +525,6 @@ std::string Gestor::Renderizar(const SentenciaSql& sentencia) {
     return r;
 }
 
-void Gestor::Sql(const SentenciaSql& sentencia) {
-    if (!m_sentencia)
-        m_sentencia = std::make_unique<SentenciaSql>();
-    *m_sentencia = sentencia;
-    m_textoAlDia = false;
-}
-
-const std::string& Gestor::Sql() const {
-    if (!m_textoAlDia) {
-        m_sql = m_sentencia ? m_sentencia->TextoSql() : std::string();
-        m_textoAlDia = true;
-    }
-    return m_sql;
-}
-
-const SentenciaSql& Gestor::Puesta() const {
-    static const SentenciaSql kNinguna; // runs as the empty statement it is
-    return m_sentencia ? *m_sentencia : kNinguna;
-}
-
 Gestor::Sentencia Gestor::Preparar(const SentenciaSql& sentencia, const char* operacion) {
     ExigirAbierta(operacion);
     // A template is its own shape unless the dialect changes it; where "+"

@@ -47,8 +47,7 @@ public:
     long TamanoCache() const { return m_cacheKib; }
     const std::string& Ruta() const { return m_ruta; }
 
-    void Sql(const SentenciaSql& sentencia) override;
-    const std::string& Sql() const override;
+    using Conexion::Sql;
     // Runs the query; leaves every row in `rs`, positioned on the first.
     // True when there is at least one row.
     bool CrearRs(Recordset& rs) override;
@@ -113,8 +112,6 @@ private:
 
     void Abrir(const std::string& ruta, bool crear);
     Sentencia Preparar(const SentenciaSql& sentencia, const char* operacion);
-    // The statement set last, or an empty one.
-    const SentenciaSql& Puesta() const;
     // `traducir`: the statement whose rendering is prepared when the shape
     // `clave` is new; without it, `clave` is the text prepared.
     sqlite3_stmt* Vincular(const std::string& clave, const std::vector<Literal>& valores, size_t usados,
@@ -132,9 +129,6 @@ private:
 
     std::string m_cadena;
     std::string m_ruta;
-    mutable std::string m_sql; // the text of m_sentencia, written when asked for
-    std::unique_ptr<SentenciaSql> m_sentencia;
-    mutable bool m_textoAlDia = false;
     std::string m_clave;
     std::pair<std::string, bool> m_dialectal[2]; // the last two templates, and whether each needed translating
     sqlite3* m_db = nullptr;

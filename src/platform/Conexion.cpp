@@ -2,6 +2,19 @@
 
 #include "platform/SentenciaSql.h"
 
+void Conexion::Sql(const SentenciaSql& sentencia) {
+    m_puesta = sentencia;
+    m_textoAlDia = false;
+}
+
+const std::string& Conexion::Sql() const {
+    if (!m_textoAlDia) {
+        m_texto = m_puesta.TextoSql();
+        m_textoAlDia = true;
+    }
+    return m_texto;
+}
+
 std::string Conexion::LiteralFecha(std::time_t fecha) const {
     std::tm t{};
     localtime_r(&fecha, &t);

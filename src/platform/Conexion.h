@@ -19,9 +19,10 @@ public:
     // The statement to run, its values apart; each engine renders its own
     // dialect from its template and binds the values. A statement never
     // reaches an engine as text.
-    virtual void Sql(const SentenciaSql& sentencia) = 0;
-    // The text of the statement set last, for the messages that quote it.
-    virtual const std::string& Sql() const = 0;
+    void Sql(const SentenciaSql& sentencia);
+    // The text of the statement set last, for the messages that quote it
+    // (written when asked for).
+    const std::string& Sql() const;
     // Runs the query; leaves every row in `rs` (a snapshot), positioned on the
     // first. True when there is at least one row.
     virtual bool CrearRs(Recordset& rs) = 0;
@@ -75,4 +76,13 @@ public:
     virtual Motor MotorDatos() const = 0;
     // Where the data lives, for messages: a file path or the server (never a password).
     virtual std::string Destino() const = 0;
+
+protected:
+    // The statement set last, or an empty one: what CrearRs and Ejecutar run.
+    const SentenciaSql& Puesta() const { return m_puesta; }
+
+private:
+    SentenciaSql m_puesta;
+    mutable std::string m_texto;
+    mutable bool m_textoAlDia = false;
 };

@@ -466,26 +466,6 @@ std::string Gestor::Renderizar(const SentenciaSql& sentencia) {
     return Numerar(TraducirSql(forma));
 }
 
-void Gestor::Sql(const SentenciaSql& sentencia) {
-    if (!m_sentencia)
-        m_sentencia = std::make_unique<SentenciaSql>();
-    *m_sentencia = sentencia;
-    m_textoAlDia = false;
-}
-
-const std::string& Gestor::Sql() const {
-    if (!m_textoAlDia) {
-        m_sql = m_sentencia ? m_sentencia->TextoSql() : std::string();
-        m_textoAlDia = true;
-    }
-    return m_sql;
-}
-
-const SentenciaSql& Gestor::Puesta() const {
-    static const SentenciaSql kNinguna;
-    return m_sentencia ? *m_sentencia : kNinguna;
-}
-
 // The server types each parameter when it prepares the shape, so a shape
 // seen with 12 and with 12.5 is two statements: the value kinds join the key.
 const std::string& Gestor::Preparar(const SentenciaSql& sentencia, const char* operacion) {

@@ -30,8 +30,7 @@ public:
     void Desconectar();
     bool Conectado() const;
 
-    void Sql(const SentenciaSql& sentencia) override;
-    const std::string& Sql() const override;
+    using Conexion::Sql;
     bool CrearRs(Recordset& rs) override;
     std::vector<char> HayFilas(const std::vector<SentenciaSql>& consultas) override;
     // Inside a transaction a single-row insert is sent ahead without waiting
@@ -88,8 +87,6 @@ private:
     // leaves its values as the server's parameters. The prepared name, or ""
     // when it runs from its own text (in m_texto).
     const std::string& Preparar(const SentenciaSql& sentencia, const char* operacion);
-    // The statement set last, or an empty one.
-    const SentenciaSql& Puesta() const;
     // What a statement sent ahead is, for judging its answer.
     enum Enviada : char { kOtra, kFila, kConsulta, kExistencias };
     // Sends the statement Preparar left ready (its own text when `nombre` is
@@ -125,9 +122,6 @@ private:
 
     std::string m_conninfo;
     std::string m_destino;
-    mutable std::string m_sql; // the text of m_sentencia, written when asked for
-    std::unique_ptr<SentenciaSql> m_sentencia;
-    mutable bool m_textoAlDia = false;
     bool m_distinto = false; // the query being run drops its repeated rows here
     pg_conn* m_pg = nullptr;
     // A transaction was begun and not yet ended by us: when the server goes
