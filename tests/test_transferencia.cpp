@@ -102,7 +102,7 @@ protected:
     }
 };
 
-TEST_F(Transferencia, PreCheckRefusesUnvalidatedArticlesAndWritesNothing) {
+TEST_F(Transferencia, LaVerificacionRechazaArticulosSinValidarYNoEscribeNada) {
     for (const char* crc : {"null", "'POS'"}) {
         e.Trabajo("delete from ART");
         Articulo(1, "A1");
@@ -118,7 +118,7 @@ TEST_F(Transferencia, PreCheckRefusesUnvalidatedArticlesAndWritesNothing) {
     }
 }
 
-TEST_F(Transferencia, WholeRunWritesTheDeclarationAndReportsTheCount) {
+TEST_F(Transferencia, LaCorridaEnteraEscribeLaDeclaracionYDiceCuantos) {
     Articulo(1, "A1", {{"ARTDSC", "'Puerta O''Brien'"}, {"ARTFAC", "'F1'"}});
     Articulo(2, "A2", {{"ARTTOT", "50"}, {"PRCSCA", "2.5"}});
     Insumo(1, 1, "22001IC04000001", "10", "1000");
@@ -144,7 +144,7 @@ TEST_F(Transferencia, WholeRunWritesTheDeclarationAndReportsTheCount) {
     EXPECT_EQ(e.Op.Mensajes.size(), 1u);
 }
 
-TEST_F(Transferencia, ReplaceQuestionNoKeepsTheEarlierDeclarationYesReplacesIt) {
+TEST_F(Transferencia, LaPreguntaDeReemplazoConNoConservaLaAnteriorYConSiLaReemplaza) {
     Articulo(1, "A1", {{"ARTFAC", "'F1'"}});
     Insumo(1, 1, "22001IC04000001", "10", "2");
     ASSERT_EQ(FRM3_Tranferir(e.App), Resultado::Hecho);
@@ -170,7 +170,7 @@ TEST_F(Transferencia, ReplaceQuestionNoKeepsTheEarlierDeclarationYesReplacesIt) 
     EXPECT_EQ(T("select count(*) || '|' || max(id) from DESPACHO_RESUMEN"), "1|1");
 }
 
-TEST_F(Transferencia, CoverAmountsByDeclarationType) {
+TEST_F(Transferencia, ImportesDeLaCaratulaSegunElTipoDeDeclaracion) {
     struct Caso {
         const char* tipo;
         double flete, seguro, ajuste;
@@ -194,7 +194,7 @@ TEST_F(Transferencia, CoverAmountsByDeclarationType) {
     }
 }
 
-TEST_F(Transferencia, InvoicesInOrderAndIcr1ItemMarks) {
+TEST_F(Transferencia, FacturasEnOrdenYMarcasDeItemDeIcr1) {
     Articulo(1, "A1", {{"ARTFAC", "'B'"}, {"PRCTDS", "'ICR1'"}});
     Articulo(2, "A2", {{"ARTFAC", "'A'"}, {"PRCTDS", "' ICR1 '"}});
     Articulo(3, "A3", {{"ARTFAC", "'A'"}, {"PRCTDS", "'ICR2'"}});
@@ -207,7 +207,7 @@ TEST_F(Transferencia, InvoicesInOrderAndIcr1ItemMarks) {
               "1G,1G,2D,2D,2D");
 }
 
-TEST_F(Transferencia, DischargeRegimesAndInputTotals) {
+TEST_F(Transferencia, RegimenesDeDescargaYTotalesDeInsumos) {
     Articulo(1, "A1", {{"PRCTDS", "'ICR2'"}});
     Articulo(2, "A2", {{"PRCTDS", "'ICR2'"}});
     Insumo(1, 1, "22001ICR2000001", "7", "1");  // no discharge; insumosacons
@@ -235,7 +235,7 @@ TEST_F(Transferencia, DischargeRegimesAndInputTotals) {
     EXPECT_EQ(N("select sum(insumostemp) + sum(insumosacons) from subitems"), 0);
 }
 
-TEST_F(Transferencia, CatalogUpdateAndInsert) {
+TEST_F(Transferencia, CatalogoActualizaYAgrega) {
     e.EnAduana("insert into catarticulos (idcatalogo,idarticulo,descripcion,ArtKgUnitario,preciounitario) values "
                "('CAT1','A1','Conocida',7.5,1),('CAT2','A2','Otro catalogo',1,1)");
     Articulo(1, "A1", {{"ARTDSC", "''"}, {"PRCDUN", "' 01 '"}, {"ARTTOT", "100"}, {"PRCCAN", "3"}});
@@ -258,7 +258,7 @@ TEST_F(Transferencia, CatalogUpdateAndInsert) {
 // The catalog's look-ups are asked a lot at a time: an article met again,
 // in the same lot or in a later one, in other case or not, must still find
 // the row its earlier line wrote, and the last line's values must stay.
-TEST_F(Transferencia, CatalogLookUpsSeeWhatEarlierLinesWrote) {
+TEST_F(Transferencia, LasBusquedasEnElCatalogoVenLoQueEscribieronLasLineasAnteriores) {
     e.EnAduana("insert into catarticulos (idcatalogo,idarticulo,descripcion) values ('CAT1','K5','Conocida')");
     Articulo(1, "B1", {{"ARTDSC", "'Primera'"}});
     Articulo(2, "b1", {{"ARTDSC", "'Segunda'"}});
@@ -281,7 +281,7 @@ TEST_F(Transferencia, CatalogLookUpsSeeWhatEarlierLinesWrote) {
 // bounded: past tens of thousands of numbers it starts again, between lots of
 // look-ups. A number met again after that, or twice in the lot where it
 // starts again, is still updated, never inserted twice.
-TEST_F(Transferencia, CatalogNeverInsertsANumberTwiceInALongInterno) {
+TEST_F(Transferencia, ElCatalogoNuncaAgregaDosVecesUnNumeroEnUnInternoLargo) {
     const int n = 25000;
     // The first thousand lines come in pairs of one number, so the numbers
     // seen reach the bound in the middle of a lot; two lines of that lot share one.
@@ -308,7 +308,7 @@ TEST_F(Transferencia, CatalogNeverInsertsANumberTwiceInALongInterno) {
     EXPECT_EQ(T("select descripcion from catarticulos where idarticulo = 'N2998'"), "Articulo 3498");
 }
 
-TEST_F(Transferencia, RunsThatEndEarlyLeaveTheCustomsSideAsItWas) {
+TEST_F(Transferencia, LasCorridasQueTerminanAntesDejanLaAduanaComoEstaba) {
     SOLO_ARCHIVO();
     Articulo(1, "A1", {{"ARTFAC", "'F1'"}});
     Insumo(1, 1, "22001IC04000001", "10", "2");
@@ -356,7 +356,7 @@ TEST_F(Transferencia, RunsThatEndEarlyLeaveTheCustomsSideAsItWas) {
     EXPECT_EQ(Volcado(), antes);
 }
 
-TEST_F(Transferencia, CatalogInItsOwnDatabaseIsUndoneWithTheRest) {
+TEST_F(Transferencia, ElCatalogoEnSuPropiaBaseSeDeshaceConElResto) {
     SOLO_ARCHIVO();
     {
         Almacor::Gestor g;
@@ -385,7 +385,7 @@ TEST_F(Transferencia, CatalogInItsOwnDatabaseIsUndoneWithTheRest) {
     EXPECT_EQ(Filas("catarticulos"), 0);
 }
 
-TEST_F(Transferencia, CancelledQuestionStopsTheRunAndLeavesNoTransactionOpen) {
+TEST_F(Transferencia, LaPreguntaCanceladaDetieneLaCorridaSinTransaccionAbierta) {
     struct SinRespuesta : OperadorPrueba {
         Respuesta MsgBox(const std::string& texto, Icono icono, Botones botones) override {
             if (botones == Botones::SiNo)
@@ -404,7 +404,7 @@ TEST_F(Transferencia, CancelledQuestionStopsTheRunAndLeavesNoTransactionOpen) {
     e.App.Op = &e.Op;
 }
 
-TEST_F(Transferencia, FailingDischargeStageIsUndoneAndTheRunGoesOn) {
+TEST_F(Transferencia, LaEtapaDeDescargaQueFallaSeDeshaceYLaCorridaSigue) {
     Articulo(1, "A1");
     Insumo(1, 1, "22001IC04000001", "10", "2");
     Insumo(2, 1, "22001IC04000002", "10", "null");
@@ -421,7 +421,7 @@ TEST_F(Transferencia, FailingDischargeStageIsUndoneAndTheRunGoesOn) {
     EXPECT_EQ(e.App.TotalDescarga, 0);
 }
 
-TEST_F(Transferencia, SummaryRegisterIds) {
+TEST_F(Transferencia, IdsDelRegistroDeResumen) {
     e.EnAduana("insert into DESPACHO_RESUMEN values ('OTRO',5,'100','X',1)");
     modGlobal::Registrar_Despacho(e.App, "", "100", "C", 1);
     modGlobal::Registrar_Despacho(e.App, "ignorado", "100", "C", 2);
@@ -444,7 +444,7 @@ TEST_F(Transferencia, SummaryRegisterIds) {
     }
 }
 
-TEST_F(Transferencia, CommaLocaleWritesPointNumbers) {
+TEST_F(Transferencia, ConComaDecimalEscribeNumerosConPunto) {
     FijarSeparadorDecimal(',');
     Articulo(1, "A1", {{"ARTTOT", "1234.5"}, {"PRCSCA", "'2,5'"}, {"PRCCAN", "'1,5'"}});
     Insumo(1, 1, "22001IC04000001", "10", "'2,5'");
@@ -457,7 +457,7 @@ TEST_F(Transferencia, CommaLocaleWritesPointNumbers) {
     EXPECT_EQ(N("select Valor from DESPACHO_RESUMEN"), 5.5);
 }
 
-TEST_F(Transferencia, WizardTransfersAtStepThree) {
+TEST_F(Transferencia, ElAsistenteTransfiereEnElPasoTres) {
     Articulo(1, "A1");
     Asistente a(e.App);
     e.App.Paso = 2;
@@ -467,7 +467,7 @@ TEST_F(Transferencia, WizardTransfersAtStepThree) {
     EXPECT_EQ(e.App.Paso, 2);
 }
 
-TEST_F(Transferencia, InteractiveStartWithOnlyAFileNeverTransfersByItself) {
+TEST_F(Transferencia, ElInicioInteractivoConSoloUnArchivoNuncaTransfiereSolo) {
     Articulo(1, "A1");
     Arranque::DividirLineaComandos("|/tmp/envio.txt", e.App.InternoLinea, e.App.ArchivoLinea);
     Asistente a(e.App);
@@ -481,7 +481,7 @@ TEST_F(Transferencia, InteractiveStartWithOnlyAFileNeverTransfersByItself) {
         EXPECT_EQ(estado, "");
 }
 
-TEST_F(Transferencia, CommandLineTransfer) {
+TEST_F(Transferencia, TransferenciaPorLineaDeComandos) {
     e.App.Almacen->SaveSetting("INTCAT", "CAT1");
     Articulo(1, "A1");
     std::string out;
@@ -528,7 +528,7 @@ TEST_F(Transferencia, CommandLineTransfer) {
     EXPECT_EQ(resultados[4].rfind("detenido: Hay registros para depurar.", 0), 0u) << resultados[4];
 }
 
-TEST(TransferenciaRun, FromShipmentFileToDeclaration) {
+TEST(TransferenciaCorrida, DelArchivoDeEnvioALaDeclaracion) {
     EntornoPrueba e;
     std::string out;
     auto cli = [&](std::vector<std::string> args) {
