@@ -133,146 +133,145 @@ void Rango(SentenciaSql& s, const char* columna, const std::string& modelo) {
     s.Sql(" and ").Sql(columna).Sql(" < ").Texto(modelo + "!").Sql("))");
 }
 
-std::map<long long, std::vector<Sugerencia>> Calcular(Aplicacion& app, const long long* solo) {
-    std::map<long long, std::vector<Sugerencia>> r;
-    Claves claves(app);
-
-    // The articles to depurate, and their positions as the check sees them.
+// The articles to depurate, and their positions as the check sees them.
+std::vector<Pendiente> LeerPendientes(Aplicacion& app, const long long* solo, Claves& claves) {
     std::vector<Pendiente> articulos;
     std::vector<std::string> actuales;
-    {
-        SentenciaSql s("select ARTORD, ARTNRO, PRCNCM from ART where INTNRO = ");
-        s.Texto(app.InternoActual).Sql(" and (PRCEST = '' or PRCEST IS NULL or PRCCRC <> 'OK' or PRCCRC is null)");
-        if (solo)
-            s.Sql(" and ARTORD = ").Numero(*solo);
-        std::vector<std::pair<Pendiente, std::string>> leidos;
-        for (Almacor::Cursor c(app.Db, s); !c.Eof(); c.MoveNext()) {
-            const std::string nro = c.Fields(size_t{1}).Texto();
-            const std::string ncm = Reemplazar(Trim(c.Fields(size_t{2}).Texto()), ",", ".");
-            leidos.push_back({{c.Fields(size_t{0}).Entero(), nro, Modelo(nro)}, ncm});
-            if (!ncm.empty())
-                actuales.push_back(ncm);
-        }
-        std::sort(actuales.begin(), actuales.end());
-        actuales.erase(std::unique(actuales.begin(), actuales.end()), actuales.end());
-        claves.Consultar(actuales);
-        for (auto& [a, ncm] : leidos)
-            if (ncm.empty() || !claves.Existe(ncm))
-                articulos.push_back(std::move(a));
+    SentenciaSql s("select ARTORD, ARTNRO, PRCNCM from ART where INTNRO = ");
+    s.Texto(app.InternoActual).Sql(" and (PRCEST = '' or PRCEST IS NULL or PRCCRC <> 'OK' or PRCCRC is null)");
+    if (solo)
+        s.Sql(" and ARTORD = ").Numero(*solo);
+    std::vector<std::pair<Pendiente, std::string>> leidos;
+    for (Almacor::Cursor c(app.Db, s); !c.Eof(); c.MoveNext()) {
+        const std::string nro = c.Fields(size_t{1}).Texto();
+        const std::string ncm = Reemplazar(Trim(c.Fields(size_t{2}).Texto()), ",", ".");
+        leidos.push_back({{c.Fields(size_t{0}).Entero(), nro, Modelo(nro)}, ncm});
+        if (!ncm.empty())
+            actuales.push_back(ncm);
     }
-    if (articulos.empty())
-        return r;
+    std::sort(actuales.begin(), actuales.end());
+    actuales.erase(std::unique(actuales.begin(), actuales.end()), actuales.end());
+    claves.Consultar(actuales);
+    for (auto& [a, ncm] : leidos)
+        if (ncm.empty() || !claves.Existe(ncm))
+            articulos.push_back(std::move(a));
+    return articulos;
+}
 
-    std::unordered_set<std::string> modelos, numeros;
-    for (const Pendiente& a : articulos) {
-        modelos.insert(LCaseAscii(a.modelo));
-        numeros.insert(LCaseAscii(a.artnro));
+// (a) Corrections by hand in this interno, with the lot that last saved each,
+// by model in lower case. `unModelo` narrows the reading to one model's
+// variants (one article asked); null reads the whole interno.
+std::unordered_map<std::string, std::vector<Mano>> LeerManos(Aplicacion& app, const std::string* unModelo,
+                                                             const std::unordered_set<std::string>& modelos,
+                                                             std::vector<std::string>& candidatas) {
+    std::unordered_map<std::string, std::vector<Mano>> manos;
+    std::unordered_map<long long, long long> lotes;
+    SentenciaSql s("select h.ARTORD, max(h.LOTE) from HIST h join HIST_LOTE l on l.LOTE = h.LOTE where l.INTNRO = ");
+    s.Texto(app.InternoActual).Sql(" and l.DESHECHA = 0 and h.TIPO = 'M' group by h.ARTORD");
+    for (Almacor::Cursor c(app.Db, s); !c.Eof(); c.MoveNext())
+        lotes[c.Fields(size_t{0}).Entero()] = c.Fields(size_t{1}).Entero();
+    // The work file: the model's variants are one range of the article index.
+    s.Limpiar();
+    s.Sql("select ARTORD, ARTNRO, PRCNCM, PRCSUF from ART where INTNRO = ").Texto(app.InternoActual);
+    s.Sql(" and PRCEST = 'M'");
+    if (unModelo)
+        Rango(s, "ARTNRO", *unModelo);
+    for (Almacor::Cursor c(app.Db, s); !c.Eof(); c.MoveNext()) {
+        const std::string modelo = LCaseAscii(Modelo(c.Fields(size_t{1}).Texto()));
+        if (!modelos.count(modelo))
+            continue;
+        const long long artord = c.Fields(size_t{0}).Entero();
+        auto l = lotes.find(artord);
+        Mano m{c.Fields(size_t{2}).Texto(), c.Fields(size_t{3}).Texto(), artord, l == lotes.end() ? 0 : l->second};
+        candidatas.push_back(Reemplazar(Trim(m.posicion), ",", "."));
+        manos[modelo].push_back(std::move(m));
     }
-    std::vector<std::string> candidatas;
+    return manos;
+}
 
-    // (a) Corrections by hand in this interno, with the lot that last saved each.
-    std::unordered_map<std::string, std::vector<Mano>> manos; // by model, lower case
-    {
-        std::unordered_map<long long, long long> lotes;
-        SentenciaSql s(
-            "select h.ARTORD, max(h.LOTE) from HIST h join HIST_LOTE l on l.LOTE = h.LOTE where l.INTNRO = ");
-        s.Texto(app.InternoActual).Sql(" and l.DESHECHA = 0 and h.TIPO = 'M' group by h.ARTORD");
-        for (Almacor::Cursor c(app.Db, s); !c.Eof(); c.MoveNext())
-            lotes[c.Fields(size_t{0}).Entero()] = c.Fields(size_t{1}).Entero();
-        // The work file: the model's variants are one range of the article index.
-        s.Limpiar();
-        s.Sql("select ARTORD, ARTNRO, PRCNCM, PRCSUF from ART where INTNRO = ").Texto(app.InternoActual);
-        s.Sql(" and PRCEST = 'M'");
-        if (solo)
-            Rango(s, "ARTNRO", articulos.front().modelo);
-        for (Almacor::Cursor c(app.Db, s); !c.Eof(); c.MoveNext()) {
-            const std::string modelo = LCaseAscii(Modelo(c.Fields(size_t{1}).Texto()));
-            if (!modelos.count(modelo))
-                continue;
-            const long long artord = c.Fields(size_t{0}).Entero();
-            auto l = lotes.find(artord);
-            Mano m{c.Fields(size_t{2}).Texto(), c.Fields(size_t{3}).Texto(), artord, l == lotes.end() ? 0 : l->second};
-            candidatas.push_back(Reemplazar(Trim(m.posicion), ",", "."));
-            manos[modelo].push_back(std::move(m));
-        }
-    }
+struct FilaCatalogo {
+    std::string modelo, ncm, sufijos, ultimo;
+    long n;
+};
 
-    // (b) The configured catalog, grouped by model, position and suffixes.
-    struct FilaCatalogo {
-        std::string modelo, ncm, sufijos, ultimo;
-        long n;
-    };
+// (b) The configured catalog, grouped by model, position and suffixes.
+std::vector<FilaCatalogo> LeerCatalogo(Aplicacion& app, const std::string* unModelo,
+                                       const std::unordered_set<std::string>& modelos,
+                                       std::vector<std::string>& candidatas) {
     std::vector<FilaCatalogo> filasCatalogo;
-    if (!app.Config.INTCAT.empty()) {
-        const char* modelo = "case when instr(1, idarticulo, ' ') > 0 then left(idarticulo, instr(1, idarticulo, ' ') "
-                             "- 1) else idarticulo end";
-        Conexion& cat = app.Entidades->getDataConnectionByEntity("CATALOGOS");
-        SentenciaSql s("select ");
-        s.Sql(modelo).Sql(" as modelo, ncm, sufijos, count(*) as n, max(idarticulo) as ultimo from catarticulos ");
-        s.Sql("where idcatalogo = ").Texto(app.Config.INTCAT);
-        if (solo) {
-            // On the file the model's variants are one range of its index; a
-            // server's collation may order blanks otherwise, so there LIKE says it.
-            if (cat.MotorDatos() == Conexion::Motor::Sqlite)
-                Rango(s, "idarticulo", articulos.front().modelo);
-            else
-                FiltroModelo(s, "idarticulo", articulos.front().modelo);
+    if (app.Config.INTCAT.empty())
+        return filasCatalogo;
+    const char* modelo = "case when instr(1, idarticulo, ' ') > 0 then left(idarticulo, instr(1, idarticulo, ' ') "
+                         "- 1) else idarticulo end";
+    Conexion& cat = app.Entidades->getDataConnectionByEntity("CATALOGOS");
+    SentenciaSql s("select ");
+    s.Sql(modelo).Sql(" as modelo, ncm, sufijos, count(*) as n, max(idarticulo) as ultimo from catarticulos ");
+    s.Sql("where idcatalogo = ").Texto(app.Config.INTCAT);
+    if (unModelo) {
+        // On the file the model's variants are one range of its index; a
+        // server's collation may order blanks otherwise, so there LIKE says it.
+        if (cat.MotorDatos() == Conexion::Motor::Sqlite)
+            Rango(s, "idarticulo", *unModelo);
+        else
+            FiltroModelo(s, "idarticulo", *unModelo);
+    }
+    s.Sql(" group by modelo, ncm, sufijos");
+    Recordset rs;
+    cat.Sql(s);
+    if (cat.CrearRs(rs))
+        for (; !rs.Eof(); rs.MoveNext()) {
+            std::string m = rs.Fields("modelo").Texto();
+            if (!modelos.count(LCaseAscii(m)))
+                continue;
+            FilaCatalogo f{std::move(m), Reemplazar(Trim(rs.Fields("ncm").Texto()), ",", "."),
+                           rs.Fields("sufijos").Texto(), rs.Fields("ultimo").Texto(),
+                           static_cast<long>(rs.Fields("n").Numero())};
+            candidatas.push_back(f.ncm);
+            filasCatalogo.push_back(std::move(f));
         }
-        s.Sql(" group by modelo, ncm, sufijos");
+    return filasCatalogo;
+}
+
+struct FilaDeclarada {
+    std::string articulo, ncm, sufijos, interno, fecha;
+    long n;
+};
+
+// (c) Earlier declarations of the same article numbers.
+std::vector<FilaDeclarada> LeerDeclaradas(Aplicacion& app, const std::unordered_set<std::string>& numeros,
+                                          std::vector<std::string>& candidatas) {
+    std::vector<FilaDeclarada> filasDeclaradas;
+    std::vector<std::string> lista(numeros.begin(), numeros.end());
+    std::sort(lista.begin(), lista.end());
+    Conexion& dec = app.Entidades->getDataConnectionByEntity("INTERNOS");
+    SentenciaSql s;
+    for (size_t i = 0; i < lista.size(); i += kPorConsulta) {
+        s.Limpiar();
+        s.Sql("select s.idarticulo as articulo, s.ncm as ncm, s.sufijos as sufijos, s.interno as interno, "
+              "count(*) as n, (select max(c.fechaalta) from caratula c where c.interno = s.interno) as fecha "
+              "from subitems s where s.interno <> ");
+        s.Texto(app.InternoActual).Sql(" and (");
+        for (size_t j = i; j < std::min(lista.size(), i + kPorConsulta); ++j)
+            s.Sql(j == i ? "s.idarticulo = " : " or s.idarticulo = ").Texto(lista[j]);
+        s.Sql(") group by s.idarticulo, s.ncm, s.sufijos, s.interno");
         Recordset rs;
-        cat.Sql(s);
-        if (cat.CrearRs(rs))
+        dec.Sql(s);
+        if (dec.CrearRs(rs))
             for (; !rs.Eof(); rs.MoveNext()) {
-                std::string m = rs.Fields("modelo").Texto();
-                if (!modelos.count(LCaseAscii(m)))
-                    continue;
-                FilaCatalogo f{std::move(m), Reemplazar(Trim(rs.Fields("ncm").Texto()), ",", "."),
-                               rs.Fields("sufijos").Texto(), rs.Fields("ultimo").Texto(),
-                               static_cast<long>(rs.Fields("n").Numero())};
+                FilaDeclarada f{rs.Fields("articulo").Texto(), Reemplazar(Trim(rs.Fields("ncm").Texto()), ",", "."),
+                                rs.Fields("sufijos").Texto(),  rs.Fields("interno").Texto(),
+                                rs.Fields("fecha").Texto(),    static_cast<long>(rs.Fields("n").Numero())};
                 candidatas.push_back(f.ncm);
-                filasCatalogo.push_back(std::move(f));
+                filasDeclaradas.push_back(std::move(f));
             }
     }
+    return filasDeclaradas;
+}
 
-    // (c) Earlier declarations of the same article numbers.
-    struct FilaDeclarada {
-        std::string articulo, ncm, sufijos, interno, fecha;
-        long n;
-    };
-    std::vector<FilaDeclarada> filasDeclaradas;
-    {
-        std::vector<std::string> lista(numeros.begin(), numeros.end());
-        std::sort(lista.begin(), lista.end());
-        Conexion& dec = app.Entidades->getDataConnectionByEntity("INTERNOS");
-        SentenciaSql s;
-        for (size_t i = 0; i < lista.size(); i += kPorConsulta) {
-            s.Limpiar();
-            s.Sql("select s.idarticulo as articulo, s.ncm as ncm, s.sufijos as sufijos, s.interno as interno, "
-                  "count(*) as n, (select max(c.fechaalta) from caratula c where c.interno = s.interno) as fecha "
-                  "from subitems s where s.interno <> ");
-            s.Texto(app.InternoActual).Sql(" and (");
-            for (size_t j = i; j < std::min(lista.size(), i + kPorConsulta); ++j)
-                s.Sql(j == i ? "s.idarticulo = " : " or s.idarticulo = ").Texto(lista[j]);
-            s.Sql(") group by s.idarticulo, s.ncm, s.sufijos, s.interno");
-            Recordset rs;
-            dec.Sql(s);
-            if (dec.CrearRs(rs))
-                for (; !rs.Eof(); rs.MoveNext()) {
-                    FilaDeclarada f{rs.Fields("articulo").Texto(), Reemplazar(Trim(rs.Fields("ncm").Texto()), ",", "."),
-                                    rs.Fields("sufijos").Texto(),  rs.Fields("interno").Texto(),
-                                    rs.Fields("fecha").Texto(),    static_cast<long>(rs.Fields("n").Numero())};
-                    candidatas.push_back(f.ncm);
-                    filasDeclaradas.push_back(std::move(f));
-                }
-        }
-    }
-
-    // Every candidate position completed and checked before it counts.
-    std::sort(candidatas.begin(), candidatas.end());
-    candidatas.erase(std::unique(candidatas.begin(), candidatas.end()), candidatas.end());
-    claves.Consultar(candidatas);
-
-    std::unordered_map<std::string, std::map<std::string, Catalogo>> catalogo; // model -> position -> ...
+// The catalog's rows whose position the nomenclator completes: model -> position -> ...
+std::unordered_map<std::string, std::map<std::string, Catalogo>>
+AgruparCatalogo(const std::vector<FilaCatalogo>& filasCatalogo, const Claves& claves) {
+    std::unordered_map<std::string, std::map<std::string, Catalogo>> catalogo;
     for (const FilaCatalogo& f : filasCatalogo) {
         const std::string p = claves.Completa(f.ncm);
         if (p.empty())
@@ -284,7 +283,13 @@ std::map<long long, std::vector<Sugerencia>> Calcular(Aplicacion& app, const lon
         if (LCaseAscii(f.ultimo) > LCaseAscii(t.ultimo))
             t.ultimo = f.ultimo;
     }
-    std::unordered_map<std::string, std::map<std::string, Declarada>> declaradas; // number -> position -> ...
+    return catalogo;
+}
+
+// The declarations whose position the nomenclator completes: number -> position -> ...
+std::unordered_map<std::string, std::map<std::string, Declarada>>
+AgruparDeclaradas(const std::vector<FilaDeclarada>& filasDeclaradas, const Claves& claves) {
+    std::unordered_map<std::string, std::map<std::string, Declarada>> declaradas;
     for (const FilaDeclarada& f : filasDeclaradas) {
         const std::string p = claves.Completa(f.ncm);
         if (p.empty())
@@ -299,84 +304,129 @@ std::map<long long, std::vector<Sugerencia>> Calcular(Aplicacion& app, const lon
             d.sufijos = f.sufijos;
         }
     }
+    return declaradas;
+}
 
-    struct Acumulada {
-        Sugerencia s;
-        std::vector<std::string> evidencias;
-        bool sufijoFijo = false;
-    };
-    for (const Pendiente& a : articulos) {
-        std::map<std::string, Acumulada> por; // by position
-        const std::string modelo = LCaseAscii(a.modelo);
-        auto Tomar = [&](const std::string& p, Fuente f) -> Acumulada& {
-            Acumulada& x = por[p];
-            if (x.s.Posicion.empty()) {
-                x.s.Posicion = p;
-                x.s.Origen = f;
-            }
-            return x;
-        };
-        if (auto it = manos.find(modelo); it != manos.end()) {
-            std::map<std::string, std::vector<const Mano*>> deMano;
-            for (const Mano& m : it->second)
-                if (std::string p = claves.Completa(m.posicion); !p.empty())
-                    deMano[p].push_back(&m);
-            for (auto& [p, lista] : deMano) {
-                const Mano* ultimo = *std::max_element(lista.begin(), lista.end(), [](const Mano* x, const Mano* y) {
-                    return std::make_pair(x->lote, x->artord) < std::make_pair(y->lote, y->artord);
-                });
-                Acumulada& x = Tomar(p, Fuente::Mano);
-                x.s.Articulos += static_cast<long>(lista.size());
-                x.s.Sufijos = ultimo->sufijos;
-                x.sufijoFijo = true;
-                x.evidencias.push_back(lista.size() == 1
-                                           ? "corregido a mano: artículo " + Orden(ultimo->artord)
-                                           : "corregido a mano: " + std::to_string(lista.size()) + " artículos " +
-                                                 a.modelo + ", el último " + Orden(ultimo->artord));
-            }
+struct Acumulada {
+    Sugerencia s;
+    std::vector<std::string> evidencias;
+    bool sufijoFijo = false;
+};
+using PorPosicion = std::map<std::string, Acumulada>;
+
+// The position's suggestion; the first source to propose it is its origin.
+Acumulada& Tomar(PorPosicion& por, const std::string& p, Fuente f) {
+    Acumulada& x = por[p];
+    if (x.s.Posicion.empty()) {
+        x.s.Posicion = p;
+        x.s.Origen = f;
+    }
+    return x;
+}
+
+void SumarManos(PorPosicion& por, const Pendiente& a, const std::vector<Mano>& manos, const Claves& claves) {
+    std::map<std::string, std::vector<const Mano*>> deMano;
+    for (const Mano& m : manos)
+        if (std::string p = claves.Completa(m.posicion); !p.empty())
+            deMano[p].push_back(&m);
+    for (auto& [p, lista] : deMano) {
+        const Mano* ultimo = *std::max_element(lista.begin(), lista.end(), [](const Mano* x, const Mano* y) {
+            return std::make_pair(x->lote, x->artord) < std::make_pair(y->lote, y->artord);
+        });
+        Acumulada& x = Tomar(por, p, Fuente::Mano);
+        x.s.Articulos += static_cast<long>(lista.size());
+        x.s.Sufijos = ultimo->sufijos;
+        x.sufijoFijo = true;
+        x.evidencias.push_back(lista.size() == 1 ? "corregido a mano: artículo " + Orden(ultimo->artord)
+                                                 : "corregido a mano: " + std::to_string(lista.size()) + " artículos " +
+                                                       a.modelo + ", el último " + Orden(ultimo->artord));
+    }
+}
+
+void SumarCatalogo(PorPosicion& por, const Pendiente& a, const std::map<std::string, Catalogo>& catalogo) {
+    for (const auto& [p, c] : catalogo) {
+        Acumulada& x = Tomar(por, p, Fuente::Catalogo);
+        x.s.Articulos += c.articulos;
+        if (!x.sufijoFijo) {
+            // The commonest; on a tie, the one of the greatest article number.
+            const auto mejor = std::max_element(c.sufijos.begin(), c.sufijos.end(), [](const auto& u, const auto& v) {
+                return std::make_pair(u.second.n, LCaseAscii(u.second.ultimo)) <
+                       std::make_pair(v.second.n, LCaseAscii(v.second.ultimo));
+            });
+            x.s.Sufijos = mejor->first;
+            x.sufijoFijo = true;
         }
+        x.evidencias.push_back(std::to_string(c.articulos) + (c.articulos == 1 ? " artículo " : " artículos ") +
+                               a.modelo + " en el catálogo");
+    }
+}
+
+void SumarDeclaradas(PorPosicion& por, const std::map<std::string, Declarada>& declaradas) {
+    for (const auto& [p, d] : declaradas) {
+        Acumulada& x = Tomar(por, p, Fuente::Declaracion);
+        x.s.Articulos += d.articulos;
+        if (!x.sufijoFijo) {
+            x.s.Sufijos = d.sufijos;
+            x.sufijoFijo = true;
+        }
+        x.evidencias.push_back(d.internos.size() == 1 ? "despachado en el interno " + d.interno
+                                                      : "despachado en " + std::to_string(d.internos.size()) +
+                                                            " internos, el último " + d.interno);
+    }
+}
+
+// The article's suggestions, their evidence in words, most trusted source first.
+void Ordenar(PorPosicion& por, std::vector<Sugerencia>& lista) {
+    for (auto& [p, x] : por) {
+        for (const std::string& e : x.evidencias)
+            x.s.Evidencia += (x.s.Evidencia.empty() ? "" : "; ") + e;
+        lista.push_back(std::move(x.s));
+    }
+    std::stable_sort(lista.begin(), lista.end(), [](const Sugerencia& u, const Sugerencia& v) {
+        if (u.Origen != v.Origen)
+            return u.Origen < v.Origen;
+        return u.Articulos > v.Articulos;
+    });
+}
+
+std::map<long long, std::vector<Sugerencia>> Calcular(Aplicacion& app, const long long* solo) {
+    std::map<long long, std::vector<Sugerencia>> r;
+    Claves claves(app);
+    const std::vector<Pendiente> articulos = LeerPendientes(app, solo, claves);
+    if (articulos.empty())
+        return r;
+
+    std::unordered_set<std::string> modelos, numeros;
+    for (const Pendiente& a : articulos) {
+        modelos.insert(LCaseAscii(a.modelo));
+        numeros.insert(LCaseAscii(a.artnro));
+    }
+    // One article asked: the sources need only its model's variants.
+    const std::string* unModelo = solo ? &articulos.front().modelo : nullptr;
+    std::vector<std::string> candidatas;
+    const auto manos = LeerManos(app, unModelo, modelos, candidatas);
+    const std::vector<FilaCatalogo> filasCatalogo = LeerCatalogo(app, unModelo, modelos, candidatas);
+    const std::vector<FilaDeclarada> filasDeclaradas = LeerDeclaradas(app, numeros, candidatas);
+
+    // Every candidate position completed and checked before it counts.
+    std::sort(candidatas.begin(), candidatas.end());
+    candidatas.erase(std::unique(candidatas.begin(), candidatas.end()), candidatas.end());
+    claves.Consultar(candidatas);
+    const auto catalogo = AgruparCatalogo(filasCatalogo, claves);
+    const auto declaradas = AgruparDeclaradas(filasDeclaradas, claves);
+
+    for (const Pendiente& a : articulos) {
+        PorPosicion por;
+        const std::string modelo = LCaseAscii(a.modelo);
+        if (auto it = manos.find(modelo); it != manos.end())
+            SumarManos(por, a, it->second, claves);
         if (auto it = catalogo.find(modelo); it != catalogo.end())
-            for (const auto& [p, c] : it->second) {
-                Acumulada& x = Tomar(p, Fuente::Catalogo);
-                x.s.Articulos += c.articulos;
-                if (!x.sufijoFijo) {
-                    // The commonest; on a tie, the one of the greatest article number.
-                    const auto mejor =
-                        std::max_element(c.sufijos.begin(), c.sufijos.end(), [](const auto& u, const auto& v) {
-                            return std::make_pair(u.second.n, LCaseAscii(u.second.ultimo)) <
-                                   std::make_pair(v.second.n, LCaseAscii(v.second.ultimo));
-                        });
-                    x.s.Sufijos = mejor->first;
-                    x.sufijoFijo = true;
-                }
-                x.evidencias.push_back(std::to_string(c.articulos) + (c.articulos == 1 ? " artículo " : " artículos ") +
-                                       a.modelo + " en el catálogo");
-            }
+            SumarCatalogo(por, a, it->second);
         if (auto it = declaradas.find(LCaseAscii(a.artnro)); it != declaradas.end())
-            for (const auto& [p, d] : it->second) {
-                Acumulada& x = Tomar(p, Fuente::Declaracion);
-                x.s.Articulos += d.articulos;
-                if (!x.sufijoFijo) {
-                    x.s.Sufijos = d.sufijos;
-                    x.sufijoFijo = true;
-                }
-                x.evidencias.push_back(d.internos.size() == 1 ? "despachado en el interno " + d.interno
-                                                              : "despachado en " + std::to_string(d.internos.size()) +
-                                                                    " internos, el último " + d.interno);
-            }
+            SumarDeclaradas(por, it->second);
         if (por.empty())
             continue;
-        std::vector<Sugerencia>& lista = r[a.artord];
-        for (auto& [p, x] : por) {
-            for (const std::string& e : x.evidencias)
-                x.s.Evidencia += (x.s.Evidencia.empty() ? "" : "; ") + e;
-            lista.push_back(std::move(x.s));
-        }
-        std::stable_sort(lista.begin(), lista.end(), [](const Sugerencia& u, const Sugerencia& v) {
-            if (u.Origen != v.Origen)
-                return u.Origen < v.Origen;
-            return u.Articulos > v.Articulos;
-        });
+        Ordenar(por, r[a.artord]);
     }
     return r;
 }
