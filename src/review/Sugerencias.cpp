@@ -312,7 +312,7 @@ struct Acumulada {
     std::vector<std::string> evidencias;
     bool sufijoFijo = false;
 };
-using PorPosicion = std::map<std::string, Acumulada>;
+using PorPosicion = std::map<std::string, Acumulada>; // by position
 
 // The position's suggestion; the first source to propose it is its origin.
 Acumulada& Tomar(PorPosicion& por, const std::string& p, Fuente f) {
