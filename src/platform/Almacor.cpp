@@ -494,6 +494,29 @@ void Gestor::Fallar(const char* operacion, const std::string& mensaje) const {
     throw AppError(kErrorSql, std::string("Almacor.Gestor.") + operacion, mensaje);
 }
 
+bool NombresPropios(sqlite3_stmt* st) {
+    for (int i = 0; i < sqlite3_column_count(st); ++i) {
+        const char* nombre = sqlite3_column_name(st, i);
+        if (!nombre || std::strchr(nombre, '?'))
+            return false;
+    }
+    return true;
+}
+
+int Enlazar(sqlite3_stmt* st, const std::vector<SentenciaSql::Literal>& valores, size_t n, bool copiar) {
+    using Tipo = SentenciaSql::Literal::Tipo;
+    int rc = SQLITE_OK;
+    for (size_t k = 0; k < n && rc == SQLITE_OK; ++k) {
+        const SentenciaSql::Literal& v = valores[k];
+        const int p = static_cast<int>(k) + 1;
+        rc = v.tipo == Tipo::Texto    ? sqlite3_bind_text(st, p, v.texto.data(), static_cast<int>(v.texto.size()),
+                                                       copiar ? SQLITE_TRANSIENT : SQLITE_STATIC)
+             : v.tipo == Tipo::Entero ? sqlite3_bind_int64(st, p, v.entero)
+                                      : sqlite3_bind_double(st, p, v.real);
+    }
+    return rc;
+}
+
 sqlite3_stmt* Gestor::PrepararPlantilla(const std::string& plantilla, size_t valores) {
     sqlite3_stmt* st = nullptr;
     const char* resto = nullptr;
@@ -504,13 +527,7 @@ sqlite3_stmt* Gestor::PrepararPlantilla(const std::string& plantilla, size_t val
     bool sirve = sqlite3_bind_parameter_count(st) == static_cast<int>(valores);
     for (; sirve && resto && *resto; ++resto)
         sirve = *resto == ' ' || *resto == '\t' || *resto == '\r' || *resto == '\n' || *resto == ';';
-    // A column without a name of its own is named after its expression text,
-    // which must stay the statement's own, not "?".
-    for (int i = 0; sirve && i < sqlite3_column_count(st); ++i) {
-        const char* nombre = sqlite3_column_name(st, i);
-        sirve = nombre && !std::strchr(nombre, '?');
-    }
-    if (!sirve) {
+    if (!sirve || !NombresPropios(st)) {
         sqlite3_finalize(st);
         return nullptr;
     }
@@ -588,23 +605,7 @@ sqlite3_stmt* Gestor::Vincular(const std::string& plantilla, const std::vector<L
     sqlite3_stmt* st = e->second;
     if (!st)
         return nullptr;
-    int rc = SQLITE_OK;
-    for (size_t k = 0; k < usados && rc == SQLITE_OK; ++k) {
-        const Literal& v = valores[k];
-        int p = static_cast<int>(k) + 1;
-        switch (v.tipo) {
-        case Literal::Tipo::Texto:
-            rc = sqlite3_bind_text(st, p, v.texto.c_str(), static_cast<int>(v.texto.size()), SQLITE_STATIC);
-            break;
-        case Literal::Tipo::Entero:
-            rc = sqlite3_bind_int64(st, p, v.entero);
-            break;
-        case Literal::Tipo::Real:
-            rc = sqlite3_bind_double(st, p, v.real);
-            break;
-        }
-    }
-    if (rc == SQLITE_OK)
+    if (Enlazar(st, valores, usados, false) == SQLITE_OK)
         return st;
     sqlite3_clear_bindings(st);
     return nullptr;

@@ -143,6 +143,15 @@ private:
     std::string m_savepointRaiz; // the savepoint that began the transaction, if one did
 };
 
+// Whether each column of a prepared statement is named by the statement's own
+// text: a column without a name of its own is named after its expression,
+// which must not read "?" where a value was bound.
+bool NombresPropios(sqlite3_stmt* st);
+// Binds the first `n` values to the statement's parameters; SQLite's result
+// code. `copiar`: SQLite keeps its own copy of each text, for a statement that
+// may outlive the values.
+int Enlazar(sqlite3_stmt* st, const std::vector<SentenciaSql::Literal>& valores, size_t n, bool copiar);
+
 // A run of many small look-ups on a customs database (the classification asks
 // one catalog row per article) reads it in one read transaction instead of
 // opening and closing one per query, which costs about as much as the query's

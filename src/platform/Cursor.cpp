@@ -8,7 +8,6 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <cstring>
 
 namespace Almacor {
 
@@ -18,31 +17,14 @@ constexpr long kErrorSql = -2147217900; // the number every failing statement re
 
 Cursor::Cursor(Gestor& db, const SentenciaSql& sentencia) : m_db(db.Handle()) {
     Preparar(Gestor::Renderizar(sentencia));
-    bool sirve = true;
-    // A column without a name of its own is named after its expression,
-    // which must read as the statement's own text, not "?".
-    for (int i = 0; sirve && i < sqlite3_column_count(m_st); ++i) {
-        const char* nombre = sqlite3_column_name(m_st, i);
-        sirve = nombre && !std::strchr(nombre, '?');
-    }
-    if (!sirve) {
+    if (!NombresPropios(m_st)) {
         Cerrar();
         Preparar(Gestor::TraducirSql(sentencia.TextoSql()));
         Comenzar();
         return;
     }
-    using Tipo = SentenciaSql::Literal::Tipo;
-    int rc = SQLITE_OK;
-    for (size_t k = 0; k < sentencia.NumValores() && rc == SQLITE_OK; ++k) {
-        const auto& v = sentencia.Valores()[k];
-        const int p = static_cast<int>(k) + 1;
-        // Copied: the walk may outlive the statement object.
-        rc = v.tipo == Tipo::Texto
-                 ? sqlite3_bind_text(m_st, p, v.texto.data(), static_cast<int>(v.texto.size()), SQLITE_TRANSIENT)
-             : v.tipo == Tipo::Entero ? sqlite3_bind_int64(m_st, p, v.entero)
-                                      : sqlite3_bind_double(m_st, p, v.real);
-    }
-    if (rc != SQLITE_OK) {
+    // Copied: the walk may outlive the statement object.
+    if (Enlazar(m_st, sentencia.Valores(), sentencia.NumValores(), true) != SQLITE_OK) {
         const std::string msg = sqlite3_errmsg(m_db);
         Cerrar();
         throw AppError(kErrorSql, "Almacor.Cursor", msg);

@@ -460,10 +460,19 @@ void Gestor::Parametros(const std::vector<Almacor::Gestor::Literal>& valores, si
         m_punteros[i] = m_parametros[i].c_str();
 }
 
-std::string Gestor::Renderizar(const SentenciaSql& sentencia) {
+namespace {
+// A statement's form in this dialect, its values still marked; `distinto`
+// tells whether its repeated rows are dropped here (see DistintoSinOrden).
+std::string FormaDelServidor(const SentenciaSql& sentencia, bool& distinto) {
     std::string forma = sentencia.Forma();
-    DistintoSinOrden(forma);
-    return Numerar(TraducirSql(forma));
+    distinto = DistintoSinOrden(forma);
+    return Gestor::TraducirSql(forma);
+}
+} // namespace
+
+std::string Gestor::Renderizar(const SentenciaSql& sentencia) {
+    bool distinto;
+    return Numerar(FormaDelServidor(sentencia, distinto));
 }
 
 // The server types each parameter when it prepares the shape, so a shape
@@ -484,9 +493,8 @@ const std::string& Gestor::Preparar(const SentenciaSql& sentencia, const char* o
             EjecutarDirecto("deallocate all");
             m_preparadas.clear();
         }
-        std::string forma = sentencia.Forma();
-        const bool distinto = DistintoSinOrden(forma);
-        forma = TraducirSql(forma);
+        bool distinto;
+        std::string forma = FormaDelServidor(sentencia, distinto);
         std::vector<Oid> tipos;
         for (size_t i = 0; i < n; ++i)
             tipos.push_back(valores[i].tipo == Tipo::Entero ? kInt8 : valores[i].tipo == Tipo::Real ? kFloat8 : 0);

@@ -41,6 +41,11 @@ bool ValorValido(const std::string& valor, bool numerico) {
 
 } // namespace
 
+void ClavesDeSufijos(SentenciaSql& s, const std::string& posicion) {
+    s.Sql("(").Texto(Left(posicion, 2) + "  .  .  .   ").Sql(",").Texto(Left(posicion, 4) + ".  .  .   ").Sql(",");
+    s.Texto(Left(posicion, 7) + ".  .   ").Sql(",").Texto(Left(posicion, 14)).Sql(")");
+}
+
 void Motor::ConexionString(Pontevar::Principal& entidades) {
     m_entidades = &entidades;
     m_posiciones.clear();
@@ -70,9 +75,9 @@ const Motor::Grupos& Motor::GruposDe(const std::string& posicion) {
     auto it = m_grupos.find(completa);
     if (it != m_grupos.end())
         return it->second;
-    SentenciaSql sql("select sim, sufijo from sufidos where sim in (");
-    sql.Texto(Left(posicion, 2) + "  .  .  .   ").Sql(",").Texto(Left(posicion, 4) + ".  .  .   ").Sql(",");
-    sql.Texto(Left(posicion, 7) + ".  .   ").Sql(",").Texto(completa).Sql(") order by sim, sufijo");
+    SentenciaSql sql("select sim, sufijo from sufidos where sim in ");
+    ClavesDeSufijos(sql, posicion);
+    sql.Sql(" order by sim, sufijo");
     // Blanks sort before digits, so the keys come from the chapter down to the
     // full position: a group's first code is the one the editor sees first.
     Recordset rs;

@@ -3,11 +3,18 @@
 #include <string>
 #include <vector>
 
+class SentenciaSql;
+
 namespace Pontevar {
 class Principal;
 }
 
 namespace Tesmira {
+
+// The position's four keys in `sufidos` (chapter, heading, subheading, full
+// position, each 14 characters with blanks where digits are not given),
+// appended to `s` as a list of values: ('87  .  .  .   ',...,'8703.23.10.100').
+void ClavesDeSufijos(SentenciaSql& s, const std::string& posicion);
 
 // The position and suffix validator. It reads the nomenclator `ncm` and the
 // suffix table `sufidos` through the entity manager's "NCM" connection.

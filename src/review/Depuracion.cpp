@@ -113,12 +113,6 @@ void ErrorDeSeccion(Operador& op, const char* seccion) {
     op.MsgBox(std::to_string(e.Number) + " - " + e.Description + vbCrLf + vbCrLf + seccion, Icono::Critico);
 }
 
-// The four suffix keys of a position: chapter, heading, subheading, full position.
-void ClavesSufijos(SentenciaSql& s, const std::string& ncm) {
-    s.Sql("(").Texto(Left(ncm, 2) + "  .  .  .   ").Sql(",").Texto(Left(ncm, 4) + ".  .  .   ").Sql(",");
-    s.Texto(Left(ncm, 7) + ".  .   ").Sql(",").Texto(Left(ncm, 14)).Sql(")");
-}
-
 // A number typed in a box, written as stored: rounded as its pattern shows
 // it, or as typed when there is no pattern; with ".".
 SentenciaSql& NumeroDe(SentenciaSql& s, const std::string& texto, const char* patron) {
@@ -466,7 +460,7 @@ std::string FormModificar::VerificarSufijos(const std::string& ncm, const std::s
     try {
         const std::string articulo = ArticuloDeSufijos();
         SentenciaSql sufijos;
-        ClavesSufijos(sufijos, ncm);
+        Tesmira::ClavesDeSufijos(sufijos, ncm);
         SentenciaSql s("select distinct left(sufijo,2) as asufijo from sufidos where sim in ");
         s.Anexar(sufijos);
         Recordset grupos;

@@ -4,6 +4,7 @@
 #include "platform/Pontevar.h"
 #include "platform/Recordset.h"
 #include "platform/SentenciaSql.h"
+#include "platform/Tesmira.h"
 #include "platform/Texto.h"
 
 namespace Nomenclador {
@@ -201,14 +202,9 @@ Detalle MostrarDatos(Pontevar::Principal& entidades, const std::string& posicion
         // "\n\n": the dialog's multi-line box breaks lines on it.
         d.Descripcion = rs.Fields("descrip").Texto() + "\n\n" + rs.Fields("descrip1").Texto();
     }
-    // The chapter, heading, subheading and full-position keys, 14 characters each.
-    const std::string claves[4] = {Left(posicion, 2) + "  .  .  .   ", Left(posicion, 4) + ".  .  .   ",
-                                   Left(posicion, 7) + ".  .   ", Left(posicion, 14)};
     s.Limpiar();
-    s.Sql("select * from sufidos where sim in (");
-    for (const std::string& c : claves)
-        (&c == claves ? s : s.Sql(",")).Texto(c);
-    s.Sql(")");
+    s.Sql("select * from sufidos where sim in ");
+    Tesmira::ClavesDeSufijos(s, posicion);
     if (Consultar(entidades, s, rs)) {
         for (; !rs.Eof(); rs.MoveNext()) {
             std::string codigo = Trim(rs.Fields("Sufijo").Texto());
