@@ -115,6 +115,10 @@ TEST(Comillas, CadenaDobladaEntreComillas) {
         {"", "''"}, {"'", "''''"}, {"a''b", "'a''''b'"}, {"'x'", "'''x'''"}, {"ÑANDÚ", "'ÑANDÚ'"}};
     for (const auto& [valor, esperado] : casos)
         EXPECT_EQ(SentenciaSql("v = ").Texto(valor).TextoSql(), "v = " + esperado) << valor;
+    // A list of them: one value each, commas between, none after the last.
+    const SentenciaSql lista = SentenciaSql("in (").Textos({"a", "O'B", ""}).Sql(")");
+    EXPECT_EQ(lista.TextoSql(), "in ('a','O''B','')");
+    EXPECT_EQ(lista.NumValores(), 3u);
 }
 
 TEST(Recordset, ContratoDeCrearRsYEjecutar) {

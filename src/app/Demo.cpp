@@ -120,17 +120,7 @@ void CargarReferencias(Almacor::Gestor&, Conexion& aduana, const std::string& ca
             std::string lapi = (EmpiezaCon(p, "8703") || EmpiezaCon(p, "8704")) ? "*" : "";
             alta.Limpiar();
             alta.Sql("insert into ncm ([001],[002],[003],[004],[010],[012],[019],[020],[059]) values (")
-                .Texto(n001)
-                .Sql(",")
-                .Texto(n002)
-                .Sql(",")
-                .Texto(n003)
-                .Sql(",")
-                .Texto(desc)
-                .Sql(",")
-                .Texto(desc)
-                .Sql(",")
-                .Texto(unidad)
+                .Textos({n001, n002, n003, desc, desc, unidad})
                 .Sql(",'','',")
                 .Texto(lapi)
                 .Sql(")");
@@ -144,11 +134,7 @@ void CargarReferencias(Almacor::Gestor&, Conexion& aduana, const std::string& ca
                 auto c = Partir(linea, ',');
                 if (c.size() >= 3)
                     aduana.Ejecutar(SentenciaSql("insert into sufidos (sim, sufijo, detalle) values (")
-                                        .Texto(c[0])
-                                        .Sql(",")
-                                        .Texto(c[1])
-                                        .Sql(",")
-                                        .Texto(c[2])
+                                        .Textos({c[0], c[1], c[2]})
                                         .Sql(")"));
             }
         }
@@ -158,11 +144,8 @@ void CargarReferencias(Almacor::Gestor&, Conexion& aduana, const std::string& ca
             while (Linea(u, linea)) {
                 auto c = Partir(linea, ',');
                 if (c.size() >= 2)
-                    aduana.Ejecutar(SentenciaSql("insert into unidades (id, descripcion) values (")
-                                        .Texto(c[0])
-                                        .Sql(",")
-                                        .Texto(c[1])
-                                        .Sql(")"));
+                    aduana.Ejecutar(
+                        SentenciaSql("insert into unidades (id, descripcion) values (").Textos({c[0], c[1]}).Sql(")"));
             }
         }
         aduana.ConfirmarTransaccion();
@@ -183,9 +166,7 @@ void CargarPaises(Almacor::Gestor& trabajo, const std::string& carpeta) {
             // The source list has one code twice (Guernsey and Jersey): the first stays.
             if (c.size() >= 2)
                 trabajo.Ejecutar(SentenciaSql("insert or ignore into pais (id, descripcion) values (")
-                                     .Texto(c[0])
-                                     .Sql(",")
-                                     .Texto(c[1])
+                                     .Textos({c[0], c[1]})
                                      .Sql(")"));
         }
         trabajo.ConfirmarTransaccion();
@@ -271,9 +252,7 @@ void CargarCatalogo(Almacor::Gestor& trabajo, Conexion& aduana, AlmacenAjustes& 
         }
         auto Catalogo = [&](const char* id, const std::string& descripcion) {
             aduana.Ejecutar(SentenciaSql("insert into catalogo (idcatalogo, descripcion) values (")
-                                .Texto(id)
-                                .Sql(",")
-                                .Texto(descripcion)
+                                .Textos({id, descripcion})
                                 .Sql(")"));
         };
         Catalogo(kCatalogo, std::string(kMarca) + " - VEHICULOS Y REPUESTOS");
@@ -321,11 +300,7 @@ void CargarCatalogo(Almacor::Gestor& trabajo, Conexion& aduana, AlmacenAjustes& 
     try {
         for (const RelacionDemo& r : kRelaciones)
             trabajo.Ejecutar(SentenciaSql("insert or replace into ORG (PAI, ORI, ESM) values (")
-                                 .Texto(r.PAI)
-                                 .Sql(",")
-                                 .Texto(r.ORI)
-                                 .Sql(",")
-                                 .Texto(r.ESM)
+                                 .Textos({r.PAI, r.ORI, r.ESM})
                                  .Sql(")"));
         trabajo.ConfirmarTransaccion();
     } catch (...) {

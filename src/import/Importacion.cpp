@@ -172,13 +172,8 @@ std::string Deshacer(Aplicacion& app, const std::set<std::string>& paisesAntes) 
         nota += rollback + vbCrLf;
     for (const Relacion& r : nuevas) {
         try {
-            app.Db.Ejecutar(SentenciaSql("insert into ORG (PAI, ORI, ESM) values (")
-                                .Texto(r.PAI)
-                                .Sql(",")
-                                .Texto(r.ORI)
-                                .Sql(",")
-                                .Texto(r.ESM)
-                                .Sql(")"));
+            app.Db.Ejecutar(
+                SentenciaSql("insert into ORG (PAI, ORI, ESM) values (").Textos({r.PAI, r.ORI, r.ESM}).Sql(")"));
         } catch (...) {
             nota += "No se pudo guardar la relación de país " + r.PAI + " - " + r.ORI + " (estado " + r.ESM +
                     "): " + AppError::Actual().Description + vbCrLf;

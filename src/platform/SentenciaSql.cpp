@@ -53,6 +53,17 @@ SentenciaSql& SentenciaSql::Texto(const Valor& valor) {
     return *this;
 }
 
+SentenciaSql& SentenciaSql::Textos(std::initializer_list<std::string_view> valores) {
+    bool primero = true;
+    for (std::string_view v : valores) {
+        if (!primero)
+            m_plantilla += ',';
+        Texto(v);
+        primero = false;
+    }
+    return *this;
+}
+
 // A leading "-" stays in the template as the operator it is, so a number
 // binds as the same value whatever its sign; a whole number too large for 64
 // bits stays as written.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,8 @@ public:
     // A text value: '...' in the text, quotes doubled.
     SentenciaSql& Texto(std::string_view valor);
     SentenciaSql& Texto(const Valor& valor); // as its text ('' for null)
+    // Text values separated by commas: 'a','b','c'.
+    SentenciaSql& Textos(std::initializer_list<std::string_view> valores);
     // A number as the statement writes it ("12.5", "-3", "012.50"), or the
     // word null. A form that is not a plain decimal (an exponent) is written
     // into the template as it stands.

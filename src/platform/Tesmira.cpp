@@ -42,8 +42,10 @@ bool ValorValido(const std::string& valor, bool numerico) {
 } // namespace
 
 void ClavesDeSufijos(SentenciaSql& s, const std::string& posicion) {
-    s.Sql("(").Texto(Left(posicion, 2) + "  .  .  .   ").Sql(",").Texto(Left(posicion, 4) + ".  .  .   ").Sql(",");
-    s.Texto(Left(posicion, 7) + ".  .   ").Sql(",").Texto(Left(posicion, 14)).Sql(")");
+    s.Sql("(")
+        .Textos({Left(posicion, 2) + "  .  .  .   ", Left(posicion, 4) + ".  .  .   ", Left(posicion, 7) + ".  .   ",
+                 Left(posicion, 14)})
+        .Sql(")");
 }
 
 void Motor::ConexionString(Pontevar::Principal& entidades) {
